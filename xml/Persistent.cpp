@@ -1,0 +1,19 @@
+#include "Persistent.h"
+
+#include "XmlErrors.h"
+
+#include <string>
+
+void TPersistent::Assign(const TPersistent* Source) {
+  if (Source == nullptr)
+    AssignError(nullptr);
+  Source->AssignTo(this);
+}
+
+void TPersistent::AssignTo(TPersistent* Dest) const { Dest->AssignError(this); }
+
+void TPersistent::AssignError(const TPersistent* Source) const {
+  const std::string sourceName = Source ? Source->ClassName() : "nil";
+  const std::string message = "Cannot assign a " + sourceName + " to a " + ClassName();
+  throw EConvertError(std::u16string(message.begin(), message.end()));
+}

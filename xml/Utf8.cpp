@@ -1,0 +1,132 @@
+#include "Utf8.h"
+
+#include <cstdint>
+
+namespace {
+
+constexpr char16_t ReplacementCharacter = 0xFFFD;
+
+bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+void AppendCodePoint(char32_t c, std::string& out) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+void AppendUtf16(char32_t c, std::u16string& out) {
+  if (c < 0x10000) {
+    out += static_cast<char16_t>(c);
+  } else {
+    c -= 0x10000;
+    out += static_cast<char16_t>(0xD800 + (c >> 10));
+    out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+  }
+}
+
+// The valid range of the second byte depends on the lead byte (Unicode table 3-7); later
+// continuation bytes are always 80..BF.
+bool SecondByteFits(unsigned lead, unsigned second) {
+  switch (lead) {
+  case 0xE0:
+    return second >= 0xA0 && second <= 0xBF;
+  case 0xED:
+    return second >= 0x80 && second <= 0x9F;
+  case 0xF0:
+    return second >= 0x90 && second <= 0xBF;
+  case 0xF4:
+    return second >= 0x80 && second <= 0x8F;
+  default:
+    return second >= 0x80 && second <= 0xBF;
+  }
+}
+
+int SequenceLength(unsigned lead) {
+  if (lead >= 0xC2 && lead <= 0xDF)
+    return 2;
+  if (lead >= 0xE0 && lead <= 0xEF)
+    return 3;
+  if (lead >= 0xF0 && lead <= 0xF4)
+    return 4;
+  return 0;
+}
+
+} // namespace
+
+void Utf8EncodeAppend(std::u16string_view text, std::string& out) {
+  out.reserve(out.size() + text.size());
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    char32_t c = text[i];
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      continue;
+    }
+    if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(text[i + 1])) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+      c = ReplacementCharacter;
+    }
+    AppendCodePoint(c, out);
+  }
+}
+
+std::string Utf8Encode(std::u16string_view text) {
+  std::string out;
+  Utf8EncodeAppend(text, out);
+  return out;
+}
+
+void Utf8DecodeAppend(std::string_view bytes, std::u16string& out) {
+  out.reserve(out.size() + bytes.size());
+  const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned lead = p[i];
+    if (lead < 0x80) {
+      out += static_cast<char16_t>(lead);
+      ++i;
+      continue;
+    }
+    const int length = SequenceLength(lead);
+    if (length == 0) {
+      out += ReplacementCharacter;
+      ++i;
+      continue;
+    }
+    char32_t c = lead & (0xFF >> (length + 1));
+    std::size_t j = i + 1;
+    for (int k = 1; k < length; ++k, ++j) {
+      const bool fits = j < n && (k == 1 ? SecondByteFits(lead, p[j]) : (p[j] & 0xC0) == 0x80);
+      if (!fits)
+        break;
+      c = (c << 6) | (p[j] & 0x3F);
+    }
+    if (j - i == static_cast<std::size_t>(length))
+      AppendUtf16(c, out);
+    else
+      out += ReplacementCharacter; // the maximal subpart i..j-1 is replaced as one
+    i = j;
+  }
+}
+
+std::u16string Utf8Decode(std::string_view bytes) {
+  std::u16string out;
+  Utf8DecodeAppend(bytes, out);
+  return out;
+}

@@ -1,0 +1,172 @@
+#include "XmlDocument.h"
+
+#include <algorithm>
+
+TXmlDocument::TXmlDocument() : FRootNodes(std::make_unique<TXmlNode>(this)) { Clear(); }
+
+TXmlDocument::TXmlDocument(std::u16string_view ARootName) : TXmlDocument() { Root()->SetName(ARootName); }
+
+TXmlDocument::~TXmlDocument() = default;
+
+void TXmlDocument::Assign(const TPersistent* Source) {
+  if (const auto* document = dynamic_cast<const TXmlDocument*>(Source)) {
+    if (document == this)
+      return;
+    FBinaryEncoding = document->FBinaryEncoding;
+    FDropCommentsOnParse = document->FDropCommentsOnParse;
+    FExternalEncoding = document->FExternalEncoding;
+    FParserWarnings = document->FParserWarnings;
+    FIndentString = document->FIndentString;
+    FUseFullNodes = document->FUseFullNodes;
+    FWriteOnDefault = document->FWriteOnDefault;
+    FXmlFormat = document->FXmlFormat;
+    FSortAttributes = document->FSortAttributes;
+    FRootNodes->Assign(document->FRootNodes.get());
+  } else if (dynamic_cast<const TXmlNode*>(Source)) {
+    FRootNodes->Assign(Source);
+  } else {
+    TPersistent::Assign(Source);
+  }
+}
+
+void TXmlDocument::CopyDocument(const TXmlDocument* Source) {
+  if (Source)
+    Assign(Source);
+}
+
+void TXmlDocument::Clear() {
+  ApplyDefaults();
+  FRootNodes->Clear();
+  auto declaration = TXmlNode::CreateType(this, xeDeclaration);
+  declaration->SetName(u"xml");
+  declaration->AttributeAdd(u"version", u"1.0");
+  declaration->AttributeAdd(u"encoding", u"utf-8");
+  FRootNodes->NodeAdd(std::move(declaration));
+  FRootNodes->NodeNew(u"");
+}
+
+void TXmlDocument::ApplyDefaults() {
+  FBinaryEncoding = xbeBase64;
+  FDropCommentsOnParse = false;
+  FExternalEncoding = seUTF8;
+  FFloatAllowScientific = true;
+  FFloatSignificantDigits = 6;
+  FIndentString = u"  ";
+  FUseFullNodes = false;
+  FWriteOnDefault = true;
+  FXmlFormat = xfCompact;
+  FSortAttributes = false;
+  FReadWhiteSpaceValues = false;
+}
+
+bool TXmlDocument::IsEmpty() const {
+  const TXmlNode* root = Root();
+  return !root || root->IsClear();
+}
+
+TXmlNode* TXmlDocument::FirstTopLevelNode(TXmlElementType AType) const {
+  return FRootNodes->NodeByElementType(AType);
+}
+
+TXmlNode* TXmlDocument::Root() const { return FirstTopLevelNode(xeNormal); }
+
+TXmlNode* TXmlDocument::LeadingDeclaration() const {
+  TXmlNode* first = FRootNodes->Nodes(0);
+  return first && first->ElementType() == xeDeclaration ? first : nullptr;
+}
+
+namespace {
+
+// New top-level nodes go to index 1 (after the declaration); an empty list takes them at 0.
+TXmlNode* InsertTopLevelNode(TXmlNode& AContainer, TXmlDocument* ADocument, TXmlElementType AType) {
+  auto node = TXmlNode::CreateType(ADocument, AType);
+  TXmlNode* result = node.get();
+  AContainer.NodeInsert(std::min(1, AContainer.NodeCount()), std::move(node));
+  return result;
+}
+
+std::u16string_view TrimControls(std::u16string_view AText) {
+  while (!AText.empty() && AText.front() <= u' ')
+    AText.remove_prefix(1);
+  while (!AText.empty() && AText.back() <= u' ')
+    AText.remove_suffix(1);
+  return AText;
+}
+
+} // namespace
+
+TXmlNode* TXmlDocument::StyleSheetNode() {
+  if (TXmlNode* node = FirstTopLevelNode(xeStylesheet))
+    return node;
+  return InsertTopLevelNode(*FRootNodes, this, xeStylesheet);
+}
+
+std::u16string TXmlDocument::EntityByName(std::u16string_view AName) const {
+  for (int32_t i = 0; i < FRootNodes->NodeCount(); ++i) {
+    const TXmlNode* doctype = FRootNodes->Nodes(i);
+    if (doctype->ElementType() != xeDoctype)
+      continue;
+    for (int32_t j = 0; j < doctype->NodeCount(); ++j) {
+      const TXmlNode* entity = doctype->Nodes(j);
+      if (entity->ElementType() == xeEntity && entity->Name() == AName)
+        return UnquoteText(TrimControls(entity->ValueDirect()));
+    }
+  }
+  return {};
+}
+
+std::u16string TXmlDocument::EncodingString() const {
+  if (const TXmlNode* declaration = LeadingDeclaration())
+    FEncodingString = declaration->AttributeByName(u"encoding");
+  return FEncodingString;
+}
+
+void TXmlDocument::SetEncodingString(std::u16string_view Value) {
+  if (Value == EncodingString())
+    return;
+  FEncodingString = Value.empty() ? u"utf-8" : std::u16string(Value);
+  TXmlNode* declaration = LeadingDeclaration();
+  if (declaration && declaration->Name() != u"xsl:stylesheet")
+    declaration->SetAttributeByName(u"encoding", FEncodingString);
+}
+
+std::u16string TXmlDocument::VersionString() const {
+  const TXmlNode* declaration = LeadingDeclaration();
+  return declaration ? declaration->AttributeByName(u"version") : std::u16string();
+}
+
+void TXmlDocument::SetVersionString(std::u16string_view Value) {
+  if (Value == VersionString())
+    return;
+  if (!LeadingDeclaration() && !Value.empty())
+    FRootNodes->NodeInsert(0, TXmlNode::CreateType(this, xeDeclaration));
+  if (TXmlNode* declaration = LeadingDeclaration())
+    declaration->SetAttributeByName(u"version", Value);
+}
+
+std::u16string TXmlDocument::CommentString() const {
+  const TXmlNode* comment = FirstTopLevelNode(xeComment);
+  return comment ? comment->ValueAsWidestring() : std::u16string();
+}
+
+void TXmlDocument::SetCommentString(std::u16string_view Value) {
+  TXmlNode* comment = FirstTopLevelNode(xeComment);
+  if (!comment && !Value.empty())
+    comment = InsertTopLevelNode(*FRootNodes, this, xeComment);
+  if (comment)
+    comment->SetValueAsWidestring(Value);
+}
+
+std::u16string TXmlDocument::LineBreakText() const {
+  switch (FXmlFormat) {
+  case xfReadable:
+    return u"\r\n";
+  case xfReadable_x13:
+    return u"\r";
+  case xfReadable_x10:
+    return u"\n";
+  case xfCompact:
+    break;
+  }
+  return {};
+}

@@ -1,0 +1,318 @@
+// The in-memory XML tree: documents, nodes and node lists. Values and attribute values are
+// kept in escaped form as they stand in a file; names are kept raw.
+#pragma once
+
+#include "Persistent.h"
+#include "XmlErrors.h"
+#include "XmlText.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TXmlDocument;
+class TXmlNode;
+class TXmlAttributeLines;
+
+enum TXmlElementType : uint8_t {
+  xeNormal,
+  xeComment,
+  xeCData,
+  xeDeclaration,
+  xeStylesheet,
+  xeDoctype,
+  xeElement,
+  xeAttList,
+  xeEntity,
+  xeNotation,
+  xeExclam,
+  xeQuestion,
+  xeCharData,
+  xeUnknown
+};
+
+enum TXmlFormatType : uint8_t { xfCompact, xfReadable, xfReadable_x13, xfReadable_x10 };
+
+enum TBinaryEncodingType : uint8_t { xbeBinHex, xbeBase64 };
+
+enum TStringEncodingType : uint8_t {
+  se8Bit,
+  seUCS4BE,
+  seUCS4LE,
+  seUCS4_2143,
+  seUCS4_3412,
+  se16BitBE,
+  se16BitLE,
+  seUTF8,
+  seUTF16BE,
+  seUTF16LE,
+  seEBCDIC
+};
+
+enum TXmlCompareOption : uint8_t {
+  xcNodeName,
+  xcNodeType,
+  xcNodeValue,
+  xcAttribCount,
+  xcAttribNames,
+  xcAttribValues,
+  xcChildCount,
+  xcChildNames,
+  xcChildValues,
+  xcRecursive
+};
+
+// A set of TXmlCompareOption, one bit per option.
+using TXmlCompareOptions = uint16_t;
+constexpr TXmlCompareOptions XmlCompareOption(TXmlCompareOption AOption) {
+  return static_cast<TXmlCompareOptions>(1u << AOption);
+}
+
+// Handlers are called with the document as Sender; an empty function is skipped.
+using TXmlNodeEvent = std::function<void(TXmlDocument* Sender, TXmlNode* Node)>;
+using TXmlProgressEvent = std::function<void(TXmlDocument* Sender, int64_t Position, int64_t Size)>;
+using TXmlNodeCompareEvent =
+    std::function<int32_t(TXmlDocument* Sender, TXmlNode* Node1, TXmlNode* Node2, void* Info)>;
+
+// An ordered list of nodes it does not own: a node's children, or the result of a search.
+class TXmlNodeList {
+public:
+  int32_t Count() const { return static_cast<int32_t>(FItems.size()); }
+  TXmlNode* Items(int32_t Index) const { return FItems[static_cast<std::size_t>(Index)]; }
+  int32_t Add(TXmlNode* ANode);
+  void Insert(int32_t Index, TXmlNode* ANode);
+  void Delete(int32_t Index);
+  void Exchange(int32_t Index1, int32_t Index2);
+  int32_t IndexOf(const TXmlNode* ANode) const;
+  void Clear() { FItems.clear(); }
+
+  auto begin() const { return FItems.begin(); }
+  auto end() const { return FItems.end(); }
+
+private:
+  std::vector<TXmlNode*> FItems;
+};
+
+class TXmlNode : public TPersistent {
+public:
+  // Create: a detached xeNormal node following ADocument's settings (ADocument may be none).
+  explicit TXmlNode(TXmlDocument* ADocument);
+  // Destroys the children and attribute lines; does not unlink the node from its parent.
+  ~TXmlNode() override;
+  TXmlNode(const TXmlNode&) = delete;
+  TXmlNode& operator=(const TXmlNode&) = delete;
+
+  static std::unique_ptr<TXmlNode> CreateName(TXmlDocument* ADocument, std::u16string_view AName);
+  static std::unique_ptr<TXmlNode> CreateNameValue(TXmlDocument* ADocument, std::u16string_view AName,
+                                                   std::u16string_view AValue);
+  static std::unique_ptr<TXmlNode> CreateType(TXmlDocument* ADocument, TXmlElementType AType);
+
+  const char* ClassName() const override { return "TXmlNode"; }
+  void Assign(const TPersistent* Source) override;
+
+  // Plain fields.
+  TXmlDocument* Document() const { return FDocument; }
+  void SetDocument(TXmlDocument* ADocument) { FDocument = ADocument; }
+  TXmlNode* Parent() const { return FParent; }
+  void SetParent(TXmlNode* AParent) { FParent = AParent; }
+  TXmlElementType ElementType() const { return FElementType; }
+  void SetElementType(TXmlElementType AType) { FElementType = AType; }
+  int32_t Tag() const { return FTag; }
+  void SetTag(int32_t ATag) { FTag = ATag; }
+
+  // The name is stored raw; TAB, LF, CR and space are rejected with
+  // "Illegal character in node name "%s"".
+  const std::u16string& Name() const { return FName; }
+  void SetName(std::u16string_view Value);
+
+  // Values: the stored (escaped) text, and typed views of it.
+  const std::u16string& ValueDirect() const { return FValue; }
+  void SetValueDirect(std::u16string Value) { FValue = std::move(Value); }
+  std::u16string ValueAsWidestring() const { return UnescapeText(FValue); }
+  void SetValueAsWidestring(std::u16string_view Value) { FValue = EscapeText(Value); }
+  std::string ValueAsString() const;
+  void SetValueAsString(std::string_view Value);
+  bool ValueAsBool() const { return TextToBool(FValue); }
+  void SetValueAsBool(bool Value) { FValue = BoolToText(Value); }
+  bool ValueAsBoolDef(bool ADefault) const;
+  // Integers read the stored text as it is, without unescaping.
+  int32_t ValueAsInteger() const;
+  void SetValueAsInteger(int32_t Value) { FValue = IntToText(Value); }
+  int32_t ValueAsIntegerDef(int32_t ADefault) const;
+  int64_t ValueAsInt64() const;
+  void SetValueAsInt64(int64_t Value) { FValue = IntToText(Value); }
+  int64_t ValueAsInt64Def(int64_t ADefault) const;
+
+  // Attribute lines. Lookups by name ignore ASCII letter case; the first match wins.
+  int32_t AttributeCount() const;
+  void AttributeAdd(std::u16string_view AName, std::u16string_view AValue);
+  void AttributeAdd(std::u16string_view AName, int32_t AValue);
+  // Appends a line exactly as given (the reader keeps the file's quotes and references).
+  void AttributeLineAdd(std::u16string ALine);
+  std::u16string AttributeByName(std::u16string_view AName) const;
+  void SetAttributeByName(std::u16string_view AName, std::u16string_view Value);
+  std::u16string AttributeName(int32_t Index) const;
+  void SetAttributeName(int32_t Index, std::u16string_view Value);
+  std::u16string AttributePair(int32_t Index) const;
+  std::u16string AttributeValue(int32_t Index) const;
+  void SetAttributeValue(int32_t Index, std::u16string_view Value);
+  int32_t AttributeValueAsInteger(int32_t Index) const;
+  void SetAttributeValueAsInteger(int32_t Index, int32_t Value);
+  int32_t AttributeIndexByName(std::u16string_view AName) const;
+  bool HasAttribute(std::u16string_view AName) const { return AttributeIndexByName(AName) >= 0; }
+  void AttributeDelete(int32_t Index);
+  void AttributeExchange(int32_t Index1, int32_t Index2);
+  void AttributesClear();
+
+  // Children. Indexes are 0-based; out of range reads give none and changes do nothing.
+  int32_t NodeCount() const;
+  TXmlNode* Nodes(int32_t Index) const;
+  // Attaches ANode as the last child and moves its subtree to this node's document.
+  int32_t NodeAdd(std::unique_ptr<TXmlNode> ANode);
+  // Takes ANode only when Index is 0..NodeCount; otherwise the caller keeps it.
+  void NodeInsert(int32_t Index, std::unique_ptr<TXmlNode>&& ANode);
+  TXmlNode* NodeNew(std::u16string_view AName);
+  TXmlNode* NodeNewAtIndex(int32_t Index, std::u16string_view AName);
+  TXmlNode* NodeFindOrCreate(std::u16string_view AName);
+  void NodeDelete(int32_t Index);
+  int32_t NodeRemove(TXmlNode* ANode);
+  // Detaches ANode without destroying it; its Parent still names this node.
+  std::unique_ptr<TXmlNode> NodeExtract(TXmlNode* ANode);
+  void NodeExchange(int32_t Index1, int32_t Index2);
+  void NodesClear();
+  // Removes this node from its parent and destroys it; nothing without a parent.
+  void Delete();
+  void DeleteEmptyNodes();
+
+  TXmlNode* NodeByName(std::u16string_view AName) const;
+  int32_t NodeIndexOf(const TXmlNode* ANode) const;
+  int32_t NodeIndexByName(std::u16string_view AName) const { return NodeIndexByNameFrom(AName, 0); }
+  int32_t NodeIndexByNameFrom(std::u16string_view AName, int32_t AFrom) const;
+  TXmlNode* NodeByElementType(TXmlElementType AElementType) const;
+  TXmlNode* NodeByAttributeValue(std::u16string_view NodeName, std::u16string_view AttribName,
+                                 std::u16string_view AttribValue, bool ShouldRecurse = true) const;
+  void NodesByName(std::u16string_view AName, TXmlNodeList* AList) const;
+
+  // State and position in the tree.
+  void Clear();
+  bool IsEmpty() const;
+  bool IsClear() const { return FName.empty() && IsEmpty(); }
+  int32_t IndexInParent() const;
+  int32_t TreeDepth() const;
+  int32_t TotalNodeCount() const;
+  std::u16string FullPath() const;
+  std::u16string CascadedName() const;
+  void ChangeDocument(TXmlDocument* ADocument);
+  bool WriteOnDefault() const;
+
+  // Byte offsets in the parsed text, set by the reader; 0 for nodes built in memory.
+  int32_t StartPos = 0;
+  int32_t EndPos = 0;
+  int32_t EndValuePos = 0;
+  int32_t StartValuePos = 0;
+
+private:
+  TXmlAttributeLines& EnsureAttributes();
+  TXmlAttributeLines* LinesIfIndex(int32_t Index) const;
+  TXmlNodeList& EnsureNodes();
+  void AssignFromNode(const TXmlNode& Source);
+
+  std::unique_ptr<TXmlAttributeLines> FAttributes;
+  TXmlDocument* FDocument = nullptr;
+  TXmlElementType FElementType = xeNormal;
+  std::u16string FName;
+  std::unique_ptr<TXmlNodeList> FNodes;
+  TXmlNode* FParent = nullptr;
+  int32_t FTag = 0;
+  std::u16string FValue;
+  mutable int32_t FIndexInParentCache = 0;
+};
+
+class TXmlDocument : public TPersistent {
+public:
+  // Create: the declaration (version 1.0, encoding utf-8) and an empty root element.
+  TXmlDocument();
+  // CreateName: as above with the root element named ARootName.
+  explicit TXmlDocument(std::u16string_view ARootName);
+  ~TXmlDocument() override;
+  TXmlDocument(const TXmlDocument&) = delete;
+  TXmlDocument& operator=(const TXmlDocument&) = delete;
+
+  const char* ClassName() const override { return "TXmlDocument"; }
+  void Assign(const TPersistent* Source) override;
+  void CopyDocument(const TXmlDocument* Source);
+
+  // Back to the declaration and an empty root, with the default settings.
+  virtual void Clear();
+  void ApplyDefaults();
+  bool IsEmpty() const;
+
+  TXmlNode* Root() const;
+  TXmlNode* RootNodeList() const { return FRootNodes.get(); }
+  TXmlNode* StyleSheetNode();
+  std::u16string EntityByName(std::u16string_view AName) const;
+
+  std::u16string EncodingString() const;
+  void SetEncodingString(std::u16string_view Value);
+  std::u16string VersionString() const;
+  void SetVersionString(std::u16string_view Value);
+  std::u16string CommentString() const;
+  void SetCommentString(std::u16string_view Value);
+  std::u16string LineBreakText() const;
+
+  // Settings.
+  bool AbortParsing() const { return FAbortParsing; }
+  void SetAbortParsing(bool Value) { FAbortParsing = Value; }
+  TBinaryEncodingType BinaryEncoding() const { return FBinaryEncoding; }
+  void SetBinaryEncoding(TBinaryEncodingType Value) { FBinaryEncoding = Value; }
+  bool DropCommentsOnParse() const { return FDropCommentsOnParse; }
+  void SetDropCommentsOnParse(bool Value) { FDropCommentsOnParse = Value; }
+  TStringEncodingType ExternalEncoding() const { return FExternalEncoding; }
+  void SetExternalEncoding(TStringEncodingType Value) { FExternalEncoding = Value; }
+  bool FloatAllowScientific() const { return FFloatAllowScientific; }
+  void SetFloatAllowScientific(bool Value) { FFloatAllowScientific = Value; }
+  int32_t FloatSignificantDigits() const { return FFloatSignificantDigits; }
+  void SetFloatSignificantDigits(int32_t Value) { FFloatSignificantDigits = Value; }
+  bool ParserWarnings() const { return FParserWarnings; }
+  void SetParserWarnings(bool Value) { FParserWarnings = Value; }
+  const std::u16string& IndentString() const { return FIndentString; }
+  void SetIndentString(std::u16string Value) { FIndentString = std::move(Value); }
+  bool UseFullNodes() const { return FUseFullNodes; }
+  void SetUseFullNodes(bool Value) { FUseFullNodes = Value; }
+  bool WriteOnDefault() const { return FWriteOnDefault; }
+  void SetWriteOnDefault(bool Value) { FWriteOnDefault = Value; }
+  TXmlFormatType XmlFormat() const { return FXmlFormat; }
+  void SetXmlFormat(TXmlFormatType Value) { FXmlFormat = Value; }
+  bool SortAttributes() const { return FSortAttributes; }
+  void SetSortAttributes(bool Value) { FSortAttributes = Value; }
+  bool ReadWhiteSpaceValues() const { return FReadWhiteSpaceValues; }
+  void SetReadWhiteSpaceValues(bool Value) { FReadWhiteSpaceValues = Value; }
+
+  TXmlNodeCompareEvent OnNodeCompare;
+  TXmlNodeEvent OnNodeNew;
+  TXmlNodeEvent OnNodeLoaded;
+  TXmlProgressEvent OnProgress;
+
+private:
+  TXmlNode* FirstTopLevelNode(TXmlElementType AType) const;
+  TXmlNode* LeadingDeclaration() const;
+
+  bool FAbortParsing = false;
+  TBinaryEncodingType FBinaryEncoding = xbeBase64;
+  bool FDropCommentsOnParse = false;
+  TStringEncodingType FExternalEncoding = seUTF8;
+  bool FFloatAllowScientific = true;
+  int32_t FFloatSignificantDigits = 6;
+  bool FParserWarnings = false;
+  std::unique_ptr<TXmlNode> FRootNodes;
+  std::u16string FIndentString;
+  bool FUseFullNodes = false;
+  bool FWriteOnDefault = true;
+  TXmlFormatType FXmlFormat = xfCompact;
+  bool FSortAttributes = false;
+  bool FReadWhiteSpaceValues = false;
+  mutable std::u16string FEncodingString;
+};

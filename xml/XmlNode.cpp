@@ -1,0 +1,500 @@
+#include "XmlAttributeLines.h"
+#include "XmlDocument.h"
+#include "Utf8.h"
+
+#include <algorithm>
+
+// ---- TXmlNodeList ----
+
+int32_t TXmlNodeList::Add(TXmlNode* ANode) {
+  FItems.push_back(ANode);
+  return Count() - 1;
+}
+
+void TXmlNodeList::Insert(int32_t Index, TXmlNode* ANode) { FItems.insert(FItems.begin() + Index, ANode); }
+
+void TXmlNodeList::Delete(int32_t Index) { FItems.erase(FItems.begin() + Index); }
+
+void TXmlNodeList::Exchange(int32_t Index1, int32_t Index2) {
+  std::swap(FItems[static_cast<std::size_t>(Index1)], FItems[static_cast<std::size_t>(Index2)]);
+}
+
+int32_t TXmlNodeList::IndexOf(const TXmlNode* ANode) const {
+  const auto found = std::find(FItems.begin(), FItems.end(), ANode);
+  return found == FItems.end() ? -1 : static_cast<int32_t>(found - FItems.begin());
+}
+
+// ---- TXmlNode: life cycle ----
+
+TXmlNode::TXmlNode(TXmlDocument* ADocument) : FDocument(ADocument) {}
+
+TXmlNode::~TXmlNode() {
+  if (!FNodes)
+    return;
+  // Tear the subtree down with a work list: recursion would follow the input's nesting depth.
+  std::vector<TXmlNode*> pending(FNodes->begin(), FNodes->end());
+  FNodes.reset();
+  while (!pending.empty()) {
+    TXmlNode* node = pending.back();
+    pending.pop_back();
+    if (node->FNodes) {
+      pending.insert(pending.end(), node->FNodes->begin(), node->FNodes->end());
+      node->FNodes.reset();
+    }
+    delete node;
+  }
+}
+
+std::unique_ptr<TXmlNode> TXmlNode::CreateName(TXmlDocument* ADocument, std::u16string_view AName) {
+  auto node = std::make_unique<TXmlNode>(ADocument);
+  node->SetName(AName);
+  return node;
+}
+
+std::unique_ptr<TXmlNode> TXmlNode::CreateNameValue(TXmlDocument* ADocument, std::u16string_view AName,
+                                                    std::u16string_view AValue) {
+  auto node = CreateName(ADocument, AName);
+  node->SetValueAsWidestring(AValue);
+  return node;
+}
+
+std::unique_ptr<TXmlNode> TXmlNode::CreateType(TXmlDocument* ADocument, TXmlElementType AType) {
+  auto node = std::make_unique<TXmlNode>(ADocument);
+  node->FElementType = AType;
+  return node;
+}
+
+void TXmlNode::Assign(const TPersistent* Source) {
+  if (const auto* node = dynamic_cast<const TXmlNode*>(Source))
+    AssignFromNode(*node);
+  else if (const auto* document = dynamic_cast<const TXmlDocument*>(Source))
+    AssignFromNode(*document->RootNodeList());
+  else
+    TPersistent::Assign(Source);
+}
+
+void TXmlNode::AssignFromNode(const TXmlNode& Source) {
+  for (const TXmlNode* node = &Source; node; node = node->FParent) {
+    if (node == this) {
+      // Clearing this node would destroy the source: copy it aside first.
+      TXmlNode copy(FDocument);
+      copy.AssignFromNode(Source);
+      AssignFromNode(copy);
+      return;
+    }
+  }
+  Clear();
+  FElementType = Source.FElementType;
+  FName = Source.FName;
+  FTag = Source.FTag;
+  FValue = Source.FValue;
+  if (Source.FAttributes) {
+    TXmlAttributeLines& lines = EnsureAttributes();
+    for (int32_t i = 0; i < Source.FAttributes->Count(); ++i)
+      lines.Add(Source.FAttributes->Line(i));
+  }
+  for (int32_t i = 0; i < Source.NodeCount(); ++i)
+    NodeNew(u"")->AssignFromNode(*Source.Nodes(i));
+}
+
+// ---- TXmlNode: name and values ----
+
+void TXmlNode::SetName(std::u16string_view Value) {
+  if (Value == FName)
+    return;
+  for (const char16_t c : Value)
+    if (c == u'\t' || c == u'\n' || c == u'\r' || c == u' ')
+      throw Exception(u"Illegal character in node name \"" + std::u16string(Value) + u"\"");
+  FName = Value;
+}
+
+std::string TXmlNode::ValueAsString() const { return Utf8Encode(ValueAsWidestring()); }
+
+void TXmlNode::SetValueAsString(std::string_view Value) { SetValueAsWidestring(Utf8Decode(Value)); }
+
+bool TXmlNode::ValueAsBoolDef(bool ADefault) const {
+  bool value = ADefault;
+  return TryTextToBool(FValue, value) ? value : ADefault;
+}
+
+namespace {
+
+[[noreturn]] void RaiseInvalidInteger(const std::u16string& AText) {
+  throw EConvertError(u"''" + AText + u"'' is not a valid integer value");
+}
+
+} // namespace
+
+int32_t TXmlNode::ValueAsInteger() const {
+  int32_t value = 0;
+  if (!TryTextToInt(FValue, value))
+    RaiseInvalidInteger(FValue);
+  return value;
+}
+
+int32_t TXmlNode::ValueAsIntegerDef(int32_t ADefault) const {
+  int32_t value = 0;
+  return TryTextToInt(FValue, value) ? value : ADefault;
+}
+
+int64_t TXmlNode::ValueAsInt64() const {
+  int64_t value = 0;
+  if (!TryTextToInt64(FValue, value))
+    RaiseInvalidInteger(FValue);
+  return value;
+}
+
+int64_t TXmlNode::ValueAsInt64Def(int64_t ADefault) const {
+  int64_t value = 0;
+  return TryTextToInt64(FValue, value) ? value : ADefault;
+}
+
+// ---- TXmlNode: attribute lines ----
+
+TXmlAttributeLines& TXmlNode::EnsureAttributes() {
+  if (!FAttributes)
+    FAttributes = std::make_unique<TXmlAttributeLines>(FDocument && FDocument->SortAttributes());
+  return *FAttributes;
+}
+
+TXmlAttributeLines* TXmlNode::LinesIfIndex(int32_t Index) const {
+  if (!FAttributes || Index < 0 || Index >= FAttributes->Count())
+    return nullptr;
+  return FAttributes.get();
+}
+
+int32_t TXmlNode::AttributeCount() const { return FAttributes ? FAttributes->Count() : 0; }
+
+void TXmlNode::AttributeAdd(std::u16string_view AName, std::u16string_view AValue) {
+  std::u16string line;
+  line.reserve(AName.size() + AValue.size() + 3);
+  line.append(AName).append(u"=\"").append(EscapeText(AValue)).append(u"\"");
+  EnsureAttributes().Add(std::move(line));
+}
+
+void TXmlNode::AttributeAdd(std::u16string_view AName, int32_t AValue) {
+  AttributeAdd(AName, IntToText(AValue));
+}
+
+void TXmlNode::AttributeLineAdd(std::u16string ALine) { EnsureAttributes().Add(std::move(ALine)); }
+
+std::u16string TXmlNode::AttributeByName(std::u16string_view AName) const {
+  const int32_t index = AttributeIndexByName(AName);
+  if (index < 0)
+    return {};
+  // Past the name and "=", then the two quotes go without being inspected.
+  const std::u16string_view quoted = std::u16string_view(FAttributes->Line(index)).substr(AName.size() + 1);
+  if (quoted.size() < 2)
+    return {};
+  return UnescapeText(std::u16string(quoted.substr(1, quoted.size() - 2)));
+}
+
+void TXmlNode::SetAttributeByName(std::u16string_view AName, std::u16string_view Value) {
+  TXmlAttributeLines& lines = EnsureAttributes();
+  std::u16string line(AName);
+  line += u'=';
+  line += QuoteText(EscapeText(Value));
+  const int32_t index = lines.IndexOfName(AName);
+  if (index >= 0)
+    lines.Put(index, std::move(line));
+  else
+    lines.Add(std::move(line));
+}
+
+std::u16string TXmlNode::AttributeName(int32_t Index) const {
+  const TXmlAttributeLines* lines = LinesIfIndex(Index);
+  return lines ? std::u16string(TXmlAttributeLines::NamePart(lines->Line(Index))) : std::u16string();
+}
+
+void TXmlNode::SetAttributeName(int32_t Index, std::u16string_view Value) {
+  TXmlAttributeLines* lines = LinesIfIndex(Index);
+  if (!lines)
+    return;
+  const std::u16string& line = lines->Line(Index);
+  const std::size_t equals = line.find(u'=');
+  if (equals == std::u16string::npos)
+    return;
+  lines->Put(Index, std::u16string(Value) + line.substr(equals));
+}
+
+std::u16string TXmlNode::AttributePair(int32_t Index) const {
+  const TXmlAttributeLines* lines = LinesIfIndex(Index);
+  return lines ? lines->Line(Index) : std::u16string();
+}
+
+std::u16string TXmlNode::AttributeValue(int32_t Index) const {
+  const TXmlAttributeLines* lines = LinesIfIndex(Index);
+  if (!lines)
+    return {};
+  const std::u16string& line = lines->Line(Index);
+  const std::size_t equals = line.find(u'=');
+  if (equals == std::u16string::npos)
+    return {};
+  return UnescapeText(UnquoteText(std::u16string_view(line).substr(equals + 1)));
+}
+
+void TXmlNode::SetAttributeValue(int32_t Index, std::u16string_view Value) {
+  TXmlAttributeLines* lines = LinesIfIndex(Index);
+  if (!lines)
+    return;
+  std::u16string line(TXmlAttributeLines::NamePart(lines->Line(Index)));
+  line += u'=';
+  line += QuoteText(EscapeText(Value));
+  lines->Put(Index, std::move(line));
+}
+
+int32_t TXmlNode::AttributeValueAsInteger(int32_t Index) const {
+  int32_t value = 0;
+  return TryTextToInt(AttributeValue(Index), value) ? value : 0;
+}
+
+void TXmlNode::SetAttributeValueAsInteger(int32_t Index, int32_t Value) {
+  SetAttributeValue(Index, IntToText(Value));
+}
+
+int32_t TXmlNode::AttributeIndexByName(std::u16string_view AName) const {
+  return FAttributes ? FAttributes->IndexOfName(AName) : -1;
+}
+
+void TXmlNode::AttributeDelete(int32_t Index) {
+  if (TXmlAttributeLines* lines = LinesIfIndex(Index))
+    lines->Delete(Index);
+}
+
+void TXmlNode::AttributeExchange(int32_t Index1, int32_t Index2) {
+  if (Index1 == Index2 || !LinesIfIndex(Index1) || !LinesIfIndex(Index2))
+    return;
+  FAttributes->Exchange(Index1, Index2);
+}
+
+void TXmlNode::AttributesClear() { FAttributes.reset(); }
+
+// ---- TXmlNode: children ----
+
+TXmlNodeList& TXmlNode::EnsureNodes() {
+  if (!FNodes)
+    FNodes = std::make_unique<TXmlNodeList>();
+  return *FNodes;
+}
+
+int32_t TXmlNode::NodeCount() const { return FNodes ? FNodes->Count() : 0; }
+
+TXmlNode* TXmlNode::Nodes(int32_t Index) const {
+  if (Index < 0 || Index >= NodeCount())
+    return nullptr;
+  return FNodes->Items(Index);
+}
+
+int32_t TXmlNode::NodeAdd(std::unique_ptr<TXmlNode> ANode) {
+  if (!ANode)
+    return -1;
+  ANode->FParent = this;
+  ANode->ChangeDocument(FDocument);
+  TXmlNode* node = ANode.release();
+  const int32_t index = EnsureNodes().Add(node);
+  node->FIndexInParentCache = index;
+  return index;
+}
+
+void TXmlNode::NodeInsert(int32_t Index, std::unique_ptr<TXmlNode>&& ANode) {
+  if (!ANode || Index < 0 || Index > NodeCount())
+    return;
+  ANode->FParent = this;
+  EnsureNodes().Insert(Index, ANode.release());
+}
+
+TXmlNode* TXmlNode::NodeNew(std::u16string_view AName) {
+  return Nodes(NodeAdd(CreateName(FDocument, AName)));
+}
+
+TXmlNode* TXmlNode::NodeNewAtIndex(int32_t Index, std::u16string_view AName) {
+  if (Index < 0 || Index > NodeCount())
+    return nullptr;
+  auto node = CreateName(FDocument, AName);
+  TXmlNode* result = node.get();
+  NodeInsert(Index, std::move(node));
+  return result;
+}
+
+TXmlNode* TXmlNode::NodeFindOrCreate(std::u16string_view AName) {
+  TXmlNode* node = NodeByName(AName);
+  return node ? node : NodeNew(AName);
+}
+
+void TXmlNode::NodeDelete(int32_t Index) {
+  TXmlNode* node = Nodes(Index);
+  if (!node)
+    return;
+  FNodes->Delete(Index);
+  delete node;
+}
+
+int32_t TXmlNode::NodeRemove(TXmlNode* ANode) {
+  const int32_t index = NodeIndexOf(ANode);
+  NodeDelete(index);
+  return index;
+}
+
+std::unique_ptr<TXmlNode> TXmlNode::NodeExtract(TXmlNode* ANode) {
+  const int32_t index = NodeIndexOf(ANode);
+  if (index < 0)
+    return nullptr;
+  FNodes->Delete(index);
+  return std::unique_ptr<TXmlNode>(ANode);
+}
+
+void TXmlNode::NodeExchange(int32_t Index1, int32_t Index2) {
+  if (Nodes(Index1) && Nodes(Index2))
+    FNodes->Exchange(Index1, Index2);
+}
+
+void TXmlNode::NodesClear() {
+  if (!FNodes)
+    return;
+  // Hand the children to a detached holder whose destructor frees them without recursion.
+  TXmlNode holder(nullptr);
+  holder.FNodes = std::move(FNodes);
+}
+
+void TXmlNode::Delete() {
+  if (FParent)
+    FParent->NodeRemove(this);
+}
+
+void TXmlNode::DeleteEmptyNodes() {
+  for (int32_t i = NodeCount() - 1; i >= 0; --i) {
+    TXmlNode* child = Nodes(i);
+    child->DeleteEmptyNodes();
+    if (child->IsEmpty())
+      NodeDelete(i);
+  }
+}
+
+// ---- TXmlNode: lookups ----
+
+TXmlNode* TXmlNode::NodeByName(std::u16string_view AName) const {
+  if (FNodes)
+    for (TXmlNode* node : *FNodes)
+      if (node->FName == AName)
+        return node;
+  return nullptr;
+}
+
+int32_t TXmlNode::NodeIndexOf(const TXmlNode* ANode) const { return FNodes ? FNodes->IndexOf(ANode) : -1; }
+
+int32_t TXmlNode::NodeIndexByNameFrom(std::u16string_view AName, int32_t AFrom) const {
+  for (int32_t i = std::max(AFrom, 0); i < NodeCount(); ++i)
+    if (FNodes->Items(i)->FName == AName)
+      return i;
+  return -1;
+}
+
+TXmlNode* TXmlNode::NodeByElementType(TXmlElementType AElementType) const {
+  if (FNodes)
+    for (TXmlNode* node : *FNodes)
+      if (node->FElementType == AElementType)
+        return node;
+  return nullptr;
+}
+
+TXmlNode* TXmlNode::NodeByAttributeValue(std::u16string_view NodeName, std::u16string_view AttribName,
+                                         std::u16string_view AttribValue, bool ShouldRecurse) const {
+  if (!FNodes)
+    return nullptr;
+  for (TXmlNode* node : *FNodes) {
+    if (node->FName == NodeName && node->HasAttribute(AttribName) &&
+        node->AttributeByName(AttribName) == AttribValue)
+      return node;
+    if (ShouldRecurse)
+      if (TXmlNode* found = node->NodeByAttributeValue(NodeName, AttribName, AttribValue, true))
+        return found;
+  }
+  return nullptr;
+}
+
+void TXmlNode::NodesByName(std::u16string_view AName, TXmlNodeList* AList) const {
+  if (!AList)
+    return;
+  AList->Clear();
+  if (FNodes)
+    for (TXmlNode* node : *FNodes)
+      if (node->FName == AName)
+        AList->Add(node);
+}
+
+// ---- TXmlNode: state and position ----
+
+void TXmlNode::Clear() {
+  FName.clear();
+  FValue.clear();
+  AttributesClear();
+  NodesClear();
+}
+
+bool TXmlNode::IsEmpty() const { return FValue.empty() && NodeCount() == 0 && AttributeCount() == 0; }
+
+int32_t TXmlNode::IndexInParent() const {
+  if (!FParent || !FParent->FNodes)
+    return -1;
+  const TXmlNodeList& siblings = *FParent->FNodes;
+  if (FIndexInParentCache >= 0 && FIndexInParentCache < siblings.Count() &&
+      siblings.Items(FIndexInParentCache) == this)
+    return FIndexInParentCache;
+  FIndexInParentCache = siblings.IndexOf(this);
+  return FIndexInParentCache;
+}
+
+int32_t TXmlNode::TreeDepth() const {
+  int32_t depth = -1;
+  for (const TXmlNode* node = FParent; node; node = node->FParent)
+    ++depth;
+  return depth;
+}
+
+int32_t TXmlNode::TotalNodeCount() const {
+  int32_t count = 0;
+  std::vector<const TXmlNode*> pending{this};
+  while (!pending.empty()) {
+    const TXmlNode* node = pending.back();
+    pending.pop_back();
+    count += node->NodeCount();
+    if (node->FNodes)
+      pending.insert(pending.end(), node->FNodes->begin(), node->FNodes->end());
+  }
+  return count;
+}
+
+std::u16string TXmlNode::FullPath() const {
+  // The names from the top-level ancestor down; the parentless container adds nothing.
+  std::vector<const std::u16string*> names{&FName};
+  for (const TXmlNode* node = FParent; node && node->FParent; node = node->FParent)
+    names.push_back(&node->FName);
+  std::u16string path;
+  for (auto name = names.rbegin(); name != names.rend(); ++name)
+    path.append(u"/").append(**name);
+  return path;
+}
+
+std::u16string TXmlNode::CascadedName() const {
+  int32_t index = 0;
+  if (!TryTextToInt(AttributeByName(u"Index"), index))
+    index = 0;
+  std::u16string digits = IntToText(index < 0 ? -int64_t(index) : index);
+  if (digits.size() < 4)
+    digits.insert(0, 4 - digits.size(), u'0');
+  std::u16string own = FName + (index < 0 ? u"-" : u"") + digits;
+  return FParent ? FParent->CascadedName() + u"_" + own : own;
+}
+
+void TXmlNode::ChangeDocument(TXmlDocument* ADocument) {
+  std::vector<TXmlNode*> pending{this};
+  while (!pending.empty()) {
+    TXmlNode* node = pending.back();
+    pending.pop_back();
+    node->FDocument = ADocument;
+    if (node->FNodes)
+      pending.insert(pending.end(), node->FNodes->begin(), node->FNodes->end());
+  }
+}
+
+bool TXmlNode::WriteOnDefault() const { return FDocument ? FDocument->WriteOnDefault() : true; }

@@ -1,0 +1,20 @@
+#include "XmlStringBuilder.h"
+
+#include "XmlErrors.h"
+#include "XmlText.h"
+
+#include <algorithm>
+
+std::u16string TXmlStringBuilder::StringCopy(int32_t AFirst, int32_t ALength) const {
+  const int64_t first = std::max<int64_t>(AFirst, 1) - 1;
+  const int64_t last = std::min<int64_t>(int64_t(AFirst) - 1 + ALength, Length());
+  if (ALength <= 0 || first >= last)
+    return {};
+  return FData.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first));
+}
+
+char16_t TXmlStringBuilder::Data(int32_t APosition) const {
+  if (APosition < 1 || APosition > Length())
+    throw EListError(u"List index out of bounds (" + IntToText(APosition) + u")");
+  return FData[static_cast<std::size_t>(APosition - 1)];
+}
