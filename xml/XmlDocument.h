@@ -208,6 +208,12 @@ public:
   void ChangeDocument(TXmlDocument* ADocument);
   bool WriteOnDefault() const;
 
+  // -- Reading a node from text (XmlReader.cpp).
+
+  // -- Writing a node as text (XmlWriter.cpp).
+
+  // -- Typed values, binary values, searches, sorting, comparison (XmlTypedValues.cpp).
+
   // Byte offsets in the parsed text, set by the reader; 0 for nodes built in memory.
   int32_t StartPos = 0;
   int32_t EndPos = 0;
@@ -219,6 +225,12 @@ private:
   TXmlAttributeLines* LinesIfIndex(int32_t Index) const;
   TXmlNodeList& EnsureNodes();
   void AssignFromNode(const TXmlNode& Source);
+
+  // -- Reader internals.
+
+  // -- Writer internals.
+
+  // -- Typed-value internals.
 
   std::unique_ptr<TXmlAttributeLines> FAttributes;
   TXmlDocument* FDocument = nullptr;
@@ -263,6 +275,10 @@ public:
   void SetCommentString(std::u16string_view Value);
   std::u16string LineBreakText() const;
 
+  // -- Loading (XmlReader.cpp).
+
+  // -- Saving (XmlWriter.cpp).
+
   // Settings.
   bool AbortParsing() const { return FAbortParsing; }
   void SetAbortParsing(bool Value) { FAbortParsing = Value; }
@@ -299,6 +315,10 @@ public:
 private:
   TXmlNode* FirstTopLevelNode(TXmlElementType AType) const;
   TXmlNode* LeadingDeclaration() const;
+
+  // -- Reader internals.
+
+  // -- Writer internals.
 
   bool FAbortParsing = false;
   TBinaryEncodingType FBinaryEncoding = xbeBase64;
