@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -207,6 +208,8 @@ public:
   std::u16string CascadedName() const;
   void ChangeDocument(TXmlDocument* ADocument);
   bool WriteOnDefault() const;
+  // IndentString once per tree level in the readable layouts; empty in the compact one.
+  std::u16string IndentText() const;
 
   // -- Reading a node from text (XmlReader.cpp).
 
@@ -276,8 +279,15 @@ public:
   std::u16string LineBreakText() const;
 
   // -- Loading (XmlReader.cpp).
+  // Missing or unreadable files raise EFOpenError "Cannot open file "%s". %s".
+  void LoadFromFile(const std::u16string& FileName);
+  // Reads the stream from its start to its end and parses the bytes.
+  void LoadFromStream(std::istream& Stream);
 
   // -- Saving (XmlWriter.cpp).
+  // The file is replaced only once every byte is written; a failed save leaves it as it was.
+  void SaveToFile(const std::u16string& FileName, bool RespectEncoding);
+  void SaveToStream(std::ostream& Stream, bool RespectEncoding, bool WriteBOM);
 
   // Settings.
   bool AbortParsing() const { return FAbortParsing; }

@@ -498,3 +498,12 @@ void TXmlNode::ChangeDocument(TXmlDocument* ADocument) {
 }
 
 bool TXmlNode::WriteOnDefault() const { return FDocument ? FDocument->WriteOnDefault() : true; }
+
+std::u16string TXmlNode::IndentText() const {
+  if (!FDocument || FDocument->XmlFormat() == xfCompact)
+    return {};
+  std::u16string indent;
+  for (int32_t level = TreeDepth(); level > 0; --level)
+    indent += FDocument->IndentString();
+  return indent;
+}
