@@ -10,7 +10,9 @@ void TPersistent::Assign(const TPersistent* Source) {
   Source->AssignTo(this);
 }
 
-void TPersistent::AssignTo(TPersistent* Dest) const { Dest->AssignError(this); }
+void TPersistent::AssignTo(TPersistent* Dest) const {
+  Dest->AssignError(this);
+}
 
 void TPersistent::AssignError(const TPersistent* Source) const {
   const std::string sourceName = Source ? Source->ClassName() : "nil";

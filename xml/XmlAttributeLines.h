@@ -14,7 +14,9 @@ public:
 
   bool Sorted() const { return FSorted; }
   int32_t Count() const { return static_cast<int32_t>(FLines.size()); }
-  const std::u16string& Line(int32_t Index) const { return FLines[static_cast<std::size_t>(Index)]; }
+  const std::u16string& Line(int32_t Index) const {
+    return FLines[static_cast<std::size_t>(Index)];
+  }
 
   void Add(std::u16string ALine);
   // Rewriting in place would break the order of a sorted list: both raise EStringListError.

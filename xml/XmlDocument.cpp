@@ -2,9 +2,13 @@
 
 #include <algorithm>
 
-TXmlDocument::TXmlDocument() : FRootNodes(std::make_unique<TXmlNode>(this)) { Clear(); }
+TXmlDocument::TXmlDocument() : FRootNodes(std::make_unique<TXmlNode>(this)) {
+  Clear();
+}
 
-TXmlDocument::TXmlDocument(std::u16string_view ARootName) : TXmlDocument() { Root()->SetName(ARootName); }
+TXmlDocument::TXmlDocument(std::u16string_view ARootName) : TXmlDocument() {
+  Root()->SetName(ARootName);
+}
 
 TXmlDocument::~TXmlDocument() = default;
 
@@ -68,7 +72,9 @@ TXmlNode* TXmlDocument::FirstTopLevelNode(TXmlElementType AType) const {
   return FRootNodes->NodeByElementType(AType);
 }
 
-TXmlNode* TXmlDocument::Root() const { return FirstTopLevelNode(xeNormal); }
+TXmlNode* TXmlDocument::Root() const {
+  return FirstTopLevelNode(xeNormal);
+}
 
 TXmlNode* TXmlDocument::LeadingDeclaration() const {
   TXmlNode* first = FRootNodes->Nodes(0);

@@ -107,8 +107,8 @@ public:
   TXmlNode& operator=(const TXmlNode&) = delete;
 
   static std::unique_ptr<TXmlNode> CreateName(TXmlDocument* ADocument, std::u16string_view AName);
-  static std::unique_ptr<TXmlNode> CreateNameValue(TXmlDocument* ADocument, std::u16string_view AName,
-                                                   std::u16string_view AValue);
+  static std::unique_ptr<TXmlNode>
+  CreateNameValue(TXmlDocument* ADocument, std::u16string_view AName, std::u16string_view AValue);
   static std::unique_ptr<TXmlNode> CreateType(TXmlDocument* ADocument, TXmlElementType AType);
 
   const char* ClassName() const override { return "TXmlNode"; }

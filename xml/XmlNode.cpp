@@ -1,6 +1,6 @@
+#include "Utf8.h"
 #include "XmlAttributeLines.h"
 #include "XmlDocument.h"
-#include "Utf8.h"
 
 #include <algorithm>
 
@@ -11,9 +11,13 @@ int32_t TXmlNodeList::Add(TXmlNode* ANode) {
   return Count() - 1;
 }
 
-void TXmlNodeList::Insert(int32_t Index, TXmlNode* ANode) { FItems.insert(FItems.begin() + Index, ANode); }
+void TXmlNodeList::Insert(int32_t Index, TXmlNode* ANode) {
+  FItems.insert(FItems.begin() + Index, ANode);
+}
 
-void TXmlNodeList::Delete(int32_t Index) { FItems.erase(FItems.begin() + Index); }
+void TXmlNodeList::Delete(int32_t Index) {
+  FItems.erase(FItems.begin() + Index);
+}
 
 void TXmlNodeList::Exchange(int32_t Index1, int32_t Index2) {
   std::swap(FItems[static_cast<std::size_t>(Index1)], FItems[static_cast<std::size_t>(Index2)]);
@@ -51,7 +55,8 @@ std::unique_ptr<TXmlNode> TXmlNode::CreateName(TXmlDocument* ADocument, std::u16
   return node;
 }
 
-std::unique_ptr<TXmlNode> TXmlNode::CreateNameValue(TXmlDocument* ADocument, std::u16string_view AName,
+std::unique_ptr<TXmlNode> TXmlNode::CreateNameValue(TXmlDocument* ADocument,
+                                                    std::u16string_view AName,
                                                     std::u16string_view AValue) {
   auto node = CreateName(ADocument, AName);
   node->SetValueAsWidestring(AValue);
@@ -108,9 +113,13 @@ void TXmlNode::SetName(std::u16string_view Value) {
   FName = Value;
 }
 
-std::string TXmlNode::ValueAsString() const { return Utf8Encode(ValueAsWidestring()); }
+std::string TXmlNode::ValueAsString() const {
+  return Utf8Encode(ValueAsWidestring());
+}
 
-void TXmlNode::SetValueAsString(std::string_view Value) { SetValueAsWidestring(Utf8Decode(Value)); }
+void TXmlNode::SetValueAsString(std::string_view Value) {
+  SetValueAsWidestring(Utf8Decode(Value));
+}
 
 bool TXmlNode::ValueAsBoolDef(bool ADefault) const {
   bool value = ADefault;
@@ -163,7 +172,9 @@ TXmlAttributeLines* TXmlNode::LinesIfIndex(int32_t Index) const {
   return FAttributes.get();
 }
 
-int32_t TXmlNode::AttributeCount() const { return FAttributes ? FAttributes->Count() : 0; }
+int32_t TXmlNode::AttributeCount() const {
+  return FAttributes ? FAttributes->Count() : 0;
+}
 
 void TXmlNode::AttributeAdd(std::u16string_view AName, std::u16string_view AValue) {
   std::u16string line;
@@ -176,14 +187,17 @@ void TXmlNode::AttributeAdd(std::u16string_view AName, int32_t AValue) {
   AttributeAdd(AName, IntToText(AValue));
 }
 
-void TXmlNode::AttributeLineAdd(std::u16string ALine) { EnsureAttributes().Add(std::move(ALine)); }
+void TXmlNode::AttributeLineAdd(std::u16string ALine) {
+  EnsureAttributes().Add(std::move(ALine));
+}
 
 std::u16string TXmlNode::AttributeByName(std::u16string_view AName) const {
   const int32_t index = AttributeIndexByName(AName);
   if (index < 0)
     return {};
   // Past the name and "=", then the two quotes go without being inspected.
-  const std::u16string_view quoted = std::u16string_view(FAttributes->Line(index)).substr(AName.size() + 1);
+  const std::u16string_view quoted =
+      std::u16string_view(FAttributes->Line(index)).substr(AName.size() + 1);
   if (quoted.size() < 2)
     return {};
   return UnescapeText(std::u16string(quoted.substr(1, quoted.size() - 2)));
@@ -203,7 +217,8 @@ void TXmlNode::SetAttributeByName(std::u16string_view AName, std::u16string_view
 
 std::u16string TXmlNode::AttributeName(int32_t Index) const {
   const TXmlAttributeLines* lines = LinesIfIndex(Index);
-  return lines ? std::u16string(TXmlAttributeLines::NamePart(lines->Line(Index))) : std::u16string();
+  return lines ? std::u16string(TXmlAttributeLines::NamePart(lines->Line(Index)))
+               : std::u16string();
 }
 
 void TXmlNode::SetAttributeName(int32_t Index, std::u16string_view Value) {
@@ -267,7 +282,9 @@ void TXmlNode::AttributeExchange(int32_t Index1, int32_t Index2) {
   FAttributes->Exchange(Index1, Index2);
 }
 
-void TXmlNode::AttributesClear() { FAttributes.reset(); }
+void TXmlNode::AttributesClear() {
+  FAttributes.reset();
+}
 
 // ---- TXmlNode: children ----
 
@@ -277,7 +294,9 @@ TXmlNodeList& TXmlNode::EnsureNodes() {
   return *FNodes;
 }
 
-int32_t TXmlNode::NodeCount() const { return FNodes ? FNodes->Count() : 0; }
+int32_t TXmlNode::NodeCount() const {
+  return FNodes ? FNodes->Count() : 0;
+}
 
 TXmlNode* TXmlNode::Nodes(int32_t Index) const {
   if (Index < 0 || Index >= NodeCount())
@@ -380,7 +399,9 @@ TXmlNode* TXmlNode::NodeByName(std::u16string_view AName) const {
   return nullptr;
 }
 
-int32_t TXmlNode::NodeIndexOf(const TXmlNode* ANode) const { return FNodes ? FNodes->IndexOf(ANode) : -1; }
+int32_t TXmlNode::NodeIndexOf(const TXmlNode* ANode) const {
+  return FNodes ? FNodes->IndexOf(ANode) : -1;
+}
 
 int32_t TXmlNode::NodeIndexByNameFrom(std::u16string_view AName, int32_t AFrom) const {
   for (int32_t i = std::max(AFrom, 0); i < NodeCount(); ++i)
@@ -397,8 +418,10 @@ TXmlNode* TXmlNode::NodeByElementType(TXmlElementType AElementType) const {
   return nullptr;
 }
 
-TXmlNode* TXmlNode::NodeByAttributeValue(std::u16string_view NodeName, std::u16string_view AttribName,
-                                         std::u16string_view AttribValue, bool ShouldRecurse) const {
+TXmlNode* TXmlNode::NodeByAttributeValue(std::u16string_view NodeName,
+                                         std::u16string_view AttribName,
+                                         std::u16string_view AttribValue,
+                                         bool ShouldRecurse) const {
   if (!FNodes)
     return nullptr;
   for (TXmlNode* node : *FNodes) {
@@ -431,7 +454,9 @@ void TXmlNode::Clear() {
   NodesClear();
 }
 
-bool TXmlNode::IsEmpty() const { return FValue.empty() && NodeCount() == 0 && AttributeCount() == 0; }
+bool TXmlNode::IsEmpty() const {
+  return FValue.empty() && NodeCount() == 0 && AttributeCount() == 0;
+}
 
 int32_t TXmlNode::IndexInParent() const {
   if (!FParent || !FParent->FNodes)
@@ -497,7 +522,9 @@ void TXmlNode::ChangeDocument(TXmlDocument* ADocument) {
   }
 }
 
-bool TXmlNode::WriteOnDefault() const { return FDocument ? FDocument->WriteOnDefault() : true; }
+bool TXmlNode::WriteOnDefault() const {
+  return FDocument ? FDocument->WriteOnDefault() : true;
+}
 
 std::u16string TXmlNode::IndentText() const {
   if (!FDocument || FDocument->XmlFormat() == xfCompact)

@@ -2,8 +2,8 @@
 
 #include "XmlErrors.h"
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <limits>
 #include <type_traits>
@@ -76,8 +76,7 @@ int HexDigit(char16_t c) {
 
 // The integer rule for both widths: a hexadecimal number is a bit pattern of TInt's width, a
 // decimal one must lie in TInt's range.
-template <typename TInt>
-bool TryTextToInteger(std::u16string_view text, TInt& result) {
+template <typename TInt> bool TryTextToInteger(std::u16string_view text, TInt& result) {
   using TUnsigned = std::make_unsigned_t<TInt>;
   constexpr int bits = sizeof(TInt) * 8;
   std::size_t i = 0;
@@ -92,7 +91,8 @@ bool TryTextToInteger(std::u16string_view text, TInt& result) {
   if (i < text.size() && (text[i] == u'$' || text[i] == u'x' || text[i] == u'X')) {
     hex = true;
     ++i;
-  } else if (i + 1 < text.size() && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
+  } else if (i + 1 < text.size() && text[i] == u'0' &&
+             (text[i + 1] == u'x' || text[i + 1] == u'X')) {
     hex = true;
     i += 2;
   }
@@ -111,7 +111,8 @@ bool TryTextToInteger(std::u16string_view text, TInt& result) {
     return true;
   }
   // The magnitude may reach one past the largest positive value, for the most negative number.
-  const TUnsigned limit = static_cast<TUnsigned>(std::numeric_limits<TInt>::max()) + (negative ? 1 : 0);
+  const TUnsigned limit =
+      static_cast<TUnsigned>(std::numeric_limits<TInt>::max()) + (negative ? 1 : 0);
   for (; i < text.size(); ++i) {
     const char16_t c = text[i];
     if (c < u'0' || c > u'9')
@@ -219,7 +220,9 @@ std::u16string IntToText(int64_t Value) {
   return std::u16string(buffer, end);
 }
 
-std::u16string BoolToText(bool Value) { return Value ? u"True" : u"False"; }
+std::u16string BoolToText(bool Value) {
+  return Value ? u"True" : u"False";
+}
 
 bool TryTextToBool(std::u16string_view Text, bool& Value) {
   if (Text.empty())
@@ -245,7 +248,9 @@ bool TextToBool(std::u16string_view Text) {
   return value;
 }
 
-char16_t AsciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 0x20) : c; }
+char16_t AsciiUpper(char16_t c) {
+  return (c >= u'a' && c <= u'z') ? char16_t(c - 0x20) : c;
+}
 
 bool SameTextAscii(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size())

@@ -1,0 +1,57 @@
+#include "Utf8.h"
+
+#include "ExpectError.h"
+#include "XmlErrors.h"
+#include "XmlStringBuilder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Utf8Decode, ReplacesEachMaximalInvalidSubpartOnce) {
+  struct TCase {
+    const char* Name;
+    std::string Bytes;
+    std::u16string Expected;
+  };
+  const TCase cases[] = {
+      {"ASCII", "abc", u"abc"},
+      {"two, three and four bytes", "\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80",
+       u"\u00e9\u20ac\U0001F600"},
+      {"lone continuation byte", "a\x80z", u"a\uFFFDz"},
+      {"truncated three-byte sequence is one subpart", "a\xe2\x82z", u"a\uFFFDz"},
+      {"overlong two-byte lead", "\xc0\xaf", u"\uFFFD\uFFFD"},
+      {"overlong three-byte form", "\xe0\x80\xaf", u"\uFFFD\uFFFD\uFFFD"},
+      {"encoded surrogate", "\xed\xa0\x80", u"\uFFFD\uFFFD\uFFFD"},
+      {"beyond U+10FFFF", "\xf4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"truncated at the end", "\xf0\x9f\x98", u"\uFFFD"},
+      {"invalid lead bytes", "\xfe\xff", u"\uFFFD\uFFFD"},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.Name);
+    EXPECT_EQ(Utf8Decode(row.Bytes), row.Expected);
+  }
+}
+
+TEST(Utf8Encode, JoinsSurrogatePairsAndReplacesLoneSurrogates) {
+  EXPECT_EQ(Utf8Encode(u"a\u00e9\u20ac\U0001F600"), "a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80");
+  EXPECT_EQ(Utf8Encode(std::u16string{0xD800, u'x'}), "\xef\xbf\xbdx");
+  EXPECT_EQ(Utf8Encode(std::u16string{0xDC00}), "\xef\xbf\xbd");
+}
+
+TEST(TXmlStringBuilder, CopiesAndReadsByPositionFromOne) {
+  TXmlStringBuilder builder;
+  builder.AddString(u"hello");
+  builder.AddChar(u'!');
+  EXPECT_EQ(builder.Length(), 6);
+  EXPECT_EQ(builder.Value(), u"hello!");
+  EXPECT_EQ(builder.StringCopy(2, 3), u"ell");
+  EXPECT_EQ(builder.StringCopy(5, 10), u"o!");
+  EXPECT_EQ(builder.StringCopy(7, 1), u"");
+  EXPECT_EQ(builder.Data(1), u'h');
+  EXPECT_EQ(builder.Data(6), u'!');
+  ExpectError<EListError>([&] { builder.Data(0); }, u"List index out of bounds (0)");
+  ExpectError<EListError>([&] { builder.Data(7); }, u"List index out of bounds (7)");
+}
+
+} // namespace

@@ -1,0 +1,160 @@
+#include "XmlText.h"
+
+#include "ExpectError.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TTextCase {
+  const char* Name;
+  std::u16string Input;
+  std::u16string Expected;
+};
+
+TEST(EscapeText, EscapesTheSixCharactersAndNothingElse) {
+  const TTextCase cases[] = {
+      {"plain text is untouched", u"plain \t\r\n\u00e9", u"plain \t\r\n\u00e9"},
+      {"ampersand, less-than, apostrophe", u"a&b<c'd", u"a&amp;b&lt;c&apos;d"},
+      {"greater-than and double quote", u"x>\"y", u"x&gt;&quot;y"},
+      {"NUL", std::u16string(u"a\0b", 3), u"a&null;b"},
+      {"an entity in the text is escaped again", u"&lt;", u"&amp;lt;"},
+      {"empty", u"", u""},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.Name);
+    EXPECT_EQ(EscapeText(row.Input), row.Expected);
+  }
+}
+
+TEST(UnescapeText, ResolvesKnownReferencesAndKeepsTheRest) {
+  const TTextCase cases[] = {
+      {"decimal reference", u"&#65;", u"A"},
+      {"hex reference, lower x", u"&#x41;", u"A"},
+      {"hex reference, upper X", u"&#X41;", u"A"},
+      {"zero gives NUL", u"&#0;", std::u16string(1, u'\0')},
+      {"the largest code unit", u"&#65534;", u"\uFFFE"},
+      {"65535 is out of range", u"&#65535;", u"&#65535;"},
+      {"negative", u"&#-1;", u"&#-1;"},
+      {"no digits", u"&#;", u"&#;"},
+      {"hex prefix without digits", u"&#x;", u"&#x;"},
+      {"unknown named entity", u"a&nbsp;b", u"a&nbsp;b"},
+      {"null entity", u"&null;", std::u16string(1, u'\0')},
+      {"named entities are case-sensitive", u"&AMP;", u"&AMP;"},
+      {"no semicolon after the ampersand", u"a &amp b &lt c", u"a &amp b &lt c"},
+      {"ampersand, space, later semicolon", u"a& b;&lt;", u"a& b;<"},
+      {"replacements are not read again", u"&amp;lt;", u"&lt;"},
+      {"all six", u"&amp;&lt;&gt;&apos;&quot;", u"&<>'\""},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.Name);
+    EXPECT_EQ(UnescapeText(row.Input), row.Expected);
+  }
+}
+
+TEST(UnescapeText, RoundTripsEveryEscapedText) {
+  const std::u16string text(u"<a href='x'>\"T&C\"</a>\0!", 23);
+  EXPECT_EQ(UnescapeText(EscapeText(text)), text);
+}
+
+TEST(QuoteText, PrefersDoubleQuotes) {
+  EXPECT_EQ(QuoteText(u"abc"), u"\"abc\"");
+  EXPECT_EQ(QuoteText(u"a\"b"), u"'a\"b'");
+  EXPECT_EQ(QuoteText(u""), u"\"\"");
+}
+
+TEST(UnquoteText, ExtractsTheQuotedString) {
+  const TTextCase cases[] = {
+      {"double quotes", u"\"abc\"", u"abc"},
+      {"apostrophes", u"'abc'", u"abc"},
+      {"doubled quote counts once", u"'it''s'", u"it's"},
+      {"text after the closing quote is dropped", u"\"ab\"cd", u"ab"},
+      {"no closing quote: up to the end", u"\"abc", u"abc"},
+      {"not quoted", u"abc", u"abc"},
+      {"a single quote character alone", u"\"", u"\""},
+      {"empty quoted string", u"''", u""},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.Name);
+    EXPECT_EQ(UnquoteText(row.Input), row.Expected);
+  }
+}
+
+TEST(IntegerRule, ReadsDecimalAndHexadecimalText) {
+  struct TCase {
+    std::u16string Text;
+    bool Valid;
+    int32_t Value;
+  };
+  const TCase cases[] = {
+      {u"12", true, 12},
+      {u"   12", true, 12},
+      {u"12 ", false, 0},
+      {u"+7", true, 7},
+      {u"-7", true, -7},
+      {u"007", true, 7},
+      {u"$1F", true, 31},
+      {u"0x1F", true, 31},
+      {u"0X1f", true, 31},
+      {u"x1F", true, 31},
+      {u"X1F", true, 31},
+      {u"$FFFFFFFF", true, -1},
+      {u"-$10", true, -16},
+      {u"$100000000", false, 0},
+      {u"2147483647", true, 2147483647},
+      {u"-2147483648", true, INT32_MIN},
+      {u"2147483648", false, 0},
+      {u"-2147483649", false, 0},
+      {u"", false, 0},
+      {u"   ", false, 0},
+      {u"-", false, 0},
+      {u"$", false, 0},
+      {u"0x", false, 0},
+      {u"1.5", false, 0},
+      {u"abc", false, 0},
+      {u"\t12", false, 0},
+      {u"&#49;", false, 0},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(std::string(row.Text.begin(), row.Text.end()));
+    int32_t value = 0;
+    EXPECT_EQ(TryTextToInt(row.Text, value), row.Valid);
+    if (row.Valid) {
+      EXPECT_EQ(value, row.Value);
+    }
+  }
+}
+
+TEST(IntegerRule, Has64BitCounterparts) {
+  int64_t value = 0;
+  EXPECT_TRUE(TryTextToInt64(u"9223372036854775807", value));
+  EXPECT_EQ(value, INT64_MAX);
+  EXPECT_TRUE(TryTextToInt64(u"-9223372036854775808", value));
+  EXPECT_EQ(value, INT64_MIN);
+  EXPECT_FALSE(TryTextToInt64(u"9223372036854775808", value));
+  EXPECT_TRUE(TryTextToInt64(u"$FFFFFFFFFFFFFFFF", value));
+  EXPECT_EQ(value, -1);
+  EXPECT_TRUE(TryTextToInt64(u" 2147483648", value));
+  EXPECT_EQ(value, 2147483648LL);
+  EXPECT_EQ(IntToText(INT64_MIN), u"-9223372036854775808");
+}
+
+TEST(TextToBool, LooksAtTheFirstCharacterOnly) {
+  struct TCase {
+    std::u16string Text;
+    bool Value;
+  };
+  const TCase cases[] = {{u"True", true},   {u"yes", true}, {u"Y", true},     {u"tommy", true},
+                         {u"False", false}, {u"No", false}, {u"nope", false}, {u"f", false}};
+  for (const auto& row : cases)
+    EXPECT_EQ(TextToBool(row.Text), row.Value);
+  EXPECT_EQ(BoolToText(true), u"True");
+  EXPECT_EQ(BoolToText(false), u"False");
+}
+
+TEST(TextToBool, RejectsOtherTexts) {
+  for (const std::u16string text : {u"", u"1", u"0", u" true", u"on"})
+    ExpectError<Exception>([&] { TextToBool(text); }, u"Cannot convert value to bool");
+}
+
+} // namespace
