@@ -1,5 +1,6 @@
 #include "CodePages.h"
 
+#include "HzCodec.h"
 #include "IconvCodec.h"
 #include "Utf7.h"
 #include "Utf8.h"
@@ -190,6 +191,7 @@ struct TOwnCodec {
 constexpr TOwnCodec OwnCodecs[] = {
     {1200, Utf16LeDecodeAppend, Utf16LeEncodeAppend},
     {1201, Utf16BeDecodeAppend, Utf16BeEncodeAppend},
+    {52936, HzDecodeAppend, HzEncodeAppend},
     {65000, Utf7DecodeAppend, Utf7EncodeAppend},
     {65001, Utf8DecodeAppend, Utf8EncodeAppend},
 };
@@ -218,6 +220,8 @@ bool IsCodePageSupported(uint32_t ACodePage) {
 std::u16string CodePageToUtf16(uint32_t ACodePage, std::string_view ABytes) {
   const uint32_t codePage = Resolve(ACodePage);
   std::u16string text;
+  if (ABytes.empty() && IsCodePageSupported(codePage))
+    return text;
   if (const TOwnCodec* codec = OwnCodecOf(codePage))
     codec->DecodeAppend(ABytes, text);
   else
@@ -228,6 +232,9 @@ std::u16string CodePageToUtf16(uint32_t ACodePage, std::string_view ABytes) {
 std::string Utf16ToCodePage(uint32_t ACodePage, std::u16string_view AText) {
   const uint32_t codePage = Resolve(ACodePage);
   std::string bytes;
+  // Stateful code pages such as ISO-2022-KR would otherwise write a header for no text.
+  if (AText.empty() && IsCodePageSupported(codePage))
+    return bytes;
   if (const TOwnCodec* codec = OwnCodecOf(codePage))
     codec->EncodeAppend(AText, bytes);
   else
