@@ -44,14 +44,19 @@ void StoreInAttribute(TXmlNode& ANode, std::u16string_view AName,
 }
 
 std::u16string HexText(int32_t AValue, int32_t ADigits) {
-  std::u16string digits;
-  for (uint32_t pattern = static_cast<uint32_t>(AValue); pattern != 0; pattern >>= 4)
-    digits.insert(digits.begin(), HexDigitChars[pattern & 0xF]);
-  if (digits.empty())
-    digits = u"0";
-  if (static_cast<int64_t>(digits.size()) < ADigits)
-    digits.insert(0, static_cast<std::size_t>(ADigits) - digits.size(), u'0');
-  return u"$" + digits;
+  constexpr std::size_t MaxDigits = 8;
+  char16_t digits[MaxDigits];
+  std::size_t count = 0;
+  uint32_t pattern = static_cast<uint32_t>(AValue);
+  do {
+    digits[MaxDigits - ++count] = HexDigitChars[pattern & 0xF];
+    pattern >>= 4;
+  } while (pattern != 0);
+  std::u16string text(u"$");
+  if (ADigits > static_cast<int32_t>(count))
+    text.append(static_cast<std::size_t>(ADigits) - count, u'0');
+  text.append(digits + MaxDigits - count, count);
+  return text;
 }
 
 // A typed read of a child: ADefault without the child, else the child's own reading with
