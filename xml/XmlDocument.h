@@ -3,7 +3,9 @@
 #pragma once
 
 #include "Persistent.h"
+#include "XmlDateTime.h"
 #include "XmlErrors.h"
+#include "XmlGraphics.h"
 #include "XmlText.h"
 
 #include <cstdint>
@@ -222,6 +224,97 @@ public:
   std::u16string InnerTagText() const;
 
   // -- Typed values, binary values, searches, sorting, comparison (XmlTypedValues.cpp).
+  // Floats read the stored text with its first "," taken as "." and raise "Cannot convert value
+  // to float"; they are written with the document's FloatSignificantDigits and
+  // FloatAllowScientific (6 and true without a document).
+  double ValueAsFloat() const;
+  void SetValueAsFloat(double Value);
+  double ValueAsFloatDef(double ADefault) const;
+  TXmlDateTime ValueAsDateTime() const;
+  void SetValueAsDateTime(TXmlDateTime Value);
+  TXmlDateTime ValueAsDateTimeDef(TXmlDateTime ADefault) const;
+
+  // Binary values (XmlBinary.cpp). The encoding is the document's; BinHex without a document,
+  // where setting it has no effect. In the readable layouts the encoded text is cut into lines
+  // of 76 characters, each led by a line break and this node's indentation.
+  TBinaryEncodingType BinaryEncoding() const;
+  void SetBinaryEncoding(TBinaryEncodingType Value);
+  void BufferWrite(const void* Buffer, int32_t Count);
+  // Raises EFilerError "Missing data in binary stream" when the value holds fewer than Count
+  // bytes, and "Invalid character in binary stream" for a character the encoding has no use for.
+  void BufferRead(void* Buffer, int32_t Count) const;
+  // Raises EFilerError "Error while calculating streamlength" for a text of impossible length.
+  int32_t BufferLength() const;
+  // The value as bytes, always in Base64 whatever the document's setting.
+  std::string BinaryString() const;
+  void SetBinaryString(std::string_view Value);
+
+  // Settings kept as the values of named children. A read gives ADefault for a missing child
+  // and for a value that does not convert. A write creates the child when needed, and does
+  // nothing when WriteOnDefault is false and AValue equals ADefault.
+  bool ReadBool(std::u16string_view AName, bool ADefault = false) const;
+  int32_t ReadInteger(std::u16string_view AName, int32_t ADefault = 0) const;
+  int64_t ReadInt64(std::u16string_view AName, int64_t ADefault = 0) const;
+  double ReadFloat(std::u16string_view AName, double ADefault = 0) const;
+  // ADefault only for a missing child: an empty value reads as "".
+  std::u16string ReadString(std::u16string_view AName, std::u16string_view ADefault = u"") const;
+  TXmlDateTime ReadDateTime(std::u16string_view AName, TXmlDateTime ADefault = {}) const;
+  // Unlike the other reads, a present value that is not an integer raises EConvertError.
+  TXmlColor ReadColor(std::u16string_view AName, TXmlColor ADefault = 0) const;
+  void WriteBool(std::u16string_view AName, bool AValue, bool ADefault = false);
+  void WriteInteger(std::u16string_view AName, int32_t AValue, int32_t ADefault = 0);
+  void WriteInt64(std::u16string_view AName, int64_t AValue, int64_t ADefault = 0);
+  void WriteFloat(std::u16string_view AName, double AValue, double ADefault = 0);
+  void WriteString(std::u16string_view AName, std::u16string_view AValue,
+                   std::u16string_view ADefault = u"");
+  // Always written: a date has no default to skip.
+  void WriteDateTime(std::u16string_view AName, TXmlDateTime AValue);
+  // "$" and at least Digits upper-case hexadecimal digits of AValue's 32-bit pattern.
+  void WriteHex(std::u16string_view AName, int32_t AValue, int32_t Digits, int32_t ADefault = 0);
+  // "$" and eight hexadecimal digits; black counts as the default.
+  void WriteColor(std::u16string_view AName, TXmlColor AValue);
+
+  // Drawing settings as a child AName with one child per member (XmlGraphics.cpp). A missing
+  // child reads as the record's defaults.
+  TXmlFont ReadFont(std::u16string_view AName) const;
+  void WriteFont(std::u16string_view AName, const TXmlFont& AValue);
+  TXmlPen ReadPen(std::u16string_view AName) const;
+  void WritePen(std::u16string_view AName, const TXmlPen& AValue);
+  TXmlBrush ReadBrush(std::u16string_view AName) const;
+  void WriteBrush(std::u16string_view AName, const TXmlBrush& AValue);
+
+  // The same for attributes. A read gives ADefault for a missing attribute and for a value
+  // that does not convert; ReadAttributeString also for an empty value.
+  bool ReadAttributeBool(std::u16string_view AName, bool ADefault = false) const;
+  int32_t ReadAttributeInteger(std::u16string_view AName, int32_t ADefault = 0) const;
+  int64_t ReadAttributeInt64(std::u16string_view AName, int64_t ADefault = 0) const;
+  double ReadAttributeFloat(std::u16string_view AName, double ADefault = 0) const;
+  std::u16string ReadAttributeString(std::u16string_view AName,
+                                     std::u16string_view ADefault = u"") const;
+  void WriteAttributeBool(std::u16string_view AName, bool AValue, bool ADefault = false);
+  void WriteAttributeInteger(std::u16string_view AName, int32_t AValue, int32_t ADefault = 0);
+  void WriteAttributeFloat(std::u16string_view AName, double AValue, double ADefault = 0);
+  void WriteAttributeString(std::u16string_view AName, std::u16string_view AValue,
+                            std::u16string_view ADefault = u"");
+
+  // Subtree searches (XmlNodeSearch.cpp). NodeName is a name, a full path starting with "/"
+  // (only matching path prefixes are entered), or "*" for any node. This node is not a candidate.
+  TXmlNode* FindNode(std::u16string_view NodeName) const;
+  // Clears AList, then adds every match in document order.
+  void FindNodes(std::u16string_view NodeName, TXmlNodeList* AList) const;
+
+  // Negative, zero or positive as Node1 orders before, with or after Node2.
+  using TXmlNodeCompareFunction =
+      std::function<int32_t(TXmlNode* Node1, TXmlNode* Node2, void* Info)>;
+  // Quicksort of the direct children (not stable) by Compare, else the document's
+  // OnNodeCompare, else the names (XmlNodeSort.cpp).
+  void SortChildNodes(const TXmlNodeCompareFunction& Compare = {}, void* Info = nullptr);
+
+  // Compares this node with ANode under Options (XmlNodeCompare.cpp). Children are paired by
+  // name; a child without partner or with another value is appended to MismatchNodes, a node
+  // failing its own checks is inserted at its front. MismatchNodes may be none.
+  bool IsEqualTo(TXmlNode* ANode, TXmlCompareOptions Options,
+                 TXmlNodeList* MismatchNodes = nullptr);
 
   // Byte offsets in the parsed text, set by the reader; 0 for nodes built in memory.
   int32_t StartPos = 0;
@@ -244,6 +337,8 @@ private:
   void WriteToBuilder(class TXmlStringBuilder& S) const;
 
   // -- Typed-value internals.
+  std::u16string FloatText(double Value) const;
+  TXmlNode* ChildByName(std::u16string_view AName) const;
 
   std::unique_ptr<TXmlAttributeLines> FAttributes;
   TXmlDocument* FDocument = nullptr;

@@ -64,6 +64,8 @@ bool ResolveReference(std::u16string_view reference, char16_t& resolved) {
   return false;
 }
 
+} // namespace
+
 int HexDigit(char16_t c) {
   if (c >= u'0' && c <= u'9')
     return c - u'0';
@@ -73,6 +75,8 @@ int HexDigit(char16_t c) {
     return c - u'A' + 10;
   return -1;
 }
+
+namespace {
 
 // The integer rule for both widths: a hexadecimal number is a bit pattern of TInt's width, a
 // decimal one must lie in TInt's range.

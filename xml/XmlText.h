@@ -19,6 +19,10 @@ std::u16string UnquoteText(std::u16string_view Text);
 bool TryTextToInt(std::u16string_view Text, int32_t& Value);
 bool TryTextToInt64(std::u16string_view Text, int64_t& Value);
 std::u16string IntToText(int64_t Value);
+// The value of a hexadecimal digit of either case; -1 for any other character.
+int HexDigit(char16_t c);
+// The hexadecimal digits by value, upper case.
+inline constexpr char16_t HexDigitChars[] = u"0123456789ABCDEF";
 
 std::u16string BoolToText(bool Value);
 // Looks at the first character only: T or Y is true, F or N is false; anything else raises

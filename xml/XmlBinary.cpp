@@ -1,0 +1,176 @@
+#include "XmlDocument.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr char16_t Base64Alphabet[] =
+    u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr std::size_t LineLength = 76;
+
+bool IsLayoutSpace(char16_t c) {
+  return c == u'\t' || c == u'\n' || c == u'\r' || c == u' ';
+}
+
+[[noreturn]] void RaiseMissingData() {
+  throw EFilerError(u"Missing data in binary stream");
+}
+[[noreturn]] void RaiseInvalidCharacter() {
+  throw EFilerError(u"Invalid character in binary stream");
+}
+
+std::u16string EncodeBase64(const uint8_t* ABytes, std::size_t ACount) {
+  std::u16string text;
+  text.reserve((ACount + 2) / 3 * 4);
+  std::size_t i = 0;
+  for (; i + 3 <= ACount; i += 3) {
+    const uint32_t group = (ABytes[i] << 16) | (ABytes[i + 1] << 8) | ABytes[i + 2];
+    for (int shift = 18; shift >= 0; shift -= 6)
+      text += Base64Alphabet[(group >> shift) & 0x3F];
+  }
+  const std::size_t rest = ACount - i;
+  if (rest > 0) {
+    const uint32_t group = (ABytes[i] << 16) | (rest == 2 ? ABytes[i + 1] << 8 : 0);
+    text += Base64Alphabet[(group >> 18) & 0x3F];
+    text += Base64Alphabet[(group >> 12) & 0x3F];
+    text += rest == 2 ? Base64Alphabet[(group >> 6) & 0x3F] : u'=';
+    text += u'=';
+  }
+  return text;
+}
+
+std::u16string EncodeBinHex(const uint8_t* ABytes, std::size_t ACount) {
+  std::u16string text;
+  text.reserve(ACount * 2);
+  for (std::size_t i = 0; i < ACount; ++i) {
+    text += HexDigitChars[ABytes[i] >> 4];
+    text += HexDigitChars[ABytes[i] & 0xF];
+  }
+  return text;
+}
+
+int Base64Value(char16_t c) {
+  if (c >= u'A' && c <= u'Z')
+    return c - u'A';
+  if (c >= u'a' && c <= u'z')
+    return c - u'a' + 26;
+  if (c >= u'0' && c <= u'9')
+    return c - u'0' + 52;
+  if (c == u'+')
+    return 62;
+  if (c == u'/')
+    return 63;
+  return -1;
+}
+
+// Both encodings are a stream of fixed-width digits: six bits for Base64, four for BinHex.
+// Layout characters are skipped; "=" ends Base64 data.
+void Decode(std::u16string_view AText, TBinaryEncodingType AEncoding, uint8_t* ABytes,
+            std::size_t ACount) {
+  const bool base64 = AEncoding == xbeBase64;
+  const int bitsPerDigit = base64 ? 6 : 4;
+  uint32_t bits = 0;
+  int bitCount = 0;
+  std::size_t written = 0;
+  for (const char16_t c : AText) {
+    if (written == ACount)
+      return;
+    if (IsLayoutSpace(c))
+      continue;
+    if (base64 && c == u'=')
+      break;
+    const int digit = base64 ? Base64Value(c) : HexDigit(c);
+    if (digit < 0)
+      RaiseInvalidCharacter();
+    bits = (bits << bitsPerDigit) | static_cast<uint32_t>(digit);
+    bitCount += bitsPerDigit;
+    if (bitCount >= 8) {
+      bitCount -= 8;
+      ABytes[written++] = static_cast<uint8_t>(bits >> bitCount);
+      bits &= (1u << bitCount) - 1;
+    }
+  }
+  if (written < ACount)
+    RaiseMissingData();
+}
+
+int32_t DecodedLength(std::u16string_view AText, TBinaryEncodingType AEncoding) {
+  std::size_t length = 0;
+  char16_t last = 0;
+  char16_t beforeLast = 0;
+  for (const char16_t c : AText) {
+    if (IsLayoutSpace(c))
+      continue;
+    ++length;
+    beforeLast = last;
+    last = c;
+  }
+  const std::size_t groupLength = AEncoding == xbeBase64 ? 4 : 2;
+  if (length % groupLength != 0)
+    throw EFilerError(u"Error while calculating streamlength");
+  if (AEncoding == xbeBinHex)
+    return static_cast<int32_t>(length / 2);
+  const std::size_t padding = (last == u'=' ? 1 : 0) + (beforeLast == u'=' ? 1 : 0);
+  return static_cast<int32_t>(length / 4 * 3 - padding);
+}
+
+// In a readable layout every line of 76 characters, and the end, is led by a line break and the
+// node's indentation, so that the text sits between the node's tags on lines of its own.
+std::u16string LaidOut(const TXmlNode& ANode, const std::u16string& AEncoded) {
+  const TXmlDocument* document = ANode.Document();
+  const std::u16string separator =
+      document ? document->LineBreakText() + ANode.IndentText() : std::u16string();
+  if (separator.empty())
+    return AEncoded;
+  const std::size_t lines = (AEncoded.size() + LineLength - 1) / LineLength;
+  std::u16string text;
+  text.reserve(AEncoded.size() + (lines + 1) * separator.size());
+  for (std::size_t start = 0; start < AEncoded.size(); start += LineLength)
+    text.append(separator).append(AEncoded, start, LineLength);
+  text.append(separator);
+  return text;
+}
+
+void WriteBinary(TXmlNode& ANode, TBinaryEncodingType AEncoding, const void* ABuffer,
+                 int32_t ACount) {
+  const auto* bytes = static_cast<const uint8_t*>(ABuffer);
+  const std::size_t count = ACount > 0 ? static_cast<std::size_t>(ACount) : 0;
+  const std::u16string encoded =
+      AEncoding == xbeBase64 ? EncodeBase64(bytes, count) : EncodeBinHex(bytes, count);
+  ANode.SetValueDirect(LaidOut(ANode, encoded));
+}
+
+} // namespace
+
+TBinaryEncodingType TXmlNode::BinaryEncoding() const {
+  return FDocument ? FDocument->BinaryEncoding() : xbeBinHex;
+}
+
+void TXmlNode::SetBinaryEncoding(TBinaryEncodingType Value) {
+  if (FDocument)
+    FDocument->SetBinaryEncoding(Value);
+}
+
+void TXmlNode::BufferWrite(const void* Buffer, int32_t Count) {
+  WriteBinary(*this, BinaryEncoding(), Buffer, Count);
+}
+
+void TXmlNode::BufferRead(void* Buffer, int32_t Count) const {
+  if (Count > 0)
+    Decode(FValue, BinaryEncoding(), static_cast<uint8_t*>(Buffer),
+           static_cast<std::size_t>(Count));
+}
+
+int32_t TXmlNode::BufferLength() const {
+  return DecodedLength(FValue, BinaryEncoding());
+}
+
+std::string TXmlNode::BinaryString() const {
+  std::string bytes(static_cast<std::size_t>(DecodedLength(FValue, xbeBase64)), '\0');
+  Decode(FValue, xbeBase64, reinterpret_cast<uint8_t*>(bytes.data()), bytes.size());
+  return bytes;
+}
+
+void TXmlNode::SetBinaryString(std::string_view Value) {
+  WriteBinary(*this, xbeBase64, Value.data(), static_cast<int32_t>(Value.size()));
+}

@@ -1,0 +1,112 @@
+#include "XmlFloatText.h"
+
+#include "XmlErrors.h"
+#include "XmlText.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+struct TDecimal {
+  std::string Digits; // exactly the requested count, the first one not zero
+  int32_t PointPos;   // digits before the decimal point; negative for small numbers
+};
+
+// Rounds on the exact binary value (half to even), so no scaling loop can drift; a carry into
+// one more digit (9.9999996 at six digits) already comes back as 1.00000 with the exponent raised.
+TDecimal RoundToDigits(double X, int32_t Digits) {
+  char buffer[64];
+  const auto end =
+      std::to_chars(buffer, buffer + sizeof buffer, X, std::chars_format::scientific, Digits - 1)
+          .ptr;
+  const std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
+  const std::size_t exponentAt = text.find('e');
+  TDecimal decimal;
+  for (const char c : text.substr(0, exponentAt))
+    if (c != '.')
+      decimal.Digits += c;
+  int32_t exponent = 0;
+  const std::string_view exponentText = text.substr(exponentAt + 1);
+  std::from_chars(exponentText.data() + (exponentText[0] == '+' ? 1 : 0),
+                  exponentText.data() + exponentText.size(), exponent);
+  decimal.PointPos = exponent + 1;
+  return decimal;
+}
+
+std::u16string NonFiniteText(double X) {
+  if (std::isnan(X))
+    return u"NAN";
+  return X < 0 ? u"-INF" : u"INF";
+}
+
+} // namespace
+
+std::u16string FloatToText(double X, int32_t Digits, bool AllowScientific) {
+  if (Digits < 1 || Digits > 9)
+    throw Exception(u"Significant digits out of range");
+  if (X == 0)
+    return u"0";
+  if (!std::isfinite(X))
+    return NonFiniteText(X);
+  TDecimal decimal = RoundToDigits(std::fabs(X), Digits);
+  int32_t n = decimal.PointPos;
+  // Trailing zeros go only where they would stand after the decimal point.
+  while (Digits > n && decimal.Digits.back() == '0') {
+    decimal.Digits.pop_back();
+    --Digits;
+  }
+  bool hasExponent = false;
+  int32_t exponent = 0;
+  if (AllowScientific && (n < -1 || n > Digits + 2)) {
+    hasExponent = true;
+    exponent = n - 1;
+    n = 1;
+  }
+  std::string text = std::move(decimal.Digits);
+  if (Digits < n)
+    text.append(static_cast<std::size_t>(n - Digits), '0');
+  if (n < 0) {
+    text.insert(0, static_cast<std::size_t>(-n), '0');
+    n = 0;
+  }
+  if (n == 0)
+    text.insert(0, 1, '.');
+  else if (n < static_cast<int32_t>(text.size()))
+    text.insert(static_cast<std::size_t>(n), 1, '.');
+  if (X < 0)
+    text.insert(0, 1, '-');
+  std::u16string result(text.begin(), text.end());
+  if (hasExponent)
+    result.append(u"E").append(IntToText(exponent));
+  return result;
+}
+
+bool TryTextToFloat(std::u16string_view Text, double& Value) {
+  std::size_t first = Text.find_first_not_of(u' ');
+  std::size_t last = Text.find_last_not_of(u' ');
+  if (first == std::u16string_view::npos)
+    return false;
+  // from_chars takes no "+" of its own; a second sign after it stays an error.
+  if (Text[first] == u'+' && first < last && Text[first + 1] != u'-')
+    ++first;
+  std::string ascii;
+  ascii.reserve(last + 1 - first);
+  bool commaReplaced = false;
+  for (std::size_t i = first; i <= last; ++i) {
+    char16_t c = Text[i];
+    if (c == u',' && !commaReplaced) {
+      c = u'.';
+      commaReplaced = true;
+    }
+    if (c > 0x7F)
+      return false;
+    ascii += static_cast<char>(c);
+  }
+  double value = 0;
+  const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+  if (error != std::errc() || end != ascii.data() + ascii.size())
+    return false;
+  Value = value;
+  return true;
+}

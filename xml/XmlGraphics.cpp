@@ -1,0 +1,73 @@
+#include "XmlDocument.h"
+
+// Members a writer leaves out when WriteOnDefault is false; reading falls back on the
+// defaults of the records, which differ for the pen and the brush.
+namespace {
+
+const TXmlPen PenWriteDefaults{0, 0, 0, 0};
+const TXmlBrush BrushWriteDefaults{0, 0};
+
+} // namespace
+
+TXmlFont TXmlNode::ReadFont(std::u16string_view AName) const {
+  TXmlFont font;
+  const TXmlNode* node = ChildByName(AName);
+  if (!node)
+    return font;
+  font.Name = node->ReadString(u"Name", font.Name);
+  font.Color = node->ReadColor(u"Color", font.Color);
+  font.Size = node->ReadInteger(u"Size", font.Size);
+  font.Bold = node->ReadBool(u"Bold", font.Bold);
+  font.Italic = node->ReadBool(u"Italic", font.Italic);
+  font.Underline = node->ReadBool(u"Underline", font.Underline);
+  font.Strikeout = node->ReadBool(u"Strikeout", font.Strikeout);
+  return font;
+}
+
+void TXmlNode::WriteFont(std::u16string_view AName, const TXmlFont& AValue) {
+  const TXmlFont defaults;
+  TXmlNode* node = NodeFindOrCreate(AName);
+  node->WriteString(u"Name", AValue.Name, defaults.Name);
+  node->WriteColor(u"Color", AValue.Color);
+  node->WriteInteger(u"Size", AValue.Size, defaults.Size);
+  node->WriteBool(u"Bold", AValue.Bold, defaults.Bold);
+  node->WriteBool(u"Italic", AValue.Italic, defaults.Italic);
+  node->WriteBool(u"Underline", AValue.Underline, defaults.Underline);
+  node->WriteBool(u"Strikeout", AValue.Strikeout, defaults.Strikeout);
+}
+
+TXmlPen TXmlNode::ReadPen(std::u16string_view AName) const {
+  TXmlPen pen;
+  const TXmlNode* node = ChildByName(AName);
+  if (!node)
+    return pen;
+  pen.Color = node->ReadColor(u"Color", pen.Color);
+  pen.Mode = node->ReadInteger(u"Mode", pen.Mode);
+  pen.Style = node->ReadInteger(u"Style", pen.Style);
+  pen.Width = node->ReadInteger(u"Width", pen.Width);
+  return pen;
+}
+
+void TXmlNode::WritePen(std::u16string_view AName, const TXmlPen& AValue) {
+  TXmlNode* node = NodeFindOrCreate(AName);
+  node->WriteColor(u"Color", AValue.Color);
+  node->WriteInteger(u"Mode", AValue.Mode, PenWriteDefaults.Mode);
+  node->WriteInteger(u"Style", AValue.Style, PenWriteDefaults.Style);
+  node->WriteInteger(u"Width", AValue.Width, PenWriteDefaults.Width);
+}
+
+TXmlBrush TXmlNode::ReadBrush(std::u16string_view AName) const {
+  TXmlBrush brush;
+  const TXmlNode* node = ChildByName(AName);
+  if (!node)
+    return brush;
+  brush.Color = node->ReadColor(u"Color", brush.Color);
+  brush.Style = node->ReadInteger(u"Style", brush.Style);
+  return brush;
+}
+
+void TXmlNode::WriteBrush(std::u16string_view AName, const TXmlBrush& AValue) {
+  TXmlNode* node = NodeFindOrCreate(AName);
+  node->WriteColor(u"Color", AValue.Color);
+  node->WriteInteger(u"Style", AValue.Style, BrushWriteDefaults.Style);
+}
