@@ -34,13 +34,13 @@ inline std::string DumpNode(const TXmlNode& ANode) {
   if (ANode.AttributeCount() > 0) {
     dump += "{";
     for (int32_t i = 0; i < ANode.AttributeCount(); ++i)
-      dump += (i ? "," : "") + Visible(ANode.AttributePair(i));
+      dump.append(i ? "," : "").append(Visible(ANode.AttributePair(i)));
     dump += "}";
   }
   if (ANode.NodeCount() > 0) {
     dump += "[";
     for (int32_t i = 0; i < ANode.NodeCount(); ++i)
-      dump += (i ? "," : "") + DumpNode(*ANode.Nodes(i));
+      dump.append(i ? "," : "").append(DumpNode(*ANode.Nodes(i)));
     dump += "]";
   }
   return dump;
@@ -51,7 +51,7 @@ inline std::string DumpDocument(const TXmlDocument& ADocument) {
   std::string dump;
   const TXmlNode& container = *ADocument.RootNodeList();
   for (int32_t i = 0; i < container.NodeCount(); ++i)
-    dump += (i ? " " : "") + DumpNode(*container.Nodes(i));
+    dump.append(i ? " " : "").append(DumpNode(*container.Nodes(i)));
   return dump;
 }
 

@@ -9,7 +9,7 @@ namespace {
 // An entity whose markup names itself, directly or through others, nests one level deeper at
 // each expansion; a few doubling entities grow the tree exponentially. Both stop here.
 constexpr int32_t MaxExpansionDepth = 32;
-constexpr int64_t MaxExpandedCodeUnits = int64_t(8) << 20;
+constexpr int64_t MaxExpandedCodeUnits = int64_t(1) << 20;
 
 // A value split at its first "&" and the next ";" after it; Name is empty when there is none.
 struct TReference {
