@@ -91,14 +91,6 @@ TXmlNode* InsertTopLevelNode(TXmlNode& AContainer, TXmlDocument* ADocument, TXml
   return result;
 }
 
-std::u16string_view TrimControls(std::u16string_view AText) {
-  while (!AText.empty() && AText.front() <= u' ')
-    AText.remove_prefix(1);
-  while (!AText.empty() && AText.back() <= u' ')
-    AText.remove_suffix(1);
-  return AText;
-}
-
 } // namespace
 
 TXmlNode* TXmlDocument::StyleSheetNode() {
@@ -115,7 +107,7 @@ std::u16string TXmlDocument::EntityByName(std::u16string_view AName) const {
     for (int32_t j = 0; j < doctype->NodeCount(); ++j) {
       const TXmlNode* entity = doctype->Nodes(j);
       if (entity->ElementType() == xeEntity && entity->Name() == AName)
-        return UnquoteText(TrimControls(entity->ValueDirect()));
+        return UnquoteText(TrimControlChars(entity->ValueDirect()));
     }
   }
   return {};

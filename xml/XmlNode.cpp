@@ -512,6 +512,10 @@ std::u16string TXmlNode::CascadedName() const {
 }
 
 void TXmlNode::ChangeDocument(TXmlDocument* ADocument) {
+  if (!FNodes) {
+    FDocument = ADocument; // the common case while a tree is built: no work list needed
+    return;
+  }
   std::vector<TXmlNode*> pending{this};
   while (!pending.empty()) {
     TXmlNode* node = pending.back();

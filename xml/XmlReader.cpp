@@ -7,14 +7,6 @@
 
 // ---- Reading primitives ----
 
-std::u16string_view TrimControlChars(std::u16string_view AText) {
-  while (!AText.empty() && AText.front() <= u' ')
-    AText.remove_prefix(1);
-  while (!AText.empty() && AText.back() <= u' ')
-    AText.remove_suffix(1);
-  return AText;
-}
-
 bool SkipWhitespace(TXmlCursor& C, char16_t& AChar) {
   while (!C.AtEnd()) {
     AChar = *C.Pos++;

@@ -36,9 +36,6 @@ inline bool IsXmlWhitespace(char16_t c) {
   return c == u' ' || c == u'\n' || c == u'\r' || c == u'\t';
 }
 
-// Removes leading and trailing code units up to U+0020.
-std::u16string_view TrimControlChars(std::u16string_view AText);
-
 // Consumes whitespace and the first other code unit, which it returns; false at the end.
 bool SkipWhitespace(TXmlCursor& C, char16_t& AChar);
 

@@ -252,6 +252,14 @@ bool TextToBool(std::u16string_view Text) {
   return value;
 }
 
+std::u16string_view TrimControlChars(std::u16string_view AText) {
+  while (!AText.empty() && AText.front() <= u' ')
+    AText.remove_prefix(1);
+  while (!AText.empty() && AText.back() <= u' ')
+    AText.remove_suffix(1);
+  return AText;
+}
+
 char16_t AsciiUpper(char16_t c) {
   return (c >= u'a' && c <= u'z') ? char16_t(c - 0x20) : c;
 }

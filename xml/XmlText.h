@@ -30,6 +30,9 @@ std::u16string BoolToText(bool Value);
 bool TextToBool(std::u16string_view Text);
 bool TryTextToBool(std::u16string_view Text, bool& Value);
 
+// Removes leading and trailing code units up to U+0020.
+std::u16string_view TrimControlChars(std::u16string_view AText);
+
 // Case folding of ASCII letters only, so no locale can change a comparison.
 char16_t AsciiUpper(char16_t c);
 bool SameTextAscii(std::u16string_view a, std::u16string_view b);
