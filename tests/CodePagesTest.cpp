@@ -105,7 +105,7 @@ TEST(CodePagesTest, EncodesTextAndSubstitutesWhatTheCodePageLacks) {
       {"EBCDIC has its own question mark", 37, "\xC1\x6F", u"A€"},
       {"HZ", 52936, "a~{<:Ky~}~~b?", u"a己所~b€"},
       {"UTF-7 direct characters", 65000, "Hi Mom -'(),./:?", u"Hi Mom -'(),./:?"},
-      {"UTF-7 optional direct characters go in base64", 65000, "+ACEAIw-", u"!#"},
+      {"UTF-7 optional direct characters stay direct", 65000, "<a b=\"!#\"/>", u"<a b=\"!#\"/>"},
       {"UTF-7 plus sign", 65000, "1+-1", u"1+1"},
       {"UTF-7 base64 runs", 65000, "+ZeVnLIqe- +2D3eAA-", u"日本語 \U0001F600"},
   };

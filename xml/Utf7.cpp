@@ -13,6 +13,12 @@ bool IsDirect(char16_t c) {
   return std::u16string_view(u"'(),-./:? \t\r\n").find(c) != std::u16string_view::npos;
 }
 
+// Written directly rather than in base64: markup such as "<" and "=" must stay readable to the
+// XML reader, whose header scan looks for them as plain bytes.
+bool IsOptionalDirect(char16_t c) {
+  return std::u16string_view(u"!\"#$%&*;<=>@[]^_`{|}").find(c) != std::u16string_view::npos;
+}
+
 int Base64Value(int b) {
   if (b >= 'A' && b <= 'Z')
     return b - 'A';
@@ -51,7 +57,7 @@ public:
   explicit TUtf7Encoder(std::string& AOut) : FOut(AOut) {}
 
   void Add(char16_t c) {
-    if (IsDirect(c) || c == u'+') {
+    if (IsDirect(c) || IsOptionalDirect(c) || c == u'+') {
       CloseRun();
       if (c == u'+')
         FOut += "+-";
