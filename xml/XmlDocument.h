@@ -214,6 +214,12 @@ public:
   // -- Reading a node from text (XmlReader.cpp).
 
   // -- Writing a node as text (XmlWriter.cpp).
+  // This node and its subtree as text: indented at the node's own depth in its document, with
+  // no line break at the end.
+  std::u16string WriteToString() const;
+  // The attribute part of a start tag: a blank before each stored attribute line, then "/" when
+  // the node is written as an empty-element tag.
+  std::u16string InnerTagText() const;
 
   // -- Typed values, binary values, searches, sorting, comparison (XmlTypedValues.cpp).
 
@@ -232,6 +238,10 @@ private:
   // -- Reader internals.
 
   // -- Writer internals.
+  friend class TXmlNodeWriter;
+  // A childless xeNormal node without value below the top level, unless UseFullNodes says no.
+  bool IsEmptyElementTag() const;
+  void WriteToBuilder(class TXmlStringBuilder& S) const;
 
   // -- Typed-value internals.
 
@@ -288,6 +298,11 @@ public:
   // The file is replaced only once every byte is written; a failed save leaves it as it was.
   void SaveToFile(const std::u16string& FileName, bool RespectEncoding);
   void SaveToStream(std::ostream& Stream, bool RespectEncoding, bool WriteBOM);
+  // The whole document as UTF-16 text: top-level nodes joined by CR LF, no encoding step.
+  std::u16string WriteToStringW();
+  // Appends the document text to S; "XML root element not defined." when ParserWarnings is on
+  // and there is no root element.
+  void WriteToStreamW(class TXmlStringBuilder& S);
 
   // Settings.
   bool AbortParsing() const { return FAbortParsing; }
@@ -329,6 +344,9 @@ private:
   // -- Reader internals.
 
   // -- Writer internals.
+  void ReportProgress();
+  // The file's bytes: the text in the code page of EncodingString, after the optional BOM.
+  std::string EncodeForSaving(bool RespectEncoding, bool WriteBOM);
 
   bool FAbortParsing = false;
   TBinaryEncodingType FBinaryEncoding = xbeBase64;
