@@ -136,7 +136,7 @@ TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptio
                             std::ostream& aOut) {
   std::optional<std::u16string> output;
   if (aOptions.Output)
-    output = Utf8Decode(*aOptions.Output);
+    output = Utf8Decode(AbsolutePath(*aOptions.Output));
   TCliHost host(Utf8Decode(aInput), output, aOptions.Force, aOptions.Quiet ? nullptr : &aOut);
   TConversionRun run(host);
   TInputResult result;

@@ -160,8 +160,8 @@ TEST_F(CliProcessTest, ExistingOutputIsReplacedOnlyWithForce) {
   TProcessResult result = Run({"-q", "-o", "chosen.vxp", "app.vlp"});
   EXPECT_EQ(1, result.Status);
   EXPECT_EQ("", result.Out);
-  EXPECT_EQ("vlp5tovxp-cli: " + input + ": Output file \"chosen.vxp\" already exists; use -f to "
-            "replace it\n",
+  EXPECT_EQ("vlp5tovxp-cli: " + input + ": Output file \"" + output +
+                "\" already exists; use -f to replace it\n",
             result.Err);
   EXPECT_EQ("keep me", ReadFileBytes(output));
 

@@ -126,6 +126,20 @@ TEST_F(ConversionRunTest, WorkedExampleEndToEnd) {
   EXPECT_EQ(u"Main", fRun.Dictionary());
 }
 
+// The sample projects convert to the fixtures checked in beside the tests.
+TEST_F(ConversionRunTest, ExamplesConvertToTheirFixtures) {
+  for (const std::string name : {"demo.vlp", "western.vlp"}) {
+    SCOPED_TRACE(name);
+    const std::string expected =
+        ReadFileBytes(std::string(VLP_TEST_DATA) + "/" + name + "_converted.vxp");
+    TScopedCurrentPath inExamples(std::string(VLP_TEST_DATA) + "/../../examples");
+    fHost.OldPath = Utf8Decode(name);
+    fHost.OutputPath = Utf8Decode(fFolder.File(name + "_converted.vxp"));
+    fRun.Execute();
+    EXPECT_EQ(expected, ReadFileBytes(fFolder.File(name + "_converted.vxp")));
+  }
+}
+
 TEST_F(ConversionRunTest, ElapsedTimeSurvivesAWrapOfTheCounter) {
   fHost.Ticks = {0xFFFFFFF0u, 0x10u};
   Convert("");
