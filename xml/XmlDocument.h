@@ -212,6 +212,11 @@ public:
   std::u16string IndentText() const;
 
   // -- Reading a node from text (XmlReader.cpp).
+  // Clears the node and parses the first node of AValue, with its subtree, into it; the rest
+  // of the text is ignored.
+  void ReadFromString(std::u16string_view AValue);
+  // Parses one node from the stream's position into this node, which is cleared first.
+  void ParseNode(class TXmlStringStream& S);
 
   // -- Writing a node as text (XmlWriter.cpp).
   // This node and its subtree as text: indented at the node's own depth in its document, with
@@ -236,6 +241,7 @@ private:
   void AssignFromNode(const TXmlNode& Source);
 
   // -- Reader internals.
+  friend class TXmlParser;
 
   // -- Writer internals.
   friend class TXmlNodeWriter;
@@ -293,6 +299,16 @@ public:
   void LoadFromFile(const std::u16string& FileName);
   // Reads the stream from its start to its end and parses the bytes.
   void LoadFromStream(std::istream& Stream);
+  // 8-bit text is read exactly like the bytes of a file, encoding detection included.
+  void ReadFromString(std::string_view AValue);
+  // UTF-16 text is parsed as it is: no encoding detection, no header check.
+  void ReadFromStringW(std::u16string_view AValue);
+  // Replaces references to DOCTYPE entities in Root's subtree: a reference in a value whose
+  // entity holds markup becomes the parsed nodes; references in attributes become the text.
+  // Runaway expansion raises EFilerError "Entity expansion limit exceeded".
+  void ResolveEntityReferences();
+  // Replaces the top-level nodes with those parsed from the whole stream.
+  virtual void ParseStream(class TXmlStringStream& S);
 
   // -- Saving (XmlWriter.cpp).
   // The file is replaced only once every byte is written; a failed save leaves it as it was.
@@ -342,6 +358,8 @@ private:
   TXmlNode* LeadingDeclaration() const;
 
   // -- Reader internals.
+  void LoadFromBytes(std::string_view ABytes);
+  void CheckTopLevelStructure() const;
 
   // -- Writer internals.
   void ReportProgress();
