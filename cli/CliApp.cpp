@@ -237,8 +237,8 @@ int RunInputs(const TCliOptions& aOptions, std::ostream& aOut, std::ostream& aEr
               bool aErrIsTerminal) {
   const std::vector<TInputItem> items = ExpandInputs(aOptions.Inputs);
   if (aOptions.Output && items.size() > 1) {
-    aErr << ProgramName << ": -o/--output needs exactly one input, the inputs hold "
-         << items.size() << " projects\n";
+    aErr << ProgramName << ": -o/--output needs exactly one input, the inputs hold " << items.size()
+         << " projects\n";
     return ceUsage;
   }
   TProgress progress(EffectiveProgress(aOptions.Progress, aErrIsTerminal, items.size()), aErr,

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -44,13 +43,13 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong) {
 
 TEST(CliOptionsTest, OptionsInTheirSpellings) {
   const TCliOptions options = ParseCliArguments(
-      {"-fq", "--output=o.vxp", "--report", "r.json", "--progress=names", "a.vlp", "--", "-b.vlp"});
+      {"-fq", "--output=o.vxp", "--report", "r.json", "--progress=names", "--", "-a.vlp"});
   EXPECT_TRUE(options.Force);
   EXPECT_TRUE(options.Quiet);
   EXPECT_EQ("o.vxp", options.Output);
   EXPECT_EQ("r.json", options.ReportPath);
   EXPECT_EQ(TProgressMode::pmNames, options.Progress);
-  EXPECT_EQ((std::vector<std::string>{"a.vlp", "-b.vlp"}), options.Inputs);
+  EXPECT_EQ(std::vector<std::string>{"-a.vlp"}, options.Inputs);
   EXPECT_EQ("x.vxp", ParseCliArguments({"-ox.vxp", "a.vlp"}).Output);
   EXPECT_EQ(TProgressMode::pmAuto, ParseCliArguments({"a.vlp"}).Progress);
 }
@@ -75,8 +74,7 @@ TEST(CliAppTest, FolderStandsForItsProjectsInSortedOrder) {
   for (const char* name : {"b/c/z.vlp", "b/a.VLP", "a.vlp", "notes.txt", "a.vlp_converted.vxp"})
     WriteFileBytes(folder.File(name), "");
   const std::string root = folder.Path().string();
-  const std::vector<std::string> expected{root + "/a.vlp", root + "/b/a.VLP",
-                                          root + "/b/c/z.vlp"};
+  const std::vector<std::string> expected{root + "/a.vlp", root + "/b/a.VLP", root + "/b/c/z.vlp"};
   EXPECT_EQ(expected, ProjectsOfInput(root));
   EXPECT_EQ(std::vector<std::string>{root + "/b/x.vlp"}, ProjectsOfInput(root + "/./b/x.vlp"));
 }
@@ -99,8 +97,8 @@ std::string ShellQuoted(const std::string& aText) {
 class CliProcessTest : public ::testing::Test {
 protected:
   TProcessResult Run(const std::vector<std::string>& aArgs) {
-    std::string command = "cd " + ShellQuoted(fFolder.Path().string()) + " && " +
-                          ShellQuoted(VLP_CLI_EXE);
+    std::string command =
+        "cd " + ShellQuoted(fFolder.Path().string()) + " && " + ShellQuoted(VLP_CLI_EXE);
     for (const std::string& arg : aArgs)
       command += " " + ShellQuoted(arg);
     const std::string out = fOutput.File("stdout"), err = fOutput.File("stderr");
@@ -145,7 +143,7 @@ TEST_F(CliProcessTest, ConvertsOneProjectBesideIt) {
   EXPECT_EQ(expectedStart, result.Out.substr(0, expectedStart.size()));
   const std::string table = "\n"
                             "Converted  Vornalex 5 Target  Vornalex 7 Target      Rows\n"
-                            "yes        C:\\app\\App.dpr     C:\\app\\App.dpr           1\n"
+                            "yes        C:\\app\\App.dpr     C:\\app\\App.dpr            1\n"
                             "yes        R;C:\\app\\src       .\\VnxVirtualTarget[1]     1\n"
                             "no\n";
   ASSERT_GE(result.Out.size(), table.size());
@@ -175,7 +173,8 @@ TEST_F(CliProcessTest, FailingInputAmongGoodOnesWithReport) {
   const std::string first = AddWorkedExample("projects/a.vlp");
   const std::string broken = fFolder.File("projects/b/broken.vlp");
   std::filesystem::create_directories(fFolder.Path() / "projects" / "b");
-  WriteFileBytes(broken, "<PROJECT><TARGETS><FORM/></TARGETS></PROJECT>");
+  WriteFileBytes(broken, "<PROJECT><TARGETS><CPP_BINARY><FILENAME>b.exe</FILENAME></CPP_BINARY>"
+                         "<FORM/></TARGETS></PROJECT>");
   const std::string last = AddWorkedExample("projects/c.vlp");
   const std::string missing = fFolder.File("missing.vlp");
 
@@ -219,16 +218,18 @@ TEST_F(CliProcessTest, FailingInputAmongGoodOnesWithReport) {
   EXPECT_EQ(false, bad["ok"]);
   EXPECT_EQ("Assertion failure (uVLP5Reader, line 172)", bad["error"]);
   EXPECT_EQ("Reading targets", bad["log"].back());
-  EXPECT_EQ(nlohmann::json::parse(R"([{"image": 0, "subitems": []}])"), bad["targets"]);
+  EXPECT_EQ(nlohmann::json::parse(R"([{"image": 0, "subitems": ["b.exe", "b.exe"]}])"),
+            bad["targets"]);
   EXPECT_EQ(false, results[3]["ok"]);
 }
 
 TEST_F(CliProcessTest, UsageErrorsExitWithTwo) {
   AddWorkedExample("a.vlp");
   AddWorkedExample("b.vlp");
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{}, {"--nope", "a.vlp"}, {"-o", "x.vxp", "a.vlp", "b.vlp"},
-        {"-o", "x.vxp", "."}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                               {"--nope", "a.vlp"},
+                                               {"-o", "x.vxp", "a.vlp", "b.vlp"},
+                                               {"-o", "x.vxp", "."}}) {
     SCOPED_TRACE(args.empty() ? "no arguments" : args[0]);
     const TProcessResult result = Run(args);
     EXPECT_EQ(2, result.Status);

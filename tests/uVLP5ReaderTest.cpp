@@ -1,10 +1,10 @@
+#include "uVLP5Reader.h"
+
 #include "ConvertTestSupport.h"
 #include "Utf8.h"
 #include "XmlErrors.h"
-#include "uVLP5Reader.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -34,8 +34,8 @@ protected:
 
   // Rows of aRowsXml, read after one language so that the walk runs.
   std::vector<TReportedRow> Rows(const std::string& aRowsXml) {
-    auto project =
-        Open("<DATA><LANGUAGES><L language=\"de\"/></LANGUAGES><ROWS>" + aRowsXml + "</ROWS></DATA>");
+    auto project = Open("<DATA><LANGUAGES><L language=\"de\"/></LANGUAGES><ROWS>" + aRowsXml +
+                        "</ROWS></DATA>");
     project->SetOnLanguageFound([](const std::u16string&) {});
     project->ReadLanguages();
     return ReadRows(*project);
@@ -43,13 +43,13 @@ protected:
 
   static std::vector<TReportedRow> ReadRows(TVLP5Project& aProject) {
     std::vector<TReportedRow> rows;
-    aProject.SetOnTranslationsFound([&](const TRowInfo& aRowInfo, const TTranslations& aList,
-                                        const TLocation& aLocation) {
-      TReportedRow row{aRowInfo, {}, aLocation};
-      for (const TTranslation& entry : aList)
-        row.Translations.emplace_back(entry.Language.Value(), entry.Text);
-      rows.push_back(std::move(row));
-    });
+    aProject.SetOnTranslationsFound(
+        [&](const TRowInfo& aRowInfo, const TTranslations& aList, const TLocation& aLocation) {
+          TReportedRow row{aRowInfo, {}, aLocation};
+          for (const TTranslation& entry : aList)
+            row.Translations.emplace_back(entry.Language.Value(), entry.Text);
+          rows.push_back(std::move(row));
+        });
     aProject.ReadTranslations();
     return rows;
   }
@@ -76,9 +76,11 @@ TEST_F(VLP5ReaderTest, EachTargetKindBecomesItsRecord) {
        "<DELPHI_PROJECT><PROJECTFILE>P.dpr</PROJECTFILE><SCANBINARY>0</SCANBINARY>"
        "</DELPHI_PROJECT>",
        {u"P.dpr", u"P.dpr", false, u"", u"", u"", true, true}},
-      {"C++ binary", "<CPP_BINARY><FILENAME>C:\\a\\app.exe</FILENAME></CPP_BINARY>",
+      {"C++ binary",
+       "<CPP_BINARY><FILENAME>C:\\a\\app.exe</FILENAME></CPP_BINARY>",
        {u"C:\\a\\app.exe", u"C:\\a\\app.exe", true, u"", u"", u"", true, true}},
-      {"Delphi binary", "<DELPHI_BINARY><FILENAME>b.exe</FILENAME></DELPHI_BINARY>",
+      {"Delphi binary",
+       "<DELPHI_BINARY><FILENAME>b.exe</FILENAME></DELPHI_BINARY>",
        {u"b.exe", u"b.exe", true, u"", u"", u"", true, true}},
       {"form folder recursive",
        "<FORM><FILENAME>C:\\f</FILENAME><SCANSUBDIRS>1</SCANSUBDIRS></FORM>",
@@ -90,7 +92,8 @@ TEST_F(VLP5ReaderTest, EachTargetKindBecomesItsRecord) {
        "<SOURCE><FILENAME>src</FILENAME><SCANSUBDIRS>0</SCANSUBDIRS><FUNCTIONS>tr</FUNCTIONS>"
        "</SOURCE>",
        {u"src", u".\\VnxVirtualTarget[%d]", false, u"", u"tr", u"src\r\n", false, true}},
-      {"other kind", "<RESOURCE><FILENAME>x.res</FILENAME><INCLUDETAGS>t</INCLUDETAGS></RESOURCE>",
+      {"other kind",
+       "<RESOURCE><FILENAME>x.res</FILENAME><INCLUDETAGS>t</INCLUDETAGS></RESOURCE>",
        {u"", u"", false, u"t", u"", u"", false, false}},
       {"comment among the targets", "<!-- old target -->", {}},
   };
@@ -124,8 +127,9 @@ TEST_F(VLP5ReaderTest, BrokenTargetStopsTheWalkWithItsMessage) {
        true, u"Assertion failure (uVLP5Reader, line 151)"},
       {"C++ binary without FILENAME", "<CPP_BINARY/>", true,
        u"Assertion failure (uVLP5Reader, line 162)"},
-      {"Delphi binary without FILENAME", "<DELPHI_BINARY><PROJECTFILE>x</PROJECTFILE></DELPHI_BINARY>",
-       true, u"Assertion failure (uVLP5Reader, line 162)"},
+      {"Delphi binary without FILENAME",
+       "<DELPHI_BINARY><PROJECTFILE>x</PROJECTFILE></DELPHI_BINARY>", true,
+       u"Assertion failure (uVLP5Reader, line 162)"},
       {"form without FILENAME", "<FORM/>", true, u"Assertion failure (uVLP5Reader, line 172)"},
       {"source without FILENAME", "<SOURCE><filename>x</filename></SOURCE>", true,
        u"Assertion failure (uVLP5Reader, line 172)"},
@@ -209,17 +213,17 @@ TEST_F(VLP5ReaderTest, LocationBecomesContextPath) {
 }
 
 TEST_F(VLP5ReaderTest, RowFieldsAndTranslationsInDocumentOrder) {
-  const auto rows = Rows(
-      "<ROW><NATIVE>N</NATIVE><COMMENT>C</COMMENT><NOTRANSLATE>1</NOTRANSLATE>"
-      "<TRANSLATION language=\"fr\"><VALUE>F</VALUE></TRANSLATION>"
-      "<TRANSLATION language=\"it\"/>"
-      "<TRANSLATION><VALUE>none</VALUE></TRANSLATION>"
-      "<TRANSLATION LANGUAGE=\"de\"><VALUE>D &amp; D</VALUE></TRANSLATION>"
-      "<Native>ignored</Native><!-- a note -->"
-      "<LOCATION><TYPE>STRING</TYPE><CHARS>-1</CHARS><TARGET>t.exe</TARGET></LOCATION></ROW>"
-      "<ROW><NOTRANSLATE>2</NOTRANSLATE><LOCATION><TYPE>FORM</TYPE><CHARS>many</CHARS>"
-      "</LOCATION></ROW>"
-      "<ROW><NOTRANSLATE>x</NOTRANSLATE><NATIVE>first</NATIVE><NATIVE>second</NATIVE></ROW>");
+  const auto rows =
+      Rows("<ROW><NATIVE>N</NATIVE><COMMENT>C</COMMENT><NOTRANSLATE>1</NOTRANSLATE>"
+           "<TRANSLATION language=\"fr\"><VALUE>F</VALUE></TRANSLATION>"
+           "<TRANSLATION language=\"it\"/>"
+           "<TRANSLATION><VALUE>none</VALUE></TRANSLATION>"
+           "<TRANSLATION LANGUAGE=\"de\"><VALUE>D &amp; D</VALUE></TRANSLATION>"
+           "<Native>ignored</Native><!-- a note -->"
+           "<LOCATION><TYPE>STRING</TYPE><CHARS>-1</CHARS><TARGET>t.exe</TARGET></LOCATION></ROW>"
+           "<ROW><NOTRANSLATE>2</NOTRANSLATE><LOCATION><TYPE>FORM</TYPE><CHARS>many</CHARS>"
+           "</LOCATION></ROW>"
+           "<ROW><NOTRANSLATE>x</NOTRANSLATE><NATIVE>first</NATIVE><NATIVE>second</NATIVE></ROW>");
   ASSERT_EQ(3u, rows.size());
   EXPECT_EQ(u"N", rows[0].RowInfo.native);
   EXPECT_EQ(u"C", rows[0].RowInfo.comment);
