@@ -1,6 +1,7 @@
 #include "uConversionRun.h"
 
 #include "XmlErrors.h"
+#include "XmlReader.h"
 #include "XmlText.h"
 
 #include <exception>
@@ -20,15 +21,6 @@ std::u16string FormatVirtualTargetName(int32_t aNumber) {
   std::u16string name(VirtualTargetMarker);
   name.replace(name.find(u"%d"), 2, IntToText(aNumber));
   return name;
-}
-
-// Drops leading and trailing spaces and control characters.
-std::u16string_view Trimmed(std::u16string_view aText) {
-  while (!aText.empty() && aText.front() <= u' ')
-    aText.remove_prefix(1);
-  while (!aText.empty() && aText.back() <= u' ')
-    aText.remove_suffix(1);
-  return aText;
 }
 
 std::u16string Quoted(std::u16string_view aText) {
@@ -238,7 +230,7 @@ void TConversionRun::DoTargetFound(TVXPTarget aTargetInfo) {
     fHost.AddTargetSubItem(listRow, aTargetInfo.filename);
   } else {
     aTargetInfo.filename = FormatVirtualTargetName(++fVirtualNodeCount);
-    fHost.AddTargetSubItem(listRow, Trimmed(aTargetInfo.file_list));
+    fHost.AddTargetSubItem(listRow, TrimControlChars(aTargetInfo.file_list));
     fHost.AddTargetSubItem(listRow, aTargetInfo.filename);
   }
   TXmlNode* target = AddTargetElement(aTargetInfo);

@@ -89,20 +89,27 @@ struct TProcessResult {
 
 std::string ShellQuoted(const std::string& aText) {
   std::string quoted = "'";
-  for (const char c : aText)
-    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
+  for (const char c : aText) {
+    if (c == '\'')
+      quoted.append("'\\''");
+    else
+      quoted.push_back(c);
+  }
+  quoted.push_back('\'');
+  return quoted;
 }
 
 class CliProcessTest : public ::testing::Test {
 protected:
   TProcessResult Run(const std::vector<std::string>& aArgs) {
-    std::string command =
-        "cd " + ShellQuoted(fFolder.Path().string()) + " && " + ShellQuoted(VLP_CLI_EXE);
+    std::string command = "cd ";
+    command.append(ShellQuoted(fFolder.Path().string())).append(" && ");
+    command.append(ShellQuoted(VLP_CLI_EXE));
     for (const std::string& arg : aArgs)
-      command += " " + ShellQuoted(arg);
+      command.append(" ").append(ShellQuoted(arg));
     const std::string out = fOutput.File("stdout"), err = fOutput.File("stderr");
-    command += " >" + ShellQuoted(out) + " 2>" + ShellQuoted(err) + " </dev/null";
+    command.append(" >").append(ShellQuoted(out)).append(" 2>").append(ShellQuoted(err));
+    command.append(" </dev/null");
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(out), ReadFileBytes(err)};
   }

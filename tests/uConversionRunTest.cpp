@@ -87,7 +87,7 @@ protected:
   static std::u16string AttributeText(const TXmlNode& aNode) {
     std::u16string text;
     for (int32_t i = 0; i < aNode.AttributeCount(); ++i)
-      text += (i ? u" " : u"") + aNode.AttributePair(i);
+      text.append(i ? u" " : u"").append(aNode.AttributePair(i));
     return text;
   }
 
