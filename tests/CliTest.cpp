@@ -79,6 +79,28 @@ TEST(CliAppTest, FolderStandsForItsProjectsInSortedOrder) {
   EXPECT_EQ(std::vector<std::string>{root + "/b/x.vlp"}, ProjectsOfInput(root + "/./b/x.vlp"));
 }
 
+TEST(CliAppTest, BarByDefaultOnlyOnATerminalWithSeveralInputs) {
+  TTempFolder folder;
+  for (const char* name : {"a.vlp", "b.vlp"})
+    WriteFileBytes(folder.File(name), "<PROJECT/>");
+  struct {
+    bool Terminal;
+    std::vector<std::string> Args;
+    bool Bar;
+  } cases[] = {
+      {true, {"-qf", folder.File("a.vlp"), folder.File("b.vlp")}, true},
+      {false, {"-qf", folder.File("a.vlp"), folder.File("b.vlp")}, false},
+      {true, {"-qf", folder.File("a.vlp")}, false},
+      {false, {"-qf", "--progress", "bar", folder.File("a.vlp")}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Args.size());
+    std::ostringstream out, err;
+    EXPECT_EQ(ceSuccess, RunCli(c.Args, out, err, c.Terminal));
+    EXPECT_EQ(c.Bar, err.str().find("] ") != std::string::npos) << err.str();
+  }
+}
+
 // ---- The executable, as a process on real files ----
 
 struct TProcessResult {
