@@ -1,0 +1,9 @@
+#include "uConversionHost.h"
+
+#include <chrono>
+
+uint32_t SteadyTickCount() {
+  const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<uint32_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count());
+}

@@ -1,0 +1,311 @@
+#include "uConversionRun.h"
+
+#include "XmlErrors.h"
+#include "XmlReader.h"
+#include "XmlText.h"
+
+#include <exception>
+
+namespace {
+
+constexpr std::u16string_view ProjectVersion = u"7.5.0.0";
+constexpr std::u16string_view ScannerId = u"{95E3B58F-A92C-4C8B-9B91-9E49A31D5F6D}";
+constexpr std::u16string_view ConvertedSuffix = u"_converted.vxp";
+
+std::u16string Description(std::u16string_view aFileName) {
+  return u"This project is auto-upgraded from Vornalex 5 project \"" + std::u16string(aFileName) +
+         u"\".";
+}
+
+std::u16string FormatVirtualTargetName(int32_t aNumber) {
+  std::u16string name(VirtualTargetMarker);
+  name.replace(name.find(u"%d"), 2, IntToText(aNumber));
+  return name;
+}
+
+std::u16string Quoted(std::u16string_view aText) {
+  std::u16string result;
+  result.reserve(aText.size() + 2);
+  result.append(u"\"").append(aText).append(u"\"");
+  return result;
+}
+
+// One left-to-right pass; what was inserted is not searched again.
+std::u16string ReplaceAll(std::u16string_view aText, std::u16string_view aFrom,
+                          std::u16string_view aTo) {
+  std::u16string result;
+  result.reserve(aText.size());
+  std::size_t start = 0;
+  for (std::size_t found = aText.find(aFrom); found != std::u16string_view::npos;
+       found = aText.find(aFrom, start)) {
+    result.append(aText.substr(start, found - start)).append(aTo);
+    start = found + aFrom.size();
+  }
+  result.append(aText.substr(start));
+  return result;
+}
+
+std::u16string AsciiLower(std::u16string_view aText) {
+  std::u16string result(aText);
+  for (char16_t& c : result)
+    if (c >= u'A' && c <= u'Z')
+      c = static_cast<char16_t>(c + (u'a' - u'A'));
+  return result;
+}
+
+void AddValueNode(TXmlNode& aParent, std::u16string_view aName, std::u16string_view aValue) {
+  aParent.NodeNew(aName)->SetValueAsWidestring(aValue);
+}
+
+void AddBoolNode(TXmlNode& aParent, std::u16string_view aName, bool aValue) {
+  aParent.NodeNew(aName)->SetValueAsBool(aValue);
+}
+
+void AddAttributeIfAny(TXmlNode& aNode, std::u16string_view aName, std::u16string_view aValue) {
+  if (!aValue.empty())
+    aNode.AttributeAdd(aName, aValue);
+}
+
+} // namespace
+
+// ---- TTargetList ----
+
+void TTargetList::Add(const std::u16string& aKey, std::unique_ptr<TTargetInfo> aInfo) {
+  if (!fItems.try_emplace(aKey, std::move(aInfo)).second)
+    throw EStringListError(u"Duplicates not allowed");
+}
+
+TTargetInfo* TTargetList::Find(const std::u16string& aKey) const {
+  const auto found = fItems.find(aKey);
+  return found == fItems.end() ? nullptr : found->second.get();
+}
+
+// ---- Text rules of the new format ----
+
+std::u16string MapLanguageCode(std::u16string_view aCode) {
+  return aCode == u"sh" ? std::u16string(u"sr.lat") : std::u16string(aCode);
+}
+
+std::u16string ConvertLineBreakMarkers(std::u16string_view aText) {
+  // The doubled forms go first so that their halves are not taken for single breaks; the old
+  // tool wrote #L#C#L#C for one break, not two.
+  std::u16string text = ReplaceAll(aText, u"#C#L#C#L", u"\r\n\r\n");
+  text = ReplaceAll(text, u"#L#C#L#C", u"\r\n");
+  text = ReplaceAll(text, u"#C#L", u"\r\n");
+  text = ReplaceAll(text, u"#L#C", u"\r\n");
+  return ReplaceAll(text, u"#N", u"\r\n");
+}
+
+std::u16string RewriteExcludeContext(std::u16string_view aText) {
+  const std::u16string lowered = AsciiLower(aText);
+  std::u16string_view prefix = u"Source.";
+  std::size_t found = lowered.find(u".pas.");
+  if (found == std::u16string::npos) {
+    prefix = u"Forms.";
+    found = lowered.find(u".dfm.");
+  }
+  if (found == std::u16string::npos)
+    return std::u16string(aText);
+  // The file name ends where the full stop after its extension begins.
+  const std::size_t fileNameEnd = found + 4;
+  return std::u16string(prefix) + EscapeDots(aText.substr(0, fileNameEnd)) +
+         std::u16string(aText.substr(fileNameEnd));
+}
+
+// ---- The run ----
+
+void TConversionRun::Execute() {
+  const std::optional<std::u16string> fileName = fHost.AskOldProjectPath();
+  if (fileName)
+    Convert(*fileName);
+}
+
+void TConversionRun::Convert(const std::u16string& aFileName) {
+  const uint32_t startTime = fHost.TickCount();
+  fHost.ClearLog();
+  fHost.ClearTargetList();
+  fVirtualNodeCount = 0;
+  fRowsPlaced = 0;
+  fRowsDropped = 0;
+
+  // Nothing of a run outlives it, whether it saves, is cancelled or fails.
+  struct TRunScope {
+    TConversionRun& fRun;
+    ~TRunScope() {
+      fRun.fLanguagesNode = fRun.fTargetsNode = fRun.fExcludesNode = nullptr;
+      fRun.fVXPProject.reset();
+      fRun.fTargetList.reset();
+    }
+  } runScope{*this};
+
+  fTargetList = std::make_unique<TTargetList>();
+  CreateProjectSkeleton(aFileName);
+  Log(u"Opening old project...");
+  {
+    TVLP5Project reader(aFileName);
+    ReadProject(reader);
+  }
+  fVXPProject->SetXmlFormat(xfReadable);
+  // Unsigned arithmetic keeps the duration right across a wrap of the counter.
+  const uint32_t elapsed = fHost.TickCount() - startTime;
+  Log(u"Total processing time: " + IntToText(elapsed) + u"ms");
+
+  const std::optional<std::u16string> outputPath =
+      fHost.AskOutputPath(aFileName + std::u16string(ConvertedSuffix));
+  if (outputPath)
+    fVXPProject->SaveToFile(*outputPath, false);
+}
+
+void TConversionRun::CreateProjectSkeleton(const std::u16string& aFileName) {
+  fVXPProject = std::make_unique<TXmlDocument>(u"xml");
+  TXmlNode* root = fVXPProject->Root();
+  root->AttributeAdd(u"version", ProjectVersion);
+  TXmlNode* info = root->NodeNew(u"infos")->NodeNew(u"info");
+  info->AttributeAdd(u"infotype", u"description");
+  info->SetValueAsWidestring(Description(aFileName));
+}
+
+void TConversionRun::ReadProject(TVLP5Project& aReader) {
+  TXmlNode* root = fVXPProject->Root();
+
+  Log(u"Reading dictionary info");
+  fDictionary = aReader.ReadDictionary();
+  Log(u"\tDictionary name: " + fDictionary);
+
+  Log(u"Reading languages");
+  fLanguagesNode = root->NodeNew(u"languages");
+  aReader.SetOnLanguageFound(
+      [this](const std::u16string& aLanguage) { DoLanguageFound(aLanguage); });
+  aReader.ReadLanguages();
+
+  Log(u"Reading targets");
+  fTargetsNode = root->NodeNew(u"targets");
+  aReader.SetOnTargetFound([this](TVXPTarget aTarget) { DoTargetFound(std::move(aTarget)); });
+  aReader.ReadTargets();
+
+  Log(u"Reading translations");
+  aReader.SetOnTranslationsFound([this](const TRowInfo& aRowInfo,
+                                        const TTranslations& aTranslations,
+                                        const TLocation& aLocation) {
+    DoTranslationsFound(aRowInfo, aTranslations, aLocation);
+  });
+  try {
+    aReader.ReadTranslations();
+  } catch (const std::exception&) {
+    // Rows are best effort: whatever was placed before the failure is kept and the run goes on.
+  }
+  FillRowCounts();
+  Log(u"\t - Native imported");
+  Log(u"\t - Translations imported");
+  Log(u"\t - Read-only state imported");
+  Log(u"\t - Row comments imported");
+  Log(u"\t - max. char info imported");
+
+  Log(u"Reading excluded strings");
+  fExcludesNode = root->NodeNew(u"excludes");
+  aReader.SetOnExcludeFound([this](const std::u16string& aText) { DoStringExcludeFound(aText); });
+  aReader.ReadExcludeStrings();
+  Log(u"\t - String excludes imported");
+
+  aReader.SetOnExcludeFound([this](const std::u16string& aText) { DoContextExcludeFound(aText); });
+  aReader.ReadExcludeContexts();
+  Log(u"\t - Context excludes imported");
+}
+
+// ---- The builder ----
+
+void TConversionRun::DoLanguageFound(const std::u16string& aLanguage) {
+  const std::u16string language = MapLanguageCode(aLanguage);
+  AddValueNode(*fLanguagesNode, u"language", language);
+  Log(u"\t" + language);
+}
+
+void TConversionRun::DoTargetFound(TVXPTarget aTargetInfo) {
+  fHost.AddTargetRow(aTargetInfo.canconvert ? ConvertedTargetImage : UnconvertibleTargetImage, u"");
+  if (!aTargetInfo.canconvert)
+    return;
+  const int32_t listRow = fHost.TargetRowCount() - 1;
+  if (aTargetInfo.filename != VirtualTargetMarker) {
+    fHost.AddTargetSubItem(listRow, aTargetInfo.filename);
+    fHost.AddTargetSubItem(listRow, aTargetInfo.filename);
+  } else {
+    aTargetInfo.filename = FormatVirtualTargetName(++fVirtualNodeCount);
+    fHost.AddTargetSubItem(listRow, TrimControlChars(aTargetInfo.file_list));
+    fHost.AddTargetSubItem(listRow, aTargetInfo.filename);
+  }
+  TXmlNode* target = AddTargetElement(aTargetInfo);
+  fTargetList->Add(aTargetInfo.VLP5Target,
+                   std::make_unique<TTargetInfo>(target->NodeNew(u"stringdata"), listRow));
+  target->NodeNew(u"customdata");
+  fHost.ProcessMessages();
+}
+
+TXmlNode* TConversionRun::AddTargetElement(const TVXPTarget& aTargetInfo) {
+  TXmlNode* target = fTargetsNode->NodeNew(u"target");
+  target->AttributeAdd(u"visible", u"true");
+  target->AttributeAdd(u"enabled", u"true");
+  target->AttributeAdd(u"scanner", ScannerId);
+  TXmlNode& options = *target->NodeNew(u"options");
+  AddValueNode(options, u"filename", aTargetInfo.filename);
+  AddBoolNode(options, u"scanexe", aTargetInfo.scanexe);
+  // Every target after the first converted one is included automatically.
+  AddBoolNode(options, u"autoinclude", fTargetList->Count() > 0);
+  AddValueNode(options, u"taginclude", aTargetInfo.taginclude);
+  AddValueNode(options, u"translatefunctions", aTargetInfo.translatefunctions);
+  AddValueNode(options, u"file_list", aTargetInfo.file_list);
+  AddBoolNode(options, u"parse_project", aTargetInfo.parseproject);
+  AddValueNode(options, u"vndfilename", fDictionary);
+  return target;
+}
+
+void TConversionRun::DoTranslationsFound(const TRowInfo& aRowInfo,
+                                         const TTranslations& aTranslations,
+                                         const TLocation& aLocation) {
+  TTargetInfo* targetInfo = fTargetList->Find(aLocation.VLP5Target);
+  if (!targetInfo) {
+    ++fRowsDropped;
+    return;
+  }
+  targetInfo->SetStringCount(targetInfo->StringCount() + 1);
+  ++fRowsPlaced;
+
+  TXmlNode& row = *targetInfo->Node()->NodeNew(u"row");
+  row.AttributeAdd(u"status", u"active");
+  row.AttributeAdd(u"name", aLocation.VXPContext);
+  AddAttributeIfAny(row, u"comment", aRowInfo.comment);
+  if (aRowInfo.readonly)
+    row.AttributeAdd(u"readonly", u"yes");
+  if (aRowInfo.maxchars != 0)
+    row.AttributeAdd(u"maxchar", aRowInfo.maxchars);
+  AddAttributeIfAny(row, u"componentname", aLocation.componentname);
+  AddAttributeIfAny(row, u"formname", aLocation.formname);
+
+  AddValueNode(row, u"native", Quoted(ConvertLineBreakMarkers(aRowInfo.native)));
+  for (const TTranslation& translation : aTranslations) {
+    TXmlNode& lang = *row.NodeNew(u"lang");
+    lang.AttributeAdd(u"id", MapLanguageCode(translation.Language.Value()));
+    lang.AttributeAdd(u"status", u"auto");
+    lang.SetValueAsWidestring(Quoted(ConvertLineBreakMarkers(translation.Text)));
+  }
+}
+
+void TConversionRun::DoStringExcludeFound(const std::u16string& aText) {
+  AddExclude(u"native", aText);
+}
+
+void TConversionRun::DoContextExcludeFound(const std::u16string& aText) {
+  AddExclude(u"context", RewriteExcludeContext(aText));
+}
+
+void TConversionRun::AddExclude(std::u16string_view aType, std::u16string_view aValue) {
+  TXmlNode& exclude = *fExcludesNode->NodeNew(u"exclude");
+  exclude.AttributeAdd(u"type", aType);
+  exclude.AttributeAdd(u"filename", u"foo");
+  exclude.AttributeAdd(u"global", u"True");
+  exclude.SetValueAsWidestring(aValue);
+}
+
+void TConversionRun::FillRowCounts() {
+  for (const auto& [key, targetInfo] : *fTargetList)
+    fHost.AddTargetSubItem(targetInfo->ListViewRow(), IntToText(targetInfo->StringCount()));
+}

@@ -1,0 +1,99 @@
+// One conversion of an old project into a new project document, independent of any window:
+// the run drives the reader's walks and builds the new document from its events.
+#pragma once
+
+#include "XmlDocument.h"
+#include "uConversionHost.h"
+#include "uVLP5Reader.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// The builder's record of one converted target.
+class TTargetInfo {
+public:
+  TTargetInfo(TXmlNode* aNode, int32_t aListViewRow) : fNode(aNode), fListViewRow(aListViewRow) {}
+
+  // The target's stringdata element; owned by the document.
+  TXmlNode* Node() const { return fNode; }
+  int32_t ListViewRow() const { return fListViewRow; }
+  int32_t StringCount() const { return fStringCount; }
+  void SetStringCount(int32_t aValue) { fStringCount = aValue; }
+
+private:
+  TXmlNode* fNode;
+  int32_t fListViewRow;
+  int32_t fStringCount = 0;
+};
+
+// Converted targets by their old key, compared case-sensitively; a key is accepted once.
+class TTargetList {
+public:
+  // Raises EStringListError "Duplicates not allowed" when aKey is already present.
+  void Add(const std::u16string& aKey, std::unique_ptr<TTargetInfo> aInfo);
+  TTargetInfo* Find(const std::u16string& aKey) const;
+  int32_t Count() const { return static_cast<int32_t>(fItems.size()); }
+
+  auto begin() const { return fItems.begin(); }
+  auto end() const { return fItems.end(); }
+
+private:
+  std::map<std::u16string, std::unique_ptr<TTargetInfo>> fItems;
+};
+
+// "sh" becomes "sr.lat"; every other code stays as it is.
+std::u16string MapLanguageCode(std::u16string_view aCode);
+// Turns the old line-break markers (#C#L, #L#C, #N and their doubled forms) into CR LF.
+std::u16string ConvertLineBreakMarkers(std::u16string_view aText);
+// An old excluded context in the new notation: Unit1.pas.SHello becomes
+// Source.Unit1(U+2024)pas.SHello, Main.dfm.Button1.Caption becomes Forms.Main(U+2024)dfm....
+// A context in neither form comes back unchanged.
+std::u16string RewriteExcludeContext(std::u16string_view aText);
+
+class TConversionRun {
+public:
+  explicit TConversionRun(IConversionHost& aHost) : fHost(aHost) {}
+  TConversionRun(const TConversionRun&) = delete;
+  TConversionRun& operator=(const TConversionRun&) = delete;
+
+  // The whole run: asks for the old project, converts it, asks where to save and saves. A
+  // failure leaves as an exception after everything of the run has been released.
+  void Execute();
+
+  // The dictionary name of the last run that got that far.
+  const std::u16string& Dictionary() const { return fDictionary; }
+  // Rows of the last run placed into a target, and rows dropped for want of one.
+  int32_t RowsPlaced() const { return fRowsPlaced; }
+  int32_t RowsDropped() const { return fRowsDropped; }
+
+private:
+  // The builder: handlers of the reader's events, valid only while a run is in progress.
+  void DoLanguageFound(const std::u16string& aLanguage);
+  void DoTargetFound(TVXPTarget aTargetInfo);
+  void DoTranslationsFound(const TRowInfo& aRowInfo, const TTranslations& aTranslations,
+                           const TLocation& aLocation);
+  void DoStringExcludeFound(const std::u16string& aText);
+  void DoContextExcludeFound(const std::u16string& aText);
+  void FillRowCounts();
+
+  void Convert(const std::u16string& aFileName);
+  void CreateProjectSkeleton(const std::u16string& aFileName);
+  void ReadProject(TVLP5Project& aReader);
+  TXmlNode* AddTargetElement(const TVXPTarget& aTargetInfo);
+  void AddExclude(std::u16string_view aType, std::u16string_view aValue);
+  void Log(std::u16string_view aLine) { fHost.AddLogLine(aLine); }
+
+  IConversionHost& fHost;
+  std::unique_ptr<TTargetList> fTargetList;
+  std::unique_ptr<TXmlDocument> fVXPProject;
+  TXmlNode* fLanguagesNode = nullptr;
+  TXmlNode* fTargetsNode = nullptr;
+  TXmlNode* fExcludesNode = nullptr;
+  int32_t fVirtualNodeCount = 0;
+  std::u16string fDictionary;
+  int32_t fRowsPlaced = 0;
+  int32_t fRowsDropped = 0;
+};

@@ -1,0 +1,215 @@
+#include "uVLP5Reader.h"
+
+#include "XmlErrors.h"
+
+#include <algorithm>
+#include <exception>
+#include <string>
+
+namespace {
+
+// Lines reported by the structural checks of ReadTarget; users and their bug reports know
+// the failures by these numbers.
+constexpr int32_t ProjectFileLine = 151;
+constexpr int32_t BinaryFileNameLine = 162;
+constexpr int32_t VirtualFileNameLine = 172;
+
+const TXmlNode& RequiredChild(const TXmlNode& aNode, std::u16string_view aName, int32_t aLine) {
+  if (const TXmlNode* child = aNode.NodeByName(aName))
+    return *child;
+  throw EAssertionFailed(u"Assertion failure (uVLP5Reader, line " + IntToText(aLine) + u")");
+}
+
+std::u16string ChildValue(const TXmlNode& aNode, std::u16string_view aName) {
+  const TXmlNode* child = aNode.NodeByName(aName);
+  return child ? child->ValueAsWidestring() : std::u16string();
+}
+
+// A missing child reads as 0; a present one must be an integer.
+int32_t StrictChildInteger(const TXmlNode& aNode, std::u16string_view aName) {
+  const TXmlNode* child = aNode.NodeByName(aName);
+  return child ? child->ValueAsInteger() : 0;
+}
+
+void AppendChildValue(const TXmlNode& aNode, std::u16string_view aName, std::u16string& aPath) {
+  if (const TXmlNode* child = aNode.NodeByName(aName))
+    aPath.append(u".").append(child->ValueAsWidestring());
+}
+
+void ReadFormLocation(const TXmlNode& aLocation, TLocation& aResult) {
+  aResult.VXPContext = u"Forms";
+  AppendChildValue(aLocation, u"UNIT", aResult.VXPContext);
+  AppendChildValue(aLocation, u"ITEM", aResult.VXPContext);
+  AppendChildValue(aLocation, u"PROPERTY", aResult.VXPContext);
+  if (const TXmlNode* unit = aLocation.NodeByName(u"UNIT"))
+    aResult.formname = unit->ValueAsWidestring();
+  if (const TXmlNode* item = aLocation.NodeByName(u"ITEM"))
+    aResult.componentname = item->ValueAsWidestring();
+}
+
+std::u16string StringContext(const TXmlNode& aLocation) {
+  return u"Strings." + ChildValue(aLocation, u"UNIT") + u"." + ChildValue(aLocation, u"ITEM");
+}
+
+std::u16string SourceContext(const TXmlNode& aLocation, std::u16string_view aNative) {
+  std::u16string context = u"Source";
+  if (const TXmlNode* file = aLocation.NodeByName(u"FILE"))
+    context.append(u".").append(EscapeDots(file->ValueAsWidestring()));
+  context.append(u".").append(aNative);
+  return context;
+}
+
+// Returns false when the location has no TYPE: the rest of the row is then not read.
+bool ReadLocation(const TXmlNode& aLocation, TRowInfo& aRowInfo, TLocation& aResult) {
+  const TXmlNode* type = aLocation.NodeByName(u"TYPE");
+  if (!type)
+    return false;
+  if (const TXmlNode* chars = aLocation.NodeByName(u"CHARS"))
+    aRowInfo.maxchars = chars->ValueAsIntegerDef(0);
+  if (const TXmlNode* target = aLocation.NodeByName(u"TARGET"))
+    aResult.VLP5Target = target->ValueAsWidestring();
+  const std::u16string kind = type->ValueAsWidestring();
+  if (kind == u"FORM")
+    ReadFormLocation(aLocation, aResult);
+  else if (kind == u"STRING")
+    aResult.VXPContext = StringContext(aLocation);
+  else if (kind == u"SOURCE")
+    aResult.VXPContext = SourceContext(aLocation, aRowInfo.native);
+  return true;
+}
+
+} // namespace
+
+std::u16string EscapeDots(std::u16string_view aText) {
+  std::u16string result(aText);
+  std::replace(result.begin(), result.end(), u'.', u'\u2024');
+  return result;
+}
+
+TVLP5Project::TVLP5Project(const std::u16string& aFileName)
+    : fXML(std::make_unique<TXmlDocument>()), fFilename(aFileName) {
+  fXML->LoadFromFile(aFileName);
+}
+
+TXmlNode* TVLP5Project::FindPath(std::initializer_list<std::u16string_view> aPath) const {
+  TXmlNode* node = fXML->Root();
+  for (const std::u16string_view name : aPath) {
+    if (!node)
+      break;
+    node = node->NodeByName(name);
+  }
+  return node;
+}
+
+std::u16string TVLP5Project::ReadDictionary() const {
+  const TXmlNode* name = FindPath({u"DICTIONARY", u"NAME"});
+  return name ? name->ValueAsWidestring() : std::u16string();
+}
+
+void TVLP5Project::ReadLanguages() {
+  if (!fOnLanguageFound)
+    return;
+  const TXmlNode* languages = FindPath({u"DATA", u"LANGUAGES"});
+  if (!languages)
+    return;
+  for (int32_t i = 0; i < languages->NodeCount(); ++i) {
+    const std::u16string language = languages->Nodes(i)->AttributeByName(u"language");
+    fOnLanguageFound(language);
+    fLanguages.insert(language);
+  }
+}
+
+void TVLP5Project::ReadTargets() {
+  const TXmlNode* targets = FindPath({u"TARGETS"});
+  if (!targets)
+    return;
+  for (int32_t i = 0; i < targets->NodeCount(); ++i)
+    ReadTarget(*targets->Nodes(i));
+}
+
+void TVLP5Project::ReadTarget(const TXmlNode& aNode) {
+  TVXPTarget target;
+  target.taginclude = ChildValue(aNode, u"INCLUDETAGS");
+  target.translatefunctions = ChildValue(aNode, u"FUNCTIONS");
+  const std::u16string& kind = aNode.Name();
+  if (kind == u"DELPHI_PROJECT") {
+    target.VLP5Target = RequiredChild(aNode, u"PROJECTFILE", ProjectFileLine).ValueAsWidestring();
+    target.filename = target.VLP5Target;
+    target.scanexe = StrictChildInteger(aNode, u"SCANBINARY") != 0;
+    target.parseproject = true;
+    target.canconvert = true;
+  } else if (kind == u"CPP_BINARY" || kind == u"DELPHI_BINARY") {
+    target.filename = RequiredChild(aNode, u"FILENAME", BinaryFileNameLine).ValueAsWidestring();
+    target.VLP5Target = target.filename;
+    target.scanexe = true;
+    target.parseproject = true;
+    target.canconvert = true;
+  } else if (kind == u"FORM" || kind == u"SOURCE") {
+    target.VLP5Target = RequiredChild(aNode, u"FILENAME", VirtualFileNameLine).ValueAsWidestring();
+    target.filename = VirtualTargetMarker;
+    const bool recursive = StrictChildInteger(aNode, u"SCANSUBDIRS") == 1;
+    target.file_list = (recursive ? u"R;" : u"") + target.VLP5Target + u"\r\n";
+    target.canconvert = true;
+  }
+  if (fOnTargetFound)
+    fOnTargetFound(std::move(target));
+}
+
+void TVLP5Project::ReadTranslations() {
+  if (fLanguages.empty() || !fOnTranslationsFound)
+    return;
+  const TXmlNode* rows = FindPath({u"DATA", u"ROWS"});
+  if (!rows)
+    return;
+  TTranslations translations;
+  for (int32_t i = 0; i < rows->NodeCount(); ++i) {
+    try {
+      ReadRow(*rows->Nodes(i), translations);
+    } catch (const std::exception&) {
+      // A broken row must not cost the rows after it; the row is dropped unreported.
+    }
+    translations.clear();
+  }
+}
+
+void TVLP5Project::ReadRow(const TXmlNode& aRow, TTranslations& aTranslations) const {
+  TRowInfo rowInfo;
+  TLocation location;
+  for (int32_t i = 0; i < aRow.NodeCount(); ++i) {
+    const TXmlNode& child = *aRow.Nodes(i);
+    const std::u16string& name = child.Name();
+    if (name == u"NATIVE") {
+      rowInfo.native = child.ValueAsWidestring();
+    } else if (name == u"COMMENT") {
+      rowInfo.comment = child.ValueAsWidestring();
+    } else if (name == u"NOTRANSLATE") {
+      rowInfo.readonly = child.ValueAsIntegerDef(0) == 1;
+    } else if (name == u"TRANSLATION") {
+      if (const TXmlNode* value = child.NodeByName(u"VALUE"))
+        aTranslations.push_back(
+            {value->ValueAsWidestring(), TWideString(child.AttributeByName(u"language"))});
+    } else if (name == u"LOCATION") {
+      if (!ReadLocation(child, rowInfo, location))
+        break;
+    }
+  }
+  fOnTranslationsFound(rowInfo, aTranslations, location);
+}
+
+void TVLP5Project::ReadExcludeStrings() {
+  ReadExcludes(u"EXCLUDESTRINGS");
+}
+
+void TVLP5Project::ReadExcludeContexts() {
+  ReadExcludes(u"EXCLUDECONTEXTS");
+}
+
+void TVLP5Project::ReadExcludes(std::u16string_view aSection) const {
+  if (!fOnExcludeFound)
+    return;
+  const TXmlNode* excludes = FindPath({aSection});
+  if (!excludes)
+    return;
+  for (int32_t i = 0; i < excludes->NodeCount(); ++i)
+    fOnExcludeFound(excludes->Nodes(i)->ValueAsWidestring());
+}
