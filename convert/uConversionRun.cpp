@@ -1,7 +1,6 @@
 #include "uConversionRun.h"
 
 #include "XmlErrors.h"
-#include "XmlReader.h"
 #include "XmlText.h"
 
 #include <exception>
