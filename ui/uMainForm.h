@@ -40,8 +40,6 @@ public:
   void SetUrlOpener(std::unique_ptr<TUrlOpener> aOpener);
   void SetErrorPresenter(std::unique_ptr<TErrorPresenter> aPresenter);
 
-  bool IsConverting() const { return fConverting; }
-
   // IConversionHost
   std::optional<std::u16string> AskOldProjectPath() override;
   void ClearLog() override;
