@@ -212,8 +212,19 @@ public:
   std::u16string IndentText() const;
 
   // -- Reading a node from text (XmlReader.cpp).
+  // Clears the node and parses the first node of AValue, with its subtree, into it; the rest
+  // of the text is ignored.
+  void ReadFromString(std::u16string_view AValue);
+  // Parses one node from the stream's position into this node, which is cleared first.
+  void ParseNode(class TXmlStringStream& S);
 
   // -- Writing a node as text (XmlWriter.cpp).
+  // This node and its subtree as text: indented at the node's own depth in its document, with
+  // no line break at the end.
+  std::u16string WriteToString() const;
+  // The attribute part of a start tag: a blank before each stored attribute line, then "/" when
+  // the node is written as an empty-element tag.
+  std::u16string InnerTagText() const;
 
   // -- Typed values, binary values, searches, sorting, comparison (XmlTypedValues.cpp).
 
@@ -230,8 +241,13 @@ private:
   void AssignFromNode(const TXmlNode& Source);
 
   // -- Reader internals.
+  friend class TXmlParser;
 
   // -- Writer internals.
+  friend class TXmlNodeWriter;
+  // A childless xeNormal node without value below the top level, unless UseFullNodes says no.
+  bool IsEmptyElementTag() const;
+  void WriteToBuilder(class TXmlStringBuilder& S) const;
 
   // -- Typed-value internals.
 
@@ -283,11 +299,26 @@ public:
   void LoadFromFile(const std::u16string& FileName);
   // Reads the stream from its start to its end and parses the bytes.
   void LoadFromStream(std::istream& Stream);
+  // 8-bit text is read exactly like the bytes of a file, encoding detection included.
+  void ReadFromString(std::string_view AValue);
+  // UTF-16 text is parsed as it is: no encoding detection, no header check.
+  void ReadFromStringW(std::u16string_view AValue);
+  // Replaces references to DOCTYPE entities in Root's subtree: a reference in a value whose
+  // entity holds markup becomes the parsed nodes; references in attributes become the text.
+  // Runaway expansion raises EFilerError "Entity expansion limit exceeded".
+  void ResolveEntityReferences();
+  // Replaces the top-level nodes with those parsed from the whole stream.
+  virtual void ParseStream(class TXmlStringStream& S);
 
   // -- Saving (XmlWriter.cpp).
   // The file is replaced only once every byte is written; a failed save leaves it as it was.
   void SaveToFile(const std::u16string& FileName, bool RespectEncoding);
   void SaveToStream(std::ostream& Stream, bool RespectEncoding, bool WriteBOM);
+  // The whole document as UTF-16 text: top-level nodes joined by CR LF, no encoding step.
+  std::u16string WriteToStringW();
+  // Appends the document text to S; "XML root element not defined." when ParserWarnings is on
+  // and there is no root element.
+  void WriteToStreamW(class TXmlStringBuilder& S);
 
   // Settings.
   bool AbortParsing() const { return FAbortParsing; }
@@ -327,8 +358,13 @@ private:
   TXmlNode* LeadingDeclaration() const;
 
   // -- Reader internals.
+  void LoadFromBytes(std::string_view ABytes);
+  void CheckTopLevelStructure() const;
 
   // -- Writer internals.
+  void ReportProgress();
+  // The file's bytes: the text in the code page of EncodingString, after the optional BOM.
+  std::string EncodeForSaving(bool RespectEncoding, bool WriteBOM);
 
   bool FAbortParsing = false;
   TBinaryEncodingType FBinaryEncoding = xbeBase64;

@@ -1,0 +1,321 @@
+#include "CliApp.h"
+
+#include "CliOptions.h"
+#include "Utf8.h"
+#include "XmlErrors.h"
+#include "uConversionRun.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* ProgramName = "vlp5tovxp-cli";
+
+// ---- Inputs ----
+
+// Absolute, without resolving links; "." parts are dropped, ".." parts are kept since a link
+// may stand before them.
+std::string AbsolutePath(const std::string& aPath) {
+  std::error_code error;
+  const fs::path absolute = fs::absolute(aPath, error);
+  if (error)
+    return aPath;
+  fs::path result;
+  for (const fs::path& part : absolute)
+    if (part != ".")
+      result /= part;
+  return result.string();
+}
+
+bool IsProjectFile(const fs::directory_entry& aEntry) {
+  std::string extension = aEntry.path().extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+  std::error_code error;
+  return extension == ".vlp" && aEntry.is_regular_file(error);
+}
+
+std::vector<std::string> ProjectsInFolder(const std::string& aFolder) {
+  std::vector<std::string> projects;
+  for (const fs::directory_entry& entry :
+       fs::recursive_directory_iterator(aFolder, fs::directory_options::skip_permission_denied))
+    if (IsProjectFile(entry))
+      projects.push_back(entry.path().string());
+  std::sort(projects.begin(), projects.end());
+  return projects;
+}
+
+// ---- Console output ----
+
+// Characters as a terminal counts them, near enough: code points.
+std::size_t DisplayWidth(std::u16string_view aText) {
+  return static_cast<std::size_t>(std::count_if(
+      aText.begin(), aText.end(), [](char16_t c) { return c < 0xDC00 || c > 0xDFFF; }));
+}
+
+void PrintTargetTable(std::ostream& aOut, const std::vector<TTargetRow>& aRows) {
+  if (aRows.empty())
+    return;
+  using TLine = std::vector<std::u16string>;
+  std::vector<TLine> lines{{u"Converted", u"Vornalex 5 Target", u"Vornalex 7 Target", u"Rows"}};
+  for (const TTargetRow& row : aRows) {
+    TLine line{row.ImageIndex == ConvertedTargetImage ? u"yes" : u"no", u"", u"", u""};
+    for (std::size_t i = 0; i < row.SubItems.size() && i + 1 < line.size(); ++i)
+      line[i + 1] = row.SubItems[i];
+    lines.push_back(std::move(line));
+  }
+  std::vector<std::size_t> widths(lines.front().size(), 0);
+  for (const TLine& line : lines)
+    for (std::size_t i = 0; i < line.size(); ++i)
+      widths[i] = std::max(widths[i], DisplayWidth(line[i]));
+  aOut << '\n';
+  for (const TLine& line : lines) {
+    std::string text;
+    for (std::size_t i = 0; i + 1 < line.size(); ++i)
+      text += Utf8Encode(line[i]) + std::string(widths[i] - DisplayWidth(line[i]) + 2, ' ');
+    // The count is right-aligned, as in the window.
+    text += std::string(widths.back() - DisplayWidth(line.back()), ' ') + Utf8Encode(line.back());
+    text.erase(text.find_last_not_of(' ') + 1);
+    aOut << text << '\n';
+  }
+}
+
+class TProgress {
+public:
+  TProgress(TProgressMode aMode, std::ostream& aErr, std::size_t aTotal)
+      : fMode(aMode), fErr(aErr), fTotal(aTotal) {}
+
+  void Starting(std::size_t aIndex, const std::string& aInput) {
+    Clear();
+    if (fMode == TProgressMode::pmNames)
+      fErr << '[' << aIndex + 1 << '/' << fTotal << "] " << aInput << '\n' << std::flush;
+  }
+
+  void Finished(std::size_t aDone) {
+    if (fMode != TProgressMode::pmBar)
+      return;
+    constexpr std::size_t Width = 30;
+    const std::size_t filled = fTotal ? aDone * Width / fTotal : Width;
+    fErr << "\r[" << std::string(filled, '#') << std::string(Width - filled, '.') << "] " << aDone
+         << '/' << fTotal << std::flush;
+    fShown = true;
+  }
+
+  // Takes the bar off the line so that other output starts on a clean one.
+  void Clear() {
+    if (fShown)
+      fErr << "\r\033[K" << std::flush;
+    fShown = false;
+  }
+
+private:
+  TProgressMode fMode;
+  std::ostream& fErr;
+  std::size_t fTotal;
+  bool fShown = false;
+};
+
+// ---- One input ----
+
+std::string ErrorMessage(const std::exception& aError) {
+  if (const auto* error = dynamic_cast<const Exception*>(&aError))
+    return Utf8Encode(error->Message());
+  return aError.what();
+}
+
+TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptions,
+                            std::ostream& aOut) {
+  std::optional<std::u16string> output;
+  if (aOptions.Output)
+    output = Utf8Decode(AbsolutePath(*aOptions.Output));
+  TCliHost host(Utf8Decode(aInput), output, aOptions.Force, aOptions.Quiet ? nullptr : &aOut);
+  TConversionRun run(host);
+  TInputResult result;
+  result.Input = aInput;
+  try {
+    run.Execute();
+    if (host.RefusedOutput())
+      result.Error = "Output file \"" + Utf8Encode(*host.RefusedOutput()) +
+                     "\" already exists; use -f to replace it";
+    else
+      result.Output = Utf8Encode(*host.ChosenOutput());
+  } catch (const std::exception& error) {
+    result.Error = ErrorMessage(error);
+  }
+  result.Log = host.LogLines();
+  result.Targets = host.TargetRows();
+  result.RowsPlaced = run.RowsPlaced();
+  result.RowsUnplaced = run.RowsDropped();
+  return result;
+}
+
+// A named argument stands for the projects it holds, or fails as a whole.
+struct TInputItem {
+  std::string Path;
+  std::optional<std::string> Error;
+};
+
+std::vector<TInputItem> ExpandInputs(const std::vector<std::string>& aInputs) {
+  std::vector<TInputItem> items;
+  for (const std::string& input : aInputs) {
+    try {
+      const std::vector<std::string> projects = ProjectsOfInput(input);
+      if (projects.empty())
+        items.push_back({AbsolutePath(input), "no .vlp file in this folder"});
+      for (const std::string& project : projects)
+        items.push_back({project, std::nullopt});
+    } catch (const fs::filesystem_error& error) {
+      items.push_back({AbsolutePath(input), error.code().message()});
+    }
+  }
+  return items;
+}
+
+// ---- Report ----
+
+nlohmann::ordered_json ToJson(const std::optional<std::string>& aText) {
+  return aText ? nlohmann::ordered_json(*aText) : nlohmann::ordered_json(nullptr);
+}
+
+nlohmann::ordered_json ToJson(const TInputResult& aResult) {
+  nlohmann::ordered_json log = nlohmann::ordered_json::array();
+  for (const std::u16string& line : aResult.Log)
+    log.push_back(Utf8Encode(line));
+  nlohmann::ordered_json targets = nlohmann::ordered_json::array();
+  for (const TTargetRow& row : aResult.Targets) {
+    nlohmann::ordered_json subItems = nlohmann::ordered_json::array();
+    for (const std::u16string& text : row.SubItems)
+      subItems.push_back(Utf8Encode(text));
+    targets.push_back({{"image", row.ImageIndex}, {"subitems", std::move(subItems)}});
+  }
+  return {{"input", aResult.Input},
+          {"output", ToJson(aResult.Output)},
+          {"ok", aResult.Ok()},
+          {"error", ToJson(aResult.Error)},
+          {"log", std::move(log)},
+          {"targets", std::move(targets)},
+          {"rows_placed", aResult.RowsPlaced},
+          {"rows_unplaced", aResult.RowsUnplaced}};
+}
+
+// Written beside the target first, so that a failed write leaves no half report.
+void WriteReport(const std::string& aPath, const std::string& aText) {
+  const std::string temporary = aPath + ".part";
+  std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+  file << aText;
+  file.close();
+  std::error_code error;
+  if (file.fail())
+    error = std::error_code(errno ? errno : EIO, std::generic_category());
+  else
+    fs::rename(temporary, aPath, error);
+  if (error) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    throw std::system_error(error);
+  }
+}
+
+// ---- The command ----
+
+TProgressMode EffectiveProgress(TProgressMode aMode, bool aErrIsTerminal, std::size_t aCount) {
+  if (aMode != TProgressMode::pmAuto)
+    return aMode;
+  return aErrIsTerminal && aCount > 1 ? TProgressMode::pmBar : TProgressMode::pmNone;
+}
+
+int RunInputs(const TCliOptions& aOptions, std::ostream& aOut, std::ostream& aErr,
+              bool aErrIsTerminal) {
+  const std::vector<TInputItem> items = ExpandInputs(aOptions.Inputs);
+  if (aOptions.Output && items.size() > 1) {
+    aErr << ProgramName << ": -o/--output needs exactly one input, the inputs hold " << items.size()
+         << " projects\n";
+    return ceUsage;
+  }
+  TProgress progress(EffectiveProgress(aOptions.Progress, aErrIsTerminal, items.size()), aErr,
+                     items.size());
+  std::vector<TInputResult> results;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const TInputItem& item = items[i];
+    progress.Starting(i, item.Path);
+    if (!aOptions.Quiet && items.size() > 1)
+      aOut << (i ? "\n" : "") << "==> " << item.Path << " <==\n";
+    TInputResult result;
+    if (item.Error) {
+      result.Input = item.Path;
+      result.Error = item.Error;
+    } else {
+      result = ConvertProject(item.Path, aOptions, aOut);
+    }
+    if (!aOptions.Quiet)
+      PrintTargetTable(aOut, result.Targets);
+    aOut << std::flush;
+    if (result.Error)
+      aErr << ProgramName << ": " << result.Input << ": " << *result.Error << '\n';
+    results.push_back(std::move(result));
+    progress.Finished(i + 1);
+  }
+  progress.Clear();
+  int status = std::all_of(results.begin(), results.end(),
+                           [](const TInputResult& result) { return result.Ok(); })
+                   ? ceSuccess
+                   : ceFailure;
+  if (aOptions.ReportPath) {
+    try {
+      WriteReport(*aOptions.ReportPath, ReportJson(results));
+    } catch (const std::system_error& error) {
+      aErr << ProgramName << ": " << *aOptions.ReportPath
+           << ": cannot write the report: " << error.code().message() << '\n';
+      status = ceFailure;
+    }
+  }
+  return status;
+}
+
+} // namespace
+
+std::vector<std::string> ProjectsOfInput(const std::string& aInput) {
+  const std::string path = AbsolutePath(aInput);
+  std::error_code error;
+  if (fs::is_directory(path, error))
+    return ProjectsInFolder(path);
+  return {path};
+}
+
+std::string ReportJson(const std::vector<TInputResult>& aResults) {
+  nlohmann::ordered_json results = nlohmann::ordered_json::array();
+  for (const TInputResult& result : aResults)
+    results.push_back(ToJson(result));
+  const nlohmann::ordered_json report{{"version", VLP_VERSION}, {"results", std::move(results)}};
+  return report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+int RunCli(const std::vector<std::string>& aArgs, std::ostream& aOut, std::ostream& aErr,
+           bool aErrIsTerminal) {
+  TCliOptions options;
+  try {
+    options = ParseCliArguments(aArgs);
+  } catch (const ECliUsageError& error) {
+    aErr << ProgramName << ": " << error.what() << "\nTry '" << ProgramName
+         << " --help' for more information.\n";
+    return ceUsage;
+  }
+  if (options.ShowHelp) {
+    aOut << CliUsageText();
+    return ceSuccess;
+  }
+  if (options.ShowVersion) {
+    aOut << ProgramName << ' ' << VLP_VERSION << '\n';
+    return ceSuccess;
+  }
+  return RunInputs(options, aOut, aErr, aErrIsTerminal);
+}

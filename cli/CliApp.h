@@ -1,0 +1,37 @@
+// vlp5tovxp-cli: runs the conversion on every input, prints what the window would show, and
+// optionally writes a JSON report.
+#pragma once
+
+#include "CliHost.h"
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum TCliExitStatus : int { ceSuccess = 0, ceFailure = 1, ceUsage = 2 };
+
+// What became of one input.
+struct TInputResult {
+  std::string Input;
+  std::optional<std::string> Output;
+  std::optional<std::string> Error;
+  std::vector<std::u16string> Log;
+  std::vector<TTargetRow> Targets;
+  int32_t RowsPlaced = 0;
+  int32_t RowsUnplaced = 0;
+
+  bool Ok() const { return !Error; }
+};
+
+// The whole command; aArgs without the program name. Returns the exit status.
+int RunCli(const std::vector<std::string>& aArgs, std::ostream& aOut, std::ostream& aErr,
+           bool aErrIsTerminal);
+
+// The projects an argument stands for: itself, or every .vlp below a folder in sorted order;
+// each made absolute without resolving links.
+std::vector<std::string> ProjectsOfInput(const std::string& aInput);
+
+// The report document, as UTF-8 JSON text.
+std::string ReportJson(const std::vector<TInputResult>& aResults);

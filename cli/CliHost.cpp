@@ -1,0 +1,49 @@
+#include "CliHost.h"
+
+#include "Utf8.h"
+
+#include <filesystem>
+#include <ostream>
+#include <system_error>
+
+namespace {
+
+// A dangling link counts too: saving would write through it.
+bool PathIsTaken(const std::u16string& aPath) {
+  std::error_code error;
+  const auto status = std::filesystem::symlink_status(Utf8Encode(aPath), error);
+  return status.type() != std::filesystem::file_type::not_found &&
+         status.type() != std::filesystem::file_type::none;
+}
+
+} // namespace
+
+TCliHost::TCliHost(std::u16string aInput, std::optional<std::u16string> aOutput, bool aForce,
+                   std::ostream* aLogStream)
+    : fInput(std::move(aInput)), fOutput(std::move(aOutput)), fForce(aForce),
+      fLogStream(aLogStream) {}
+
+void TCliHost::AddLogLine(std::u16string_view aLine) {
+  fLog.emplace_back(aLine);
+  if (fLogStream)
+    *fLogStream << Utf8Encode(aLine) << '\n' << std::flush;
+}
+
+void TCliHost::AddTargetRow(int32_t aImageIndex, std::u16string_view aCaption) {
+  fTargets.push_back({aImageIndex, std::u16string(aCaption), {}});
+}
+
+void TCliHost::AddTargetSubItem(int32_t aRow, std::u16string_view aText) {
+  if (aRow >= 0 && aRow < TargetRowCount())
+    fTargets[static_cast<std::size_t>(aRow)].SubItems.emplace_back(aText);
+}
+
+std::optional<std::u16string> TCliHost::AskOutputPath(const std::u16string& aProposal) {
+  const std::u16string path = fOutput.value_or(aProposal);
+  if (!fForce && PathIsTaken(path)) {
+    fRefusedOutput = path;
+    return std::nullopt;
+  }
+  fChosenOutput = path;
+  return path;
+}

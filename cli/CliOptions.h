@@ -1,0 +1,31 @@
+// The command line of vlp5tovxp-cli.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+enum class TProgressMode { pmAuto, pmNone, pmNames, pmBar };
+
+struct TCliOptions {
+  std::vector<std::string> Inputs;
+  std::optional<std::string> Output;
+  bool Force = false;
+  bool Quiet = false;
+  std::optional<std::string> ReportPath;
+  TProgressMode Progress = TProgressMode::pmAuto;
+  bool ShowHelp = false;
+  bool ShowVersion = false;
+};
+
+// A command line that cannot be run; the message says what is wrong with it.
+class ECliUsageError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+// aArgs without the program name. Raises ECliUsageError; -h and -V need no inputs.
+TCliOptions ParseCliArguments(const std::vector<std::string>& aArgs);
+
+const char* CliUsageText();

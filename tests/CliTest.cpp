@@ -1,0 +1,249 @@
+#include "CliApp.h"
+#include "CliOptions.h"
+#include "ConvertTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+// ---- The command line, in process ----
+
+struct TUsageCase {
+  std::vector<std::string> Args;
+  const char* Message;
+};
+
+TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong) {
+  const TUsageCase cases[] = {
+      {{}, "no input given"},
+      {{"-f"}, "no input given"},
+      {{"-x", "a.vlp"}, "unknown option -x"},
+      {{"--frce", "a.vlp"}, "unknown option --frce"},
+      {{"--quiet=yes", "a.vlp"}, "option --quiet takes no value"},
+      {{"a.vlp", "-o"}, "option -o needs a value"},
+      {{"a.vlp", "--report"}, "option --report needs a value"},
+      {{"--progress", "dots", "a.vlp"}, "--progress takes none, names or bar, not 'dots'"},
+      {{"-o", "out.vxp", "a.vlp", "b.vlp"}, "-o/--output needs exactly one input"},
+  };
+  for (const TUsageCase& c : cases) {
+    SCOPED_TRACE(c.Message);
+    try {
+      ParseCliArguments(c.Args);
+      ADD_FAILURE() << "accepted";
+    } catch (const ECliUsageError& error) {
+      EXPECT_STREQ(c.Message, error.what());
+    }
+  }
+}
+
+TEST(CliOptionsTest, OptionsInTheirSpellings) {
+  const TCliOptions options = ParseCliArguments(
+      {"-fq", "--output=o.vxp", "--report", "r.json", "--progress=names", "--", "-a.vlp"});
+  EXPECT_TRUE(options.Force);
+  EXPECT_TRUE(options.Quiet);
+  EXPECT_EQ("o.vxp", options.Output);
+  EXPECT_EQ("r.json", options.ReportPath);
+  EXPECT_EQ(TProgressMode::pmNames, options.Progress);
+  EXPECT_EQ(std::vector<std::string>{"-a.vlp"}, options.Inputs);
+  EXPECT_EQ("x.vxp", ParseCliArguments({"-ox.vxp", "a.vlp"}).Output);
+  EXPECT_EQ(TProgressMode::pmAuto, ParseCliArguments({"a.vlp"}).Progress);
+}
+
+TEST(CliAppTest, HelpVersionAndUsageStatus) {
+  std::ostringstream out, err;
+  EXPECT_EQ(ceSuccess, RunCli({"--version"}, out, err, false));
+  EXPECT_EQ("vlp5tovxp-cli 8.3.1.0\n", out.str());
+  out.str("");
+  EXPECT_EQ(ceSuccess, RunCli({"-h"}, out, err, false));
+  EXPECT_EQ(0u, out.str().find("Usage: vlp5tovxp-cli [options] INPUT..."));
+  EXPECT_EQ("", err.str());
+  EXPECT_EQ(ceUsage, RunCli({"--bogus"}, out, err, false));
+  EXPECT_EQ("vlp5tovxp-cli: unknown option --bogus\n"
+            "Try 'vlp5tovxp-cli --help' for more information.\n",
+            err.str());
+}
+
+TEST(CliAppTest, FolderStandsForItsProjectsInSortedOrder) {
+  TTempFolder folder;
+  std::filesystem::create_directories(folder.Path() / "b" / "c");
+  for (const char* name : {"b/c/z.vlp", "b/a.VLP", "a.vlp", "notes.txt", "a.vlp_converted.vxp"})
+    WriteFileBytes(folder.File(name), "");
+  const std::string root = folder.Path().string();
+  const std::vector<std::string> expected{root + "/a.vlp", root + "/b/a.VLP", root + "/b/c/z.vlp"};
+  EXPECT_EQ(expected, ProjectsOfInput(root));
+  EXPECT_EQ(std::vector<std::string>{root + "/b/x.vlp"}, ProjectsOfInput(root + "/./b/x.vlp"));
+}
+
+// ---- The executable, as a process on real files ----
+
+struct TProcessResult {
+  int Status;
+  std::string Out;
+  std::string Err;
+};
+
+std::string ShellQuoted(const std::string& aText) {
+  std::string quoted = "'";
+  for (const char c : aText)
+    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+class CliProcessTest : public ::testing::Test {
+protected:
+  TProcessResult Run(const std::vector<std::string>& aArgs) {
+    std::string command =
+        "cd " + ShellQuoted(fFolder.Path().string()) + " && " + ShellQuoted(VLP_CLI_EXE);
+    for (const std::string& arg : aArgs)
+      command += " " + ShellQuoted(arg);
+    const std::string out = fOutput.File("stdout"), err = fOutput.File("stderr");
+    command += " >" + ShellQuoted(out) + " 2>" + ShellQuoted(err) + " </dev/null";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(out), ReadFileBytes(err)};
+  }
+
+  // The worked example under aName in the work folder; returns its absolute path.
+  std::string AddWorkedExample(const std::string& aName) {
+    const std::string path = fFolder.File(aName);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    WriteFileBytes(path, ReadFileBytes(std::string(VLP_TEST_DATA) + "/worked-example.vlp"));
+    return path;
+  }
+
+  // The converted worked example as the run writes it for the old project aInput.
+  static std::string ExpectedOutput(const std::string& aInput) {
+    std::string bytes =
+        ReadFileBytes(std::string(VLP_TEST_DATA) + "/worked-example.vlp_converted.vxp");
+    const std::string name = "&quot;worked-example.vlp&quot;";
+    bytes.replace(bytes.find(name), name.size(), "&quot;" + aInput + "&quot;");
+    return bytes;
+  }
+
+  TTempFolder fFolder;
+  TTempFolder fOutput; // the captured streams, outside the work folder
+};
+
+TEST_F(CliProcessTest, ConvertsOneProjectBesideIt) {
+  const std::string input = AddWorkedExample("app.vlp");
+  const TProcessResult result = Run({"./app.vlp"});
+  EXPECT_EQ(0, result.Status);
+  EXPECT_EQ("", result.Err);
+  EXPECT_EQ(ExpectedOutput(input), ReadFileBytes(input + "_converted.vxp"));
+  const std::string expectedStart = "Opening old project...\n"
+                                    "Reading dictionary info\n"
+                                    "\tDictionary name: Main\n"
+                                    "Reading languages\n"
+                                    "\tde\n"
+                                    "\tsr.lat\n";
+  EXPECT_EQ(expectedStart, result.Out.substr(0, expectedStart.size()));
+  const std::string table = "\n"
+                            "Converted  Vornalex 5 Target  Vornalex 7 Target      Rows\n"
+                            "yes        C:\\app\\App.dpr     C:\\app\\App.dpr            1\n"
+                            "yes        R;C:\\app\\src       .\\VnxVirtualTarget[1]     1\n"
+                            "no\n";
+  ASSERT_GE(result.Out.size(), table.size());
+  EXPECT_EQ(table, result.Out.substr(result.Out.size() - table.size()));
+}
+
+TEST_F(CliProcessTest, ExistingOutputIsReplacedOnlyWithForce) {
+  const std::string input = AddWorkedExample("app.vlp");
+  const std::string output = fFolder.File("chosen.vxp");
+  WriteFileBytes(output, "keep me");
+
+  TProcessResult result = Run({"-q", "-o", "chosen.vxp", "app.vlp"});
+  EXPECT_EQ(1, result.Status);
+  EXPECT_EQ("", result.Out);
+  EXPECT_EQ("vlp5tovxp-cli: " + input + ": Output file \"" + output +
+                "\" already exists; use -f to replace it\n",
+            result.Err);
+  EXPECT_EQ("keep me", ReadFileBytes(output));
+
+  result = Run({"-q", "-f", "-o", "chosen.vxp", "app.vlp"});
+  EXPECT_EQ(0, result.Status);
+  EXPECT_EQ(ExpectedOutput(input), ReadFileBytes(output));
+  EXPECT_EQ((std::set<std::string>{"app.vlp", "chosen.vxp"}), fFolder.Entries());
+}
+
+TEST_F(CliProcessTest, FailingInputAmongGoodOnesWithReport) {
+  const std::string first = AddWorkedExample("projects/a.vlp");
+  const std::string broken = fFolder.File("projects/b/broken.vlp");
+  std::filesystem::create_directories(fFolder.Path() / "projects" / "b");
+  WriteFileBytes(broken, "<PROJECT><TARGETS><CPP_BINARY><FILENAME>b.exe</FILENAME></CPP_BINARY>"
+                         "<FORM/></TARGETS></PROJECT>");
+  const std::string last = AddWorkedExample("projects/c.vlp");
+  const std::string missing = fFolder.File("missing.vlp");
+
+  const TProcessResult result =
+      Run({"--report", "report.json", "--progress", "names", "projects", "missing.vlp"});
+  EXPECT_EQ(1, result.Status);
+  EXPECT_NE(std::string::npos, result.Err.find("[2/4] " + broken + "\n"));
+  EXPECT_NE(std::string::npos, result.Err.find("vlp5tovxp-cli: " + broken +
+                                               ": Assertion failure (uVLP5Reader, line 172)\n"));
+  EXPECT_NE(std::string::npos,
+            result.Err.find("vlp5tovxp-cli: " + missing + ": Cannot open file \""));
+  EXPECT_EQ(ExpectedOutput(first), ReadFileBytes(first + "_converted.vxp"));
+  EXPECT_EQ(ExpectedOutput(last), ReadFileBytes(last + "_converted.vxp"));
+  EXPECT_FALSE(std::filesystem::exists(broken + "_converted.vxp"));
+  EXPECT_EQ(0u, result.Out.find("==> " + first + " <==\n"));
+
+  const nlohmann::json report = nlohmann::json::parse(ReadFileBytes(fFolder.File("report.json")));
+  EXPECT_EQ("8.3.1.0", report["version"]);
+  const nlohmann::json& results = report["results"];
+  ASSERT_EQ(4u, results.size());
+  const std::string inputs[] = {first, broken, last, missing};
+  for (std::size_t i = 0; i < 4; ++i)
+    EXPECT_EQ(inputs[i], results[i]["input"]);
+
+  const nlohmann::json& good = results[0];
+  EXPECT_EQ(first + "_converted.vxp", good["output"]);
+  EXPECT_EQ(true, good["ok"]);
+  EXPECT_TRUE(good["error"].is_null());
+  EXPECT_EQ("\tDictionary name: Main", good["log"][2]);
+  EXPECT_EQ(17u, good["log"].size());
+  EXPECT_EQ(nlohmann::json::parse(R"([
+      {"image": 0, "subitems": ["C:\\app\\App.dpr", "C:\\app\\App.dpr", "1"]},
+      {"image": 0, "subitems": ["R;C:\\app\\src", ".\\VnxVirtualTarget[1]", "1"]},
+      {"image": 1, "subitems": []}])"),
+            good["targets"]);
+  EXPECT_EQ(2, good["rows_placed"]);
+  EXPECT_EQ(0, good["rows_unplaced"]);
+
+  const nlohmann::json& bad = results[1];
+  EXPECT_TRUE(bad["output"].is_null());
+  EXPECT_EQ(false, bad["ok"]);
+  EXPECT_EQ("Assertion failure (uVLP5Reader, line 172)", bad["error"]);
+  EXPECT_EQ("Reading targets", bad["log"].back());
+  EXPECT_EQ(nlohmann::json::parse(R"([{"image": 0, "subitems": ["b.exe", "b.exe"]}])"),
+            bad["targets"]);
+  EXPECT_EQ(false, results[3]["ok"]);
+}
+
+TEST_F(CliProcessTest, UsageErrorsExitWithTwo) {
+  AddWorkedExample("a.vlp");
+  AddWorkedExample("b.vlp");
+  for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                               {"--nope", "a.vlp"},
+                                               {"-o", "x.vxp", "a.vlp", "b.vlp"},
+                                               {"-o", "x.vxp", "."}}) {
+    SCOPED_TRACE(args.empty() ? "no arguments" : args[0]);
+    const TProcessResult result = Run(args);
+    EXPECT_EQ(2, result.Status);
+    EXPECT_EQ(0u, result.Err.find("vlp5tovxp-cli: "));
+  }
+  EXPECT_EQ((std::set<std::string>{"a.vlp", "b.vlp"}), fFolder.Entries());
+}
+
+TEST_F(CliProcessTest, FolderWithoutProjectsFails) {
+  std::filesystem::create_directories(fFolder.Path() / "empty");
+  const TProcessResult result = Run({"empty"});
+  EXPECT_EQ(1, result.Status);
+  EXPECT_EQ("vlp5tovxp-cli: " + fFolder.File("empty") + ": no .vlp file in this folder\n",
+            result.Err);
+}
+
+} // namespace

@@ -1,0 +1,137 @@
+#include "Utf7.h"
+
+#include <cstdint>
+
+namespace {
+
+constexpr char16_t ReplacementCharacter = 0xFFFD;
+constexpr char Base64Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+bool IsDirect(char16_t c) {
+  if ((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'))
+    return true;
+  return std::u16string_view(u"'(),-./:? \t\r\n").find(c) != std::u16string_view::npos;
+}
+
+int Base64Value(unsigned char b) {
+  if (b >= 'A' && b <= 'Z')
+    return b - 'A';
+  if (b >= 'a' && b <= 'z')
+    return b - 'a' + 26;
+  if (b >= '0' && b <= '9')
+    return b - '0' + 52;
+  if (b == '+')
+    return 62;
+  if (b == '/')
+    return 63;
+  return -1;
+}
+
+// The bits of one base64 run that are not yet written out (encoding) or not yet a code unit
+// (decoding); never more than 21 are held.
+struct TBitBuffer {
+  uint32_t Bits = 0;
+  int Count = 0;
+
+  void Push(uint32_t AValue, int AWidth) {
+    Bits = (Bits << AWidth) | AValue;
+    Count += AWidth;
+  }
+  uint32_t Pop(int AWidth) {
+    Count -= AWidth;
+    const uint32_t value = Bits >> Count;
+    Bits &= (1u << Count) - 1;
+    return value;
+  }
+  bool HasStrayBits() const { return Count >= 6 || Bits != 0; }
+};
+
+class TUtf7Encoder {
+public:
+  explicit TUtf7Encoder(std::string& AOut) : FOut(AOut) {}
+
+  void Add(char16_t c) {
+    if (IsDirect(c) || c == u'+') {
+      CloseRun();
+      FOut += c == u'+' ? "+-" : std::string(1, static_cast<char>(c));
+      return;
+    }
+    if (!FInRun) {
+      FOut += '+';
+      FInRun = true;
+    }
+    FPending.Push(c, 16);
+    while (FPending.Count >= 6)
+      FOut += Base64Digits[FPending.Pop(6)];
+  }
+
+  void CloseRun() {
+    if (!FInRun)
+      return;
+    if (const int width = FPending.Count; width > 0)
+      FOut += Base64Digits[FPending.Pop(width) << (6 - width)];
+    FOut += '-';
+    FInRun = false;
+  }
+
+private:
+  std::string& FOut;
+  bool FInRun = false;
+  TBitBuffer FPending;
+};
+
+} // namespace
+
+void Utf7EncodeAppend(std::u16string_view AText, std::string& AOut) {
+  AOut.reserve(AOut.size() + AText.size());
+  TUtf7Encoder encoder(AOut);
+  for (char16_t c : AText)
+    encoder.Add(c);
+  encoder.CloseRun();
+}
+
+void Utf7DecodeAppend(std::string_view ABytes, std::u16string& AOut) {
+  AOut.reserve(AOut.size() + ABytes.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(ABytes.data());
+  const std::size_t n = ABytes.size();
+  bool inRun = false;
+  TBitBuffer pending;
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char b = p[i];
+    if (inRun) {
+      const int value = Base64Value(b);
+      if (value >= 0) {
+        pending.Push(value, 6);
+        if (pending.Count >= 16)
+          AOut += static_cast<char16_t>(pending.Pop(16));
+        ++i;
+        continue;
+      }
+      if (pending.HasStrayBits())
+        AOut += ReplacementCharacter;
+      pending = {};
+      inRun = false;
+      if (b == '-')
+        ++i; // the run's terminator is absorbed; any other byte is read as direct text
+      continue;
+    }
+    if (b == '+') {
+      const int next = i + 1 < n ? p[i + 1] : -1;
+      if (next == '-') {
+        AOut += u'+';
+        i += 2;
+        continue;
+      }
+      inRun = next >= 0 && Base64Value(static_cast<unsigned char>(next)) >= 0;
+      if (!inRun)
+        AOut += ReplacementCharacter;
+      ++i;
+      continue;
+    }
+    AOut += b < 0x80 ? static_cast<char16_t>(b) : ReplacementCharacter;
+    ++i;
+  }
+  if (inRun && pending.HasStrayBits())
+    AOut += ReplacementCharacter;
+}

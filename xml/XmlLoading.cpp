@@ -1,0 +1,130 @@
+#include "CodePages.h"
+#include "Utf8.h"
+#include "XmlDocument.h"
+#include "XmlReader.h"
+#include "XmlStringStream.h"
+#include "uCharsetMap.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <istream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t HeaderLimit = 255;
+
+bool StartsWith(std::string_view ABytes, std::string_view APrefix) {
+  return ABytes.substr(0, APrefix.size()) == APrefix;
+}
+
+// The bytes up to and including the first ">", at most HeaderLimit of them.
+std::string_view HeaderOf(std::string_view ABytes) {
+  const std::string_view head = ABytes.substr(0, HeaderLimit);
+  const std::size_t close = head.find('>');
+  return close == std::string_view::npos ? head : head.substr(0, close + 1);
+}
+
+// The name after encoding=" or encoding=' (letter case and spacing exactly so), up to the same
+// quote or to the end of the header.
+bool FindDeclaredEncoding(std::string_view AHeader, std::string_view& AName) {
+  for (const char quote : {'"', '\''}) {
+    const std::string key = std::string("encoding=") + quote;
+    const std::size_t at = AHeader.find(key);
+    if (at == std::string_view::npos)
+      continue;
+    const std::string_view rest = AHeader.substr(at + key.size());
+    AName = rest.substr(0, rest.find(quote));
+    return true;
+  }
+  return false;
+}
+
+[[noreturn]] void RaiseOpenError(const std::u16string& AFileName, int AError) {
+  throw EFOpenError(u"Cannot open file \"" + AFileName + u"\". " +
+                    Utf8Decode(std::strerror(AError)));
+}
+
+class TFileHandle {
+public:
+  explicit TFileHandle(int AHandle) : FHandle(AHandle) {}
+  ~TFileHandle() { ::close(FHandle); }
+  TFileHandle(const TFileHandle&) = delete;
+  TFileHandle& operator=(const TFileHandle&) = delete;
+  int Get() const { return FHandle; }
+
+private:
+  int FHandle;
+};
+
+std::string ReadWholeFile(const std::u16string& AFileName) {
+  const int handle = ::open(Utf8Encode(AFileName).c_str(), O_RDONLY | O_CLOEXEC);
+  if (handle < 0)
+    RaiseOpenError(AFileName, errno);
+  const TFileHandle file(handle);
+  struct stat status {};
+  if (::fstat(file.Get(), &status) != 0)
+    RaiseOpenError(AFileName, errno);
+  if (S_ISDIR(status.st_mode))
+    RaiseOpenError(AFileName, EISDIR);
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(status.st_size));
+  char chunk[65536];
+  for (;;) {
+    const ssize_t count = ::read(file.Get(), chunk, sizeof chunk);
+    if (count < 0 && errno == EINTR)
+      continue;
+    if (count < 0)
+      RaiseOpenError(AFileName, errno);
+    if (count == 0)
+      return bytes;
+    bytes.append(chunk, static_cast<std::size_t>(count));
+  }
+}
+
+} // namespace
+
+uint32_t DetectCodePage(std::string_view ABytes) {
+  if (StartsWith(ABytes, "\xEF\xBB\xBF"))
+    return 65001;
+  if (StartsWith(ABytes, "\xFF\xFE"))
+    return 1200;
+  if (StartsWith(ABytes, "\xFE\xFF"))
+    return 1201;
+  const std::string_view header = HeaderOf(ABytes);
+  if (header.find('<') == std::string_view::npos)
+    throw EAssertionFailed(u"Xml header error (empty stream?) (XmlDocument, line 1336)");
+  std::string_view name;
+  if (!FindDeclaredEncoding(header, name))
+    return 0;
+  return CodePageFromCharsetName(Utf8Decode(name));
+}
+
+void TXmlDocument::LoadFromBytes(std::string_view ABytes) {
+  TXmlStringStream stream(CodePageToUtf16(DetectCodePage(ABytes), ABytes));
+  ParseStream(stream);
+}
+
+void TXmlDocument::LoadFromFile(const std::u16string& FileName) {
+  LoadFromBytes(ReadWholeFile(FileName));
+}
+
+void TXmlDocument::LoadFromStream(std::istream& Stream) {
+  Stream.clear();
+  Stream.seekg(0);
+  // A stream that cannot seek is read from where it stands.
+  Stream.clear(Stream.rdstate() & ~std::ios::failbit);
+  std::string bytes;
+  char chunk[65536];
+  while (Stream.read(chunk, sizeof chunk) || Stream.gcount() > 0)
+    bytes.append(chunk, static_cast<std::size_t>(Stream.gcount()));
+  if (Stream.bad())
+    throw EStreamError(u"Stream read error");
+  LoadFromBytes(bytes);
+}
+
+void TXmlDocument::ReadFromString(std::string_view AValue) {
+  LoadFromBytes(AValue);
+}

@@ -1,0 +1,615 @@
+#include "XmlReader.h"
+
+#include "XmlDocument.h"
+#include "XmlStringStream.h"
+
+#include <cstddef>
+
+// ---- Reading primitives ----
+
+std::u16string_view TrimControlChars(std::u16string_view AText) {
+  while (!AText.empty() && AText.front() <= u' ')
+    AText.remove_prefix(1);
+  while (!AText.empty() && AText.back() <= u' ')
+    AText.remove_suffix(1);
+  return AText;
+}
+
+bool SkipWhitespace(TXmlCursor& C, char16_t& AChar) {
+  while (!C.AtEnd()) {
+    AChar = *C.Pos++;
+    if (!IsXmlWhitespace(AChar))
+      return true;
+  }
+  return false;
+}
+
+namespace {
+
+// Where the reading of a kind goes on, counted from the code unit after the "<".
+const char16_t* ContinuationOf(const TTagType& ARow, const char16_t* AAfterLess,
+                               const char16_t* AEnd) {
+  const std::ptrdiff_t startLength = static_cast<std::ptrdiff_t>(ARow.FStart.size());
+  switch (ARow.FStyle) {
+  case xeNormal:
+  case xeDeclaration:
+  case xeStylesheet:
+    // The start string is read again as part of the tag text.
+    return AAfterLess;
+  case xeCData:
+  case xeComment:
+    return AAfterLess + startLength - 1;
+  case xeExclam:
+  case xeQuestion:
+    return AAfterLess + 1;
+  default:
+    // DTD keywords: the separator after the keyword goes too.
+    return std::min(AAfterLess + startLength, AEnd);
+  }
+}
+
+} // namespace
+
+const TTagType& ReadTagKind(TXmlCursor& C) {
+  const char16_t* afterLess = C.Pos;
+  std::size_t result = TagTypeTable.size() - 1;
+  uint32_t candidates = (1u << TagTypeTable.size()) - 1;
+  // The k-th unit after "<" is compared with character k of every start string still in the
+  // running; a completed start string stands until a longer one completes.
+  for (std::size_t k = 1; candidates != 0 && !C.AtEnd(); ++k) {
+    const char16_t c = *C.Pos++;
+    uint32_t matched = 0;
+    for (std::size_t row = TagTypeTable.size(); row-- > 0;) {
+      const std::u16string_view start = TagTypeTable[row].FStart;
+      if (!(candidates & (1u << row)) || start.size() <= k || start[k] != c)
+        continue;
+      matched |= 1u << row;
+      if (start.size() == k + 1)
+        result = row;
+    }
+    candidates = matched;
+  }
+  const TTagType& row = TagTypeTable[result];
+  C.Pos = ContinuationOf(row, afterLess, C.End);
+  return row;
+}
+
+bool ReadUntilTerminator(TXmlCursor& C, std::u16string_view T, std::u16string_view& AText,
+                         bool AQuoteAware) {
+  if (T.empty())
+    return false;
+  const char16_t* first = C.Pos;
+  const char16_t last = T.back();
+  const std::ptrdiff_t length = static_cast<std::ptrdiff_t>(T.size());
+  char16_t quote = 0;
+  for (const char16_t* p = first; p != C.End;) {
+    const char16_t c = *p++;
+    if (quote) {
+      if (c == quote)
+        quote = 0;
+    } else if (AQuoteAware && (c == u'"' || c == u'\'')) {
+      quote = c;
+    } else if (c == last && p - first >= length && std::u16string_view(p - length, T.size()) == T) {
+      AText = std::u16string_view(first, static_cast<std::size_t>(p - length - first));
+      C.Pos = p;
+      return true;
+    }
+  }
+  C.Pos = C.End;
+  return false;
+}
+
+namespace {
+
+std::u16string_view TrimWhitespace(std::u16string_view AText) {
+  while (!AText.empty() && IsXmlWhitespace(AText.front()))
+    AText.remove_prefix(1);
+  while (!AText.empty() && IsXmlWhitespace(AText.back()))
+    AText.remove_suffix(1);
+  return AText;
+}
+
+bool IsQuote(char16_t c) {
+  return c == u'"' || c == u'\'';
+}
+
+// Joins the raw tokens as they arrive: the "=" pass first, then the quote pass over its
+// results, each in one forward sweep so that long tags stay linear.
+class TTokenJoiner {
+public:
+  explicit TTokenJoiner(std::vector<std::u16string>& ATokens) : FTokens(ATokens) {}
+
+  void Add(std::u16string_view ARaw) {
+    if (FHasPending && ARaw.front() == u'=') {
+      FPending.append(ARaw);
+      return;
+    }
+    Finish();
+    FPending.assign(ARaw);
+    FHasPending = true;
+  }
+
+  void Finish() {
+    if (!FHasPending)
+      return;
+    const bool hasEquals = FPending.find(u'=') != std::u16string::npos;
+    if (!FTokens.empty() && IsQuote(FPending.front()) && FPreviousHasEquals)
+      FTokens.back().append(FPending);
+    else
+      FTokens.push_back(std::move(FPending));
+    FPreviousHasEquals = hasEquals;
+    FPending.clear();
+    FHasPending = false;
+  }
+
+private:
+  std::vector<std::u16string>& FTokens;
+  std::u16string FPending;
+  bool FHasPending = false;
+  bool FPreviousHasEquals = false;
+};
+
+} // namespace
+
+void SplitTagText(std::u16string_view AText, std::vector<std::u16string>& ATokens) {
+  ATokens.clear();
+  const std::u16string_view text = TrimWhitespace(AText);
+  TTokenJoiner joiner(ATokens);
+  std::size_t tokenStart = 0;
+  char16_t quote = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (quote) {
+      if (c == quote)
+        quote = 0;
+    } else if (IsQuote(c)) {
+      quote = c;
+    } else if (IsXmlWhitespace(c)) {
+      if (i > tokenStart)
+        joiner.Add(text.substr(tokenStart, i - tokenStart));
+      tokenStart = i + 1;
+    }
+  }
+  if (text.size() > tokenStart)
+    joiner.Add(text.substr(tokenStart));
+  joiner.Finish();
+}
+
+// ---- The parser ----
+
+namespace {
+
+constexpr std::size_t ProgressRunStep = 4096;
+
+// A stretch of character data between two pieces of markup, with what matters about it.
+struct TTextRun {
+  std::u16string_view Text;
+  bool HasCR = false;
+  bool HasSpace = false;
+  bool HasVisible = false; // a code unit above U+0020
+};
+
+std::u16string_view FixedNameOf(TXmlElementType AType) {
+  switch (AType) {
+  case xeComment:
+    return u"Comment";
+  case xeCData:
+    return u"CData";
+  default:
+    return u"Special";
+  }
+}
+
+// The tokens after the first, each followed by CR LF.
+std::u16string TokenLines(const std::vector<std::u16string>& ATokens) {
+  std::u16string lines;
+  for (std::size_t i = 1; i < ATokens.size(); ++i)
+    lines.append(ATokens[i]).append(u"\r\n");
+  return lines;
+}
+
+std::u16string CrLfToSpaces(std::u16string_view AText) {
+  std::u16string result;
+  result.reserve(AText.size());
+  for (std::size_t i = 0; i < AText.size(); ++i) {
+    if (AText[i] == u'\r' && i + 1 < AText.size() && AText[i + 1] == u'\n') {
+      result += u' ';
+      ++i;
+    } else {
+      result += AText[i];
+    }
+  }
+  return result;
+}
+
+// Line breaks and spaces at the end go; a TAB stops the strip.
+std::u16string_view StripTrailingBreaks(std::u16string_view AText) {
+  while (!AText.empty() && (AText.back() == u'\n' || AText.back() == u'\r' || AText.back() == u' '))
+    AText.remove_suffix(1);
+  return AText;
+}
+
+} // namespace
+
+// Parses nodes from a stream with a cursor over its text; the stream's position follows the
+// cursor when the parser goes.
+class TXmlParser {
+public:
+  TXmlParser(TXmlDocument* ADocument, TXmlStringStream& AStream)
+      : FDocument(ADocument), FStream(AStream) {
+    const std::u16string& text = AStream.DataString();
+    FCursor.Begin = text.data();
+    FCursor.Pos = text.data() + AStream.Position() / 2;
+    FCursor.End = text.data() + text.size();
+  }
+  ~TXmlParser() { FStream.SetPosition(FCursor.Offset()); }
+  TXmlParser(const TXmlParser&) = delete;
+  TXmlParser& operator=(const TXmlParser&) = delete;
+
+  void ParseNode(TXmlNode& N);
+  // Characters outside markup at top level leave nothing behind: pass over them at once.
+  void SkipStrayText() { FCursor.Pos = std::find(FCursor.Pos, FCursor.End, u'<'); }
+  bool AtEnd() const { return FCursor.AtEnd(); }
+  void NotifyProgress(int64_t APosition) const;
+
+private:
+  bool Aborted() const { return FDocument && FDocument->AbortParsing(); }
+  void NotifyNodeNew(TXmlNode& N) const;
+  void EndOfNode(TXmlNode& N) const;
+
+  void ParseByKind(TXmlNode& N, const TTagType& ARow);
+  void ParseStartTag(TXmlNode& N, const TTagType& ARow);
+  void ParseTagText(TXmlNode& N, std::u16string_view AText);
+  void ParseMarkupText(TXmlNode& N, const TTagType& ARow);
+  void ParseDtdDeclaration(TXmlNode& N);
+  void ReadDoctype(TXmlNode& N);
+  void ReadContent(TXmlNode& N);
+  TTextRun ReadTextRun();
+  void ReadCloseTag(const TXmlNode& N);
+  TXmlNode* ParseChild(TXmlNode& AParent);
+  bool KeepsRun(const TTextRun& ARun, bool ABeforeChild) const;
+  void FinishContent(TXmlNode& N, const TTextRun& ALastRun, bool AHasChildren);
+  void FlushCharData(TXmlNode& N, const TTextRun& ARun, bool ABeforeChild);
+
+  // One more level of nesting while a child is parsed, however its parse ends.
+  struct TLevelGuard {
+    explicit TLevelGuard(int32_t& ALevel) : Level(ALevel) { ++Level; }
+    ~TLevelGuard() { --Level; }
+    int32_t& Level;
+  };
+
+  TXmlDocument* FDocument;
+  TXmlStringStream& FStream;
+  TXmlCursor FCursor{};
+  int32_t FLevel = 1;
+  std::vector<std::u16string> FTokens;
+};
+
+void TXmlParser::NotifyProgress(int64_t APosition) const {
+  if (FDocument && FDocument->OnProgress)
+    FDocument->OnProgress(FDocument, APosition, FStream.Size());
+}
+
+void TXmlParser::NotifyNodeNew(TXmlNode& N) const {
+  if (FDocument && FDocument->OnNodeNew)
+    FDocument->OnNodeNew(FDocument, &N);
+}
+
+void TXmlParser::EndOfNode(TXmlNode& N) const {
+  if (Aborted())
+    return;
+  N.EndPos = FCursor.Offset();
+  NotifyProgress(N.EndPos);
+  if (FDocument && FDocument->OnNodeLoaded)
+    FDocument->OnNodeLoaded(FDocument, &N);
+}
+
+void TXmlParser::ParseNode(TXmlNode& N) {
+  N.Clear();
+  if (Aborted())
+    return;
+  char16_t c = 0;
+  if (!SkipWhitespace(FCursor, c) || c != u'<')
+    return;
+  N.StartPos = FCursor.Offset() - 2;
+  const TTagType& row = ReadTagKind(FCursor);
+  N.SetElementType(row.FStyle);
+  try {
+    ParseByKind(N, row);
+  } catch (...) {
+    EndOfNode(N);
+    throw;
+  }
+  EndOfNode(N);
+}
+
+void TXmlParser::ParseByKind(TXmlNode& N, const TTagType& ARow) {
+  switch (ARow.FStyle) {
+  case xeNormal:
+  case xeDeclaration:
+  case xeStylesheet:
+    ParseStartTag(N, ARow);
+    break;
+  case xeComment:
+  case xeCData:
+  case xeExclam:
+  case xeQuestion:
+    ParseMarkupText(N, ARow);
+    break;
+  case xeDoctype:
+    N.SetName(u"DTD");
+    NotifyNodeNew(N);
+    if (!Aborted())
+      ReadDoctype(N);
+    break;
+  default:
+    ParseDtdDeclaration(N);
+    break;
+  }
+}
+
+void TXmlParser::ParseStartTag(TXmlNode& N, const TTagType& ARow) {
+  std::u16string_view text;
+  ReadUntilTerminator(FCursor, ARow.FClose, text, true);
+  const bool emptyElement = ARow.FStyle == xeNormal && !text.empty() && text.back() == u'/';
+  if (emptyElement)
+    text.remove_suffix(1);
+  ParseTagText(N, text);
+  N.StartValuePos = FCursor.Offset();
+  NotifyNodeNew(N);
+  if (Aborted() || emptyElement || ARow.FStyle != xeNormal)
+    return;
+  ReadContent(N);
+}
+
+void TXmlParser::ParseTagText(TXmlNode& N, std::u16string_view AText) {
+  SplitTagText(AText, FTokens);
+  switch (N.ElementType()) {
+  case xeDeclaration:
+    N.FName = u"xml";
+    break;
+  case xeStylesheet:
+    N.FName = u"xml-stylesheet";
+    N.SetValueDirect(std::u16string(TrimControlChars(AText)));
+    break;
+  default:
+    if (FTokens.empty())
+      throw EFilerError(u"Missing element name");
+    N.FName = std::move(FTokens.front());
+    break;
+  }
+  // The first token is the name, or the "?xml" that the tag text starts with.
+  if (FTokens.empty())
+    throw EStringListError(u"List index out of bounds (0)");
+  for (std::size_t i = 1; i < FTokens.size(); ++i)
+    N.AttributeLineAdd(std::move(FTokens[i]));
+}
+
+void TXmlParser::ParseMarkupText(TXmlNode& N, const TTagType& ARow) {
+  N.SetName(FixedNameOf(ARow.FStyle));
+  NotifyNodeNew(N);
+  if (Aborted())
+    return;
+  std::u16string_view text;
+  if (ReadUntilTerminator(FCursor, ARow.FClose, text, false))
+    N.SetValueDirect(std::u16string(text));
+}
+
+void TXmlParser::ParseDtdDeclaration(TXmlNode& N) {
+  std::u16string_view text;
+  ReadUntilChar(FCursor, u'>', text);
+  SplitTagText(text, FTokens);
+  if (!FTokens.empty()) {
+    N.SetName(FTokens.front());
+    N.SetValueDirect(std::u16string(TrimControlChars(TokenLines(FTokens))));
+  }
+  NotifyNodeNew(N);
+}
+
+void TXmlParser::ReadDoctype(TXmlNode& N) {
+  const char16_t* first = FCursor.Pos;
+  const char16_t* stop =
+      std::find_if(first, FCursor.End, [](char16_t c) { return c == u'[' || c == u'>'; });
+  FCursor.Pos = stop;
+  if (FCursor.AtEnd())
+    return;
+  ++FCursor.Pos;
+  SplitTagText(std::u16string_view(first, static_cast<std::size_t>(stop - first)), FTokens);
+  if (!FTokens.empty()) {
+    N.SetName(FTokens.front());
+    N.SetValueDirect(std::u16string(TrimControlChars(CrLfToSpaces(TokenLines(FTokens)))));
+  }
+  if (*stop != u'[')
+    return;
+  // The internal subset: every declaration, and every stray character, makes a child.
+  char16_t c = 0;
+  while (SkipWhitespace(FCursor, c) && c != u']') {
+    FCursor.StepBack(1);
+    ParseChild(N);
+    if (Aborted())
+      break;
+  }
+  FCursor.Pos = std::find(FCursor.Pos, FCursor.End, u'>');
+  if (!FCursor.AtEnd())
+    ++FCursor.Pos;
+}
+
+TXmlNode* TXmlParser::ParseChild(TXmlNode& AParent) {
+  if (FLevel >= MaxNestingDepth)
+    throw EFilerError(u"Maximum nesting depth exceeded in element " + AParent.Name());
+  TXmlNode* child = AParent.NodeNew(u"");
+  const TLevelGuard level(FLevel);
+  ParseNode(*child);
+  return child;
+}
+
+TTextRun TXmlParser::ReadTextRun() {
+  TTextRun run;
+  const char16_t* p = FCursor.Pos;
+  for (; p != FCursor.End && *p != u'<'; ++p) {
+    const char16_t c = *p;
+    if (c > u' ')
+      run.HasVisible = true;
+    else if (c == u'\r')
+      run.HasCR = true;
+    else if (c == u' ')
+      run.HasSpace = true;
+  }
+  run.Text = std::u16string_view(FCursor.Pos, static_cast<std::size_t>(p - FCursor.Pos));
+  if (FDocument && FDocument->OnProgress)
+    for (std::size_t units = ProgressRunStep; units <= run.Text.size(); units += ProgressRunStep)
+      NotifyProgress(2 * ((FCursor.Pos - FCursor.Begin) + static_cast<std::ptrdiff_t>(units)));
+  FCursor.Pos = p;
+  return run;
+}
+
+void TXmlParser::ReadCloseTag(const TXmlNode& N) {
+  std::u16string_view name;
+  if (!ReadUntilTerminator(FCursor, u">", name, true))
+    throw EFilerError(u"Missing \">\" in close tag of element " + N.Name());
+  if (!SameTextAscii(TrimControlChars(name), N.Name()))
+    throw EFilerError(u"Incorrect close tag in element " + N.Name());
+}
+
+void TXmlParser::ReadContent(TXmlNode& N) {
+  bool hasChildren = false;
+  for (;;) {
+    const TTextRun run = ReadTextRun();
+    if (FCursor.AtEnd())
+      throw EFilerError(u"Missing close tag in element " + N.Name());
+    N.EndValuePos = FCursor.Offset();
+    ++FCursor.Pos;
+    char16_t c = 0;
+    if (!SkipWhitespace(FCursor, c))
+      throw EFilerError(u"Missing data after \"<\" in element " + N.Name());
+    if (c == u'/') {
+      ReadCloseTag(N);
+      FinishContent(N, run, hasChildren);
+      return;
+    }
+    FlushCharData(N, run, true);
+    hasChildren = true;
+    // Back to the "<" when the child's first character followed it directly.
+    FCursor.StepBack(2);
+    TXmlNode* child = ParseChild(N);
+    if (Aborted())
+      return;
+    if (FDocument && FDocument->DropCommentsOnParse() && child->ElementType() == xeComment)
+      N.NodeDelete(child->IndexInParent());
+  }
+}
+
+bool TXmlParser::KeepsRun(const TTextRun& ARun, bool ABeforeChild) const {
+  if (ARun.HasVisible)
+    return true;
+  return FDocument && FDocument->ReadWhiteSpaceValues() && !ABeforeChild && ARun.HasSpace;
+}
+
+void TXmlParser::FlushCharData(TXmlNode& N, const TTextRun& ARun, bool ABeforeChild) {
+  if (ARun.Text.empty() || !KeepsRun(ARun, ABeforeChild))
+    return;
+  auto charData = TXmlNode::CreateType(FDocument, xeCharData);
+  charData->SetValueDirect(std::u16string(ARun.Text));
+  N.NodeAdd(std::move(charData));
+}
+
+void TXmlParser::FinishContent(TXmlNode& N, const TTextRun& ALastRun, bool AHasChildren) {
+  // A CR after the last child element means the text runs were laid out on lines of their own.
+  const bool stripBreaks = AHasChildren && ALastRun.HasCR;
+  if (N.NodeCount() == 0) {
+    // The run would become the only child and move straight into the value.
+    if (!ALastRun.Text.empty() && KeepsRun(ALastRun, AHasChildren))
+      N.SetValueDirect(
+          std::u16string(stripBreaks ? StripTrailingBreaks(ALastRun.Text) : ALastRun.Text));
+    return;
+  }
+  FlushCharData(N, ALastRun, AHasChildren);
+  if (stripBreaks)
+    for (TXmlNode* child : *N.FNodes)
+      if (child->ElementType() == xeCharData)
+        child->FValue.resize(StripTrailingBreaks(child->FValue).size());
+  TXmlNode* first = N.Nodes(0);
+  if (first->ElementType() == xeCharData) {
+    N.FValue = std::move(first->FValue);
+    N.NodeDelete(0);
+  }
+}
+
+// ---- Node and document entry points ----
+
+void TXmlNode::ParseNode(TXmlStringStream& S) {
+  TXmlParser parser(FDocument, S);
+  parser.ParseNode(*this);
+}
+
+void TXmlNode::ReadFromString(std::u16string_view AValue) {
+  TXmlStringStream stream{std::u16string(AValue)};
+  ParseNode(stream);
+}
+
+void TXmlDocument::ParseStream(TXmlStringStream& S) {
+  FAbortParsing = false;
+  FRootNodes->Clear();
+  {
+    TXmlParser parser(this, S);
+    parser.NotifyProgress(0);
+    do {
+      parser.SkipStrayText();
+      TXmlNode* node = FRootNodes->NodeNew(u"");
+      parser.ParseNode(*node);
+      if (FAbortParsing)
+        return;
+      if (node->IsClear())
+        FRootNodes->NodeDelete(FRootNodes->NodeCount() - 1);
+    } while (!parser.AtEnd());
+    parser.NotifyProgress(S.Size());
+  }
+  CheckTopLevelStructure();
+}
+
+void TXmlDocument::ReadFromStringW(std::u16string_view AValue) {
+  TXmlStringStream stream{std::u16string(AValue)};
+  ParseStream(stream);
+}
+
+void TXmlDocument::CheckTopLevelStructure() const {
+  int32_t roots = 0, lastRoot = -1, declarations = 0, firstDeclaration = -1, doctypes = 0,
+          lastDoctype = -1, cdata = 0;
+  for (int32_t i = 0; i < FRootNodes->NodeCount(); ++i) {
+    switch (FRootNodes->Nodes(i)->ElementType()) {
+    case xeNormal:
+      ++roots;
+      lastRoot = i;
+      break;
+    case xeDeclaration:
+      if (declarations++ == 0)
+        firstDeclaration = i;
+      break;
+    case xeDoctype:
+      ++doctypes;
+      lastDoctype = i;
+      break;
+    case xeCData:
+      ++cdata;
+      break;
+    default:
+      break;
+    }
+  }
+  if (roots == 0)
+    throw EFilerError(u"No root element found in xml");
+  if (!FParserWarnings)
+    return;
+  if (roots > 1)
+    throw EFilerError(u"More than one root element found in xml");
+  if (declarations > 1)
+    throw EFilerError(u"More than one xml declaration found in xml");
+  if (declarations == 1 && firstDeclaration != 0)
+    throw EFilerError(u"Xml declaration must be first element");
+  if (doctypes > 1)
+    throw EFilerError(u"More than one doctype declaration found in root");
+  if (doctypes == 1 && lastDoctype > lastRoot)
+    throw EFilerError(u"Doctype declaration found after root element");
+  if (cdata > 0)
+    throw EFilerError(u"No CDATA allowed in root");
+}

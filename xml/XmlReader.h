@@ -1,0 +1,59 @@
+// The reader's building blocks: encoding detection of raw bytes and the reading primitives that
+// walk a cursor over decoded UTF-16 text.
+#pragma once
+
+#include "XmlTagTypes.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Deeper elements fail with "Maximum nesting depth exceeded in element %s": the parser
+// recurses once per level and must not run out of stack.
+inline constexpr int32_t MaxNestingDepth = 1000;
+
+// The code page of raw document bytes: a byte-order mark, else the declaration's encoding
+// (written exactly encoding="..." or encoding='...'), else 0. Bytes whose first 255 (up to the
+// first ">") hold no "<" raise EAssertionFailed "Xml header error (empty stream?) ...".
+uint32_t DetectCodePage(std::string_view ABytes);
+
+// A read position in decoded UTF-16 text.
+struct TXmlCursor {
+  const char16_t* Begin;
+  const char16_t* Pos;
+  const char16_t* End;
+
+  bool AtEnd() const { return Pos == End; }
+  // Byte offset of the position, as node positions record it.
+  int32_t Offset() const { return static_cast<int32_t>((Pos - Begin) * 2); }
+  void StepBack(std::ptrdiff_t ACount) { Pos -= std::min(ACount, Pos - Begin); }
+};
+
+// TAB, LF, CR and space.
+inline bool IsXmlWhitespace(char16_t c) {
+  return c == u' ' || c == u'\n' || c == u'\r' || c == u'\t';
+}
+
+// Removes leading and trailing code units up to U+0020.
+std::u16string_view TrimControlChars(std::u16string_view AText);
+
+// Consumes whitespace and the first other code unit, which it returns; false at the end.
+bool SkipWhitespace(TXmlCursor& C, char16_t& AChar);
+
+// Called after a "<": the row whose start string matches longest, with the cursor where that
+// kind's reading goes on (see the table's users in XmlReader.cpp).
+const TTagType& ReadTagKind(TXmlCursor& C);
+
+// The text up to the first T (outside quotes when AQuoteAware), consumed with T. At the end of
+// the input everything is consumed, AText is left alone and the result is false.
+bool ReadUntilTerminator(TXmlCursor& C, std::u16string_view T, std::u16string_view& AText,
+                         bool AQuoteAware);
+inline bool ReadUntilChar(TXmlCursor& C, char16_t AChar, std::u16string_view& AText) {
+  return ReadUntilTerminator(C, std::u16string_view(&AChar, 1), AText, true);
+}
+
+// The whitespace-separated tokens of a tag (quoted stretches kept whole). A token starting
+// with "=" joins the one before it, then a quoted token joins one holding "=": a = 'x' gives a='x'.
+void SplitTagText(std::u16string_view AText, std::vector<std::u16string>& ATokens);

@@ -1,0 +1,7 @@
+#include "XmlStringStream.h"
+
+#include <algorithm>
+
+void TXmlStringStream::SetPosition(int64_t APosition) {
+  FIndex = static_cast<std::size_t>(std::clamp<int64_t>(APosition, 0, Size()) / 2);
+}

@@ -1,0 +1,472 @@
+// The writer: nodes to UTF-16 text, the text to the bytes of a code page, the bytes to a
+// stream or to a file that is replaced only once the new content is complete.
+#include "CodePages.h"
+#include "Utf8.h"
+#include "XmlAttributeLines.h"
+#include "XmlDocument.h"
+#include "XmlEncodingNames.h"
+#include "XmlStringBuilder.h"
+#include "uCharsetMap.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <ostream>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr std::u16string_view TopLevelSeparator = u"\r\n";
+
+[[noreturn]] void RaiseIllegalElementType() {
+  throw EFilerError(u"Illegal element type");
+}
+
+// The "<!KEYWORD name value" forms lose their trailing blanks and control characters, as if the
+// whole formatted text had been trimmed (it always starts with "<").
+void AddTrimmedDeclaration(TXmlStringBuilder& S, std::u16string_view AStart,
+                           std::u16string_view AName, std::u16string_view AValue) {
+  const auto trimRight = [](std::u16string_view AText) {
+    while (!AText.empty() && AText.back() <= u' ')
+      AText.remove_suffix(1);
+    return AText;
+  };
+  S.AddString(AStart);
+  const std::u16string_view value = trimRight(AValue);
+  const std::u16string_view name = value.empty() ? trimRight(AName) : AName;
+  if (!name.empty() || !value.empty()) {
+    S.AddChar(u' ');
+    S.AddString(name);
+  }
+  if (!value.empty()) {
+    S.AddChar(u' ');
+    S.AddString(value);
+  }
+  S.AddChar(u'>');
+}
+
+} // namespace
+
+// Writes a subtree depth first with an explicit stack, so that a tree built in code to any
+// depth cannot exhaust the call stack.
+class TXmlNodeWriter {
+public:
+  explicit TXmlNodeWriter(TXmlStringBuilder& S) : FOut(S) {}
+
+  void Write(const TXmlNode& ANode) {
+    const int32_t depth = ANode.TreeDepth();
+    if (!Open(ANode, depth)) {
+      Complete(ANode);
+      return;
+    }
+    std::vector<TFrame> stack{{&ANode, depth, 0}};
+    while (!stack.empty()) {
+      TFrame& frame = stack.back();
+      const TXmlNode& node = *frame.Node;
+      if (frame.NextChild > 0)
+        AddSeparatorAfter(node, frame.NextChild - 1);
+      if (frame.NextChild == node.NodeCount()) {
+        Close(node, frame.Depth);
+        Complete(node);
+        stack.pop_back();
+        continue;
+      }
+      const TXmlNode& child = *node.Nodes(frame.NextChild++);
+      const int32_t childDepth = frame.Depth + 1;
+      if (Open(child, childDepth))
+        stack.push_back({&child, childDepth, 0}); // invalidates frame
+      else
+        Complete(child);
+    }
+  }
+
+  void AddInnerTagText(const TXmlNode& ANode) {
+    if (ANode.FAttributes)
+      for (int32_t i = 0; i < ANode.FAttributes->Count(); ++i) {
+        FOut.AddChar(u' ');
+        FOut.AddString(ANode.FAttributes->Line(i));
+      }
+    if (ANode.IsEmptyElementTag())
+      FOut.AddChar(u'/');
+  }
+
+private:
+  struct TFrame {
+    const TXmlNode* Node;
+    int32_t Depth;
+    int32_t NextChild;
+  };
+
+  // Appends the node's text up to its children; true when children and a closing part follow.
+  bool Open(const TXmlNode& ANode, int32_t ADepth) {
+    const TXmlElementType kind = ANode.FElementType;
+    if (kind > xeUnknown)
+      RaiseIllegalElementType();
+    if (kind != xeCharData)
+      AddIndent(ANode, ADepth);
+    if (kind == xeNormal) {
+      OpenElement(ANode);
+      return true;
+    }
+    if (kind == xeDoctype && ANode.NodeCount() > 0) {
+      OpenDoctypeSubset(ANode);
+      return true;
+    }
+    AddLeaf(ANode);
+    return false;
+  }
+
+  void OpenElement(const TXmlNode& ANode) {
+    FOut.AddChar(u'<');
+    FOut.AddString(ANode.FName);
+    AddInnerTagText(ANode);
+    FOut.AddChar(u'>');
+    FOut.AddString(ANode.FValue);
+    if (ANode.NodeCount() > 0)
+      FOut.AddString(LineBreak(ANode));
+  }
+
+  // With a subset the form is not trimmed: an empty value leaves two blanks before the "[".
+  void OpenDoctypeSubset(const TXmlNode& ANode) {
+    FOut.AddString(u"<!DOCTYPE ");
+    FOut.AddString(ANode.FName);
+    FOut.AddChar(u' ');
+    FOut.AddString(ANode.FValue);
+    FOut.AddString(u" [");
+    FOut.AddString(LineBreak(ANode));
+  }
+
+  // Kinds whose text is complete without their children.
+  void AddLeaf(const TXmlNode& ANode) {
+    const std::u16string& name = ANode.FName;
+    const std::u16string& value = ANode.FValue;
+    switch (ANode.FElementType) {
+    case xeComment:
+      return AddWrapped(u"<!--", value, u"-->");
+    case xeCData:
+      return AddWrapped(u"<![CDATA[", value, u"]]>");
+    case xeDeclaration:
+      return AddTagWithAttributes(ANode, u"<?xml", u"?>");
+    case xeStylesheet:
+      return AddTagWithAttributes(ANode, u"<?xml-stylesheet", u"?>");
+    case xeDoctype:
+      return AddTrimmedDeclaration(FOut, u"<!DOCTYPE", name, value);
+    case xeElement:
+      return AddTrimmedDeclaration(FOut, u"<!ELEMENT", name, value);
+    case xeAttList:
+      return AddTrimmedDeclaration(FOut, u"<!ATTLIST", name, value);
+    case xeEntity:
+      return AddTrimmedDeclaration(FOut, u"<!ENTITY", name, value);
+    case xeNotation:
+      return AddTrimmedDeclaration(FOut, u"<!NOTATION", name, value);
+    case xeExclam:
+      return AddWrapped(u"<!", value, u">");
+    case xeQuestion:
+      return AddWrapped(u"<?", value, u"?>");
+    case xeCharData:
+      return FOut.AddString(value);
+    case xeUnknown:
+      return AddWrapped(u"<", value, u">");
+    case xeNormal:
+      break;
+    }
+  }
+
+  // Elements break the line after each child unless character data stands on either side;
+  // a document type puts every declaration of its subset on a line of its own.
+  void AddSeparatorAfter(const TXmlNode& AParent, int32_t AIndex) {
+    if (AParent.FElementType == xeNormal) {
+      const TXmlNode* next = AParent.Nodes(AIndex + 1);
+      if (AParent.Nodes(AIndex)->FElementType == xeCharData ||
+          (next && next->FElementType == xeCharData))
+        return;
+    }
+    FOut.AddString(LineBreak(AParent));
+  }
+
+  void Close(const TXmlNode& ANode, int32_t ADepth) {
+    if (ANode.FElementType == xeDoctype) {
+      FOut.AddString(u"]>");
+      return;
+    }
+    if (ANode.IsEmptyElementTag())
+      return;
+    if (ANode.NodeCount() > 0)
+      AddIndent(ANode, ADepth);
+    FOut.AddString(u"</");
+    FOut.AddString(ANode.FName);
+    FOut.AddChar(u'>');
+  }
+
+  // A node reports once its whole text is written, so children report before their parent.
+  static void Complete(const TXmlNode& ANode) {
+    TXmlDocument* document = ANode.FDocument;
+    if (document && document->OnProgress)
+      document->OnProgress(document, 0, 0);
+  }
+
+  void AddWrapped(std::u16string_view AStart, std::u16string_view AText,
+                  std::u16string_view AClose) {
+    FOut.AddString(AStart);
+    FOut.AddString(AText);
+    FOut.AddString(AClose);
+  }
+
+  void AddTagWithAttributes(const TXmlNode& ANode, std::u16string_view AStart,
+                            std::u16string_view AClose) {
+    FOut.AddString(AStart);
+    AddInnerTagText(ANode);
+    FOut.AddString(AClose);
+  }
+
+  // The compact layout has neither line breaks nor indentation; a node without a document
+  // writes neither.
+  void AddIndent(const TXmlNode& ANode, int32_t ADepth) {
+    if (LineBreak(ANode).empty())
+      return;
+    for (int32_t level = 0; level < ADepth; ++level)
+      FOut.AddString(ANode.FDocument->IndentString());
+  }
+
+  const std::u16string& LineBreak(const TXmlNode& ANode) {
+    if (ANode.FDocument != FLayoutDocument) {
+      FLayoutDocument = ANode.FDocument;
+      FLineBreak = FLayoutDocument ? FLayoutDocument->LineBreakText() : std::u16string();
+    }
+    return FLineBreak;
+  }
+
+  TXmlStringBuilder& FOut;
+  // Nodes of one tree nearly always share a document: its line break is looked up once.
+  const TXmlDocument* FLayoutDocument = nullptr;
+  std::u16string FLineBreak;
+};
+
+// ---- TXmlNode ----
+
+bool TXmlNode::IsEmptyElementTag() const {
+  // Below the top level means a grandparent: the document's container is the parent of the
+  // top-level nodes.
+  const bool belowTopLevel = FParent && FParent->FParent;
+  return FValue.empty() && NodeCount() == 0 && FElementType == xeNormal &&
+         !(FDocument && FDocument->UseFullNodes()) && belowTopLevel;
+}
+
+std::u16string TXmlNode::InnerTagText() const {
+  TXmlStringBuilder text;
+  TXmlNodeWriter(text).AddInnerTagText(*this);
+  return text.TakeValue();
+}
+
+void TXmlNode::WriteToBuilder(TXmlStringBuilder& S) const {
+  TXmlNodeWriter(S).Write(*this);
+}
+
+std::u16string TXmlNode::WriteToString() const {
+  TXmlStringBuilder text;
+  WriteToBuilder(text);
+  return text.TakeValue();
+}
+
+// ---- TXmlDocument: text ----
+
+void TXmlDocument::ReportProgress() {
+  if (OnProgress)
+    OnProgress(this, 0, 0);
+}
+
+void TXmlDocument::WriteToStreamW(TXmlStringBuilder& S) {
+  if (FParserWarnings && !Root())
+    throw EFilerError(u"XML root element not defined.");
+  ReportProgress();
+  TXmlNodeWriter writer(S);
+  for (int32_t i = 0; i < FRootNodes->NodeCount(); ++i) {
+    if (i > 0)
+      S.AddString(TopLevelSeparator);
+    writer.Write(*FRootNodes->Nodes(i));
+  }
+  ReportProgress();
+}
+
+std::u16string TXmlDocument::WriteToStringW() {
+  TXmlStringBuilder text;
+  WriteToStreamW(text);
+  return text.TakeValue();
+}
+
+// ---- TXmlDocument: bytes ----
+
+namespace {
+
+// The table's name wins only for a code page the platform converts; otherwise the
+// character-set map decides.
+uint32_t CodePageOfEncoding(std::u16string_view AEncoding) {
+  const std::optional<uint32_t> standard = StandardEncodingCodePage(AEncoding);
+  if (standard && IsCodePageSupported(*standard))
+    return *standard;
+  return CodePageFromCharsetName(AEncoding);
+}
+
+std::string_view ByteOrderMark(uint32_t ACodePage) {
+  switch (ACodePage) {
+  case 1200:
+    return "\xFF\xFE";
+  case 1201:
+    return "\xFE\xFF";
+  case 65001:
+    return "\xEF\xBB\xBF";
+  default:
+    return {};
+  }
+}
+
+} // namespace
+
+std::string TXmlDocument::EncodeForSaving(bool RespectEncoding, bool WriteBOM) {
+  if (!RespectEncoding)
+    SetEncodingString(u"UTF-8");
+  const std::u16string text = WriteToStringW();
+  const uint32_t codePage = CodePageOfEncoding(EncodingString());
+  std::string bytes = Utf16ToCodePage(codePage, text);
+  if (WriteBOM)
+    bytes.insert(0, ByteOrderMark(codePage));
+  return bytes;
+}
+
+void TXmlDocument::SaveToStream(std::ostream& Stream, bool RespectEncoding, bool WriteBOM) {
+  const std::string bytes = EncodeForSaving(RespectEncoding, WriteBOM);
+  // A buffering stream may only fail when it passes the bytes on, so the flush counts too.
+  if (!Stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !Stream.flush())
+    throw EWriteError(u"Stream write error");
+}
+
+// ---- TXmlDocument: files ----
+
+namespace {
+
+[[noreturn]] void RaiseCreateError(const std::filesystem::path& AFullPath, int AError) {
+  throw EFCreateError(u"Cannot create file \"" + Utf8Decode(AFullPath.native()) + u"\". " +
+                      Utf8Decode(std::strerror(AError)));
+}
+
+[[noreturn]] void RaiseWriteError() {
+  throw EWriteError(u"Stream write error");
+}
+
+std::filesystem::path FullPathOf(const std::filesystem::path& AFileName) {
+  std::error_code error;
+  const std::filesystem::path full = std::filesystem::absolute(AFileName, error);
+  return error ? AFileName : full.lexically_normal();
+}
+
+// A link is followed so that its target gets the new content and the link stays a link.
+std::filesystem::path ReplacedFileOf(const std::filesystem::path& AFullPath) {
+  std::error_code error;
+  if (!std::filesystem::is_symlink(AFullPath, error))
+    return AFullPath;
+  const std::filesystem::path resolved = std::filesystem::weakly_canonical(AFullPath, error);
+  return error ? AFullPath : resolved;
+}
+
+// The new content of a file is written beside it and takes its place only once every byte is
+// on disk; until then, and after any failure, the old file stays as it was and the temporary
+// one goes.
+class TReplacementFile {
+public:
+  explicit TReplacementFile(const std::u16string& AFileName)
+      : FFullPath(FullPathOf(Utf8Encode(AFileName))), FTarget(ReplacedFileOf(FFullPath)) {
+    if (AFileName.empty())
+      RaiseCreateError(FFullPath, ENOENT);
+    RequireReplaceableTarget();
+    CreateTemporary();
+  }
+
+  ~TReplacementFile() {
+    if (FHandle >= 0)
+      ::close(FHandle);
+    if (!FTemporary.empty())
+      ::unlink(FTemporary.c_str());
+  }
+
+  TReplacementFile(const TReplacementFile&) = delete;
+  TReplacementFile& operator=(const TReplacementFile&) = delete;
+
+  void Write(std::string_view ABytes) {
+    while (!ABytes.empty()) {
+      const ssize_t written = ::write(FHandle, ABytes.data(), ABytes.size());
+      if (written < 0 && errno == EINTR)
+        continue;
+      if (written <= 0)
+        RaiseWriteError();
+      ABytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+  }
+
+  void Commit() {
+    if (FKeptMode && ::fchmod(FHandle, *FKeptMode) != 0)
+      RaiseCreateError(FFullPath, errno);
+    if (::fsync(FHandle) != 0)
+      RaiseWriteError();
+    const int handle = FHandle;
+    FHandle = -1;
+    if (::close(handle) != 0)
+      RaiseWriteError();
+    if (::rename(FTemporary.c_str(), FTarget.c_str()) != 0)
+      RaiseCreateError(FFullPath, errno);
+    FTemporary.clear();
+  }
+
+private:
+  // What would stop the file from being opened for writing stops the save before anything is
+  // created; a file that exists passes its permission bits on.
+  void RequireReplaceableTarget() {
+    struct stat status {};
+    if (::stat(FTarget.c_str(), &status) != 0) {
+      if (errno != ENOENT)
+        RaiseCreateError(FFullPath, errno);
+      return;
+    }
+    if (S_ISDIR(status.st_mode))
+      RaiseCreateError(FFullPath, EISDIR);
+    if (::access(FTarget.c_str(), W_OK) != 0)
+      RaiseCreateError(FFullPath, errno);
+    FKeptMode = status.st_mode & 07777;
+  }
+
+  void CreateTemporary() {
+    static unsigned serial = 0;
+    const std::string prefix =
+        (FTarget.parent_path() / ("." + FTarget.filename().native() + ".")).native() +
+        std::to_string(::getpid()) + ".";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string name = prefix + std::to_string(++serial) + ".tmp";
+      FHandle = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (FHandle >= 0) {
+        FTemporary = std::move(name);
+        return;
+      }
+      if (errno != EEXIST)
+        break;
+    }
+    RaiseCreateError(FFullPath, errno);
+  }
+
+  std::filesystem::path FFullPath;
+  std::filesystem::path FTarget;
+  std::filesystem::path FTemporary;
+  std::optional<mode_t> FKeptMode;
+  int FHandle = -1;
+};
+
+} // namespace
+
+void TXmlDocument::SaveToFile(const std::u16string& FileName, bool RespectEncoding) {
+  // Text and encoding errors come before anything exists on disk.
+  const std::string bytes = EncodeForSaving(RespectEncoding, true);
+  TReplacementFile file(FileName);
+  file.Write(bytes);
+  file.Commit();
+}
