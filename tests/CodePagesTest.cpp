@@ -72,6 +72,8 @@ TEST(CodePagesTest, DecodesBytesOfEachKindOfCodePage) {
       {"UTF-7 run ended with stray bits", 65000, "+AGF-x", u"a\xFFFDx"},
       {"UTF-7 plus sign that starts no run", 65000, "+!", u"\xFFFD!"},
       {"UTF-7 byte above 0x7F", 65000, "a\xE9", u"a\xFFFD"},
+      {"UTF-7 run closed by the end of the bytes", 65000, "+AGE", u"a"},
+      {"UTF-7 plus sign at the end", 65000, "a+", u"a\xFFFD"},
   };
   for (const auto& row : cases) {
     SCOPED_TRACE(row.Name);

@@ -311,6 +311,7 @@ const TEncodingCase EncodingCases[] = {
     {u"utf-16", u"é", "\xFF\xFE<\0r\0>\0\xE9\0<\0/\0r\0>\0"sv},
     {u"UTF-16LE", u"€", "\xFF\xFE<\0r\0>\0\xAC\x20<\0/\0r\0>\0"sv},
     {u"utf-16be", u"é", "\xFE\xFF\0<\0r\0>\0\xE9\0<\0/\0r\0>"sv},
+    {u"utf-7", u"é", "+ADw-r+AD4A6QA8-/r+AD4-"sv}, // no byte-order mark
     {u"windows-1252", u"é€Ω", "<r>\xE9\x80?</r>"sv},
     {u"iso-8859-1", u"é€", "<r>\xE9?</r>"sv},
     {u"ISO-8859-15", u"€", "<r>\xA4</r>"sv},

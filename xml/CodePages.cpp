@@ -72,8 +72,6 @@ constexpr std::array IconvNames{
     TIconvName{10017, "MAC-UK"},
     TIconvName{10029, "MAC-CENTRALEUROPE"},
     TIconvName{10079, "MAC-IS"},
-    TIconvName{12000, "UTF-32LE"},
-    TIconvName{12001, "UTF-32BE"},
     TIconvName{20127, "ASCII"},
     TIconvName{20273, "IBM273"},
     TIconvName{20277, "IBM277"},

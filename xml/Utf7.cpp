@@ -13,7 +13,7 @@ bool IsDirect(char16_t c) {
   return std::u16string_view(u"'(),-./:? \t\r\n").find(c) != std::u16string_view::npos;
 }
 
-int Base64Value(unsigned char b) {
+int Base64Value(int b) {
   if (b >= 'A' && b <= 'Z')
     return b - 'A';
   if (b >= 'a' && b <= 'z')
@@ -53,7 +53,10 @@ public:
   void Add(char16_t c) {
     if (IsDirect(c) || c == u'+') {
       CloseRun();
-      FOut += c == u'+' ? "+-" : std::string(1, static_cast<char>(c));
+      if (c == u'+')
+        FOut += "+-";
+      else
+        FOut += static_cast<char>(c);
       return;
     }
     if (!FInRun) {
@@ -80,6 +83,68 @@ private:
   TBitBuffer FPending;
 };
 
+class TUtf7Decoder {
+public:
+  TUtf7Decoder(std::string_view ABytes, std::u16string& AOut) : FIn(ABytes), FOut(AOut) {}
+
+  void Run() {
+    while (FPos < FIn.size()) {
+      if (FInRun)
+        TakeRunByte();
+      else
+        TakeDirectByte();
+    }
+    if (FInRun)
+      EndRun();
+  }
+
+private:
+  int At(std::size_t AIndex) const {
+    return AIndex < FIn.size() ? static_cast<unsigned char>(FIn[AIndex]) : -1;
+  }
+
+  void TakeRunByte() {
+    const int value = Base64Value(At(FPos));
+    if (value < 0) {
+      EndRun();
+      if (At(FPos) == '-')
+        ++FPos; // the run's terminator is absorbed; any other byte is read as direct text
+      return;
+    }
+    FPending.Push(value, 6);
+    if (FPending.Count >= 16)
+      FOut += static_cast<char16_t>(FPending.Pop(16));
+    ++FPos;
+  }
+
+  void EndRun() {
+    if (FPending.HasStrayBits())
+      FOut += ReplacementCharacter;
+    FPending = {};
+    FInRun = false;
+  }
+
+  void TakeDirectByte() {
+    const int b = At(FPos++);
+    if (b != '+') {
+      FOut += b < 0x80 ? static_cast<char16_t>(b) : ReplacementCharacter;
+    } else if (At(FPos) == '-') {
+      FOut += u'+';
+      ++FPos;
+    } else {
+      FInRun = Base64Value(At(FPos)) >= 0;
+      if (!FInRun)
+        FOut += ReplacementCharacter; // a "+" that starts no run
+    }
+  }
+
+  std::string_view FIn;
+  std::u16string& FOut;
+  std::size_t FPos = 0;
+  bool FInRun = false;
+  TBitBuffer FPending;
+};
+
 } // namespace
 
 void Utf7EncodeAppend(std::u16string_view AText, std::string& AOut) {
@@ -92,46 +157,5 @@ void Utf7EncodeAppend(std::u16string_view AText, std::string& AOut) {
 
 void Utf7DecodeAppend(std::string_view ABytes, std::u16string& AOut) {
   AOut.reserve(AOut.size() + ABytes.size());
-  const auto* p = reinterpret_cast<const unsigned char*>(ABytes.data());
-  const std::size_t n = ABytes.size();
-  bool inRun = false;
-  TBitBuffer pending;
-  std::size_t i = 0;
-  while (i < n) {
-    const unsigned char b = p[i];
-    if (inRun) {
-      const int value = Base64Value(b);
-      if (value >= 0) {
-        pending.Push(value, 6);
-        if (pending.Count >= 16)
-          AOut += static_cast<char16_t>(pending.Pop(16));
-        ++i;
-        continue;
-      }
-      if (pending.HasStrayBits())
-        AOut += ReplacementCharacter;
-      pending = {};
-      inRun = false;
-      if (b == '-')
-        ++i; // the run's terminator is absorbed; any other byte is read as direct text
-      continue;
-    }
-    if (b == '+') {
-      const int next = i + 1 < n ? p[i + 1] : -1;
-      if (next == '-') {
-        AOut += u'+';
-        i += 2;
-        continue;
-      }
-      inRun = next >= 0 && Base64Value(static_cast<unsigned char>(next)) >= 0;
-      if (!inRun)
-        AOut += ReplacementCharacter;
-      ++i;
-      continue;
-    }
-    AOut += b < 0x80 ? static_cast<char16_t>(b) : ReplacementCharacter;
-    ++i;
-  }
-  if (inRun && pending.HasStrayBits())
-    AOut += ReplacementCharacter;
+  TUtf7Decoder(ABytes, AOut).Run();
 }

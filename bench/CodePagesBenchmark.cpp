@@ -1,0 +1,52 @@
+#include "CodePages.h"
+
+#include <benchmark/benchmark.h>
+#include <string>
+
+namespace {
+
+constexpr std::size_t TextUnits = 4 << 20;
+
+// Project-like text: mostly ASCII markup with Latin, Cyrillic, CJK and an emoji in the values.
+std::u16string SampleText(bool AWithCjk) {
+  const std::u16string line =
+      AWithCjk ? u"    <lang id=\"de\">Größe ändern – Размер 日本語 \U0001F600</lang>\r\n"
+               : u"    <lang id=\"de\">Größe ändern – Ölmühle, Café €5</lang>\r\n";
+  std::u16string text;
+  text.reserve(TextUnits + line.size());
+  while (text.size() < TextUnits)
+    text += line;
+  return text;
+}
+
+void Decode(benchmark::State& AState, uint32_t ACodePage, bool AWithCjk) {
+  const std::string bytes = Utf16ToCodePage(ACodePage, SampleText(AWithCjk));
+  for (auto _ : AState)
+    benchmark::DoNotOptimize(CodePageToUtf16(ACodePage, bytes));
+  AState.SetBytesProcessed(static_cast<int64_t>(AState.iterations() * bytes.size()));
+}
+
+void Encode(benchmark::State& AState, uint32_t ACodePage, bool AWithCjk) {
+  const std::u16string text = SampleText(AWithCjk);
+  for (auto _ : AState)
+    benchmark::DoNotOptimize(Utf16ToCodePage(ACodePage, text));
+  AState.SetBytesProcessed(static_cast<int64_t>(AState.iterations() * text.size() * 2));
+}
+
+// Rates count the bytes of the encoded side for decoding and the UTF-16 bytes for encoding.
+BENCHMARK_CAPTURE(Decode, Utf8, 65001u, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Encode, Utf8, 65001u, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Decode, Windows1252, 1252u, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Encode, Windows1252, 1252u, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Decode, ShiftJis, 932u, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Encode, ShiftJisWithSubstitutes, 932u, true)->Unit(benchmark::kMillisecond);
+
+// The fixed cost of one conversion: opening the iconv descriptor for a short text.
+void ShortText(benchmark::State& AState) {
+  const std::string bytes = "<?xml version=\"1.0\"?>";
+  for (auto _ : AState)
+    benchmark::DoNotOptimize(CodePageToUtf16(1252, bytes));
+}
+BENCHMARK(ShortText);
+
+} // namespace
