@@ -131,6 +131,8 @@ void TMainform::CreateLogPage() {
   memLog->setReadOnly(true);
   memLog->setLineWrapMode(QPlainTextEdit::NoWrap);
   memLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // The log indents with TABs; Qt's default stop of 80 pixels spreads it too wide.
+  memLog->setTabStopDistance(4 * memLog->fontMetrics().averageCharWidth());
 
   auto* layout = new QVBoxLayout(shtLog);
   layout->setContentsMargins(0, 0, 0, 0);
