@@ -1,0 +1,66 @@
+// A one-line picture of a parsed tree for the reader's tests, so that a table row states the
+// whole outcome: kind letter, name, value in quotes, {attribute lines}, [children].
+#pragma once
+
+#include "Utf8.h"
+#include "XmlDocument.h"
+#include "XmlErrors.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+
+inline std::string Visible(std::u16string_view AText) {
+  std::string text;
+  for (const char16_t c : AText) {
+    if (c == u'\r')
+      text += "\\r";
+    else if (c == u'\n')
+      text += "\\n";
+    else if (c == u'\t')
+      text += "\\t";
+    else if (c == 0)
+      text += "\\0";
+    else
+      text += Utf8Encode(std::u16string_view(&c, 1));
+  }
+  return text;
+}
+
+inline std::string DumpNode(const TXmlNode& ANode) {
+  static constexpr char Kinds[] = "NCDXSTEAYO!?tU";
+  std::string dump(1, Kinds[ANode.ElementType()]);
+  dump += Visible(ANode.Name()) + "\"" + Visible(ANode.ValueDirect()) + "\"";
+  if (ANode.AttributeCount() > 0) {
+    dump += "{";
+    for (int32_t i = 0; i < ANode.AttributeCount(); ++i)
+      dump += (i ? "," : "") + Visible(ANode.AttributePair(i));
+    dump += "}";
+  }
+  if (ANode.NodeCount() > 0) {
+    dump += "[";
+    for (int32_t i = 0; i < ANode.NodeCount(); ++i)
+      dump += (i ? "," : "") + DumpNode(*ANode.Nodes(i));
+    dump += "]";
+  }
+  return dump;
+}
+
+// The top-level nodes, separated by blanks.
+inline std::string DumpDocument(const TXmlDocument& ADocument) {
+  std::string dump;
+  const TXmlNode& container = *ADocument.RootNodeList();
+  for (int32_t i = 0; i < container.NodeCount(); ++i)
+    dump += (i ? " " : "") + DumpNode(*container.Nodes(i));
+  return dump;
+}
+
+// The class name and message of the error that AAction raises, or "no error".
+inline std::string ErrorOf(const std::function<void()>& AAction) {
+  try {
+    AAction();
+  } catch (const Exception& e) {
+    return std::string(e.ClassName()) + ": " + e.what();
+  }
+  return "no error";
+}
