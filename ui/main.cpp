@@ -1,0 +1,11 @@
+#include "uApplication.h"
+#include "uMainForm.h"
+
+int main(int argc, char** argv) {
+  TApplication application(argc, argv);
+  TMainform mainform;
+  application.SetExceptionReporter(
+      [&mainform](std::exception_ptr aError) { mainform.ReportException(aError); });
+  mainform.show();
+  return application.exec();
+}

@@ -1,0 +1,48 @@
+// Stand-ins for the desktop behind the window: the dialogs answer what they are told and
+// remember how they were asked; the browser and the error box only record their calls.
+#pragma once
+
+#include "uDesktopServices.h"
+
+#include <functional>
+#include <vector>
+
+class TFakeOpenFileChooser : public TOpenFileChooser {
+public:
+  std::optional<QString> Answer;
+  int Calls = 0;
+
+  std::optional<QString> Execute(QWidget*) override {
+    ++Calls;
+    return Answer;
+  }
+};
+
+class TFakeSaveFileChooser : public TSaveFileChooser {
+public:
+  std::optional<QString> Answer;
+  QStringList Proposals;
+  // Runs while the dialog would be open, e.g. to look at the window in the middle of a run.
+  std::function<void()> WhileOpen;
+
+  std::optional<QString> Execute(QWidget*, const QString& aProposal) override {
+    Proposals << aProposal;
+    if (WhileOpen)
+      WhileOpen();
+    return Answer;
+  }
+};
+
+class TFakeUrlOpener : public TUrlOpener {
+public:
+  std::vector<QUrl> Opened;
+
+  void Open(QWidget*, const QUrl& aUrl) override { Opened.push_back(aUrl); }
+};
+
+class TFakeErrorPresenter : public TErrorPresenter {
+public:
+  std::vector<TErrorReport> Shown;
+
+  void Show(QWidget*, const TErrorReport& aReport) override { Shown.push_back(aReport); }
+};

@@ -1,0 +1,393 @@
+// The real window on the offscreen platform; only the dialogs, the browser and the error box
+// are stand-ins.
+#include "FakeDesktopServices.h"
+#include "XmlErrors.h"
+#include "uApplication.h"
+#include "uMainForm.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+const QString DataFolder = QStringLiteral(VLP_UI_TEST_DATA);
+
+struct TExpectedRow {
+  int Image;
+  QStringList Texts; // columns 1 to 3
+};
+
+// An image whose pixels are mostly of one hue, told apart by the dominant channel.
+bool HasPixel(const QIcon& aIcon, const std::function<bool(QColor)>& aMatch) {
+  const QImage image = aIcon.pixmap(16, 16).toImage();
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixelColor(x, y).alpha() > 128 && aMatch(image.pixelColor(x, y)))
+        return true;
+  return false;
+}
+
+// Answers the next modal box once it is open, after noting what it showed.
+void AnswerNextMessageBox(QString& aText, QString& aDetails) {
+  QTimer::singleShot(0, [&aText, &aDetails] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    QVERIFY(box);
+    aText = box->text();
+    aDetails = box->detailedText();
+    box->accept();
+  });
+}
+
+class TThrowingObject : public QObject {
+public:
+  bool event(QEvent*) override { throw EConvertError(u"Thrown from an event"); }
+};
+
+} // namespace
+
+class TMainFormTest : public QObject {
+  Q_OBJECT
+
+private:
+  std::unique_ptr<TMainform> fWindow;
+  TFakeOpenFileChooser* fOpen = nullptr;
+  TFakeSaveFileChooser* fSave = nullptr;
+  TFakeUrlOpener* fBrowser = nullptr;
+  TFakeErrorPresenter* fErrors = nullptr;
+  std::unique_ptr<QTemporaryDir> fFolder;
+
+  QString CopyFixture(const QString& aName) {
+    const QString path = fFolder->filePath(aName);
+    QFile::copy(DataFolder + u'/' + aName, path);
+    return path;
+  }
+
+  QStringList LogLines() const { return fWindow->memLog->toPlainText().split(u'\n'); }
+
+  QString CellText(int aRow, int aColumn) const {
+    const QTableWidgetItem* item = fWindow->lstTargets->item(aRow, aColumn);
+    return item ? item->text() : QString();
+  }
+
+  int CellImage(int aRow) const {
+    const qint64 key = fWindow->lstTargets->item(aRow, 0)->icon().cacheKey();
+    for (size_t image = 0; image < fWindow->ImageList1.size(); ++image)
+      if (fWindow->ImageList1[image].cacheKey() == key)
+        return static_cast<int>(image);
+    return -1;
+  }
+
+  void CompareRows(const std::vector<TExpectedRow>& aRows) {
+    QCOMPARE(fWindow->lstTargets->rowCount(), static_cast<int>(aRows.size()));
+    for (int row = 0; row < static_cast<int>(aRows.size()); ++row) {
+      QCOMPARE(CellImage(row), aRows[row].Image);
+      QCOMPARE(CellText(row, 0), QString());
+      for (int column = 1; column <= 3; ++column)
+        QCOMPARE(CellText(row, column), aRows[row].Texts.value(column - 1));
+    }
+  }
+
+  void RunWorkedProject() {
+    fOpen->Answer = CopyFixture(QStringLiteral("worked.vlp"));
+    fSave->Answer = fFolder->filePath(QStringLiteral("out.vxp"));
+    fWindow->btnConvert->click();
+  }
+
+private slots:
+  void init() {
+    fWindow = std::make_unique<TMainform>();
+    auto open = std::make_unique<TFakeOpenFileChooser>();
+    auto save = std::make_unique<TFakeSaveFileChooser>();
+    auto browser = std::make_unique<TFakeUrlOpener>();
+    auto errors = std::make_unique<TFakeErrorPresenter>();
+    fOpen = open.get();
+    fSave = save.get();
+    fBrowser = browser.get();
+    fErrors = errors.get();
+    fWindow->SetOpenFileChooser(std::move(open));
+    fWindow->SetSaveFileChooser(std::move(save));
+    fWindow->SetUrlOpener(std::move(browser));
+    fWindow->SetErrorPresenter(std::move(errors));
+    fFolder = std::make_unique<QTemporaryDir>();
+    QVERIFY(fFolder->isValid());
+  }
+
+  void cleanup() {
+    fWindow.reset();
+    fFolder.reset();
+  }
+
+  void windowHasItsCaptionSizeAndControls() {
+    QCOMPARE(fWindow->windowTitle(),
+             QStringLiteral("Convert VLP (Vornalex 5 project) to VXP (new Vornalex project)"));
+    QCOMPARE(fWindow->size(), QSize(854, 562));
+    for (const char* name :
+         {"pnlTop", "btnConvert", "btnHelp", "pgcMain", "shtLog", "lstTargets", "memLog"})
+      QVERIFY2(fWindow->findChild<QWidget*>(QString::fromLatin1(name)), name);
+
+    QCOMPARE(fWindow->btnConvert->text(), QStringLiteral("Convert..."));
+    QCOMPARE(fWindow->btnConvert->geometry(), QRect(8, 8, 129, 49));
+    QCOMPARE(fWindow->btnConvert->iconSize(), QSize(32, 32));
+    QVERIFY(!fWindow->btnConvert->icon().pixmap(32, 32).isNull());
+    QCOMPARE(fWindow->btnHelp->text(), QStringLiteral("Help..."));
+    QCOMPARE(fWindow->btnHelp->geometry(), QRect(144, 8, 129, 49));
+    QVERIFY(fWindow->btnHelp->icon().isNull());
+    QCOMPARE(fWindow->btnConvert->nextInFocusChain(), fWindow->btnHelp);
+
+    QCOMPARE(fWindow->pgcMain->count(), 1);
+    QCOMPARE(fWindow->pgcMain->widget(0), fWindow->shtLog);
+    QCOMPARE(fWindow->pgcMain->tabText(0), QStringLiteral("Log"));
+    QVERIFY(fWindow->memLog->isReadOnly());
+    QCOMPARE(fWindow->memLog->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(fWindow->memLog->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  }
+
+  void targetListHasItsColumnsAndImages() {
+    QTableWidget* list = fWindow->lstTargets;
+    const QStringList captions{QStringLiteral("#"), QStringLiteral("Vornalex 5 Target"),
+                               QStringLiteral("Vornalex 7 Target"), QStringLiteral("Rows")};
+    QCOMPARE(list->columnCount(), 4);
+    for (int column = 0; column < 4; ++column)
+      QCOMPARE(list->horizontalHeaderItem(column)->text(), captions[column]);
+    QCOMPARE(list->horizontalHeaderItem(3)->textAlignment() & Qt::AlignHorizontal_Mask,
+             int(Qt::AlignRight));
+    QCOMPARE(list->horizontalHeaderItem(1)->textAlignment() & Qt::AlignHorizontal_Mask,
+             int(Qt::AlignLeft));
+    QVERIFY(list->showGrid());
+    QCOMPARE(list->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QCOMPARE(list->iconSize(), QSize(16, 16));
+
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    QHeaderView* header = list->horizontalHeader();
+    QCOMPARE(header->sectionSize(0), 32);
+    QCOMPARE(header->sectionSize(3), 50);
+    QVERIFY(qAbs(header->sectionSize(1) - header->sectionSize(2)) <= 1);
+    QCOMPARE(header->length(), list->viewport()->width());
+
+    QVERIFY(HasPixel(fWindow->ImageList1[0],
+                     [](QColor c) { return c.green() > 120 && c.red() < 100 && c.blue() < 100; }));
+    QVERIFY(HasPixel(fWindow->ImageList1[1],
+                     [](QColor c) { return c.red() > 150 && c.green() < 80 && c.blue() < 80; }));
+  }
+
+  void controlsFollowTheWindowSize() {
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    const int listHeight = fWindow->lstTargets->height();
+    fWindow->resize(1000, 700);
+    QTRY_COMPARE(fWindow->pnlTop->width(), 1000);
+    QCOMPARE(fWindow->pnlTop->height(), 73);
+    QCOMPARE(fWindow->pgcMain->geometry(), QRect(0, 73, 1000, 627));
+    QCOMPARE(fWindow->memLog->height(), 95);
+    QCOMPARE(fWindow->memLog->geometry().bottom(), fWindow->shtLog->height() - 1);
+    QCOMPARE(fWindow->lstTargets->height(), listHeight + 138);
+    QCOMPARE(fWindow->lstTargets->width(), fWindow->shtLog->width());
+  }
+
+  void dialogsAreSetUpForProjects() {
+    const auto open = CreateOpenProjectDialog(nullptr);
+    QCOMPARE(open->nameFilters(), QStringList{QStringLiteral("Vornalex 5 Projects (*.vlp)")});
+    QCOMPARE(open->acceptMode(), QFileDialog::AcceptOpen);
+    QCOMPARE(open->fileMode(), QFileDialog::AnyFile);
+
+    const QString proposal = fFolder->filePath(QStringLiteral("app.vlp_converted.vxp"));
+    const auto save = CreateSaveProjectDialog(nullptr, proposal);
+    QCOMPARE(save->nameFilters(), QStringList{QStringLiteral("Vornalex 2010 Projects (*.vxp)")});
+    QCOMPARE(save->acceptMode(), QFileDialog::AcceptSave);
+    QVERIFY(!save->testOption(QFileDialog::DontConfirmOverwrite));
+    QCOMPARE(save->defaultSuffix(), QString());
+    QCOMPARE(save->selectedFiles(), QStringList{proposal});
+  }
+
+  void openDialogAcceptsANameThatDoesNotExist() {
+    const QString missing = fFolder->filePath(QStringLiteral("missing.vlp"));
+    const auto open = CreateOpenProjectDialog(nullptr);
+    open->selectFile(missing);
+    QMetaObject::invokeMethod(open.get(), "accept");
+    QCOMPARE(open->result(), int(QDialog::Accepted));
+    QCOMPARE(open->selectedFiles(), QStringList{missing});
+  }
+
+  void saveDialogRefusesAFolderThatDoesNotExist() {
+    const QString inMissingFolder = fFolder->filePath(QStringLiteral("gone/out.vxp"));
+    const auto save = CreateSaveProjectDialog(nullptr, fFolder->filePath(QStringLiteral("x.vxp")));
+    save->selectFile(inMissingFolder);
+    QString text, details;
+    AnswerNextMessageBox(text, details);
+    QMetaObject::invokeMethod(save.get(), "accept");
+    QCOMPARE(save->result(), int(QDialog::Rejected));
+    QVERIFY2(text.contains(QStringLiteral("does not exist")), qPrintable(text));
+
+    save->selectFile(fFolder->filePath(QStringLiteral("out.vxp")));
+    QMetaObject::invokeMethod(save.get(), "accept");
+    QCOMPARE(save->result(), int(QDialog::Accepted));
+  }
+
+  void convertRunsTheWholeConversion() {
+    RunWorkedProject();
+
+    QCOMPARE(fErrors->Shown.size(), size_t(0));
+    CompareRows({
+        {0, {QStringLiteral("C:\\app\\App.dpr"), QStringLiteral("C:\\app\\App.dpr"), "2"}},
+        {0, {QStringLiteral("R;C:\\app\\src"), QStringLiteral(".\\VnxVirtualTarget[1]"), "1"}},
+        {1, {}},
+    });
+    QCOMPARE(fWindow->lstTargets->item(0, 3)->textAlignment() & Qt::AlignHorizontal_Mask,
+             int(Qt::AlignRight));
+
+    QStringList log = LogLines();
+    QVERIFY(QRegularExpression(QStringLiteral("^Total processing time: \\d+ms$"))
+                .match(log.takeLast())
+                .hasMatch());
+    QCOMPARE(log, (QStringList{"Opening old project...", "Reading dictionary info",
+                               "\tDictionary name: Main", "Reading languages", "\tde", "\tsr.lat",
+                               "Reading targets", "Reading translations", "\t - Native imported",
+                               "\t - Translations imported", "\t - Read-only state imported",
+                               "\t - Row comments imported", "\t - max. char info imported",
+                               "Reading excluded strings", "\t - String excludes imported",
+                               "\t - Context excludes imported"}));
+
+    QCOMPARE(fSave->Proposals, QStringList{*fOpen->Answer + QStringLiteral("_converted.vxp")});
+    QFile saved(*fSave->Answer);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF<?xml"));
+    QVERIFY(bytes.contains("\r\n<xml version=\"7.5.0.0\">\r\n  <infos>\r\n"));
+    QVERIFY(bytes.contains(QStringLiteral("name=\"Source.Unit1\u2024pas.Hello\"").toUtf8()));
+    QVERIFY(fWindow->btnConvert->isEnabled());
+  }
+
+  void convertIsDisabledAndCloseWaitsWhileARunIsInProgress() {
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    bool convertEnabled = true, closed = true, visible = false;
+    fSave->WhileOpen = [&] {
+      convertEnabled = fWindow->btnConvert->isEnabled();
+      closed = fWindow->close();
+      visible = fWindow->isVisible();
+    };
+    RunWorkedProject();
+    QVERIFY(!convertEnabled);
+    QVERIFY(!closed);
+    QVERIFY(visible);
+    QVERIFY(QFile::exists(*fSave->Answer));
+    QVERIFY(!fWindow->isVisible());
+  }
+
+  void cancellingTheOpenDialogKeepsThePreviousRun() {
+    RunWorkedProject();
+    const QStringList log = LogLines();
+    const int rows = fWindow->lstTargets->rowCount();
+
+    fOpen->Answer.reset();
+    fWindow->btnConvert->click();
+    QCOMPARE(fOpen->Calls, 2);
+    QCOMPARE(LogLines(), log);
+    QCOMPARE(fWindow->lstTargets->rowCount(), rows);
+    QCOMPARE(CellText(0, 3), QStringLiteral("2"));
+    QCOMPARE(fSave->Proposals.size(), 1);
+  }
+
+  void cancellingTheSaveDialogWritesNothing() {
+    fOpen->Answer = CopyFixture(QStringLiteral("worked.vlp"));
+    fSave->Answer.reset();
+    fWindow->btnConvert->click();
+    QCOMPARE(fSave->Proposals.size(), 1);
+    QCOMPARE(QDir(fFolder->path()).entryList(QDir::Files), QStringList{"worked.vlp"});
+    QVERIFY(LogLines().constLast().startsWith(QStringLiteral("Total processing time: ")));
+    QCOMPARE(fErrors->Shown.size(), size_t(0));
+  }
+
+  void aFailingProjectIsReportedAndTheNextRunWorks() {
+    fOpen->Answer = CopyFixture(QStringLiteral("unclosed.vlp"));
+    fWindow->btnConvert->click();
+    QCOMPARE(fErrors->Shown.size(), size_t(1));
+    QCOMPARE(fErrors->Shown[0].Message,
+             QStringLiteral("Missing close tag in element VORNALEXPROJECT"));
+    QCOMPARE(fErrors->Shown[0].ClassName, QStringLiteral("EFilerError"));
+    QCOMPARE(fErrors->Shown[0].LastLogLines, QStringList{"Opening old project..."});
+    QCOMPARE(fSave->Proposals.size(), 0);
+    QVERIFY(fWindow->btnConvert->isEnabled());
+
+    RunWorkedProject();
+    QCOMPARE(fErrors->Shown.size(), size_t(1));
+    QCOMPARE(fWindow->lstTargets->rowCount(), 3);
+    QVERIFY(QFile::exists(*fSave->Answer));
+  }
+
+  void aMissingProjectReportsTheOpenError() {
+    const QString missing = fFolder->filePath(QStringLiteral("missing.vlp"));
+    fOpen->Answer = missing;
+    fWindow->btnConvert->click();
+    QCOMPARE(fErrors->Shown.size(), size_t(1));
+    QCOMPARE(fErrors->Shown[0].ClassName, QStringLiteral("EFOpenError"));
+    QVERIFY2(fErrors->Shown[0].Message.startsWith(
+                 QStringLiteral("Cannot open file \"%1\". ").arg(missing)),
+             qPrintable(fErrors->Shown[0].Message));
+  }
+
+  void helpOpensTheHelpPage() {
+    fWindow->btnHelp->click();
+    QCOMPARE(fBrowser->Opened.size(), size_t(1));
+    QCOMPARE(
+        fBrowser->Opened[0],
+        QUrl(QStringLiteral("https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp")));
+  }
+
+  void errorBoxShowsMessageClassAndLastLogLines() {
+    const TErrorReport report{QStringLiteral("Duplicates not allowed"),
+                              QStringLiteral("EStringListError"),
+                              {QStringLiteral("Reading targets")}};
+    QString text, details;
+    AnswerNextMessageBox(text, details);
+    CreateDesktopErrorPresenter()->Show(fWindow.get(), report);
+    QCOMPARE(text, report.Message);
+    QCOMPARE(details, QStringLiteral("Exception class: EStringListError\n\n"
+                                     "Last log lines:\nReading targets"));
+  }
+
+  void reportKeepsOnlyTheLastLogLines() {
+    for (int line = 1; line <= 12; ++line)
+      fWindow->AddLogLine(QStringLiteral("line %1").arg(line).toStdU16String());
+    fWindow->ReportException(std::make_exception_ptr(std::runtime_error("plain")));
+    QCOMPARE(fErrors->Shown.size(), size_t(1));
+    QCOMPARE(fErrors->Shown[0].Message, QStringLiteral("plain"));
+    QCOMPARE(fErrors->Shown[0].ClassName, QStringLiteral("std::runtime_error"));
+    QCOMPARE(fErrors->Shown[0].LastLogLines.size(), TMainform::LastLogLinesInReport);
+    QCOMPARE(fErrors->Shown[0].LastLogLines.constFirst(), QStringLiteral("line 3"));
+    QCOMPARE(fErrors->Shown[0].LastLogLines.constLast(), QStringLiteral("line 12"));
+  }
+
+  void anExceptionFromAnEventStopsInTheApplication() {
+    auto* application = static_cast<TApplication*>(QCoreApplication::instance());
+    std::vector<TErrorReport> reported;
+    application->SetExceptionReporter(
+        [&reported](std::exception_ptr aError) { reported.push_back(DescribeException(aError)); });
+    TThrowingObject receiver;
+    QEvent event(QEvent::User);
+    QVERIFY(!QCoreApplication::sendEvent(&receiver, &event));
+    application->SetExceptionReporter({});
+    QCOMPARE(reported.size(), size_t(1));
+    QCOMPARE(reported[0].Message, QStringLiteral("Thrown from an event"));
+    QCOMPARE(reported[0].ClassName, QStringLiteral("EConvertError"));
+  }
+};
+
+int main(int argc, char** argv) {
+  TApplication application(argc, argv);
+  application.setQuitOnLastWindowClosed(false);
+  TMainFormTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "MainFormTest.moc"

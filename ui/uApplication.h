@@ -1,0 +1,24 @@
+// The application object. Qt must not unwind through its event loop, so every exception that
+// an event handler lets out stops here and goes to the reporter the main window installs.
+#pragma once
+
+#include <QApplication>
+#include <exception>
+#include <functional>
+
+struct TErrorReport;
+
+class TApplication : public QApplication {
+public:
+  using TExceptionReporter = std::function<void(std::exception_ptr)>;
+
+  TApplication(int& argc, char** argv);
+  bool notify(QObject* aReceiver, QEvent* aEvent) override;
+  void SetExceptionReporter(TExceptionReporter aReporter);
+
+private:
+  TExceptionReporter FReporter;
+};
+
+// Message and class name of an exception; the log lines are the window's to add.
+TErrorReport DescribeException(std::exception_ptr aError);

@@ -1,0 +1,109 @@
+#include "uDesktopServices.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+
+namespace {
+
+const QString OpenFilter = QStringLiteral("Vornalex 5 Projects (*.vlp)");
+const QString SaveFilter = QStringLiteral("Vornalex 2010 Projects (*.vxp)");
+
+std::optional<QString> ChosenFile(QFileDialog& aDialog) {
+  if (aDialog.exec() != QDialog::Accepted || aDialog.selectedFiles().isEmpty())
+    return std::nullopt;
+  return aDialog.selectedFiles().constFirst();
+}
+
+class TDesktopOpenFileChooser : public TOpenFileChooser {
+public:
+  std::optional<QString> Execute(QWidget* aOwner) override {
+    return ChosenFile(*CreateOpenProjectDialog(aOwner));
+  }
+};
+
+class TDesktopSaveFileChooser : public TSaveFileChooser {
+public:
+  std::optional<QString> Execute(QWidget* aOwner, const QString& aProposal) override {
+    return ChosenFile(*CreateSaveProjectDialog(aOwner, aProposal));
+  }
+};
+
+class TDesktopUrlOpener : public TUrlOpener {
+public:
+  // The browser's answer is not ours to judge: a failure shows nothing, like the shell's own.
+  void Open(QWidget*, const QUrl& aUrl) override { QDesktopServices::openUrl(aUrl); }
+};
+
+class TDesktopErrorPresenter : public TErrorPresenter {
+public:
+  void Show(QWidget* aOwner, const TErrorReport& aReport) override {
+    QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(),
+                    aReport.Message, QMessageBox::Ok, aOwner);
+    box.setDetailedText(ErrorDetails(aReport));
+    box.exec();
+  }
+};
+
+} // namespace
+
+TSaveProjectDialog::TSaveProjectDialog(QWidget* aOwner) : QFileDialog(aOwner) {}
+
+void TSaveProjectDialog::accept() {
+  const QStringList files = selectedFiles();
+  if (!files.isEmpty()) {
+    const QDir folder = QFileInfo(files.constFirst()).absoluteDir();
+    if (!folder.exists()) {
+      QMessageBox::warning(
+          this, windowTitle(),
+          tr("The folder \"%1\" does not exist.").arg(QDir::toNativeSeparators(folder.path())));
+      return;
+    }
+  }
+  QFileDialog::accept();
+}
+
+std::unique_ptr<QFileDialog> CreateOpenProjectDialog(QWidget* aOwner) {
+  auto dialog = std::make_unique<QFileDialog>(aOwner);
+  dialog->setAcceptMode(QFileDialog::AcceptOpen);
+  // A typed name that does not exist is passed on; loading then reports it.
+  dialog->setFileMode(QFileDialog::AnyFile);
+  dialog->setNameFilter(OpenFilter);
+  return dialog;
+}
+
+std::unique_ptr<QFileDialog> CreateSaveProjectDialog(QWidget* aOwner, const QString& aProposal) {
+  std::unique_ptr<QFileDialog> dialog = std::make_unique<TSaveProjectDialog>(aOwner);
+  dialog->setAcceptMode(QFileDialog::AcceptSave);
+  dialog->setFileMode(QFileDialog::AnyFile);
+  dialog->setNameFilter(SaveFilter);
+  const QFileInfo proposal(aProposal);
+  dialog->setDirectory(proposal.absolutePath());
+  dialog->selectFile(proposal.fileName());
+  return dialog;
+}
+
+QString ErrorDetails(const TErrorReport& aReport) {
+  QString details = QStringLiteral("Exception class: %1").arg(aReport.ClassName);
+  if (!aReport.LastLogLines.isEmpty())
+    details += QStringLiteral("\n\nLast log lines:\n") + aReport.LastLogLines.join(u'\n');
+  return details;
+}
+
+std::unique_ptr<TOpenFileChooser> CreateDesktopOpenFileChooser() {
+  return std::make_unique<TDesktopOpenFileChooser>();
+}
+
+std::unique_ptr<TSaveFileChooser> CreateDesktopSaveFileChooser() {
+  return std::make_unique<TDesktopSaveFileChooser>();
+}
+
+std::unique_ptr<TUrlOpener> CreateDesktopUrlOpener() {
+  return std::make_unique<TDesktopUrlOpener>();
+}
+
+std::unique_ptr<TErrorPresenter> CreateDesktopErrorPresenter() {
+  return std::make_unique<TDesktopErrorPresenter>();
+}

@@ -1,0 +1,64 @@
+// What the main window asks of the desktop: the two file dialogs, the browser and the error
+// box. Each sits behind a small interface that the window owns, so that a test can answer a
+// dialog or catch a browser call without a person in front of the screen.
+#pragma once
+
+#include <QFileDialog>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <memory>
+#include <optional>
+
+class QWidget;
+
+class TOpenFileChooser {
+public:
+  virtual ~TOpenFileChooser() = default;
+  // The chosen path, or nothing when the user cancels.
+  virtual std::optional<QString> Execute(QWidget* aOwner) = 0;
+};
+
+class TSaveFileChooser {
+public:
+  virtual ~TSaveFileChooser() = default;
+  // The chosen path, or nothing when the user cancels.
+  virtual std::optional<QString> Execute(QWidget* aOwner, const QString& aProposal) = 0;
+};
+
+class TUrlOpener {
+public:
+  virtual ~TUrlOpener() = default;
+  virtual void Open(QWidget* aOwner, const QUrl& aUrl) = 0;
+};
+
+// An exception as the user sees it: its message, its kind and what the log said last.
+struct TErrorReport {
+  QString Message;
+  QString ClassName;
+  QStringList LastLogLines;
+};
+
+class TErrorPresenter {
+public:
+  virtual ~TErrorPresenter() = default;
+  virtual void Show(QWidget* aOwner, const TErrorReport& aReport) = 0;
+};
+
+// The save dialog refuses a path whose folder does not exist, as Qt's own dialog would not.
+class TSaveProjectDialog : public QFileDialog {
+public:
+  explicit TSaveProjectDialog(QWidget* aOwner);
+
+protected:
+  void accept() override;
+};
+
+std::unique_ptr<QFileDialog> CreateOpenProjectDialog(QWidget* aOwner);
+std::unique_ptr<QFileDialog> CreateSaveProjectDialog(QWidget* aOwner, const QString& aProposal);
+QString ErrorDetails(const TErrorReport& aReport);
+
+std::unique_ptr<TOpenFileChooser> CreateDesktopOpenFileChooser();
+std::unique_ptr<TSaveFileChooser> CreateDesktopSaveFileChooser();
+std::unique_ptr<TUrlOpener> CreateDesktopUrlOpener();
+std::unique_ptr<TErrorPresenter> CreateDesktopErrorPresenter();
