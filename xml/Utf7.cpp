@@ -1,11 +1,12 @@
 #include "Utf7.h"
 
+#include "XmlText.h"
+
 #include <cstdint>
 
 namespace {
 
 constexpr char16_t ReplacementCharacter = 0xFFFD;
-constexpr char Base64Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 bool IsDirect(char16_t c) {
   if ((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'))
@@ -17,20 +18,6 @@ bool IsDirect(char16_t c) {
 // XML reader, whose header scan looks for them as plain bytes.
 bool IsOptionalDirect(char16_t c) {
   return std::u16string_view(u"!\"#$%&*;<=>@[]^_`{|}").find(c) != std::u16string_view::npos;
-}
-
-int Base64Value(int b) {
-  if (b >= 'A' && b <= 'Z')
-    return b - 'A';
-  if (b >= 'a' && b <= 'z')
-    return b - 'a' + 26;
-  if (b >= '0' && b <= '9')
-    return b - '0' + 52;
-  if (b == '+')
-    return 62;
-  if (b == '/')
-    return 63;
-  return -1;
 }
 
 // The bits of one base64 run that are not yet written out (encoding) or not yet a code unit
@@ -71,14 +58,14 @@ public:
     }
     FPending.Push(c, 16);
     while (FPending.Count >= 6)
-      FOut += Base64Digits[FPending.Pop(6)];
+      FOut += static_cast<char>(Base64DigitChars[FPending.Pop(6)]);
   }
 
   void CloseRun() {
     if (!FInRun)
       return;
     if (const int width = FPending.Count; width > 0)
-      FOut += Base64Digits[FPending.Pop(width) << (6 - width)];
+      FOut += static_cast<char>(Base64DigitChars[FPending.Pop(width) << (6 - width)]);
     FOut += '-';
     FInRun = false;
   }
@@ -110,7 +97,7 @@ private:
   }
 
   void TakeRunByte() {
-    const int value = Base64Value(At(FPos));
+    const int value = Base64Digit(At(FPos));
     if (value < 0) {
       EndRun();
       if (At(FPos) == '-')
@@ -138,7 +125,7 @@ private:
       FOut += u'+';
       ++FPos;
     } else {
-      FInRun = Base64Value(At(FPos)) >= 0;
+      FInRun = Base64Digit(At(FPos)) >= 0;
       if (!FInRun)
         FOut += ReplacementCharacter; // a "+" that starts no run
     }

@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr char16_t Base64Alphabet[] =
-    u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr std::size_t LineLength = 76;
 
 bool IsLayoutSpace(char16_t c) {
@@ -26,14 +24,14 @@ std::u16string EncodeBase64(const uint8_t* ABytes, std::size_t ACount) {
   for (; i + 3 <= ACount; i += 3) {
     const uint32_t group = (ABytes[i] << 16) | (ABytes[i + 1] << 8) | ABytes[i + 2];
     for (int shift = 18; shift >= 0; shift -= 6)
-      text += Base64Alphabet[(group >> shift) & 0x3F];
+      text += Base64DigitChars[(group >> shift) & 0x3F];
   }
   const std::size_t rest = ACount - i;
   if (rest > 0) {
     const uint32_t group = (ABytes[i] << 16) | (rest == 2 ? ABytes[i + 1] << 8 : 0);
-    text += Base64Alphabet[(group >> 18) & 0x3F];
-    text += Base64Alphabet[(group >> 12) & 0x3F];
-    text += rest == 2 ? Base64Alphabet[(group >> 6) & 0x3F] : u'=';
+    text += Base64DigitChars[(group >> 18) & 0x3F];
+    text += Base64DigitChars[(group >> 12) & 0x3F];
+    text += rest == 2 ? Base64DigitChars[(group >> 6) & 0x3F] : u'=';
     text += u'=';
   }
   return text;
@@ -47,20 +45,6 @@ std::u16string EncodeBinHex(const uint8_t* ABytes, std::size_t ACount) {
     text += HexDigitChars[ABytes[i] & 0xF];
   }
   return text;
-}
-
-int Base64Value(char16_t c) {
-  if (c >= u'A' && c <= u'Z')
-    return c - u'A';
-  if (c >= u'a' && c <= u'z')
-    return c - u'a' + 26;
-  if (c >= u'0' && c <= u'9')
-    return c - u'0' + 52;
-  if (c == u'+')
-    return 62;
-  if (c == u'/')
-    return 63;
-  return -1;
 }
 
 // Both encodings are a stream of fixed-width digits: six bits for Base64, four for BinHex.
@@ -79,7 +63,7 @@ void Decode(std::u16string_view AText, TBinaryEncodingType AEncoding, uint8_t* A
       continue;
     if (base64 && c == u'=')
       break;
-    const int digit = base64 ? Base64Value(c) : HexDigit(c);
+    const int digit = base64 ? Base64Digit(c) : HexDigit(c);
     if (digit < 0)
       RaiseInvalidCharacter();
     bits = (bits << bitsPerDigit) | static_cast<uint32_t>(digit);

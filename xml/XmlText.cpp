@@ -76,6 +76,20 @@ int HexDigit(char16_t c) {
   return -1;
 }
 
+int Base64Digit(char16_t c) {
+  if (c >= u'A' && c <= u'Z')
+    return c - u'A';
+  if (c >= u'a' && c <= u'z')
+    return c - u'a' + 26;
+  if (c >= u'0' && c <= u'9')
+    return c - u'0' + 52;
+  if (c == u'+')
+    return 62;
+  if (c == u'/')
+    return 63;
+  return -1;
+}
+
 namespace {
 
 // The integer rule for both widths: a hexadecimal number is a bit pattern of TInt's width, a

@@ -23,6 +23,11 @@ std::u16string IntToText(int64_t Value);
 int HexDigit(char16_t c);
 // The hexadecimal digits by value, upper case.
 inline constexpr char16_t HexDigitChars[] = u"0123456789ABCDEF";
+// The value of a Base64 digit (also UTF-7's); -1 for any other character.
+int Base64Digit(char16_t c);
+// The Base64 digits by value.
+inline constexpr char16_t Base64DigitChars[] =
+    u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 std::u16string BoolToText(bool Value);
 // Looks at the first character only: T or Y is true, F or N is false; anything else raises
