@@ -14,6 +14,21 @@ constexpr int32_t ProjectFileLine = 151;
 constexpr int32_t BinaryFileNameLine = 162;
 constexpr int32_t VirtualFileNameLine = 172;
 
+// An element's text: its value, then the text of its character-data and CDATA children in
+// document order. Old projects may keep a text in a CDATA section or split it around one; the
+// element's value alone would drop that part of the user's text.
+std::u16string ElementText(const TXmlNode& aNode) {
+  std::u16string text = aNode.ValueAsWidestring();
+  for (int32_t i = 0; i < aNode.NodeCount(); ++i) {
+    const TXmlNode& child = *aNode.Nodes(i);
+    if (child.ElementType() == xeCData)
+      text += child.ValueDirect(); // CDATA content is stored as written, never escaped
+    else if (child.ElementType() == xeCharData)
+      text += child.ValueAsWidestring();
+  }
+  return text;
+}
+
 const TXmlNode& RequiredChild(const TXmlNode& aNode, std::u16string_view aName, int32_t aLine) {
   if (const TXmlNode* child = aNode.NodeByName(aName))
     return *child;
@@ -22,7 +37,7 @@ const TXmlNode& RequiredChild(const TXmlNode& aNode, std::u16string_view aName, 
 
 std::u16string ChildValue(const TXmlNode& aNode, std::u16string_view aName) {
   const TXmlNode* child = aNode.NodeByName(aName);
-  return child ? child->ValueAsWidestring() : std::u16string();
+  return child ? ElementText(*child) : std::u16string();
 }
 
 // A missing child reads as 0; a present one must be an integer.
@@ -33,7 +48,7 @@ int32_t StrictChildInteger(const TXmlNode& aNode, std::u16string_view aName) {
 
 void AppendChildValue(const TXmlNode& aNode, std::u16string_view aName, std::u16string& aPath) {
   if (const TXmlNode* child = aNode.NodeByName(aName))
-    aPath.append(u".").append(child->ValueAsWidestring());
+    aPath.append(u".").append(ElementText(*child));
 }
 
 void ReadFormLocation(const TXmlNode& aLocation, TLocation& aResult) {
@@ -42,9 +57,9 @@ void ReadFormLocation(const TXmlNode& aLocation, TLocation& aResult) {
   AppendChildValue(aLocation, u"ITEM", aResult.VXPContext);
   AppendChildValue(aLocation, u"PROPERTY", aResult.VXPContext);
   if (const TXmlNode* unit = aLocation.NodeByName(u"UNIT"))
-    aResult.formname = unit->ValueAsWidestring();
+    aResult.formname = ElementText(*unit);
   if (const TXmlNode* item = aLocation.NodeByName(u"ITEM"))
-    aResult.componentname = item->ValueAsWidestring();
+    aResult.componentname = ElementText(*item);
 }
 
 std::u16string StringContext(const TXmlNode& aLocation) {
@@ -54,7 +69,7 @@ std::u16string StringContext(const TXmlNode& aLocation) {
 std::u16string SourceContext(const TXmlNode& aLocation, std::u16string_view aNative) {
   std::u16string context = u"Source";
   if (const TXmlNode* file = aLocation.NodeByName(u"FILE"))
-    context.append(u".").append(EscapeDots(file->ValueAsWidestring()));
+    context.append(u".").append(EscapeDots(ElementText(*file)));
   context.append(u".").append(aNative);
   return context;
 }
@@ -67,8 +82,8 @@ bool ReadLocation(const TXmlNode& aLocation, TRowInfo& aRowInfo, TLocation& aRes
   if (const TXmlNode* chars = aLocation.NodeByName(u"CHARS"))
     aRowInfo.maxchars = chars->ValueAsIntegerDef(0);
   if (const TXmlNode* target = aLocation.NodeByName(u"TARGET"))
-    aResult.VLP5Target = target->ValueAsWidestring();
-  const std::u16string kind = type->ValueAsWidestring();
+    aResult.VLP5Target = ElementText(*target);
+  const std::u16string kind = ElementText(*type);
   if (kind == u"FORM")
     ReadFormLocation(aLocation, aResult);
   else if (kind == u"STRING")
@@ -103,7 +118,7 @@ TXmlNode* TVLP5Project::FindPath(std::initializer_list<std::u16string_view> aPat
 
 std::u16string TVLP5Project::ReadDictionary() const {
   const TXmlNode* name = FindPath({u"DICTIONARY", u"NAME"});
-  return name ? name->ValueAsWidestring() : std::u16string();
+  return name ? ElementText(*name) : std::u16string();
 }
 
 void TVLP5Project::ReadLanguages() {
@@ -133,19 +148,19 @@ void TVLP5Project::ReadTarget(const TXmlNode& aNode) {
   target.translatefunctions = ChildValue(aNode, u"FUNCTIONS");
   const std::u16string& kind = aNode.Name();
   if (kind == u"DELPHI_PROJECT") {
-    target.VLP5Target = RequiredChild(aNode, u"PROJECTFILE", ProjectFileLine).ValueAsWidestring();
+    target.VLP5Target = ElementText(RequiredChild(aNode, u"PROJECTFILE", ProjectFileLine));
     target.filename = target.VLP5Target;
     target.scanexe = StrictChildInteger(aNode, u"SCANBINARY") != 0;
     target.parseproject = true;
     target.canconvert = true;
   } else if (kind == u"CPP_BINARY" || kind == u"DELPHI_BINARY") {
-    target.filename = RequiredChild(aNode, u"FILENAME", BinaryFileNameLine).ValueAsWidestring();
+    target.filename = ElementText(RequiredChild(aNode, u"FILENAME", BinaryFileNameLine));
     target.VLP5Target = target.filename;
     target.scanexe = true;
     target.parseproject = true;
     target.canconvert = true;
   } else if (kind == u"FORM" || kind == u"SOURCE") {
-    target.VLP5Target = RequiredChild(aNode, u"FILENAME", VirtualFileNameLine).ValueAsWidestring();
+    target.VLP5Target = ElementText(RequiredChild(aNode, u"FILENAME", VirtualFileNameLine));
     target.filename = VirtualTargetMarker;
     const bool recursive = StrictChildInteger(aNode, u"SCANSUBDIRS") == 1;
     target.file_list = (recursive ? u"R;" : u"") + target.VLP5Target + u"\r\n";
@@ -179,15 +194,15 @@ void TVLP5Project::ReadRow(const TXmlNode& aRow, TTranslations& aTranslations) c
     const TXmlNode& child = *aRow.Nodes(i);
     const std::u16string& name = child.Name();
     if (name == u"NATIVE") {
-      rowInfo.native = child.ValueAsWidestring();
+      rowInfo.native = ElementText(child);
     } else if (name == u"COMMENT") {
-      rowInfo.comment = child.ValueAsWidestring();
+      rowInfo.comment = ElementText(child);
     } else if (name == u"NOTRANSLATE") {
       rowInfo.readonly = child.ValueAsIntegerDef(0) == 1;
     } else if (name == u"TRANSLATION") {
       if (const TXmlNode* value = child.NodeByName(u"VALUE"))
         aTranslations.push_back(
-            {value->ValueAsWidestring(), TWideString(child.AttributeByName(u"language"))});
+            {ElementText(*value), TWideString(child.AttributeByName(u"language"))});
     } else if (name == u"LOCATION") {
       if (!ReadLocation(child, rowInfo, location))
         break;
@@ -211,5 +226,5 @@ void TVLP5Project::ReadExcludes(std::u16string_view aSection) const {
   if (!excludes)
     return;
   for (int32_t i = 0; i < excludes->NodeCount(); ++i)
-    fOnExcludeFound(excludes->Nodes(i)->ValueAsWidestring());
+    fOnExcludeFound(ElementText(*excludes->Nodes(i)));
 }

@@ -331,10 +331,19 @@ TEST_F(VLP5ReaderTest, DictionaryAndCaseSensitiveNames) {
   EXPECT_TRUE(Targets(*project).empty());
 }
 
-TEST_F(VLP5ReaderTest, NativeInCDataReadsAsEmpty) {
-  const auto rows = Rows("<ROW><NATIVE><![CDATA[Hello]]></NATIVE></ROW>");
-  ASSERT_EQ(1u, rows.size());
-  EXPECT_EQ(u"", rows[0].RowInfo.native);
+TEST_F(VLP5ReaderTest, TextInCDataSectionsIsKept) {
+  const std::pair<const char*, std::u16string> cases[] = {
+      {"<NATIVE><![CDATA[Hello]]></NATIVE>", u"Hello"},
+      {"<NATIVE><![CDATA[a < b &amp; c]]></NATIVE>", u"a < b &amp; c"},
+      {"<NATIVE>x &amp; <![CDATA[<y>]]>z</NATIVE>", u"x & <y>z"},
+      {"<NATIVE>a<!-- note -->b</NATIVE>", u"ab"},
+  };
+  for (const auto& [native, expected] : cases) {
+    SCOPED_TRACE(native);
+    const auto rows = Rows(std::string("<ROW>") + native + "</ROW>");
+    ASSERT_EQ(1u, rows.size());
+    EXPECT_EQ(expected, rows[0].RowInfo.native);
+  }
 }
 
 TEST_F(VLP5ReaderTest, MissingFileFailsWhileCreating) {
