@@ -4,9 +4,8 @@
 
 #include "XmlErrors.h"
 
-#include <gtest/gtest.h>
-
 #include <exception>
+#include <gtest/gtest.h>
 #include <string>
 #include <typeinfo>
 
