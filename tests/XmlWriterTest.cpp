@@ -361,6 +361,28 @@ TEST(XmlWriterEncoding, DeclarationWithoutEncodingGetsItAppended) {
             "<?xml version=\"1.0\" standalone=\"yes\" encoding=\"UTF-8\"?>\r\n<r></r>");
 }
 
+TEST(XmlWriterEncoding, DocumentThatNamesNoEncodingIsWrittenAsUtf8) {
+  const struct {
+    const char* Name;
+    std::string Loaded;
+    std::string_view Saved;
+  } cases[] = {
+      {"no declaration", "\xEF\xBB\xBF<r>\xC3\xA9\xE2\x82\xAC</r>",
+       "\xEF\xBB\xBF<r>\xC3\xA9\xE2\x82\xAC</r>"sv},
+      {"declaration without encoding", "\xEF\xBB\xBF<?xml version=\"1.0\"?><r>\xC3\xA9</r>",
+       "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<r>\xC3\xA9</r>"sv},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.Name);
+    TXmlDocument document;
+    std::istringstream loaded(row.Loaded);
+    document.LoadFromStream(loaded);
+    std::ostringstream saved;
+    document.SaveToStream(saved, true, true);
+    EXPECT_EQ(saved.str(), row.Saved);
+  }
+}
+
 TEST(XmlWriterEncoding, DeclarationAfterAnotherNodeIsLeftAlone) {
   TXmlDocument document(u"r");
   document.RootNodeList()->NodeInsert(0, TXmlNode::CreateType(&document, xeComment));

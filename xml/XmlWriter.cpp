@@ -302,8 +302,12 @@ std::u16string TXmlDocument::WriteToStringW() {
 namespace {
 
 // The table's name wins only for a code page the platform converts; otherwise the
-// character-set map decides.
+// character-set map decides. A document that names no encoding (loaded without declaration, or
+// with a declaration that lacks one) is written as UTF-8, the encoding a reader assumes for it:
+// the map's answer for an empty name, US-ASCII, would turn every other character into "?".
 uint32_t CodePageOfEncoding(std::u16string_view AEncoding) {
+  if (AEncoding.empty())
+    return 65001;
   const std::optional<uint32_t> standard = StandardEncodingCodePage(AEncoding);
   if (standard && IsCodePageSupported(*standard))
     return *standard;
