@@ -108,8 +108,10 @@ TEST_F(Search, FindNodesListsEveryMatchInDocumentOrder) {
 TEST(SearchDepth, DeepTreesNeedNoDeepStack) {
   TXmlDocument doc(u"xml");
   TXmlNode* leaf = DeepChain(*doc.Root(), DeeperThanAnyStack);
-  leaf->NodeNew(u"last");
-  EXPECT_EQ(doc.Root()->FindNode(u"last"), leaf->Nodes(0));
+  TXmlNode* last = leaf->NodeNew(u"last");
+  last->AttributeAdd(u"id", u"1");
+  EXPECT_EQ(doc.Root()->FindNode(u"last"), last);
+  EXPECT_EQ(doc.Root()->NodeByAttributeValue(u"last", u"id", u"1"), last);
   TXmlNodeList list;
   doc.Root()->FindNodes(u"n", &list);
   EXPECT_EQ(list.Count(), DeeperThanAnyStack);

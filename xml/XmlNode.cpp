@@ -428,23 +428,6 @@ TXmlNode* TXmlNode::NodeByElementType(TXmlElementType AElementType) const {
   return nullptr;
 }
 
-TXmlNode* TXmlNode::NodeByAttributeValue(std::u16string_view NodeName,
-                                         std::u16string_view AttribName,
-                                         std::u16string_view AttribValue,
-                                         bool ShouldRecurse) const {
-  if (!FNodes)
-    return nullptr;
-  for (TXmlNode* node : *FNodes) {
-    if (node->FName == NodeName && node->HasAttribute(AttribName) &&
-        node->AttributeByName(AttribName) == AttribValue)
-      return node;
-    if (ShouldRecurse)
-      if (TXmlNode* found = node->NodeByAttributeValue(NodeName, AttribName, AttribValue, true))
-        return found;
-  }
-  return nullptr;
-}
-
 void TXmlNode::NodesByName(std::u16string_view AName, TXmlNodeList* AList) const {
   if (!AList)
     return;
