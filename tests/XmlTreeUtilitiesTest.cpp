@@ -284,6 +284,27 @@ TEST(IsEqualTo, ChildrenArePairedByTheirFirstNamesake) {
   EXPECT_EQ(mismatches.Items(0), left->Nodes(1));
 }
 
+TEST(IsEqualTo, AttributesArePairedByTheirFirstLineOfAName) {
+  // Lines as a file can hold them: a name without "=", a name twice.
+  TXmlNode node(nullptr);
+  node.AttributeLineAdd(u"checked");
+  node.AttributeLineAdd(u"a='1'");
+  node.AttributeLineAdd(u"A=\"2\"");
+  TXmlNode copy(nullptr);
+  copy.Assign(&node);
+  const TXmlCompareOptions attributes = Options({xcAttribCount, xcAttribNames, xcAttribValues});
+  EXPECT_TRUE(node.IsEqualTo(&copy, attributes));
+
+  copy.AttributeDelete(0);
+  copy.AttributeLineAdd(u"CHECKED");
+  EXPECT_TRUE(node.IsEqualTo(&copy, attributes)) << "names match without regard to case";
+  copy.AttributeDelete(2);
+  copy.AttributeLineAdd(u"other");
+  EXPECT_FALSE(node.IsEqualTo(&copy, Options({xcAttribNames})));
+  copy.SetAttributeValue(0, u"9");
+  EXPECT_FALSE(node.IsEqualTo(&copy, Options({xcAttribValues})));
+}
+
 TEST(IsEqualTo, DeepTreesNeedNoDeepStack) {
   TXmlDocument doc(u"xml");
   TXmlNode* left = doc.Root()->NodeNew(u"n");
