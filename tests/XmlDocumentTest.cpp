@@ -488,6 +488,17 @@ TEST(TXmlNode, AssignMakesADeepCopy) {
   EXPECT_EQ(source->Name(), u"child");
   ASSERT_EQ(source->NodeCount(), 1);
   EXPECT_EQ(source->Nodes(0)->Name(), u"grandchild");
+
+  // Assigning from the node's own ancestor copies the ancestor as it was before the copy.
+  TXmlNode* grandchild = source->Nodes(0);
+  grandchild->SetValueAsWidestring(u"g");
+  grandchild->Assign(source);
+  EXPECT_EQ(grandchild->Name(), u"child");
+  ASSERT_EQ(grandchild->NodeCount(), 1);
+  EXPECT_EQ(grandchild->Nodes(0)->Name(), u"grandchild");
+  EXPECT_EQ(grandchild->Nodes(0)->ValueAsWidestring(), u"g");
+  EXPECT_EQ(grandchild->Nodes(0)->NodeCount(), 0);
+  EXPECT_EQ(source->TotalNodeCount(), 2);
 }
 
 TEST(TXmlNode, ClearKeepsKindAndTag) {

@@ -108,8 +108,10 @@ TEST_F(Search, FindNodesListsEveryMatchInDocumentOrder) {
 TEST(SearchDepth, DeepTreesNeedNoDeepStack) {
   TXmlDocument doc(u"xml");
   TXmlNode* leaf = DeepChain(*doc.Root(), DeeperThanAnyStack);
-  leaf->NodeNew(u"last");
-  EXPECT_EQ(doc.Root()->FindNode(u"last"), leaf->Nodes(0));
+  TXmlNode* last = leaf->NodeNew(u"last");
+  last->AttributeAdd(u"id", u"1");
+  EXPECT_EQ(doc.Root()->FindNode(u"last"), last);
+  EXPECT_EQ(doc.Root()->NodeByAttributeValue(u"last", u"id", u"1"), last);
   TXmlNodeList list;
   doc.Root()->FindNodes(u"n", &list);
   EXPECT_EQ(list.Count(), DeeperThanAnyStack);
@@ -280,6 +282,27 @@ TEST(IsEqualTo, ChildrenArePairedByTheirFirstNamesake) {
   EXPECT_FALSE(left->IsEqualTo(right, Options({xcChildValues}), &mismatches));
   ASSERT_EQ(mismatches.Count(), 1);
   EXPECT_EQ(mismatches.Items(0), left->Nodes(1));
+}
+
+TEST(IsEqualTo, AttributesArePairedByTheirFirstLineOfAName) {
+  // Lines as a file can hold them: a name without "=", a name twice.
+  TXmlNode node(nullptr);
+  node.AttributeLineAdd(u"checked");
+  node.AttributeLineAdd(u"a='1'");
+  node.AttributeLineAdd(u"A=\"2\"");
+  TXmlNode copy(nullptr);
+  copy.Assign(&node);
+  const TXmlCompareOptions attributes = Options({xcAttribCount, xcAttribNames, xcAttribValues});
+  EXPECT_TRUE(node.IsEqualTo(&copy, attributes));
+
+  copy.AttributeDelete(0);
+  copy.AttributeLineAdd(u"CHECKED");
+  EXPECT_TRUE(node.IsEqualTo(&copy, attributes)) << "names match without regard to case";
+  copy.AttributeDelete(2);
+  copy.AttributeLineAdd(u"other");
+  EXPECT_FALSE(node.IsEqualTo(&copy, Options({xcAttribNames})));
+  copy.SetAttributeValue(0, u"9");
+  EXPECT_FALSE(node.IsEqualTo(&copy, Options({xcAttribValues})));
 }
 
 TEST(IsEqualTo, DeepTreesNeedNoDeepStack) {

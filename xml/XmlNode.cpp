@@ -78,15 +78,25 @@ void TXmlNode::Assign(const TPersistent* Source) {
     TPersistent::Assign(Source);
 }
 
+namespace {
+
+bool IsAncestorOrSelf(const TXmlNode* AAncestor, const TXmlNode* ANode) {
+  for (; ANode; ANode = ANode->Parent())
+    if (ANode == AAncestor)
+      return true;
+  return false;
+}
+
+} // namespace
+
 void TXmlNode::AssignFromNode(const TXmlNode& Source) {
-  for (const TXmlNode* node = &Source; node; node = node->FParent) {
-    if (node == this) {
-      // Clearing this node would destroy the source: copy it aside first.
-      TXmlNode copy(FDocument);
-      copy.AssignFromNode(Source);
-      AssignFromNode(copy);
-      return;
-    }
+  // Within one subtree the copy would either destroy the source (clearing its ancestor) or
+  // grow it while reading it (filling its descendant): copy it aside first.
+  if (IsAncestorOrSelf(this, &Source) || IsAncestorOrSelf(&Source, this)) {
+    TXmlNode copy(FDocument);
+    copy.AssignFromNode(Source);
+    AssignFromNode(copy);
+    return;
   }
   Clear();
   FElementType = Source.FElementType;
@@ -415,23 +425,6 @@ TXmlNode* TXmlNode::NodeByElementType(TXmlElementType AElementType) const {
     for (TXmlNode* node : *FNodes)
       if (node->FElementType == AElementType)
         return node;
-  return nullptr;
-}
-
-TXmlNode* TXmlNode::NodeByAttributeValue(std::u16string_view NodeName,
-                                         std::u16string_view AttribName,
-                                         std::u16string_view AttribValue,
-                                         bool ShouldRecurse) const {
-  if (!FNodes)
-    return nullptr;
-  for (TXmlNode* node : *FNodes) {
-    if (node->FName == NodeName && node->HasAttribute(AttribName) &&
-        node->AttributeByName(AttribName) == AttribValue)
-      return node;
-    if (ShouldRecurse)
-      if (TXmlNode* found = node->NodeByAttributeValue(NodeName, AttribName, AttribValue, true))
-        return found;
-  }
   return nullptr;
 }
 

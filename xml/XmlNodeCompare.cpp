@@ -9,17 +9,51 @@ bool Has(TXmlCompareOptions AOptions, TXmlCompareOption AOption) {
   return (AOptions & XmlCompareOption(AOption)) != 0;
 }
 
+// The first line of each attribute name of a node. Names match without regard to ASCII case;
+// a line without "=" is a name without value and is found by its whole text.
+class TAttributeIndex {
+public:
+  explicit TAttributeIndex(const TXmlNode& ANode) {
+    for (int32_t i = ANode.AttributeCount() - 1; i >= 0; --i)
+      FFirstLine[Key(ANode.AttributePair(i))] = i;
+  }
+
+  // The index of the first line with the name of ALine, or -1.
+  int32_t Find(std::u16string_view ALine) const {
+    const auto found = FFirstLine.find(Key(ALine));
+    return found == FFirstLine.end() ? -1 : found->second;
+  }
+
+  const std::unordered_map<std::u16string, int32_t>& FirstLines() const { return FFirstLine; }
+
+private:
+  // The line up to and including its first "=", so a name never equals a line without value.
+  static std::u16string Key(std::u16string_view ALine) {
+    const std::size_t equals = ALine.find(u'=');
+    std::u16string key(ALine.substr(0, equals == std::u16string_view::npos ? equals : equals + 1));
+    for (char16_t& c : key)
+      c = AsciiUpper(c);
+    return key;
+  }
+
+  std::unordered_map<std::u16string, int32_t> FFirstLine;
+};
+
 bool AttributeNamesFound(const TXmlNode& ANode, const TXmlNode& AOther) {
+  const TAttributeIndex other(AOther);
   for (int32_t i = 0; i < ANode.AttributeCount(); ++i)
-    if (!AOther.HasAttribute(ANode.AttributeName(i)))
+    if (other.Find(ANode.AttributePair(i)) < 0)
       return false;
   return true;
 }
 
+// Lookups by name read the first line of a name, so only first lines are compared.
 bool SharedAttributesEqual(const TXmlNode& ANode, const TXmlNode& AOther) {
-  for (int32_t i = 0; i < ANode.AttributeCount(); ++i) {
-    const std::u16string name = ANode.AttributeName(i);
-    if (AOther.HasAttribute(name) && ANode.AttributeValue(i) != AOther.AttributeByName(name))
+  const TAttributeIndex own(ANode);
+  const TAttributeIndex other(AOther);
+  for (const auto& [name, index] : own.FirstLines()) {
+    const int32_t otherIndex = other.Find(name);
+    if (otherIndex >= 0 && ANode.AttributeValue(index) != AOther.AttributeValue(otherIndex))
       return false;
   }
   return true;

@@ -75,3 +75,15 @@ void TXmlNode::FindNodes(std::u16string_view NodeName, TXmlNodeList* AList) cons
     return TVisitResult::Enter;
   });
 }
+
+TXmlNode* TXmlNode::NodeByAttributeValue(std::u16string_view NodeName,
+                                         std::u16string_view AttribName,
+                                         std::u16string_view AttribValue,
+                                         bool ShouldRecurse) const {
+  return WalkDescendants(*this, [&](const TXmlNode& ANode) {
+    if (ANode.Name() == NodeName && ANode.HasAttribute(AttribName) &&
+        ANode.AttributeByName(AttribName) == AttribValue)
+      return TVisitResult::Stop;
+    return ShouldRecurse ? TVisitResult::Enter : TVisitResult::Skip;
+  });
+}
