@@ -44,14 +44,37 @@ bool IsProjectFile(const fs::directory_entry& aEntry) {
   return extension == ".vlp" && aEntry.is_regular_file(error);
 }
 
-std::vector<std::string> ProjectsInFolder(const std::string& aFolder) {
-  std::vector<std::string> projects;
-  for (const fs::directory_entry& entry :
-       fs::recursive_directory_iterator(aFolder, fs::directory_options::skip_permission_denied))
-    if (IsProjectFile(entry))
-      projects.push_back(entry.path().string());
-  std::sort(projects.begin(), projects.end());
-  return projects;
+// Why a subfolder cannot be listed, if it cannot. Links to folders are not followed by the walk,
+// so they need no look.
+std::optional<std::string> UnreadableFolderError(const fs::directory_entry& aEntry) {
+  std::error_code error;
+  if (aEntry.is_symlink(error) || !aEntry.is_directory(error))
+    return std::nullopt;
+  fs::directory_iterator probe(aEntry.path(), error);
+  return error ? std::optional(error.message()) : std::nullopt;
+}
+
+// A subfolder that cannot be read is reported rather than skipped: a batch that leaves projects
+// out must not look like one that converted everything.
+std::vector<TInputItem> ProjectsInFolder(const std::string& aFolder) {
+  std::vector<TInputItem> items;
+  for (fs::recursive_directory_iterator entry(aFolder), end; entry != end; ++entry) {
+    if (std::optional<std::string> error = UnreadableFolderError(*entry)) {
+      items.push_back({entry->path().string(), std::move(error)});
+      entry.disable_recursion_pending();
+    } else if (IsProjectFile(*entry)) {
+      items.push_back({entry->path().string(), std::nullopt});
+    }
+  }
+  std::sort(items.begin(), items.end(),
+            [](const TInputItem& a, const TInputItem& b) { return a.Path < b.Path; });
+  return items;
+}
+
+// Files are named in UTF-16 inside the converter; a path that is not UTF-8 would come back from
+// that round trip as the name of another file.
+bool IsUtf8Path(const std::string& aPath) {
+  return Utf8Encode(Utf8Decode(aPath)) == aPath;
 }
 
 // ---- Console output ----
@@ -134,13 +157,19 @@ std::string ErrorMessage(const std::exception& aError) {
 
 TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptions,
                             std::ostream& aOut) {
-  std::optional<std::u16string> output;
-  if (aOptions.Output)
-    output = Utf8Decode(AbsolutePath(*aOptions.Output));
-  TCliHost host(Utf8Decode(aInput), output, aOptions.Force, aOptions.Quiet ? nullptr : &aOut);
-  TConversionRun run(host);
   TInputResult result;
   result.Input = aInput;
+  std::optional<std::u16string> output;
+  if (aOptions.Output) {
+    const std::string path = AbsolutePath(*aOptions.Output);
+    if (!IsUtf8Path(path)) {
+      result.Error = "the output path is not valid UTF-8";
+      return result;
+    }
+    output = Utf8Decode(path);
+  }
+  TCliHost host(Utf8Decode(aInput), output, aOptions.Force, aOptions.Quiet ? nullptr : &aOut);
+  TConversionRun run(host);
   try {
     run.Execute();
     if (host.RefusedOutput())
@@ -158,21 +187,18 @@ TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptio
   return result;
 }
 
-// A named argument stands for the projects it holds, or fails as a whole.
-struct TInputItem {
-  std::string Path;
-  std::optional<std::string> Error;
-};
-
 std::vector<TInputItem> ExpandInputs(const std::vector<std::string>& aInputs) {
   std::vector<TInputItem> items;
   for (const std::string& input : aInputs) {
     try {
-      const std::vector<std::string> projects = ProjectsOfInput(input);
+      std::vector<TInputItem> projects = ProjectsOfInput(input);
       if (projects.empty())
         items.push_back({AbsolutePath(input), "no .vlp file in this folder"});
-      for (const std::string& project : projects)
-        items.push_back({project, std::nullopt});
+      for (TInputItem& project : projects) {
+        if (!project.Error && !IsUtf8Path(project.Path))
+          project.Error = "the path is not valid UTF-8";
+        items.push_back(std::move(project));
+      }
     } catch (const fs::filesystem_error& error) {
       items.push_back({AbsolutePath(input), error.code().message()});
     }
@@ -283,12 +309,12 @@ int RunInputs(const TCliOptions& aOptions, std::ostream& aOut, std::ostream& aEr
 
 } // namespace
 
-std::vector<std::string> ProjectsOfInput(const std::string& aInput) {
+std::vector<TInputItem> ProjectsOfInput(const std::string& aInput) {
   const std::string path = AbsolutePath(aInput);
   std::error_code error;
   if (fs::is_directory(path, error))
     return ProjectsInFolder(path);
-  return {path};
+  return {{path, std::nullopt}};
 }
 
 std::string ReportJson(const std::vector<TInputResult>& aResults) {

@@ -29,9 +29,17 @@ struct TInputResult {
 int RunCli(const std::vector<std::string>& aArgs, std::ostream& aOut, std::ostream& aErr,
            bool aErrIsTerminal);
 
-// The projects an argument stands for: itself, or every .vlp below a folder in sorted order;
-// each made absolute without resolving links.
-std::vector<std::string> ProjectsOfInput(const std::string& aInput);
+// One project an argument stands for, or the place that could not be read and why.
+struct TInputItem {
+  std::string Path;
+  std::optional<std::string> Error;
+  bool operator==(const TInputItem&) const = default;
+};
+
+// The projects an argument stands for: itself, or every .vlp below a folder in sorted order,
+// where a subfolder that cannot be read is an item that fails; each made absolute without
+// resolving links. Raises filesystem_error when the folder itself cannot be read.
+std::vector<TInputItem> ProjectsOfInput(const std::string& aInput);
 
 // The report document, as UTF-8 JSON text.
 std::string ReportJson(const std::vector<TInputResult>& aResults);

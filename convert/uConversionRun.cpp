@@ -3,8 +3,6 @@
 #include "XmlErrors.h"
 #include "XmlText.h"
 
-#include <exception>
-
 namespace {
 
 constexpr std::u16string_view ProjectVersion = u"7.5.0.0";
@@ -190,7 +188,7 @@ void TConversionRun::ReadProject(TVLP5Project& aReader) {
   });
   try {
     aReader.ReadTranslations();
-  } catch (const std::exception&) {
+  } catch (...) {
     // Rows are best effort: whatever was placed before the failure is kept and the run goes on.
   }
   FillRowCounts();

@@ -3,7 +3,6 @@
 #include "XmlErrors.h"
 
 #include <algorithm>
-#include <exception>
 #include <string>
 
 namespace {
@@ -180,7 +179,7 @@ void TVLP5Project::ReadTranslations() {
   for (int32_t i = 0; i < rows->NodeCount(); ++i) {
     try {
       ReadRow(*rows->Nodes(i), translations);
-    } catch (const std::exception&) {
+    } catch (...) {
       // A broken row must not cost the rows after it; the row is dropped unreported.
     }
     translations.clear();

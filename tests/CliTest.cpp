@@ -74,9 +74,65 @@ TEST(CliAppTest, FolderStandsForItsProjectsInSortedOrder) {
   for (const char* name : {"b/c/z.vlp", "b/a.VLP", "a.vlp", "notes.txt", "a.vlp_converted.vxp"})
     WriteFileBytes(folder.File(name), "");
   const std::string root = folder.Path().string();
-  const std::vector<std::string> expected{root + "/a.vlp", root + "/b/a.VLP", root + "/b/c/z.vlp"};
+  const std::vector<TInputItem> expected{{root + "/a.vlp", std::nullopt},
+                                         {root + "/b/a.VLP", std::nullopt},
+                                         {root + "/b/c/z.vlp", std::nullopt}};
   EXPECT_EQ(expected, ProjectsOfInput(root));
-  EXPECT_EQ(std::vector<std::string>{root + "/b/x.vlp"}, ProjectsOfInput(root + "/./b/x.vlp"));
+  const std::vector<TInputItem> single{{root + "/b/x.vlp", std::nullopt}};
+  EXPECT_EQ(single, ProjectsOfInput(root + "/./b/x.vlp"));
+}
+
+// Permission bits do not stop root, so a check of them runs the command in a child process that
+// gives root's rights up first; the child exits with the command's status and its messages.
+[[noreturn]] void RunCliWithoutRootRights(const std::vector<std::string>& aArgs) {
+  if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+    std::exit(99);
+  std::ostringstream out, err;
+  const int status = RunCli(aArgs, out, err, false);
+  std::cerr << err.str();
+  std::exit(status);
+}
+
+TEST(CliAppTest, UnreadableFolderFailsAndTheRestIsConverted) {
+  TTempFolder folder;
+  namespace fs = std::filesystem;
+  const fs::path root = folder.Path();
+  fs::create_directories(root / "locked");
+  fs::create_directories(root / "open");
+  const std::string project = ReadFileBytes(std::string(VLP_TEST_DATA) + "/worked-example.vlp");
+  WriteFileBytes((root / "locked" / "a.vlp").string(), project);
+  WriteFileBytes((root / "open" / "b.vlp").string(), project);
+  fs::permissions(root, fs::perms::all);
+  fs::permissions(root / "open", fs::perms::all);
+  fs::permissions(root / "locked", fs::perms::none);
+
+  const std::string locked =
+      "vlp5tovxp-cli: " + (root / "locked").string() + ": Permission denied\n";
+  const std::vector<std::string> args{"-q", root.string(), (root / "locked").string()};
+  const std::string messages = "^" + locked + locked + "$";
+  EXPECT_EXIT(RunCliWithoutRootRights(args), ::testing::ExitedWithCode(ceFailure), messages);
+  EXPECT_TRUE(fs::exists(root / "open" / "b.vlp_converted.vxp"));
+  fs::permissions(root / "locked", fs::perms::owner_all);
+}
+
+TEST(CliAppTest, PathsThatAreNotUtf8AreRefused) {
+  TTempFolder folder;
+  const std::string latin1 = folder.File("caf\xE9.vlp");
+  const std::string replacement = folder.File("caf\xEF\xBF\xBD.vlp");
+  const std::string project = ReadFileBytes(std::string(VLP_TEST_DATA) + "/worked-example.vlp");
+  WriteFileBytes(latin1, project);
+  WriteFileBytes(replacement, project);
+  std::ostringstream out, err;
+  EXPECT_EQ(ceFailure, RunCli({"-q", folder.Path().string()}, out, err, false));
+  EXPECT_EQ("vlp5tovxp-cli: " + latin1 + ": the path is not valid UTF-8\n", err.str());
+
+  err.str("");
+  const std::string output = folder.File("out\xE9.vxp");
+  EXPECT_EQ(ceFailure, RunCli({"-q", "-o", output, replacement}, out, err, false));
+  EXPECT_EQ("vlp5tovxp-cli: " + replacement + ": the output path is not valid UTF-8\n", err.str());
+  EXPECT_EQ((std::set<std::string>{"caf\xE9.vlp", "caf\xEF\xBF\xBD.vlp",
+                                   "caf\xEF\xBF\xBD.vlp_converted.vxp"}),
+            folder.Entries());
 }
 
 TEST(CliAppTest, BarByDefaultOnlyOnATerminalWithSeveralInputs) {

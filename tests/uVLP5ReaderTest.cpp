@@ -260,7 +260,10 @@ TEST_F(VLP5ReaderTest, FailingRowIsDroppedAndTheNextStartsClean) {
                       "<ROW><NATIVE>one</NATIVE></ROW>"
                       "<ROW><NATIVE>two</NATIVE><TRANSLATION language=\"de\"><VALUE>zwei</VALUE>"
                       "</TRANSLATION></ROW>"
-                      "<ROW><NATIVE>three</NATIVE></ROW></ROWS></DATA>");
+                      "<ROW><NATIVE>three</NATIVE></ROW>"
+                      "<ROW><NATIVE>four</NATIVE><TRANSLATION language=\"de\"><VALUE>vier</VALUE>"
+                      "</TRANSLATION></ROW>"
+                      "<ROW><NATIVE>five</NATIVE></ROW></ROWS></DATA>");
   project->SetOnLanguageFound([](const std::u16string&) {});
   project->ReadLanguages();
   std::vector<std::u16string> natives;
@@ -269,11 +272,13 @@ TEST_F(VLP5ReaderTest, FailingRowIsDroppedAndTheNextStartsClean) {
       [&](const TRowInfo& aRowInfo, const TTranslations& aList, const TLocation&) {
         if (aRowInfo.native == u"two")
           throw Exception(u"handler failed");
+        if (aRowInfo.native == u"four")
+          throw 4; // not an exception class of ours, nor of the library
         natives.push_back(aRowInfo.native);
         translationsOfLastRow = aList.size();
       });
   EXPECT_NO_THROW(project->ReadTranslations());
-  EXPECT_EQ((std::vector<std::u16string>{u"one", u"three"}), natives);
+  EXPECT_EQ((std::vector<std::u16string>{u"one", u"three", u"five"}), natives);
   EXPECT_EQ(0u, translationsOfLastRow);
 }
 
