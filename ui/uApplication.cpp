@@ -22,8 +22,8 @@ QString DemangledName(const std::type_info& aType) {
 } // namespace
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // No display name: the window system would append it to the window's caption.
   setApplicationName(QStringLiteral("vlp5tovxp"));
-  setApplicationDisplayName(QStringLiteral("Vlp5ToVXP"));
   setApplicationVersion(QStringLiteral("8.3.1.0"));
   setWindowIcon(QIcon(QStringLiteral(":/images/vlp5tovxp.svg")));
 }

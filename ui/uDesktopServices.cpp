@@ -3,13 +3,24 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QMessageBox>
 
 namespace {
 
 const QString OpenFilter = QStringLiteral("Vornalex 5 Projects (*.vlp)");
 const QString SaveFilter = QStringLiteral("Vornalex 2010 Projects (*.vxp)");
+const QString ErrorBoxTitle = QStringLiteral("Vlp5ToVXP");
+
+// Qt's own dialog on every desktop: a native one insists that an opened file exists and
+// does not run the save dialog's folder check.
+void SetUpProjectDialog(QFileDialog& aDialog, QFileDialog::AcceptMode aMode,
+                        const QString& aFilter) {
+  aDialog.setOption(QFileDialog::DontUseNativeDialog);
+  aDialog.setAcceptMode(aMode);
+  // A typed name that does not exist is passed on: loading reports it, saving creates it.
+  aDialog.setFileMode(QFileDialog::AnyFile);
+  aDialog.setNameFilter(aFilter);
+}
 
 std::optional<QString> ChosenFile(QFileDialog& aDialog) {
   if (aDialog.exec() != QDialog::Accepted || aDialog.selectedFiles().isEmpty())
@@ -40,8 +51,9 @@ public:
 class TDesktopErrorPresenter : public TErrorPresenter {
 public:
   void Show(QWidget* aOwner, const TErrorReport& aReport) override {
-    QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(),
-                    aReport.Message, QMessageBox::Ok, aOwner);
+    QMessageBox box(QMessageBox::Critical, ErrorBoxTitle, aReport.Message, QMessageBox::Ok, aOwner);
+    // Messages quote names and values from the input, which must not be read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setDetailedText(ErrorDetails(aReport));
     box.exec();
   }
@@ -67,18 +79,13 @@ void TSaveProjectDialog::accept() {
 
 std::unique_ptr<QFileDialog> CreateOpenProjectDialog(QWidget* aOwner) {
   auto dialog = std::make_unique<QFileDialog>(aOwner);
-  dialog->setAcceptMode(QFileDialog::AcceptOpen);
-  // A typed name that does not exist is passed on; loading then reports it.
-  dialog->setFileMode(QFileDialog::AnyFile);
-  dialog->setNameFilter(OpenFilter);
+  SetUpProjectDialog(*dialog, QFileDialog::AcceptOpen, OpenFilter);
   return dialog;
 }
 
 std::unique_ptr<QFileDialog> CreateSaveProjectDialog(QWidget* aOwner, const QString& aProposal) {
   std::unique_ptr<QFileDialog> dialog = std::make_unique<TSaveProjectDialog>(aOwner);
-  dialog->setAcceptMode(QFileDialog::AcceptSave);
-  dialog->setFileMode(QFileDialog::AnyFile);
-  dialog->setNameFilter(SaveFilter);
+  SetUpProjectDialog(*dialog, QFileDialog::AcceptSave, SaveFilter);
   const QFileInfo proposal(aProposal);
   dialog->setDirectory(proposal.absolutePath());
   dialog->selectFile(proposal.fileName());

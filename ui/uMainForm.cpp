@@ -41,12 +41,19 @@ QPushButton* CreateButton(const QString& aName, const QString& aCaption, int aLe
 class TRunScope {
 public:
   TRunScope(bool& aConverting, QPushButton* aButton) : fConverting(aConverting), fButton(aButton) {
+    const bool hadFocus = fButton->window()->focusWidget() == fButton;
     fConverting = true;
     fButton->setEnabled(false);
+    if (hadFocus)
+      fFocusTakenBy = fButton->window()->focusWidget();
   }
   ~TRunScope() {
     fConverting = false;
     fButton->setEnabled(true);
+    // Disabling passed the focus on to Help; the next key press should convert again, unless
+    // the user has put the focus elsewhere since.
+    if (fFocusTakenBy && fButton->window()->focusWidget() == fFocusTakenBy)
+      fButton->setFocus();
   }
   TRunScope(const TRunScope&) = delete;
   TRunScope& operator=(const TRunScope&) = delete;
@@ -54,7 +61,24 @@ public:
 private:
   bool& fConverting;
   QPushButton* fButton;
+  QWidget* fFocusTakenBy = nullptr;
 };
+
+// The characters on which the log box begins a new line; U+FDD0 and U+FDD1 are its frame marks.
+bool StartsNewLine(QChar aChar) {
+  return aChar == u'\r' || aChar == u'\n' || aChar == QChar::LineSeparator ||
+         aChar == QChar::ParagraphSeparator || aChar == QChar(0xFDD0) || aChar == QChar(0xFDD1);
+}
+
+// A name from the project may hold a line break; the log keeps one line per entry.
+QString SingleLine(std::u16string_view aText) {
+  QString line = ToQString(aText);
+  line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+  for (QChar& character : line)
+    if (StartsNewLine(character))
+      character = u' ';
+  return line;
+}
 
 } // namespace
 
@@ -219,7 +243,7 @@ void TMainform::ClearLog() {
 }
 
 void TMainform::AddLogLine(std::u16string_view aLine) {
-  memLog->appendPlainText(ToQString(aLine));
+  memLog->appendPlainText(SingleLine(aLine));
 }
 
 void TMainform::ClearTargetList() {
@@ -236,6 +260,8 @@ void TMainform::AddTargetRow(int32_t aImageIndex, std::u16string_view aCaption) 
 }
 
 void TMainform::AddTargetSubItem(int32_t aRow, std::u16string_view aText) {
+  if (aRow < 0 || aRow >= lstTargets->rowCount())
+    return;
   // Sub-items fill the columns after the image column in the order they arrive.
   int column = tcOldTarget;
   while (column < tcCount && lstTargets->item(aRow, column))

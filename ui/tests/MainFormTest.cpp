@@ -15,6 +15,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -36,13 +37,18 @@ bool HasPixel(const QIcon& aIcon, const std::function<bool(QColor)>& aMatch) {
   return false;
 }
 
+struct TShownBox {
+  QString Text;
+  QString Details;
+  Qt::TextFormat Format = Qt::AutoText;
+};
+
 // Answers the next modal box once it is open, after noting what it showed.
-void AnswerNextMessageBox(QString& aText, QString& aDetails) {
-  QTimer::singleShot(0, [&aText, &aDetails] {
+void AnswerNextMessageBox(TShownBox& aShown) {
+  QTimer::singleShot(0, [&aShown] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     QVERIFY(box);
-    aText = box->text();
-    aDetails = box->detailedText();
+    aShown = {box->text(), box->detailedText(), box->textFormat()};
     box->accept();
   });
 }
@@ -129,6 +135,8 @@ private slots:
   void windowHasItsCaptionSizeAndControls() {
     QCOMPARE(fWindow->windowTitle(),
              QStringLiteral("Convert VLP (Vornalex 5 project) to VXP (new Vornalex project)"));
+    // A display name of the application would be appended to the caption by the window system.
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
     QCOMPARE(fWindow->size(), QSize(854, 562));
     for (const char* name :
          {"pnlTop", "btnConvert", "btnHelp", "pgcMain", "shtLog", "lstTargets", "memLog"})
@@ -199,6 +207,7 @@ private slots:
     QCOMPARE(open->nameFilters(), QStringList{QStringLiteral("Vornalex 5 Projects (*.vlp)")});
     QCOMPARE(open->acceptMode(), QFileDialog::AcceptOpen);
     QCOMPARE(open->fileMode(), QFileDialog::AnyFile);
+    QVERIFY(open->testOption(QFileDialog::DontUseNativeDialog));
 
     const QString proposal = fFolder->filePath(QStringLiteral("app.vlp_converted.vxp"));
     const auto save = CreateSaveProjectDialog(nullptr, proposal);
@@ -206,6 +215,7 @@ private slots:
     QCOMPARE(save->acceptMode(), QFileDialog::AcceptSave);
     QVERIFY(!save->testOption(QFileDialog::DontConfirmOverwrite));
     QCOMPARE(save->defaultSuffix(), QString());
+    QVERIFY(save->testOption(QFileDialog::DontUseNativeDialog));
     QCOMPARE(save->selectedFiles(), QStringList{proposal});
   }
 
@@ -222,11 +232,11 @@ private slots:
     const QString inMissingFolder = fFolder->filePath(QStringLiteral("gone/out.vxp"));
     const auto save = CreateSaveProjectDialog(nullptr, fFolder->filePath(QStringLiteral("x.vxp")));
     save->selectFile(inMissingFolder);
-    QString text, details;
-    AnswerNextMessageBox(text, details);
+    TShownBox shown;
+    AnswerNextMessageBox(shown);
     QMetaObject::invokeMethod(save.get(), "accept");
     QCOMPARE(save->result(), int(QDialog::Rejected));
-    QVERIFY2(text.contains(QStringLiteral("does not exist")), qPrintable(text));
+    QVERIFY2(shown.Text.contains(QStringLiteral("does not exist")), qPrintable(shown.Text));
 
     save->selectFile(fFolder->filePath(QStringLiteral("out.vxp")));
     QMetaObject::invokeMethod(save.get(), "accept");
@@ -282,6 +292,49 @@ private slots:
     QVERIFY(visible);
     QVERIFY(QFile::exists(*fSave->Answer));
     QVERIFY(!fWindow->isVisible());
+  }
+
+  void convertKeepsTheFocusForTheNextRun() {
+    fWindow->btnConvert->setFocus();
+    RunWorkedProject();
+    QCOMPARE(fWindow->focusWidget(), fWindow->btnConvert);
+
+    fWindow->memLog->setFocus();
+    fSave->WhileOpen = [this] { fWindow->lstTargets->setFocus(); };
+    fWindow->btnConvert->click();
+    QCOMPARE(fWindow->focusWidget(), fWindow->lstTargets);
+  }
+
+  void logShowsEveryEntryOnOneLine() {
+    const struct {
+      std::u16string Entry;
+      QString Shown;
+    } cases[] = {
+        {u"\tDictionary name: Main", QStringLiteral("\tDictionary name: Main")},
+        {u"\tDictionary name: A\r\nB", QStringLiteral("\tDictionary name: A B")},
+        {u"\tde\r", QStringLiteral("\tde ")},
+        {u"\n\nx", QStringLiteral("  x")},
+        {u"a\u2028b\u2029c", QStringLiteral("a b c")},
+        {u"a\uFDD0b\uFDD1c", QStringLiteral("a b c")},
+        {u"", QString()},
+    };
+    for (const auto& test : cases) {
+      fWindow->ClearLog();
+      fWindow->AddLogLine(u"before");
+      fWindow->AddLogLine(test.Entry);
+      fWindow->AddLogLine(u"after");
+      QCOMPARE(LogLines(), (QStringList{"before", test.Shown, "after"}));
+      QCOMPARE(fWindow->memLog->document()->blockCount(), 3);
+    }
+  }
+
+  void aSubItemForARowThatDoesNotExistIsDropped() {
+    fWindow->AddTargetSubItem(0, u"old");
+    fWindow->AddTargetRow(0, u"");
+    fWindow->AddTargetSubItem(1, u"old");
+    fWindow->AddTargetSubItem(-1, u"old");
+    QCOMPARE(fWindow->lstTargets->rowCount(), 1);
+    QCOMPARE(CellText(0, 1), QString());
   }
 
   void cancellingTheOpenDialogKeepsThePreviousRun() {
@@ -345,15 +398,17 @@ private slots:
   }
 
   void errorBoxShowsMessageClassAndLastLogLines() {
-    const TErrorReport report{QStringLiteral("Duplicates not allowed"),
-                              QStringLiteral("EStringListError"),
+    // The value comes from the old project and looks like markup; it is shown as it is.
+    const TErrorReport report{QStringLiteral("'<b>1</b>' is not a valid integer value"),
+                              QStringLiteral("EConvertError"),
                               {QStringLiteral("Reading targets")}};
-    QString text, details;
-    AnswerNextMessageBox(text, details);
+    TShownBox shown;
+    AnswerNextMessageBox(shown);
     CreateDesktopErrorPresenter()->Show(fWindow.get(), report);
-    QCOMPARE(text, report.Message);
-    QCOMPARE(details, QStringLiteral("Exception class: EStringListError\n\n"
-                                     "Last log lines:\nReading targets"));
+    QCOMPARE(shown.Text, report.Message);
+    QCOMPARE(shown.Format, Qt::PlainText);
+    QCOMPARE(shown.Details, QStringLiteral("Exception class: EConvertError\n\n"
+                                           "Last log lines:\nReading targets"));
   }
 
   void reportKeepsOnlyTheLastLogLines() {
