@@ -67,4 +67,27 @@ void BM_ParseUtf16Project(benchmark::State& AState) {
 }
 BENCHMARK(BM_ParseUtf16Project)->Unit(benchmark::kMillisecond);
 
+// One value holding a long chain of references to an entity with markup: the time should grow
+// linearly with the number of references.
+void BM_ResolveReferenceChain(benchmark::State& AState) {
+  std::u16string text = u"<!DOCTYPE r [<!ENTITY m '<b/>'>]><r>";
+  for (int64_t i = 0; i < AState.range(0); ++i)
+    text += u"&m;";
+  text += u"</r>";
+  for (auto _ : AState) {
+    AState.PauseTiming();
+    TXmlDocument document;
+    document.ReadFromStringW(text);
+    AState.ResumeTiming();
+    document.ResolveEntityReferences();
+    benchmark::DoNotOptimize(document.Root());
+  }
+  AState.SetComplexityN(AState.range(0));
+}
+BENCHMARK(BM_ResolveReferenceChain)
+    ->RangeMultiplier(4)
+    ->Range(1 << 10, 1 << 16)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+
 } // namespace

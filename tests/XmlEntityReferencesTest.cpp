@@ -28,6 +28,8 @@ TEST(XmlEntityReferencesTest, ResolvesMarkupInValuesAndTextInAttributes) {
        "Nr\"before \"[Nb\"in\",t\" after\"]"},
       {"markup in later text", u"<r><c/>x &m;</r>", "Nr\"\"[Nc\"\",t\"x \",Nb\"in\"]"},
       {"text after the reference is resolved too", u"<r>&m;&m;</r>", "Nr\"\"[Nb\"in\",Nb\"in\"]"},
+      {"a chain keeps the text between references", u"<r>a&m;b&m;c &t; &m;</r>",
+       "Nr\"a\"[Nb\"in\",t\"b\",Nb\"in\",t\"c &t; &m;\"]"},
       {"an entity without markup leaves the value", u"<r>a &t; &m;</r>", "Nr\"a &t; &m;\""},
       {"unknown entity", u"<r>&u; &m;</r>", "Nr\"&u; &m;\""},
       {"empty nodes of the entity are dropped", u"<r>&g;</r>", "Nr\"\"[Nb\"in\"]"},
@@ -84,6 +86,16 @@ TEST(XmlEntityReferencesTest, StopsRunawayExpansion) {
     EXPECT_EQ(ErrorOf([&] { document.ResolveEntityReferences(); }),
               "EFilerError: Entity expansion limit exceeded");
   }
+}
+
+TEST(XmlEntityReferencesTest, AFailedResolutionKeepsTheTextStillToBeResolved) {
+  TXmlDocument document;
+  document.ReadFromStringW(WithEntities(u"<!ENTITY m '<b>in</b>'><!ENTITY bad '<c>'>",
+                                        u"<r>a &m; b &m; c &bad; d</r>"));
+  EXPECT_EQ(ErrorOf([&] { document.ResolveEntityReferences(); }),
+            "EFilerError: Missing close tag in element c");
+  EXPECT_EQ(DumpNode(*document.Root()),
+            "Nr\"a \"[Nb\"in\",t\" b \",Nb\"in\",t\" c &bad; d\"]");
 }
 
 TEST(XmlEntityReferencesTest, NestedEntitiesWithinTheLimitsResolve) {

@@ -2,6 +2,7 @@
 #include "XmlReader.h"
 #include "XmlStringStream.h"
 
+#include <memory>
 #include <unordered_map>
 
 namespace {
@@ -34,10 +35,21 @@ public:
   void Run(TXmlNode& ARoot);
 
 private:
+  // The text after a resolved reference waits here, as a view into the value it came from,
+  // until its character-data node is visited: a copy per node would make a long chain of
+  // references quadratic.
+  struct TPendingText {
+    std::shared_ptr<const std::u16string> Buffer;
+    std::u16string_view Text;
+  };
+
+  void Walk(TXmlNode& ARoot);
+  void RestorePendingText();
   const std::u16string& EntityText(std::u16string_view AName);
   void Charge(std::size_t ACodeUnits);
-  void Visit(TXmlNode& N, int32_t ADepth);
-  void ResolveValue(TXmlNode& N, int32_t ADepth);
+  // AIndex is N's index in its parent, known to the walk and dear to look up among many siblings.
+  void Visit(TXmlNode& N, int32_t AIndex, int32_t ADepth);
+  void ResolveValue(TXmlNode& N, int32_t AIndex, int32_t ADepth);
   void ResolveAttributes(TXmlNode& N);
   std::vector<std::unique_ptr<TXmlNode>> ParseEntityText(const std::u16string& AText);
   int32_t DepthOf(const TXmlNode* ANode, int32_t AParentDepth) const;
@@ -52,6 +64,7 @@ private:
   TXmlDocument& FDocument;
   std::unordered_map<std::u16string, std::u16string> FEntities;
   std::unordered_map<const TXmlNode*, int32_t> FInsertedDepth;
+  std::unordered_map<TXmlNode*, TPendingText> FPendingText;
   std::vector<TFrame> FStack;
   int64_t FExpandedCodeUnits = 0;
 };
@@ -88,37 +101,46 @@ TEntityResolver::ParseEntityText(const std::u16string& AText) {
   return nodes;
 }
 
-void TEntityResolver::ResolveValue(TXmlNode& N, int32_t ADepth) {
-  const TReference reference = SplitAtReference(N.ValueDirect());
-  if (reference.Name.empty())
-    return;
-  const std::u16string& text = EntityText(reference.Name);
-  if (text.find(u'<') == std::u16string::npos)
-    return;
+void TEntityResolver::ResolveValue(TXmlNode& N, int32_t AIndex, int32_t ADepth) {
+  const auto pending = FPendingText.find(&N);
+  TPendingText value =
+      pending == FPendingText.end() ? TPendingText{nullptr, N.ValueDirect()} : pending->second;
+  TReference reference = SplitAtReference(value.Text);
+  const std::u16string* text = reference.Name.empty() ? nullptr : &EntityText(reference.Name);
   // Element values take the nodes as first children, text between elements as next siblings.
   TXmlNode* target = &N;
   int32_t index = 0;
   if (N.ElementType() == xeCharData && N.Parent()) {
     target = N.Parent();
-    index = N.IndexInParent() + 1;
+    index = AIndex + 1;
   } else if (N.ElementType() != xeNormal) {
+    target = nullptr;
+  }
+  if (!text || text->find(u'<') == std::u16string::npos || !target) {
+    if (value.Buffer)
+      N.SetValueDirect(std::u16string(value.Text));
+    FPendingText.erase(&N);
     return;
   }
   if (ADepth >= MaxExpansionDepth)
     throw EFilerError(u"Entity expansion limit exceeded");
-  Charge(text.size());
-  const std::u16string before(reference.Before);
-  const std::u16string after(reference.After);
-  for (auto& node : ParseEntityText(text)) {
+  Charge(text->size());
+  if (!value.Buffer) {
+    value.Buffer = std::make_shared<const std::u16string>(N.ValueDirect());
+    reference = SplitAtReference(*value.Buffer);
+  }
+  for (auto& node : ParseEntityText(*text)) {
     FInsertedDepth[node.get()] = ADepth + 1;
     target->NodeInsert(index++, std::move(node));
   }
-  const bool dropBefore = N.ElementType() == xeCharData && TrimControlChars(before).empty();
-  N.SetValueDirect(dropBefore ? std::u16string() : before);
-  if (TrimControlChars(after).empty())
+  const bool dropBefore =
+      N.ElementType() == xeCharData && TrimControlChars(reference.Before).empty();
+  N.SetValueDirect(dropBefore ? std::u16string() : std::u16string(reference.Before));
+  FPendingText.erase(&N);
+  if (TrimControlChars(reference.After).empty())
     return;
   auto rest = TXmlNode::CreateType(&FDocument, xeCharData);
-  rest->SetValueDirect(after);
+  FPendingText[rest.get()] = {value.Buffer, reference.After};
   target->NodeInsert(index, std::move(rest));
 }
 
@@ -149,20 +171,36 @@ void TEntityResolver::ResolveAttributes(TXmlNode& N) {
   }
 }
 
-void TEntityResolver::Visit(TXmlNode& N, int32_t ADepth) {
-  ResolveValue(N, ADepth);
+void TEntityResolver::Visit(TXmlNode& N, int32_t AIndex, int32_t ADepth) {
+  ResolveValue(N, AIndex, ADepth);
   ResolveAttributes(N);
   FStack.push_back({&N, 0, ADepth});
 }
 
 void TEntityResolver::Run(TXmlNode& ARoot) {
+  try {
+    Walk(ARoot);
+  } catch (...) {
+    RestorePendingText();
+    throw;
+  }
+}
+
+// A failed resolution leaves the text that still waited in its nodes.
+void TEntityResolver::RestorePendingText() {
+  for (auto& [node, pending] : FPendingText)
+    node->SetValueDirect(std::u16string(pending.Text));
+  FPendingText.clear();
+}
+
+void TEntityResolver::Walk(TXmlNode& ARoot) {
   // A work list instead of recursion: expansions may nest deeper than the parsed tree.
-  Visit(ARoot, 0);
+  Visit(ARoot, ARoot.IndexInParent(), 0);
   while (!FStack.empty()) {
     TFrame& frame = FStack.back();
     if (frame.NextChild < frame.Node->NodeCount()) {
       TXmlNode* child = frame.Node->Nodes(frame.NextChild++);
-      Visit(*child, DepthOf(child, frame.Depth));
+      Visit(*child, frame.NextChild - 1, DepthOf(child, frame.Depth));
       continue;
     }
     TXmlNode* node = frame.Node;

@@ -144,8 +144,10 @@ private:
 } // namespace
 
 void SplitTagText(std::u16string_view AText, std::vector<std::u16string>& ATokens) {
-  ATokens.clear();
   const std::u16string_view text = TrimWhitespace(AText);
+  if (text.empty())
+    return;
+  ATokens.clear();
   TTokenJoiner joiner(ATokens);
   std::size_t tokenStart = 0;
   char16_t quote = 0;
@@ -246,6 +248,11 @@ public:
 
 private:
   bool Aborted() const { return FDocument && FDocument->AbortParsing(); }
+  // FTokens holds the tokens of AText, none for blank text.
+  void SplitIntoTokens(std::u16string_view AText) {
+    FTokens.clear();
+    SplitTagText(AText, FTokens);
+  }
   void NotifyNodeNew(TXmlNode& N) const;
   void EndOfNode(TXmlNode& N) const;
 
@@ -355,7 +362,7 @@ void TXmlParser::ParseStartTag(TXmlNode& N, const TTagType& ARow) {
 }
 
 void TXmlParser::ParseTagText(TXmlNode& N, std::u16string_view AText) {
-  SplitTagText(AText, FTokens);
+  SplitIntoTokens(AText);
   switch (N.ElementType()) {
   case xeDeclaration:
     N.FName = u"xml";
@@ -390,7 +397,7 @@ void TXmlParser::ParseMarkupText(TXmlNode& N, const TTagType& ARow) {
 void TXmlParser::ParseDtdDeclaration(TXmlNode& N) {
   std::u16string_view text;
   ReadUntilChar(FCursor, u'>', text);
-  SplitTagText(text, FTokens);
+  SplitIntoTokens(text);
   if (!FTokens.empty()) {
     N.SetName(FTokens.front());
     N.SetValueDirect(std::u16string(TrimControlChars(TokenLines(FTokens))));
@@ -406,7 +413,7 @@ void TXmlParser::ReadDoctype(TXmlNode& N) {
   if (FCursor.AtEnd())
     return;
   ++FCursor.Pos;
-  SplitTagText(std::u16string_view(first, static_cast<std::size_t>(stop - first)), FTokens);
+  SplitIntoTokens(std::u16string_view(first, static_cast<std::size_t>(stop - first)));
   if (!FTokens.empty()) {
     N.SetName(FTokens.front());
     N.SetValueDirect(std::u16string(TrimControlChars(CrLfToSpaces(TokenLines(FTokens)))));

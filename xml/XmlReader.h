@@ -53,4 +53,5 @@ inline bool ReadUntilChar(TXmlCursor& C, char16_t AChar, std::u16string_view& AT
 
 // The whitespace-separated tokens of a tag (quoted stretches kept whole). A token starting
 // with "=" joins the one before it, then a quoted token joins one holding "=": a = 'x' gives a='x'.
+// Blank text leaves ATokens as it was.
 void SplitTagText(std::u16string_view AText, std::vector<std::u16string>& ATokens);
