@@ -1,9 +1,9 @@
+#include "TestFiles.h"
 #include "XmlDocument.h"
 #include "XmlReader.h"
 #include "XmlTreeDump.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <random>
@@ -201,22 +201,13 @@ TEST(XmlEncodingDetectionTest, GarbageFailsCleanly) {
 
 class XmlLoadFromFileTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    FFolder = std::filesystem::temp_directory_path() /
-              ("XmlLoadFromFileTest-" +
-               std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(FFolder);
-  }
-  void TearDown() override { std::filesystem::remove_all(FFolder); }
-
   std::u16string Write(const std::u16string& AName, const std::string& ABytes) {
-    const std::filesystem::path path = FFolder / std::filesystem::path(Utf8Encode(AName));
-    std::ofstream(path, std::ios::binary) << ABytes;
+    const std::filesystem::path path = FFolder.Path() / std::filesystem::path(Utf8Encode(AName));
+    WriteFileBytes(path, ABytes);
     return Utf8Decode(path.string());
   }
 
-  std::filesystem::path FFolder;
+  TTempFolder FFolder;
 };
 
 TEST_F(XmlLoadFromFileTest, LoadsAFileWithAUnicodeName) {
@@ -227,8 +218,8 @@ TEST_F(XmlLoadFromFileTest, LoadsAFileWithAUnicodeName) {
 }
 
 TEST_F(XmlLoadFromFileTest, ReportsFilesThatCannotBeOpened) {
-  const std::u16string missing = Utf8Decode((FFolder / "missing.vlp").string());
-  const std::u16string folder = Utf8Decode(FFolder.string());
+  const std::u16string missing = Utf8Decode(FFolder.File("missing.vlp"));
+  const std::u16string folder = Utf8Decode(FFolder.Path().string());
   TXmlDocument document;
   EXPECT_EQ(ErrorOf([&] { document.LoadFromFile(missing); }), "EFOpenError: Cannot open file \"" +
                                                                   Utf8Encode(missing) +

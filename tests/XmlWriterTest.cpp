@@ -1,19 +1,17 @@
+#include "ExpectError.h"
+#include "TestFiles.h"
 #include "XmlDocument.h"
 #include "XmlStringBuilder.h"
 
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <optional>
 #include <set>
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
-#include <unistd.h>
 
 using namespace std::string_literals;
 using namespace std::string_view_literals;
@@ -67,29 +65,8 @@ void BuildConvertedProject(TXmlDocument& ADocument) {
   AddElement(root, u"excludes");
 }
 
-std::string ReadBytes(const fs::path& APath) {
-  std::ifstream file(APath, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const fs::path& APath, std::string_view ABytes) {
-  std::ofstream(APath, std::ios::binary) << ABytes;
-}
-
 std::u16string ToUtf16(const fs::path& APath) {
   return APath.u16string();
-}
-
-// Runs AAction and checks that it raises the error kind AKind with exactly AMessage.
-void ExpectError(const std::function<void()>& AAction, std::string_view AKind,
-                 const std::u16string& AMessage) {
-  try {
-    AAction();
-    ADD_FAILURE() << "no error, expected " << AKind;
-  } catch (const Exception& error) {
-    EXPECT_EQ(error.ClassName(), AKind);
-    EXPECT_EQ(error.Message(), AMessage);
-  }
 }
 
 // ---- node and document text ----
@@ -269,8 +246,8 @@ TEST(XmlWriterText, NoRootElementFailsBeforeAnythingIsAppended) {
   document.OnProgress = [&](TXmlDocument*, int64_t, int64_t) { ++calls; };
   TXmlStringBuilder text;
   text.AddString(u"kept");
-  ExpectError([&] { document.WriteToStreamW(text); }, "EFilerError",
-              u"XML root element not defined.");
+  ExpectError<EFilerError>([&] { document.WriteToStreamW(text); },
+                           u"XML root element not defined.");
   EXPECT_EQ(text.Value(), u"kept");
   EXPECT_EQ(calls, 0);
 }
@@ -280,7 +257,7 @@ TEST(XmlWriterText, IllegalElementTypeKeepsTheTextBeforeIt) {
   document.Root()->NodeNew(u"a");
   document.Root()->NodeNew(u"bad")->SetElementType(static_cast<TXmlElementType>(xeUnknown + 1));
   TXmlStringBuilder text;
-  ExpectError([&] { document.WriteToStreamW(text); }, "EFilerError", u"Illegal element type");
+  ExpectError<EFilerError>([&] { document.WriteToStreamW(text); }, u"Illegal element type");
   EXPECT_EQ(text.Value(), NewDeclaration + u"<xml><a/>");
 }
 
@@ -396,8 +373,8 @@ TEST(XmlWriterEncoding, UnconvertibleCodePageWritesNothing) {
   TXmlDocument document(u"r");
   document.SetEncodingString(u"windows-9999");
   std::ostringstream stream;
-  ExpectError([&] { document.SaveToStream(stream, true, true); }, "EEncodingError",
-              u"Invalid code page");
+  ExpectError<EEncodingError>([&] { document.SaveToStream(stream, true, true); },
+                              u"Invalid code page");
   EXPECT_EQ(stream.str(), "");
 }
 
@@ -424,8 +401,8 @@ TEST(XmlWriterEncoding, StreamThatRefusesBytesIsAWriteError) {
   TXmlDocument document(u"r");
   TLimitedBuffer buffer(10);
   std::ostream stream(&buffer);
-  ExpectError([&] { document.SaveToStream(stream, false, true); }, "EWriteError",
-              u"Stream write error");
+  ExpectError<EWriteError>([&] { document.SaveToStream(stream, false, true); },
+                           u"Stream write error");
   EXPECT_EQ(buffer.Taken(), "\xEF\xBB\xBF<?xml v");
 }
 
@@ -433,41 +410,27 @@ TEST(XmlWriterEncoding, StreamThatRefusesBytesIsAWriteError) {
 
 class XmlWriterFile : public ::testing::Test {
 protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "xmlwriter-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    FFolder = pattern;
-  }
-  void TearDown() override { fs::remove_all(FFolder); }
-
-  std::set<std::string> FolderEntries() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(FFolder))
-      names.insert(entry.path().filename().string());
-    return names;
-  }
-
-  fs::path FFolder;
+  TTempFolder FFolder;
 };
 
 TEST_F(XmlWriterFile, ConvertedProjectMatchesTheFixtureByteForByte) {
-  const std::string expected = ReadBytes(fs::path(VLP_TEST_DATA) / "converted_project.vxp");
+  const std::string expected = ReadFileBytes(fs::path(VLP_TEST_DATA) / "converted_project.vxp");
   ASSERT_EQ(expected.size(), 777u);
   TXmlDocument document;
   BuildConvertedProject(document);
   document.SetXmlFormat(xfReadable);
   int calls = 0;
   document.OnProgress = [&](TXmlDocument*, int64_t, int64_t) { ++calls; };
-  const fs::path target = FFolder / "demo.vxp";
+  const fs::path target = FFolder.Path() / "demo.vxp";
   document.SaveToFile(ToUtf16(target), false);
-  EXPECT_EQ(ReadBytes(target), expected);
+  EXPECT_EQ(ReadFileBytes(target), expected);
   EXPECT_EQ(calls, 22);
-  EXPECT_EQ(FolderEntries(), std::set<std::string>{"demo.vxp"});
+  EXPECT_EQ(FFolder.Entries(), std::set<std::string>{"demo.vxp"});
 }
 
 TEST_F(XmlWriterFile, CompactProjectIsTheFixtureWithoutLayout) {
   std::istringstream fixture(
-      ReadBytes(fs::path(VLP_TEST_DATA) / "converted_project.vxp").substr(3));
+      ReadFileBytes(fs::path(VLP_TEST_DATA) / "converted_project.vxp").substr(3));
   std::string line, declaration, compact;
   std::getline(fixture, declaration);
   while (std::getline(fixture, line)) {
@@ -477,40 +440,40 @@ TEST_F(XmlWriterFile, CompactProjectIsTheFixtureWithoutLayout) {
   }
   TXmlDocument document;
   BuildConvertedProject(document);
-  document.SaveToFile(ToUtf16(FFolder / "demo.vxp"), false);
-  EXPECT_EQ(ReadBytes(FFolder / "demo.vxp"), "\xEF\xBB\xBF" + declaration + "\n" + compact);
+  document.SaveToFile(ToUtf16(FFolder.Path() / "demo.vxp"), false);
+  EXPECT_EQ(ReadFileBytes(FFolder.Path() / "demo.vxp"),
+            "\xEF\xBB\xBF" + declaration + "\n" + compact);
 }
 
 TEST_F(XmlWriterFile, ReplacesAnExistingFileAndKeepsItsPermissions) {
-  const fs::path target = FFolder / "demo.vxp";
-  WriteBytes(target, std::string(5000, 'x'));
+  const fs::path target = FFolder.Path() / "demo.vxp";
+  WriteFileBytes(target, std::string(5000, 'x'));
   fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   TXmlDocument document(u"r");
   document.SaveToFile(ToUtf16(target), false);
-  EXPECT_EQ(ReadBytes(target), "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<r></r>");
+  EXPECT_EQ(ReadFileBytes(target),
+            "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<r></r>");
   EXPECT_EQ(fs::status(target).permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  EXPECT_EQ(FolderEntries(), std::set<std::string>{"demo.vxp"});
+  EXPECT_EQ(FFolder.Entries(), std::set<std::string>{"demo.vxp"});
 }
 
 TEST_F(XmlWriterFile, SavingThroughALinkReplacesTheLinkedFile) {
-  WriteBytes(FFolder / "real.vxp", "old");
-  fs::create_symlink("real.vxp", FFolder / "link.vxp");
+  WriteFileBytes(FFolder.Path() / "real.vxp", "old");
+  fs::create_symlink("real.vxp", FFolder.Path() / "link.vxp");
   TXmlDocument document(u"r");
   document.RootNodeList()->NodeDelete(0);
-  document.SaveToFile(ToUtf16(FFolder / "link.vxp"), false);
-  EXPECT_TRUE(fs::is_symlink(FFolder / "link.vxp"));
-  EXPECT_EQ(ReadBytes(FFolder / "real.vxp"), "\xEF\xBB\xBF<r></r>");
+  document.SaveToFile(ToUtf16(FFolder.Path() / "link.vxp"), false);
+  EXPECT_TRUE(fs::is_symlink(FFolder.Path() / "link.vxp"));
+  EXPECT_EQ(ReadFileBytes(FFolder.Path() / "real.vxp"), "\xEF\xBB\xBF<r></r>");
 }
 
 TEST_F(XmlWriterFile, ErrorNamesTheFullPathOfARelativeName) {
-  const fs::path previous = fs::current_path();
-  fs::current_path(FFolder);
+  TScopedCurrentPath inFolder(FFolder.Path());
   TXmlDocument document(u"r");
-  ExpectError([&] { document.SaveToFile(u"missing/../missing/x.vxp", false); }, "EFCreateError",
-              u"Cannot create file \"" + ToUtf16(FFolder / "missing/x.vxp") +
-                  u"\". No such file or directory");
-  fs::current_path(previous);
+  ExpectError<EFCreateError>([&] { document.SaveToFile(u"missing/../missing/x.vxp", false); },
+                             u"Cannot create file \"" + ToUtf16(FFolder.Path() / "missing/x.vxp") +
+                                 u"\". No such file or directory");
 }
 
 // Lowers the file-size limit so that writing beyond it fails as on a full disk.
@@ -533,33 +496,36 @@ private:
   void (*FSavedHandler)(int);
 };
 
+// The shared error check, fixed to one error kind.
+using TExpectSaveError = void (*)(const std::function<void()>&, const std::u16string&);
+
 struct TFailedSaveCase {
   const char* Name;
   const char* Target; // below the test folder
   std::function<void(TXmlDocument&)> Prepare;
   bool RespectEncoding;
   bool DiskFull;
-  const char* Kind;
+  TExpectSaveError Expect;
   std::u16string Message; // "%s" stands for the target's full path
 };
 
 const TFailedSaveCase FailedSaveCases[] = {
-    {"missing folder", "missing/demo.vxp", nullptr, false, false, "EFCreateError",
+    {"missing folder", "missing/demo.vxp", nullptr, false, false, ExpectError<EFCreateError>,
      u"Cannot create file \"%s\". No such file or directory"},
-    {"a file where a folder should be", "old.vxp/demo.vxp", nullptr, false, false, "EFCreateError",
-     u"Cannot create file \"%s\". Not a directory"},
-    {"target is a folder", "folder", nullptr, false, false, "EFCreateError",
+    {"a file where a folder should be", "old.vxp/demo.vxp", nullptr, false, false,
+     ExpectError<EFCreateError>, u"Cannot create file \"%s\". Not a directory"},
+    {"target is a folder", "folder", nullptr, false, false, ExpectError<EFCreateError>,
      u"Cannot create file \"%s\". Is a directory"},
     {"no root element", "old.vxp",
      [](TXmlDocument& d) {
        d.RootNodeList()->NodeDelete(1);
        d.SetParserWarnings(true);
      },
-     false, false, "EFilerError", u"XML root element not defined."},
+     false, false, ExpectError<EFilerError>, u"XML root element not defined."},
     {"unconvertible code page", "old.vxp",
-     [](TXmlDocument& d) { d.SetEncodingString(u"windows-9999"); }, true, false, "EEncodingError",
-     u"Invalid code page"},
-    {"disk full while writing", "old.vxp", nullptr, false, true, "EWriteError",
+     [](TXmlDocument& d) { d.SetEncodingString(u"windows-9999"); }, true, false,
+     ExpectError<EEncodingError>, u"Invalid code page"},
+    {"disk full while writing", "old.vxp", nullptr, false, true, ExpectError<EWriteError>,
      u"Stream write error"},
 };
 
@@ -567,14 +533,14 @@ TEST_F(XmlWriterFile, FailedSaveLeavesEverythingAsItWas) {
   const std::string oldBytes = "old content";
   for (const TFailedSaveCase& row : FailedSaveCases) {
     SCOPED_TRACE(row.Name);
-    WriteBytes(FFolder / "old.vxp", oldBytes);
-    fs::create_directories(FFolder / "folder");
-    const std::set<std::string> entriesBefore = FolderEntries();
+    WriteFileBytes(FFolder.Path() / "old.vxp", oldBytes);
+    fs::create_directories(FFolder.Path() / "folder");
+    const std::set<std::string> entriesBefore = FFolder.Entries();
     TXmlDocument document;
     BuildConvertedProject(document);
     if (row.Prepare)
       row.Prepare(document);
-    const fs::path target = FFolder / row.Target;
+    const fs::path target = FFolder.Path() / row.Target;
     std::u16string message = row.Message;
     if (const std::size_t at = message.find(u"%s"); at != std::u16string::npos)
       message.replace(at, 2, ToUtf16(target));
@@ -582,12 +548,11 @@ TEST_F(XmlWriterFile, FailedSaveLeavesEverythingAsItWas) {
       std::optional<TFileSizeLimit> limit;
       if (row.DiskFull)
         limit.emplace(100);
-      ExpectError([&] { document.SaveToFile(ToUtf16(target), row.RespectEncoding); }, row.Kind,
-                  message);
+      row.Expect([&] { document.SaveToFile(ToUtf16(target), row.RespectEncoding); }, message);
     }
-    EXPECT_EQ(FolderEntries(), entriesBefore);
-    EXPECT_EQ(ReadBytes(FFolder / "old.vxp"), oldBytes);
-    EXPECT_TRUE(fs::is_empty(FFolder / "folder"));
+    EXPECT_EQ(FFolder.Entries(), entriesBefore);
+    EXPECT_EQ(ReadFileBytes(FFolder.Path() / "old.vxp"), oldBytes);
+    EXPECT_TRUE(fs::is_empty(FFolder.Path() / "folder"));
   }
 }
 
