@@ -277,6 +277,24 @@ private slots:
     QVERIFY(fWindow->btnConvert->isEnabled());
   }
 
+  // The window and the batch command run the same core: the sample project must come out as
+  // the checked-in output of the batch conversion, which was made with the relative path.
+  void demoProjectGivesTheBytesOfTheBatchConversion() {
+    const QString input = fFolder->filePath(QStringLiteral("demo.vlp"));
+    QVERIFY(QFile::copy(QStringLiteral(VLP_SOURCE_DIR "/examples/demo.vlp"), input));
+    fOpen->Answer = input;
+    fSave->Answer = fFolder->filePath(QStringLiteral("demo.vxp"));
+    fWindow->btnConvert->click();
+
+    QFile saved(*fSave->Answer);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QByteArray bytes = saved.readAll();
+    bytes.replace("&quot;" + input.toUtf8() + "&quot;", "&quot;demo.vlp&quot;");
+    QFile expected(QStringLiteral(VLP_SOURCE_DIR "/tests/data/demo.vlp_converted.vxp"));
+    QVERIFY(expected.open(QIODevice::ReadOnly));
+    QCOMPARE(bytes, expected.readAll());
+  }
+
   void convertIsDisabledAndCloseWaitsWhileARunIsInProgress() {
     fWindow->show();
     QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
