@@ -138,34 +138,42 @@ bool TXmlNode::ValueAsBoolDef(bool ADefault) const {
 
 namespace {
 
-[[noreturn]] void RaiseInvalidInteger(const std::u16string& AText) {
-  throw EConvertError(u"''" + AText + u"'' is not a valid integer value");
+bool TryTextToInteger(std::u16string_view AText, int32_t& AValue) {
+  return TryTextToInt(AText, AValue);
+}
+
+bool TryTextToInteger(std::u16string_view AText, int64_t& AValue) {
+  return TryTextToInt64(AText, AValue);
+}
+
+template <typename TInt> TInt IntegerOrRaise(const std::u16string& AText) {
+  TInt value = 0;
+  if (!TryTextToInteger(AText, value))
+    throw EConvertError(u"''" + AText + u"'' is not a valid integer value");
+  return value;
+}
+
+template <typename TInt> TInt IntegerOrDefault(const std::u16string& AText, TInt ADefault) {
+  TInt value = 0;
+  return TryTextToInteger(AText, value) ? value : ADefault;
 }
 
 } // namespace
 
 int32_t TXmlNode::ValueAsInteger() const {
-  int32_t value = 0;
-  if (!TryTextToInt(FValue, value))
-    RaiseInvalidInteger(FValue);
-  return value;
+  return IntegerOrRaise<int32_t>(FValue);
 }
 
 int32_t TXmlNode::ValueAsIntegerDef(int32_t ADefault) const {
-  int32_t value = 0;
-  return TryTextToInt(FValue, value) ? value : ADefault;
+  return IntegerOrDefault(FValue, ADefault);
 }
 
 int64_t TXmlNode::ValueAsInt64() const {
-  int64_t value = 0;
-  if (!TryTextToInt64(FValue, value))
-    RaiseInvalidInteger(FValue);
-  return value;
+  return IntegerOrRaise<int64_t>(FValue);
 }
 
 int64_t TXmlNode::ValueAsInt64Def(int64_t ADefault) const {
-  int64_t value = 0;
-  return TryTextToInt64(FValue, value) ? value : ADefault;
+  return IntegerOrDefault(FValue, ADefault);
 }
 
 // ---- TXmlNode: attribute lines ----
