@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-TXmlDocument::TXmlDocument() : FRootNodes(std::make_unique<TXmlNode>(this)) {
+// The container is made with new: it must not live in a store that the document replaces.
+TXmlDocument::TXmlDocument()
+    : FStore(TXmlStore::Create()), FRootNodes(std::make_unique<TXmlNode>(this)) {
   Clear();
 }
 
@@ -10,7 +12,20 @@ TXmlDocument::TXmlDocument(std::u16string_view ARootName) : TXmlDocument() {
   Root()->SetName(ARootName);
 }
 
-TXmlDocument::~TXmlDocument() = default;
+TXmlDocument::~TXmlDocument() {
+  FRootNodes.reset();
+  FStore->Release();
+}
+
+void TXmlDocument::ClearTopLevel() {
+  FRootNodes->Clear();
+  // What is left of the old content lives on in its own store, so a document that is loaded or
+  // cleared again and again does not pile up dead nodes.
+  TXmlStore* store = TXmlStore::Create();
+  FStore->Release();
+  FStore = store;
+  FRootNodes->RenewStore(*FStore);
+}
 
 void TXmlDocument::Assign(const TPersistent* Source) {
   if (const auto* document = dynamic_cast<const TXmlDocument*>(Source)) {
@@ -40,7 +55,7 @@ void TXmlDocument::CopyDocument(const TXmlDocument* Source) {
 
 void TXmlDocument::Clear() {
   ApplyDefaults();
-  FRootNodes->Clear();
+  ClearTopLevel();
   auto declaration = TXmlNode::CreateType(this, xeDeclaration);
   declaration->SetName(u"xml");
   declaration->AttributeAdd(u"version", u"1.0");

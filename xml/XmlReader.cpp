@@ -365,23 +365,23 @@ void TXmlParser::ParseTagText(TXmlNode& N, std::u16string_view AText) {
   SplitIntoTokens(AText);
   switch (N.ElementType()) {
   case xeDeclaration:
-    N.FName = u"xml";
+    N.SetNameDirect(u"xml");
     break;
   case xeStylesheet:
-    N.FName = u"xml-stylesheet";
-    N.SetValueDirect(std::u16string(TrimControlChars(AText)));
+    N.SetNameDirect(u"xml-stylesheet");
+    N.SetValueDirect(TrimControlChars(AText));
     break;
   default:
     if (FTokens.empty())
       throw EFilerError(u"Missing element name");
-    N.FName = std::move(FTokens.front());
+    N.SetNameDirect(FTokens.front());
     break;
   }
   // The first token is the name, or the "?xml" that the tag text starts with.
   if (FTokens.empty())
     throw EStringListError(u"List index out of bounds (0)");
   for (std::size_t i = 1; i < FTokens.size(); ++i)
-    N.AttributeLineAdd(std::move(FTokens[i]));
+    N.AttributeLineAdd(FTokens[i]);
 }
 
 void TXmlParser::ParseMarkupText(TXmlNode& N, const TTagType& ARow) {
@@ -391,7 +391,7 @@ void TXmlParser::ParseMarkupText(TXmlNode& N, const TTagType& ARow) {
     return;
   std::u16string_view text;
   if (ReadUntilTerminator(FCursor, ARow.FClose, text, false))
-    N.SetValueDirect(std::u16string(text));
+    N.SetValueDirect(text);
 }
 
 void TXmlParser::ParseDtdDeclaration(TXmlNode& N) {
@@ -400,7 +400,7 @@ void TXmlParser::ParseDtdDeclaration(TXmlNode& N) {
   SplitIntoTokens(text);
   if (!FTokens.empty()) {
     N.SetName(FTokens.front());
-    N.SetValueDirect(std::u16string(TrimControlChars(TokenLines(FTokens))));
+    N.SetValueDirect(TrimControlChars(TokenLines(FTokens)));
   }
   NotifyNodeNew(N);
 }
@@ -416,7 +416,7 @@ void TXmlParser::ReadDoctype(TXmlNode& N) {
   SplitIntoTokens(std::u16string_view(first, static_cast<std::size_t>(stop - first)));
   if (!FTokens.empty()) {
     N.SetName(FTokens.front());
-    N.SetValueDirect(std::u16string(TrimControlChars(CrLfToSpaces(TokenLines(FTokens)))));
+    N.SetValueDirect(TrimControlChars(CrLfToSpaces(TokenLines(FTokens))));
   }
   if (*stop != u'[')
     return;
@@ -508,7 +508,7 @@ void TXmlParser::FlushCharData(TXmlNode& N, const TTextRun& ARun, bool ABeforeCh
   if (ARun.Text.empty() || !KeepsRun(ARun, ABeforeChild))
     return;
   auto charData = TXmlNode::CreateType(FDocument, xeCharData);
-  charData->SetValueDirect(std::u16string(ARun.Text));
+  charData->SetValueDirect(ARun.Text);
   N.NodeAdd(std::move(charData));
 }
 
@@ -518,18 +518,18 @@ void TXmlParser::FinishContent(TXmlNode& N, const TTextRun& ALastRun, bool AHasC
   if (N.NodeCount() == 0) {
     // The run would become the only child and move straight into the value.
     if (!ALastRun.Text.empty() && KeepsRun(ALastRun, AHasChildren))
-      N.SetValueDirect(
-          std::u16string(stripBreaks ? StripTrailingBreaks(ALastRun.Text) : ALastRun.Text));
+      N.SetValueDirect(stripBreaks ? StripTrailingBreaks(ALastRun.Text) : ALastRun.Text);
     return;
   }
   FlushCharData(N, ALastRun, AHasChildren);
   if (stripBreaks)
-    for (TXmlNode* child : *N.FNodes)
+    for (TXmlNode* child : N.FNodes)
       if (child->ElementType() == xeCharData)
-        child->FValue.resize(StripTrailingBreaks(child->FValue).size());
+        child->FValue.Truncate(
+            static_cast<uint32_t>(StripTrailingBreaks(child->FValue.View()).size()));
   TXmlNode* first = N.Nodes(0);
   if (first->ElementType() == xeCharData) {
-    N.FValue = std::move(first->FValue);
+    N.TakeValue(*first);
     N.NodeDelete(0);
   }
 }
@@ -548,7 +548,7 @@ void TXmlNode::ReadFromString(std::u16string_view AValue) {
 
 void TXmlDocument::ParseStream(TXmlStringStream& S) {
   FAbortParsing = false;
-  FRootNodes->Clear();
+  ClearTopLevel();
   {
     TXmlParser parser(this, S);
     parser.NotifyProgress(0);

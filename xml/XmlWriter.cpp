@@ -84,11 +84,10 @@ public:
   }
 
   void AddInnerTagText(const TXmlNode& ANode) {
-    if (ANode.FAttributes)
-      for (int32_t i = 0; i < ANode.FAttributes->Count(); ++i) {
-        FOut.AddChar(u' ');
-        FOut.AddString(ANode.FAttributes->Line(i));
-      }
+    for (int32_t i = 0; i < ANode.FAttributes.Count(); ++i) {
+      FOut.AddChar(u' ');
+      FOut.AddString(ANode.FAttributes.Line(i));
+    }
     if (ANode.IsEmptyElementTag())
       FOut.AddChar(u'/');
   }
@@ -121,10 +120,10 @@ private:
 
   void OpenElement(const TXmlNode& ANode) {
     FOut.AddChar(u'<');
-    FOut.AddString(ANode.FName);
+    FOut.AddString(*ANode.FName);
     AddInnerTagText(ANode);
     FOut.AddChar(u'>');
-    FOut.AddString(ANode.FValue);
+    FOut.AddString(ANode.FValue.View());
     if (ANode.NodeCount() > 0)
       FOut.AddString(LineBreak(ANode));
   }
@@ -132,17 +131,17 @@ private:
   // With a subset the form is not trimmed: an empty value leaves two blanks before the "[".
   void OpenDoctypeSubset(const TXmlNode& ANode) {
     FOut.AddString(u"<!DOCTYPE ");
-    FOut.AddString(ANode.FName);
+    FOut.AddString(*ANode.FName);
     FOut.AddChar(u' ');
-    FOut.AddString(ANode.FValue);
+    FOut.AddString(ANode.FValue.View());
     FOut.AddString(u" [");
     FOut.AddString(LineBreak(ANode));
   }
 
   // Kinds whose text is complete without their children.
   void AddLeaf(const TXmlNode& ANode) {
-    const std::u16string& name = ANode.FName;
-    const std::u16string& value = ANode.FValue;
+    const std::u16string_view name = *ANode.FName;
+    const std::u16string_view value = ANode.FValue.View();
     switch (ANode.FElementType) {
     case xeComment:
       return AddWrapped(u"<!--", value, u"-->");
@@ -197,7 +196,7 @@ private:
     if (ANode.NodeCount() > 0)
       AddIndent(ANode, ADepth);
     FOut.AddString(u"</");
-    FOut.AddString(ANode.FName);
+    FOut.AddString(*ANode.FName);
     FOut.AddChar(u'>');
   }
 
@@ -251,7 +250,7 @@ bool TXmlNode::IsEmptyElementTag() const {
   // Below the top level means a grandparent: the document's container is the parent of the
   // top-level nodes.
   const bool belowTopLevel = FParent && FParent->FParent;
-  return FValue.empty() && NodeCount() == 0 && FElementType == xeNormal &&
+  return FValue.Empty() && NodeCount() == 0 && FElementType == xeNormal &&
          !(FDocument && FDocument->UseFullNodes()) && belowTopLevel;
 }
 
