@@ -70,6 +70,7 @@ using TOnExcludeFoundEvent = std::function<void(const std::u16string& aText)>;
 
 // Every full stop becomes U+2024 (one-dot leader), so a file name can sit inside a dotted
 // context path.
+inline constexpr char16_t DotReplacement = u'\u2024';
 std::u16string EscapeDots(std::u16string_view aText);
 
 class TVLP5Project {
@@ -106,7 +107,13 @@ public:
 
 private:
   void ReadTarget(const TXmlNode& aNode);
-  void ReadRow(const TXmlNode& aRow, TTranslations& aTranslations) const;
+  // What ReadRow fills for one row and hands to the event.
+  struct TRowBuffers {
+    TRowInfo RowInfo;
+    TLocation Location;
+    TTranslations Translations;
+  };
+  void ReadRow(const TXmlNode& aRow, TRowBuffers& aBuffers) const;
   void ReadExcludes(std::u16string_view aSection) const;
   // The child of the root reached by following aPath, or none.
   TXmlNode* FindPath(std::initializer_list<std::u16string_view> aPath) const;

@@ -13,11 +13,19 @@ TXmlDocument::TXmlDocument(std::u16string_view ARootName) : TXmlDocument() {
 }
 
 TXmlDocument::~TXmlDocument() {
+  DropTopLevel();
   FRootNodes.reset();
   FStore->Release();
 }
 
+void TXmlDocument::DropTopLevel() {
+  // The document and the container hold the store besides the nodes.
+  if (!FRootNodes->AbandonChildren(2))
+    FRootNodes->NodesClear();
+}
+
 void TXmlDocument::ClearTopLevel() {
+  DropTopLevel();
   FRootNodes->Clear();
   // What is left of the old content lives on in its own store, so a document that is loaded or
   // cleared again and again does not pile up dead nodes.

@@ -343,6 +343,9 @@ private:
   void ReleaseStorage();
   // Destroys the children of this node and all their descendants.
   void DestroyChildren();
+  // Drops the children at once, when they and AOtherHolders are all that hold this node's store
+  // and its release follows; false, with nothing done, otherwise.
+  bool AbandonChildren(int64_t AOtherHolders);
   static void Dispose(TXmlNode* ANode);
 
   TXmlAttributeLines& EnsureAttributes();
@@ -477,6 +480,8 @@ public:
   TXmlProgressEvent OnProgress;
 
 private:
+  // Destroys the top-level nodes, all at once where nothing else holds the store.
+  void DropTopLevel();
   // Empties the top-level list and starts a new store.
   void ClearTopLevel();
   TXmlNode* FirstTopLevelNode(TXmlElementType AType) const;
@@ -484,14 +489,23 @@ private:
 
   // -- Reader internals.
   void LoadFromBytes(std::string_view ABytes);
+  void LoadFromOwnBytes(std::string ABytes);
+  // Raises EFilerError "Text too large: ..." for text beyond what node positions can count.
+  void LoadFromText(std::u16string AText);
   void CheckTopLevelStructure() const;
 
   // -- Writer internals.
   void ReportProgress();
-  // The file's bytes: the text in the code page of EncodingString, after the optional BOM.
-  std::string EncodeForSaving(bool RespectEncoding, bool WriteBOM);
+  // "XML root element not defined." when ParserWarnings is on and there is no root element.
+  void RequireRootElement() const;
+  // The file's bytes, the text in the code page of EncodingString after the optional BOM, handed
+  // to AWrite in pieces. AOpen comes first, once the text is known to be writable in that code
+  // page; for code pages converted whole, after the whole text is built.
+  void EncodeForSaving(bool RespectEncoding, bool WriteBOM, const std::function<void()>& AOpen,
+                       const std::function<void(std::string_view)>& AWrite);
 
   friend class TXmlNode;
+  friend class TXmlParser;
   // Where the nodes made for this document live.
   TXmlStore* FStore;
   bool FAbortParsing = false;

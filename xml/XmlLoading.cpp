@@ -16,6 +16,15 @@ namespace {
 
 constexpr std::size_t HeaderLimit = 255;
 
+// Node positions count code units in 32 bits; no code page takes more than three bytes for one
+// code unit, so more bytes than this can never fit.
+constexpr uint64_t MaxTextUnits = (uint64_t(1) << 31) - 1;
+constexpr uint64_t MaxTextBytes = 3 * (MaxTextUnits + 1);
+
+[[noreturn]] void RaiseTooLarge() {
+  throw EFilerError(u"Text too large: a document holds at most 2147483647 code units");
+}
+
 bool StartsWith(std::string_view ABytes, std::string_view APrefix) {
   return ABytes.substr(0, APrefix.size()) == APrefix;
 }
@@ -69,6 +78,11 @@ std::string ReadWholeFile(const std::u16string& AFileName) {
     RaiseOpenError(AFileName, errno);
   if (S_ISDIR(status.st_mode))
     RaiseOpenError(AFileName, EISDIR);
+  // A device or a pipe may never end; only a file has a size known before reading.
+  if (!S_ISREG(status.st_mode))
+    throw EFOpenError(u"Cannot open file \"" + AFileName + u"\". Not a regular file");
+  if (static_cast<uint64_t>(status.st_size) >= MaxTextBytes)
+    RaiseTooLarge();
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(status.st_size));
   char chunk[65536];
@@ -103,12 +117,25 @@ uint32_t DetectCodePage(std::string_view ABytes) {
 }
 
 void TXmlDocument::LoadFromBytes(std::string_view ABytes) {
-  TXmlStringStream stream(CodePageToUtf16(DetectCodePage(ABytes), ABytes));
+  LoadFromText(CodePageToUtf16(DetectCodePage(ABytes), ABytes));
+}
+
+void TXmlDocument::LoadFromText(std::u16string AText) {
+  if (AText.size() > MaxTextUnits)
+    RaiseTooLarge();
+  TXmlStringStream stream(std::move(AText));
+  stream.SetConsumable();
   ParseStream(stream);
 }
 
+void TXmlDocument::LoadFromOwnBytes(std::string ABytes) {
+  std::u16string text = CodePageToUtf16(DetectCodePage(ABytes), ABytes);
+  std::string().swap(ABytes); // the raw bytes go before the parse starts
+  LoadFromText(std::move(text));
+}
+
 void TXmlDocument::LoadFromFile(const std::u16string& FileName) {
-  LoadFromBytes(ReadWholeFile(FileName));
+  LoadFromOwnBytes(ReadWholeFile(FileName));
 }
 
 void TXmlDocument::LoadFromStream(std::istream& Stream) {
@@ -118,11 +145,14 @@ void TXmlDocument::LoadFromStream(std::istream& Stream) {
   Stream.clear(Stream.rdstate() & ~std::ios::failbit);
   std::string bytes;
   char chunk[65536];
-  while (Stream.read(chunk, sizeof chunk) || Stream.gcount() > 0)
+  while (Stream.read(chunk, sizeof chunk) || Stream.gcount() > 0) {
     bytes.append(chunk, static_cast<std::size_t>(Stream.gcount()));
+    if (bytes.size() >= MaxTextBytes)
+      RaiseTooLarge();
+  }
   if (Stream.bad())
     throw EStreamError(u"Stream read error");
-  LoadFromBytes(bytes);
+  LoadFromOwnBytes(std::move(bytes));
 }
 
 void TXmlDocument::ReadFromString(std::string_view AValue) {

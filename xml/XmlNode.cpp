@@ -99,6 +99,26 @@ void TXmlNode::DestroyChildren() {
   }
 }
 
+bool TXmlNode::AbandonChildren(int64_t AOtherHolders) {
+  int64_t nodes = 0;
+  std::vector<const TXmlNode*> pending(FNodes.begin(), FNodes.end());
+  while (!pending.empty()) {
+    const TXmlNode* node = pending.back();
+    pending.pop_back();
+    if (node->FStore != FStore)
+      return false;
+    ++nodes;
+    pending.insert(pending.end(), node->FNodes.begin(), node->FNodes.end());
+  }
+  if (nodes + AOtherHolders != FStore->Holders())
+    return false;
+  // Nothing outside the subtree holds the store: its nodes need no destruction of their own, as
+  // everything they own lies in the store, which goes next.
+  FStore->Forget(nodes);
+  FNodes.Forget();
+  return true;
+}
+
 std::unique_ptr<TXmlNode> TXmlNode::CreateName(TXmlDocument* ADocument, std::u16string_view AName) {
   auto node = New(ADocument);
   node->SetName(AName);
@@ -261,7 +281,12 @@ void TXmlNode::AttributeAdd(std::u16string_view AName, std::u16string_view AValu
   line.assign(AName).append(u"=\"");
   AppendEscaped(line, AValue);
   line += u'"';
-  EnsureAttributes().Add(*FStore, line);
+  // Short lines such as status="auto" repeat on most nodes of a kind: one copy serves them all.
+  constexpr std::size_t SharedLineLimit = 16;
+  if (line.size() <= SharedLineLimit)
+    EnsureAttributes().AddKept(*FStore, *FStore->Intern(line));
+  else
+    EnsureAttributes().Add(*FStore, line);
 }
 
 void TXmlNode::AttributeAdd(std::u16string_view AName, int32_t AValue) {

@@ -4,6 +4,11 @@
 #include <cstring>
 #include <new>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 constexpr std::size_t RoundUp(std::size_t ABytes, std::size_t AAlignment) {
@@ -12,9 +17,33 @@ constexpr std::size_t RoundUp(std::size_t ABytes, std::size_t AAlignment) {
 
 } // namespace
 
+namespace {
+
+// Blocks come straight from the system where it can map memory: the allocator could otherwise
+// keep them in its heap after they are freed, and a big document's memory would stay with the
+// process. Sanitizer builds use the allocator, which watches every block.
+#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+void* AllocateBlock(std::size_t ABytes) {
+  void* block = ::mmap(nullptr, ABytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  return block == MAP_FAILED ? nullptr : block;
+}
+void FreeBlock(void* ABlock, std::size_t ABytes) {
+  ::munmap(ABlock, ABytes);
+}
+#else
+void* AllocateBlock(std::size_t ABytes) {
+  return std::malloc(ABytes);
+}
+void FreeBlock(void* ABlock, std::size_t) {
+  std::free(ABlock);
+}
+#endif
+
+} // namespace
+
 TXmlStore::~TXmlStore() {
-  for (void* block : FBlocks)
-    std::free(block);
+  for (const TBlock& block : FBlocks)
+    FreeBlock(block.Memory, block.Size);
 }
 
 void* TXmlStore::Allocate(std::size_t ABytes) {
@@ -28,18 +57,20 @@ void* TXmlStore::Allocate(std::size_t ABytes) {
     }
   }
   if (bytes > static_cast<std::size_t>(FLimit - FNext)) {
-    // A request larger than a quarter block gets a block of its own, so that the rest of the
-    // current block is not wasted.
-    const bool own = bytes > BlockSize / 4;
-    const std::size_t size = own ? bytes : BlockSize;
-    char* block = static_cast<char*>(std::malloc(size));
+    // Blocks grow with the store, so that a small document stays small and a big one needs few
+    // of them. A request larger than a quarter block gets a block of its own, so that the rest
+    // of the current block is not wasted.
+    const bool own = bytes > FBlockSize / 4;
+    const std::size_t size = own ? RoundUp(bytes, 4096) : FBlockSize;
+    char* block = static_cast<char*>(AllocateBlock(size));
     if (!block)
       throw std::bad_alloc();
-    FBlocks.push_back(block);
+    FBlocks.push_back({block, size});
     if (own)
       return block;
     FNext = block;
     FLimit = block + size;
+    FBlockSize = std::min(2 * FBlockSize, MaxBlockSize);
   }
   void* result = FNext;
   FNext += bytes;
@@ -56,14 +87,36 @@ void TXmlStore::Free(void* ABlock, std::size_t ABytes) {
 }
 
 const std::u16string* TXmlStore::Intern(std::u16string_view AName) {
+  // A document uses few names over and over: a guess from the length and three code units finds
+  // most of them without hashing the whole name.
+  const std::size_t size = AName.size();
+  const std::size_t guess =
+      size == 0 ? 0
+                : (size * 31 + AName[0] * 7 + AName[size / 2] * 3 + AName[size - 1]) % RecentNames;
+  const std::u16string* recent = FRecentNames[guess];
+  if (recent && *recent == AName)
+    return recent;
   const auto found = FNames.find(AName);
-  if (found != FNames.end())
-    return &*found;
-  return &*FNames.emplace(AName).first;
+  const std::u16string* name = found != FNames.end() ? &*found : &*FNames.emplace(AName).first;
+  FRecentNames[guess] = name;
+  return name;
 }
 
 std::u16string& TXmlStore::Adopt(std::u16string AText) {
   return FTexts.emplace_back(std::move(AText));
+}
+
+void ReleaseWholePages(const void* AFirst, const void* ALast) {
+#if defined(__linux__)
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(AFirst) + page - 1) & ~(page - 1);
+  const std::uintptr_t last = reinterpret_cast<std::uintptr_t>(ALast) & ~(page - 1);
+  if (first < last)
+    ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+#else
+  (void)AFirst;
+  (void)ALast;
+#endif
 }
 
 // ---- TXmlStoredText ----

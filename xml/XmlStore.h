@@ -21,6 +21,9 @@ public:
   TXmlStore& operator=(const TXmlStore&) = delete;
 
   void AddRef() { ++FRefs; }
+  int64_t Holders() const { return FRefs; }
+  // Holders that go without releasing one by one; the store stays with at least one.
+  void Forget(int64_t AHolders) { FRefs -= AHolders; }
   // The last holder frees every block at once.
   void Release() {
     if (--FRefs == 0)
@@ -55,16 +58,28 @@ private:
   static constexpr std::size_t Alignment = alignof(void*);
   // Freed blocks up to this size wait in a list per size; larger ones stay until the store goes.
   static constexpr std::size_t ReusedLimit = 1024;
-  static constexpr std::size_t BlockSize = 256 * 1024;
+  static constexpr std::size_t MaxBlockSize = 8 << 20;
+
+  struct TBlock {
+    void* Memory;
+    std::size_t Size;
+  };
 
   int64_t FRefs = 1;
   char* FNext = nullptr;
   char* FLimit = nullptr;
-  std::vector<void*> FBlocks;
+  std::size_t FBlockSize = 16 * 1024;
+  std::vector<TBlock> FBlocks;
   void* FFreeLists[ReusedLimit / Alignment + 1] = {};
   std::unordered_set<std::u16string, THash, TEqual> FNames;
+  static constexpr std::size_t RecentNames = 61;
+  const std::u16string* FRecentNames[RecentNames] = {};
   std::vector<std::u16string> FTexts;
 };
+
+// Gives the memory pages that lie wholly inside [AFirst, ALast) back to the system; reading them
+// afterwards gives zeros. Where the system has no such call, nothing happens.
+void ReleaseWholePages(const void* AFirst, const void* ALast);
 
 // A text held in a store: either a view into text the store keeps, or a copy owned by its holder
 // with its capacity counted in front of it, which a later text of at most that length overwrites
@@ -126,6 +141,8 @@ public:
       AStore.Free(FHeader, BytesFor(FHeader->Capacity));
     FHeader = nullptr;
   }
+  // Empty again without handing the memory back: for arrays whose store goes next.
+  void Forget() { FHeader = nullptr; }
   // Hands the items to the caller's array; this one is left empty.
   void MoveTo(TXmlStoreArray& ADestination) {
     ADestination.FHeader = FHeader;
@@ -135,10 +152,12 @@ public:
 private:
   struct alignas(T) THeader {
     uint32_t Count;
-    uint32_t Capacity;
-    bool Flag;
+    uint32_t Capacity : 31;
+    uint32_t Flag : 1;
   };
-  static constexpr uint32_t MinimumCapacity = 4;
+  static_assert(sizeof(THeader) == 8);
+  // Most elements have one attribute or child, or a few: arrays start small and double.
+  static constexpr uint32_t MinimumCapacity = 1;
 
   static std::size_t BytesFor(uint32_t ACapacity) {
     return sizeof(THeader) + ACapacity * sizeof(T);

@@ -64,6 +64,7 @@ public:
     }
     std::vector<TFrame> stack{{&ANode, depth, 0}};
     while (!stack.empty()) {
+      FOut.PassIfFull();
       TFrame& frame = stack.back();
       const TXmlNode& node = *frame.Node;
       if (frame.NextChild > 0)
@@ -277,9 +278,13 @@ void TXmlDocument::ReportProgress() {
     OnProgress(this, 0, 0);
 }
 
-void TXmlDocument::WriteToStreamW(TXmlStringBuilder& S) {
+void TXmlDocument::RequireRootElement() const {
   if (FParserWarnings && !Root())
     throw EFilerError(u"XML root element not defined.");
+}
+
+void TXmlDocument::WriteToStreamW(TXmlStringBuilder& S) {
+  RequireRootElement();
   ReportProgress();
   TXmlNodeWriter writer(S);
   for (int32_t i = 0; i < FRootNodes->NodeCount(); ++i) {
@@ -328,21 +333,53 @@ std::string_view ByteOrderMark(uint32_t ACodePage) {
 
 } // namespace
 
-std::string TXmlDocument::EncodeForSaving(bool RespectEncoding, bool WriteBOM) {
+namespace {
+
+// Code pages that convert each code unit on its own (a surrogate pair kept together), so the text
+// can be converted and written piece by piece instead of being held whole twice over.
+bool ConvertsInPieces(uint32_t ACodePage) {
+  return ACodePage == 1200 || ACodePage == 1201 || ACodePage == 65001;
+}
+
+constexpr std::size_t PieceUnits = 64 * 1024;
+
+} // namespace
+
+void TXmlDocument::EncodeForSaving(bool RespectEncoding, bool WriteBOM,
+                                   const std::function<void()>& AOpen,
+                                   const std::function<void(std::string_view)>& AWrite) {
   if (!RespectEncoding)
     SetEncodingString(u"UTF-8");
-  const std::u16string text = WriteToStringW();
   const uint32_t codePage = CodePageOfEncoding(EncodingString());
-  std::string bytes = Utf16ToCodePage(codePage, text);
+  if (!ConvertsInPieces(codePage)) {
+    // Text and encoding errors come before anything is opened.
+    std::string bytes = Utf16ToCodePage(codePage, WriteToStringW());
+    if (WriteBOM)
+      bytes.insert(0, ByteOrderMark(codePage));
+    AOpen();
+    AWrite(bytes);
+    return;
+  }
+  RequireRootElement();
+  AOpen();
   if (WriteBOM)
-    bytes.insert(0, ByteOrderMark(codePage));
-  return bytes;
+    AWrite(ByteOrderMark(codePage));
+  TXmlStringBuilder text;
+  text.SetSink([&](std::u16string_view APiece) { AWrite(Utf16ToCodePage(codePage, APiece)); },
+               PieceUnits);
+  WriteToStreamW(text);
+  text.Pass();
 }
 
 void TXmlDocument::SaveToStream(std::ostream& Stream, bool RespectEncoding, bool WriteBOM) {
-  const std::string bytes = EncodeForSaving(RespectEncoding, WriteBOM);
+  EncodeForSaving(
+      RespectEncoding, WriteBOM, [] {},
+      [&](std::string_view ABytes) {
+        if (!Stream.write(ABytes.data(), static_cast<std::streamsize>(ABytes.size())))
+          throw EWriteError(u"Stream write error");
+      });
   // A buffering stream may only fail when it passes the bytes on, so the flush counts too.
-  if (!Stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !Stream.flush())
+  if (!Stream.flush())
     throw EWriteError(u"Stream write error");
 }
 
@@ -467,9 +504,9 @@ private:
 } // namespace
 
 void TXmlDocument::SaveToFile(const std::u16string& FileName, bool RespectEncoding) {
-  // Text and encoding errors come before anything exists on disk.
-  const std::string bytes = EncodeForSaving(RespectEncoding, true);
-  TReplacementFile file(FileName);
-  file.Write(bytes);
-  file.Commit();
+  std::optional<TReplacementFile> file;
+  EncodeForSaving(
+      RespectEncoding, true, [&] { file.emplace(FileName); },
+      [&](std::string_view ABytes) { file->Write(ABytes); });
+  file->Commit();
 }
