@@ -336,6 +336,9 @@ public:
 private:
   // A node cut from ADocument's store (a store of its own without a document).
   static std::unique_ptr<TXmlNode> New(TXmlDocument* ADocument);
+  static std::unique_ptr<TXmlNode> New(TXmlDocument* ADocument, TXmlStore& AStore);
+  // A node for this node's children: named AName, following this node's document.
+  std::unique_ptr<TXmlNode> NewChild(std::u16string_view AName);
   // The store a new node holds: its document's, or a new one of its own.
   static TXmlStore* StoreFor(TXmlDocument* ADocument);
   TXmlNode(TXmlDocument* ADocument, TXmlStore* AStore, bool AInStore);

@@ -51,8 +51,22 @@ TXmlStore* TXmlNode::StoreFor(TXmlDocument* ADocument) {
 
 std::unique_ptr<TXmlNode> TXmlNode::New(TXmlDocument* ADocument) {
   TXmlStore* store = StoreFor(ADocument);
-  void* memory = store->Allocate(sizeof(TXmlNode));
-  return std::unique_ptr<TXmlNode>(new (memory) TXmlNode(ADocument, store, true));
+  auto node = New(ADocument, *store);
+  store->Release();
+  return node;
+}
+
+std::unique_ptr<TXmlNode> TXmlNode::New(TXmlDocument* ADocument, TXmlStore& AStore) {
+  void* memory = AStore.Allocate(sizeof(TXmlNode));
+  AStore.AddRef();
+  return std::unique_ptr<TXmlNode>(new (memory) TXmlNode(ADocument, &AStore, true));
+}
+
+std::unique_ptr<TXmlNode> TXmlNode::NewChild(std::u16string_view AName) {
+  // In this node's store, not its document's: a node may outlive the document it follows.
+  auto node = New(FDocument, *FStore);
+  node->SetName(AName);
+  return node;
 }
 
 TXmlNode::~TXmlNode() {
@@ -105,7 +119,7 @@ bool TXmlNode::AbandonChildren(int64_t AOtherHolders) {
   while (!pending.empty()) {
     const TXmlNode* node = pending.back();
     pending.pop_back();
-    if (node->FStore != FStore)
+    if (node->FStore != FStore || !node->FInStore)
       return false;
     ++nodes;
     pending.insert(pending.end(), node->FNodes.begin(), node->FNodes.end());
@@ -423,13 +437,13 @@ void TXmlNode::NodeInsert(int32_t Index, std::unique_ptr<TXmlNode>&& ANode) {
 }
 
 TXmlNode* TXmlNode::NodeNew(std::u16string_view AName) {
-  return Nodes(NodeAdd(CreateName(FDocument, AName)));
+  return Nodes(NodeAdd(NewChild(AName)));
 }
 
 TXmlNode* TXmlNode::NodeNewAtIndex(int32_t Index, std::u16string_view AName) {
   if (Index < 0 || Index > NodeCount())
     return nullptr;
-  auto node = CreateName(FDocument, AName);
+  auto node = NewChild(AName);
   TXmlNode* result = node.get();
   NodeInsert(Index, std::move(node));
   return result;
