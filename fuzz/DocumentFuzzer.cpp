@@ -1,12 +1,15 @@
 // Any bytes loaded as a document. A document that loads is saved in every layout, in its own
 // encoding and in UTF-8, and what was saved must load again; so must the document once its
 // entity references are resolved.
+#include "Errors.h"
 #include "FuzzTarget.h"
 #include "XmlDocument.h"
-#include "XmlErrors.h"
 
 #include <sstream>
 #include <string>
+
+using namespace vbase;
+using namespace vxml;
 
 namespace {
 

@@ -1,14 +1,19 @@
 // Any bytes converted as an old project by the batch host. A conversion that succeeds leaves a
 // new project that loads; one that fails leaves no output, not even a partial one.
 #include "CliHost.h"
+#include "Errors.h"
 #include "FuzzTarget.h"
 #include "TestFiles.h"
 #include "Utf8.h"
 #include "XmlDocument.h"
-#include "XmlErrors.h"
 #include "uConversionRun.h"
 
 #include <string>
+
+using namespace vbase;
+using namespace vcli;
+using namespace vconvert;
+using namespace vxml;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* aData, size_t aSize) {
   // One folder for every input of the process; TMPDIR may put it on a memory file system.
