@@ -4,6 +4,8 @@
 
 #include "uConversionHost.h"
 
+class TProgress;
+
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
@@ -19,9 +21,9 @@ struct TTargetRow {
 class TCliHost final : public IConversionHost {
 public:
   // aOutput replaces the run's proposal when given; aLogStream (may be none) gets every log
-  // line as UTF-8, one per line.
+  // line as UTF-8, one per line; aProgress (may be none) shows how far the run has come.
   TCliHost(std::u16string aInput, std::optional<std::u16string> aOutput, bool aForce,
-           std::ostream* aLogStream);
+           std::ostream* aLogStream, TProgress* aProgress = nullptr);
 
   std::optional<std::u16string> AskOldProjectPath() override { return fInput; }
   void ClearLog() override { fLog.clear(); }
@@ -35,6 +37,8 @@ public:
   std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override;
   uint32_t TickCount() override { return SteadyTickCount(); }
   void ProcessMessages() override {}
+  bool ShowsProgress() const override;
+  void ShowProgress(TRunStage aStage, int64_t aDone, int64_t aTotal) override;
 
   const std::vector<std::u16string>& LogLines() const { return fLog; }
   const std::vector<TTargetRow>& TargetRows() const { return fTargets; }
@@ -48,6 +52,7 @@ private:
   std::optional<std::u16string> fOutput;
   bool fForce;
   std::ostream* fLogStream;
+  TProgress* fProgress;
   std::vector<std::u16string> fLog;
   std::vector<TTargetRow> fTargets;
   std::optional<std::u16string> fChosenOutput;
