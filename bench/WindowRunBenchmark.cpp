@@ -14,6 +14,10 @@
 #include <fstream>
 #include <string>
 
+using vcli::TCliHost;
+using vconvert::TConversionRun;
+using vui::TMainform;
+
 namespace {
 
 constexpr int TargetCount = 5000;
@@ -78,7 +82,7 @@ BENCHMARK(BM_WindowRun)->Unit(benchmark::kMillisecond)->UseRealTime();
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
-  TApplication application(argc, argv);
+  vui::TApplication application(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -2,8 +2,8 @@
 
 #include "CliOptions.h"
 #include "CliProgress.h"
+#include "Errors.h"
 #include "Utf8.h"
-#include "XmlErrors.h"
 #include "uConversionRun.h"
 
 #include <algorithm>
@@ -20,6 +20,15 @@
 #include <sstream>
 #include <system_error>
 #include <thread>
+
+namespace vcli {
+
+using vbase::Exception;
+using vbase::Utf8Decode;
+using vbase::Utf8Encode;
+using vconvert::ConvertedTargetImage;
+using vconvert::TConversionRun;
+using vconvert::TDroppedRow;
 
 namespace fs = std::filesystem;
 
@@ -439,3 +448,5 @@ int RunCli(const std::vector<std::string>& aArgs, std::ostream& aOut, std::ostre
   }
   return RunInputs(options, aOut, aErr, aErrIsTerminal);
 }
+
+} // namespace vcli

@@ -7,6 +7,10 @@
 #include <ostream>
 #include <system_error>
 
+namespace vcli {
+
+using vbase::Utf8Encode;
+
 namespace {
 
 // A dangling link counts too: saving would write through it.
@@ -56,6 +60,8 @@ bool TCliHost::ShowsProgress() const {
   return fProgress && fProgress->ShowsStages();
 }
 
-void TCliHost::ShowProgress(TRunStage aStage, int64_t aDone, int64_t aTotal) {
+void TCliHost::ShowProgress(vconvert::TRunStage aStage, int64_t aDone, int64_t aTotal) {
   fProgress->Stage(aStage, aDone, aTotal);
 }
+
+} // namespace vcli

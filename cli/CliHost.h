@@ -4,13 +4,15 @@
 
 #include "uConversionHost.h"
 
-class TProgress;
-
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
+
+namespace vcli {
+
+class TProgress;
 
 struct TTargetRow {
   int32_t ImageIndex = 0;
@@ -18,7 +20,7 @@ struct TTargetRow {
   std::vector<std::u16string> SubItems;
 };
 
-class TCliHost final : public IConversionHost {
+class TCliHost final : public vconvert::IConversionHost {
 public:
   // aOutput replaces the run's proposal when given; aLogStream (may be none) gets every log
   // line as UTF-8, one per line; aProgress (may be none) shows how far the run has come.
@@ -35,10 +37,10 @@ public:
   // Declines, like a save dialog whose overwrite question is answered no, when the file exists
   // and replacing it was not asked for.
   std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override;
-  uint32_t TickCount() override { return SteadyTickCount(); }
+  uint32_t TickCount() override { return vconvert::SteadyTickCount(); }
   void ProcessMessages() override {}
   bool ShowsProgress() const override;
-  void ShowProgress(TRunStage aStage, int64_t aDone, int64_t aTotal) override;
+  void ShowProgress(vconvert::TRunStage aStage, int64_t aDone, int64_t aTotal) override;
 
   const std::vector<std::u16string>& LogLines() const { return fLog; }
   const std::vector<TTargetRow>& TargetRows() const { return fTargets; }
@@ -58,3 +60,5 @@ private:
   std::optional<std::u16string> fChosenOutput;
   std::optional<std::u16string> fRefusedOutput;
 };
+
+} // namespace vcli

@@ -4,6 +4,8 @@
 #include <getopt.h>
 #include <string_view>
 
+namespace vcli {
+
 namespace {
 
 // Codes of the options that have no one-letter form.
@@ -161,3 +163,5 @@ Exit status: 0 when every input was converted, 1 when any failed,
 2 for a usage error.
 )";
 }
+
+} // namespace vcli

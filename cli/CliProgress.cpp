@@ -2,6 +2,10 @@
 
 #include <ostream>
 
+namespace vcli {
+
+using vconvert::TRunStage;
+
 namespace {
 
 constexpr std::size_t BarWidth = 30;
@@ -60,3 +64,5 @@ TProgressMode EffectiveProgress(TProgressMode aMode, bool aErrIsTerminal, bool a
     return TProgressMode::pmNone;
   return aCount > 1 || !aQuiet ? TProgressMode::pmBar : TProgressMode::pmNone;
 }
+
+} // namespace vcli

@@ -10,6 +10,8 @@
 #include <iosfwd>
 #include <string>
 
+namespace vcli {
+
 class TProgress {
 public:
   TProgress(TProgressMode aMode, std::ostream& aErr, std::size_t aTotal);
@@ -19,7 +21,7 @@ public:
 
   void Starting(std::size_t aIndex, const std::string& aInput);
   void Finished(std::size_t aDone);
-  void Stage(TRunStage aStage, int64_t aDone, int64_t aTotal);
+  void Stage(vconvert::TRunStage aStage, int64_t aDone, int64_t aTotal);
   // Takes the bar off the line so that other output starts on a clean one.
   void Clear();
 
@@ -31,7 +33,7 @@ private:
   std::size_t fTotal;
   bool fShown = false;
   // The last stage drawn and its percentage, so that a redraw happens only on a change.
-  TRunStage fStage = TRunStage::rsLoading;
+  vconvert::TRunStage fStage = vconvert::TRunStage::rsLoading;
   int fPercent = -1;
 };
 
@@ -39,3 +41,5 @@ private:
 // projects, or one project and the log is printed.
 TProgressMode EffectiveProgress(TProgressMode aMode, bool aErrIsTerminal, bool aQuiet,
                                 std::size_t aCount);
+
+} // namespace vcli

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace vconvert {
+
 // Steps of a run that take long on a large project.
 enum class TRunStage { rsLoading, rsConverting };
 
@@ -49,3 +51,5 @@ inline constexpr int32_t UnconvertibleTargetImage = 1;
 
 // A steady millisecond counter truncated to 32 bits, for hosts without a clock of their own.
 uint32_t SteadyTickCount();
+
+} // namespace vconvert

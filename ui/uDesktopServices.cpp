@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+namespace vui {
+
 namespace {
 
 const QString OpenFilter = QStringLiteral("Vornalex 5 Projects (*.vlp)");
@@ -127,3 +129,5 @@ std::unique_ptr<TErrorPresenter> CreateDesktopErrorPresenter() {
 std::unique_ptr<TNoticePresenter> CreateDesktopNoticePresenter() {
   return std::make_unique<TDesktopNoticePresenter>();
 }
+
+} // namespace vui

@@ -12,6 +12,8 @@
 
 class QWidget;
 
+namespace vui {
+
 class TOpenFileChooser {
 public:
   virtual ~TOpenFileChooser() = default;
@@ -71,3 +73,5 @@ std::unique_ptr<TSaveFileChooser> CreateDesktopSaveFileChooser();
 std::unique_ptr<TUrlOpener> CreateDesktopUrlOpener();
 std::unique_ptr<TErrorPresenter> CreateDesktopErrorPresenter();
 std::unique_ptr<TNoticePresenter> CreateDesktopNoticePresenter();
+
+} // namespace vui

@@ -19,6 +19,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+namespace vui {
+
+using vconvert::SteadyTickCount;
+using vconvert::TRunStage;
+using vconvert::UnconvertibleTargetImage;
+
 const char* const HelpPageUrl = "https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp";
 
 namespace {
@@ -438,3 +444,5 @@ std::optional<QString> ProjectOfArguments(const QStringList& aArguments) {
     return std::nullopt;
   return QFileInfo(aArguments[1]).absoluteFilePath();
 }
+
+} // namespace vui

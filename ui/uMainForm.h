@@ -22,7 +22,9 @@ class QPushButton;
 class QTabWidget;
 class QTableWidget;
 
-class TMainform : public QWidget, public IConversionHost {
+namespace vui {
+
+class TMainform : public QWidget, public vconvert::IConversionHost {
   Q_OBJECT
 
 public:
@@ -66,7 +68,7 @@ public:
   uint32_t TickCount() override;
   void ProcessMessages() override;
   bool ShowsProgress() const override { return true; }
-  void ShowProgress(TRunStage aStage, int64_t aDone, int64_t aTotal) override;
+  void ShowProgress(vconvert::TRunStage aStage, int64_t aDone, int64_t aTotal) override;
 
   QWidget* pnlTop;
   QPushButton* btnConvert;
@@ -95,7 +97,7 @@ private:
   void RepaintIfDue(bool aNow);
   QStringList LastLogLines() const;
 
-  TConversionRun fRun;
+  vconvert::TConversionRun fRun;
   bool fConverting = false;
   bool fCloseRequested = false;
   // The project the next run converts instead of asking the open dialog.
@@ -115,3 +117,5 @@ private:
 std::optional<QString> ProjectOfArguments(const QStringList& aArguments);
 
 extern const char* const HelpPageUrl;
+
+} // namespace vui

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-class TFakeOpenFileChooser : public TOpenFileChooser {
+class TFakeOpenFileChooser : public vui::TOpenFileChooser {
 public:
   std::optional<QString> Answer;
   int Calls = 0;
@@ -19,7 +19,7 @@ public:
   }
 };
 
-class TFakeSaveFileChooser : public TSaveFileChooser {
+class TFakeSaveFileChooser : public vui::TSaveFileChooser {
 public:
   std::optional<QString> Answer;
   QStringList Proposals;
@@ -34,7 +34,7 @@ public:
   }
 };
 
-class TFakeUrlOpener : public TUrlOpener {
+class TFakeUrlOpener : public vui::TUrlOpener {
 public:
   std::vector<QUrl> Opened;
   // False stands for a desktop without a browser.
@@ -46,16 +46,16 @@ public:
   }
 };
 
-class TFakeNoticePresenter : public TNoticePresenter {
+class TFakeNoticePresenter : public vui::TNoticePresenter {
 public:
   QStringList Shown;
 
   void Show(QWidget*, const QString& aText) override { Shown << aText; }
 };
 
-class TFakeErrorPresenter : public TErrorPresenter {
+class TFakeErrorPresenter : public vui::TErrorPresenter {
 public:
-  std::vector<TErrorReport> Shown;
+  std::vector<vui::TErrorReport> Shown;
 
-  void Show(QWidget*, const TErrorReport& aReport) override { Shown.push_back(aReport); }
+  void Show(QWidget*, const vui::TErrorReport& aReport) override { Shown.push_back(aReport); }
 };
