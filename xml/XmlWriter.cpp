@@ -8,6 +8,8 @@
 #include "XmlStringBuilder.h"
 #include "uCharsetMap.h"
 
+#include <atomic>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -464,7 +466,8 @@ private:
   }
 
   void CreateTemporary() {
-    static unsigned serial = 0;
+    // Projects may be saved from several threads at once.
+    static std::atomic<unsigned> serial = 0;
     const std::string prefix =
         (FTarget.parent_path() / ("." + FTarget.filename().native() + ".")).native() +
         std::to_string(::getpid()) + ".";
