@@ -13,6 +13,9 @@
 #include <string>
 #include <unistd.h>
 
+using namespace vconvert;
+using namespace vxml;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -3,12 +3,15 @@
 #pragma once
 
 #include "CliHost.h"
+#include "uConversionRun.h"
 
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
+
+namespace vcli {
 
 enum TCliExitStatus : int { ceSuccess = 0, ceFailure = 1, ceUsage = 2 };
 
@@ -21,6 +24,7 @@ struct TInputResult {
   std::vector<TTargetRow> Targets;
   int32_t RowsPlaced = 0;
   int32_t RowsUnplaced = 0;
+  std::vector<vconvert::TDroppedRow> DroppedRows;
 
   bool Ok() const { return !Error; }
 };
@@ -43,3 +47,5 @@ std::vector<TInputItem> ProjectsOfInput(const std::string& aInput);
 
 // The report document, as UTF-8 JSON text.
 std::string ReportJson(const std::vector<TInputResult>& aResults);
+
+} // namespace vcli

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace vcli {
+
 enum class TProgressMode { pmAuto, pmNone, pmNames, pmBar };
 
 struct TCliOptions {
@@ -13,6 +15,8 @@ struct TCliOptions {
   std::optional<std::string> Output;
   bool Force = false;
   bool Quiet = false;
+  // Projects converted at once.
+  int Jobs = 1;
   std::optional<std::string> ReportPath;
   TProgressMode Progress = TProgressMode::pmAuto;
   bool ShowHelp = false;
@@ -29,3 +33,5 @@ public:
 TCliOptions ParseCliArguments(const std::vector<std::string>& aArgs);
 
 const char* CliUsageText();
+
+} // namespace vcli

@@ -11,20 +11,24 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
+
+namespace vconvert {
 
 // The builder's record of one converted target.
 class TTargetInfo {
 public:
-  TTargetInfo(TXmlNode* aNode, int32_t aListViewRow) : fNode(aNode), fListViewRow(aListViewRow) {}
+  TTargetInfo(vxml::TXmlNode* aNode, int32_t aListViewRow)
+      : fNode(aNode), fListViewRow(aListViewRow) {}
 
   // The target's stringdata element; owned by the document.
-  TXmlNode* Node() const { return fNode; }
+  vxml::TXmlNode* Node() const { return fNode; }
   int32_t ListViewRow() const { return fListViewRow; }
   int32_t StringCount() const { return fStringCount; }
   void SetStringCount(int32_t aValue) { fStringCount = aValue; }
 
 private:
-  TXmlNode* fNode;
+  vxml::TXmlNode* fNode;
   int32_t fListViewRow;
   int32_t fStringCount = 0;
 };
@@ -42,6 +46,14 @@ public:
 
 private:
   std::map<std::u16string, std::unique_ptr<TTargetInfo>> fItems;
+};
+
+// A row that landed in no converted target: its old target, its context path in the new
+// notation and its native text as the old project holds it.
+struct TDroppedRow {
+  std::u16string VLP5Target;
+  std::u16string Context;
+  std::u16string Native;
 };
 
 // "sh" becomes "sr.lat"; every other code stays as it is.
@@ -67,7 +79,9 @@ public:
   const std::u16string& Dictionary() const { return fDictionary; }
   // Rows of the last run placed into a target, and rows dropped for want of one.
   int32_t RowsPlaced() const { return fRowsPlaced; }
-  int32_t RowsDropped() const { return fRowsDropped; }
+  int32_t RowsDropped() const { return static_cast<int32_t>(fDroppedRows.size()); }
+  // The dropped rows of the last run, in the order the old project holds them.
+  const std::vector<TDroppedRow>& DroppedRows() const { return fDroppedRows; }
 
 private:
   // The builder: handlers of the reader's events, valid only while a run is in progress.
@@ -82,18 +96,22 @@ private:
   void Convert(const std::u16string& aFileName);
   void CreateProjectSkeleton(const std::u16string& aFileName);
   void ReadProject(TVLP5Project& aReader);
-  TXmlNode* AddTargetElement(const TVXPTarget& aTargetInfo);
+  vxml::TXmlNode* AddTargetElement(const TVXPTarget& aTargetInfo);
   void AddExclude(std::u16string_view aType, std::u16string_view aValue);
   void Log(std::u16string_view aLine) { fHost.AddLogLine(aLine); }
+  // Reports to the host when it shows progress; otherwise an empty event that costs nothing.
+  TOnProgressEvent ProgressOf(TRunStage aStage);
 
   IConversionHost& fHost;
   std::unique_ptr<TTargetList> fTargetList;
-  std::unique_ptr<TXmlDocument> fVXPProject;
-  TXmlNode* fLanguagesNode = nullptr;
-  TXmlNode* fTargetsNode = nullptr;
-  TXmlNode* fExcludesNode = nullptr;
+  std::unique_ptr<vxml::TXmlDocument> fVXPProject;
+  vxml::TXmlNode* fLanguagesNode = nullptr;
+  vxml::TXmlNode* fTargetsNode = nullptr;
+  vxml::TXmlNode* fExcludesNode = nullptr;
   int32_t fVirtualNodeCount = 0;
   std::u16string fDictionary;
   int32_t fRowsPlaced = 0;
-  int32_t fRowsDropped = 0;
+  std::vector<TDroppedRow> fDroppedRows;
 };
+
+} // namespace vconvert

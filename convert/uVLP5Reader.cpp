@@ -1,9 +1,20 @@
 #include "uVLP5Reader.h"
 
-#include "XmlErrors.h"
+#include "Errors.h"
+#include "IntegerText.h"
 
 #include <algorithm>
 #include <string>
+
+namespace vconvert {
+
+using vbase::EAssertionFailed;
+using vbase::IntToText;
+using vxml::AppendUnescaped;
+using vxml::TXmlDocument;
+using vxml::TXmlNode;
+using vxml::xeCData;
+using vxml::xeCharData;
 
 namespace {
 
@@ -124,9 +135,14 @@ std::u16string EscapeDots(std::u16string_view aText) {
   return result;
 }
 
-TVLP5Project::TVLP5Project(const std::u16string& aFileName)
+TVLP5Project::TVLP5Project(const std::u16string& aFileName, const TOnProgressEvent& aOnLoadProgress)
     : fXML(std::make_unique<TXmlDocument>()), fFilename(aFileName) {
+  if (aOnLoadProgress)
+    fXML->OnProgress = [aOnLoadProgress](TXmlDocument*, int64_t aPosition, int64_t aSize) {
+      aOnLoadProgress(aPosition, aSize);
+    };
   fXML->LoadFromFile(aFileName);
+  fXML->OnProgress = nullptr;
 }
 
 TXmlNode* TVLP5Project::FindPath(std::initializer_list<std::u16string_view> aPath) const {
@@ -201,13 +217,18 @@ void TVLP5Project::ReadTranslations() {
     return;
   // One set of buffers serves every row: the strings keep their room from row to row.
   TRowBuffers buffers;
-  for (int32_t i = 0; i < rows->NodeCount(); ++i) {
+  const int32_t count = rows->NodeCount();
+  for (int32_t i = 0; i < count; ++i) {
+    if (fOnRowProgress)
+      fOnRowProgress(i, count);
     try {
       ReadRow(*rows->Nodes(i), buffers);
     } catch (...) {
       // A broken row must not cost the rows after it; the row is dropped unreported.
     }
   }
+  if (fOnRowProgress)
+    fOnRowProgress(count, count);
 }
 
 void TVLP5Project::ReadRow(const TXmlNode& aRow, TRowBuffers& aBuffers) const {
@@ -266,3 +287,5 @@ void TVLP5Project::ReadExcludes(std::u16string_view aSection) const {
   for (int32_t i = 0; i < excludes->NodeCount(); ++i)
     fOnExcludeFound(ElementText(*excludes->Nodes(i)));
 }
+
+} // namespace vconvert

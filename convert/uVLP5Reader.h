@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+namespace vconvert {
+
 // The file name a virtual target gets, before the builder numbers it.
 inline constexpr std::u16string_view VirtualTargetMarker = u".\\VnxVirtualTarget[%d]";
 
@@ -67,6 +69,8 @@ using TOnLanguageFoundEvent = std::function<void(const std::u16string& aLanguage
 using TOnTranslationsFoundEvent = std::function<void(
     const TRowInfo& aRowInfo, const TTranslations& aTranslations, const TLocation& aLocation)>;
 using TOnExcludeFoundEvent = std::function<void(const std::u16string& aText)>;
+// aDone of aTotal units of a long step.
+using TOnProgressEvent = std::function<void(int64_t aDone, int64_t aTotal)>;
 
 // Every full stop becomes U+2024 (one-dot leader), so a file name can sit inside a dotted
 // context path.
@@ -76,7 +80,9 @@ std::u16string EscapeDots(std::u16string_view aText);
 class TVLP5Project {
 public:
   // Loads the whole file; a loading failure leaves the constructor as the loader's exception.
-  explicit TVLP5Project(const std::u16string& aFileName);
+  // aOnLoadProgress, when given, follows the loader through the text (bytes of UTF-16).
+  explicit TVLP5Project(const std::u16string& aFileName,
+                        const TOnProgressEvent& aOnLoadProgress = {});
   TVLP5Project(const TVLP5Project&) = delete;
   TVLP5Project& operator=(const TVLP5Project&) = delete;
 
@@ -89,7 +95,7 @@ public:
   void ReadLanguages();
   void ReadTargets();
   // Needs at least one language met by ReadLanguages. A failure inside one row drops that
-  // row silently and the walk goes on with the next.
+  // row silently and the walk goes on with the next. OnRowProgress counts the rows walked.
   void ReadTranslations();
   void ReadExcludeStrings();
   void ReadExcludeContexts();
@@ -104,25 +110,30 @@ public:
   }
   const TOnExcludeFoundEvent& OnExcludeFound() const { return fOnExcludeFound; }
   void SetOnExcludeFound(TOnExcludeFoundEvent aEvent) { fOnExcludeFound = std::move(aEvent); }
+  const TOnProgressEvent& OnRowProgress() const { return fOnRowProgress; }
+  void SetOnRowProgress(TOnProgressEvent aEvent) { fOnRowProgress = std::move(aEvent); }
 
 private:
-  void ReadTarget(const TXmlNode& aNode);
+  void ReadTarget(const vxml::TXmlNode& aNode);
   // What ReadRow fills for one row and hands to the event.
   struct TRowBuffers {
     TRowInfo RowInfo;
     TLocation Location;
     TTranslations Translations;
   };
-  void ReadRow(const TXmlNode& aRow, TRowBuffers& aBuffers) const;
+  void ReadRow(const vxml::TXmlNode& aRow, TRowBuffers& aBuffers) const;
   void ReadExcludes(std::u16string_view aSection) const;
   // The child of the root reached by following aPath, or none.
-  TXmlNode* FindPath(std::initializer_list<std::u16string_view> aPath) const;
+  vxml::TXmlNode* FindPath(std::initializer_list<std::u16string_view> aPath) const;
 
-  std::unique_ptr<TXmlDocument> fXML;
+  std::unique_ptr<vxml::TXmlDocument> fXML;
   std::u16string fFilename;
   TOnTargetFoundEvent fOnTargetFound;
   TOnLanguageFoundEvent fOnLanguageFound;
   TOnTranslationsFoundEvent fOnTranslationsFound;
   TOnExcludeFoundEvent fOnExcludeFound;
+  TOnProgressEvent fOnRowProgress;
   std::set<std::u16string> fLanguages;
 };
+
+} // namespace vconvert

@@ -13,6 +13,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace vbase;
+using namespace vxml;
+
 namespace {
 
 constexpr char ParsedProject[] = "<?xml version=\"1.0\"?>\r\n"

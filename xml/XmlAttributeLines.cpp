@@ -1,9 +1,16 @@
 #include "XmlAttributeLines.h"
 
-#include "XmlErrors.h"
+#include "Characters.h"
+#include "Errors.h"
 #include "XmlText.h"
 
 #include <algorithm>
+
+namespace vxml {
+
+using vbase::CompareTextAscii;
+using vbase::EStringListError;
+using vbase::SameTextAscii;
 
 int32_t TXmlAttributeLines::InsertionIndex(std::u16string_view ALine) const {
   if (!Sorted())
@@ -78,3 +85,5 @@ int32_t TXmlAttributeLines::IndexOfName(std::u16string_view AName) const {
   }
   return -1;
 }
+
+} // namespace vxml

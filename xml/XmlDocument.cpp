@@ -1,6 +1,12 @@
 #include "XmlDocument.h"
 
+#include "Characters.h"
+
 #include <algorithm>
+
+namespace vxml {
+
+using vbase::TrimControlChars;
 
 // The container is made with new: it must not live in a store that the document replaces.
 TXmlDocument::TXmlDocument()
@@ -191,3 +197,5 @@ std::u16string TXmlDocument::LineBreakText() const {
   }
   return {};
 }
+
+} // namespace vxml

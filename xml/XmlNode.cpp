@@ -1,8 +1,19 @@
+#include "IntegerText.h"
 #include "Utf8.h"
 #include "XmlAttributeLines.h"
 #include "XmlDocument.h"
 
 #include <algorithm>
+
+namespace vxml {
+
+using vbase::EConvertError;
+using vbase::Exception;
+using vbase::IntToText;
+using vbase::TryTextToInt;
+using vbase::TryTextToInt64;
+using vbase::Utf8Decode;
+using vbase::Utf8Encode;
 
 // ---- TXmlNodeList ----
 
@@ -643,3 +654,5 @@ std::u16string TXmlNode::IndentText() const {
 
 // A parsed document holds millions of nodes: every byte here counts many times over.
 static_assert(sizeof(TXmlNode) <= 96);
+
+} // namespace vxml

@@ -1,10 +1,18 @@
 #include "XmlReader.h"
 
+#include "Characters.h"
 #include "XmlDocument.h"
 #include "XmlStringStream.h"
 
 #include <cstddef>
 #include <cstring>
+
+namespace vxml {
+
+using vbase::EFilerError;
+using vbase::EStringListError;
+using vbase::SameTextAscii;
+using vbase::TrimControlChars;
 
 // ---- Reading primitives ----
 
@@ -271,6 +279,8 @@ public:
   void SkipStrayText() { FCursor.Pos = std::find(FCursor.Pos, FCursor.End, u'<'); }
   bool AtEnd() const { return FCursor.AtEnd(); }
   void NotifyProgress(int64_t APosition) const;
+  // The stream's size when the parse began: a consumable stream is empty once its text is taken.
+  int64_t StreamSize() const { return FStreamSize; }
 
 private:
   bool Aborted() const { return FDocument && FDocument->AbortParsing(); }
@@ -568,7 +578,9 @@ void TXmlParser::ReadCloseTag(const TXmlNode& N) {
   std::u16string_view name;
   if (!ReadUntilTerminator(FCursor, u">", name, true))
     throw EFilerError(u"Missing \">\" in close tag of element " + N.Name());
-  if (!SameTextAscii(TrimControlChars(name), N.Name()))
+  // A name may begin or end with control characters that trimming would cut off; a close tag
+  // that repeats it exactly, as the writer writes it, matches too.
+  if (!SameTextAscii(TrimControlChars(name), N.Name()) && !SameTextAscii(name, N.Name()))
     throw EFilerError(u"Incorrect close tag in element " + N.Name());
 }
 
@@ -663,7 +675,7 @@ void TXmlDocument::ParseStream(TXmlStringStream& S) {
       if (node->IsClear())
         FRootNodes->NodeDelete(FRootNodes->NodeCount() - 1);
     } while (!parser.AtEnd());
-    parser.NotifyProgress(S.Size());
+    parser.NotifyProgress(parser.StreamSize());
   }
   CheckTopLevelStructure();
 }
@@ -714,3 +726,5 @@ void TXmlDocument::CheckTopLevelStructure() const {
   if (cdata > 0)
     throw EFilerError(u"No CDATA allowed in root");
 }
+
+} // namespace vxml

@@ -9,6 +9,8 @@
 #include <unistd.h>
 #endif
 
+namespace vxml {
+
 namespace {
 
 constexpr std::size_t RoundUp(std::size_t ABytes, std::size_t AAlignment) {
@@ -204,3 +206,5 @@ void TXmlStoredText::MoveFrom(TXmlStore& AStore, TXmlStoredText& ASource) {
   ASource.Data = nullptr;
   ASource.Size = 0;
 }
+
+} // namespace vxml

@@ -1,9 +1,15 @@
 #include "XmlStringBuilder.h"
 
-#include "XmlErrors.h"
+#include "Errors.h"
+#include "IntegerText.h"
 #include "XmlText.h"
 
 #include <algorithm>
+
+namespace vxml {
+
+using vbase::EListError;
+using vbase::IntToText;
 
 std::u16string TXmlStringBuilder::StringCopy(int32_t AFirst, int32_t ALength) const {
   const int64_t first = std::max<int64_t>(AFirst, 1) - 1;
@@ -28,3 +34,5 @@ void TXmlStringBuilder::Pass() {
   FSink(std::u16string_view(FData).substr(0, count));
   FData.erase(0, count);
 }
+
+} // namespace vxml

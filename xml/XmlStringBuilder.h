@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace vxml {
+
 class TXmlStringBuilder {
 public:
   TXmlStringBuilder() = default;
@@ -42,3 +44,5 @@ private:
   std::function<void(std::u16string_view)> FSink;
   std::size_t FChunk = 0;
 };
+
+} // namespace vxml

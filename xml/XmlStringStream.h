@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace vxml {
+
 class TXmlStringStream {
 public:
   // The stream holds AText and starts at position 0.
@@ -27,3 +29,5 @@ private:
   std::size_t FIndex = 0;
   bool FConsumable = false;
 };
+
+} // namespace vxml

@@ -1,13 +1,14 @@
 // The writer: nodes to UTF-16 text, the text to the bytes of a code page, the bytes to a
 // stream or to a file that is replaced only once the new content is complete.
 #include "CodePages.h"
+#include "EncodingNames.h"
 #include "Utf8.h"
 #include "XmlAttributeLines.h"
 #include "XmlDocument.h"
-#include "XmlEncodingNames.h"
 #include "XmlStringBuilder.h"
 #include "uCharsetMap.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,6 +17,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+
+namespace vxml {
+
+using vbase::EFCreateError;
+using vbase::EFilerError;
+using vbase::EWriteError;
+using vbase::Utf8Decode;
+using vbase::Utf8Encode;
+using vcharset::CodePageFromCharsetName;
+using vcharset::IsCodePageSupported;
+using vcharset::StandardEncodingCodePage;
+using vcharset::Utf16ToCodePage;
 
 namespace {
 
@@ -123,10 +136,21 @@ private:
     FOut.AddChar(u'<');
     FOut.AddString(*ANode.FName);
     AddInnerTagText(ANode);
+    if (!ANode.IsEmptyElementTag() && EndsWithSlash(ANode))
+      FOut.AddChar(u' ');
     FOut.AddChar(u'>');
     FOut.AddString(ANode.FValue.View());
     if (ANode.NodeCount() > 0)
       FOut.AddString(LineBreak(ANode));
+  }
+
+  // A start tag whose text ends in "/" would read back as an empty-element tag; a blank before
+  // the ">" keeps it open.
+  static bool EndsWithSlash(const TXmlNode& ANode) {
+    const int32_t attributes = ANode.AttributeCount();
+    const std::u16string_view last =
+        attributes > 0 ? ANode.FAttributes.Line(attributes - 1) : *ANode.FName;
+    return !last.empty() && last.back() == u'/';
   }
 
   // With a subset the form is not trimmed: an empty value leaves two blanks before the "[".
@@ -477,7 +501,8 @@ private:
   }
 
   void CreateTemporary() {
-    static unsigned serial = 0;
+    // Projects may be saved from several threads at once.
+    static std::atomic<unsigned> serial = 0;
     const std::string prefix =
         (FTarget.parent_path() / ("." + FTarget.filename().native() + ".")).native() +
         std::to_string(::getpid()) + ".";
@@ -510,3 +535,5 @@ void TXmlDocument::SaveToFile(const std::u16string& FileName, bool RespectEncodi
       [&](std::string_view ABytes) { file->Write(ABytes); });
   file->Commit();
 }
+
+} // namespace vxml

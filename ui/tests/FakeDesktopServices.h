@@ -1,5 +1,6 @@
 // Stand-ins for the desktop behind the window: the dialogs answer what they are told and
-// remember how they were asked; the browser and the error box only record their calls.
+// remember how they were asked; the browser, the error box and the notice box record their
+// calls.
 #pragma once
 
 #include "uDesktopServices.h"
@@ -7,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-class TFakeOpenFileChooser : public TOpenFileChooser {
+class TFakeOpenFileChooser : public vui::TOpenFileChooser {
 public:
   std::optional<QString> Answer;
   int Calls = 0;
@@ -18,7 +19,7 @@ public:
   }
 };
 
-class TFakeSaveFileChooser : public TSaveFileChooser {
+class TFakeSaveFileChooser : public vui::TSaveFileChooser {
 public:
   std::optional<QString> Answer;
   QStringList Proposals;
@@ -33,16 +34,28 @@ public:
   }
 };
 
-class TFakeUrlOpener : public TUrlOpener {
+class TFakeUrlOpener : public vui::TUrlOpener {
 public:
   std::vector<QUrl> Opened;
+  // False stands for a desktop without a browser.
+  bool Succeeds = true;
 
-  void Open(QWidget*, const QUrl& aUrl) override { Opened.push_back(aUrl); }
+  bool Open(QWidget*, const QUrl& aUrl) override {
+    Opened.push_back(aUrl);
+    return Succeeds;
+  }
 };
 
-class TFakeErrorPresenter : public TErrorPresenter {
+class TFakeNoticePresenter : public vui::TNoticePresenter {
 public:
-  std::vector<TErrorReport> Shown;
+  QStringList Shown;
 
-  void Show(QWidget*, const TErrorReport& aReport) override { Shown.push_back(aReport); }
+  void Show(QWidget*, const QString& aText) override { Shown << aText; }
+};
+
+class TFakeErrorPresenter : public vui::TErrorPresenter {
+public:
+  std::vector<vui::TErrorReport> Shown;
+
+  void Show(QWidget*, const vui::TErrorReport& aReport) override { Shown.push_back(aReport); }
 };

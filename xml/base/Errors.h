@@ -1,0 +1,43 @@
+// The error kinds of the document layer and the conversion core. Each carries its message as
+// UTF-16 text; what() gives the same message as UTF-8.
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace vbase {
+
+class Exception : public std::exception {
+public:
+  explicit Exception(std::u16string message);
+  const std::u16string& Message() const noexcept { return FMessage; }
+  const char* what() const noexcept override { return FMessageUtf8.c_str(); }
+  // The kind's name as users see it in error reports, e.g. "EFilerError".
+  virtual const char* ClassName() const noexcept { return "Exception"; }
+
+private:
+  std::u16string FMessage;
+  std::string FMessageUtf8;
+};
+
+#define VLP_DECLARE_ERROR(Kind, Base)                                                              \
+  class Kind : public Base {                                                                       \
+  public:                                                                                          \
+    using Base::Base;                                                                              \
+    const char* ClassName() const noexcept override { return #Kind; }                              \
+  }
+
+VLP_DECLARE_ERROR(EConvertError, Exception);
+VLP_DECLARE_ERROR(EAssertionFailed, Exception);
+VLP_DECLARE_ERROR(EEncodingError, Exception);
+VLP_DECLARE_ERROR(EStreamError, Exception);
+VLP_DECLARE_ERROR(EFilerError, EStreamError);
+VLP_DECLARE_ERROR(EWriteError, EFilerError);
+VLP_DECLARE_ERROR(EFOpenError, EStreamError);
+VLP_DECLARE_ERROR(EFCreateError, EStreamError);
+VLP_DECLARE_ERROR(EListError, Exception);
+VLP_DECLARE_ERROR(EStringListError, EListError);
+
+#undef VLP_DECLARE_ERROR
+
+} // namespace vbase

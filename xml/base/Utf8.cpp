@@ -1,0 +1,143 @@
+#include "Utf8.h"
+
+#include "Characters.h"
+
+#include <cstdint>
+
+namespace vbase {
+
+namespace {
+
+char* PutCodePoint(char32_t c, char* q) {
+  if (c < 0x80) {
+    *q++ = static_cast<char>(c);
+  } else if (c < 0x800) {
+    *q++ = static_cast<char>(0xC0 | (c >> 6));
+    *q++ = static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    *q++ = static_cast<char>(0xE0 | (c >> 12));
+    *q++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    *q++ = static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    *q++ = static_cast<char>(0xF0 | (c >> 18));
+    *q++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    *q++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    *q++ = static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return q;
+}
+
+char16_t* PutUtf16(char32_t c, char16_t* q) {
+  if (c < 0x10000) {
+    *q++ = static_cast<char16_t>(c);
+  } else {
+    c -= 0x10000;
+    *q++ = static_cast<char16_t>(0xD800 + (c >> 10));
+    *q++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+  }
+  return q;
+}
+
+// The valid range of the second byte depends on the lead byte (Unicode table 3-7); later
+// continuation bytes are always 80..BF.
+bool SecondByteFits(unsigned lead, unsigned second) {
+  switch (lead) {
+  case 0xE0:
+    return second >= 0xA0 && second <= 0xBF;
+  case 0xED:
+    return second >= 0x80 && second <= 0x9F;
+  case 0xF0:
+    return second >= 0x90 && second <= 0xBF;
+  case 0xF4:
+    return second >= 0x80 && second <= 0x8F;
+  default:
+    return second >= 0x80 && second <= 0xBF;
+  }
+}
+
+int SequenceLength(unsigned lead) {
+  if (lead >= 0xC2 && lead <= 0xDF)
+    return 2;
+  if (lead >= 0xE0 && lead <= 0xEF)
+    return 3;
+  if (lead >= 0xF0 && lead <= 0xF4)
+    return 4;
+  return 0;
+}
+
+} // namespace
+
+void Utf8EncodeAppend(std::u16string_view text, std::string& out) {
+  // Written through a pointer into room for the longest result, then cut to what was written.
+  const std::size_t start = out.size();
+  out.resize(start + 3 * text.size());
+  char* q = out.data() + start;
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    char32_t c = text[i];
+    if (c < 0x80) {
+      *q++ = static_cast<char>(c);
+      continue;
+    }
+    if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(text[i + 1])) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+      c = ReplacementCharacter;
+    }
+    q = PutCodePoint(c, q);
+  }
+  out.resize(static_cast<std::size_t>(q - out.data()));
+}
+
+std::string Utf8Encode(std::u16string_view text) {
+  std::string out;
+  Utf8EncodeAppend(text, out);
+  return out;
+}
+
+void Utf8DecodeAppend(std::string_view bytes, std::u16string& out) {
+  // No sequence gives more code units than it has bytes.
+  const std::size_t start = out.size();
+  out.resize(start + bytes.size());
+  char16_t* q = out.data() + start;
+  const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned lead = p[i];
+    if (lead < 0x80) {
+      *q++ = static_cast<char16_t>(lead);
+      ++i;
+      continue;
+    }
+    const int length = SequenceLength(lead);
+    if (length == 0) {
+      *q++ = ReplacementCharacter;
+      ++i;
+      continue;
+    }
+    char32_t c = lead & (0xFF >> (length + 1));
+    std::size_t j = i + 1;
+    for (int k = 1; k < length; ++k, ++j) {
+      const bool fits = j < n && (k == 1 ? SecondByteFits(lead, p[j]) : (p[j] & 0xC0) == 0x80);
+      if (!fits)
+        break;
+      c = (c << 6) | (p[j] & 0x3F);
+    }
+    if (j - i == static_cast<std::size_t>(length))
+      q = PutUtf16(c, q);
+    else
+      *q++ = ReplacementCharacter; // the maximal subpart i..j-1 is replaced as one
+    i = j;
+  }
+  out.resize(static_cast<std::size_t>(q - out.data()));
+}
+
+std::u16string Utf8Decode(std::string_view bytes) {
+  std::u16string out;
+  Utf8DecodeAppend(bytes, out);
+  return out;
+}
+
+} // namespace vbase

@@ -1,0 +1,18 @@
+// UTF-8 <-> UTF-16 conversion used wherever text leaves or enters the UTF-16 world.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vbase {
+
+// A lone surrogate becomes U+FFFD; a surrogate pair becomes one four-byte sequence.
+std::string Utf8Encode(std::u16string_view text);
+void Utf8EncodeAppend(std::u16string_view text, std::string& out);
+
+// Invalid input becomes U+FFFD, one for each maximal invalid subpart (Unicode's recommended
+// practice), so decoding never fails.
+std::u16string Utf8Decode(std::string_view bytes);
+void Utf8DecodeAppend(std::string_view bytes, std::u16string& out);
+
+} // namespace vbase
