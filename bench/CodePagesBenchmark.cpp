@@ -3,6 +3,8 @@
 #include <benchmark/benchmark.h>
 #include <string>
 
+using namespace vcharset;
+
 namespace {
 
 constexpr std::size_t TextUnits = 4 << 20;

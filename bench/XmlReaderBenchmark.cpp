@@ -7,6 +7,9 @@
 #include <benchmark/benchmark.h>
 #include <string>
 
+using namespace vbase;
+using namespace vxml;
+
 namespace {
 
 constexpr int TargetCount = 20;

@@ -1,8 +1,8 @@
 #include "CliApp.h"
 
 #include "CliOptions.h"
+#include "Errors.h"
 #include "Utf8.h"
-#include "XmlErrors.h"
 #include "uConversionRun.h"
 
 #include <algorithm>
@@ -13,6 +13,14 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <system_error>
+
+namespace vcli {
+
+using vbase::Exception;
+using vbase::Utf8Decode;
+using vbase::Utf8Encode;
+using vconvert::ConvertedTargetImage;
+using vconvert::TConversionRun;
 
 namespace fs = std::filesystem;
 
@@ -345,3 +353,5 @@ int RunCli(const std::vector<std::string>& aArgs, std::ostream& aOut, std::ostre
   }
   return RunInputs(options, aOut, aErr, aErrIsTerminal);
 }
+
+} // namespace vcli

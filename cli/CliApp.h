@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace vcli {
+
 enum TCliExitStatus : int { ceSuccess = 0, ceFailure = 1, ceUsage = 2 };
 
 // What became of one input.
@@ -43,3 +45,5 @@ std::vector<TInputItem> ProjectsOfInput(const std::string& aInput);
 
 // The report document, as UTF-8 JSON text.
 std::string ReportJson(const std::vector<TInputResult>& aResults);
+
+} // namespace vcli

@@ -6,6 +6,10 @@
 #include <ostream>
 #include <system_error>
 
+namespace vcli {
+
+using vbase::Utf8Encode;
+
 namespace {
 
 // A dangling link counts too: saving would write through it.
@@ -47,3 +51,5 @@ std::optional<std::u16string> TCliHost::AskOutputPath(const std::u16string& aPro
   fChosenOutput = path;
   return path;
 }
+
+} // namespace vcli

@@ -10,13 +10,15 @@
 #include <string>
 #include <vector>
 
+namespace vcli {
+
 struct TTargetRow {
   int32_t ImageIndex = 0;
   std::u16string Caption;
   std::vector<std::u16string> SubItems;
 };
 
-class TCliHost final : public IConversionHost {
+class TCliHost final : public vconvert::IConversionHost {
 public:
   // aOutput replaces the run's proposal when given; aLogStream (may be none) gets every log
   // line as UTF-8, one per line.
@@ -33,7 +35,7 @@ public:
   // Declines, like a save dialog whose overwrite question is answered no, when the file exists
   // and replacing it was not asked for.
   std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override;
-  uint32_t TickCount() override { return SteadyTickCount(); }
+  uint32_t TickCount() override { return vconvert::SteadyTickCount(); }
   void ProcessMessages() override {}
 
   const std::vector<std::u16string>& LogLines() const { return fLog; }
@@ -53,3 +55,5 @@ private:
   std::optional<std::u16string> fChosenOutput;
   std::optional<std::u16string> fRefusedOutput;
 };
+
+} // namespace vcli

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+namespace vcli {
+
 namespace {
 
 TProgressMode ParseProgressMode(const std::string& aValue) {
@@ -144,3 +146,5 @@ Exit status: 0 when every input was converted, 1 when any failed,
 2 for a usage error.
 )";
 }
+
+} // namespace vcli

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace vcli {
+
 enum class TProgressMode { pmAuto, pmNone, pmNames, pmBar };
 
 struct TCliOptions {
@@ -29,3 +31,5 @@ public:
 TCliOptions ParseCliArguments(const std::vector<std::string>& aArgs);
 
 const char* CliUsageText();
+
+} // namespace vcli

@@ -5,5 +5,5 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return RunCli(args, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+  return vcli::RunCli(args, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
 }

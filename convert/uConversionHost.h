@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace vconvert {
+
 class IConversionHost {
 public:
   virtual ~IConversionHost() = default;
@@ -38,3 +40,5 @@ inline constexpr int32_t UnconvertibleTargetImage = 1;
 
 // A steady millisecond counter truncated to 32 bits, for hosts without a clock of their own.
 uint32_t SteadyTickCount();
+
+} // namespace vconvert

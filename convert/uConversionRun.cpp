@@ -1,7 +1,18 @@
 #include "uConversionRun.h"
 
-#include "XmlErrors.h"
+#include "Characters.h"
+#include "Errors.h"
+#include "IntegerText.h"
 #include "XmlText.h"
+
+namespace vconvert {
+
+using vbase::EStringListError;
+using vbase::IntToText;
+using vbase::TrimControlChars;
+using vxml::TXmlDocument;
+using vxml::TXmlNode;
+using vxml::xfReadable;
 
 namespace {
 
@@ -306,3 +317,5 @@ void TConversionRun::FillRowCounts() {
   for (const auto& [key, targetInfo] : *fTargetList)
     fHost.AddTargetSubItem(targetInfo->ListViewRow(), IntToText(targetInfo->StringCount()));
 }
+
+} // namespace vconvert

@@ -12,19 +12,22 @@
 #include <string>
 #include <string_view>
 
+namespace vconvert {
+
 // The builder's record of one converted target.
 class TTargetInfo {
 public:
-  TTargetInfo(TXmlNode* aNode, int32_t aListViewRow) : fNode(aNode), fListViewRow(aListViewRow) {}
+  TTargetInfo(vxml::TXmlNode* aNode, int32_t aListViewRow)
+      : fNode(aNode), fListViewRow(aListViewRow) {}
 
   // The target's stringdata element; owned by the document.
-  TXmlNode* Node() const { return fNode; }
+  vxml::TXmlNode* Node() const { return fNode; }
   int32_t ListViewRow() const { return fListViewRow; }
   int32_t StringCount() const { return fStringCount; }
   void SetStringCount(int32_t aValue) { fStringCount = aValue; }
 
 private:
-  TXmlNode* fNode;
+  vxml::TXmlNode* fNode;
   int32_t fListViewRow;
   int32_t fStringCount = 0;
 };
@@ -82,18 +85,20 @@ private:
   void Convert(const std::u16string& aFileName);
   void CreateProjectSkeleton(const std::u16string& aFileName);
   void ReadProject(TVLP5Project& aReader);
-  TXmlNode* AddTargetElement(const TVXPTarget& aTargetInfo);
+  vxml::TXmlNode* AddTargetElement(const TVXPTarget& aTargetInfo);
   void AddExclude(std::u16string_view aType, std::u16string_view aValue);
   void Log(std::u16string_view aLine) { fHost.AddLogLine(aLine); }
 
   IConversionHost& fHost;
   std::unique_ptr<TTargetList> fTargetList;
-  std::unique_ptr<TXmlDocument> fVXPProject;
-  TXmlNode* fLanguagesNode = nullptr;
-  TXmlNode* fTargetsNode = nullptr;
-  TXmlNode* fExcludesNode = nullptr;
+  std::unique_ptr<vxml::TXmlDocument> fVXPProject;
+  vxml::TXmlNode* fLanguagesNode = nullptr;
+  vxml::TXmlNode* fTargetsNode = nullptr;
+  vxml::TXmlNode* fExcludesNode = nullptr;
   int32_t fVirtualNodeCount = 0;
   std::u16string fDictionary;
   int32_t fRowsPlaced = 0;
   int32_t fRowsDropped = 0;
 };
+
+} // namespace vconvert

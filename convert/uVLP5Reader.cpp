@@ -1,9 +1,19 @@
 #include "uVLP5Reader.h"
 
-#include "XmlErrors.h"
+#include "Errors.h"
+#include "IntegerText.h"
 
 #include <algorithm>
 #include <string>
+
+namespace vconvert {
+
+using vbase::EAssertionFailed;
+using vbase::IntToText;
+using vxml::TXmlDocument;
+using vxml::TXmlNode;
+using vxml::xeCData;
+using vxml::xeCharData;
 
 namespace {
 
@@ -227,3 +237,5 @@ void TVLP5Project::ReadExcludes(std::u16string_view aSection) const {
   for (int32_t i = 0; i < excludes->NodeCount(); ++i)
     fOnExcludeFound(ElementText(*excludes->Nodes(i)));
 }
+
+} // namespace vconvert

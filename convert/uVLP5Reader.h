@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+namespace vconvert {
+
 // The file name a virtual target gets, before the builder numbers it.
 inline constexpr std::u16string_view VirtualTargetMarker = u".\\VnxVirtualTarget[%d]";
 
@@ -105,13 +107,13 @@ public:
   void SetOnExcludeFound(TOnExcludeFoundEvent aEvent) { fOnExcludeFound = std::move(aEvent); }
 
 private:
-  void ReadTarget(const TXmlNode& aNode);
-  void ReadRow(const TXmlNode& aRow, TTranslations& aTranslations) const;
+  void ReadTarget(const vxml::TXmlNode& aNode);
+  void ReadRow(const vxml::TXmlNode& aRow, TTranslations& aTranslations) const;
   void ReadExcludes(std::u16string_view aSection) const;
   // The child of the root reached by following aPath, or none.
-  TXmlNode* FindPath(std::initializer_list<std::u16string_view> aPath) const;
+  vxml::TXmlNode* FindPath(std::initializer_list<std::u16string_view> aPath) const;
 
-  std::unique_ptr<TXmlDocument> fXML;
+  std::unique_ptr<vxml::TXmlDocument> fXML;
   std::u16string fFilename;
   TOnTargetFoundEvent fOnTargetFound;
   TOnLanguageFoundEvent fOnLanguageFound;
@@ -119,3 +121,5 @@ private:
   TOnExcludeFoundEvent fOnExcludeFound;
   std::set<std::u16string> fLanguages;
 };
+
+} // namespace vconvert

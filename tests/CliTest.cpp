@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <vector>
 
+using namespace vcli;
+
 namespace {
 
 // ---- The command line, in process ----

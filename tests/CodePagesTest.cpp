@@ -1,9 +1,13 @@
 #include "CodePages.h"
 
-#include "XmlErrors.h"
+#include "Errors.h"
+#include "LocaleCodePage.h"
 
 #include <gtest/gtest.h>
 #include <string>
+
+using namespace vbase;
+using namespace vcharset;
 
 using namespace std::string_literals;
 

@@ -2,7 +2,7 @@
 // The message is given as UTF-16 (compared with Message()) or as UTF-8 (compared with what()).
 #pragma once
 
-#include "XmlErrors.h"
+#include "Errors.h"
 
 #include <exception>
 #include <gtest/gtest.h>

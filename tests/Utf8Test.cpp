@@ -1,10 +1,13 @@
 #include "Utf8.h"
 
+#include "Errors.h"
 #include "ExpectError.h"
-#include "XmlErrors.h"
 #include "XmlStringBuilder.h"
 
 #include <gtest/gtest.h>
+
+using namespace vbase;
+using namespace vxml;
 
 namespace {
 

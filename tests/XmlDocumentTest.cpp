@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+using namespace vbase;
+using namespace vxml;
+
 namespace {
 
 TEST(TXmlDocument, StartsWithDeclarationAndEmptyRoot) {

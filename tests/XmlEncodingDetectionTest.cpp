@@ -1,5 +1,6 @@
 #include "TestFiles.h"
 #include "XmlDocument.h"
+#include "XmlLoading.h"
 #include "XmlReader.h"
 #include "XmlTreeDump.h"
 
@@ -9,6 +10,9 @@
 #include <random>
 #include <sstream>
 #include <string>
+
+using namespace vbase;
+using namespace vxml;
 
 using namespace std::string_literals;
 using namespace std::string_view_literals;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
+using namespace vxml;
+
 namespace {
 
 std::u16string WithEntities(std::u16string_view ADeclarations, std::u16string_view ARoot) {
@@ -90,12 +92,11 @@ TEST(XmlEntityReferencesTest, StopsRunawayExpansion) {
 
 TEST(XmlEntityReferencesTest, AFailedResolutionKeepsTheTextStillToBeResolved) {
   TXmlDocument document;
-  document.ReadFromStringW(WithEntities(u"<!ENTITY m '<b>in</b>'><!ENTITY bad '<c>'>",
-                                        u"<r>a &m; b &m; c &bad; d</r>"));
+  document.ReadFromStringW(
+      WithEntities(u"<!ENTITY m '<b>in</b>'><!ENTITY bad '<c>'>", u"<r>a &m; b &m; c &bad; d</r>"));
   EXPECT_EQ(ErrorOf([&] { document.ResolveEntityReferences(); }),
             "EFilerError: Missing close tag in element c");
-  EXPECT_EQ(DumpNode(*document.Root()),
-            "Nr\"a \"[Nb\"in\",t\" b \",Nb\"in\",t\" c &bad; d\"]");
+  EXPECT_EQ(DumpNode(*document.Root()), "Nr\"a \"[Nb\"in\",t\" b \",Nb\"in\",t\" c &bad; d\"]");
 }
 
 TEST(XmlEntityReferencesTest, NestedEntitiesWithinTheLimitsResolve) {

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+using namespace vbase;
+using namespace vxml;
+
 using namespace std::string_literals;
 
 namespace {

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
+using namespace vbase;
+using namespace vxml;
+
 namespace {
 
 std::string Saved(TXmlDocument& ADocument, bool AWriteBOM) {

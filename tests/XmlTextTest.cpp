@@ -1,8 +1,12 @@
 #include "XmlText.h"
 
 #include "ExpectError.h"
+#include "IntegerText.h"
 
 #include <gtest/gtest.h>
+
+using namespace vbase;
+using namespace vxml;
 
 namespace {
 

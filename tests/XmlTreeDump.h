@@ -2,9 +2,9 @@
 // whole outcome: kind letter, name, value in quotes, {attribute lines}, [children].
 #pragma once
 
+#include "Errors.h"
 #include "Utf8.h"
 #include "XmlDocument.h"
-#include "XmlErrors.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -22,12 +22,12 @@ inline std::string Visible(std::u16string_view AText) {
     else if (c == 0)
       text += "\\0";
     else
-      text += Utf8Encode(std::u16string_view(&c, 1));
+      text += vbase::Utf8Encode(std::u16string_view(&c, 1));
   }
   return text;
 }
 
-inline std::string DumpNode(const TXmlNode& ANode) {
+inline std::string DumpNode(const vxml::TXmlNode& ANode) {
   static constexpr char Kinds[] = "NCDXSTEAYO!?tU";
   std::string dump(1, Kinds[ANode.ElementType()]);
   dump += Visible(ANode.Name()) + "\"" + Visible(ANode.ValueDirect()) + "\"";
@@ -47,9 +47,9 @@ inline std::string DumpNode(const TXmlNode& ANode) {
 }
 
 // The top-level nodes, separated by blanks.
-inline std::string DumpDocument(const TXmlDocument& ADocument) {
+inline std::string DumpDocument(const vxml::TXmlDocument& ADocument) {
   std::string dump;
-  const TXmlNode& container = *ADocument.RootNodeList();
+  const vxml::TXmlNode& container = *ADocument.RootNodeList();
   for (int32_t i = 0; i < container.NodeCount(); ++i)
     dump.append(i ? " " : "").append(DumpNode(*container.Nodes(i)));
   return dump;
@@ -59,7 +59,7 @@ inline std::string DumpDocument(const TXmlDocument& ADocument) {
 inline std::string ErrorOf(const std::function<void()>& AAction) {
   try {
     AAction();
-  } catch (const Exception& e) {
+  } catch (const vbase::Exception& e) {
     return std::string(e.ClassName()) + ": " + e.what();
   }
   return "no error";

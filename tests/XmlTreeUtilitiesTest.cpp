@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+using namespace vxml;
+
 namespace {
 
 std::vector<std::u16string> PathsOf(const TXmlNodeList& AList) {

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 #include <limits>
 
+using namespace vbase;
+using namespace vxml;
+
 namespace {
 
 using namespace std::chrono;

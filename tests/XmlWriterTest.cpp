@@ -13,6 +13,9 @@
 #include <string>
 #include <sys/resource.h>
 
+using namespace vbase;
+using namespace vxml;
+
 using namespace std::string_literals;
 using namespace std::string_view_literals;
 

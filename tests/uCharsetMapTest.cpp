@@ -1,6 +1,8 @@
 #include "uCharsetMap.h"
 
+#include "Characters.h"
 #include "CodePages.h"
+#include "LocaleCodePage.h"
 #include "XmlText.h"
 
 #include <algorithm>
@@ -9,6 +11,9 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+using namespace vbase;
+using namespace vcharset;
 
 namespace {
 

@@ -1,14 +1,18 @@
 #include "uConversionRun.h"
 
 #include "ConvertTestSupport.h"
+#include "Errors.h"
 #include "Utf8.h"
 #include "XmlDocument.h"
-#include "XmlErrors.h"
 
 #include <deque>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+
+using namespace vbase;
+using namespace vxml;
+using namespace vconvert;
 
 namespace {
 

@@ -1,12 +1,15 @@
 #include "uVLP5Reader.h"
 
 #include "ConvertTestSupport.h"
+#include "Errors.h"
 #include "Utf8.h"
-#include "XmlErrors.h"
 
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+
+using namespace vbase;
+using namespace vconvert;
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include "uMainForm.h"
 
 int main(int argc, char** argv) {
-  TApplication application(argc, argv);
-  TMainform mainform;
+  vui::TApplication application(argc, argv);
+  vui::TMainform mainform;
   application.SetExceptionReporter(
       [&mainform](std::exception_ptr aError) { mainform.ReportException(aError); });
   mainform.show();

@@ -1,6 +1,6 @@
 #include "uApplication.h"
 
-#include "XmlErrors.h"
+#include "Errors.h"
 #include "uDesktopServices.h"
 
 #include <QIcon>
@@ -9,6 +9,10 @@
 #include <cxxabi.h>
 #include <memory>
 #include <typeinfo>
+
+namespace vui {
+
+using vbase::Exception;
 
 namespace {
 
@@ -58,3 +62,5 @@ TErrorReport DescribeException(std::exception_ptr aError) {
     return {QStringLiteral("An unknown exception occurred."), QStringLiteral("unknown"), {}};
   }
 }
+
+} // namespace vui

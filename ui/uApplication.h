@@ -6,6 +6,8 @@
 #include <exception>
 #include <functional>
 
+namespace vui {
+
 struct TErrorReport;
 
 class TApplication : public QApplication {
@@ -22,3 +24,5 @@ private:
 
 // Message and class name of an exception; the log lines are the window's to add.
 TErrorReport DescribeException(std::exception_ptr aError);
+
+} // namespace vui

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+namespace vui {
+
 namespace {
 
 const QString OpenFilter = QStringLiteral("Vornalex 5 Projects (*.vlp)");
@@ -114,3 +116,5 @@ std::unique_ptr<TUrlOpener> CreateDesktopUrlOpener() {
 std::unique_ptr<TErrorPresenter> CreateDesktopErrorPresenter() {
   return std::make_unique<TDesktopErrorPresenter>();
 }
+
+} // namespace vui

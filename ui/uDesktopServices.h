@@ -12,6 +12,8 @@
 
 class QWidget;
 
+namespace vui {
+
 class TOpenFileChooser {
 public:
   virtual ~TOpenFileChooser() = default;
@@ -62,3 +64,5 @@ std::unique_ptr<TOpenFileChooser> CreateDesktopOpenFileChooser();
 std::unique_ptr<TSaveFileChooser> CreateDesktopSaveFileChooser();
 std::unique_ptr<TUrlOpener> CreateDesktopUrlOpener();
 std::unique_ptr<TErrorPresenter> CreateDesktopErrorPresenter();
+
+} // namespace vui

@@ -12,6 +12,10 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
+namespace vui {
+
+using vconvert::SteadyTickCount;
+
 const char* const HelpPageUrl = "https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp";
 
 namespace {
@@ -289,3 +293,5 @@ uint32_t TMainform::TickCount() {
 void TMainform::ProcessMessages() {
   QApplication::processEvents();
 }
+
+} // namespace vui

@@ -18,7 +18,9 @@ class QPushButton;
 class QTabWidget;
 class QTableWidget;
 
-class TMainform : public QWidget, public IConversionHost {
+namespace vui {
+
+class TMainform : public QWidget, public vconvert::IConversionHost {
   Q_OBJECT
 
 public:
@@ -72,7 +74,7 @@ private:
   void HelpClicked();
   QStringList LastLogLines() const;
 
-  TConversionRun fRun;
+  vconvert::TConversionRun fRun;
   bool fConverting = false;
   bool fCloseRequested = false;
   std::unique_ptr<TOpenFileChooser> fOpenFileChooser;
@@ -82,3 +84,5 @@ private:
 };
 
 extern const char* const HelpPageUrl;
+
+} // namespace vui

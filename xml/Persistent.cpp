@@ -1,8 +1,12 @@
 #include "Persistent.h"
 
-#include "XmlErrors.h"
+#include "Errors.h"
 
 #include <string>
+
+namespace vxml {
+
+using vbase::EConvertError;
 
 void TPersistent::Assign(const TPersistent* Source) {
   if (Source == nullptr)
@@ -19,3 +23,5 @@ void TPersistent::AssignError(const TPersistent* Source) const {
   const std::string message = "Cannot assign a " + sourceName + " to a " + ClassName();
   throw EConvertError(std::u16string(message.begin(), message.end()));
 }
+
+} // namespace vxml

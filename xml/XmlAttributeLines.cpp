@@ -1,9 +1,16 @@
 #include "XmlAttributeLines.h"
 
-#include "XmlErrors.h"
+#include "Characters.h"
+#include "Errors.h"
 #include "XmlText.h"
 
 #include <algorithm>
+
+namespace vxml {
+
+using vbase::CompareTextAscii;
+using vbase::EStringListError;
+using vbase::SameTextAscii;
 
 void TXmlAttributeLines::Add(std::u16string ALine) {
   if (!FSorted) {
@@ -47,3 +54,5 @@ int32_t TXmlAttributeLines::IndexOfName(std::u16string_view AName) const {
       return static_cast<int32_t>(i);
   return -1;
 }
+
+} // namespace vxml

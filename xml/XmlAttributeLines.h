@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace vxml {
+
 class TXmlAttributeLines {
 public:
   // A sorted list keeps its lines in case-insensitive order and drops a line equal to one it
@@ -35,3 +37,5 @@ private:
   bool FSorted;
   std::vector<std::u16string> FLines;
 };
+
+} // namespace vxml

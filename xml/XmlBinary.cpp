@@ -1,6 +1,15 @@
+#include "Characters.h"
 #include "XmlDocument.h"
 
 #include <algorithm>
+
+namespace vxml {
+
+using vbase::Base64Digit;
+using vbase::Base64DigitChars;
+using vbase::EFilerError;
+using vbase::HexDigit;
+using vbase::HexDigitChars;
 
 namespace {
 
@@ -158,3 +167,5 @@ std::string TXmlNode::BinaryString() const {
 void TXmlNode::SetBinaryString(std::string_view Value) {
   WriteBinary(*this, xbeBase64, Value.data(), static_cast<int32_t>(Value.size()));
 }
+
+} // namespace vxml

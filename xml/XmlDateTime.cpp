@@ -1,10 +1,17 @@
 #include "XmlDateTime.h"
 
-#include "XmlErrors.h"
+#include "Errors.h"
+#include "IntegerText.h"
 #include "XmlText.h"
 
 #include <optional>
 #include <span>
+
+namespace vxml {
+
+using vbase::EConvertError;
+using vbase::IntToText;
+using vbase::TryTextToInt;
 
 namespace {
 
@@ -138,3 +145,5 @@ bool TryTextToDateTime(std::u16string_view Text, TXmlDateTime& Value) {
   Value = ToDateTime(fields);
   return true;
 }
+
+} // namespace vxml

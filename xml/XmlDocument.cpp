@@ -1,6 +1,12 @@
 #include "XmlDocument.h"
 
+#include "Characters.h"
+
 #include <algorithm>
+
+namespace vxml {
+
+using vbase::TrimControlChars;
 
 TXmlDocument::TXmlDocument() : FRootNodes(std::make_unique<TXmlNode>(this)) {
   Clear();
@@ -168,3 +174,5 @@ std::u16string TXmlDocument::LineBreakText() const {
   }
   return {};
 }
+
+} // namespace vxml

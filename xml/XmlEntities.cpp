@@ -1,9 +1,15 @@
+#include "Characters.h"
 #include "XmlDocument.h"
 #include "XmlReader.h"
 #include "XmlStringStream.h"
 
 #include <memory>
 #include <unordered_map>
+
+namespace vxml {
+
+using vbase::EFilerError;
+using vbase::TrimControlChars;
 
 namespace {
 
@@ -217,3 +223,5 @@ void TXmlDocument::ResolveEntityReferences() {
   if (TXmlNode* root = Root())
     TEntityResolver(*this).Run(*root);
 }
+
+} // namespace vxml

@@ -1,10 +1,16 @@
 #include "XmlFloatText.h"
 
-#include "XmlErrors.h"
+#include "Errors.h"
+#include "IntegerText.h"
 #include "XmlText.h"
 
 #include <charconv>
 #include <cmath>
+
+namespace vxml {
+
+using vbase::Exception;
+using vbase::IntToText;
 
 namespace {
 
@@ -110,3 +116,5 @@ bool TryTextToFloat(std::u16string_view Text, double& Value) {
   Value = value;
   return true;
 }
+
+} // namespace vxml

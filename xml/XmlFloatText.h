@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace vxml {
+
 // X with Digits significant digits (1 to 9, else "Significant digits out of range"), rounded
 // half to even, without trailing zeros after the point and without a leading zero before it
 // (0.5 gives ".5"). With AllowScientific, numbers far from 1 get an exponent: 0.001234 gives
@@ -15,3 +17,5 @@ std::u16string FloatToText(double X, int32_t Digits, bool AllowScientific);
 // Optional spaces, a sign, digits with one decimal separator ("." or the first ","), an
 // optional exponent, optional spaces. Returns false for anything else or an out-of-range number.
 bool TryTextToFloat(std::u16string_view Text, double& Value);
+
+} // namespace vxml

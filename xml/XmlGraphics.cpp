@@ -1,5 +1,7 @@
 #include "XmlDocument.h"
 
+namespace vxml {
+
 // Members a writer leaves out when WriteOnDefault is false; reading falls back on the
 // defaults of the records, which differ for the pen and the brush.
 namespace {
@@ -71,3 +73,5 @@ void TXmlNode::WriteBrush(std::u16string_view AName, const TXmlBrush& AValue) {
   node->WriteColor(u"Color", AValue.Color);
   node->WriteInteger(u"Style", AValue.Style, BrushWriteDefaults.Style);
 }
+
+} // namespace vxml

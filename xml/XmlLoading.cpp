@@ -1,3 +1,5 @@
+#include "XmlLoading.h"
+
 #include "CodePages.h"
 #include "Utf8.h"
 #include "XmlDocument.h"
@@ -11,6 +13,16 @@
 #include <istream>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace vxml {
+
+using vbase::EAssertionFailed;
+using vbase::EFOpenError;
+using vbase::EStreamError;
+using vbase::Utf8Decode;
+using vbase::Utf8Encode;
+using vcharset::CodePageFromCharsetName;
+using vcharset::CodePageToUtf16;
 
 namespace {
 
@@ -128,3 +140,5 @@ void TXmlDocument::LoadFromStream(std::istream& Stream) {
 void TXmlDocument::ReadFromString(std::string_view AValue) {
   LoadFromBytes(AValue);
 }
+
+} // namespace vxml

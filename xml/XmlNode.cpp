@@ -1,8 +1,19 @@
+#include "IntegerText.h"
 #include "Utf8.h"
 #include "XmlAttributeLines.h"
 #include "XmlDocument.h"
 
 #include <algorithm>
+
+namespace vxml {
+
+using vbase::EConvertError;
+using vbase::Exception;
+using vbase::IntToText;
+using vbase::TryTextToInt;
+using vbase::TryTextToInt64;
+using vbase::Utf8Decode;
+using vbase::Utf8Encode;
 
 // ---- TXmlNodeList ----
 
@@ -539,3 +550,5 @@ std::u16string TXmlNode::IndentText() const {
     indent += FDocument->IndentString();
   return indent;
 }
+
+} // namespace vxml

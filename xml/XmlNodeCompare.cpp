@@ -1,7 +1,12 @@
+#include "Characters.h"
 #include "XmlDocument.h"
 
 #include <unordered_map>
 #include <vector>
+
+namespace vxml {
+
+using vbase::AsciiUpper;
 
 namespace {
 
@@ -151,3 +156,5 @@ bool TXmlNode::IsEqualTo(TXmlNode* ANode, TXmlCompareOptions Options, TXmlNodeLi
   }
   return equal;
 }
+
+} // namespace vxml

@@ -1,6 +1,11 @@
+#include "Characters.h"
 #include "XmlDocument.h"
 
 #include <vector>
+
+namespace vxml {
+
+using vbase::SameTextAscii;
 
 namespace {
 
@@ -87,3 +92,5 @@ TXmlNode* TXmlNode::NodeByAttributeValue(std::u16string_view NodeName,
     return ShouldRecurse ? TVisitResult::Enter : TVisitResult::Skip;
   });
 }
+
+} // namespace vxml

@@ -1,5 +1,7 @@
 #include "XmlDocument.h"
 
+namespace vxml {
+
 namespace {
 
 // The order of two children: the caller's routine, else the document's event, else the names.
@@ -66,3 +68,5 @@ void TXmlNode::SortChildNodes(const TXmlNodeCompareFunction& Compare, void* Info
     return;
   QuickSort(*this, TChildOrder(Compare, FDocument, Info), 0, NodeCount() - 1);
 }
+
+} // namespace vxml

@@ -1,9 +1,17 @@
 #include "XmlReader.h"
 
+#include "Characters.h"
 #include "XmlDocument.h"
 #include "XmlStringStream.h"
 
 #include <cstddef>
+
+namespace vxml {
+
+using vbase::EFilerError;
+using vbase::EStringListError;
+using vbase::SameTextAscii;
+using vbase::TrimControlChars;
 
 // ---- Reading primitives ----
 
@@ -612,3 +620,5 @@ void TXmlDocument::CheckTopLevelStructure() const {
   if (cdata > 0)
     throw EFilerError(u"No CDATA allowed in root");
 }
+
+} // namespace vxml

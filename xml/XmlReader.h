@@ -1,5 +1,5 @@
-// The reader's building blocks: encoding detection of raw bytes and the reading primitives that
-// walk a cursor over decoded UTF-16 text.
+// The reader's building blocks: the reading primitives that walk a cursor over decoded UTF-16
+// text.
 #pragma once
 
 #include "XmlTagTypes.h"
@@ -10,14 +10,11 @@
 #include <string_view>
 #include <vector>
 
+namespace vxml {
+
 // Deeper elements fail with "Maximum nesting depth exceeded in element %s": the parser
 // recurses once per level and must not run out of stack.
 inline constexpr int32_t MaxNestingDepth = 1000;
-
-// The code page of raw document bytes: a byte-order mark, else the declaration's encoding
-// (written exactly encoding="..." or encoding='...'), else 0. Bytes whose first 255 (up to the
-// first ">") hold no "<" raise EAssertionFailed "Xml header error (empty stream?) ...".
-uint32_t DetectCodePage(std::string_view ABytes);
 
 // A read position in decoded UTF-16 text.
 struct TXmlCursor {
@@ -55,3 +52,5 @@ inline bool ReadUntilChar(TXmlCursor& C, char16_t AChar, std::u16string_view& AT
 // with "=" joins the one before it, then a quoted token joins one holding "=": a = 'x' gives a='x'.
 // Blank text leaves ATokens as it was.
 void SplitTagText(std::u16string_view AText, std::vector<std::u16string>& ATokens);
+
+} // namespace vxml

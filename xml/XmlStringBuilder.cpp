@@ -1,9 +1,15 @@
 #include "XmlStringBuilder.h"
 
-#include "XmlErrors.h"
+#include "Errors.h"
+#include "IntegerText.h"
 #include "XmlText.h"
 
 #include <algorithm>
+
+namespace vxml {
+
+using vbase::EListError;
+using vbase::IntToText;
 
 std::u16string TXmlStringBuilder::StringCopy(int32_t AFirst, int32_t ALength) const {
   const int64_t first = std::max<int64_t>(AFirst, 1) - 1;
@@ -18,3 +24,5 @@ char16_t TXmlStringBuilder::Data(int32_t APosition) const {
     throw EListError(u"List index out of bounds (" + IntToText(APosition) + u")");
   return FData[static_cast<std::size_t>(APosition - 1)];
 }
+
+} // namespace vxml

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace vxml {
+
 class TXmlStringBuilder {
 public:
   TXmlStringBuilder() = default;
@@ -26,3 +28,5 @@ public:
 private:
   std::u16string FData;
 };
+
+} // namespace vxml

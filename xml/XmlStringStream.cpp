@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+namespace vxml {
+
 void TXmlStringStream::SetPosition(int64_t APosition) {
   FIndex = static_cast<std::size_t>(std::clamp<int64_t>(APosition, 0, Size()) / 2);
 }
+
+} // namespace vxml

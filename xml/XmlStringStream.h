@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace vxml {
+
 class TXmlStringStream {
 public:
   // The stream holds AText and starts at position 0.
@@ -21,3 +23,5 @@ private:
   std::u16string FText;
   std::size_t FIndex = 0;
 };
+
+} // namespace vxml

@@ -1,10 +1,12 @@
 // The markup that opens and closes each kind of node, shared by the reader and the writer.
 #pragma once
 
-#include "XmlDocument.h"
+#include "XmlTypes.h"
 
 #include <array>
 #include <string_view>
+
+namespace vxml {
 
 struct TTagType {
   std::u16string_view FStart;
@@ -27,3 +29,5 @@ inline constexpr std::array<TTagType, 12> TagTypeTable{{
     {u"<?", u"?>", xeQuestion},
     {u"<", u">", xeNormal},
 }};
+
+} // namespace vxml

@@ -1,12 +1,18 @@
 #include "XmlText.h"
 
-#include "XmlErrors.h"
+#include "Errors.h"
+#include "IntegerText.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <limits>
 #include <type_traits>
+
+namespace vxml {
+
+using vbase::Exception;
+using vbase::TryTextToInt;
 
 namespace {
 
@@ -62,86 +68,6 @@ bool ResolveReference(std::u16string_view reference, char16_t& resolved) {
     }
   }
   return false;
-}
-
-} // namespace
-
-int HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9')
-    return c - u'0';
-  if (c >= u'a' && c <= u'f')
-    return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F')
-    return c - u'A' + 10;
-  return -1;
-}
-
-int Base64Digit(char16_t c) {
-  if (c >= u'A' && c <= u'Z')
-    return c - u'A';
-  if (c >= u'a' && c <= u'z')
-    return c - u'a' + 26;
-  if (c >= u'0' && c <= u'9')
-    return c - u'0' + 52;
-  if (c == u'+')
-    return 62;
-  if (c == u'/')
-    return 63;
-  return -1;
-}
-
-namespace {
-
-// The integer rule for both widths: a hexadecimal number is a bit pattern of TInt's width, a
-// decimal one must lie in TInt's range.
-template <typename TInt> bool TryTextToInteger(std::u16string_view text, TInt& result) {
-  using TUnsigned = std::make_unsigned_t<TInt>;
-  constexpr int bits = sizeof(TInt) * 8;
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == u' ')
-    ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-    negative = text[i] == u'-';
-    ++i;
-  }
-  bool hex = false;
-  if (i < text.size() && (text[i] == u'$' || text[i] == u'x' || text[i] == u'X')) {
-    hex = true;
-    ++i;
-  } else if (i + 1 < text.size() && text[i] == u'0' &&
-             (text[i + 1] == u'x' || text[i + 1] == u'X')) {
-    hex = true;
-    i += 2;
-  }
-  if (i >= text.size())
-    return false;
-  TUnsigned magnitude = 0;
-  if (hex) {
-    for (; i < text.size(); ++i) {
-      const int digit = HexDigit(text[i]);
-      if (digit < 0 || (magnitude >> (bits - 4)) != 0)
-        return false;
-      magnitude = (magnitude << 4) | static_cast<TUnsigned>(digit);
-    }
-    const TUnsigned pattern = negative ? TUnsigned(0) - magnitude : magnitude;
-    result = static_cast<TInt>(pattern);
-    return true;
-  }
-  // The magnitude may reach one past the largest positive value, for the most negative number.
-  const TUnsigned limit =
-      static_cast<TUnsigned>(std::numeric_limits<TInt>::max()) + (negative ? 1 : 0);
-  for (; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c < u'0' || c > u'9')
-      return false;
-    const TUnsigned digit = c - u'0';
-    if (magnitude > (limit - digit) / 10)
-      return false;
-    magnitude = magnitude * 10 + digit;
-  }
-  result = static_cast<TInt>(negative ? TUnsigned(0) - magnitude : magnitude);
-  return true;
 }
 
 } // namespace
@@ -224,20 +150,6 @@ std::u16string UnquoteText(std::u16string_view Text) {
   return result;
 }
 
-bool TryTextToInt(std::u16string_view Text, int32_t& Value) {
-  return TryTextToInteger(Text, Value);
-}
-
-bool TryTextToInt64(std::u16string_view Text, int64_t& Value) {
-  return TryTextToInteger(Text, Value);
-}
-
-std::u16string IntToText(int64_t Value) {
-  char buffer[24];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, Value).ptr;
-  return std::u16string(buffer, end);
-}
-
 std::u16string BoolToText(bool Value) {
   return Value ? u"True" : u"False";
 }
@@ -266,34 +178,4 @@ bool TextToBool(std::u16string_view Text) {
   return value;
 }
 
-std::u16string_view TrimControlChars(std::u16string_view AText) {
-  while (!AText.empty() && AText.front() <= u' ')
-    AText.remove_prefix(1);
-  while (!AText.empty() && AText.back() <= u' ')
-    AText.remove_suffix(1);
-  return AText;
-}
-
-char16_t AsciiUpper(char16_t c) {
-  return (c >= u'a' && c <= u'z') ? char16_t(c - 0x20) : c;
-}
-
-bool SameTextAscii(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i] && AsciiUpper(a[i]) != AsciiUpper(b[i]))
-      return false;
-  return true;
-}
-
-int CompareTextAscii(std::u16string_view a, std::u16string_view b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const char16_t ca = AsciiUpper(a[i]);
-    const char16_t cb = AsciiUpper(b[i]);
-    if (ca != cb)
-      return ca < cb ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
+} // namespace vxml

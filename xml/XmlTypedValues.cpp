@@ -1,7 +1,17 @@
+#include "Characters.h"
+#include "IntegerText.h"
 #include "XmlDocument.h"
 #include "XmlFloatText.h"
 
 #include <optional>
+
+namespace vxml {
+
+using vbase::Exception;
+using vbase::HexDigitChars;
+using vbase::IntToText;
+using vbase::TryTextToInt;
+using vbase::TryTextToInt64;
 
 namespace {
 
@@ -222,3 +232,5 @@ void TXmlNode::WriteAttributeString(std::u16string_view AName, std::u16string_vi
                                     std::u16string_view ADefault) {
   StoreInAttribute(*this, AName, TextToWrite(*this, AValue, ADefault, CopyText));
 }
+
+} // namespace vxml

@@ -1,10 +1,10 @@
 // The writer: nodes to UTF-16 text, the text to the bytes of a code page, the bytes to a
 // stream or to a file that is replaced only once the new content is complete.
 #include "CodePages.h"
+#include "EncodingNames.h"
 #include "Utf8.h"
 #include "XmlAttributeLines.h"
 #include "XmlDocument.h"
-#include "XmlEncodingNames.h"
 #include "XmlStringBuilder.h"
 #include "uCharsetMap.h"
 
@@ -16,6 +16,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+
+namespace vxml {
+
+using vbase::EFCreateError;
+using vbase::EFilerError;
+using vbase::EWriteError;
+using vbase::Utf8Decode;
+using vbase::Utf8Encode;
+using vcharset::CodePageFromCharsetName;
+using vcharset::IsCodePageSupported;
+using vcharset::StandardEncodingCodePage;
+using vcharset::Utf16ToCodePage;
 
 namespace {
 
@@ -474,3 +486,5 @@ void TXmlDocument::SaveToFile(const std::u16string& FileName, bool RespectEncodi
   file.Write(bytes);
   file.Commit();
 }
+
+} // namespace vxml

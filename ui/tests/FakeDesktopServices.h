@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-class TFakeOpenFileChooser : public TOpenFileChooser {
+class TFakeOpenFileChooser : public vui::TOpenFileChooser {
 public:
   std::optional<QString> Answer;
   int Calls = 0;
@@ -18,7 +18,7 @@ public:
   }
 };
 
-class TFakeSaveFileChooser : public TSaveFileChooser {
+class TFakeSaveFileChooser : public vui::TSaveFileChooser {
 public:
   std::optional<QString> Answer;
   QStringList Proposals;
@@ -33,16 +33,16 @@ public:
   }
 };
 
-class TFakeUrlOpener : public TUrlOpener {
+class TFakeUrlOpener : public vui::TUrlOpener {
 public:
   std::vector<QUrl> Opened;
 
   void Open(QWidget*, const QUrl& aUrl) override { Opened.push_back(aUrl); }
 };
 
-class TFakeErrorPresenter : public TErrorPresenter {
+class TFakeErrorPresenter : public vui::TErrorPresenter {
 public:
-  std::vector<TErrorReport> Shown;
+  std::vector<vui::TErrorReport> Shown;
 
-  void Show(QWidget*, const TErrorReport& aReport) override { Shown.push_back(aReport); }
+  void Show(QWidget*, const vui::TErrorReport& aReport) override { Shown.push_back(aReport); }
 };

@@ -1,7 +1,7 @@
 // The real window on the offscreen platform; only the dialogs, the browser and the error box
 // are stand-ins.
+#include "Errors.h"
 #include "FakeDesktopServices.h"
-#include "XmlErrors.h"
 #include "uApplication.h"
 #include "uMainForm.h"
 
@@ -17,6 +17,9 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
+
+using namespace vbase;
+using namespace vui;
 
 namespace {
 

@@ -11,6 +11,8 @@
 #include <QTest>
 #include <cstdio>
 
+using namespace vui;
+
 int main(int argc, char** argv) {
   TApplication application(argc, argv);
   const QStringList arguments = QCoreApplication::arguments();

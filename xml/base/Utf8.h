@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+namespace vbase {
+
 // A lone surrogate becomes U+FFFD; a surrogate pair becomes one four-byte sequence.
 std::string Utf8Encode(std::u16string_view text);
 void Utf8EncodeAppend(std::u16string_view text, std::string& out);
@@ -12,3 +14,5 @@ void Utf8EncodeAppend(std::u16string_view text, std::string& out);
 // practice), so decoding never fails.
 std::u16string Utf8Decode(std::string_view bytes);
 void Utf8DecodeAppend(std::string_view bytes, std::u16string& out);
+
+} // namespace vbase

@@ -5,6 +5,8 @@
 #include <exception>
 #include <string>
 
+namespace vbase {
+
 class Exception : public std::exception {
 public:
   explicit Exception(std::u16string message);
@@ -37,3 +39,5 @@ VLP_DECLARE_ERROR(EListError, Exception);
 VLP_DECLARE_ERROR(EStringListError, EListError);
 
 #undef VLP_DECLARE_ERROR
+
+} // namespace vbase

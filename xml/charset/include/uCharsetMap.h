@@ -2,13 +2,15 @@
 // user's locale fixed at start-up.
 #pragma once
 
+#include "MailNewsCharsets.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-using TFontCharset = uint8_t;
+namespace vcharset {
 
 struct TCharsetRec {
   std::u16string Name;
@@ -21,23 +23,12 @@ struct TCharsetRec {
   bool operator==(const TCharsetRec&) const = default;
 };
 
-// One record of the platform's enumeration of the code pages meant for mail and news.
-struct TMimeCodePageInfo {
-  std::u16string_view Description;
-  uint32_t CodePage;
-  TFontCharset FontCharset;
-  std::u16string_view WebCharset;
-};
-
 // Process-wide values, fixed on first use and never changed afterwards.
 uint32_t AsciiCodePage();   // the code page that stands for US-ASCII: 20127
 uint32_t DefaultCodePage(); // the default ANSI code page of the user's locale
 
 // The 36 built-in rows; rows 0 and 1 carry AsciiCodePage.
 const std::vector<TCharsetRec>& BuiltinCharsetTable();
-
-// The enumeration of the mail-and-news code pages that this platform provides itself.
-std::span<const TMimeCodePageInfo> MailNewsCodePages();
 
 // The working table made from an enumeration: the enumerated rows behind the built-in rows 0
 // and 5, URL suffixes taken from built-in rows of the same code page, and the built-in row of
@@ -58,3 +49,5 @@ uint32_t CodePageFromCharsetName(const std::vector<TCharsetRec>& ATable, std::u1
 // The locale's default ANSI code page (0 for a Unicode-only locale), or the system's ANSI code
 // page when the locale is unknown. ALocale is a POSIX locale name such as "ja_JP.UTF-8".
 uint32_t CodePageFromLocale(std::string_view ALocale);
+
+} // namespace vcharset

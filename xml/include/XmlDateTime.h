@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace vxml {
+
 using TXmlDateTime = std::chrono::sys_time<std::chrono::milliseconds>;
 
 std::u16string DateTimeToText(TXmlDateTime AValue);
@@ -16,3 +18,5 @@ std::u16string DateTimeToText(TXmlDateTime AValue);
 // value"; an impossible date or time raises EConvertError "''%s'' is not a valid date and time".
 TXmlDateTime TextToDateTime(std::u16string_view Text);
 bool TryTextToDateTime(std::u16string_view Text, TXmlDateTime& Value);
+
+} // namespace vxml

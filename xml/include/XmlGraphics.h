@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace vxml {
+
 // An RGB value as 0x00BBGGRR.
 using TXmlColor = int32_t;
 
@@ -30,3 +32,5 @@ struct TXmlBrush {
   TXmlColor Color = 0xFFFFFF; // white
   int32_t Style = 0;          // solid
 };
+
+} // namespace vxml

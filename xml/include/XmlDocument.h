@@ -2,11 +2,13 @@
 // kept in escaped form as they stand in a file; names are kept raw.
 #pragma once
 
+#include "Errors.h"
+#include "IntegerText.h"
 #include "Persistent.h"
 #include "XmlDateTime.h"
-#include "XmlErrors.h"
 #include "XmlGraphics.h"
 #include "XmlText.h"
+#include "XmlTypes.h"
 
 #include <cstdint>
 #include <functional>
@@ -16,63 +18,11 @@
 #include <string_view>
 #include <vector>
 
+namespace vxml {
+
 class TXmlDocument;
 class TXmlNode;
 class TXmlAttributeLines;
-
-enum TXmlElementType : uint8_t {
-  xeNormal,
-  xeComment,
-  xeCData,
-  xeDeclaration,
-  xeStylesheet,
-  xeDoctype,
-  xeElement,
-  xeAttList,
-  xeEntity,
-  xeNotation,
-  xeExclam,
-  xeQuestion,
-  xeCharData,
-  xeUnknown
-};
-
-enum TXmlFormatType : uint8_t { xfCompact, xfReadable, xfReadable_x13, xfReadable_x10 };
-
-enum TBinaryEncodingType : uint8_t { xbeBinHex, xbeBase64 };
-
-enum TStringEncodingType : uint8_t {
-  se8Bit,
-  seUCS4BE,
-  seUCS4LE,
-  seUCS4_2143,
-  seUCS4_3412,
-  se16BitBE,
-  se16BitLE,
-  seUTF8,
-  seUTF16BE,
-  seUTF16LE,
-  seEBCDIC
-};
-
-enum TXmlCompareOption : uint8_t {
-  xcNodeName,
-  xcNodeType,
-  xcNodeValue,
-  xcAttribCount,
-  xcAttribNames,
-  xcAttribValues,
-  xcChildCount,
-  xcChildNames,
-  xcChildValues,
-  xcRecursive
-};
-
-// A set of TXmlCompareOption, one bit per option.
-using TXmlCompareOptions = uint16_t;
-constexpr TXmlCompareOptions XmlCompareOption(TXmlCompareOption AOption) {
-  return static_cast<TXmlCompareOptions>(1u << AOption);
-}
 
 // Handlers are called with the document as Sender; an empty function is skipped.
 using TXmlNodeEvent = std::function<void(TXmlDocument* Sender, TXmlNode* Node)>;
@@ -143,10 +93,10 @@ public:
   bool ValueAsBoolDef(bool ADefault) const;
   // Integers read the stored text as it is, without unescaping.
   int32_t ValueAsInteger() const;
-  void SetValueAsInteger(int32_t Value) { FValue = IntToText(Value); }
+  void SetValueAsInteger(int32_t Value) { FValue = vbase::IntToText(Value); }
   int32_t ValueAsIntegerDef(int32_t ADefault) const;
   int64_t ValueAsInt64() const;
-  void SetValueAsInt64(int64_t Value) { FValue = IntToText(Value); }
+  void SetValueAsInt64(int64_t Value) { FValue = vbase::IntToText(Value); }
   int64_t ValueAsInt64Def(int64_t ADefault) const;
 
   // Attribute lines. Lookups by name ignore ASCII letter case; the first match wins.
@@ -477,3 +427,5 @@ private:
   bool FReadWhiteSpaceValues = false;
   mutable std::u16string FEncodingString;
 };
+
+} // namespace vxml

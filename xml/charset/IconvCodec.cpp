@@ -1,10 +1,18 @@
 #include "IconvCodec.h"
 
-#include "XmlErrors.h"
+#include "Characters.h"
+#include "Errors.h"
 
 #include <cerrno>
 #include <iconv.h>
 #include <vector>
+
+namespace vcharset {
+
+using vbase::EEncodingError;
+using vbase::IsHighSurrogate;
+using vbase::IsLowSurrogate;
+using vbase::ReplacementCharacter;
 
 namespace {
 
@@ -16,15 +24,7 @@ static_assert(sizeof(wchar_t) == sizeof(char32_t), "iconv's WCHAR_T must be UCS-
 
 // Code points per iconv call: big enough to amortise the call, small enough to stay in cache.
 constexpr std::size_t ChunkSize = 16384;
-constexpr char16_t ReplacementCharacter = 0xFFFD;
 constexpr std::size_t Failed = static_cast<std::size_t>(-1);
-
-bool IsHighSurrogate(char16_t c) {
-  return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t c) {
-  return c >= 0xDC00 && c <= 0xDFFF;
-}
 
 class TIconv {
 public:
@@ -192,3 +192,5 @@ void IconvDecodeAppend(const char* ACharset, std::string_view ABytes, std::u16st
 void IconvEncodeAppend(const char* ACharset, std::u16string_view AText, std::string& AOut) {
   TEncoder(ACharset, AOut).Run(AText);
 }
+
+} // namespace vcharset

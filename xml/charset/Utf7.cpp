@@ -1,12 +1,16 @@
 #include "Utf7.h"
 
-#include "XmlText.h"
+#include "Characters.h"
 
 #include <cstdint>
 
-namespace {
+namespace vcharset {
 
-constexpr char16_t ReplacementCharacter = 0xFFFD;
+using vbase::Base64Digit;
+using vbase::Base64DigitChars;
+using vbase::ReplacementCharacter;
+
+namespace {
 
 bool IsDirect(char16_t c) {
   if ((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'))
@@ -152,3 +156,5 @@ void Utf7DecodeAppend(std::string_view ABytes, std::u16string& AOut) {
   AOut.reserve(AOut.size() + ABytes.size());
   TUtf7Decoder(ABytes, AOut).Run();
 }
+
+} // namespace vcharset

@@ -1,7 +1,9 @@
-#include "CodePages.h"
+#include "LocaleCodePage.h"
 
 #include <array>
 #include <cstdlib>
+
+namespace vcharset {
 
 namespace {
 
@@ -153,3 +155,5 @@ std::string UserLocaleName() {
   }
   return "en_US";
 }
+
+} // namespace vcharset

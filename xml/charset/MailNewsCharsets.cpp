@@ -1,6 +1,8 @@
-#include "uCharsetMap.h"
+#include "MailNewsCharsets.h"
 
 #include <array>
+
+namespace vcharset {
 
 namespace {
 
@@ -199,3 +201,5 @@ constexpr std::array<TMimeCodePageInfo, 166> MailNewsCharsets{{
 std::span<const TMimeCodePageInfo> MailNewsCodePages() {
   return MailNewsCharsets;
 }
+
+} // namespace vcharset

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace vcharset {
+
 bool IsCodePageSupported(uint32_t ACodePage);
 
 // Bytes invalid in the code page become U+FFFD. A code page that cannot be converted raises
@@ -21,11 +23,4 @@ std::string Utf16ToCodePage(uint32_t ACodePage, std::u16string_view AText);
 // The system's ANSI code page, the meaning of code page 0: windows-1252 on every system.
 uint32_t SystemAnsiCodePage();
 
-// The default ANSI code page of a POSIX locale name ("ja_JP.UTF-8", "sr_RS@latin"), taken from
-// its language and, where it matters, its territory or script modifier; 0 for a locale whose
-// script has no ANSI code page. No value for a name without a language.
-std::optional<uint32_t> LocaleAnsiCodePage(std::string_view ALocale);
-
-// The user's locale from the environment (LC_ALL, LC_CTYPE, LANG); "en_US" when none is set or
-// it is the C locale.
-std::string UserLocaleName();
+} // namespace vcharset

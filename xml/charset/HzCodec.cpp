@@ -2,6 +2,8 @@
 
 #include "IconvCodec.h"
 
+namespace vcharset {
+
 namespace {
 
 // HZ is GB2312 in EUC-CN form with the high bits stripped, so both directions go through
@@ -115,3 +117,5 @@ void HzEncodeAppend(std::u16string_view AText, std::string& AOut) {
   IconvEncodeAppend(Gb2312Charset, AText, eucCn);
   EucCnToHzAppend(eucCn, AOut);
 }
+
+} // namespace vcharset

@@ -1,17 +1,12 @@
 #include "Utf8.h"
 
+#include "Characters.h"
+
 #include <cstdint>
 
+namespace vbase {
+
 namespace {
-
-constexpr char16_t ReplacementCharacter = 0xFFFD;
-
-bool IsHighSurrogate(char32_t c) {
-  return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char32_t c) {
-  return c >= 0xDC00 && c <= 0xDFFF;
-}
 
 void AppendCodePoint(char32_t c, std::string& out) {
   if (c < 0x80) {
@@ -134,3 +129,5 @@ std::u16string Utf8Decode(std::string_view bytes) {
   Utf8DecodeAppend(bytes, out);
   return out;
 }
+
+} // namespace vbase

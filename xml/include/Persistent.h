@@ -1,6 +1,8 @@
 // The assign-from-another-object protocol shared by documents and nodes.
 #pragma once
 
+namespace vxml {
+
 class TPersistent {
 public:
   virtual ~TPersistent() = default;
@@ -13,3 +15,5 @@ protected:
   virtual void AssignTo(TPersistent* Dest) const;
   [[noreturn]] void AssignError(const TPersistent* Source) const;
 };
+
+} // namespace vxml

@@ -1,5 +1,6 @@
 #include "CodePages.h"
 
+#include "Characters.h"
 #include "HzCodec.h"
 #include "IconvCodec.h"
 #include "Utf7.h"
@@ -8,9 +9,13 @@
 #include <algorithm>
 #include <array>
 
-namespace {
+namespace vcharset {
 
-constexpr char16_t ReplacementCharacter = 0xFFFD;
+using vbase::ReplacementCharacter;
+using vbase::Utf8DecodeAppend;
+using vbase::Utf8EncodeAppend;
+
+namespace {
 
 struct TIconvName {
   uint32_t CodePage;
@@ -239,3 +244,5 @@ std::string Utf16ToCodePage(uint32_t ACodePage, std::u16string_view AText) {
     IconvEncodeAppend(IconvNameOrRaise(codePage), AText, bytes);
   return bytes;
 }
+
+} // namespace vcharset

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+namespace vcharset {
+
 // Whether iconv converts between ACharset and UTF-16 in both directions.
 bool IconvSupports(const char* ACharset);
 
@@ -17,3 +19,5 @@ void IconvEncodeAppend(const char* ACharset, std::u16string_view AText, std::str
 
 // The one failure of the code-page service.
 [[noreturn]] void RaiseInvalidCodePage();
+
+} // namespace vcharset

@@ -1,9 +1,16 @@
 #include "uCharsetMap.h"
 
+#include "Characters.h"
 #include "CodePages.h"
-#include "XmlText.h"
+#include "IntegerText.h"
+#include "LocaleCodePage.h"
 
 #include <array>
+
+namespace vcharset {
+
+using vbase::SameTextAscii;
+using vbase::TryTextToInt;
 
 namespace {
 
@@ -190,3 +197,5 @@ uint32_t CodePageFromCharsetName(const std::vector<TCharsetRec>& ATable,
 uint32_t CodePageFromLocale(std::string_view ALocale) {
   return LocaleAnsiCodePage(ALocale).value_or(SystemAnsiCodePage());
 }
+
+} // namespace vcharset

@@ -1,6 +1,10 @@
-#include "XmlEncodingNames.h"
+#include "EncodingNames.h"
 
-#include "XmlText.h"
+#include "Characters.h"
+
+namespace vcharset {
+
+using vbase::SameTextAscii;
 
 namespace {
 
@@ -124,3 +128,5 @@ std::optional<uint32_t> StandardEncodingCodePage(std::u16string_view AName) {
       return entry.CodePage;
   return std::nullopt;
 }
+
+} // namespace vcharset

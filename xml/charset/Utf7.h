@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace vcharset {
+
 // Encodes the directly encoded set (letters, digits, ' ( ) , - . / : ? space, tab, CR, LF) as
 // itself, "+" as "+-", and everything else, the optional direct set ! " # $ % & * ; < = > @ [ ]
 // ^ _ ` { | } included, in base64 runs that always end with "-".
@@ -13,3 +15,5 @@ void Utf7EncodeAppend(std::u16string_view AText, std::string& AOut);
 // Accepts every ASCII character outside runs. A byte above 0x7F, a "+" that starts no run, and a
 // run that ends with stray bits give U+FFFD each.
 void Utf7DecodeAppend(std::string_view ABytes, std::u16string& AOut);
+
+} // namespace vcharset

@@ -1,0 +1,63 @@
+#include "Characters.h"
+
+#include <algorithm>
+
+namespace vbase {
+
+int HexDigit(char16_t c) {
+  if (c >= u'0' && c <= u'9')
+    return c - u'0';
+  if (c >= u'a' && c <= u'f')
+    return c - u'a' + 10;
+  if (c >= u'A' && c <= u'F')
+    return c - u'A' + 10;
+  return -1;
+}
+
+int Base64Digit(char16_t c) {
+  if (c >= u'A' && c <= u'Z')
+    return c - u'A';
+  if (c >= u'a' && c <= u'z')
+    return c - u'a' + 26;
+  if (c >= u'0' && c <= u'9')
+    return c - u'0' + 52;
+  if (c == u'+')
+    return 62;
+  if (c == u'/')
+    return 63;
+  return -1;
+}
+
+std::u16string_view TrimControlChars(std::u16string_view AText) {
+  while (!AText.empty() && AText.front() <= u' ')
+    AText.remove_prefix(1);
+  while (!AText.empty() && AText.back() <= u' ')
+    AText.remove_suffix(1);
+  return AText;
+}
+
+char16_t AsciiUpper(char16_t c) {
+  return (c >= u'a' && c <= u'z') ? char16_t(c - 0x20) : c;
+}
+
+bool SameTextAscii(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size())
+    return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i] && AsciiUpper(a[i]) != AsciiUpper(b[i]))
+      return false;
+  return true;
+}
+
+int CompareTextAscii(std::u16string_view a, std::u16string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const char16_t ca = AsciiUpper(a[i]);
+    const char16_t cb = AsciiUpper(b[i]);
+    if (ca != cb)
+      return ca < cb ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+} // namespace vbase

@@ -1,0 +1,37 @@
+// Character classes, digits and ASCII case folding shared by every layer. None of them depends
+// on the process locale.
+#pragma once
+
+#include <string_view>
+
+namespace vbase {
+
+// What a decoder writes for input it cannot read.
+inline constexpr char16_t ReplacementCharacter = 0xFFFD;
+
+inline constexpr bool IsHighSurrogate(char32_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+inline constexpr bool IsLowSurrogate(char32_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// The value of a hexadecimal digit of either case; -1 for any other character.
+int HexDigit(char16_t c);
+// The hexadecimal digits by value, upper case.
+inline constexpr char16_t HexDigitChars[] = u"0123456789ABCDEF";
+// The value of a Base64 digit (also UTF-7's); -1 for any other character.
+int Base64Digit(char16_t c);
+// The Base64 digits by value.
+inline constexpr char16_t Base64DigitChars[] =
+    u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+// Removes leading and trailing code units up to U+0020.
+std::u16string_view TrimControlChars(std::u16string_view AText);
+
+// Case folding of ASCII letters only, so no locale can change a comparison.
+char16_t AsciiUpper(char16_t c);
+bool SameTextAscii(std::u16string_view a, std::u16string_view b);
+int CompareTextAscii(std::u16string_view a, std::u16string_view b);
+
+} // namespace vbase

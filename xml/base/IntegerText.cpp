@@ -1,0 +1,81 @@
+#include "IntegerText.h"
+
+#include "Characters.h"
+
+#include <charconv>
+#include <limits>
+#include <type_traits>
+
+namespace vbase {
+
+namespace {
+
+// The integer rule for both widths: a hexadecimal number is a bit pattern of TInt's width, a
+// decimal one must lie in TInt's range.
+template <typename TInt> bool TryTextToInteger(std::u16string_view text, TInt& result) {
+  using TUnsigned = std::make_unsigned_t<TInt>;
+  constexpr int bits = sizeof(TInt) * 8;
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == u' ')
+    ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+    negative = text[i] == u'-';
+    ++i;
+  }
+  bool hex = false;
+  if (i < text.size() && (text[i] == u'$' || text[i] == u'x' || text[i] == u'X')) {
+    hex = true;
+    ++i;
+  } else if (i + 1 < text.size() && text[i] == u'0' &&
+             (text[i + 1] == u'x' || text[i + 1] == u'X')) {
+    hex = true;
+    i += 2;
+  }
+  if (i >= text.size())
+    return false;
+  TUnsigned magnitude = 0;
+  if (hex) {
+    for (; i < text.size(); ++i) {
+      const int digit = HexDigit(text[i]);
+      if (digit < 0 || (magnitude >> (bits - 4)) != 0)
+        return false;
+      magnitude = (magnitude << 4) | static_cast<TUnsigned>(digit);
+    }
+    const TUnsigned pattern = negative ? TUnsigned(0) - magnitude : magnitude;
+    result = static_cast<TInt>(pattern);
+    return true;
+  }
+  // The magnitude may reach one past the largest positive value, for the most negative number.
+  const TUnsigned limit =
+      static_cast<TUnsigned>(std::numeric_limits<TInt>::max()) + (negative ? 1 : 0);
+  for (; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c < u'0' || c > u'9')
+      return false;
+    const TUnsigned digit = c - u'0';
+    if (magnitude > (limit - digit) / 10)
+      return false;
+    magnitude = magnitude * 10 + digit;
+  }
+  result = static_cast<TInt>(negative ? TUnsigned(0) - magnitude : magnitude);
+  return true;
+}
+
+} // namespace
+
+bool TryTextToInt(std::u16string_view Text, int32_t& Value) {
+  return TryTextToInteger(Text, Value);
+}
+
+bool TryTextToInt64(std::u16string_view Text, int64_t& Value) {
+  return TryTextToInteger(Text, Value);
+}
+
+std::u16string IntToText(int64_t Value) {
+  char buffer[24];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, Value).ptr;
+  return std::u16string(buffer, end);
+}
+
+} // namespace vbase
