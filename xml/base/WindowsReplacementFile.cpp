@@ -3,6 +3,7 @@
 #include "WindowsErrors.h"
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <windows.h>
 
@@ -82,7 +83,8 @@ void TReplacementFile::RequireReplaceableTarget() {
 }
 
 void TReplacementFile::CreateTemporary() {
-  static unsigned serial = 0;
+  // Files may be saved from several threads at once.
+  static std::atomic<unsigned> serial = 0;
   const std::wstring prefix =
       (FTarget.parent_path() / (L"." + FTarget.filename().native() + L".")).native() +
       std::to_wstring(::GetCurrentProcessId()) + L".";
