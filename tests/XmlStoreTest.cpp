@@ -6,12 +6,14 @@
 #include "Utf8.h"
 #include "XmlDocument.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
+
+#ifndef _WIN32
+#include <fcntl.h>
 #include <unistd.h>
+#endif
 
 using namespace vbase;
 using namespace vxml;
@@ -150,6 +152,7 @@ TEST(XmlStoreTest, ReloadingKeepsNodesTakenFromTheEarlierContent) {
   EXPECT_EQ(document.Root()->Nodes(1)->ValueDirect(), u"second");
 }
 
+#ifndef _WIN32
 TEST(XmlStoreTest, FilesThatCannotBeIndexedFailAtOnce) {
   ExpectError<EFOpenError>([] { TXmlDocument().LoadFromFile(u"/dev/zero"); },
                            u"Cannot open file \"/dev/zero\". Not a regular file");
@@ -160,8 +163,9 @@ TEST(XmlStoreTest, FilesThatCannotBeIndexedFailAtOnce) {
   ASSERT_GE(handle, 0);
   ASSERT_EQ(::ftruncate(handle, off_t(3) << 31), 0);
   ::close(handle);
-  ExpectError<EFilerError>([&] { TXmlDocument().LoadFromFile(Utf8Decode(path)); },
-                           u"Text too large: a document holds at most 2147483647 code units");
+  ExpectError<EFOpenError>([&] { TXmlDocument().LoadFromFile(Utf8Decode(path)); },
+                           u"Cannot open file \"" + Utf8Decode(path) + u"\". File too large");
 }
+#endif
 
 } // namespace

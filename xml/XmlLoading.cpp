@@ -1,27 +1,22 @@
 #include "XmlLoading.h"
 
 #include "CodePages.h"
+#include "FileContent.h"
 #include "Utf8.h"
 #include "XmlDocument.h"
 #include "XmlReader.h"
 #include "XmlStringStream.h"
 #include "uCharsetMap.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <istream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vxml {
 
 using vbase::EAssertionFailed;
 using vbase::EFilerError;
-using vbase::EFOpenError;
 using vbase::EStreamError;
+using vbase::ReadWholeFile;
 using vbase::Utf8Decode;
-using vbase::Utf8Encode;
 using vcharset::CodePageFromCharsetName;
 using vcharset::CodePageToUtf16;
 
@@ -32,7 +27,7 @@ constexpr std::size_t HeaderLimit = 255;
 // Node positions count code units in 32 bits; no code page takes more than three bytes for one
 // code unit, so more bytes than this can never fit.
 constexpr uint64_t MaxTextUnits = (uint64_t(1) << 31) - 1;
-constexpr uint64_t MaxTextBytes = 3 * (MaxTextUnits + 1);
+constexpr uint64_t MaxTextBytes = 3 * MaxTextUnits;
 
 [[noreturn]] void RaiseTooLarge() {
   throw EFilerError(u"Text too large: a document holds at most 2147483647 code units");
@@ -62,53 +57,6 @@ bool FindDeclaredEncoding(std::string_view AHeader, std::string_view& AName) {
     return true;
   }
   return false;
-}
-
-[[noreturn]] void RaiseOpenError(const std::u16string& AFileName, int AError) {
-  throw EFOpenError(u"Cannot open file \"" + AFileName + u"\". " +
-                    Utf8Decode(std::strerror(AError)));
-}
-
-class TFileHandle {
-public:
-  explicit TFileHandle(int AHandle) : FHandle(AHandle) {}
-  ~TFileHandle() { ::close(FHandle); }
-  TFileHandle(const TFileHandle&) = delete;
-  TFileHandle& operator=(const TFileHandle&) = delete;
-  int Get() const { return FHandle; }
-
-private:
-  int FHandle;
-};
-
-std::string ReadWholeFile(const std::u16string& AFileName) {
-  const int handle = ::open(Utf8Encode(AFileName).c_str(), O_RDONLY | O_CLOEXEC);
-  if (handle < 0)
-    RaiseOpenError(AFileName, errno);
-  const TFileHandle file(handle);
-  struct stat status {};
-  if (::fstat(file.Get(), &status) != 0)
-    RaiseOpenError(AFileName, errno);
-  if (S_ISDIR(status.st_mode))
-    RaiseOpenError(AFileName, EISDIR);
-  // A device or a pipe may never end; only a file has a size known before reading.
-  if (!S_ISREG(status.st_mode))
-    throw EFOpenError(u"Cannot open file \"" + AFileName + u"\". Not a regular file");
-  if (static_cast<uint64_t>(status.st_size) >= MaxTextBytes)
-    RaiseTooLarge();
-  std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(status.st_size));
-  char chunk[65536];
-  for (;;) {
-    const ssize_t count = ::read(file.Get(), chunk, sizeof chunk);
-    if (count < 0 && errno == EINTR)
-      continue;
-    if (count < 0)
-      RaiseOpenError(AFileName, errno);
-    if (count == 0)
-      return bytes;
-    bytes.append(chunk, static_cast<std::size_t>(count));
-  }
 }
 
 } // namespace
@@ -148,7 +96,7 @@ void TXmlDocument::LoadFromOwnBytes(std::string ABytes) {
 }
 
 void TXmlDocument::LoadFromFile(const std::u16string& FileName) {
-  LoadFromOwnBytes(ReadWholeFile(FileName));
+  LoadFromOwnBytes(ReadWholeFile(FileName, MaxTextBytes));
 }
 
 void TXmlDocument::LoadFromStream(std::istream& Stream) {
@@ -160,7 +108,7 @@ void TXmlDocument::LoadFromStream(std::istream& Stream) {
   char chunk[65536];
   while (Stream.read(chunk, sizeof chunk) || Stream.gcount() > 0) {
     bytes.append(chunk, static_cast<std::size_t>(Stream.gcount()));
-    if (bytes.size() >= MaxTextBytes)
+    if (bytes.size() > MaxTextBytes)
       RaiseTooLarge();
   }
   if (Stream.bad())
