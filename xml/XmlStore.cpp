@@ -142,16 +142,18 @@ void ReleaseWholePages(const void* AFirst, const void* ALast) {
 
 namespace {
 
-// An owned text is preceded by its capacity in code units.
-using TCapacity = uint64_t;
-constexpr std::size_t CapacityUnits = sizeof(TCapacity) / sizeof(char16_t);
-
-TCapacity& CapacityOf(const char16_t* AData) {
-  return *reinterpret_cast<TCapacity*>(const_cast<char16_t*>(AData) - CapacityUnits);
+std::size_t OwnedBytes(uint32_t ALength) {
+  return ALength * sizeof(char16_t);
 }
 
-std::size_t OwnedBytes(TCapacity ACapacity) {
-  return sizeof(TCapacity) + ACapacity * sizeof(char16_t);
+// The store hands out memory in steps of its alignment: a text may take the place of another
+// whose memory is of the same step, and the memory still goes back to the right list.
+bool SameStep(uint32_t ALength1, uint32_t ALength2) {
+  static constexpr std::size_t Step = alignof(void*);
+  const auto step = [](uint32_t ALength) {
+    return (std::max<std::size_t>(OwnedBytes(ALength), Step) + Step - 1) / Step;
+  };
+  return step(ALength1) == step(ALength2);
 }
 
 } // namespace
@@ -162,15 +164,13 @@ void TXmlStoredText::Assign(TXmlStore& AStore, std::u16string_view AText) {
     Clear(AStore);
     return;
   }
-  if ((Size & OwnedMark) && CapacityOf(Data) >= length) {
-    std::memmove(const_cast<char16_t*>(Data), AText.data(), length * sizeof(char16_t));
+  if ((Size & OwnedMark) && SameStep(Size & ~OwnedMark, length)) {
+    std::memmove(const_cast<char16_t*>(Data), AText.data(), OwnedBytes(length));
     Size = OwnedMark | length;
     return;
   }
-  auto* block = static_cast<TCapacity*>(AStore.Allocate(OwnedBytes(length)));
-  *block = length;
-  auto* data = reinterpret_cast<char16_t*>(block + 1);
-  std::memcpy(data, AText.data(), length * sizeof(char16_t));
+  auto* data = static_cast<char16_t*>(AStore.Allocate(OwnedBytes(length)));
+  std::memcpy(data, AText.data(), OwnedBytes(length));
   Clear(AStore); // after the copy: AText may have been this text
   Data = data;
   Size = OwnedMark | length;
@@ -192,7 +192,7 @@ void TXmlStoredText::CopyFrom(TXmlStore& AStore, const TXmlStoredText& ASource,
 
 void TXmlStoredText::Clear(TXmlStore& AStore) {
   if (Size & OwnedMark)
-    AStore.Free(&CapacityOf(Data), OwnedBytes(CapacityOf(Data)));
+    AStore.Free(const_cast<char16_t*>(Data), OwnedBytes(Size & ~OwnedMark));
   Data = nullptr;
   Size = 0;
 }

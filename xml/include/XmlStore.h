@@ -83,9 +83,9 @@ private:
 // afterwards gives zeros. Where the system has no such call, nothing happens.
 void ReleaseWholePages(const void* AFirst, const void* ALast);
 
-// A text held in a store: either a view into text the store keeps, or a copy owned by its holder
-// with its capacity counted in front of it, which a later text of at most that length overwrites
-// in place. The length and the owned mark share one word so that nodes stay small.
+// A text held in a store: either a view into text the store keeps, or a copy owned by its holder,
+// which a later text needing the same memory overwrites in place. The length and the owned mark
+// share one word so that nodes stay small.
 struct TXmlStoredText {
   static constexpr uint32_t OwnedMark = 0x80000000u;
 
