@@ -1,7 +1,7 @@
 #include "IconvCodec.h"
 
 #include "Characters.h"
-#include "Errors.h"
+#include "SystemCodePages.h"
 
 #include <cerrno>
 #include <iconv.h>
@@ -9,7 +9,6 @@
 
 namespace vcharset {
 
-using vbase::EEncodingError;
 using vbase::IsHighSurrogate;
 using vbase::IsLowSurrogate;
 using vbase::ReplacementCharacter;
@@ -175,10 +174,6 @@ private:
 };
 
 } // namespace
-
-void RaiseInvalidCodePage() {
-  throw EEncodingError(u"Invalid code page");
-}
 
 bool IconvSupports(const char* ACharset) {
   return TIconv(Ucs4, ACharset).IsOpen() && TIconv(ACharset, Ucs4).IsOpen();
