@@ -2,14 +2,12 @@
 
 #include "CliOptions.h"
 #include "Errors.h"
+#include "ReplacementFile.h"
 #include "Utf8.h"
 #include "uConversionRun.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <system_error>
@@ -17,6 +15,7 @@
 namespace vcli {
 
 using vbase::Exception;
+using vbase::TReplacementFile;
 using vbase::Utf8Decode;
 using vbase::Utf8Encode;
 using vconvert::ConvertedTargetImage;
@@ -241,22 +240,12 @@ nlohmann::ordered_json ToJson(const TInputResult& aResult) {
           {"rows_unplaced", aResult.RowsUnplaced}};
 }
 
-// Written beside the target first, so that a failed write leaves no half report.
+// Through the same safe replacement as a saved project: a failed write leaves no half report,
+// and a report that was there stays as it was.
 void WriteReport(const std::string& aPath, const std::string& aText) {
-  const std::string temporary = aPath + ".part";
-  std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-  file << aText;
-  file.close();
-  std::error_code error;
-  if (file.fail())
-    error = std::error_code(errno ? errno : EIO, std::generic_category());
-  else
-    fs::rename(temporary, aPath, error);
-  if (error) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    throw std::system_error(error);
-  }
+  TReplacementFile file(aPath);
+  file.Write(aText);
+  file.Commit();
 }
 
 // ---- The command ----
@@ -306,9 +295,9 @@ int RunInputs(const TCliOptions& aOptions, std::ostream& aOut, std::ostream& aEr
   if (aOptions.ReportPath) {
     try {
       WriteReport(*aOptions.ReportPath, ReportJson(results));
-    } catch (const std::system_error& error) {
+    } catch (const Exception& error) {
       aErr << ProgramName << ": " << *aOptions.ReportPath
-           << ": cannot write the report: " << error.code().message() << '\n';
+           << ": cannot write the report: " << error.what() << '\n';
       status = ceFailure;
     }
   }

@@ -1,3 +1,4 @@
+#include "ErrorOf.h"
 #include "TestFiles.h"
 #include "XmlDocument.h"
 #include "XmlLoading.h"

@@ -1,4 +1,4 @@
-#include "ExpectError.h"
+#include "ErrorOf.h"
 #include "TestFiles.h"
 #include "XmlDocument.h"
 #include "XmlStringBuilder.h"
@@ -249,8 +249,8 @@ TEST(XmlWriterText, NoRootElementFailsBeforeAnythingIsAppended) {
   document.OnProgress = [&](TXmlDocument*, int64_t, int64_t) { ++calls; };
   TXmlStringBuilder text;
   text.AddString(u"kept");
-  ExpectError<EFilerError>([&] { document.WriteToStreamW(text); },
-                           u"XML root element not defined.");
+  EXPECT_EQ(ErrorOf([&] { document.WriteToStreamW(text); }),
+            "EFilerError: XML root element not defined.");
   EXPECT_EQ(text.Value(), u"kept");
   EXPECT_EQ(calls, 0);
 }
@@ -260,7 +260,7 @@ TEST(XmlWriterText, IllegalElementTypeKeepsTheTextBeforeIt) {
   document.Root()->NodeNew(u"a");
   document.Root()->NodeNew(u"bad")->SetElementType(static_cast<TXmlElementType>(xeUnknown + 1));
   TXmlStringBuilder text;
-  ExpectError<EFilerError>([&] { document.WriteToStreamW(text); }, u"Illegal element type");
+  EXPECT_EQ(ErrorOf([&] { document.WriteToStreamW(text); }), "EFilerError: Illegal element type");
   EXPECT_EQ(text.Value(), NewDeclaration + u"<xml><a/>");
 }
 
@@ -376,8 +376,8 @@ TEST(XmlWriterEncoding, UnconvertibleCodePageWritesNothing) {
   TXmlDocument document(u"r");
   document.SetEncodingString(u"windows-9999");
   std::ostringstream stream;
-  ExpectError<EEncodingError>([&] { document.SaveToStream(stream, true, true); },
-                              u"Invalid code page");
+  EXPECT_EQ(ErrorOf([&] { document.SaveToStream(stream, true, true); }),
+            "EEncodingError: Invalid code page");
   EXPECT_EQ(stream.str(), "");
 }
 
@@ -404,8 +404,8 @@ TEST(XmlWriterEncoding, StreamThatRefusesBytesIsAWriteError) {
   TXmlDocument document(u"r");
   TLimitedBuffer buffer(10);
   std::ostream stream(&buffer);
-  ExpectError<EWriteError>([&] { document.SaveToStream(stream, false, true); },
-                           u"Stream write error");
+  EXPECT_EQ(ErrorOf([&] { document.SaveToStream(stream, false, true); }),
+            "EWriteError: Stream write error");
   EXPECT_EQ(buffer.Taken(), "\xEF\xBB\xBF<?xml v");
 }
 
@@ -474,9 +474,9 @@ TEST_F(XmlWriterFile, SavingThroughALinkReplacesTheLinkedFile) {
 TEST_F(XmlWriterFile, ErrorNamesTheFullPathOfARelativeName) {
   TScopedCurrentPath inFolder(FFolder.Path());
   TXmlDocument document(u"r");
-  ExpectError<EFCreateError>([&] { document.SaveToFile(u"missing/../missing/x.vxp", false); },
-                             u"Cannot create file \"" + ToUtf16(FFolder.Path() / "missing/x.vxp") +
-                                 u"\". No such file or directory");
+  EXPECT_EQ(ErrorOf([&] { document.SaveToFile(u"missing/../missing/x.vxp", false); }),
+            "EFCreateError: Cannot create file \"" + (FFolder.Path() / "missing/x.vxp").string() +
+                "\". No such file or directory");
 }
 
 // Lowers the file-size limit so that writing beyond it fails as on a full disk.
@@ -499,37 +499,32 @@ private:
   void (*FSavedHandler)(int);
 };
 
-// The shared error check, fixed to one error kind.
-using TExpectSaveError = void (*)(const std::function<void()>&, const std::u16string&);
-
 struct TFailedSaveCase {
   const char* Name;
   const char* Target; // below the test folder
   std::function<void(TXmlDocument&)> Prepare;
   bool RespectEncoding;
   bool DiskFull;
-  TExpectSaveError Expect;
-  std::u16string Message; // "%s" stands for the target's full path
+  std::string Error; // ErrorOf the save; "%s" stands for the target's full path
 };
 
 const TFailedSaveCase FailedSaveCases[] = {
-    {"missing folder", "missing/demo.vxp", nullptr, false, false, ExpectError<EFCreateError>,
-     u"Cannot create file \"%s\". No such file or directory"},
+    {"missing folder", "missing/demo.vxp", nullptr, false, false,
+     "EFCreateError: Cannot create file \"%s\". No such file or directory"},
     {"a file where a folder should be", "old.vxp/demo.vxp", nullptr, false, false,
-     ExpectError<EFCreateError>, u"Cannot create file \"%s\". Not a directory"},
-    {"target is a folder", "folder", nullptr, false, false, ExpectError<EFCreateError>,
-     u"Cannot create file \"%s\". Is a directory"},
+     "EFCreateError: Cannot create file \"%s\". Not a directory"},
+    {"target is a folder", "folder", nullptr, false, false,
+     "EFCreateError: Cannot create file \"%s\". Is a directory"},
     {"no root element", "old.vxp",
      [](TXmlDocument& d) {
        d.RootNodeList()->NodeDelete(1);
        d.SetParserWarnings(true);
      },
-     false, false, ExpectError<EFilerError>, u"XML root element not defined."},
+     false, false, "EFilerError: XML root element not defined."},
     {"unconvertible code page", "old.vxp",
      [](TXmlDocument& d) { d.SetEncodingString(u"windows-9999"); }, true, false,
-     ExpectError<EEncodingError>, u"Invalid code page"},
-    {"disk full while writing", "old.vxp", nullptr, false, true, ExpectError<EWriteError>,
-     u"Stream write error"},
+     "EEncodingError: Invalid code page"},
+    {"disk full while writing", "old.vxp", nullptr, false, true, "EWriteError: Stream write error"},
 };
 
 TEST_F(XmlWriterFile, FailedSaveLeavesEverythingAsItWas) {
@@ -544,14 +539,15 @@ TEST_F(XmlWriterFile, FailedSaveLeavesEverythingAsItWas) {
     if (row.Prepare)
       row.Prepare(document);
     const fs::path target = FFolder.Path() / row.Target;
-    std::u16string message = row.Message;
-    if (const std::size_t at = message.find(u"%s"); at != std::u16string::npos)
-      message.replace(at, 2, ToUtf16(target));
+    std::string expected = row.Error;
+    if (const std::size_t at = expected.find("%s"); at != std::string::npos)
+      expected.replace(at, 2, target.string());
     {
       std::optional<TFileSizeLimit> limit;
       if (row.DiskFull)
         limit.emplace(100);
-      row.Expect([&] { document.SaveToFile(ToUtf16(target), row.RespectEncoding); }, message);
+      EXPECT_EQ(ErrorOf([&] { document.SaveToFile(ToUtf16(target), row.RespectEncoding); }),
+                expected);
     }
     EXPECT_EQ(FFolder.Entries(), entriesBefore);
     EXPECT_EQ(ReadFileBytes(FFolder.Path() / "old.vxp"), oldBytes);

@@ -1,28 +1,25 @@
 // The writer: nodes to UTF-16 text, the text to the bytes of a code page, the bytes to a
 // stream or to a file that is replaced only once the new content is complete.
+#include "Characters.h"
 #include "CodePages.h"
 #include "EncodingNames.h"
+#include "ReplacementFile.h"
 #include "Utf8.h"
 #include "XmlAttributeLines.h"
 #include "XmlDocument.h"
 #include "XmlStringBuilder.h"
 #include "uCharsetMap.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <filesystem>
 #include <ostream>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace vxml {
 
-using vbase::EFCreateError;
 using vbase::EFilerError;
 using vbase::EWriteError;
-using vbase::Utf8Decode;
+using vbase::IsControlOrSpace;
+using vbase::TReplacementFile;
+using vbase::TrimRight;
 using vbase::Utf8Encode;
 using vcharset::CodePageFromCharsetName;
 using vcharset::IsCodePageSupported;
@@ -41,14 +38,9 @@ constexpr std::u16string_view TopLevelSeparator = u"\r\n";
 // whole formatted text had been trimmed (it always starts with "<").
 void AddTrimmedDeclaration(TXmlStringBuilder& S, std::u16string_view AStart,
                            std::u16string_view AName, std::u16string_view AValue) {
-  const auto trimRight = [](std::u16string_view AText) {
-    while (!AText.empty() && AText.back() <= u' ')
-      AText.remove_suffix(1);
-    return AText;
-  };
   S.AddString(AStart);
-  const std::u16string_view value = trimRight(AValue);
-  const std::u16string_view name = value.empty() ? trimRight(AName) : AName;
+  const std::u16string_view value = TrimRight(AValue, IsControlOrSpace);
+  const std::u16string_view name = value.empty() ? TrimRight(AName, IsControlOrSpace) : AName;
   if (!name.empty() || !value.empty()) {
     S.AddChar(u' ');
     S.AddString(name);
@@ -361,128 +353,10 @@ void TXmlDocument::SaveToStream(std::ostream& Stream, bool RespectEncoding, bool
 
 // ---- TXmlDocument: files ----
 
-namespace {
-
-[[noreturn]] void RaiseCreateError(const std::filesystem::path& AFullPath, int AError) {
-  throw EFCreateError(u"Cannot create file \"" + Utf8Decode(AFullPath.native()) + u"\". " +
-                      Utf8Decode(std::strerror(AError)));
-}
-
-[[noreturn]] void RaiseWriteError() {
-  throw EWriteError(u"Stream write error");
-}
-
-std::filesystem::path FullPathOf(const std::filesystem::path& AFileName) {
-  std::error_code error;
-  const std::filesystem::path full = std::filesystem::absolute(AFileName, error);
-  return error ? AFileName : full.lexically_normal();
-}
-
-// A link is followed so that its target gets the new content and the link stays a link.
-std::filesystem::path ReplacedFileOf(const std::filesystem::path& AFullPath) {
-  std::error_code error;
-  if (!std::filesystem::is_symlink(AFullPath, error))
-    return AFullPath;
-  const std::filesystem::path resolved = std::filesystem::weakly_canonical(AFullPath, error);
-  return error ? AFullPath : resolved;
-}
-
-// The new content of a file is written beside it and takes its place only once every byte is
-// on disk; until then, and after any failure, the old file stays as it was and the temporary
-// one goes.
-class TReplacementFile {
-public:
-  explicit TReplacementFile(const std::u16string& AFileName)
-      : FFullPath(FullPathOf(Utf8Encode(AFileName))), FTarget(ReplacedFileOf(FFullPath)) {
-    if (AFileName.empty())
-      RaiseCreateError(FFullPath, ENOENT);
-    RequireReplaceableTarget();
-    CreateTemporary();
-  }
-
-  ~TReplacementFile() {
-    if (FHandle >= 0)
-      ::close(FHandle);
-    if (!FTemporary.empty())
-      ::unlink(FTemporary.c_str());
-  }
-
-  TReplacementFile(const TReplacementFile&) = delete;
-  TReplacementFile& operator=(const TReplacementFile&) = delete;
-
-  void Write(std::string_view ABytes) {
-    while (!ABytes.empty()) {
-      const ssize_t written = ::write(FHandle, ABytes.data(), ABytes.size());
-      if (written < 0 && errno == EINTR)
-        continue;
-      if (written <= 0)
-        RaiseWriteError();
-      ABytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-  }
-
-  void Commit() {
-    if (FKeptMode && ::fchmod(FHandle, *FKeptMode) != 0)
-      RaiseCreateError(FFullPath, errno);
-    if (::fsync(FHandle) != 0)
-      RaiseWriteError();
-    const int handle = FHandle;
-    FHandle = -1;
-    if (::close(handle) != 0)
-      RaiseWriteError();
-    if (::rename(FTemporary.c_str(), FTarget.c_str()) != 0)
-      RaiseCreateError(FFullPath, errno);
-    FTemporary.clear();
-  }
-
-private:
-  // What would stop the file from being opened for writing stops the save before anything is
-  // created; a file that exists passes its permission bits on.
-  void RequireReplaceableTarget() {
-    struct stat status {};
-    if (::stat(FTarget.c_str(), &status) != 0) {
-      if (errno != ENOENT)
-        RaiseCreateError(FFullPath, errno);
-      return;
-    }
-    if (S_ISDIR(status.st_mode))
-      RaiseCreateError(FFullPath, EISDIR);
-    if (::access(FTarget.c_str(), W_OK) != 0)
-      RaiseCreateError(FFullPath, errno);
-    FKeptMode = status.st_mode & 07777;
-  }
-
-  void CreateTemporary() {
-    static unsigned serial = 0;
-    const std::string prefix =
-        (FTarget.parent_path() / ("." + FTarget.filename().native() + ".")).native() +
-        std::to_string(::getpid()) + ".";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string name = prefix + std::to_string(++serial) + ".tmp";
-      FHandle = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (FHandle >= 0) {
-        FTemporary = std::move(name);
-        return;
-      }
-      if (errno != EEXIST)
-        break;
-    }
-    RaiseCreateError(FFullPath, errno);
-  }
-
-  std::filesystem::path FFullPath;
-  std::filesystem::path FTarget;
-  std::filesystem::path FTemporary;
-  std::optional<mode_t> FKeptMode;
-  int FHandle = -1;
-};
-
-} // namespace
-
 void TXmlDocument::SaveToFile(const std::u16string& FileName, bool RespectEncoding) {
   // Text and encoding errors come before anything exists on disk.
   const std::string bytes = EncodeForSaving(RespectEncoding, true);
-  TReplacementFile file(FileName);
+  TReplacementFile file(Utf8Encode(FileName));
   file.Write(bytes);
   file.Commit();
 }

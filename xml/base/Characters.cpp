@@ -28,16 +28,12 @@ int Base64Digit(char16_t c) {
   return -1;
 }
 
-std::u16string_view TrimControlChars(std::u16string_view AText) {
-  while (!AText.empty() && AText.front() <= u' ')
-    AText.remove_prefix(1);
-  while (!AText.empty() && AText.back() <= u' ')
-    AText.remove_suffix(1);
-  return AText;
-}
-
 char16_t AsciiUpper(char16_t c) {
   return (c >= u'a' && c <= u'z') ? char16_t(c - 0x20) : c;
+}
+
+char16_t AsciiLower(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? char16_t(c + 0x20) : c;
 }
 
 bool SameTextAscii(std::u16string_view a, std::u16string_view b) {

@@ -1,0 +1,41 @@
+// A file whose new content takes the place of the old one only once every byte of it is on
+// disk. The bytes go to a temporary file beside the target; until Commit, and after any
+// failure, the target stays as it was and the temporary file goes. The calls of the platform
+// stay inside this unit.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace vbase {
+
+class TReplacementFile {
+public:
+  // Raises EFCreateError "Cannot create file "%s". %s" (with the full path) when the target
+  // cannot be replaced, for instance a folder or a file without write permission, or when the
+  // temporary file cannot be created.
+  explicit TReplacementFile(const std::filesystem::path& AFileName);
+  ~TReplacementFile();
+  TReplacementFile(const TReplacementFile&) = delete;
+  TReplacementFile& operator=(const TReplacementFile&) = delete;
+
+  // Appends a chunk of the content; raises EWriteError "Stream write error".
+  void Write(std::string_view ABytes);
+  // Gives the new file the old one's permission bits, flushes it to disk and renames it over
+  // the target. A link is followed, so the link stays and its target gets the content.
+  void Commit();
+
+private:
+  void RequireReplaceableTarget();
+  void CreateTemporary();
+
+  std::filesystem::path FFullPath;
+  std::filesystem::path FTarget;
+  std::filesystem::path FTemporary;
+  std::optional<uint32_t> FKeptMode;
+  int FHandle = -1;
+};
+
+} // namespace vbase
