@@ -1,16 +1,23 @@
 #include "CliApp.h"
 
 #include "CliOptions.h"
+#include "CliProgress.h"
 #include "Errors.h"
 #include "ReplacementFile.h"
 #include "Utf8.h"
 #include "uConversionRun.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <ostream>
+#include <sstream>
 #include <system_error>
+#include <thread>
 
 namespace vcli {
 
@@ -20,6 +27,7 @@ using vbase::Utf8Decode;
 using vbase::Utf8Encode;
 using vconvert::ConvertedTargetImage;
 using vconvert::TConversionRun;
+using vconvert::TDroppedRow;
 
 namespace fs = std::filesystem;
 
@@ -119,41 +127,6 @@ void PrintTargetTable(std::ostream& aOut, const std::vector<TTargetRow>& aRows) 
   }
 }
 
-class TProgress {
-public:
-  TProgress(TProgressMode aMode, std::ostream& aErr, std::size_t aTotal)
-      : fMode(aMode), fErr(aErr), fTotal(aTotal) {}
-
-  void Starting(std::size_t aIndex, const std::string& aInput) {
-    Clear();
-    if (fMode == TProgressMode::pmNames)
-      fErr << '[' << aIndex + 1 << '/' << fTotal << "] " << aInput << '\n' << std::flush;
-  }
-
-  void Finished(std::size_t aDone) {
-    if (fMode != TProgressMode::pmBar)
-      return;
-    constexpr std::size_t Width = 30;
-    const std::size_t filled = fTotal ? aDone * Width / fTotal : Width;
-    fErr << "\r[" << std::string(filled, '#') << std::string(Width - filled, '.') << "] " << aDone
-         << '/' << fTotal << std::flush;
-    fShown = true;
-  }
-
-  // Takes the bar off the line so that other output starts on a clean one.
-  void Clear() {
-    if (fShown)
-      fErr << "\r\033[K" << std::flush;
-    fShown = false;
-  }
-
-private:
-  TProgressMode fMode;
-  std::ostream& fErr;
-  std::size_t fTotal;
-  bool fShown = false;
-};
-
 // ---- One input ----
 
 std::string ErrorMessage(const std::exception& aError) {
@@ -163,7 +136,7 @@ std::string ErrorMessage(const std::exception& aError) {
 }
 
 TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptions,
-                            std::ostream& aOut) {
+                            std::ostream* aLog, TProgress* aProgress) {
   TInputResult result;
   result.Input = aInput;
   std::optional<std::u16string> output;
@@ -175,7 +148,7 @@ TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptio
     }
     output = Utf8Decode(path);
   }
-  TCliHost host(Utf8Decode(aInput), output, aOptions.Force, aOptions.Quiet ? nullptr : &aOut);
+  TCliHost host(Utf8Decode(aInput), output, aOptions.Force, aLog, aProgress);
   TConversionRun run(host);
   try {
     run.Execute();
@@ -191,6 +164,17 @@ TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptio
   result.Targets = host.TargetRows();
   result.RowsPlaced = run.RowsPlaced();
   result.RowsUnplaced = run.RowsDropped();
+  result.DroppedRows = run.DroppedRows();
+  return result;
+}
+
+TInputResult ConvertItem(const TInputItem& aItem, const TCliOptions& aOptions, std::ostream* aLog,
+                         TProgress* aProgress) {
+  if (!aItem.Error)
+    return ConvertProject(aItem.Path, aOptions, aLog, aProgress);
+  TInputResult result;
+  result.Input = aItem.Path;
+  result.Error = aItem.Error;
   return result;
 }
 
@@ -223,6 +207,11 @@ nlohmann::ordered_json ToJson(const TInputResult& aResult) {
   nlohmann::ordered_json log = nlohmann::ordered_json::array();
   for (const std::u16string& line : aResult.Log)
     log.push_back(Utf8Encode(line));
+  nlohmann::ordered_json dropped = nlohmann::ordered_json::array();
+  for (const TDroppedRow& row : aResult.DroppedRows)
+    dropped.push_back({{"target", Utf8Encode(row.VLP5Target)},
+                       {"context", Utf8Encode(row.Context)},
+                       {"native", Utf8Encode(row.Native)}});
   nlohmann::ordered_json targets = nlohmann::ordered_json::array();
   for (const TTargetRow& row : aResult.Targets) {
     nlohmann::ordered_json subItems = nlohmann::ordered_json::array();
@@ -237,7 +226,8 @@ nlohmann::ordered_json ToJson(const TInputResult& aResult) {
           {"log", std::move(log)},
           {"targets", std::move(targets)},
           {"rows_placed", aResult.RowsPlaced},
-          {"rows_unplaced", aResult.RowsUnplaced}};
+          {"rows_unplaced", aResult.RowsUnplaced},
+          {"rows_dropped", std::move(dropped)}};
 }
 
 // Through the same safe replacement as a saved project: a failed write leaves no half report,
@@ -250,10 +240,130 @@ void WriteReport(const std::string& aPath, const std::string& aText) {
 
 // ---- The command ----
 
-TProgressMode EffectiveProgress(TProgressMode aMode, bool aErrIsTerminal, std::size_t aCount) {
-  if (aMode != TProgressMode::pmAuto)
-    return aMode;
-  return aErrIsTerminal && aCount > 1 ? TProgressMode::pmBar : TProgressMode::pmNone;
+std::string DroppedRowsSummary(std::size_t aCount) {
+  if (aCount == 1)
+    return "1 row without a converted target was not carried over";
+  return std::to_string(aCount) + " rows without a converted target were not carried over";
+}
+
+// Prints what each input did, in input order, whichever order they finish in.
+class TConsole {
+public:
+  TConsole(const TCliOptions& aOptions, std::ostream& aOut, std::ostream& aErr,
+           TProgress& aProgress, std::size_t aCount)
+      : fOptions(aOptions), fOut(aOut), fErr(aErr), fProgress(aProgress), fCount(aCount) {}
+
+  // What comes before the input's log.
+  void Begin(std::size_t aIndex, const std::string& aPath) {
+    fProgress.Starting(aIndex, aPath);
+    if (!fOptions.Quiet && fCount > 1)
+      fOut << (aIndex ? "\n" : "") << "==> " << aPath << " <==\n";
+  }
+
+  // What comes after it.
+  void End(std::size_t aIndex, const TInputResult& aResult) {
+    fProgress.Clear();
+    if (!fOptions.Quiet) {
+      PrintTargetTable(fOut, aResult.Targets);
+      if (!aResult.DroppedRows.empty())
+        fOut << DroppedRowsSummary(aResult.DroppedRows.size()) << '\n';
+    }
+    fOut << std::flush;
+    if (aResult.Error)
+      fErr << ProgramName << ": " << aResult.Input << ": " << *aResult.Error << '\n';
+    fProgress.Finished(aIndex + 1);
+  }
+
+private:
+  const TCliOptions& fOptions;
+  std::ostream& fOut;
+  std::ostream& fErr;
+  TProgress& fProgress;
+  std::size_t fCount;
+};
+
+// One at a time, the log printed as it comes.
+std::vector<TInputResult> ConvertInTurn(const std::vector<TInputItem>& aItems,
+                                        const TCliOptions& aOptions, std::ostream& aOut,
+                                        TConsole& aConsole, TProgress& aProgress) {
+  std::vector<TInputResult> results;
+  for (std::size_t i = 0; i < aItems.size(); ++i) {
+    aConsole.Begin(i, aItems[i].Path);
+    results.push_back(
+        ConvertItem(aItems[i], aOptions, aOptions.Quiet ? nullptr : &aOut, &aProgress));
+    aConsole.End(i, results.back());
+  }
+  return results;
+}
+
+// For each item, the last earlier item with the same path, if any: that one must be done first,
+// as in a serial run, or both would race for the same output file.
+std::vector<std::optional<std::size_t>> EarlierSamePaths(const std::vector<TInputItem>& aItems) {
+  std::vector<std::optional<std::size_t>> earlier(aItems.size());
+  std::map<std::string, std::size_t> lastByPath;
+  for (std::size_t i = 0; i < aItems.size(); ++i) {
+    const auto [found, added] = lastByPath.try_emplace(aItems[i].Path, i);
+    if (!added) {
+      earlier[i] = found->second;
+      found->second = i;
+    }
+  }
+  return earlier;
+}
+
+// Up to aOptions.Jobs at once; each log is kept back and printed whole, in input order.
+std::vector<TInputResult> ConvertAtOnce(const std::vector<TInputItem>& aItems,
+                                        const TCliOptions& aOptions, std::ostream& aOut,
+                                        TConsole& aConsole) {
+  struct TDone {
+    TInputResult Result;
+    std::string Log;
+  };
+  std::vector<std::optional<TDone>> done(aItems.size());
+  const std::vector<std::optional<std::size_t>> earlier = EarlierSamePaths(aItems);
+  std::mutex mutex;
+  std::condition_variable finished;
+  std::atomic<std::size_t> next{0};
+
+  const auto work = [&] {
+    for (std::size_t i; (i = next++) < aItems.size();) {
+      if (earlier[i]) {
+        std::unique_lock lock(mutex);
+        finished.wait(lock, [&] { return done[*earlier[i]].has_value(); });
+      }
+      std::ostringstream log;
+      TDone item;
+      try {
+        item.Result = ConvertItem(aItems[i], aOptions, aOptions.Quiet ? nullptr : &log, nullptr);
+      } catch (const std::exception& error) {
+        item.Result.Input = aItems[i].Path;
+        item.Result.Error = error.what();
+      }
+      item.Log = log.str();
+      {
+        std::lock_guard lock(mutex);
+        done[i] = std::move(item);
+      }
+      finished.notify_all();
+    }
+  };
+  std::vector<std::jthread> workers;
+  const std::size_t count = std::min(aItems.size(), static_cast<std::size_t>(aOptions.Jobs));
+  for (std::size_t worker = 0; worker < count; ++worker)
+    workers.emplace_back(work);
+
+  std::vector<TInputResult> results;
+  for (std::size_t i = 0; i < aItems.size(); ++i) {
+    {
+      std::unique_lock lock(mutex);
+      finished.wait(lock, [&] { return done[i].has_value(); });
+    }
+    aConsole.Begin(i, aItems[i].Path);
+    aOut << done[i]->Log;
+    aConsole.End(i, done[i]->Result);
+    results.push_back(std::move(done[i]->Result));
+  }
+  return results;
 }
 
 int RunInputs(const TCliOptions& aOptions, std::ostream& aOut, std::ostream& aErr,
@@ -264,29 +374,14 @@ int RunInputs(const TCliOptions& aOptions, std::ostream& aOut, std::ostream& aEr
          << " projects\n";
     return ceUsage;
   }
-  TProgress progress(EffectiveProgress(aOptions.Progress, aErrIsTerminal, items.size()), aErr,
-                     items.size());
-  std::vector<TInputResult> results;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    const TInputItem& item = items[i];
-    progress.Starting(i, item.Path);
-    if (!aOptions.Quiet && items.size() > 1)
-      aOut << (i ? "\n" : "") << "==> " << item.Path << " <==\n";
-    TInputResult result;
-    if (item.Error) {
-      result.Input = item.Path;
-      result.Error = item.Error;
-    } else {
-      result = ConvertProject(item.Path, aOptions, aOut);
-    }
-    if (!aOptions.Quiet)
-      PrintTargetTable(aOut, result.Targets);
-    aOut << std::flush;
-    if (result.Error)
-      aErr << ProgramName << ": " << result.Input << ": " << *result.Error << '\n';
-    results.push_back(std::move(result));
-    progress.Finished(i + 1);
-  }
+  TProgress progress(
+      EffectiveProgress(aOptions.Progress, aErrIsTerminal, aOptions.Quiet, items.size()), aErr,
+      items.size());
+  TConsole console(aOptions, aOut, aErr, progress, items.size());
+  const std::vector<TInputResult> results =
+      aOptions.Jobs > 1 && items.size() > 1
+          ? ConvertAtOnce(items, aOptions, aOut, console)
+          : ConvertInTurn(items, aOptions, aOut, console, progress);
   progress.Clear();
   int status = std::all_of(results.begin(), results.end(),
                            [](const TInputResult& result) { return result.Ok(); })

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CliHost.h"
+#include "uConversionRun.h"
 
 #include <cstdint>
 #include <iosfwd>
@@ -23,6 +24,7 @@ struct TInputResult {
   std::vector<TTargetRow> Targets;
   int32_t RowsPlaced = 0;
   int32_t RowsUnplaced = 0;
+  std::vector<vconvert::TDroppedRow> DroppedRows;
 
   bool Ok() const { return !Error; }
 };

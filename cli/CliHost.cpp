@@ -1,5 +1,6 @@
 #include "CliHost.h"
 
+#include "CliProgress.h"
 #include "Utf8.h"
 
 #include <filesystem>
@@ -23,14 +24,17 @@ bool PathIsTaken(const std::u16string& aPath) {
 } // namespace
 
 TCliHost::TCliHost(std::u16string aInput, std::optional<std::u16string> aOutput, bool aForce,
-                   std::ostream* aLogStream)
+                   std::ostream* aLogStream, TProgress* aProgress)
     : fInput(std::move(aInput)), fOutput(std::move(aOutput)), fForce(aForce),
-      fLogStream(aLogStream) {}
+      fLogStream(aLogStream), fProgress(aProgress) {}
 
 void TCliHost::AddLogLine(std::u16string_view aLine) {
   fLog.emplace_back(aLine);
-  if (fLogStream)
-    *fLogStream << Utf8Encode(aLine) << '\n' << std::flush;
+  if (!fLogStream)
+    return;
+  if (fProgress)
+    fProgress->Clear();
+  *fLogStream << Utf8Encode(aLine) << '\n' << std::flush;
 }
 
 void TCliHost::AddTargetRow(int32_t aImageIndex, std::u16string_view aCaption) {
@@ -50,6 +54,14 @@ std::optional<std::u16string> TCliHost::AskOutputPath(const std::u16string& aPro
   }
   fChosenOutput = path;
   return path;
+}
+
+bool TCliHost::ShowsProgress() const {
+  return fProgress && fProgress->ShowsStages();
+}
+
+void TCliHost::ShowProgress(vconvert::TRunStage aStage, int64_t aDone, int64_t aTotal) {
+  fProgress->Stage(aStage, aDone, aTotal);
 }
 
 } // namespace vcli

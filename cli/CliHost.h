@@ -12,6 +12,8 @@
 
 namespace vcli {
 
+class TProgress;
+
 struct TTargetRow {
   int32_t ImageIndex = 0;
   std::u16string Caption;
@@ -21,9 +23,9 @@ struct TTargetRow {
 class TCliHost final : public vconvert::IConversionHost {
 public:
   // aOutput replaces the run's proposal when given; aLogStream (may be none) gets every log
-  // line as UTF-8, one per line.
+  // line as UTF-8, one per line; aProgress (may be none) shows how far the run has come.
   TCliHost(std::u16string aInput, std::optional<std::u16string> aOutput, bool aForce,
-           std::ostream* aLogStream);
+           std::ostream* aLogStream, TProgress* aProgress = nullptr);
 
   std::optional<std::u16string> AskOldProjectPath() override { return fInput; }
   void ClearLog() override { fLog.clear(); }
@@ -37,6 +39,8 @@ public:
   std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override;
   uint32_t TickCount() override { return vconvert::SteadyTickCount(); }
   void ProcessMessages() override {}
+  bool ShowsProgress() const override;
+  void ShowProgress(vconvert::TRunStage aStage, int64_t aDone, int64_t aTotal) override;
 
   const std::vector<std::u16string>& LogLines() const { return fLog; }
   const std::vector<TTargetRow>& TargetRows() const { return fTargets; }
@@ -50,6 +54,7 @@ private:
   std::optional<std::u16string> fOutput;
   bool fForce;
   std::ostream* fLogStream;
+  TProgress* fProgress;
   std::vector<std::u16string> fLog;
   std::vector<TTargetRow> fTargets;
   std::optional<std::u16string> fChosenOutput;

@@ -1,10 +1,29 @@
 #include "CliOptions.h"
 
+#include <charconv>
+#include <getopt.h>
 #include <string_view>
 
 namespace vcli {
 
 namespace {
+
+// Codes of the options that have no one-letter form.
+enum TLongOnlyOption : int { loReport = 256, loProgress };
+
+constexpr option LongOptions[] = {{"output", required_argument, nullptr, 'o'},
+                                  {"force", no_argument, nullptr, 'f'},
+                                  {"quiet", no_argument, nullptr, 'q'},
+                                  {"jobs", required_argument, nullptr, 'j'},
+                                  {"report", required_argument, nullptr, loReport},
+                                  {"progress", required_argument, nullptr, loProgress},
+                                  {"help", no_argument, nullptr, 'h'},
+                                  {"version", no_argument, nullptr, 'V'},
+                                  {nullptr, 0, nullptr, 0}};
+
+// "-": inputs come back in place as code 1, so options may follow them; ":": the parser
+// reports nothing itself and tells a missing value apart.
+constexpr const char* ShortOptions = "-:o:fqj:hV";
 
 TProgressMode ParseProgressMode(const std::string& aValue) {
   if (aValue == "none")
@@ -16,114 +35,109 @@ TProgressMode ParseProgressMode(const std::string& aValue) {
   throw ECliUsageError("--progress takes none, names or bar, not '" + aValue + "'");
 }
 
-class TArgumentParser {
-public:
-  explicit TArgumentParser(const std::vector<std::string>& aArgs) : fArgs(aArgs) {}
+int ParseJobCount(const std::string& aValue) {
+  int count = 0;
+  const char* end = aValue.data() + aValue.size();
+  const auto [stop, error] = std::from_chars(aValue.data(), end, count);
+  if (error != std::errc() || stop != end || count < 1)
+    throw ECliUsageError("-j/--jobs takes a whole number from 1 up, not '" + aValue + "'");
+  return count;
+}
 
-  TCliOptions Parse() {
-    for (fIndex = 0; fIndex < fArgs.size(); ++fIndex) {
-      const std::string& arg = fArgs[fIndex];
-      if (arg == "--")
-        TakeRemainingAsInputs();
-      else if (arg.starts_with("--"))
-        ParseLongOption(arg.substr(2));
-      else if (arg.size() > 1 && arg[0] == '-')
-        ParseShortOptions(arg);
-      else
-        fOptions.Inputs.push_back(arg);
-    }
-    Validate();
-    return fOptions;
+// The long name of the option with code aCode.
+std::string LongName(int aCode) {
+  for (const option& entry : LongOptions)
+    if (entry.name && entry.val == aCode)
+      return std::string("--") + entry.name;
+  return {};
+}
+
+void ApplyOption(TCliOptions& aOptions, int aCode, const std::string& aValue) {
+  switch (aCode) {
+  case 1:
+    aOptions.Inputs.push_back(aValue);
+    break;
+  case 'o':
+    aOptions.Output = aValue;
+    break;
+  case 'f':
+    aOptions.Force = true;
+    break;
+  case 'q':
+    aOptions.Quiet = true;
+    break;
+  case 'j':
+    aOptions.Jobs = ParseJobCount(aValue);
+    break;
+  case loReport:
+    aOptions.ReportPath = aValue;
+    break;
+  case loProgress:
+    aOptions.Progress = ParseProgressMode(aValue);
+    break;
+  case 'h':
+    aOptions.ShowHelp = true;
+    break;
+  case 'V':
+    aOptions.ShowVersion = true;
+    break;
   }
+}
 
-private:
-  void TakeRemainingAsInputs() {
-    fOptions.Inputs.insert(fOptions.Inputs.end(), fArgs.begin() + fIndex + 1, fArgs.end());
-    fIndex = fArgs.size();
+// What getopt_long did not accept in aArg, in our words. An unknown long option leaves optopt
+// at 0; a known one is named by its full name, however it was abbreviated.
+[[noreturn]] void RaiseRejected(int aCode, std::string_view aArg) {
+  if (aArg.starts_with("--")) {
+    if (optopt == 0)
+      throw ECliUsageError("unknown option " + std::string(aArg.substr(0, aArg.find('='))));
+    // A value the option does not take is '?' for glibc and ':' for the BSD parser of MinGW.
+    if (aArg.find('=') != std::string_view::npos)
+      throw ECliUsageError("option " + LongName(optopt) + " takes no value");
+    throw ECliUsageError("option " + LongName(optopt) + " needs a value");
   }
+  const std::string option = std::string("-") + static_cast<char>(optopt);
+  if (aCode == ':')
+    throw ECliUsageError("option " + option + " needs a value");
+  throw ECliUsageError("unknown option " + option);
+}
 
-  // The value of an option: attached (--name=value, -ovalue) or the next argument.
-  std::string TakeValue(const std::string& aOption, std::optional<std::string> aAttached) {
-    if (aAttached)
-      return *aAttached;
-    if (fIndex + 1 >= fArgs.size())
-      throw ECliUsageError("option " + aOption + " needs a value");
-    return fArgs[++fIndex];
-  }
-
-  void ParseLongOption(const std::string& aBody) {
-    const std::size_t equals = aBody.find('=');
-    const std::string name = aBody.substr(0, equals);
-    std::optional<std::string> attached;
-    if (equals != std::string::npos)
-      attached = aBody.substr(equals + 1);
-    const std::string option = "--" + name;
-    if (name == "output")
-      fOptions.Output = TakeValue(option, attached);
-    else if (name == "report")
-      fOptions.ReportPath = TakeValue(option, attached);
-    else if (name == "progress")
-      fOptions.Progress = ParseProgressMode(TakeValue(option, attached));
-    else if (attached)
-      throw ECliUsageError("option " + option + " takes no value");
-    else
-      SetFlag(option, name == "force"     ? 'f'
-                      : name == "quiet"   ? 'q'
-                      : name == "help"    ? 'h'
-                      : name == "version" ? 'V'
-                                          : '\0');
-  }
-
-  void ParseShortOptions(const std::string& aArg) {
-    for (std::size_t i = 1; i < aArg.size(); ++i) {
-      if (aArg[i] == 'o') {
-        std::optional<std::string> attached;
-        if (i + 1 < aArg.size())
-          attached = aArg.substr(i + 1);
-        fOptions.Output = TakeValue("-o", attached);
-        return;
-      }
-      SetFlag(std::string("-") + aArg[i], aArg[i]);
-    }
-  }
-
-  void SetFlag(const std::string& aOption, char aLetter) {
-    switch (aLetter) {
-    case 'f':
-      fOptions.Force = true;
-      break;
-    case 'q':
-      fOptions.Quiet = true;
-      break;
-    case 'h':
-      fOptions.ShowHelp = true;
-      break;
-    case 'V':
-      fOptions.ShowVersion = true;
-      break;
-    default:
-      throw ECliUsageError("unknown option " + aOption);
-    }
-  }
-
-  void Validate() const {
-    if (fOptions.ShowHelp || fOptions.ShowVersion)
-      return;
-    if (fOptions.Inputs.empty())
-      throw ECliUsageError("no input given");
-    if (fOptions.Output && fOptions.Inputs.size() > 1)
-      throw ECliUsageError("-o/--output needs exactly one input");
-  }
-
-  const std::vector<std::string>& fArgs;
-  std::size_t fIndex = 0;
-  TCliOptions fOptions;
-};
+void Validate(const TCliOptions& aOptions) {
+  if (aOptions.ShowHelp || aOptions.ShowVersion)
+    return;
+  if (aOptions.Inputs.empty())
+    throw ECliUsageError("no input given");
+  if (aOptions.Output && aOptions.Inputs.size() > 1)
+    throw ECliUsageError("-o/--output needs exactly one input");
+}
 
 } // namespace
 
 TCliOptions ParseCliArguments(const std::vector<std::string>& aArgs) {
-  return TArgumentParser(aArgs).Parse();
+  std::vector<std::string> storage{"vlp5tovxp-cli"};
+  storage.insert(storage.end(), aArgs.begin(), aArgs.end());
+  std::vector<char*> argv;
+  for (std::string& arg : storage)
+    argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(storage.size());
+
+  TCliOptions options;
+  optind = 0; // starts the parser afresh for every command line
+  opterr = 0;
+  for (;;) {
+    // The argument being read: the parser moves on from a group of letters only at its end.
+    const auto scanned = static_cast<std::size_t>(optind == 0 ? 1 : optind);
+    const int code = getopt_long(argc, argv.data(), ShortOptions, LongOptions, nullptr);
+    if (code == -1)
+      break;
+    if (code == '?' || code == ':')
+      RaiseRejected(code, storage[scanned]);
+    ApplyOption(options, code, optarg ? std::string(optarg) : std::string());
+  }
+  // Whatever follows "--" is an input, even when it looks like an option.
+  options.Inputs.insert(options.Inputs.end(), storage.begin() + optind, storage.end());
+  Validate(options);
+  return options;
 }
 
 const char* CliUsageText() {
@@ -136,9 +150,12 @@ Options:
   -o, --output FILE       write the new project to FILE (one input only)
   -f, --force             replace an output file that already exists
   -q, --quiet             print neither the log nor the target table
+  -j, --jobs N            convert up to N projects at once (default: 1); the
+                          output is the same as one at a time
       --report FILE.json  write a JSON report of every input to FILE.json
       --progress MODE     none, names or bar (default: a bar when stderr is a
-                          terminal and there are several inputs)
+                          terminal and there are several inputs, or one input
+                          without -q)
   -h, --help              show this help and exit
   -V, --version           show the version and exit
 

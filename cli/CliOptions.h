@@ -15,6 +15,8 @@ struct TCliOptions {
   std::optional<std::string> Output;
   bool Force = false;
   bool Quiet = false;
+  // Projects converted at once.
+  int Jobs = 1;
   std::optional<std::string> ReportPath;
   TProgressMode Progress = TProgressMode::pmAuto;
   bool ShowHelp = false;

@@ -8,6 +8,9 @@
 
 namespace vconvert {
 
+// Steps of a run that take long on a large project.
+enum class TRunStage { rsLoading, rsConverting };
+
 class IConversionHost {
 public:
   virtual ~IConversionHost() = default;
@@ -32,6 +35,14 @@ public:
 
   // Lets the host handle what is pending (a window repaints its list).
   virtual void ProcessMessages() = 0;
+
+  // Whether the run should report its progress; asked once per run. Reporting costs a call
+  // per node of the old project, so a host that shows nothing says no.
+  virtual bool ShowsProgress() const { return false; }
+  // How far a stage has come: aDone of aTotal, in bytes of text while loading and in rows while
+  // converting. A stage starts with aDone 0 (aTotal 0 while the size is not yet known) and ends
+  // with aDone equal to aTotal.
+  virtual void ShowProgress(TRunStage /*aStage*/, int64_t /*aDone*/, int64_t /*aTotal*/) {}
 };
 
 // Image index of a target row: a converted target, or one without a counterpart.

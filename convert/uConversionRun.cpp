@@ -132,7 +132,7 @@ void TConversionRun::Convert(const std::u16string& aFileName) {
   fHost.ClearTargetList();
   fVirtualNodeCount = 0;
   fRowsPlaced = 0;
-  fRowsDropped = 0;
+  fDroppedRows.clear();
 
   // Nothing of a run outlives it, whether it saves, is cancelled or fails.
   struct TRunScope {
@@ -148,7 +148,8 @@ void TConversionRun::Convert(const std::u16string& aFileName) {
   CreateProjectSkeleton(aFileName);
   Log(u"Opening old project...");
   {
-    TVLP5Project reader(aFileName);
+    TVLP5Project reader(aFileName, ProgressOf(TRunStage::rsLoading));
+    reader.SetOnRowProgress(ProgressOf(TRunStage::rsConverting));
     ReadProject(reader);
   }
   fVXPProject->SetXmlFormat(xfReadable);
@@ -160,6 +161,15 @@ void TConversionRun::Convert(const std::u16string& aFileName) {
       fHost.AskOutputPath(aFileName + std::u16string(ConvertedSuffix));
   if (outputPath)
     fVXPProject->SaveToFile(*outputPath, false);
+}
+
+TOnProgressEvent TConversionRun::ProgressOf(TRunStage aStage) {
+  if (!fHost.ShowsProgress())
+    return {};
+  // The stage is shown at once: loading a large file takes a while before its first event.
+  fHost.ShowProgress(aStage, 0, 0);
+  return
+      [this, aStage](int64_t aDone, int64_t aTotal) { fHost.ShowProgress(aStage, aDone, aTotal); };
 }
 
 void TConversionRun::CreateProjectSkeleton(const std::u16string& aFileName) {
@@ -269,7 +279,7 @@ void TConversionRun::DoTranslationsFound(const TRowInfo& aRowInfo,
                                          const TLocation& aLocation) {
   TTargetInfo* targetInfo = fTargetList->Find(aLocation.VLP5Target);
   if (!targetInfo) {
-    ++fRowsDropped;
+    fDroppedRows.push_back({aLocation.VLP5Target, aLocation.VXPContext, aRowInfo.native});
     return;
   }
   targetInfo->SetStringCount(targetInfo->StringCount() + 1);

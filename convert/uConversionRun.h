@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vconvert {
 
@@ -47,6 +48,14 @@ private:
   std::map<std::u16string, std::unique_ptr<TTargetInfo>> fItems;
 };
 
+// A row that landed in no converted target: its old target, its context path in the new
+// notation and its native text as the old project holds it.
+struct TDroppedRow {
+  std::u16string VLP5Target;
+  std::u16string Context;
+  std::u16string Native;
+};
+
 // "sh" becomes "sr.lat"; every other code stays as it is.
 std::u16string MapLanguageCode(std::u16string_view aCode);
 // Turns the old line-break markers (#C#L, #L#C, #N and their doubled forms) into CR LF.
@@ -70,7 +79,9 @@ public:
   const std::u16string& Dictionary() const { return fDictionary; }
   // Rows of the last run placed into a target, and rows dropped for want of one.
   int32_t RowsPlaced() const { return fRowsPlaced; }
-  int32_t RowsDropped() const { return fRowsDropped; }
+  int32_t RowsDropped() const { return static_cast<int32_t>(fDroppedRows.size()); }
+  // The dropped rows of the last run, in the order the old project holds them.
+  const std::vector<TDroppedRow>& DroppedRows() const { return fDroppedRows; }
 
 private:
   // The builder: handlers of the reader's events, valid only while a run is in progress.
@@ -88,6 +99,8 @@ private:
   vxml::TXmlNode* AddTargetElement(const TVXPTarget& aTargetInfo);
   void AddExclude(std::u16string_view aType, std::u16string_view aValue);
   void Log(std::u16string_view aLine) { fHost.AddLogLine(aLine); }
+  // Reports to the host when it shows progress; otherwise an empty event that costs nothing.
+  TOnProgressEvent ProgressOf(TRunStage aStage);
 
   IConversionHost& fHost;
   std::unique_ptr<TTargetList> fTargetList;
@@ -98,7 +111,7 @@ private:
   int32_t fVirtualNodeCount = 0;
   std::u16string fDictionary;
   int32_t fRowsPlaced = 0;
-  int32_t fRowsDropped = 0;
+  std::vector<TDroppedRow> fDroppedRows;
 };
 
 } // namespace vconvert

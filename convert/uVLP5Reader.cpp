@@ -110,9 +110,14 @@ std::u16string EscapeDots(std::u16string_view aText) {
   return result;
 }
 
-TVLP5Project::TVLP5Project(const std::u16string& aFileName)
+TVLP5Project::TVLP5Project(const std::u16string& aFileName, const TOnProgressEvent& aOnLoadProgress)
     : fXML(std::make_unique<TXmlDocument>()), fFilename(aFileName) {
+  if (aOnLoadProgress)
+    fXML->OnProgress = [aOnLoadProgress](TXmlDocument*, int64_t aPosition, int64_t aSize) {
+      aOnLoadProgress(aPosition, aSize);
+    };
   fXML->LoadFromFile(aFileName);
+  fXML->OnProgress = nullptr;
 }
 
 TXmlNode* TVLP5Project::FindPath(std::initializer_list<std::u16string_view> aPath) const {
@@ -186,7 +191,10 @@ void TVLP5Project::ReadTranslations() {
   if (!rows)
     return;
   TTranslations translations;
-  for (int32_t i = 0; i < rows->NodeCount(); ++i) {
+  const int32_t count = rows->NodeCount();
+  for (int32_t i = 0; i < count; ++i) {
+    if (fOnRowProgress)
+      fOnRowProgress(i, count);
     try {
       ReadRow(*rows->Nodes(i), translations);
     } catch (...) {
@@ -194,6 +202,8 @@ void TVLP5Project::ReadTranslations() {
     }
     translations.clear();
   }
+  if (fOnRowProgress)
+    fOnRowProgress(count, count);
 }
 
 void TVLP5Project::ReadRow(const TXmlNode& aRow, TTranslations& aTranslations) const {

@@ -69,6 +69,8 @@ using TOnLanguageFoundEvent = std::function<void(const std::u16string& aLanguage
 using TOnTranslationsFoundEvent = std::function<void(
     const TRowInfo& aRowInfo, const TTranslations& aTranslations, const TLocation& aLocation)>;
 using TOnExcludeFoundEvent = std::function<void(const std::u16string& aText)>;
+// aDone of aTotal units of a long step.
+using TOnProgressEvent = std::function<void(int64_t aDone, int64_t aTotal)>;
 
 // Every full stop becomes U+2024 (one-dot leader), so a file name can sit inside a dotted
 // context path.
@@ -77,7 +79,9 @@ std::u16string EscapeDots(std::u16string_view aText);
 class TVLP5Project {
 public:
   // Loads the whole file; a loading failure leaves the constructor as the loader's exception.
-  explicit TVLP5Project(const std::u16string& aFileName);
+  // aOnLoadProgress, when given, follows the loader through the text (bytes of UTF-16).
+  explicit TVLP5Project(const std::u16string& aFileName,
+                        const TOnProgressEvent& aOnLoadProgress = {});
   TVLP5Project(const TVLP5Project&) = delete;
   TVLP5Project& operator=(const TVLP5Project&) = delete;
 
@@ -90,7 +94,7 @@ public:
   void ReadLanguages();
   void ReadTargets();
   // Needs at least one language met by ReadLanguages. A failure inside one row drops that
-  // row silently and the walk goes on with the next.
+  // row silently and the walk goes on with the next. OnRowProgress counts the rows walked.
   void ReadTranslations();
   void ReadExcludeStrings();
   void ReadExcludeContexts();
@@ -105,6 +109,8 @@ public:
   }
   const TOnExcludeFoundEvent& OnExcludeFound() const { return fOnExcludeFound; }
   void SetOnExcludeFound(TOnExcludeFoundEvent aEvent) { fOnExcludeFound = std::move(aEvent); }
+  const TOnProgressEvent& OnRowProgress() const { return fOnRowProgress; }
+  void SetOnRowProgress(TOnProgressEvent aEvent) { fOnRowProgress = std::move(aEvent); }
 
 private:
   void ReadTarget(const vxml::TXmlNode& aNode);
@@ -119,6 +125,7 @@ private:
   TOnLanguageFoundEvent fOnLanguageFound;
   TOnTranslationsFoundEvent fOnTranslationsFound;
   TOnExcludeFoundEvent fOnExcludeFound;
+  TOnProgressEvent fOnRowProgress;
   std::set<std::u16string> fLanguages;
 };
 

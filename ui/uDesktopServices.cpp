@@ -11,7 +11,7 @@ namespace {
 
 const QString OpenFilter = QStringLiteral("Vornalex 5 Projects (*.vlp)");
 const QString SaveFilter = QStringLiteral("Vornalex 2010 Projects (*.vxp)");
-const QString ErrorBoxTitle = QStringLiteral("Vlp5ToVXP");
+const QString BoxTitle = QStringLiteral("Vlp5ToVXP");
 
 // Qt's own dialog on every desktop: a native one insists that an opened file exists and
 // does not run the save dialog's folder check.
@@ -46,17 +46,26 @@ public:
 
 class TDesktopUrlOpener : public TUrlOpener {
 public:
-  // The browser's answer is not ours to judge: a failure shows nothing, like the shell's own.
-  void Open(QWidget*, const QUrl& aUrl) override { QDesktopServices::openUrl(aUrl); }
+  bool Open(QWidget*, const QUrl& aUrl) override { return QDesktopServices::openUrl(aUrl); }
 };
 
 class TDesktopErrorPresenter : public TErrorPresenter {
 public:
   void Show(QWidget* aOwner, const TErrorReport& aReport) override {
-    QMessageBox box(QMessageBox::Critical, ErrorBoxTitle, aReport.Message, QMessageBox::Ok, aOwner);
+    QMessageBox box(QMessageBox::Critical, BoxTitle, aReport.Message, QMessageBox::Ok, aOwner);
     // Messages quote names and values from the input, which must not be read as markup.
     box.setTextFormat(Qt::PlainText);
     box.setDetailedText(ErrorDetails(aReport));
+    box.exec();
+  }
+};
+
+class TDesktopNoticePresenter : public TNoticePresenter {
+public:
+  void Show(QWidget* aOwner, const QString& aText) override {
+    QMessageBox box(QMessageBox::Information, BoxTitle, aText, QMessageBox::Ok, aOwner);
+    box.setTextFormat(Qt::PlainText);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();
   }
 };
@@ -115,6 +124,10 @@ std::unique_ptr<TUrlOpener> CreateDesktopUrlOpener() {
 
 std::unique_ptr<TErrorPresenter> CreateDesktopErrorPresenter() {
   return std::make_unique<TDesktopErrorPresenter>();
+}
+
+std::unique_ptr<TNoticePresenter> CreateDesktopNoticePresenter() {
+  return std::make_unique<TDesktopNoticePresenter>();
 }
 
 } // namespace vui

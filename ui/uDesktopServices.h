@@ -1,6 +1,6 @@
-// What the main window asks of the desktop: the two file dialogs, the browser and the error
-// box. Each sits behind a small interface that the window owns, so that a test can answer a
-// dialog or catch a browser call without a person in front of the screen.
+// What the main window asks of the desktop: the two file dialogs, the browser, the error box
+// and the notice box. Each sits behind a small interface that the window owns, so that a test can
+// answer a dialog or catch a browser call without a person in front of the screen.
 #pragma once
 
 #include <QFileDialog>
@@ -31,7 +31,15 @@ public:
 class TUrlOpener {
 public:
   virtual ~TUrlOpener() = default;
-  virtual void Open(QWidget* aOwner, const QUrl& aUrl) = 0;
+  // False when no browser took the address.
+  virtual bool Open(QWidget* aOwner, const QUrl& aUrl) = 0;
+};
+
+// A message for the user whose text can be selected and copied, such as an address.
+class TNoticePresenter {
+public:
+  virtual ~TNoticePresenter() = default;
+  virtual void Show(QWidget* aOwner, const QString& aText) = 0;
 };
 
 // An exception as the user sees it: its message, its kind and what the log said last.
@@ -64,5 +72,6 @@ std::unique_ptr<TOpenFileChooser> CreateDesktopOpenFileChooser();
 std::unique_ptr<TSaveFileChooser> CreateDesktopSaveFileChooser();
 std::unique_ptr<TUrlOpener> CreateDesktopUrlOpener();
 std::unique_ptr<TErrorPresenter> CreateDesktopErrorPresenter();
+std::unique_ptr<TNoticePresenter> CreateDesktopNoticePresenter();
 
 } // namespace vui

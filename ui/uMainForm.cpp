@@ -4,23 +4,35 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextBlock>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace vui {
 
 using vconvert::SteadyTickCount;
+using vconvert::TRunStage;
+using vconvert::UnconvertibleTargetImage;
 
 const char* const HelpPageUrl = "https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp";
 
 namespace {
 
 enum TTargetColumn { tcImage, tcOldTarget, tcNewTarget, tcRows, tcCount };
+
+// Narrower target columns cut every path to its drive letter.
+constexpr int MinimumTargetColumnWidth = 120;
 
 QString ToQString(std::u16string_view aText) {
   return QString(reinterpret_cast<const QChar*>(aText.data()),
@@ -38,7 +50,41 @@ QPushButton* CreateButton(const QString& aName, const QString& aCaption, int aLe
   auto* button = new QPushButton(aCaption, aParent);
   button->setObjectName(aName);
   button->setGeometry(aLeft, 8, 129, 49);
+  // Outside a dialog a button answers only Space; Enter is what people press.
+  button->setAutoDefault(true);
   return button;
+}
+
+// Both images drawn the same on a selected row: the style's tinted version of a small mark
+// on the highlight colour cannot be read.
+QIcon ListImage(const QString& aFile) {
+  QIcon icon;
+  for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Selected})
+    icon.addFile(aFile, QSize(16, 16), mode);
+  return icon;
+}
+
+// Rows are selected whole; a focus frame around one cell, empty beside an image, is noise.
+class TNoFocusFrameDelegate : public QStyledItemDelegate {
+public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+  void initStyleOption(QStyleOptionViewItem* aOption, const QModelIndex& aIndex) const override {
+    QStyledItemDelegate::initStyleOption(aOption, aIndex);
+    aOption->state &= ~QStyle::State_HasFocus;
+  }
+};
+
+// The first old project among dropped files, if any.
+std::optional<QString> DroppedProject(const QMimeData* aData) {
+  if (!aData || !aData->hasUrls())
+    return std::nullopt;
+  for (const QUrl& url : aData->urls())
+    if (url.isLocalFile() &&
+        url.toLocalFile().endsWith(QStringLiteral(".vlp"), Qt::CaseInsensitive))
+      return url.toLocalFile();
+  return std::nullopt;
 }
 
 // Keeps the Convert button disabled while a run is in progress, whatever ends the run.
@@ -87,14 +133,17 @@ QString SingleLine(std::u16string_view aText) {
 } // namespace
 
 TMainform::TMainform(QWidget* aParent)
-    : QWidget(aParent), ImageList1{QIcon(QStringLiteral(":/images/check.svg")),
-                                   QIcon(QStringLiteral(":/images/cross.svg"))},
+    : QWidget(aParent), ImageList1{ListImage(QStringLiteral(":/images/check.svg")),
+                                   ListImage(QStringLiteral(":/images/cross.svg"))},
       fRun(*this), fOpenFileChooser(CreateDesktopOpenFileChooser()),
       fSaveFileChooser(CreateDesktopSaveFileChooser()), fUrlOpener(CreateDesktopUrlOpener()),
-      fErrorPresenter(CreateDesktopErrorPresenter()) {
+      fErrorPresenter(CreateDesktopErrorPresenter()),
+      fNoticePresenter(CreateDesktopNoticePresenter()) {
   setObjectName(QStringLiteral("Mainform"));
   setWindowTitle(QStringLiteral("Convert VLP (Vornalex 5 project) to VXP (new Vornalex project)"));
   resize(854, 562);
+  setMinimumSize(MinimumSize);
+  setAcceptDrops(true);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -116,7 +165,7 @@ void TMainform::CreateTopPanel() {
   btnConvert = CreateButton(QStringLiteral("btnConvert"), tr("Convert..."), 8, pnlTop);
   btnConvert->setIcon(QIcon(QStringLiteral(":/images/convert.svg")));
   btnConvert->setIconSize(QSize(32, 32));
-  connect(btnConvert, &QPushButton::clicked, this, &TMainform::ConvertClicked);
+  connect(btnConvert, &QPushButton::clicked, this, &TMainform::RunConversion);
 
   btnHelp = CreateButton(QStringLiteral("btnHelp"), tr("Help..."), 144, pnlTop);
   connect(btnHelp, &QPushButton::clicked, this, &TMainform::HelpClicked);
@@ -133,17 +182,7 @@ void TMainform::CreateLogPage() {
   lstTargets->setObjectName(QStringLiteral("lstTargets"));
   lstTargets->setHorizontalHeaderLabels(
       {tr("#"), tr("Vornalex 5 Target"), tr("Vornalex 7 Target"), tr("Rows")});
-  lstTargets->horizontalHeaderItem(tcRows)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  for (int column = tcImage; column < tcRows; ++column)
-    lstTargets->horizontalHeaderItem(column)->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  QHeaderView* header = lstTargets->horizontalHeader();
-  header->setSectionResizeMode(tcImage, QHeaderView::Fixed);
-  header->setSectionResizeMode(tcOldTarget, QHeaderView::Stretch);
-  header->setSectionResizeMode(tcNewTarget, QHeaderView::Stretch);
-  header->setSectionResizeMode(tcRows, QHeaderView::Fixed);
-  header->resizeSection(tcImage, 32);
-  header->resizeSection(tcRows, 50);
-  header->setHighlightSections(false);
+  SetUpTargetColumns();
   lstTargets->verticalHeader()->hide();
   lstTargets->verticalHeader()->setDefaultSectionSize(lstTargets->fontMetrics().height() + 6);
   lstTargets->setShowGrid(true);
@@ -152,6 +191,9 @@ void TMainform::CreateLogPage() {
   lstTargets->setSelectionMode(QAbstractItemView::SingleSelection);
   lstTargets->setIconSize(QSize(16, 16));
   lstTargets->setWordWrap(false);
+  lstTargets->setItemDelegate(new TNoFocusFrameDelegate(lstTargets));
+  // Tab moves on to the log instead of from cell to cell.
+  lstTargets->setTabKeyNavigation(false);
 
   memLog = new QPlainTextEdit(shtLog);
   memLog->setObjectName(QStringLiteral("memLog"));
@@ -159,6 +201,9 @@ void TMainform::CreateLogPage() {
   memLog->setReadOnly(true);
   memLog->setLineWrapMode(QPlainTextEdit::NoWrap);
   memLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  memLog->setTabChangesFocus(true);
+  // A project dropped on the log goes to the window, not into the text.
+  memLog->setAcceptDrops(false);
   // The log indents with TABs; Qt's default stop of 80 pixels spreads it too wide.
   memLog->setTabStopDistance(4 * memLog->fontMetrics().averageCharWidth());
 
@@ -169,16 +214,66 @@ void TMainform::CreateLogPage() {
   layout->addWidget(memLog);
 }
 
+void TMainform::SetUpTargetColumns() {
+  lstTargets->horizontalHeaderItem(tcRows)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  for (int column = tcImage; column < tcRows; ++column)
+    lstTargets->horizontalHeaderItem(column)->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  QHeaderView* header = lstTargets->horizontalHeader();
+  header->setMinimumSectionSize(32);
+  header->setStretchLastSection(false);
+  header->setSectionResizeMode(QHeaderView::Interactive);
+  header->setSectionResizeMode(tcImage, QHeaderView::Fixed);
+  header->resizeSection(tcImage, 32);
+  header->resizeSection(tcRows, 50);
+  header->setHighlightSections(false);
+  connect(header, &QHeaderView::sectionResized, this,
+          [this](int aColumn, int, int) { TargetColumnResized(aColumn); });
+  lstTargets->viewport()->installEventFilter(this);
+}
+
+void TMainform::TargetColumnResized(int aColumn) {
+  if (fSharingFreeWidth)
+    return;
+  if (aColumn == tcOldTarget || aColumn == tcNewTarget)
+    fTargetColumnsSizedByUser = true;
+  else
+    ShareFreeWidth();
+}
+
+// The two target columns share what "#" and "Rows" leave of the list's width, as long as the
+// user has not dragged one of them.
+void TMainform::ShareFreeWidth() {
+  if (fTargetColumnsSizedByUser)
+    return;
+  QHeaderView* header = lstTargets->horizontalHeader();
+  const int free =
+      lstTargets->viewport()->width() - header->sectionSize(tcImage) - header->sectionSize(tcRows);
+  const int half = std::max(free / 2, MinimumTargetColumnWidth);
+  const QScopedValueRollback sharing(fSharingFreeWidth, true);
+  header->resizeSection(tcOldTarget, std::max(free - half, MinimumTargetColumnWidth));
+  header->resizeSection(tcNewTarget, half);
+}
+
+bool TMainform::eventFilter(QObject* aWatched, QEvent* aEvent) {
+  if (aWatched == lstTargets->viewport() && aEvent->type() == QEvent::Resize)
+    ShareFreeWidth();
+  return QWidget::eventFilter(aWatched, aEvent);
+}
+
 void TMainform::Button1Click() {
   TRunScope scope(fConverting, btnConvert);
   fRun.Execute();
 }
 
 void TMainform::btnHelpClick() {
-  fUrlOpener->Open(this, QUrl(QString::fromLatin1(HelpPageUrl)));
+  const QString address = QString::fromLatin1(HelpPageUrl);
+  if (!fUrlOpener->Open(this, QUrl(address)))
+    fNoticePresenter->Show(
+        this, tr("No web browser could be started for the help. The help page is at:\n\n%1")
+                  .arg(address));
 }
 
-void TMainform::ConvertClicked() {
+void TMainform::RunConversion() {
   try {
     Button1Click();
   } catch (...) {
@@ -187,6 +282,18 @@ void TMainform::ConvertClicked() {
   // A close that arrived while the run processed messages waited for the run to end.
   if (fCloseRequested)
     close();
+}
+
+void TMainform::ConvertProject(const QString& aPath) {
+  if (fConverting)
+    return;
+  fGivenProject = aPath;
+  RunConversion();
+  fGivenProject.reset();
+}
+
+void TMainform::ConvertProjectLater(const QString& aPath) {
+  QTimer::singleShot(0, this, [this, aPath] { ConvertProject(aPath); });
 }
 
 void TMainform::HelpClicked() {
@@ -222,6 +329,20 @@ void TMainform::closeEvent(QCloseEvent* aEvent) {
   QWidget::closeEvent(aEvent);
 }
 
+void TMainform::dragEnterEvent(QDragEnterEvent* aEvent) {
+  if (!fConverting && DroppedProject(aEvent->mimeData()))
+    aEvent->acceptProposedAction();
+}
+
+void TMainform::dropEvent(QDropEvent* aEvent) {
+  const std::optional<QString> project = DroppedProject(aEvent->mimeData());
+  if (fConverting || !project)
+    return;
+  aEvent->acceptProposedAction();
+  // The file manager waits for the drop to end; the run and its dialogs come after.
+  ConvertProjectLater(*project);
+}
+
 void TMainform::SetOpenFileChooser(std::unique_ptr<TOpenFileChooser> aChooser) {
   fOpenFileChooser = std::move(aChooser);
 }
@@ -238,7 +359,13 @@ void TMainform::SetErrorPresenter(std::unique_ptr<TErrorPresenter> aPresenter) {
   fErrorPresenter = std::move(aPresenter);
 }
 
+void TMainform::SetNoticePresenter(std::unique_ptr<TNoticePresenter> aPresenter) {
+  fNoticePresenter = std::move(aPresenter);
+}
+
 std::optional<std::u16string> TMainform::AskOldProjectPath() {
+  if (fGivenProject)
+    return fGivenProject->toStdU16String();
   return ToU16(fOpenFileChooser->Execute(this));
 }
 
@@ -260,6 +387,9 @@ void TMainform::AddTargetRow(int32_t aImageIndex, std::u16string_view aCaption) 
   auto* item = new QTableWidgetItem(ToQString(aCaption));
   if (aImageIndex >= 0 && aImageIndex < static_cast<int32_t>(ImageList1.size()))
     item->setIcon(ImageList1[static_cast<size_t>(aImageIndex)]);
+  if (aImageIndex == UnconvertibleTargetImage)
+    item->setToolTip(tr("Not converted: the new format has no counterpart for this kind of "
+                        "target."));
   lstTargets->setItem(row, tcImage, item);
 }
 
@@ -275,6 +405,8 @@ void TMainform::AddTargetSubItem(int32_t aRow, std::u16string_view aText) {
   auto* item = new QTableWidgetItem(ToQString(aText));
   if (column == tcRows)
     item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  else
+    item->setToolTip(item->text()); // a long path is cut by the column
   lstTargets->setItem(aRow, column, item);
 }
 
@@ -291,7 +423,26 @@ uint32_t TMainform::TickCount() {
 }
 
 void TMainform::ProcessMessages() {
+  RepaintIfDue(false);
+}
+
+// A stage that starts is shown at once: before a large file loads, the window has to lose the
+// image of the dialog that was just closed and show what it is doing.
+void TMainform::ShowProgress(TRunStage, int64_t aDone, int64_t) {
+  RepaintIfDue(aDone == 0);
+}
+
+void TMainform::RepaintIfDue(bool aNow) {
+  if (!aNow && fSinceRepaint.isValid() && fSinceRepaint.elapsed() < RepaintIntervalMs)
+    return;
   QApplication::processEvents();
+  fSinceRepaint.start();
+}
+
+std::optional<QString> ProjectOfArguments(const QStringList& aArguments) {
+  if (aArguments.size() < 2)
+    return std::nullopt;
+  return QFileInfo(aArguments[1]).absoluteFilePath();
 }
 
 } // namespace vui

@@ -4,7 +4,9 @@
 #include "ErrorOf.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -32,6 +34,12 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong) {
       {{"a.vlp", "--report"}, "option --report needs a value"},
       {{"--progress", "dots", "a.vlp"}, "--progress takes none, names or bar, not 'dots'"},
       {{"-o", "out.vxp", "a.vlp", "b.vlp"}, "-o/--output needs exactly one input"},
+      {{"-fx", "a.vlp"}, "unknown option -x"},
+      {{"--force", "-qz", "a.vlp"}, "unknown option -z"},
+      {{"--rep", "a.vlp", "--forc=1"}, "option --force takes no value"},
+      {{"a.vlp", "--outp"}, "option --output needs a value"},
+      {{"-j", "0", "a.vlp"}, "-j/--jobs takes a whole number from 1 up, not '0'"},
+      {{"--jobs=2x", "a.vlp"}, "-j/--jobs takes a whole number from 1 up, not '2x'"},
   };
   for (const TUsageCase& c : cases) {
     SCOPED_TRACE(c.Message);
@@ -51,6 +59,13 @@ TEST(CliOptionsTest, OptionsInTheirSpellings) {
   EXPECT_EQ(std::vector<std::string>{"-a.vlp"}, options.Inputs);
   EXPECT_EQ("x.vxp", ParseCliArguments({"-ox.vxp", "a.vlp"}).Output);
   EXPECT_EQ(TProgressMode::pmAuto, ParseCliArguments({"a.vlp"}).Progress);
+  EXPECT_EQ(1, ParseCliArguments({"a.vlp"}).Jobs);
+  // Options may follow the inputs; long ones may be shortened while they stay unambiguous.
+  const TCliOptions later = ParseCliArguments({"a.vlp", "-j3", "b.vlp", "--rep", "r.json", "-"});
+  EXPECT_EQ(3, later.Jobs);
+  EXPECT_EQ("r.json", later.ReportPath);
+  EXPECT_EQ((std::vector<std::string>{"a.vlp", "b.vlp", "-"}), later.Inputs);
+  EXPECT_EQ(4, ParseCliArguments({"--jobs", "4", "a.vlp"}).Jobs);
 }
 
 TEST(CliAppTest, HelpVersionAndUsageStatus) {
@@ -153,6 +168,37 @@ TEST(CliAppTest, BarByDefaultOnlyOnATerminalWithSeveralInputs) {
     std::ostringstream out, err;
     EXPECT_EQ(ceSuccess, RunCli(c.Args, out, err, c.Terminal));
     EXPECT_EQ(c.Bar, err.str().find("] ") != std::string::npos) << err.str();
+  }
+}
+
+// The bar of a single project follows its loading and converting, on a terminal and only while
+// the log is printed.
+TEST(CliAppTest, StageBarOnlyOnATerminalWithTheLogShown) {
+  TTempFolder folder;
+  const std::string project = folder.File("a.vlp");
+  WriteFileBytes(project, ReadFileBytes(std::string(VLP_TEST_DATA) + "/worked-example.vlp"));
+  struct {
+    bool Terminal;
+    std::vector<std::string> Args;
+    bool Bar;
+  } cases[] = {
+      {true, {"-f", project}, true},
+      {false, {"-f", project}, false},
+      {true, {"-qf", project}, false},
+      {true, {"-f", "--progress", "none", project}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.Args) + (c.Terminal ? " on a terminal" : ""));
+    std::ostringstream out, err;
+    EXPECT_EQ(ceSuccess, RunCli(c.Args, out, err, c.Terminal));
+    if (!c.Bar) {
+      EXPECT_EQ("", err.str());
+      continue;
+    }
+    for (const char* shown : {"] loading 0%", "] loading 100%", "] converting 100%"})
+      EXPECT_NE(std::string::npos, err.str().find(shown)) << shown;
+    // The bar leaves the line clean again.
+    EXPECT_TRUE(err.str().ends_with("\r\033[K")) << err.str();
   }
 }
 
@@ -343,6 +389,92 @@ TEST_F(CliProcessTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(0u, result.Err.find("vlp5tovxp-cli: "));
   }
   EXPECT_EQ((std::set<std::string>{"a.vlp", "b.vlp"}), fFolder.Entries());
+}
+
+// Rows whose target has no counterpart, or is not in the project at all, are listed, not only
+// counted.
+TEST_F(CliProcessTest, DroppedRowsAreListedAndSummed) {
+  WriteFileBytes(
+      fFolder.File("app.vlp"),
+      OldProject("<TARGETS><CPP_BINARY><FILENAME>a.exe</FILENAME></CPP_BINARY>"
+                 "<RESOURCE><FILENAME>a.res</FILENAME></RESOURCE></TARGETS>"
+                 "<DATA><LANGUAGES><L language=\"de\"/></LANGUAGES><ROWS>"
+                 "<ROW><NATIVE>kept</NATIVE><LOCATION><TYPE>STRING</TYPE><UNIT>U</UNIT>"
+                 "<TARGET>a.exe</TARGET></LOCATION></ROW>"
+                 "<ROW><NATIVE>Icon #C#Ltext</NATIVE><LOCATION><TYPE>STRING</TYPE><UNIT>R</UNIT>"
+                 "<ITEM>1</ITEM><TARGET>a.res</TARGET></LOCATION></ROW>"
+                 "<ROW><NATIVE>gone</NATIVE><LOCATION><TYPE>STRING</TYPE><UNIT>V</UNIT>"
+                 "<TARGET>b.exe</TARGET></LOCATION></ROW>"
+                 "</ROWS></DATA>"));
+  const TProcessResult result = Run({"--report", "report.json", "app.vlp"});
+  EXPECT_EQ(0, result.Status);
+  EXPECT_EQ("", result.Err);
+  EXPECT_TRUE(result.Out.ends_with("\n2 rows without a converted target were not carried over\n"))
+      << result.Out;
+  const nlohmann::json report = nlohmann::json::parse(ReadFileBytes(fFolder.File("report.json")));
+  const nlohmann::json& only = report["results"][0];
+  EXPECT_EQ(1, only["rows_placed"]);
+  EXPECT_EQ(2, only["rows_unplaced"]);
+  EXPECT_EQ(nlohmann::json::parse(R"([
+      {"target": "a.res", "context": "Strings.R.1", "native": "Icon #C#Ltext"},
+      {"target": "b.exe", "context": "Strings.V.", "native": "gone"}])"),
+            only["rows_dropped"]);
+
+  // One row, and nothing when no row was dropped.
+  WriteFileBytes(fFolder.File("app.vlp"),
+                 OldProject("<TARGETS><RESOURCE><FILENAME>a.res</FILENAME></RESOURCE></TARGETS>"
+                            "<DATA><LANGUAGES><L language=\"de\"/></LANGUAGES><ROWS><ROW>"
+                            "<LOCATION><TYPE>STRING</TYPE><TARGET>a.res</TARGET></LOCATION>"
+                            "</ROW></ROWS></DATA>"));
+  EXPECT_TRUE(Run({"-f", "app.vlp"})
+                  .Out.ends_with("\nno\n1 row without a converted target was not carried over\n"));
+  AddWorkedExample("worked.vlp");
+  EXPECT_TRUE(Run({"worked.vlp"}).Out.ends_with("\nno\n"));
+}
+
+// The log's one line that differs from run to run.
+std::string WithoutTimes(const std::string& aText) {
+  static const std::regex time("Total processing time: [0-9]+ms");
+  return std::regex_replace(aText, time, "Total processing time: ?ms");
+}
+
+// Several projects at once give what one at a time gives: the same files, the same console
+// output in input order, the same report.
+TEST_F(CliProcessTest, ParallelRunMatchesSerialRun) {
+  for (const char* name : {"p/a.vlp", "p/b/c.vlp", "p/d.vlp", "p/e.vlp", "p/f.vlp"})
+    AddWorkedExample(name);
+  WriteFileBytes(fFolder.File("p/b/broken.vlp"), "<PROJECT><TARGETS>");
+  WriteFileBytes(fFolder.File("p/d.vlp_converted.vxp"), "keep me");
+  const std::vector<std::string> inputs{"p", "missing.vlp", "p/a.vlp"};
+
+  std::vector<std::string> serialArgs{"--report", "serial.json", "--progress", "names"};
+  serialArgs.insert(serialArgs.end(), inputs.begin(), inputs.end());
+  const TProcessResult serial = Run(serialArgs);
+  std::map<std::string, std::string> serialFiles;
+  for (const std::string& name : fFolder.Entries())
+    if (name.ends_with(".vxp")) {
+      serialFiles[name] = ReadFileBytes(fFolder.File(name));
+      if (name != "p/d.vlp_converted.vxp")
+        std::filesystem::remove(fFolder.File(name));
+    }
+
+  std::vector<std::string> parallelArgs{"-j",         "2",    "--report", "parallel.json",
+                                        "--progress", "names"};
+  parallelArgs.insert(parallelArgs.end(), inputs.begin(), inputs.end());
+  const TProcessResult parallel = Run(parallelArgs);
+
+  EXPECT_EQ(1, serial.Status);
+  EXPECT_EQ(serial.Status, parallel.Status);
+  EXPECT_EQ(WithoutTimes(serial.Out), WithoutTimes(parallel.Out));
+  EXPECT_EQ(serial.Err, parallel.Err);
+  EXPECT_NE(std::string::npos, serial.Err.find("p/a.vlp_converted.vxp\" already exists"));
+  EXPECT_EQ(WithoutTimes(ReadFileBytes(fFolder.File("serial.json"))),
+            WithoutTimes(ReadFileBytes(fFolder.File("parallel.json"))));
+  EXPECT_EQ(5u, serialFiles.size());
+  for (const auto& [name, bytes] : serialFiles) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(bytes, ReadFileBytes(fFolder.File(name)));
+  }
 }
 
 TEST_F(CliProcessTest, FolderWithoutProjectsFails) {

@@ -1,5 +1,6 @@
 // Stand-ins for the desktop behind the window: the dialogs answer what they are told and
-// remember how they were asked; the browser and the error box only record their calls.
+// remember how they were asked; the browser, the error box and the notice box record their
+// calls.
 #pragma once
 
 #include "uDesktopServices.h"
@@ -36,8 +37,20 @@ public:
 class TFakeUrlOpener : public vui::TUrlOpener {
 public:
   std::vector<QUrl> Opened;
+  // False stands for a desktop without a browser.
+  bool Succeeds = true;
 
-  void Open(QWidget*, const QUrl& aUrl) override { Opened.push_back(aUrl); }
+  bool Open(QWidget*, const QUrl& aUrl) override {
+    Opened.push_back(aUrl);
+    return Succeeds;
+  }
+};
+
+class TFakeNoticePresenter : public vui::TNoticePresenter {
+public:
+  QStringList Shown;
+
+  void Show(QWidget*, const QString& aText) override { Shown << aText; }
 };
 
 class TFakeErrorPresenter : public vui::TErrorPresenter {

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -44,6 +45,7 @@ struct TShownBox {
   QString Text;
   QString Details;
   Qt::TextFormat Format = Qt::AutoText;
+  Qt::TextInteractionFlags Interaction;
 };
 
 // Answers the next modal box once it is open, after noting what it showed.
@@ -51,9 +53,26 @@ void AnswerNextMessageBox(TShownBox& aShown) {
   QTimer::singleShot(0, [&aShown] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     QVERIFY(box);
-    aShown = {box->text(), box->detailedText(), box->textFormat()};
+    aShown = {box->text(), box->detailedText(), box->textFormat(), box->textInteractionFlags()};
     box->accept();
   });
+}
+
+// What a file manager delivers when files are dropped on the window.
+bool DropFiles(QWidget* aWindow, const QStringList& aPaths) {
+  QMimeData data;
+  QList<QUrl> urls;
+  for (const QString& path : aPaths)
+    urls << QUrl::fromLocalFile(path);
+  data.setUrls(urls);
+  const QPoint centre = aWindow->rect().center();
+  QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(aWindow, &enter);
+  if (!enter.isAccepted())
+    return false;
+  QDropEvent drop(QPointF(centre), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(aWindow, &drop);
+  return drop.isAccepted();
 }
 
 class TThrowingObject : public QObject {
@@ -72,6 +91,7 @@ private:
   TFakeSaveFileChooser* fSave = nullptr;
   TFakeUrlOpener* fBrowser = nullptr;
   TFakeErrorPresenter* fErrors = nullptr;
+  TFakeNoticePresenter* fNotices = nullptr;
   std::unique_ptr<QTemporaryDir> fFolder;
 
   QString CopyFixture(const QString& aName) {
@@ -105,6 +125,12 @@ private:
     }
   }
 
+  void ShowActive() {
+    fWindow->show();
+    QApplication::setActiveWindow(fWindow.get());
+    QVERIFY(QTest::qWaitForWindowActive(fWindow.get()));
+  }
+
   void RunWorkedProject() {
     fOpen->Answer = CopyFixture(QStringLiteral("worked.vlp"));
     fSave->Answer = fFolder->filePath(QStringLiteral("out.vxp"));
@@ -118,6 +144,8 @@ private slots:
     auto save = std::make_unique<TFakeSaveFileChooser>();
     auto browser = std::make_unique<TFakeUrlOpener>();
     auto errors = std::make_unique<TFakeErrorPresenter>();
+    auto notices = std::make_unique<TFakeNoticePresenter>();
+    fNotices = notices.get();
     fOpen = open.get();
     fSave = save.get();
     fBrowser = browser.get();
@@ -126,6 +154,7 @@ private slots:
     fWindow->SetSaveFileChooser(std::move(save));
     fWindow->SetUrlOpener(std::move(browser));
     fWindow->SetErrorPresenter(std::move(errors));
+    fWindow->SetNoticePresenter(std::move(notices));
     fFolder = std::make_unique<QTemporaryDir>();
     QVERIFY(fFolder->isValid());
   }
@@ -203,6 +232,75 @@ private slots:
     QCOMPARE(fWindow->memLog->geometry().bottom(), fWindow->shtLog->height() - 1);
     QCOMPARE(fWindow->lstTargets->height(), listHeight + 138);
     QCOMPARE(fWindow->lstTargets->width(), fWindow->shtLog->width());
+  }
+
+  void minimumSizeKeepsBothButtonsAndReadableColumns() {
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    fWindow->resize(127, 268);
+    QTRY_COMPARE(fWindow->size(), TMainform::MinimumSize);
+    QVERIFY(fWindow->pnlTop->rect().contains(fWindow->btnHelp->geometry()));
+    QVERIFY(fWindow->pnlTop->rect().contains(fWindow->btnConvert->geometry()));
+    QHeaderView* header = fWindow->lstTargets->horizontalHeader();
+    for (const int column : {1, 2})
+      QVERIFY2(header->sectionSize(column) >= 120, qPrintable(QString::number(column)));
+    QCOMPARE(header->length(), fWindow->lstTargets->viewport()->width());
+    QVERIFY(fWindow->lstTargets->height() >
+            3 * fWindow->lstTargets->verticalHeader()->defaultSectionSize());
+  }
+
+  // Dragging a target column's edge sizes it; from then on the window's size leaves the
+  // columns as they are, and a cut path can be read in its tooltip.
+  void targetColumnsCanBeWidenedAndShowTheirTexts() {
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    QHeaderView* header = fWindow->lstTargets->horizontalHeader();
+    for (int column = 1; column < 4; ++column)
+      QCOMPARE(header->sectionResizeMode(column), QHeaderView::Interactive);
+    header->resizeSection(1, 600);
+    fWindow->resize(1000, 700);
+    QTRY_COMPARE(fWindow->pnlTop->width(), 1000);
+    QCOMPARE(header->sectionSize(1), 600);
+
+    RunWorkedProject();
+    QCOMPARE(fWindow->lstTargets->item(1, 1)->toolTip(), QStringLiteral("R;C:\\app\\src"));
+    QCOMPARE(fWindow->lstTargets->item(1, 2)->toolTip(), QStringLiteral(".\\VnxVirtualTarget[1]"));
+  }
+
+  void aTargetThatIsNotConvertedSaysWhy() {
+    RunWorkedProject();
+    QCOMPARE(CellImage(2), 1);
+    QVERIFY2(fWindow->lstTargets->item(2, 0)->toolTip().contains(QStringLiteral("no counterpart")),
+             qPrintable(fWindow->lstTargets->item(2, 0)->toolTip()));
+    QVERIFY(fWindow->lstTargets->item(0, 0)->toolTip().isEmpty());
+  }
+
+  // The style would tint a selected row's image with the highlight colour.
+  void selectedRowsShowTheImagesUntinted() {
+    for (const QIcon& image : fWindow->ImageList1)
+      QCOMPARE(image.pixmap(QSize(16, 16), QIcon::Selected).toImage(),
+               image.pixmap(QSize(16, 16), QIcon::Normal).toImage());
+  }
+
+  void tabLeavesTheListAndEnterPressesAButton() {
+    ShowActive();
+    RunWorkedProject();
+    fWindow->lstTargets->setFocus();
+    fWindow->lstTargets->setCurrentCell(0, 1);
+    QTest::keyClick(fWindow->lstTargets, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), fWindow->memLog);
+    QTest::keyClick(fWindow->memLog, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), fWindow->btnConvert);
+
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+      fWindow->btnHelp->setFocus();
+      QTest::keyClick(fWindow->btnHelp, key);
+    }
+    QCOMPARE(fBrowser->Opened.size(), size_t(2));
+    fOpen->Answer.reset();
+    fWindow->btnConvert->setFocus();
+    QTest::keyClick(fWindow->btnConvert, Qt::Key_Return);
+    QCOMPARE(fOpen->Calls, 2);
   }
 
   void dialogsAreSetUpForProjects() {
@@ -315,6 +413,62 @@ private slots:
     QVERIFY(!fWindow->isVisible());
   }
 
+  // The window shows what it does before a long load starts, and a close that arrives while
+  // it loads waits for the run to end, which still saves.
+  void windowRepaintsBeforeLoadingAndClosesAfterTheRun() {
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    QString lastLineAtFirstRepaint;
+    int rowsAtFirstRepaint = -1;
+    bool closed = true;
+    QTimer::singleShot(0, fWindow.get(), [&] {
+      lastLineAtFirstRepaint = LogLines().constLast();
+      rowsAtFirstRepaint = fWindow->lstTargets->rowCount();
+      closed = fWindow->close();
+    });
+    RunWorkedProject();
+    QCOMPARE(lastLineAtFirstRepaint, QStringLiteral("Opening old project..."));
+    QCOMPARE(rowsAtFirstRepaint, 0);
+    QVERIFY(!closed);
+    QVERIFY(QFile::exists(*fSave->Answer));
+    QVERIFY(!fWindow->isVisible());
+  }
+
+  void aProjectOnTheCommandLineIsConverted() {
+    QCOMPARE(ProjectOfArguments({QStringLiteral("vlp5tovxp")}), std::nullopt);
+    const QString project = CopyFixture(QStringLiteral("worked.vlp"));
+    QCOMPARE(ProjectOfArguments({QStringLiteral("vlp5tovxp"), project}), project);
+    QCOMPARE(ProjectOfArguments({QStringLiteral("vlp5tovxp"), QStringLiteral("a.vlp")}),
+             QDir::current().absoluteFilePath(QStringLiteral("a.vlp")));
+
+    fSave->Answer = fFolder->filePath(QStringLiteral("out.vxp"));
+    fWindow->ConvertProjectLater(project);
+    QTRY_VERIFY(QFile::exists(*fSave->Answer));
+    QCOMPARE(fOpen->Calls, 0);
+    QCOMPARE(fSave->Proposals, QStringList{project + QStringLiteral("_converted.vxp")});
+    QCOMPARE(fWindow->lstTargets->rowCount(), 3);
+
+    // The next click asks the open dialog again.
+    fOpen->Answer.reset();
+    fWindow->btnConvert->click();
+    QCOMPARE(fOpen->Calls, 1);
+  }
+
+  void aDroppedProjectIsConverted() {
+    const QString notes = fFolder->filePath(QStringLiteral("notes.txt"));
+    QVERIFY(!DropFiles(fWindow.get(), {notes}));
+    const QString project = CopyFixture(QStringLiteral("worked.vlp"));
+    fSave->Answer = fFolder->filePath(QStringLiteral("out.vxp"));
+    // Nothing is taken while a run is going.
+    fSave->WhileOpen = [&] { QVERIFY(!DropFiles(fWindow.get(), {project})); };
+    QVERIFY(DropFiles(fWindow.get(), {notes, project}));
+    QTRY_VERIFY(QFile::exists(*fSave->Answer));
+    QCOMPARE(fSave->Proposals, QStringList{project + QStringLiteral("_converted.vxp")});
+    QCOMPARE(fOpen->Calls, 0);
+    QTest::qWait(50);
+    QCOMPARE(fSave->Proposals.size(), 1);
+  }
+
   void convertKeepsTheFocusForTheNextRun() {
     fWindow->btnConvert->setFocus();
     RunWorkedProject();
@@ -416,6 +570,25 @@ private slots:
     QCOMPARE(
         fBrowser->Opened[0],
         QUrl(QStringLiteral("https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp")));
+    QCOMPARE(fNotices->Shown.size(), 0);
+  }
+
+  void helpWithoutABrowserShowsTheAddress() {
+    fBrowser->Succeeds = false;
+    fWindow->btnHelp->click();
+    QCOMPARE(fNotices->Shown.size(), 1);
+    const QString address =
+        QStringLiteral("https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp");
+    QVERIFY2(fNotices->Shown[0].contains(address), qPrintable(fNotices->Shown[0]));
+
+    // The desktop's box lets the address be selected and copied.
+    TShownBox shown;
+    AnswerNextMessageBox(shown);
+    CreateDesktopNoticePresenter()->Show(fWindow.get(), fNotices->Shown[0]);
+    QCOMPARE(shown.Text, fNotices->Shown[0]);
+    QCOMPARE(shown.Format, Qt::PlainText);
+    QVERIFY(shown.Interaction.testFlag(Qt::TextSelectableByMouse));
+    QVERIFY(shown.Interaction.testFlag(Qt::TextSelectableByKeyboard));
   }
 
   void errorBoxShowsMessageClassAndLastLogLines() {

@@ -3,6 +3,7 @@
 #include "Errors.h"
 #include "Utf8.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -97,7 +98,8 @@ void TReplacementFile::RequireReplaceableTarget() {
 }
 
 void TReplacementFile::CreateTemporary() {
-  static unsigned serial = 0;
+  // Files may be saved from several threads at once.
+  static std::atomic<unsigned> serial = 0;
   const std::string prefix =
       (FTarget.parent_path() / ("." + FTarget.filename().native() + ".")).native() +
       std::to_string(::getpid()) + ".";
