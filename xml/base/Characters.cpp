@@ -4,6 +4,16 @@
 
 namespace vbase {
 
+void AppendUtf16(char32_t c, std::u16string& AOut) {
+  if (c < 0x10000) {
+    AOut += static_cast<char16_t>(c);
+    return;
+  }
+  c -= 0x10000;
+  AOut += static_cast<char16_t>(0xD800 + (c >> 10));
+  AOut += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+}
+
 int HexDigit(char16_t c) {
   if (c >= u'0' && c <= u'9')
     return c - u'0';

@@ -2,6 +2,7 @@
 // on the process locale.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace vbase {
@@ -15,6 +16,12 @@ inline constexpr bool IsHighSurrogate(char32_t c) {
 inline constexpr bool IsLowSurrogate(char32_t c) {
   return c >= 0xDC00 && c <= 0xDFFF;
 }
+// The code point above U+FFFF of a surrogate pair.
+inline constexpr char32_t CodePointOfPair(char32_t AHigh, char32_t ALow) {
+  return 0x10000 + ((AHigh - 0xD800) << 10) + (ALow - 0xDC00);
+}
+// Appends a code point as one code unit, or as a surrogate pair above U+FFFF.
+void AppendUtf16(char32_t c, std::u16string& AOut);
 
 // The value of a hexadecimal digit of either case; -1 for any other character.
 int HexDigit(char16_t c);
