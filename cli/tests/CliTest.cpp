@@ -280,6 +280,23 @@ TEST_F(CliProcessTest, ConvertsOneProjectBesideIt) {
   EXPECT_EQ(table, result.Out.substr(result.Out.size() - table.size()));
 }
 
+// On a terminal of its own (script(1) gives it one and copies what it shows) the command draws
+// the bar of its one project; into files, as above, it draws nothing.
+TEST_F(CliProcessTest, BarOnATerminal) {
+  AddWorkedExample("app.vlp");
+  const std::string shown = fOutput.File("terminal");
+  const std::string command = "cd " + ShellQuoted(fFolder.Path().string()) + " && script -qec " +
+                              ShellQuoted(ShellQuoted(VLP_CLI_EXE) + " app.vlp") + " /dev/null >" +
+                              ShellQuoted(shown) + " </dev/null";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(0, WEXITSTATUS(status));
+  const std::string terminal = ReadFileBytes(shown);
+  for (const char* part : {"Opening old project...", "] loading 100%", "] converting 100%",
+                           "\r\033[KReading dictionary info"})
+    EXPECT_NE(std::string::npos, terminal.find(part)) << part << " in " << terminal;
+}
+
 TEST_F(CliProcessTest, ExistingOutputIsReplacedOnlyWithForce) {
   const std::string input = AddWorkedExample("app.vlp");
   const std::string output = fFolder.File("chosen.vxp");

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -273,6 +274,26 @@ private slots:
     QVERIFY2(fWindow->lstTargets->item(2, 0)->toolTip().contains(QStringLiteral("no counterpart")),
              qPrintable(fWindow->lstTargets->item(2, 0)->toolTip()));
     QVERIFY(fWindow->lstTargets->item(0, 0)->toolTip().isEmpty());
+  }
+
+  // Rows are selected whole: the current cell draws no focus frame, which beside an image
+  // would frame nothing.
+  void theCurrentCellDrawsNoFocusFrame() {
+    RunWorkedProject();
+    QTableWidget* list = fWindow->lstTargets;
+    const QModelIndex cell = list->model()->index(0, 0);
+    const auto picture = [&](QStyle::State aState) {
+      QImage image(list->visualRect(cell).size(), QImage::Format_ARGB32);
+      image.fill(Qt::white);
+      QStyleOptionViewItem option;
+      option.initFrom(list->viewport());
+      option.rect = image.rect();
+      option.state = QStyle::State_Enabled | aState;
+      QPainter painter(&image);
+      list->itemDelegate()->paint(&painter, option, cell);
+      return image;
+    };
+    QCOMPARE(picture(QStyle::State_HasFocus), picture(QStyle::State_None));
   }
 
   // The style would tint a selected row's image with the highlight colour.
