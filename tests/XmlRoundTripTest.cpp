@@ -46,6 +46,9 @@ const TDocumentCase Documents[] = {
     {"non-ASCII text", "<?xml version=\"1.0\" encoding=\"utf-8\"?><a "
                        "n=\"\xc3\xa9t\xc3\xa9\">\xe2\x82\xac \xce\xb1\xce\xb2 \xe6\x97\xa5</a>"},
     {"line breaks inside a value", "<a>line1\r\nline2\r\n</a>"},
+    // Top-level elements are written with a close tag.
+    {"element name led and ended by control characters", "<\x01x\x01/>"},
+    {"element name and attribute ending in a slash", "<a//><b c//>"},
 };
 
 TEST(XmlRoundTrip, EveryLayoutGivesBackTheSameTree) {

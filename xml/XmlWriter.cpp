@@ -127,10 +127,21 @@ private:
     FOut.AddChar(u'<');
     FOut.AddString(ANode.FName);
     AddInnerTagText(ANode);
+    if (!ANode.IsEmptyElementTag() && EndsWithSlash(ANode))
+      FOut.AddChar(u' ');
     FOut.AddChar(u'>');
     FOut.AddString(ANode.FValue);
     if (ANode.NodeCount() > 0)
       FOut.AddString(LineBreak(ANode));
+  }
+
+  // A start tag whose text ends in "/" would read back as an empty-element tag; a blank before
+  // the ">" keeps it open.
+  static bool EndsWithSlash(const TXmlNode& ANode) {
+    const int32_t attributes = ANode.AttributeCount();
+    const std::u16string& last =
+        attributes > 0 ? ANode.FAttributes->Line(attributes - 1) : ANode.FName;
+    return !last.empty() && last.back() == u'/';
   }
 
   // With a subset the form is not trimmed: an empty value leaves two blanks before the "[".
