@@ -1,14 +1,17 @@
 // Any bytes loaded as a document. A document that loads is saved in every layout, in its own
-// encoding and in UTF-8, and what was saved must load again. Its entity references are then
-// resolved, and the result must still save.
+// encoding and in UTF-8, and what was saved must load again whenever the encoding carries it.
+// Its entity references are then resolved, and the result must still save.
+#include "CodePages.h"
 #include "Errors.h"
 #include "FuzzTarget.h"
 #include "XmlDocument.h"
+#include "XmlLoading.h"
 
 #include <sstream>
 #include <string>
 
 using namespace vbase;
+using namespace vcharset;
 using namespace vxml;
 
 namespace {
@@ -34,11 +37,25 @@ std::string Saved(TXmlDocument& aDocument, bool aRespectEncoding, bool aWriteBom
   return std::move(saved).str();
 }
 
+// The text a reader finds in saved bytes, without the byte-order mark.
+std::u16string ReadBack(std::string_view aBytes) {
+  std::u16string text = CodePageToUtf16(DetectCodePage(aBytes), aBytes);
+  if (text.starts_with(u'\xFEFF'))
+    text.erase(0, 1);
+  return text;
+}
+
+// An encoding may not carry a document: characters it lacks are saved as "?", and one that is
+// not ASCII-compatible cannot be recognised without a byte-order mark. Only a document that
+// reads back as the text that was written must load again.
 void ExpectSavedLoads(TXmlDocument& aDocument, bool aRespectEncoding, bool aWriteBom,
                       const std::string& aHow) {
+  const std::string bytes = Saved(aDocument, aRespectEncoding, aWriteBom, aHow);
+  if (ReadBack(bytes) != aDocument.WriteToStringW())
+    return;
   TXmlDocument again;
   try {
-    again.ReadFromString(Saved(aDocument, aRespectEncoding, aWriteBom, aHow));
+    again.ReadFromString(bytes);
   } catch (const Exception& error) {
     FuzzFinding("a document saved " + aHow + " does not load again: " + error.what());
   }

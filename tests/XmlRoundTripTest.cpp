@@ -49,6 +49,8 @@ const TDocumentCase Documents[] = {
     // Top-level elements are written with a close tag.
     {"element name led and ended by control characters", "<\x01x\x01/>"},
     {"element name and attribute ending in a slash", "<a//><b c//>"},
+    {"element names starting like other markup", "< ?a/>< !b/>"},
+    {"a \"<\" that starts no tag", "<a>< ><b/></a>"},
 };
 
 TEST(XmlRoundTrip, EveryLayoutGivesBackTheSameTree) {

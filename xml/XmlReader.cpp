@@ -516,7 +516,11 @@ void TXmlParser::ReadContent(TXmlNode& N) {
     TXmlNode* child = ParseChild(N);
     if (Aborted())
       return;
-    if (FDocument && FDocument->DropCommentsOnParse() && child->ElementType() == xeComment)
+    // A "<" followed by blanks starts no tag: the clear child it leaves could only be written as
+    // "</>", a close tag, so it goes, as at the top level.
+    const bool dropsComment =
+        FDocument && FDocument->DropCommentsOnParse() && child->ElementType() == xeComment;
+    if (dropsComment || child->IsClear())
       N.NodeDelete(child->IndexInParent());
   }
 }

@@ -125,6 +125,8 @@ private:
 
   void OpenElement(const TXmlNode& ANode) {
     FOut.AddChar(u'<');
+    if (StartsLikeOtherMarkup(ANode))
+      FOut.AddChar(u' ');
     FOut.AddString(ANode.FName);
     AddInnerTagText(ANode);
     if (!ANode.IsEmptyElementTag() && EndsWithSlash(ANode))
@@ -133,6 +135,13 @@ private:
     FOut.AddString(ANode.FValue);
     if (ANode.NodeCount() > 0)
       FOut.AddString(LineBreak(ANode));
+  }
+
+  // Right after the "<", a top-level name starting with "?" or "!" would read back as another
+  // kind of markup; after a blank the reader takes it as the element's name.
+  static bool StartsLikeOtherMarkup(const TXmlNode& ANode) {
+    const bool topLevel = ANode.FParent && !ANode.FParent->FParent;
+    return topLevel && (ANode.FName.starts_with(u'?') || ANode.FName.starts_with(u'!'));
   }
 
   // A start tag whose text ends in "/" would read back as an empty-element tag; a blank before
