@@ -5,6 +5,7 @@
 #include "Errors.h"
 #include "ReplacementFile.h"
 #include "Utf8.h"
+#include "Utf8Path.h"
 #include "uConversionRun.h"
 
 #include <algorithm>
@@ -22,9 +23,11 @@
 namespace vcli {
 
 using vbase::Exception;
+using vbase::PathOfUtf8;
 using vbase::TReplacementFile;
 using vbase::Utf8Decode;
 using vbase::Utf8Encode;
+using vbase::Utf8OfPath;
 using vconvert::ConvertedTargetImage;
 using vconvert::TConversionRun;
 using vconvert::TDroppedRow;
@@ -41,18 +44,18 @@ constexpr const char* ProgramName = "vlp5tovxp-cli";
 // may stand before them.
 std::string AbsolutePath(const std::string& aPath) {
   std::error_code error;
-  const fs::path absolute = fs::absolute(aPath, error);
+  const fs::path absolute = fs::absolute(PathOfUtf8(aPath), error);
   if (error)
     return aPath;
   fs::path result;
   for (const fs::path& part : absolute)
     if (part != ".")
       result /= part;
-  return result.string();
+  return Utf8OfPath(result);
 }
 
 bool IsProjectFile(const fs::directory_entry& aEntry) {
-  std::string extension = aEntry.path().extension().string();
+  std::string extension = Utf8OfPath(aEntry.path().extension());
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
   std::error_code error;
@@ -73,12 +76,12 @@ std::optional<std::string> UnreadableFolderError(const fs::directory_entry& aEnt
 // out must not look like one that converted everything.
 std::vector<TInputItem> ProjectsInFolder(const std::string& aFolder) {
   std::vector<TInputItem> items;
-  for (fs::recursive_directory_iterator entry(aFolder), end; entry != end; ++entry) {
+  for (fs::recursive_directory_iterator entry(PathOfUtf8(aFolder)), end; entry != end; ++entry) {
     if (std::optional<std::string> error = UnreadableFolderError(*entry)) {
-      items.push_back({entry->path().string(), std::move(error)});
+      items.push_back({Utf8OfPath(entry->path()), std::move(error)});
       entry.disable_recursion_pending();
     } else if (IsProjectFile(*entry)) {
-      items.push_back({entry->path().string(), std::nullopt});
+      items.push_back({Utf8OfPath(entry->path()), std::nullopt});
     }
   }
   std::sort(items.begin(), items.end(),
@@ -233,7 +236,7 @@ nlohmann::ordered_json ToJson(const TInputResult& aResult) {
 // Through the same safe replacement as a saved project: a failed write leaves no half report,
 // and a report that was there stays as it was.
 void WriteReport(const std::string& aPath, const std::string& aText) {
-  TReplacementFile file(aPath);
+  TReplacementFile file(PathOfUtf8(aPath));
   file.Write(aText);
   file.Commit();
 }
@@ -404,7 +407,7 @@ int RunInputs(const TCliOptions& aOptions, std::ostream& aOut, std::ostream& aEr
 std::vector<TInputItem> ProjectsOfInput(const std::string& aInput) {
   const std::string path = AbsolutePath(aInput);
   std::error_code error;
-  if (fs::is_directory(path, error))
+  if (fs::is_directory(PathOfUtf8(path), error))
     return ProjectsInFolder(path);
   return {{path, std::nullopt}};
 }

@@ -16,7 +16,7 @@ namespace {
 // A dangling link counts too: saving would write through it.
 bool PathIsTaken(const std::u16string& aPath) {
   std::error_code error;
-  const auto status = std::filesystem::symlink_status(Utf8Encode(aPath), error);
+  const auto status = std::filesystem::symlink_status(std::filesystem::path(aPath), error);
   return status.type() != std::filesystem::file_type::not_found &&
          status.type() != std::filesystem::file_type::none;
 }

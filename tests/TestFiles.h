@@ -2,10 +2,12 @@
 // a working folder that is put back afterwards.
 #pragma once
 
-#include <cstdlib>
+#include "Utf8Path.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -14,10 +16,16 @@
 class TTempFolder {
 public:
   TTempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vlp-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-      throw std::runtime_error("cannot create a temporary folder");
-    fPath = pattern;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::filesystem::path candidate = base / ("vlp-test-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate)) {
+        fPath = candidate;
+        return;
+      }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
   }
   ~TTempFolder() {
     std::error_code ignored;
@@ -27,13 +35,19 @@ public:
   TTempFolder& operator=(const TTempFolder&) = delete;
 
   const std::filesystem::path& Path() const { return fPath; }
-  std::string File(const std::string& aName) const { return (fPath / aName).string(); }
+  // The UTF-8 path of aName (which may have "/" between folders) in the folder, with the
+  // platform's separators.
+  std::string File(const std::string& aName) const {
+    return vbase::Utf8OfPath((fPath / vbase::PathOfUtf8(aName)).make_preferred());
+  }
 
-  // Names of everything in the folder tree, relative to it.
+  // Names of everything in the folder tree, relative to it, with "/" between folders.
   std::set<std::string> Entries() const {
     std::set<std::string> names;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(fPath))
-      names.insert(std::filesystem::relative(entry.path(), fPath).string());
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(fPath)) {
+      const std::u8string name = std::filesystem::relative(entry.path(), fPath).generic_u8string();
+      names.emplace(name.begin(), name.end());
+    }
     return names;
   }
 

@@ -1,4 +1,5 @@
 #include "ErrorOf.h"
+#include "SystemReasons.h"
 #include "TestFiles.h"
 #include "XmlDocument.h"
 #include "XmlLoading.h"
@@ -226,11 +227,12 @@ TEST_F(XmlLoadFromFileTest, ReportsFilesThatCannotBeOpened) {
   const std::u16string missing = Utf8Decode(FFolder.File("missing.vlp"));
   const std::u16string folder = Utf8Decode(FFolder.Path().string());
   TXmlDocument document;
-  EXPECT_EQ(ErrorOf([&] { document.LoadFromFile(missing); }), "EFOpenError: Cannot open file \"" +
-                                                                  Utf8Encode(missing) +
-                                                                  "\". No such file or directory");
+  EXPECT_EQ(ErrorOf([&] { document.LoadFromFile(missing); }),
+            "EFOpenError: Cannot open file \"" + Utf8Encode(missing) + "\". " +
+                Utf8Encode(SystemReasons().NoSuchFile));
   EXPECT_EQ(ErrorOf([&] { document.LoadFromFile(folder); }),
-            "EFOpenError: Cannot open file \"" + Utf8Encode(folder) + "\". Is a directory");
+            "EFOpenError: Cannot open file \"" + Utf8Encode(folder) + "\". " +
+                Utf8Encode(SystemReasons().IsAFolder));
 }
 
 TEST_F(XmlLoadFromFileTest, AnEmptyFileIsAHeaderError) {

@@ -1,5 +1,7 @@
 #include "ErrorOf.h"
+#include "SystemReasons.h"
 #include "TestFiles.h"
+#include "Utf8.h"
 #include "XmlDocument.h"
 #include "XmlStringBuilder.h"
 
@@ -11,7 +13,14 @@
 #include <set>
 #include <sstream>
 #include <string>
+
+#ifdef _WIN32
+#include "WindowsErrors.h"
+
+#include <windows.h>
+#else
 #include <sys/resource.h>
+#endif
 
 using namespace vbase;
 using namespace vxml;
@@ -292,16 +301,28 @@ const TEncodingCase EncodingCases[] = {
     {u"UTF-16LE", u"€", "\xFF\xFE<\0r\0>\0\xAC\x20<\0/\0r\0>\0"sv},
     {u"utf-16be", u"é", "\xFE\xFF\0<\0r\0>\0\xE9\0<\0/\0r\0>"sv},
     {u"utf-7", u"é", "<r>+AOk-</r>"sv}, // no byte-order mark
+#ifdef _WIN32
+    // The system's converter takes a best fit where the code page has one.
+    {u"windows-1252", u"é€Ω", "<r>\xE9\x80O</r>"sv},
+#else
     {u"windows-1252", u"é€Ω", "<r>\xE9\x80?</r>"sv},
+#endif
+    {u"windows-1252", u"中", "<r>?</r>"sv},
     {u"iso-8859-1", u"é€", "<r>\xE9?</r>"sv},
     {u"ISO-8859-15", u"€", "<r>\xA4</r>"sv},
     {u"windows-1251", u"Ж", "<r>\xC6</r>"sv},
     {u"koi8-r", u"Ж", "<r>\xF6</r>"sv},
     {u"shift_jis", u"日本", "<r>\x93\xFA\x96\x7B</r>"sv},
-    {u"us-ascii", u"é", "<r>?</r>"sv},
     // Not in the writer's table: the character-set map decides.
     {u"x-koi8", u"Ж", "<r>\xF6</r>"sv},
+#ifdef _WIN32
+    {u"us-ascii", u"é", "<r>e</r>"sv},
+    {u"no-such-charset", u"é", "<r>e</r>"sv},
+#else
+    {u"us-ascii", u"é", "<r>?</r>"sv},
     {u"no-such-charset", u"é", "<r>?</r>"sv},
+#endif
+    {u"us-ascii", u"中", "<r>?</r>"sv},
 };
 
 TEST(XmlWriterEncoding, DeclaredEncodingGivesBomAndBytes) {
@@ -448,6 +469,31 @@ TEST_F(XmlWriterFile, CompactProjectIsTheFixtureWithoutLayout) {
             "\xEF\xBB\xBF" + declaration + "\n" + compact);
 }
 
+#ifdef _WIN32
+TEST_F(XmlWriterFile, ReplacesAnExistingFileAndKeepsItsAttributes) {
+  const fs::path target = FFolder.Path() / "demo.vxp";
+  WriteFileBytes(target, std::string(5000, 'x'));
+  ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  TXmlDocument document(u"r");
+  document.SaveToFile(ToUtf16(target), false);
+  EXPECT_EQ(ReadFileBytes(target),
+            "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<r></r>");
+  EXPECT_TRUE(::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(FFolder.Entries(), std::set<std::string>{"demo.vxp"});
+}
+
+TEST_F(XmlWriterFile, SavesUnderANameThatNoCodePageHolds) {
+  const std::u16string folder = ToUtf16(FFolder.Path()) + u"\\\u65E5\u672C \u0394";
+  fs::create_directories(fs::path(folder));
+  TXmlDocument document(u"r");
+  document.SaveToFile(folder + u"\\\u00E9\u4E2D.vxp", false);
+  EXPECT_EQ(FFolder.Entries(),
+            (std::set<std::string>{"\u65E5\u672C \u0394", "\u65E5\u672C \u0394/\u00E9\u4E2D.vxp"}));
+  TXmlDocument loaded;
+  loaded.LoadFromFile(folder + u"\\\u00E9\u4E2D.vxp");
+  EXPECT_EQ(loaded.Root()->Name(), u"r");
+}
+#else
 TEST_F(XmlWriterFile, ReplacesAnExistingFileAndKeepsItsPermissions) {
   const fs::path target = FFolder.Path() / "demo.vxp";
   WriteFileBytes(target, std::string(5000, 'x'));
@@ -470,61 +516,122 @@ TEST_F(XmlWriterFile, SavingThroughALinkReplacesTheLinkedFile) {
   EXPECT_TRUE(fs::is_symlink(FFolder.Path() / "link.vxp"));
   EXPECT_EQ(ReadFileBytes(FFolder.Path() / "real.vxp"), "\xEF\xBB\xBF<r></r>");
 }
+#endif
 
 TEST_F(XmlWriterFile, ErrorNamesTheFullPathOfARelativeName) {
   TScopedCurrentPath inFolder(FFolder.Path());
   TXmlDocument document(u"r");
   EXPECT_EQ(ErrorOf([&] { document.SaveToFile(u"missing/../missing/x.vxp", false); }),
-            "EFCreateError: Cannot create file \"" + (FFolder.Path() / "missing/x.vxp").string() +
-                "\". No such file or directory");
+            "EFCreateError: " + Utf8Encode(u"Cannot create file \"" +
+                                           ToUtf16(FFolder.Path() / "missing" / "x.vxp") + u"\". " +
+                                           SystemReasons().NoSuchFolder));
 }
 
-// Lowers the file-size limit so that writing beyond it fails as on a full disk.
-class TFileSizeLimit {
+// What stands in the way of a save, and is taken away afterwards.
+enum class TObstacle { None, DiskFull, TargetHeldOpen, ReadOnlyTarget };
+
+#ifdef _WIN32
+
+// Another program holds the file open without sharing it, or the file is read-only.
+class TSaveObstacle {
 public:
-  explicit TFileSizeLimit(rlim_t ABytes) {
+  TSaveObstacle(TObstacle AObstacle, const fs::path& ATarget) : FTarget(ATarget) {
+    if (AObstacle == TObstacle::TargetHeldOpen)
+      FHeld = ::CreateFileW(ATarget.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    FReadOnly = AObstacle == TObstacle::ReadOnlyTarget;
+    if (FReadOnly)
+      ::SetFileAttributesW(ATarget.c_str(), FILE_ATTRIBUTE_READONLY);
+  }
+  ~TSaveObstacle() {
+    if (FHeld != INVALID_HANDLE_VALUE)
+      ::CloseHandle(FHeld);
+    if (FReadOnly)
+      ::SetFileAttributesW(FTarget.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  TSaveObstacle(const TSaveObstacle&) = delete;
+  TSaveObstacle& operator=(const TSaveObstacle&) = delete;
+
+private:
+  fs::path FTarget;
+  HANDLE FHeld = INVALID_HANDLE_VALUE;
+  bool FReadOnly = false;
+};
+
+std::u16string CannotCreate(unsigned long AError) {
+  return u"Cannot create file \"%s\". " + WindowsErrorText(AError);
+}
+
+#else
+
+// Lowers the file-size limit so that writing beyond it fails as on a full disk.
+class TSaveObstacle {
+public:
+  TSaveObstacle(TObstacle AObstacle, const fs::path&) : FActive(AObstacle == TObstacle::DiskFull) {
+    if (!FActive)
+      return;
     ::getrlimit(RLIMIT_FSIZE, &FSaved);
     FSavedHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit lowered = FSaved;
-    lowered.rlim_cur = ABytes;
+    lowered.rlim_cur = 100;
     ::setrlimit(RLIMIT_FSIZE, &lowered);
   }
-  ~TFileSizeLimit() {
+  ~TSaveObstacle() {
+    if (!FActive)
+      return;
     ::setrlimit(RLIMIT_FSIZE, &FSaved);
     std::signal(SIGXFSZ, FSavedHandler);
   }
+  TSaveObstacle(const TSaveObstacle&) = delete;
+  TSaveObstacle& operator=(const TSaveObstacle&) = delete;
 
 private:
+  bool FActive;
   rlimit FSaved{};
-  void (*FSavedHandler)(int);
+  void (*FSavedHandler)(int) = nullptr;
 };
+
+#endif
 
 struct TFailedSaveCase {
   const char* Name;
   const char* Target; // below the test folder
   std::function<void(TXmlDocument&)> Prepare;
   bool RespectEncoding;
-  bool DiskFull;
-  std::string Error; // ErrorOf the save; "%s" stands for the target's full path
+  TObstacle Obstacle;
+  const char* Kind;       // of the error ErrorOf reports
+  std::u16string Message; // "%s" stands for the target's full path
 };
 
 const TFailedSaveCase FailedSaveCases[] = {
-    {"missing folder", "missing/demo.vxp", nullptr, false, false,
-     "EFCreateError: Cannot create file \"%s\". No such file or directory"},
-    {"a file where a folder should be", "old.vxp/demo.vxp", nullptr, false, false,
-     "EFCreateError: Cannot create file \"%s\". Not a directory"},
-    {"target is a folder", "folder", nullptr, false, false,
-     "EFCreateError: Cannot create file \"%s\". Is a directory"},
+#ifdef _WIN32
+    {"missing folder", "missing/demo.vxp", nullptr, false, TObstacle::None, "EFCreateError",
+     CannotCreate(ERROR_PATH_NOT_FOUND)},
+    {"target is a folder", "folder", nullptr, false, TObstacle::None, "EFCreateError",
+     CannotCreate(ERROR_ACCESS_DENIED)},
+    {"target held open without sharing", "old.vxp", nullptr, false, TObstacle::TargetHeldOpen,
+     "EFCreateError", CannotCreate(ERROR_SHARING_VIOLATION)},
+    {"read-only target", "old.vxp", nullptr, false, TObstacle::ReadOnlyTarget, "EFCreateError",
+     CannotCreate(ERROR_ACCESS_DENIED)},
+#else
+    {"missing folder", "missing/demo.vxp", nullptr, false, TObstacle::None, "EFCreateError",
+     u"Cannot create file \"%s\". No such file or directory"},
+    {"a file where a folder should be", "old.vxp/demo.vxp", nullptr, false, TObstacle::None,
+     "EFCreateError", u"Cannot create file \"%s\". Not a directory"},
+    {"target is a folder", "folder", nullptr, false, TObstacle::None, "EFCreateError",
+     u"Cannot create file \"%s\". Is a directory"},
+    {"disk full while writing", "old.vxp", nullptr, false, TObstacle::DiskFull, "EWriteError",
+     u"Stream write error"},
+#endif
     {"no root element", "old.vxp",
      [](TXmlDocument& d) {
        d.RootNodeList()->NodeDelete(1);
        d.SetParserWarnings(true);
      },
-     false, false, "EFilerError: XML root element not defined."},
+     false, TObstacle::None, "EFilerError", u"XML root element not defined."},
     {"unconvertible code page", "old.vxp",
-     [](TXmlDocument& d) { d.SetEncodingString(u"windows-9999"); }, true, false,
-     "EEncodingError: Invalid code page"},
-    {"disk full while writing", "old.vxp", nullptr, false, true, "EWriteError: Stream write error"},
+     [](TXmlDocument& d) { d.SetEncodingString(u"windows-9999"); }, true, TObstacle::None,
+     "EEncodingError", u"Invalid code page"},
 };
 
 TEST_F(XmlWriterFile, FailedSaveLeavesEverythingAsItWas) {
@@ -538,16 +645,14 @@ TEST_F(XmlWriterFile, FailedSaveLeavesEverythingAsItWas) {
     BuildConvertedProject(document);
     if (row.Prepare)
       row.Prepare(document);
-    const fs::path target = FFolder.Path() / row.Target;
-    std::string expected = row.Error;
-    if (const std::size_t at = expected.find("%s"); at != std::string::npos)
-      expected.replace(at, 2, target.string());
+    const fs::path target = (FFolder.Path() / row.Target).make_preferred();
+    std::u16string message = row.Message;
+    if (const std::size_t at = message.find(u"%s"); at != std::u16string::npos)
+      message.replace(at, 2, ToUtf16(target));
     {
-      std::optional<TFileSizeLimit> limit;
-      if (row.DiskFull)
-        limit.emplace(100);
+      const TSaveObstacle obstacle(row.Obstacle, target);
       EXPECT_EQ(ErrorOf([&] { document.SaveToFile(ToUtf16(target), row.RespectEncoding); }),
-                expected);
+                row.Kind + (": " + Utf8Encode(message)));
     }
     EXPECT_EQ(FFolder.Entries(), entriesBefore);
     EXPECT_EQ(ReadFileBytes(FFolder.Path() / "old.vxp"), oldBytes);

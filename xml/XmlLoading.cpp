@@ -1,26 +1,21 @@
 #include "XmlLoading.h"
 
 #include "CodePages.h"
+#include "FileContent.h"
 #include "Utf8.h"
 #include "XmlDocument.h"
 #include "XmlReader.h"
 #include "XmlStringStream.h"
 #include "uCharsetMap.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <istream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vxml {
 
 using vbase::EAssertionFailed;
-using vbase::EFOpenError;
 using vbase::EStreamError;
+using vbase::ReadWholeFile;
 using vbase::Utf8Decode;
-using vbase::Utf8Encode;
 using vcharset::CodePageFromCharsetName;
 using vcharset::CodePageToUtf16;
 
@@ -52,48 +47,6 @@ bool FindDeclaredEncoding(std::string_view AHeader, std::string_view& AName) {
     return true;
   }
   return false;
-}
-
-[[noreturn]] void RaiseOpenError(const std::u16string& AFileName, int AError) {
-  throw EFOpenError(u"Cannot open file \"" + AFileName + u"\". " +
-                    Utf8Decode(std::strerror(AError)));
-}
-
-class TFileHandle {
-public:
-  explicit TFileHandle(int AHandle) : FHandle(AHandle) {}
-  ~TFileHandle() { ::close(FHandle); }
-  TFileHandle(const TFileHandle&) = delete;
-  TFileHandle& operator=(const TFileHandle&) = delete;
-  int Get() const { return FHandle; }
-
-private:
-  int FHandle;
-};
-
-std::string ReadWholeFile(const std::u16string& AFileName) {
-  const int handle = ::open(Utf8Encode(AFileName).c_str(), O_RDONLY | O_CLOEXEC);
-  if (handle < 0)
-    RaiseOpenError(AFileName, errno);
-  const TFileHandle file(handle);
-  struct stat status {};
-  if (::fstat(file.Get(), &status) != 0)
-    RaiseOpenError(AFileName, errno);
-  if (S_ISDIR(status.st_mode))
-    RaiseOpenError(AFileName, EISDIR);
-  std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(status.st_size));
-  char chunk[65536];
-  for (;;) {
-    const ssize_t count = ::read(file.Get(), chunk, sizeof chunk);
-    if (count < 0 && errno == EINTR)
-      continue;
-    if (count < 0)
-      RaiseOpenError(AFileName, errno);
-    if (count == 0)
-      return bytes;
-    bytes.append(chunk, static_cast<std::size_t>(count));
-  }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "EncodingNames.h"
 #include "ReplacementFile.h"
 #include "Utf8.h"
+#include "Utf8Path.h"
 #include "XmlAttributeLines.h"
 #include "XmlDocument.h"
 #include "XmlStringBuilder.h"
@@ -18,6 +19,7 @@ namespace vxml {
 using vbase::EFilerError;
 using vbase::EWriteError;
 using vbase::IsControlOrSpace;
+using vbase::PathOfUtf8;
 using vbase::TReplacementFile;
 using vbase::TrimRight;
 using vbase::Utf8Encode;
@@ -376,7 +378,7 @@ void TXmlDocument::SaveToStream(std::ostream& Stream, bool RespectEncoding, bool
 void TXmlDocument::SaveToFile(const std::u16string& FileName, bool RespectEncoding) {
   // Text and encoding errors come before anything exists on disk.
   const std::string bytes = EncodeForSaving(RespectEncoding, true);
-  TReplacementFile file(Utf8Encode(FileName));
+  TReplacementFile file(PathOfUtf8(Utf8Encode(FileName)));
   file.Write(bytes);
   file.Commit();
 }

@@ -1,3 +1,4 @@
+#include "ChildProcess.h"
 #include "CliApp.h"
 #include "CliOptions.h"
 #include "ConvertTestSupport.h"
@@ -9,7 +10,6 @@
 #include <regex>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 using namespace vcli;
@@ -87,15 +87,17 @@ TEST(CliAppTest, FolderStandsForItsProjectsInSortedOrder) {
   std::filesystem::create_directories(folder.Path() / "b" / "c");
   for (const char* name : {"b/c/z.vlp", "b/a.VLP", "a.vlp", "notes.txt", "a.vlp_converted.vxp"})
     WriteFileBytes(folder.File(name), "");
-  const std::string root = folder.Path().string();
-  const std::vector<TInputItem> expected{{root + "/a.vlp", std::nullopt},
-                                         {root + "/b/a.VLP", std::nullopt},
-                                         {root + "/b/c/z.vlp", std::nullopt}};
+  const std::string root = vbase::Utf8OfPath(folder.Path());
+  const std::vector<TInputItem> expected{{folder.File("a.vlp"), std::nullopt},
+                                         {folder.File("b/a.VLP"), std::nullopt},
+                                         {folder.File("b/c/z.vlp"), std::nullopt}};
   EXPECT_EQ(expected, ProjectsOfInput(root));
-  const std::vector<TInputItem> single{{root + "/b/x.vlp", std::nullopt}};
+  const std::vector<TInputItem> single{{folder.File("b/x.vlp"), std::nullopt}};
   EXPECT_EQ(single, ProjectsOfInput(root + "/./b/x.vlp"));
 }
 
+// Permission bits, and file names that are bytes rather than text, are POSIX's.
+#ifndef _WIN32
 // Permission bits do not stop root, so a check of them runs the command in a child process that
 // gives root's rights up first; the child exits with the command's status and its messages.
 [[noreturn]] void RunCliWithoutRootRights(const std::vector<std::string>& aArgs) {
@@ -148,6 +150,7 @@ TEST(CliAppTest, PathsThatAreNotUtf8AreRefused) {
                                    "caf\xEF\xBF\xBD.vlp_converted.vxp"}),
             folder.Entries());
 }
+#endif
 
 TEST(CliAppTest, BarByDefaultOnlyOnATerminalWithSeveralInputs) {
   TTempFolder folder;
@@ -204,37 +207,10 @@ TEST(CliAppTest, StageBarOnlyOnATerminalWithTheLogShown) {
 
 // ---- The executable, as a process on real files ----
 
-struct TProcessResult {
-  int Status;
-  std::string Out;
-  std::string Err;
-};
-
-std::string ShellQuoted(const std::string& aText) {
-  std::string quoted = "'";
-  for (const char c : aText) {
-    if (c == '\'')
-      quoted.append("'\\''");
-    else
-      quoted.push_back(c);
-  }
-  quoted.push_back('\'');
-  return quoted;
-}
-
 class CliProcessTest : public ::testing::Test {
 protected:
   TProcessResult Run(const std::vector<std::string>& aArgs) {
-    std::string command = "cd ";
-    command.append(ShellQuoted(fFolder.Path().string())).append(" && ");
-    command.append(ShellQuoted(VLP_CLI_EXE));
-    for (const std::string& arg : aArgs)
-      command.append(" ").append(ShellQuoted(arg));
-    const std::string out = fOutput.File("stdout"), err = fOutput.File("stderr");
-    command.append(" >").append(ShellQuoted(out)).append(" 2>").append(ShellQuoted(err));
-    command.append(" </dev/null");
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(out), ReadFileBytes(err)};
+    return RunCapturing(VLP_CLI_EXE, aArgs, fFolder.Path(), fOutput);
   }
 
   // The worked example under aName in the work folder; returns its absolute path.
@@ -247,9 +223,15 @@ protected:
 
   // The converted worked example as the run writes it for the old project aInput.
   static std::string ExpectedOutput(const std::string& aInput) {
+    return ConvertedFixture("worked-example.vlp", aInput);
+  }
+
+  // The fixture converted from the project aProject, as the run writes it for the same project
+  // at aInput: the description names the path it was given.
+  static std::string ConvertedFixture(const std::string& aProject, const std::string& aInput) {
     std::string bytes =
-        ReadFileBytes(std::string(VLP_TEST_DATA) + "/worked-example.vlp_converted.vxp");
-    const std::string name = "&quot;worked-example.vlp&quot;";
+        ReadFileBytes(std::string(VLP_TEST_DATA) + "/" + aProject + "_converted.vxp");
+    const std::string name = "&quot;" + aProject + "&quot;";
     bytes.replace(bytes.find(name), name.size(), "&quot;" + aInput + "&quot;");
     return bytes;
   }
@@ -280,6 +262,30 @@ TEST_F(CliProcessTest, ConvertsOneProjectBesideIt) {
   EXPECT_EQ(table, result.Out.substr(result.Out.size() - table.size()));
 }
 
+// A folder name that no single code page holds reaches the program as an argument, names the
+// files it reads and writes, and stands in the description as it is.
+TEST_F(CliProcessTest, SamplesInAFolderWithAnyNameConvertToTheirFixtures) {
+  const std::string folder = "\u041F\u0440\u043E\u0435\u043A\u0442\u044B \u65E5\u672C \u00E9";
+  const std::string examples = std::string(VLP_TEST_DATA) + "/../../examples/";
+  const std::string projects[] = {"demo.vlp", "western.vlp"};
+  for (const std::string& project : projects) {
+    std::filesystem::create_directories(vbase::PathOfUtf8(fFolder.File(folder)));
+    WriteFileBytes(vbase::PathOfUtf8(fFolder.File(folder + "/" + project)),
+                   ReadFileBytes(examples + project));
+  }
+  const TProcessResult result = Run({"-q", folder});
+  EXPECT_EQ(0, result.Status);
+  EXPECT_EQ("", result.Err);
+  for (const std::string& project : projects) {
+    SCOPED_TRACE(project);
+    const std::string input = fFolder.File(folder + "/" + project);
+    EXPECT_EQ(ConvertedFixture(project, input),
+              ReadFileBytes(vbase::PathOfUtf8(input + "_converted.vxp")));
+  }
+}
+
+// A terminal of its own is script(1)'s, a POSIX tool.
+#ifndef _WIN32
 // On a terminal of its own (script(1) gives it one and copies what it shows) the command draws
 // the bar of its one project; into files, as above, it draws nothing.
 TEST_F(CliProcessTest, BarOnATerminal) {
@@ -296,6 +302,7 @@ TEST_F(CliProcessTest, BarOnATerminal) {
                            "\r\033[KReading dictionary info"})
     EXPECT_NE(std::string::npos, terminal.find(part)) << part << " in " << terminal;
 }
+#endif
 
 TEST_F(CliProcessTest, ExistingOutputIsReplacedOnlyWithForce) {
   const std::string input = AddWorkedExample("app.vlp");
@@ -370,6 +377,8 @@ TEST_F(CliProcessTest, FailingInputAmongGoodOnesWithReport) {
   EXPECT_EQ(false, results[3]["ok"]);
 }
 
+// Permission bits and the reasons' texts are POSIX ones.
+#ifndef _WIN32
 TEST_F(CliProcessTest, ReportReplacesAnOldOneSafely) {
   AddWorkedExample("a.vlp");
   const std::string report = fFolder.File("report.json");
@@ -392,6 +401,7 @@ TEST_F(CliProcessTest, ReportReplacesAnOldOneSafely) {
             result.Err);
   EXPECT_EQ(entries, fFolder.Entries());
 }
+#endif
 
 TEST_F(CliProcessTest, UsageErrorsExitWithTwo) {
   AddWorkedExample("a.vlp");
@@ -484,7 +494,8 @@ TEST_F(CliProcessTest, ParallelRunMatchesSerialRun) {
   EXPECT_EQ(serial.Status, parallel.Status);
   EXPECT_EQ(WithoutTimes(serial.Out), WithoutTimes(parallel.Out));
   EXPECT_EQ(serial.Err, parallel.Err);
-  EXPECT_NE(std::string::npos, serial.Err.find("p/a.vlp_converted.vxp\" already exists"));
+  EXPECT_NE(std::string::npos,
+            serial.Err.find(fFolder.File("p/a.vlp_converted.vxp") + "\" already exists"));
   EXPECT_EQ(WithoutTimes(ReadFileBytes(fFolder.File("serial.json"))),
             WithoutTimes(ReadFileBytes(fFolder.File("parallel.json"))));
   EXPECT_EQ(5u, serialFiles.size());

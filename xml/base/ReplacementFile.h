@@ -34,8 +34,10 @@ private:
   std::filesystem::path FFullPath;
   std::filesystem::path FTarget;
   std::filesystem::path FTemporary;
+  // The POSIX mode bits or the Windows attributes of the file replaced.
   std::optional<uint32_t> FKeptMode;
-  int FHandle = -1;
+  // A POSIX file descriptor or a Windows handle; -1 for none on both.
+  std::intptr_t FHandle = -1;
 };
 
 } // namespace vbase

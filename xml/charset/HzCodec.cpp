@@ -1,15 +1,14 @@
 #include "HzCodec.h"
 
-#include "IconvCodec.h"
+#include "SystemCodePages.h"
 
 namespace vcharset {
 
 namespace {
 
-// HZ is GB2312 in EUC-CN form with the high bits stripped, so both directions go through
-// iconv's EUC-CN and rewrite the escapes around it.
-constexpr const char* Gb2312Charset = "EUC-CN";
-// Never valid in EUC-CN, so iconv turns it into U+FFFD where HZ is malformed.
+// HZ is GB2312 in EUC-CN form with the high bits stripped, so both directions go through the
+// platform's EUC-CN and rewrite the escapes around it.
+// Never valid in EUC-CN, so it becomes U+FFFD where HZ is malformed.
 constexpr char InvalidMarker = '\xFF';
 
 bool IsGbByte(unsigned char b) {
@@ -109,12 +108,12 @@ void EucCnToHzAppend(std::string_view AEucCn, std::string& AOut) {
 } // namespace
 
 void HzDecodeAppend(std::string_view ABytes, std::u16string& AOut) {
-  IconvDecodeAppend(Gb2312Charset, THzToEucCn(ABytes).Run(), AOut);
+  EucCnDecodeAppend(THzToEucCn(ABytes).Run(), AOut);
 }
 
 void HzEncodeAppend(std::u16string_view AText, std::string& AOut) {
   std::string eucCn;
-  IconvEncodeAppend(Gb2312Charset, AText, eucCn);
+  EucCnEncodeAppend(AText, eucCn);
   EucCnToHzAppend(eucCn, AOut);
 }
 

@@ -1,7 +1,7 @@
 #include "IconvCodec.h"
 
 #include "Characters.h"
-#include "Errors.h"
+#include "SystemCodePages.h"
 
 #include <cerrno>
 #include <iconv.h>
@@ -10,7 +10,6 @@
 namespace vcharset {
 
 using vbase::CodePointOfPair;
-using vbase::EEncodingError;
 using vbase::IsHighSurrogate;
 using vbase::IsLowSurrogate;
 using vbase::ReplacementCharacter;
@@ -170,10 +169,6 @@ private:
 };
 
 } // namespace
-
-void RaiseInvalidCodePage() {
-  throw EEncodingError(u"Invalid code page");
-}
 
 bool IconvSupports(const char* ACharset) {
   return TIconv(Ucs4, ACharset).IsOpen() && TIconv(ACharset, Ucs4).IsOpen();

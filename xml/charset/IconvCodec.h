@@ -17,7 +17,4 @@ void IconvDecodeAppend(const char* ACharset, std::string_view ABytes, std::u16st
 // EEncodingError when iconv lacks ACharset.
 void IconvEncodeAppend(const char* ACharset, std::u16string_view AText, std::string& AOut);
 
-// The one failure of the code-page service.
-[[noreturn]] void RaiseInvalidCodePage();
-
 } // namespace vcharset

@@ -1,6 +1,7 @@
 // The code-page service: bytes in a Windows code page to UTF-16 and back. UTF-8 (65001),
 // UTF-16 LE/BE (1200/1201), UTF-7 (65000) and HZ (52936) are converted here; other code pages go
-// through iconv. Code page 0 stands for the system's ANSI code page.
+// through the platform's converter: iconv, or on Windows the system's own service. Code page 0
+// stands for the system's ANSI code page.
 #pragma once
 
 #include <cstdint>
@@ -12,15 +13,17 @@ namespace vcharset {
 
 bool IsCodePageSupported(uint32_t ACodePage);
 
-// Bytes invalid in the code page become U+FFFD. A code page that cannot be converted raises
+// Bytes invalid in the code page become U+FFFD (on Windows: what the system makes of them, such
+// as the C1 control of an undefined byte). A code page that cannot be converted raises
 // EEncodingError "Invalid code page".
 std::u16string CodePageToUtf16(uint32_t ACodePage, std::string_view ABytes);
 
-// Characters without a mapping become "?". A code page that cannot be converted raises
-// EEncodingError "Invalid code page".
+// Characters without a mapping become "?" (on Windows: their best fit where the code page has
+// one). A code page that cannot be converted raises EEncodingError "Invalid code page".
 std::string Utf16ToCodePage(uint32_t ACodePage, std::u16string_view AText);
 
-// The system's ANSI code page, the meaning of code page 0: windows-1252 on every system.
+// The system's ANSI code page, the meaning of code page 0: windows-1252 on POSIX systems, the
+// system's own on Windows.
 uint32_t SystemAnsiCodePage();
 
 } // namespace vcharset

@@ -1,0 +1,135 @@
+#include "WindowsConsole.h"
+
+#include "Utf8.h"
+
+#include <string>
+#include <windows.h>
+
+namespace vcli {
+
+namespace {
+
+// Collects bytes and hands them on when the stream is flushed or the buffer is full.
+class TBufferedOutput : public std::streambuf {
+public:
+  explicit TBufferedOutput(HANDLE AHandle) : FHandle(AHandle) {}
+
+protected:
+  int_type overflow(int_type ACharacter) override {
+    if (traits_type::eq_int_type(ACharacter, traits_type::eof()))
+      return traits_type::not_eof(ACharacter);
+    FPending += traits_type::to_char_type(ACharacter);
+    if (FPending.size() >= FlushSize && sync() != 0)
+      return traits_type::eof();
+    return ACharacter;
+  }
+
+  std::streamsize xsputn(const char* AText, std::streamsize ACount) override {
+    FPending.append(AText, static_cast<std::size_t>(ACount));
+    if (FPending.size() >= FlushSize && sync() != 0)
+      return 0;
+    return ACount;
+  }
+
+  int sync() override { return Deliver(FPending) ? 0 : -1; }
+
+  virtual bool Deliver(std::string& APending) = 0;
+
+  HANDLE FHandle;
+
+private:
+  static constexpr std::size_t FlushSize = 16384;
+  std::string FPending;
+};
+
+// A file or a pipe gets the UTF-8 bytes as they are.
+class TByteOutput final : public TBufferedOutput {
+public:
+  using TBufferedOutput::TBufferedOutput;
+
+private:
+  bool Deliver(std::string& APending) override {
+    std::string_view rest = APending;
+    while (!rest.empty()) {
+      DWORD written = 0;
+      const DWORD count = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1 << 20));
+      if (!::WriteFile(FHandle, rest.data(), count, &written, nullptr) || written == 0)
+        return false;
+      rest.remove_prefix(written);
+    }
+    APending.clear();
+    return true;
+  }
+};
+
+// The length of the bytes that end with a whole UTF-8 sequence; the rest waits for more.
+std::size_t CompleteUtf8Length(std::string_view ABytes) {
+  std::size_t start = ABytes.size();
+  for (int back = 0; back < 4 && start > 0; ++back) {
+    const auto byte = static_cast<unsigned char>(ABytes[start - 1]);
+    if (byte < 0x80)
+      return ABytes.size();
+    --start;
+    if (byte >= 0xC0) {
+      const std::size_t needed = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+      return ABytes.size() - start >= needed ? ABytes.size() : start;
+    }
+  }
+  return ABytes.size();
+}
+
+// A console shows UTF-16 text whatever its code page.
+class TConsoleOutput final : public TBufferedOutput {
+public:
+  using TBufferedOutput::TBufferedOutput;
+
+private:
+  bool Deliver(std::string& APending) override {
+    const std::size_t complete = CompleteUtf8Length(APending);
+    const std::u16string text = vbase::Utf8Decode(std::string_view(APending).substr(0, complete));
+    std::u16string_view rest = text;
+    while (!rest.empty()) {
+      DWORD written = 0;
+      const DWORD count = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 8192));
+      if (!::WriteConsoleW(FHandle, rest.data(), count, &written, nullptr) || written == 0)
+        return false;
+      rest.remove_prefix(written);
+    }
+    APending.erase(0, complete);
+    return true;
+  }
+};
+
+bool IsConsoleHandle(HANDLE AHandle) {
+  DWORD mode = 0;
+  return ::GetConsoleMode(AHandle, &mode) != 0;
+}
+
+// The progress bar clears its line with an escape sequence.
+void EnableEscapeSequences(HANDLE AHandle) {
+  DWORD mode = 0;
+  if (::GetConsoleMode(AHandle, &mode))
+    ::SetConsoleMode(AHandle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
+
+std::unique_ptr<std::streambuf> OutputBufferFor(HANDLE AHandle, bool AIsConsole) {
+  if (AIsConsole)
+    return std::make_unique<TConsoleOutput>(AHandle);
+  return std::make_unique<TByteOutput>(AHandle);
+}
+
+} // namespace
+
+TWindowsOutput::TWindowsOutput(unsigned long AStandardHandle)
+    : FIsConsole(IsConsoleHandle(::GetStdHandle(AStandardHandle))),
+      FBuffer(OutputBufferFor(::GetStdHandle(AStandardHandle), FIsConsole)),
+      FStream(FBuffer.get()) {
+  if (FIsConsole)
+    EnableEscapeSequences(::GetStdHandle(AStandardHandle));
+}
+
+TWindowsOutput::~TWindowsOutput() {
+  FStream.flush();
+}
+
+} // namespace vcli

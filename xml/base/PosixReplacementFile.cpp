@@ -1,0 +1,101 @@
+#include "Errors.h"
+#include "ReplacementFile.h"
+#include "Utf8.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vbase {
+
+namespace {
+
+int Descriptor(std::intptr_t AHandle) {
+  return static_cast<int>(AHandle);
+}
+
+[[noreturn]] void RaiseCreateError(const std::filesystem::path& AFullPath, int AError) {
+  throw EFCreateError(u"Cannot create file \"" + Utf8Decode(AFullPath.native()) + u"\". " +
+                      Utf8Decode(std::strerror(AError)));
+}
+
+[[noreturn]] void RaiseWriteError() {
+  throw EWriteError(u"Stream write error");
+}
+
+} // namespace
+
+TReplacementFile::~TReplacementFile() {
+  if (FHandle >= 0)
+    ::close(Descriptor(FHandle));
+  if (!FTemporary.empty())
+    ::unlink(FTemporary.c_str());
+}
+
+void TReplacementFile::Write(std::string_view ABytes) {
+  while (!ABytes.empty()) {
+    const ssize_t written = ::write(Descriptor(FHandle), ABytes.data(), ABytes.size());
+    if (written < 0 && errno == EINTR)
+      continue;
+    if (written <= 0)
+      RaiseWriteError();
+    ABytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+}
+
+void TReplacementFile::Commit() {
+  if (FKeptMode && ::fchmod(Descriptor(FHandle), static_cast<mode_t>(*FKeptMode)) != 0)
+    RaiseCreateError(FFullPath, errno);
+  if (::fsync(Descriptor(FHandle)) != 0)
+    RaiseWriteError();
+  const int handle = Descriptor(FHandle);
+  FHandle = -1;
+  if (::close(handle) != 0)
+    RaiseWriteError();
+  if (::rename(FTemporary.c_str(), FTarget.c_str()) != 0)
+    RaiseCreateError(FFullPath, errno);
+  FTemporary.clear();
+}
+
+// What would stop the file from being opened for writing stops the save before anything is
+// created; a file that exists passes its permission bits on.
+void TReplacementFile::RequireReplaceableTarget() {
+  if (FTarget.empty())
+    RaiseCreateError(FFullPath, ENOENT);
+  struct stat status {};
+  if (::stat(FTarget.c_str(), &status) != 0) {
+    if (errno != ENOENT)
+      RaiseCreateError(FFullPath, errno);
+    return;
+  }
+  if (S_ISDIR(status.st_mode))
+    RaiseCreateError(FFullPath, EISDIR);
+  if (::access(FTarget.c_str(), W_OK) != 0)
+    RaiseCreateError(FFullPath, errno);
+  FKeptMode = status.st_mode & 07777;
+}
+
+void TReplacementFile::CreateTemporary() {
+  // Files may be saved from several threads at once.
+  static std::atomic<unsigned> serial = 0;
+  const std::string prefix =
+      (FTarget.parent_path() / ("." + FTarget.filename().native() + ".")).native() +
+      std::to_string(::getpid()) + ".";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = prefix + std::to_string(++serial) + ".tmp";
+    FHandle = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (FHandle >= 0) {
+      FTemporary = std::move(name);
+      return;
+    }
+    if (errno != EEXIST)
+      break;
+  }
+  RaiseCreateError(FFullPath, errno);
+}
+
+} // namespace vbase
