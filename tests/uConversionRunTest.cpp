@@ -2,6 +2,7 @@
 
 #include "ConvertTestSupport.h"
 #include "ErrorOf.h"
+#include "SystemReasons.h"
 #include "Utf8.h"
 #include "XmlDocument.h"
 
@@ -238,8 +239,8 @@ TEST_F(ConversionRunTest, FailedSaveLeavesTheTargetAsItWas) {
   fHost.OldPath = Utf8Decode(fFolder.File("app.vlp"));
   fHost.OutputPath = Utf8Decode(fFolder.File("no-such-folder/out.vxp"));
   EXPECT_EQ(ErrorOf([&] { fRun.Execute(); }), "EFCreateError: Cannot create file \"" +
-                                                  fFolder.File("no-such-folder/out.vxp") +
-                                                  "\". No such file or directory");
+                                                  fFolder.File("no-such-folder/out.vxp") + "\". " +
+                                                  Utf8Encode(SystemReasons().NoSuchFolder));
   EXPECT_EQ(std::set<std::string>{"app.vlp"}, fFolder.Entries());
 }
 

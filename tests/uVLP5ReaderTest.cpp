@@ -2,6 +2,7 @@
 
 #include "ConvertTestSupport.h"
 #include "ErrorOf.h"
+#include "SystemReasons.h"
 #include "Utf8.h"
 
 #include <gtest/gtest.h>
@@ -348,8 +349,8 @@ TEST_F(VLP5ReaderTest, TextInCDataSectionsIsKept) {
 
 TEST_F(VLP5ReaderTest, MissingFileFailsWhileCreating) {
   EXPECT_EQ(ErrorOf([&] { TVLP5Project(Utf8Decode(fFolder.File("missing.vlp"))); }),
-            "EFOpenError: Cannot open file \"" + fFolder.File("missing.vlp") +
-                "\". No such file or directory");
+            "EFOpenError: Cannot open file \"" + fFolder.File("missing.vlp") + "\". " +
+                Utf8Encode(SystemReasons().NoSuchFile));
 }
 
 TEST(EscapeDotsTest, ReplacesEveryFullStopOnly) {
