@@ -2,6 +2,7 @@
 
 #include "Utf8.h"
 
+#include <algorithm>
 #include <string>
 #include <windows.h>
 
@@ -62,30 +63,15 @@ private:
   }
 };
 
-// The length of the bytes that end with a whole UTF-8 sequence; the rest waits for more.
-std::size_t CompleteUtf8Length(std::string_view ABytes) {
-  std::size_t start = ABytes.size();
-  for (int back = 0; back < 4 && start > 0; ++back) {
-    const auto byte = static_cast<unsigned char>(ABytes[start - 1]);
-    if (byte < 0x80)
-      return ABytes.size();
-    --start;
-    if (byte >= 0xC0) {
-      const std::size_t needed = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
-      return ABytes.size() - start >= needed ? ABytes.size() : start;
-    }
-  }
-  return ABytes.size();
-}
-
-// A console shows UTF-16 text whatever its code page.
+// A console shows UTF-16 text whatever its code page. A UTF-8 sequence cut off by a flush waits
+// for its rest.
 class TConsoleOutput final : public TBufferedOutput {
 public:
   using TBufferedOutput::TBufferedOutput;
 
 private:
   bool Deliver(std::string& APending) override {
-    const std::size_t complete = CompleteUtf8Length(APending);
+    const std::size_t complete = vbase::Utf8CompleteLength(APending);
     const std::u16string text = vbase::Utf8Decode(std::string_view(APending).substr(0, complete));
     std::u16string_view rest = text;
     while (!rest.empty()) {

@@ -42,6 +42,28 @@ TEST(Utf8Encode, JoinsSurrogatePairsAndReplacesLoneSurrogates) {
   EXPECT_EQ(Utf8Encode(std::u16string{0xDC00}), "\xef\xbf\xbd");
 }
 
+TEST(Utf8CompleteLength, StopsBeforeASequenceThatTheEndCutsOff) {
+  const struct {
+    std::string_view Bytes;
+    std::size_t Complete;
+  } cases[] = {
+      {"", 0},
+      {"ab", 2},
+      {"a\xC3", 1},
+      {"a\xC3\xA9", 3},
+      {"a\xE2\x82", 1},
+      {"a\xE2\x82\xAC", 4},
+      {"a\xF0\x9F\x98", 1},
+      {"a\xF0\x9F\x98\x80", 5},
+      {"a\x80", 2},                // a stray continuation byte waits for nothing
+      {"\x80\x80\x80\x80\x80", 5}, // nor do more of them than any sequence holds
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.Bytes.size());
+    EXPECT_EQ(Utf8CompleteLength(row.Bytes), row.Complete);
+  }
+}
+
 TEST(TXmlStringBuilder, CopiesAndReadsByPositionFromOne) {
   TXmlStringBuilder builder;
   builder.AddString(u"hello");

@@ -3,6 +3,11 @@
 #include "CliOptions.h"
 #include "ConvertTestSupport.h"
 #include "ErrorOf.h"
+#include "Utf8.h"
+
+#ifdef _WIN32
+#include "WindowsErrors.h"
+#endif
 
 #include <gtest/gtest.h>
 #include <map>
@@ -322,6 +327,27 @@ TEST_F(CliProcessTest, ExistingOutputIsReplacedOnlyWithForce) {
   EXPECT_EQ(ExpectedOutput(input), ReadFileBytes(output));
   EXPECT_EQ((std::set<std::string>{"app.vlp", "chosen.vxp"}), fFolder.Entries());
 }
+
+#ifdef _WIN32
+// A file that another program holds open cannot be replaced: the save fails before anything is
+// written, and the file stays as it was.
+TEST_F(CliProcessTest, OutputHeldOpenByAnotherProgramStaysAsItWas) {
+  const std::string input = AddWorkedExample("app.vlp");
+  const std::string output = fFolder.File("chosen.vxp");
+  WriteFileBytes(output, "keep me");
+  const HANDLE held = ::CreateFileW(vbase::PathOfUtf8(output).c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  const TProcessResult result = Run({"-q", "-f", "-o", "chosen.vxp", "app.vlp"});
+  ::CloseHandle(held);
+  EXPECT_EQ(1, result.Status);
+  EXPECT_EQ("vlp5tovxp-cli: " + input + ": Cannot create file \"" + output + "\". " +
+                vbase::Utf8Encode(vbase::WindowsErrorText(ERROR_SHARING_VIOLATION)) + "\n",
+            result.Err);
+  EXPECT_EQ("keep me", ReadFileBytes(output));
+  EXPECT_EQ((std::set<std::string>{"app.vlp", "chosen.vxp"}), fFolder.Entries());
+}
+#endif
 
 TEST_F(CliProcessTest, FailingInputAmongGoodOnesWithReport) {
   const std::string first = AddWorkedExample("projects/a.vlp");

@@ -120,4 +120,19 @@ std::u16string Utf8Decode(std::string_view bytes) {
   return out;
 }
 
+std::size_t Utf8CompleteLength(std::string_view bytes) {
+  std::size_t start = bytes.size();
+  for (int back = 0; back < 4 && start > 0; ++back) {
+    const auto byte = static_cast<unsigned char>(bytes[start - 1]);
+    if (byte < 0x80)
+      return bytes.size();
+    --start;
+    if (byte >= 0xC0) {
+      const std::size_t needed = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+      return bytes.size() - start >= needed ? bytes.size() : start;
+    }
+  }
+  return bytes.size();
+}
+
 } // namespace vbase

@@ -15,4 +15,8 @@ void Utf8EncodeAppend(std::u16string_view text, std::string& out);
 std::u16string Utf8Decode(std::string_view bytes);
 void Utf8DecodeAppend(std::string_view bytes, std::u16string& out);
 
+// The length of the bytes up to where a UTF-8 sequence that the end cuts off begins (all of
+// them when none is cut off), so that text arriving in pieces decodes as it would in one.
+std::size_t Utf8CompleteLength(std::string_view bytes);
+
 } // namespace vbase
