@@ -9,6 +9,7 @@ namespace vconvert {
 using vbase::EStringListError;
 using vbase::IntToText;
 using vbase::TrimControlChars;
+using vxml::AppendEscaped;
 using vxml::TXmlDocument;
 using vxml::TXmlNode;
 using vxml::xfReadable;
@@ -28,13 +29,6 @@ std::u16string FormatVirtualTargetName(int32_t aNumber) {
   std::u16string name(VirtualTargetMarker);
   name.replace(name.find(u"%d"), 2, IntToText(aNumber));
   return name;
-}
-
-std::u16string Quoted(std::u16string_view aText) {
-  std::u16string result;
-  result.reserve(aText.size() + 2);
-  result.append(u"\"").append(aText).append(u"\"");
-  return result;
 }
 
 // One left-to-right pass; what was inserted is not searched again.
@@ -65,6 +59,19 @@ void AddValueNode(TXmlNode& aParent, std::u16string_view aName, std::u16string_v
 
 void AddBoolNode(TXmlNode& aParent, std::u16string_view aName, bool aValue) {
   aParent.NodeNew(aName)->SetValueAsBool(aValue);
+}
+
+// The value "aText" with the line-break markers converted, escaped straight into one buffer.
+void SetQuotedValue(TXmlNode& aNode, std::u16string_view aText) {
+  static thread_local std::u16string value;
+  value.assign(u"&quot;");
+  // Only a text with a marker needs the conversion's passes.
+  if (aText.find(u'#') == std::u16string_view::npos)
+    AppendEscaped(value, aText);
+  else
+    AppendEscaped(value, ConvertLineBreakMarkers(aText));
+  value.append(u"&quot;");
+  aNode.SetValueDirect(value);
 }
 
 void AddAttributeIfAny(TXmlNode& aNode, std::u16string_view aName, std::u16string_view aValue) {
@@ -296,12 +303,12 @@ void TConversionRun::DoTranslationsFound(const TRowInfo& aRowInfo,
   AddAttributeIfAny(row, u"componentname", aLocation.componentname);
   AddAttributeIfAny(row, u"formname", aLocation.formname);
 
-  AddValueNode(row, u"native", Quoted(ConvertLineBreakMarkers(aRowInfo.native)));
+  SetQuotedValue(*row.NodeNew(u"native"), aRowInfo.native);
   for (const TTranslation& translation : aTranslations) {
     TXmlNode& lang = *row.NodeNew(u"lang");
     lang.AttributeAdd(u"id", MapLanguageCode(translation.Language.Value()));
     lang.AttributeAdd(u"status", u"auto");
-    lang.SetValueAsWidestring(Quoted(ConvertLineBreakMarkers(translation.Text)));
+    SetQuotedValue(lang, translation.Text);
   }
 }
 

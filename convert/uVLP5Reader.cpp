@@ -10,6 +10,7 @@ namespace vconvert {
 
 using vbase::EAssertionFailed;
 using vbase::IntToText;
+using vxml::AppendUnescaped;
 using vxml::TXmlDocument;
 using vxml::TXmlNode;
 using vxml::xeCData;
@@ -26,16 +27,27 @@ constexpr int32_t VirtualFileNameLine = 172;
 // An element's text: its value, then the text of its character-data and CDATA children in
 // document order. Old projects may keep a text in a CDATA section or split it around one; the
 // element's value alone would drop that part of the user's text.
-std::u16string ElementText(const TXmlNode& aNode) {
-  std::u16string text = aNode.ValueAsWidestring();
+void AppendElementText(const TXmlNode& aNode, std::u16string& aText) {
+  AppendUnescaped(aText, aNode.ValueDirect());
   for (int32_t i = 0; i < aNode.NodeCount(); ++i) {
     const TXmlNode& child = *aNode.Nodes(i);
     if (child.ElementType() == xeCData)
-      text += child.ValueDirect(); // CDATA content is stored as written, never escaped
+      aText += child.ValueDirect(); // CDATA content is stored as written, never escaped
     else if (child.ElementType() == xeCharData)
-      text += child.ValueAsWidestring();
+      AppendUnescaped(aText, child.ValueDirect());
   }
+}
+
+std::u16string ElementText(const TXmlNode& aNode) {
+  std::u16string text;
+  AppendElementText(aNode, text);
   return text;
+}
+
+// ElementText into a string that keeps its room from one row to the next.
+void AssignElementText(const TXmlNode& aNode, std::u16string& aText) {
+  aText.clear();
+  AppendElementText(aNode, aText);
 }
 
 const TXmlNode& RequiredChild(const TXmlNode& aNode, std::u16string_view aName, int32_t aLine) {
@@ -56,8 +68,10 @@ int32_t StrictChildInteger(const TXmlNode& aNode, std::u16string_view aName) {
 }
 
 void AppendChildValue(const TXmlNode& aNode, std::u16string_view aName, std::u16string& aPath) {
-  if (const TXmlNode* child = aNode.NodeByName(aName))
-    aPath.append(u".").append(ElementText(*child));
+  if (const TXmlNode* child = aNode.NodeByName(aName)) {
+    aPath += u'.';
+    AppendElementText(*child, aPath);
+  }
 }
 
 void ReadFormLocation(const TXmlNode& aLocation, TLocation& aResult) {
@@ -66,21 +80,31 @@ void ReadFormLocation(const TXmlNode& aLocation, TLocation& aResult) {
   AppendChildValue(aLocation, u"ITEM", aResult.VXPContext);
   AppendChildValue(aLocation, u"PROPERTY", aResult.VXPContext);
   if (const TXmlNode* unit = aLocation.NodeByName(u"UNIT"))
-    aResult.formname = ElementText(*unit);
+    AssignElementText(*unit, aResult.formname);
   if (const TXmlNode* item = aLocation.NodeByName(u"ITEM"))
-    aResult.componentname = ElementText(*item);
+    AssignElementText(*item, aResult.componentname);
 }
 
-std::u16string StringContext(const TXmlNode& aLocation) {
-  return u"Strings." + ChildValue(aLocation, u"UNIT") + u"." + ChildValue(aLocation, u"ITEM");
+void StringContext(const TXmlNode& aLocation, std::u16string& aContext) {
+  aContext = u"Strings.";
+  if (const TXmlNode* unit = aLocation.NodeByName(u"UNIT"))
+    AppendElementText(*unit, aContext);
+  aContext += u'.';
+  if (const TXmlNode* item = aLocation.NodeByName(u"ITEM"))
+    AppendElementText(*item, aContext);
 }
 
-std::u16string SourceContext(const TXmlNode& aLocation, std::u16string_view aNative) {
-  std::u16string context = u"Source";
-  if (const TXmlNode* file = aLocation.NodeByName(u"FILE"))
-    context.append(u".").append(EscapeDots(ElementText(*file)));
-  context.append(u".").append(aNative);
-  return context;
+void SourceContext(const TXmlNode& aLocation, std::u16string_view aNative,
+                   std::u16string& aContext) {
+  aContext = u"Source";
+  if (const TXmlNode* file = aLocation.NodeByName(u"FILE")) {
+    aContext += u'.';
+    const std::size_t start = aContext.size();
+    AppendElementText(*file, aContext);
+    std::replace(aContext.begin() + static_cast<std::ptrdiff_t>(start), aContext.end(), u'.',
+                 DotReplacement);
+  }
+  aContext.append(u".").append(aNative);
 }
 
 // Returns false when the location has no TYPE: the rest of the row is then not read.
@@ -91,14 +115,15 @@ bool ReadLocation(const TXmlNode& aLocation, TRowInfo& aRowInfo, TLocation& aRes
   if (const TXmlNode* chars = aLocation.NodeByName(u"CHARS"))
     aRowInfo.maxchars = chars->ValueAsIntegerDef(0);
   if (const TXmlNode* target = aLocation.NodeByName(u"TARGET"))
-    aResult.VLP5Target = ElementText(*target);
-  const std::u16string kind = ElementText(*type);
+    AssignElementText(*target, aResult.VLP5Target);
+  static thread_local std::u16string kind;
+  AssignElementText(*type, kind);
   if (kind == u"FORM")
     ReadFormLocation(aLocation, aResult);
   else if (kind == u"STRING")
-    aResult.VXPContext = StringContext(aLocation);
+    StringContext(aLocation, aResult.VXPContext);
   else if (kind == u"SOURCE")
-    aResult.VXPContext = SourceContext(aLocation, aRowInfo.native);
+    SourceContext(aLocation, aRowInfo.native, aResult.VXPContext);
   return true;
 }
 
@@ -106,7 +131,7 @@ bool ReadLocation(const TXmlNode& aLocation, TRowInfo& aRowInfo, TLocation& aRes
 
 std::u16string EscapeDots(std::u16string_view aText) {
   std::u16string result(aText);
-  std::replace(result.begin(), result.end(), u'.', u'\u2024');
+  std::replace(result.begin(), result.end(), u'.', DotReplacement);
   return result;
 }
 
@@ -190,44 +215,59 @@ void TVLP5Project::ReadTranslations() {
   const TXmlNode* rows = FindPath({u"DATA", u"ROWS"});
   if (!rows)
     return;
-  TTranslations translations;
+  // One set of buffers serves every row: the strings keep their room from row to row.
+  TRowBuffers buffers;
   const int32_t count = rows->NodeCount();
   for (int32_t i = 0; i < count; ++i) {
     if (fOnRowProgress)
       fOnRowProgress(i, count);
     try {
-      ReadRow(*rows->Nodes(i), translations);
+      ReadRow(*rows->Nodes(i), buffers);
     } catch (...) {
       // A broken row must not cost the rows after it; the row is dropped unreported.
     }
-    translations.clear();
   }
   if (fOnRowProgress)
     fOnRowProgress(count, count);
 }
 
-void TVLP5Project::ReadRow(const TXmlNode& aRow, TTranslations& aTranslations) const {
-  TRowInfo rowInfo;
-  TLocation location;
+void TVLP5Project::ReadRow(const TXmlNode& aRow, TRowBuffers& aBuffers) const {
+  TRowInfo& rowInfo = aBuffers.RowInfo;
+  TLocation& location = aBuffers.Location;
+  rowInfo.native.clear();
+  rowInfo.comment.clear();
+  rowInfo.readonly = false;
+  rowInfo.maxchars = 0;
+  location.VLP5Target.clear();
+  location.VXPContext.clear();
+  location.componentname.clear();
+  location.formname.clear();
+  std::size_t translations = 0;
   for (int32_t i = 0; i < aRow.NodeCount(); ++i) {
     const TXmlNode& child = *aRow.Nodes(i);
     const std::u16string& name = child.Name();
     if (name == u"NATIVE") {
-      rowInfo.native = ElementText(child);
+      AssignElementText(child, rowInfo.native);
     } else if (name == u"COMMENT") {
-      rowInfo.comment = ElementText(child);
+      AssignElementText(child, rowInfo.comment);
     } else if (name == u"NOTRANSLATE") {
       rowInfo.readonly = child.ValueAsIntegerDef(0) == 1;
     } else if (name == u"TRANSLATION") {
-      if (const TXmlNode* value = child.NodeByName(u"VALUE"))
-        aTranslations.push_back(
-            {ElementText(*value), TWideString(child.AttributeByName(u"language"))});
+      if (const TXmlNode* value = child.NodeByName(u"VALUE")) {
+        TWideString language(child.AttributeByName(u"language"));
+        if (translations == aBuffers.Translations.size())
+          aBuffers.Translations.push_back({std::u16string(), std::move(language)});
+        else
+          aBuffers.Translations[translations].Language = std::move(language);
+        AssignElementText(*value, aBuffers.Translations[translations++].Text);
+      }
     } else if (name == u"LOCATION") {
       if (!ReadLocation(child, rowInfo, location))
         break;
     }
   }
-  fOnTranslationsFound(rowInfo, aTranslations, location);
+  aBuffers.Translations.resize(translations, {std::u16string(), TWideString(u"")});
+  fOnTranslationsFound(rowInfo, aBuffers.Translations, location);
 }
 
 void TVLP5Project::ReadExcludeStrings() {

@@ -74,6 +74,7 @@ using TOnProgressEvent = std::function<void(int64_t aDone, int64_t aTotal)>;
 
 // Every full stop becomes U+2024 (one-dot leader), so a file name can sit inside a dotted
 // context path.
+inline constexpr char16_t DotReplacement = u'\u2024';
 std::u16string EscapeDots(std::u16string_view aText);
 
 class TVLP5Project {
@@ -114,7 +115,13 @@ public:
 
 private:
   void ReadTarget(const vxml::TXmlNode& aNode);
-  void ReadRow(const vxml::TXmlNode& aRow, TTranslations& aTranslations) const;
+  // What ReadRow fills for one row and hands to the event.
+  struct TRowBuffers {
+    TRowInfo RowInfo;
+    TLocation Location;
+    TTranslations Translations;
+  };
+  void ReadRow(const vxml::TXmlNode& aRow, TRowBuffers& aBuffers) const;
   void ReadExcludes(std::u16string_view aSection) const;
   // The child of the root reached by following aPath, or none.
   vxml::TXmlNode* FindPath(std::initializer_list<std::u16string_view> aPath) const;

@@ -324,7 +324,7 @@ protected:
 
   std::u16string Stored(std::u16string_view AName) const {
     const TXmlNode* child = Root.NodeByName(AName);
-    return child ? child->ValueDirect() : u"<missing>";
+    return std::u16string(child ? child->ValueDirect() : u"<missing>");
   }
 };
 

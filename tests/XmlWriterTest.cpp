@@ -660,4 +660,26 @@ TEST_F(XmlWriterFile, FailedSaveLeavesEverythingAsItWas) {
   }
 }
 
+TEST_F(XmlWriterFile, LongTextsAreWrittenInPiecesThatKeepSurrogatePairsWhole) {
+  // Two runs of character data meet inside a surrogate pair after more text than one piece.
+  TXmlDocument document(u"root");
+  TXmlNode* root = document.Root();
+  for (const std::u16string& text :
+       {std::u16string(70000, u'a') + u"\xD83D", u"\xDE00" + std::u16string(70000, u'b')}) {
+    auto run = TXmlNode::CreateType(&document, xeCharData);
+    run->SetValueDirect(text);
+    root->NodeAdd(std::move(run));
+  }
+  const std::string expected = "\xEF\xBB\xBF" + Utf8Encode(document.WriteToStringW());
+  ASSERT_NE(expected.find("a\xF0\x9F\x98\x80"
+                          "b"),
+            std::string::npos);
+  const fs::path target = FFolder.Path() / "long.vxp";
+  document.SaveToFile(ToUtf16(target), true);
+  EXPECT_EQ(ReadFileBytes(target), expected);
+  std::ostringstream stream;
+  document.SaveToStream(stream, true, true);
+  EXPECT_EQ(stream.str(), expected);
+}
+
 } // namespace

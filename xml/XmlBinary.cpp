@@ -146,17 +146,17 @@ void TXmlNode::BufferWrite(const void* Buffer, int32_t Count) {
 
 void TXmlNode::BufferRead(void* Buffer, int32_t Count) const {
   if (Count > 0)
-    Decode(FValue, BinaryEncoding(), static_cast<uint8_t*>(Buffer),
+    Decode(FValue.View(), BinaryEncoding(), static_cast<uint8_t*>(Buffer),
            static_cast<std::size_t>(Count));
 }
 
 int32_t TXmlNode::BufferLength() const {
-  return DecodedLength(FValue, BinaryEncoding());
+  return DecodedLength(FValue.View(), BinaryEncoding());
 }
 
 std::string TXmlNode::BinaryString() const {
-  std::string bytes(static_cast<std::size_t>(DecodedLength(FValue, xbeBase64)), '\0');
-  Decode(FValue, xbeBase64, reinterpret_cast<uint8_t*>(bytes.data()), bytes.size());
+  std::string bytes(static_cast<std::size_t>(DecodedLength(FValue.View(), xbeBase64)), '\0');
+  Decode(FValue.View(), xbeBase64, reinterpret_cast<uint8_t*>(bytes.data()), bytes.size());
   return bytes;
 }
 

@@ -8,7 +8,9 @@ namespace vxml {
 
 using vbase::TrimControlChars;
 
-TXmlDocument::TXmlDocument() : FRootNodes(std::make_unique<TXmlNode>(this)) {
+// The container is made with new: it must not live in a store that the document replaces.
+TXmlDocument::TXmlDocument()
+    : FStore(TXmlStore::Create()), FRootNodes(std::make_unique<TXmlNode>(this)) {
   Clear();
 }
 
@@ -16,7 +18,28 @@ TXmlDocument::TXmlDocument(std::u16string_view ARootName) : TXmlDocument() {
   Root()->SetName(ARootName);
 }
 
-TXmlDocument::~TXmlDocument() = default;
+TXmlDocument::~TXmlDocument() {
+  DropTopLevel();
+  FRootNodes.reset();
+  FStore->Release();
+}
+
+void TXmlDocument::DropTopLevel() {
+  // The document and the container hold the store besides the nodes.
+  if (!FRootNodes->AbandonChildren(2))
+    FRootNodes->NodesClear();
+}
+
+void TXmlDocument::ClearTopLevel() {
+  DropTopLevel();
+  FRootNodes->Clear();
+  // What is left of the old content lives on in its own store, so a document that is loaded or
+  // cleared again and again does not pile up dead nodes.
+  TXmlStore* store = TXmlStore::Create();
+  FStore->Release();
+  FStore = store;
+  FRootNodes->RenewStore(*FStore);
+}
 
 void TXmlDocument::Assign(const TPersistent* Source) {
   if (const auto* document = dynamic_cast<const TXmlDocument*>(Source)) {
@@ -46,7 +69,7 @@ void TXmlDocument::CopyDocument(const TXmlDocument* Source) {
 
 void TXmlDocument::Clear() {
   ApplyDefaults();
-  FRootNodes->Clear();
+  ClearTopLevel();
   auto declaration = TXmlNode::CreateType(this, xeDeclaration);
   declaration->SetName(u"xml");
   declaration->AttributeAdd(u"version", u"1.0");

@@ -99,7 +99,7 @@ TEntityResolver::ParseEntityText(const std::u16string& AText) {
   std::vector<std::unique_ptr<TXmlNode>> nodes;
   TXmlStringStream stream(AText);
   while (stream.Position() < stream.Size() && !FDocument.AbortParsing()) {
-    auto node = std::make_unique<TXmlNode>(&FDocument);
+    auto node = TXmlNode::CreateType(&FDocument, xeNormal);
     node->ParseNode(stream);
     if (!node->IsEmpty())
       nodes.push_back(std::move(node));

@@ -13,6 +13,7 @@
 namespace vxml {
 
 using vbase::EAssertionFailed;
+using vbase::EFilerError;
 using vbase::EStreamError;
 using vbase::ReadWholeFile;
 using vbase::Utf8Decode;
@@ -22,6 +23,15 @@ using vcharset::CodePageToUtf16;
 namespace {
 
 constexpr std::size_t HeaderLimit = 255;
+
+// Node positions count code units in 32 bits; no code page takes more than three bytes for one
+// code unit, so more bytes than this can never fit.
+constexpr uint64_t MaxTextUnits = (uint64_t(1) << 31) - 1;
+constexpr uint64_t MaxTextBytes = 3 * MaxTextUnits;
+
+[[noreturn]] void RaiseTooLarge() {
+  throw EFilerError(u"Text too large: a document holds at most 2147483647 code units");
+}
 
 bool StartsWith(std::string_view ABytes, std::string_view APrefix) {
   return ABytes.substr(0, APrefix.size()) == APrefix;
@@ -68,12 +78,25 @@ uint32_t DetectCodePage(std::string_view ABytes) {
 }
 
 void TXmlDocument::LoadFromBytes(std::string_view ABytes) {
-  TXmlStringStream stream(CodePageToUtf16(DetectCodePage(ABytes), ABytes));
+  LoadFromText(CodePageToUtf16(DetectCodePage(ABytes), ABytes));
+}
+
+void TXmlDocument::LoadFromText(std::u16string AText) {
+  if (AText.size() > MaxTextUnits)
+    RaiseTooLarge();
+  TXmlStringStream stream(std::move(AText));
+  stream.SetConsumable();
   ParseStream(stream);
 }
 
+void TXmlDocument::LoadFromOwnBytes(std::string ABytes) {
+  std::u16string text = CodePageToUtf16(DetectCodePage(ABytes), ABytes);
+  std::string().swap(ABytes); // the raw bytes go before the parse starts
+  LoadFromText(std::move(text));
+}
+
 void TXmlDocument::LoadFromFile(const std::u16string& FileName) {
-  LoadFromBytes(ReadWholeFile(FileName));
+  LoadFromOwnBytes(ReadWholeFile(FileName, MaxTextBytes));
 }
 
 void TXmlDocument::LoadFromStream(std::istream& Stream) {
@@ -83,11 +106,14 @@ void TXmlDocument::LoadFromStream(std::istream& Stream) {
   Stream.clear(Stream.rdstate() & ~std::ios::failbit);
   std::string bytes;
   char chunk[65536];
-  while (Stream.read(chunk, sizeof chunk) || Stream.gcount() > 0)
+  while (Stream.read(chunk, sizeof chunk) || Stream.gcount() > 0) {
     bytes.append(chunk, static_cast<std::size_t>(Stream.gcount()));
+    if (bytes.size() > MaxTextBytes)
+      RaiseTooLarge();
+  }
   if (Stream.bad())
     throw EStreamError(u"Stream read error");
-  LoadFromBytes(bytes);
+  LoadFromOwnBytes(std::move(bytes));
 }
 
 void TXmlDocument::ReadFromString(std::string_view AValue) {

@@ -42,27 +42,111 @@ int32_t TXmlNodeList::IndexOf(const TXmlNode* ANode) const {
 
 // ---- TXmlNode: life cycle ----
 
-TXmlNode::TXmlNode(TXmlDocument* ADocument) : FDocument(ADocument) {}
+namespace {
+
+const std::u16string EmptyName;
+
+} // namespace
+
+TXmlNode::TXmlNode(TXmlDocument* ADocument, TXmlStore* AStore, bool AInStore)
+    : FStore(AStore), FDocument(ADocument), FName(&EmptyName), FInStore(AInStore) {}
+
+TXmlNode::TXmlNode(TXmlDocument* ADocument) : TXmlNode(ADocument, StoreFor(ADocument), false) {}
+
+TXmlStore* TXmlNode::StoreFor(TXmlDocument* ADocument) {
+  if (!ADocument)
+    return TXmlStore::Create();
+  TXmlStore* store = ADocument->FStore;
+  store->AddRef();
+  return store;
+}
+
+std::unique_ptr<TXmlNode> TXmlNode::New(TXmlDocument* ADocument) {
+  TXmlStore* store = StoreFor(ADocument);
+  auto node = New(ADocument, *store);
+  store->Release();
+  return node;
+}
+
+std::unique_ptr<TXmlNode> TXmlNode::New(TXmlDocument* ADocument, TXmlStore& AStore) {
+  void* memory = AStore.Allocate(sizeof(TXmlNode));
+  AStore.AddRef();
+  return std::unique_ptr<TXmlNode>(new (memory) TXmlNode(ADocument, &AStore, true));
+}
+
+std::unique_ptr<TXmlNode> TXmlNode::NewChild(std::u16string_view AName) {
+  // In this node's store, not its document's: a node may outlive the document it follows.
+  auto node = New(FDocument, *FStore);
+  node->SetName(AName);
+  return node;
+}
 
 TXmlNode::~TXmlNode() {
-  if (!FNodes)
+  DestroyChildren();
+  ReleaseStorage();
+  FStore->Release();
+}
+
+void TXmlNode::ReleaseStorage() {
+  FNodes.Release(*FStore);
+  FAttributes.Clear(*FStore);
+  FValue.Clear(*FStore);
+}
+
+void TXmlNode::Dispose(TXmlNode* ANode) {
+  // The node's memory may belong to the store it releases last.
+  TXmlStore* store = ANode->FStore;
+  const bool inStore = ANode->FInStore;
+  store->AddRef();
+  ANode->~TXmlNode();
+  if (inStore)
+    store->Free(ANode, sizeof(TXmlNode));
+  else
+    ::operator delete(ANode);
+  store->Release();
+}
+
+void TXmlNode::operator delete(TXmlNode* ANode, std::destroying_delete_t) {
+  Dispose(ANode);
+}
+
+void TXmlNode::DestroyChildren() {
+  if (FNodes.Count() == 0)
     return;
-  // Tear the subtree down with a work list: recursion would follow the input's nesting depth.
-  std::vector<TXmlNode*> pending(FNodes->begin(), FNodes->end());
-  FNodes.reset();
+  // A work list instead of recursion: the depth of a tree follows its input.
+  std::vector<TXmlNode*> pending(FNodes.begin(), FNodes.end());
+  FNodes.Release(*FStore);
   while (!pending.empty()) {
     TXmlNode* node = pending.back();
     pending.pop_back();
-    if (node->FNodes) {
-      pending.insert(pending.end(), node->FNodes->begin(), node->FNodes->end());
-      node->FNodes.reset();
-    }
-    delete node;
+    pending.insert(pending.end(), node->FNodes.begin(), node->FNodes.end());
+    node->FNodes.Release(*node->FStore);
+    Dispose(node);
   }
 }
 
+bool TXmlNode::AbandonChildren(int64_t AOtherHolders) {
+  int64_t nodes = 0;
+  std::vector<const TXmlNode*> pending(FNodes.begin(), FNodes.end());
+  while (!pending.empty()) {
+    const TXmlNode* node = pending.back();
+    pending.pop_back();
+    if (node->FStore != FStore || !node->FInStore)
+      return false;
+    ++nodes;
+    pending.insert(pending.end(), node->FNodes.begin(), node->FNodes.end());
+  }
+  if (nodes + AOtherHolders != FStore->Holders())
+    return false;
+  // Nothing outside the subtree holds the store: its nodes need no destruction of their own, as
+  // everything they own lies in the store, which goes next.
+  FStore->Forget(nodes);
+  FNodes.Forget();
+  return true;
+}
+
 std::unique_ptr<TXmlNode> TXmlNode::CreateName(TXmlDocument* ADocument, std::u16string_view AName) {
-  auto node = std::make_unique<TXmlNode>(ADocument);
+  auto node = New(ADocument);
   node->SetName(AName);
   return node;
 }
@@ -76,7 +160,7 @@ std::unique_ptr<TXmlNode> TXmlNode::CreateNameValue(TXmlDocument* ADocument,
 }
 
 std::unique_ptr<TXmlNode> TXmlNode::CreateType(TXmlDocument* ADocument, TXmlElementType AType) {
-  auto node = std::make_unique<TXmlNode>(ADocument);
+  auto node = New(ADocument);
   node->FElementType = AType;
   return node;
 }
@@ -113,13 +197,13 @@ void TXmlNode::AssignFromNode(const TXmlNode& Source) {
   Clear();
   const auto copyOwnFields = [](TXmlNode& ATarget, const TXmlNode& ASource) {
     ATarget.FElementType = ASource.FElementType;
-    ATarget.FName = ASource.FName;
+    ATarget.SetNameDirect(*ASource.FName);
     ATarget.FTag = ASource.FTag;
-    ATarget.FValue = ASource.FValue;
-    if (ASource.FAttributes) {
+    ATarget.FValue.CopyFrom(*ATarget.FStore, ASource.FValue, *ASource.FStore);
+    if (ASource.FAttributes.Exists()) {
       TXmlAttributeLines& lines = ATarget.EnsureAttributes();
-      for (int32_t i = 0; i < ASource.FAttributes->Count(); ++i)
-        lines.Add(ASource.FAttributes->Line(i));
+      for (int32_t i = 0; i < ASource.FAttributes.Count(); ++i)
+        lines.Add(*ATarget.FStore, ASource.FAttributes.Line(i));
     }
   };
   // Depth first, each child with its subtree before the next one, on a work list: trees built
@@ -147,12 +231,24 @@ void TXmlNode::AssignFromNode(const TXmlNode& Source) {
 // ---- TXmlNode: name and values ----
 
 void TXmlNode::SetName(std::u16string_view Value) {
-  if (Value == FName)
+  if (Value == *FName)
     return;
   for (const char16_t c : Value)
     if (IsXmlWhitespace(c))
       throw Exception(u"Illegal character in node name \"" + std::u16string(Value) + u"\"");
-  FName = Value;
+  SetNameDirect(Value);
+}
+
+void TXmlNode::SetNameDirect(std::u16string_view Value) {
+  FName = Value.empty() ? &EmptyName : FStore->Intern(Value);
+}
+
+void TXmlNode::SetValueAsWidestring(std::u16string_view Value) {
+  // One buffer serves every escape; the value takes a copy of the result.
+  static thread_local std::u16string escaped;
+  escaped.clear();
+  AppendEscaped(escaped, Value);
+  FValue.Assign(*FStore, escaped);
 }
 
 std::string TXmlNode::ValueAsString() const {
@@ -165,71 +261,77 @@ void TXmlNode::SetValueAsString(std::string_view Value) {
 
 bool TXmlNode::ValueAsBoolDef(bool ADefault) const {
   bool value = ADefault;
-  return TryTextToBool(FValue, value) ? value : ADefault;
+  return TryTextToBool(FValue.View(), value) ? value : ADefault;
 }
 
 namespace {
 
 // ATryRead is the integer rule of TInt's width.
 template <typename TInt>
-TInt IntegerOrRaise(const std::u16string& AText, bool (*ATryRead)(std::u16string_view, TInt&)) {
+TInt IntegerOrRaise(std::u16string_view AText, bool (*ATryRead)(std::u16string_view, TInt&)) {
   TInt value = 0;
   if (!ATryRead(AText, value))
-    throw EConvertError(u"''" + AText + u"'' is not a valid integer value");
+    throw EConvertError(u"''" + std::u16string(AText) + u"'' is not a valid integer value");
   return value;
 }
 
 } // namespace
 
 int32_t TXmlNode::ValueAsInteger() const {
-  return IntegerOrRaise(FValue, TryTextToInt);
+  return IntegerOrRaise(FValue.View(), TryTextToInt);
 }
 
 int32_t TXmlNode::ValueAsIntegerDef(int32_t ADefault) const {
   int32_t value = 0;
-  return TryTextToInt(FValue, value) ? value : ADefault;
+  return TryTextToInt(FValue.View(), value) ? value : ADefault;
 }
 
 int64_t TXmlNode::ValueAsInt64() const {
-  return IntegerOrRaise(FValue, TryTextToInt64);
+  return IntegerOrRaise(FValue.View(), TryTextToInt64);
 }
 
 int64_t TXmlNode::ValueAsInt64Def(int64_t ADefault) const {
   int64_t value = 0;
-  return TryTextToInt64(FValue, value) ? value : ADefault;
+  return TryTextToInt64(FValue.View(), value) ? value : ADefault;
 }
 
 // ---- TXmlNode: attribute lines ----
 
 TXmlAttributeLines& TXmlNode::EnsureAttributes() {
-  if (!FAttributes)
-    FAttributes = std::make_unique<TXmlAttributeLines>(FDocument && FDocument->SortAttributes());
-  return *FAttributes;
+  if (!FAttributes.Exists())
+    FAttributes.Create(*FStore, FDocument && FDocument->SortAttributes());
+  return FAttributes;
 }
 
 TXmlAttributeLines* TXmlNode::LinesIfIndex(int32_t Index) const {
-  if (!FAttributes || Index < 0 || Index >= FAttributes->Count())
+  if (Index < 0 || Index >= FAttributes.Count())
     return nullptr;
-  return FAttributes.get();
+  return const_cast<TXmlAttributeLines*>(&FAttributes);
 }
 
 int32_t TXmlNode::AttributeCount() const {
-  return FAttributes ? FAttributes->Count() : 0;
+  return FAttributes.Count();
 }
 
 void TXmlNode::AttributeAdd(std::u16string_view AName, std::u16string_view AValue) {
-  std::u16string line;
-  line.reserve(AName.size() + AValue.size() + 3);
-  line.append(AName).append(u"=\"").append(EscapeText(AValue)).append(u"\"");
-  EnsureAttributes().Add(std::move(line));
+  static thread_local std::u16string line;
+  line.assign(AName).append(u"=\"");
+  AppendEscaped(line, AValue);
+  line += u'"';
+  // Short lines such as status="auto" repeat on most nodes of a kind: one copy serves them all.
+  constexpr std::size_t SharedLineLimit = 16;
+  if (line.size() <= SharedLineLimit)
+    EnsureAttributes().AddKept(*FStore, *FStore->Intern(line));
+  else
+    EnsureAttributes().Add(*FStore, line);
 }
 
 void TXmlNode::AttributeAdd(std::u16string_view AName, int32_t AValue) {
   AttributeAdd(AName, IntToText(AValue));
 }
 
-void TXmlNode::AttributeLineAdd(std::u16string ALine) {
-  EnsureAttributes().Add(std::move(ALine));
+void TXmlNode::AttributeLineAdd(std::u16string_view ALine) {
+  EnsureAttributes().Add(*FStore, ALine);
 }
 
 std::u16string TXmlNode::AttributeByName(std::u16string_view AName) const {
@@ -237,11 +339,10 @@ std::u16string TXmlNode::AttributeByName(std::u16string_view AName) const {
   if (index < 0)
     return {};
   // Past the name and "=", then the two quotes go without being inspected.
-  const std::u16string_view quoted =
-      std::u16string_view(FAttributes->Line(index)).substr(AName.size() + 1);
+  const std::u16string_view quoted = FAttributes.Line(index).substr(AName.size() + 1);
   if (quoted.size() < 2)
     return {};
-  return UnescapeText(std::u16string(quoted.substr(1, quoted.size() - 2)));
+  return UnescapeText(quoted.substr(1, quoted.size() - 2));
 }
 
 void TXmlNode::SetAttributeByName(std::u16string_view AName, std::u16string_view Value) {
@@ -251,9 +352,9 @@ void TXmlNode::SetAttributeByName(std::u16string_view AName, std::u16string_view
   line += QuoteText(EscapeText(Value));
   const int32_t index = lines.IndexOfName(AName);
   if (index >= 0)
-    lines.Put(index, std::move(line));
+    lines.Put(*FStore, index, line);
   else
-    lines.Add(std::move(line));
+    lines.Add(*FStore, line);
 }
 
 std::u16string TXmlNode::AttributeName(int32_t Index) const {
@@ -266,27 +367,27 @@ void TXmlNode::SetAttributeName(int32_t Index, std::u16string_view Value) {
   TXmlAttributeLines* lines = LinesIfIndex(Index);
   if (!lines)
     return;
-  const std::u16string& line = lines->Line(Index);
+  const std::u16string_view line = lines->Line(Index);
   const std::size_t equals = line.find(u'=');
-  if (equals == std::u16string::npos)
+  if (equals == std::u16string_view::npos)
     return;
-  lines->Put(Index, std::u16string(Value) + line.substr(equals));
+  lines->Put(*FStore, Index, std::u16string(Value).append(line.substr(equals)));
 }
 
 std::u16string TXmlNode::AttributePair(int32_t Index) const {
   const TXmlAttributeLines* lines = LinesIfIndex(Index);
-  return lines ? lines->Line(Index) : std::u16string();
+  return lines ? std::u16string(lines->Line(Index)) : std::u16string();
 }
 
 std::u16string TXmlNode::AttributeValue(int32_t Index) const {
   const TXmlAttributeLines* lines = LinesIfIndex(Index);
   if (!lines)
     return {};
-  const std::u16string& line = lines->Line(Index);
+  const std::u16string_view line = lines->Line(Index);
   const std::size_t equals = line.find(u'=');
-  if (equals == std::u16string::npos)
+  if (equals == std::u16string_view::npos)
     return {};
-  return UnescapeText(UnquoteText(std::u16string_view(line).substr(equals + 1)));
+  return UnescapeText(UnquoteText(line.substr(equals + 1)));
 }
 
 void TXmlNode::SetAttributeValue(int32_t Index, std::u16string_view Value) {
@@ -296,7 +397,7 @@ void TXmlNode::SetAttributeValue(int32_t Index, std::u16string_view Value) {
   std::u16string line(TXmlAttributeLines::NamePart(lines->Line(Index)));
   line += u'=';
   line += QuoteText(EscapeText(Value));
-  lines->Put(Index, std::move(line));
+  lines->Put(*FStore, Index, line);
 }
 
 int32_t TXmlNode::AttributeValueAsInteger(int32_t Index) const {
@@ -309,40 +410,34 @@ void TXmlNode::SetAttributeValueAsInteger(int32_t Index, int32_t Value) {
 }
 
 int32_t TXmlNode::AttributeIndexByName(std::u16string_view AName) const {
-  return FAttributes ? FAttributes->IndexOfName(AName) : -1;
+  return FAttributes.IndexOfName(AName);
 }
 
 void TXmlNode::AttributeDelete(int32_t Index) {
   if (TXmlAttributeLines* lines = LinesIfIndex(Index))
-    lines->Delete(Index);
+    lines->Delete(*FStore, Index);
 }
 
 void TXmlNode::AttributeExchange(int32_t Index1, int32_t Index2) {
   if (Index1 == Index2 || !LinesIfIndex(Index1) || !LinesIfIndex(Index2))
     return;
-  FAttributes->Exchange(Index1, Index2);
+  FAttributes.Exchange(Index1, Index2);
 }
 
 void TXmlNode::AttributesClear() {
-  FAttributes.reset();
+  FAttributes.Clear(*FStore);
 }
 
 // ---- TXmlNode: children ----
 
-TXmlNodeList& TXmlNode::EnsureNodes() {
-  if (!FNodes)
-    FNodes = std::make_unique<TXmlNodeList>();
-  return *FNodes;
-}
-
 int32_t TXmlNode::NodeCount() const {
-  return FNodes ? FNodes->Count() : 0;
+  return static_cast<int32_t>(FNodes.Count());
 }
 
 TXmlNode* TXmlNode::Nodes(int32_t Index) const {
   if (Index < 0 || Index >= NodeCount())
     return nullptr;
-  return FNodes->Items(Index);
+  return FNodes[static_cast<uint32_t>(Index)];
 }
 
 int32_t TXmlNode::NodeAdd(std::unique_ptr<TXmlNode> ANode) {
@@ -351,7 +446,8 @@ int32_t TXmlNode::NodeAdd(std::unique_ptr<TXmlNode> ANode) {
   ANode->FParent = this;
   ANode->ChangeDocument(FDocument);
   TXmlNode* node = ANode.release();
-  const int32_t index = EnsureNodes().Add(node);
+  const int32_t index = NodeCount();
+  FNodes.Add(*FStore, node);
   node->FIndexInParentCache = index;
   return index;
 }
@@ -360,17 +456,17 @@ void TXmlNode::NodeInsert(int32_t Index, std::unique_ptr<TXmlNode>&& ANode) {
   if (!ANode || Index < 0 || Index > NodeCount())
     return;
   ANode->FParent = this;
-  EnsureNodes().Insert(Index, ANode.release());
+  FNodes.Insert(*FStore, static_cast<uint32_t>(Index), ANode.release());
 }
 
 TXmlNode* TXmlNode::NodeNew(std::u16string_view AName) {
-  return Nodes(NodeAdd(CreateName(FDocument, AName)));
+  return Nodes(NodeAdd(NewChild(AName)));
 }
 
 TXmlNode* TXmlNode::NodeNewAtIndex(int32_t Index, std::u16string_view AName) {
   if (Index < 0 || Index > NodeCount())
     return nullptr;
-  auto node = CreateName(FDocument, AName);
+  auto node = NewChild(AName);
   TXmlNode* result = node.get();
   NodeInsert(Index, std::move(node));
   return result;
@@ -385,7 +481,7 @@ void TXmlNode::NodeDelete(int32_t Index) {
   TXmlNode* node = Nodes(Index);
   if (!node)
     return;
-  FNodes->Delete(Index);
+  FNodes.Erase(static_cast<uint32_t>(Index));
   delete node;
 }
 
@@ -399,21 +495,17 @@ std::unique_ptr<TXmlNode> TXmlNode::NodeExtract(TXmlNode* ANode) {
   const int32_t index = NodeIndexOf(ANode);
   if (index < 0)
     return nullptr;
-  FNodes->Delete(index);
+  FNodes.Erase(static_cast<uint32_t>(index));
   return std::unique_ptr<TXmlNode>(ANode);
 }
 
 void TXmlNode::NodeExchange(int32_t Index1, int32_t Index2) {
   if (Nodes(Index1) && Nodes(Index2))
-    FNodes->Exchange(Index1, Index2);
+    std::swap(FNodes[static_cast<uint32_t>(Index1)], FNodes[static_cast<uint32_t>(Index2)]);
 }
 
 void TXmlNode::NodesClear() {
-  if (!FNodes)
-    return;
-  // Hand the children to a detached holder whose destructor frees them without recursion.
-  TXmlNode holder(nullptr);
-  holder.FNodes = std::move(FNodes);
+  DestroyChildren();
 }
 
 void TXmlNode::Delete() {
@@ -449,29 +541,28 @@ void TXmlNode::DeleteEmptyNodes() {
 // ---- TXmlNode: lookups ----
 
 TXmlNode* TXmlNode::NodeByName(std::u16string_view AName) const {
-  if (FNodes)
-    for (TXmlNode* node : *FNodes)
-      if (node->FName == AName)
-        return node;
+  for (TXmlNode* node : FNodes)
+    if (*node->FName == AName)
+      return node;
   return nullptr;
 }
 
 int32_t TXmlNode::NodeIndexOf(const TXmlNode* ANode) const {
-  return FNodes ? FNodes->IndexOf(ANode) : -1;
+  const auto found = std::find(FNodes.begin(), FNodes.end(), ANode);
+  return found == FNodes.end() ? -1 : static_cast<int32_t>(found - FNodes.begin());
 }
 
 int32_t TXmlNode::NodeIndexByNameFrom(std::u16string_view AName, int32_t AFrom) const {
   for (int32_t i = std::max(AFrom, 0); i < NodeCount(); ++i)
-    if (FNodes->Items(i)->FName == AName)
+    if (*FNodes[static_cast<uint32_t>(i)]->FName == AName)
       return i;
   return -1;
 }
 
 TXmlNode* TXmlNode::NodeByElementType(TXmlElementType AElementType) const {
-  if (FNodes)
-    for (TXmlNode* node : *FNodes)
-      if (node->FElementType == AElementType)
-        return node;
+  for (TXmlNode* node : FNodes)
+    if (node->FElementType == AElementType)
+      return node;
   return nullptr;
 }
 
@@ -479,33 +570,30 @@ void TXmlNode::NodesByName(std::u16string_view AName, TXmlNodeList* AList) const
   if (!AList)
     return;
   AList->Clear();
-  if (FNodes)
-    for (TXmlNode* node : *FNodes)
-      if (node->FName == AName)
-        AList->Add(node);
+  for (TXmlNode* node : FNodes)
+    if (*node->FName == AName)
+      AList->Add(node);
 }
 
 // ---- TXmlNode: state and position ----
 
 void TXmlNode::Clear() {
-  FName.clear();
-  FValue.clear();
+  FName = &EmptyName;
+  FValue.Clear(*FStore);
   AttributesClear();
   NodesClear();
 }
 
 bool TXmlNode::IsEmpty() const {
-  return FValue.empty() && NodeCount() == 0 && AttributeCount() == 0;
+  return FValue.Empty() && NodeCount() == 0 && AttributeCount() == 0;
 }
 
 int32_t TXmlNode::IndexInParent() const {
-  if (!FParent || !FParent->FNodes)
+  if (!FParent)
     return -1;
-  const TXmlNodeList& siblings = *FParent->FNodes;
-  if (FIndexInParentCache >= 0 && FIndexInParentCache < siblings.Count() &&
-      siblings.Items(FIndexInParentCache) == this)
+  if (FParent->Nodes(FIndexInParentCache) == this)
     return FIndexInParentCache;
-  FIndexInParentCache = siblings.IndexOf(this);
+  FIndexInParentCache = FParent->NodeIndexOf(this);
   return FIndexInParentCache;
 }
 
@@ -523,17 +611,16 @@ int32_t TXmlNode::TotalNodeCount() const {
     const TXmlNode* node = pending.back();
     pending.pop_back();
     count += node->NodeCount();
-    if (node->FNodes)
-      pending.insert(pending.end(), node->FNodes->begin(), node->FNodes->end());
+    pending.insert(pending.end(), node->FNodes.begin(), node->FNodes.end());
   }
   return count;
 }
 
 std::u16string TXmlNode::FullPath() const {
   // The names from the top-level ancestor down; the parentless container adds nothing.
-  std::vector<const std::u16string*> names{&FName};
+  std::vector<const std::u16string*> names{FName};
   for (const TXmlNode* node = FParent; node && node->FParent; node = node->FParent)
-    names.push_back(&node->FName);
+    names.push_back(node->FName);
   std::u16string path;
   for (auto name = names.rbegin(); name != names.rend(); ++name)
     path.append(u"/").append(**name);
@@ -567,8 +654,23 @@ std::u16string TXmlNode::CascadedName() const {
   return name;
 }
 
+void TXmlNode::TakeValue(TXmlNode& ASource) {
+  if (FStore == ASource.FStore) {
+    FValue.MoveFrom(*FStore, ASource.FValue);
+    return;
+  }
+  FValue.Assign(*FStore, ASource.FValue.View());
+  ASource.FValue.Clear(*ASource.FStore);
+}
+
+void TXmlNode::RenewStore(TXmlStore& AStore) {
+  AStore.AddRef();
+  FStore->Release();
+  FStore = &AStore;
+}
+
 void TXmlNode::ChangeDocument(TXmlDocument* ADocument) {
-  if (!FNodes) {
+  if (FNodes.Count() == 0) {
     FDocument = ADocument; // the common case while a tree is built: no work list needed
     return;
   }
@@ -577,8 +679,7 @@ void TXmlNode::ChangeDocument(TXmlDocument* ADocument) {
     TXmlNode* node = pending.back();
     pending.pop_back();
     node->FDocument = ADocument;
-    if (node->FNodes)
-      pending.insert(pending.end(), node->FNodes->begin(), node->FNodes->end());
+    pending.insert(pending.end(), node->FNodes.begin(), node->FNodes.end());
   }
 }
 
@@ -594,5 +695,8 @@ std::u16string TXmlNode::IndentText() const {
     indent += FDocument->IndentString();
   return indent;
 }
+
+// A parsed document holds millions of nodes: every byte here counts many times over.
+static_assert(sizeof(TXmlNode) <= 96);
 
 } // namespace vxml

@@ -5,6 +5,7 @@
 #include "XmlStringStream.h"
 
 #include <cstddef>
+#include <cstring>
 
 namespace vxml {
 
@@ -143,14 +144,9 @@ private:
   bool FPreviousHasEquals = false;
 };
 
-} // namespace
-
-void SplitTagText(std::u16string_view AText, std::vector<std::u16string>& ATokens) {
+// The whitespace-separated stretches of AText, quoted stretches kept whole, before any joining.
+void SplitRawTokens(std::u16string_view AText, std::vector<std::u16string_view>& ARaw) {
   const std::u16string_view text = Trim(AText, IsXmlWhitespace);
-  if (text.empty())
-    return;
-  ATokens.clear();
-  TTokenJoiner joiner(ATokens);
   std::size_t tokenStart = 0;
   char16_t quote = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -162,13 +158,49 @@ void SplitTagText(std::u16string_view AText, std::vector<std::u16string>& AToken
       quote = c;
     } else if (IsXmlWhitespace(c)) {
       if (i > tokenStart)
-        joiner.Add(text.substr(tokenStart, i - tokenStart));
+        ARaw.push_back(text.substr(tokenStart, i - tokenStart));
       tokenStart = i + 1;
     }
   }
   if (text.size() > tokenStart)
-    joiner.Add(text.substr(tokenStart));
+    ARaw.push_back(text.substr(tokenStart));
+}
+
+void JoinRawTokens(const std::vector<std::u16string_view>& ARaw,
+                   std::vector<std::u16string>& ATokens) {
+  TTokenJoiner joiner(ATokens);
+  for (const std::u16string_view raw : ARaw)
+    joiner.Add(raw);
   joiner.Finish();
+}
+
+// Only a token after the first that starts with "=" or a quote can join the one before it.
+bool NeedsJoining(const std::vector<std::u16string_view>& ARaw) {
+  return std::any_of(ARaw.begin() + std::min<std::ptrdiff_t>(1, std::ssize(ARaw)), ARaw.end(),
+                     [](std::u16string_view ARawToken) {
+                       return ARawToken.front() == u'=' || IsQuote(ARawToken.front());
+                     });
+}
+
+} // namespace
+
+void SplitTagText(std::u16string_view AText, std::vector<std::u16string>& ATokens) {
+  std::vector<std::u16string_view> raw;
+  SplitRawTokens(AText, raw);
+  if (raw.empty())
+    return;
+  ATokens.clear();
+  JoinRawTokens(raw, ATokens);
+}
+
+void TTagTokens::Split(std::u16string_view AText) {
+  FTokens.clear();
+  SplitRawTokens(AText, FTokens);
+  if (!NeedsJoining(FTokens))
+    return;
+  FJoined.clear();
+  JoinRawTokens(FTokens, FJoined);
+  FTokens.assign(FJoined.begin(), FJoined.end());
 }
 
 // ---- The parser ----
@@ -197,7 +229,7 @@ std::u16string_view FixedNameOf(TXmlElementType AType) {
 }
 
 // The tokens after the first, each followed by CR LF.
-std::u16string TokenLines(const std::vector<std::u16string>& ATokens) {
+std::u16string TokenLines(const TTagTokens& ATokens) {
   std::u16string lines;
   for (std::size_t i = 1; i < ATokens.size(); ++i)
     lines.append(ATokens[i]).append(u"\r\n");
@@ -242,14 +274,8 @@ std::u16string_view StripTrailingBreaks(std::u16string_view AText) {
 // cursor when the parser goes.
 class TXmlParser {
 public:
-  TXmlParser(TXmlDocument* ADocument, TXmlStringStream& AStream)
-      : FDocument(ADocument), FStream(AStream) {
-    const std::u16string& text = AStream.DataString();
-    FCursor.Begin = text.data();
-    FCursor.Pos = text.data() + AStream.Position() / 2;
-    FCursor.End = text.data() + text.size();
-  }
-  ~TXmlParser() { FStream.SetPosition(FCursor.Offset()); }
+  TXmlParser(TXmlDocument* ADocument, TXmlStringStream& AStream);
+  ~TXmlParser();
   TXmlParser(const TXmlParser&) = delete;
   TXmlParser& operator=(const TXmlParser&) = delete;
 
@@ -258,14 +284,23 @@ public:
   void SkipStrayText() { FCursor.Pos = std::find(FCursor.Pos, FCursor.End, u'<'); }
   bool AtEnd() const { return FCursor.AtEnd(); }
   void NotifyProgress(int64_t APosition) const;
+  // The stream's size when the parse began: a consumable stream is empty once its text is taken.
+  int64_t StreamSize() const { return FStreamSize; }
 
 private:
   bool Aborted() const { return FDocument && FDocument->AbortParsing(); }
   // FTokens holds the tokens of AText, none for blank text.
-  void SplitIntoTokens(std::u16string_view AText) {
-    FTokens.clear();
-    SplitTagText(AText, FTokens);
-  }
+  void SplitIntoTokens(std::u16string_view AText) { FTokens.Split(AText); }
+
+  // A value or attribute line that is a view into the parsed text: moved down over text already
+  // parsed and referred to where it lands when the store keeps the text, copied otherwise.
+  // Views must come in the order of the text.
+  void KeepValue(TXmlNode& N, std::u16string_view AText);
+  void KeepLine(TXmlNode& N, std::u16string_view ALine);
+  bool CanKeepInPlace(const TXmlNode& N, std::u16string_view AText) const;
+  std::u16string_view MoveDown(std::u16string_view AText);
+  // The memory of text that was parsed and not kept goes back to the system as it is passed.
+  void ReleaseParsedText(bool AToTheEnd);
   void NotifyNodeNew(TXmlNode& N) const;
   void EndOfNode(TXmlNode& N) const;
 
@@ -292,14 +327,81 @@ private:
 
   TXmlDocument* FDocument;
   TXmlStringStream& FStream;
+  const int64_t FStreamSize;
   TXmlCursor FCursor{};
   int32_t FLevel = 1;
-  std::vector<std::u16string> FTokens;
+  TTagTokens FTokens;
+  // Set when the document's store took the stream's text: parsed values then stay in it.
+  TXmlStore* FTextStore = nullptr;
+  std::u16string* FText = nullptr;
+  char16_t* FWrite = nullptr;
+  const char16_t* FReleasedTo = nullptr;
 };
+
+TXmlParser::TXmlParser(TXmlDocument* ADocument, TXmlStringStream& AStream)
+    : FDocument(ADocument), FStream(AStream), FStreamSize(AStream.Size()) {
+  const std::size_t position = static_cast<std::size_t>(AStream.Position() / 2);
+  const std::u16string* text = &AStream.DataString();
+  if (FDocument && AStream.Consumable()) {
+    FTextStore = FDocument->FStore;
+    FText = &FTextStore->Adopt(AStream.TakeText());
+    FWrite = FText->data() + position;
+    FReleasedTo = FWrite;
+    text = FText;
+  }
+  FCursor.Begin = text->data();
+  FCursor.Pos = text->data() + position;
+  FCursor.End = text->data() + text->size();
+}
+
+TXmlParser::~TXmlParser() {
+  if (FText)
+    ReleaseParsedText(true);
+  FStream.SetPosition(FCursor.Offset());
+}
+
+bool TXmlParser::CanKeepInPlace(const TXmlNode& N, std::u16string_view AText) const {
+  const auto first = reinterpret_cast<std::uintptr_t>(AText.data());
+  return FText && N.FStore == FTextStore && !AText.empty() &&
+         first >= reinterpret_cast<std::uintptr_t>(FWrite) &&
+         first + AText.size() * sizeof(char16_t) <= reinterpret_cast<std::uintptr_t>(FCursor.End);
+}
+
+std::u16string_view TXmlParser::MoveDown(std::u16string_view AText) {
+  char16_t* target = FWrite;
+  std::memmove(target, AText.data(), AText.size() * sizeof(char16_t));
+  FWrite += AText.size();
+  return {target, AText.size()};
+}
+
+void TXmlParser::KeepValue(TXmlNode& N, std::u16string_view AText) {
+  if (CanKeepInPlace(N, AText))
+    N.FValue.Refer(*N.FStore, MoveDown(AText));
+  else
+    N.SetValueDirect(AText);
+}
+
+void TXmlParser::KeepLine(TXmlNode& N, std::u16string_view ALine) {
+  if (CanKeepInPlace(N, ALine))
+    N.EnsureAttributes().AddKept(*N.FStore, MoveDown(ALine));
+  else
+    N.AttributeLineAdd(ALine);
+}
+
+void TXmlParser::ReleaseParsedText(bool AToTheEnd) {
+  // Text up to the cursor is parsed and never read again; what was kept lies below FWrite.
+  constexpr std::ptrdiff_t Step = 1 << 20;
+  const char16_t* first = AToTheEnd ? FWrite : std::max<const char16_t*>(FWrite, FReleasedTo);
+  const char16_t* last = AToTheEnd ? FText->data() + FText->capacity() : FCursor.Pos;
+  if (!AToTheEnd && last - first < Step)
+    return;
+  ReleaseWholePages(first, last);
+  FReleasedTo = last;
+}
 
 void TXmlParser::NotifyProgress(int64_t APosition) const {
   if (FDocument && FDocument->OnProgress)
-    FDocument->OnProgress(FDocument, APosition, FStream.Size());
+    FDocument->OnProgress(FDocument, APosition, FStreamSize);
 }
 
 void TXmlParser::NotifyNodeNew(TXmlNode& N) const {
@@ -320,6 +422,8 @@ void TXmlParser::ParseNode(TXmlNode& N) {
   N.Clear();
   if (Aborted())
     return;
+  if (FText)
+    ReleaseParsedText(false);
   char16_t c = 0;
   if (!SkipWhitespace(FCursor, c) || c != u'<')
     return;
@@ -378,23 +482,23 @@ void TXmlParser::ParseTagText(TXmlNode& N, std::u16string_view AText) {
   SplitIntoTokens(AText);
   switch (N.ElementType()) {
   case xeDeclaration:
-    N.FName = u"xml";
+    N.SetNameDirect(u"xml");
     break;
   case xeStylesheet:
-    N.FName = u"xml-stylesheet";
-    N.SetValueDirect(std::u16string(TrimControlChars(AText)));
+    N.SetNameDirect(u"xml-stylesheet");
+    N.SetValueDirect(TrimControlChars(AText));
     break;
   default:
     if (FTokens.empty())
       throw EFilerError(u"Missing element name");
-    N.FName = std::move(FTokens.front());
+    N.SetNameDirect(FTokens.front());
     break;
   }
   // The first token is the name, or the "?xml" that the tag text starts with.
   if (FTokens.empty())
     throw EStringListError(u"List index out of bounds (0)");
   for (std::size_t i = 1; i < FTokens.size(); ++i)
-    N.AttributeLineAdd(std::move(FTokens[i]));
+    KeepLine(N, FTokens[i]);
 }
 
 void TXmlParser::ParseMarkupText(TXmlNode& N, const TTagType& ARow) {
@@ -404,7 +508,7 @@ void TXmlParser::ParseMarkupText(TXmlNode& N, const TTagType& ARow) {
     return;
   std::u16string_view text;
   if (ReadUntilTerminator(FCursor, ARow.FClose, text, false))
-    N.SetValueDirect(std::u16string(text));
+    KeepValue(N, text);
 }
 
 void TXmlParser::ParseDtdDeclaration(TXmlNode& N) {
@@ -413,7 +517,7 @@ void TXmlParser::ParseDtdDeclaration(TXmlNode& N) {
   SplitIntoTokens(text);
   if (!FTokens.empty()) {
     N.SetName(FTokens.front());
-    N.SetValueDirect(std::u16string(TrimControlChars(TokenLines(FTokens))));
+    N.SetValueDirect(TrimControlChars(TokenLines(FTokens)));
   }
   NotifyNodeNew(N);
 }
@@ -429,7 +533,7 @@ void TXmlParser::ReadDoctype(TXmlNode& N) {
   SplitIntoTokens(std::u16string_view(first, static_cast<std::size_t>(stop - first)));
   if (!FTokens.empty()) {
     N.SetName(FTokens.front());
-    N.SetValueDirect(std::u16string(TrimControlChars(CrLfToSpaces(TokenLines(FTokens)))));
+    N.SetValueDirect(TrimControlChars(CrLfToSpaces(TokenLines(FTokens))));
   }
   if (*stop != u'[')
     return;
@@ -535,7 +639,7 @@ void TXmlParser::FlushCharData(TXmlNode& N, const TTextRun& ARun, bool ABeforeCh
   if (ARun.Text.empty() || !KeepsRun(ARun, ABeforeChild))
     return;
   auto charData = TXmlNode::CreateType(FDocument, xeCharData);
-  charData->SetValueDirect(std::u16string(ARun.Text));
+  KeepValue(*charData, ARun.Text);
   N.NodeAdd(std::move(charData));
 }
 
@@ -545,18 +649,18 @@ void TXmlParser::FinishContent(TXmlNode& N, const TTextRun& ALastRun, bool AHasC
   if (N.NodeCount() == 0) {
     // The run would become the only child and move straight into the value.
     if (!ALastRun.Text.empty() && KeepsRun(ALastRun, AHasChildren))
-      N.SetValueDirect(
-          std::u16string(stripBreaks ? StripTrailingBreaks(ALastRun.Text) : ALastRun.Text));
+      KeepValue(N, stripBreaks ? StripTrailingBreaks(ALastRun.Text) : ALastRun.Text);
     return;
   }
   FlushCharData(N, ALastRun, AHasChildren);
   if (stripBreaks)
-    for (TXmlNode* child : *N.FNodes)
+    for (TXmlNode* child : N.FNodes)
       if (child->ElementType() == xeCharData)
-        child->FValue.resize(StripTrailingBreaks(child->FValue).size());
+        child->FValue.Truncate(
+            static_cast<uint32_t>(StripTrailingBreaks(child->FValue.View()).size()));
   TXmlNode* first = N.Nodes(0);
   if (first->ElementType() == xeCharData) {
-    N.FValue = std::move(first->FValue);
+    N.TakeValue(*first);
     N.NodeDelete(0);
   }
 }
@@ -575,7 +679,7 @@ void TXmlNode::ReadFromString(std::u16string_view AValue) {
 
 void TXmlDocument::ParseStream(TXmlStringStream& S) {
   FAbortParsing = false;
-  FRootNodes->Clear();
+  ClearTopLevel();
   {
     TXmlParser parser(this, S);
     parser.NotifyProgress(0);
@@ -588,7 +692,7 @@ void TXmlDocument::ParseStream(TXmlStringStream& S) {
       if (node->IsClear())
         FRootNodes->NodeDelete(FRootNodes->NodeCount() - 1);
     } while (!parser.AtEnd());
-    parser.NotifyProgress(S.Size());
+    parser.NotifyProgress(parser.StreamSize());
   }
   CheckTopLevelStructure();
 }

@@ -48,4 +48,19 @@ inline bool ReadUntilChar(TXmlCursor& C, char16_t AChar, std::u16string_view& AT
 // Blank text leaves ATokens as it was.
 void SplitTagText(std::u16string_view AText, std::vector<std::u16string>& ATokens);
 
+// The same tokens as views: into the split text, or into copies kept here for tokens that had to
+// be joined. They stay valid until the next Split or the split text goes.
+class TTagTokens {
+public:
+  void Split(std::u16string_view AText);
+  bool empty() const { return FTokens.empty(); }
+  std::size_t size() const { return FTokens.size(); }
+  std::u16string_view front() const { return FTokens.front(); }
+  std::u16string_view operator[](std::size_t AIndex) const { return FTokens[AIndex]; }
+
+private:
+  std::vector<std::u16string_view> FTokens;
+  std::vector<std::u16string> FJoined;
+};
+
 } // namespace vxml

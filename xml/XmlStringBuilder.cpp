@@ -25,4 +25,14 @@ char16_t TXmlStringBuilder::Data(int32_t APosition) const {
   return FData[static_cast<std::size_t>(APosition - 1)];
 }
 
+void TXmlStringBuilder::Pass() {
+  std::size_t count = FData.size();
+  if (count > 0 && FData[count - 1] >= 0xD800 && FData[count - 1] <= 0xDBFF)
+    --count;
+  if (count == 0)
+    return;
+  FSink(std::u16string_view(FData).substr(0, count));
+  FData.erase(0, count);
+}
+
 } // namespace vxml

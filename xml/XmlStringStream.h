@@ -14,6 +14,11 @@ public:
   explicit TXmlStringStream(std::u16string AText) : FText(std::move(AText)) {}
 
   const std::u16string& DataString() const { return FText; }
+  // A consumable stream lets the reader take its text, which stays with the document it is
+  // parsed into; the stream is empty afterwards.
+  void SetConsumable() { FConsumable = true; }
+  bool Consumable() const { return FConsumable; }
+  std::u16string TakeText() { return std::move(FText); }
   int64_t Size() const { return 2 * static_cast<int64_t>(FText.size()); }
   int64_t Position() const { return 2 * static_cast<int64_t>(FIndex); }
   // Clamped to the content and rounded down to a whole code unit.
@@ -22,6 +27,7 @@ public:
 private:
   std::u16string FText;
   std::size_t FIndex = 0;
+  bool FConsumable = false;
 };
 
 } // namespace vxml

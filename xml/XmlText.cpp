@@ -70,51 +70,48 @@ bool ResolveReference(std::u16string_view reference, char16_t& resolved) {
 
 } // namespace
 
-std::u16string EscapeText(std::u16string_view Text) {
-  std::size_t first = 0;
-  while (first < Text.size() && !NeedsEscape(Text[first]))
-    ++first;
-  if (first == Text.size())
-    return std::u16string(Text);
-  std::u16string result;
-  result.reserve(Text.size() + Text.size() / 8 + 8);
+void AppendEscaped(std::u16string& AOut, std::u16string_view Text) {
   std::size_t runStart = 0;
-  for (std::size_t i = first; i < Text.size(); ++i) {
+  for (std::size_t i = 0; i < Text.size(); ++i) {
     if (!NeedsEscape(Text[i]))
       continue;
-    result.append(Text, runStart, i - runStart);
-    result.append(EntityOf(Text[i]));
+    AOut.append(Text, runStart, i - runStart);
+    AOut.append(EntityOf(Text[i]));
     runStart = i + 1;
   }
-  result.append(Text, runStart);
+  AOut.append(Text, runStart);
+}
+
+std::u16string EscapeText(std::u16string_view Text) {
+  std::u16string result;
+  result.reserve(Text.size() + Text.size() / 8 + 8);
+  AppendEscaped(result, Text);
   return result;
 }
 
-std::u16string UnescapeText(std::u16string Text) {
-  std::size_t amp = Text.find(u'&');
-  if (amp == std::u16string::npos)
-    return Text;
-  std::u16string result;
-  result.reserve(Text.size());
+void AppendUnescaped(std::u16string& AOut, std::u16string_view Text) {
   std::size_t pos = 0;
-  while (amp != std::u16string::npos) {
-    result.append(Text, pos, amp - pos);
+  for (std::size_t amp = Text.find(u'&'); amp != std::u16string_view::npos;
+       amp = Text.find(u'&', pos)) {
     const std::size_t semicolon = Text.find(u';', amp + 1);
-    if (semicolon == std::u16string::npos) {
-      pos = amp;
+    if (semicolon == std::u16string_view::npos)
       break;
-    }
-    const std::u16string_view reference(Text.data() + amp, semicolon - amp + 1);
+    AOut.append(Text, pos, amp - pos);
+    const std::u16string_view reference = Text.substr(amp, semicolon - amp + 1);
     char16_t resolved = 0;
     if (ResolveReference(reference, resolved))
-      result += resolved;
+      AOut += resolved;
     else
-      result.append(reference);
+      AOut.append(reference);
     pos = semicolon + 1;
-    amp = Text.find(u'&', pos);
   }
-  if (pos < Text.size())
-    result.append(Text, pos);
+  AOut.append(Text, pos);
+}
+
+std::u16string UnescapeText(std::u16string_view Text) {
+  std::u16string result;
+  result.reserve(Text.size());
+  AppendUnescaped(result, Text);
   return result;
 }
 

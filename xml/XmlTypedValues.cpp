@@ -91,7 +91,7 @@ std::u16string TXmlNode::FloatText(double Value) const {
 
 double TXmlNode::ValueAsFloat() const {
   double value = 0;
-  if (!TryTextToFloat(FValue, value))
+  if (!TryTextToFloat(FValue.View(), value))
     throw Exception(u"Cannot convert value to float");
   return value;
 }
@@ -101,7 +101,7 @@ void TXmlNode::SetValueAsFloat(double Value) {
 }
 
 double TXmlNode::ValueAsFloatDef(double ADefault) const {
-  return ConvertOr(FValue, ADefault, TryTextToFloat);
+  return ConvertOr(FValue.View(), ADefault, TryTextToFloat);
 }
 
 TXmlDateTime TXmlNode::ValueAsDateTime() const {

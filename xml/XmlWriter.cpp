@@ -11,6 +11,7 @@
 #include "XmlStringBuilder.h"
 #include "uCharsetMap.h"
 
+#include <optional>
 #include <ostream>
 #include <vector>
 
@@ -70,6 +71,7 @@ public:
     }
     std::vector<TFrame> stack{{&ANode, depth, 0}};
     while (!stack.empty()) {
+      FOut.PassIfFull();
       TFrame& frame = stack.back();
       const TXmlNode& node = *frame.Node;
       if (frame.NextChild > 0)
@@ -90,11 +92,10 @@ public:
   }
 
   void AddInnerTagText(const TXmlNode& ANode) {
-    if (ANode.FAttributes)
-      for (int32_t i = 0; i < ANode.FAttributes->Count(); ++i) {
-        FOut.AddChar(u' ');
-        FOut.AddString(ANode.FAttributes->Line(i));
-      }
+    for (int32_t i = 0; i < ANode.FAttributes.Count(); ++i) {
+      FOut.AddChar(u' ');
+      FOut.AddString(ANode.FAttributes.Line(i));
+    }
     if (ANode.IsEmptyElementTag())
       FOut.AddChar(u'/');
   }
@@ -129,12 +130,12 @@ private:
     FOut.AddChar(u'<');
     if (StartsLikeOtherMarkup(ANode))
       FOut.AddChar(u' ');
-    FOut.AddString(ANode.FName);
+    FOut.AddString(*ANode.FName);
     AddInnerTagText(ANode);
     if (!ANode.IsEmptyElementTag() && EndsWithSlash(ANode))
       FOut.AddChar(u' ');
     FOut.AddChar(u'>');
-    FOut.AddString(ANode.FValue);
+    FOut.AddString(ANode.FValue.View());
     if (ANode.NodeCount() > 0)
       FOut.AddString(LineBreak(ANode));
   }
@@ -143,32 +144,32 @@ private:
   // kind of markup; after a blank the reader takes it as the element's name.
   static bool StartsLikeOtherMarkup(const TXmlNode& ANode) {
     const bool topLevel = ANode.FParent && !ANode.FParent->FParent;
-    return topLevel && (ANode.FName.starts_with(u'?') || ANode.FName.starts_with(u'!'));
+    return topLevel && (ANode.FName->starts_with(u'?') || ANode.FName->starts_with(u'!'));
   }
 
   // A start tag whose text ends in "/" would read back as an empty-element tag; a blank before
   // the ">" keeps it open.
   static bool EndsWithSlash(const TXmlNode& ANode) {
     const int32_t attributes = ANode.AttributeCount();
-    const std::u16string& last =
-        attributes > 0 ? ANode.FAttributes->Line(attributes - 1) : ANode.FName;
+    const std::u16string_view last =
+        attributes > 0 ? ANode.FAttributes.Line(attributes - 1) : *ANode.FName;
     return !last.empty() && last.back() == u'/';
   }
 
   // With a subset the form is not trimmed: an empty value leaves two blanks before the "[".
   void OpenDoctypeSubset(const TXmlNode& ANode) {
     FOut.AddString(u"<!DOCTYPE ");
-    FOut.AddString(ANode.FName);
+    FOut.AddString(*ANode.FName);
     FOut.AddChar(u' ');
-    FOut.AddString(ANode.FValue);
+    FOut.AddString(ANode.FValue.View());
     FOut.AddString(u" [");
     FOut.AddString(LineBreak(ANode));
   }
 
   // Kinds whose text is complete without their children.
   void AddLeaf(const TXmlNode& ANode) {
-    const std::u16string& name = ANode.FName;
-    const std::u16string& value = ANode.FValue;
+    const std::u16string_view name = *ANode.FName;
+    const std::u16string_view value = ANode.FValue.View();
     switch (ANode.FElementType) {
     case xeComment:
       return AddWrapped(u"<!--", value, u"-->");
@@ -223,7 +224,7 @@ private:
     if (ANode.NodeCount() > 0)
       AddIndent(ANode, ADepth);
     FOut.AddString(u"</");
-    FOut.AddString(ANode.FName);
+    FOut.AddString(*ANode.FName);
     FOut.AddChar(u'>');
   }
 
@@ -277,7 +278,7 @@ bool TXmlNode::IsEmptyElementTag() const {
   // Below the top level means a grandparent: the document's container is the parent of the
   // top-level nodes.
   const bool belowTopLevel = FParent && FParent->FParent;
-  return FValue.empty() && NodeCount() == 0 && FElementType == xeNormal &&
+  return FValue.Empty() && NodeCount() == 0 && FElementType == xeNormal &&
          !(FDocument && FDocument->UseFullNodes()) && belowTopLevel;
 }
 
@@ -304,9 +305,13 @@ void TXmlDocument::ReportProgress() {
     OnProgress(this, 0, 0);
 }
 
-void TXmlDocument::WriteToStreamW(TXmlStringBuilder& S) {
+void TXmlDocument::RequireRootElement() const {
   if (FParserWarnings && !Root())
     throw EFilerError(u"XML root element not defined.");
+}
+
+void TXmlDocument::WriteToStreamW(TXmlStringBuilder& S) {
+  RequireRootElement();
   ReportProgress();
   TXmlNodeWriter writer(S);
   for (int32_t i = 0; i < FRootNodes->NodeCount(); ++i) {
@@ -355,32 +360,64 @@ std::string_view ByteOrderMark(uint32_t ACodePage) {
 
 } // namespace
 
-std::string TXmlDocument::EncodeForSaving(bool RespectEncoding, bool WriteBOM) {
+namespace {
+
+// Code pages that convert each code unit on its own (a surrogate pair kept together), so the text
+// can be converted and written piece by piece instead of being held whole twice over.
+bool ConvertsInPieces(uint32_t ACodePage) {
+  return ACodePage == 1200 || ACodePage == 1201 || ACodePage == 65001;
+}
+
+constexpr std::size_t PieceUnits = 64 * 1024;
+
+} // namespace
+
+void TXmlDocument::EncodeForSaving(bool RespectEncoding, bool WriteBOM,
+                                   const std::function<void()>& AOpen,
+                                   const std::function<void(std::string_view)>& AWrite) {
   if (!RespectEncoding)
     SetEncodingString(u"UTF-8");
-  const std::u16string text = WriteToStringW();
   const uint32_t codePage = CodePageOfEncoding(EncodingString());
-  std::string bytes = Utf16ToCodePage(codePage, text);
+  if (!ConvertsInPieces(codePage)) {
+    // Text and encoding errors come before anything is opened.
+    std::string bytes = Utf16ToCodePage(codePage, WriteToStringW());
+    if (WriteBOM)
+      bytes.insert(0, ByteOrderMark(codePage));
+    AOpen();
+    AWrite(bytes);
+    return;
+  }
+  RequireRootElement();
+  AOpen();
   if (WriteBOM)
-    bytes.insert(0, ByteOrderMark(codePage));
-  return bytes;
+    AWrite(ByteOrderMark(codePage));
+  TXmlStringBuilder text;
+  text.SetSink([&](std::u16string_view APiece) { AWrite(Utf16ToCodePage(codePage, APiece)); },
+               PieceUnits);
+  WriteToStreamW(text);
+  text.Pass();
 }
 
 void TXmlDocument::SaveToStream(std::ostream& Stream, bool RespectEncoding, bool WriteBOM) {
-  const std::string bytes = EncodeForSaving(RespectEncoding, WriteBOM);
+  EncodeForSaving(
+      RespectEncoding, WriteBOM, [] {},
+      [&](std::string_view ABytes) {
+        if (!Stream.write(ABytes.data(), static_cast<std::streamsize>(ABytes.size())))
+          throw EWriteError(u"Stream write error");
+      });
   // A buffering stream may only fail when it passes the bytes on, so the flush counts too.
-  if (!Stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !Stream.flush())
+  if (!Stream.flush())
     throw EWriteError(u"Stream write error");
 }
 
 // ---- TXmlDocument: files ----
 
 void TXmlDocument::SaveToFile(const std::u16string& FileName, bool RespectEncoding) {
-  // Text and encoding errors come before anything exists on disk.
-  const std::string bytes = EncodeForSaving(RespectEncoding, true);
-  TReplacementFile file(PathOfUtf8(Utf8Encode(FileName)));
-  file.Write(bytes);
-  file.Commit();
+  std::optional<TReplacementFile> file;
+  EncodeForSaving(
+      RespectEncoding, true, [&] { file.emplace(PathOfUtf8(Utf8Encode(FileName))); },
+      [&](std::string_view ABytes) { file->Write(ABytes); });
+  file->Commit();
 }
 
 } // namespace vxml

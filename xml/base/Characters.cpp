@@ -4,14 +4,15 @@
 
 namespace vbase {
 
-void AppendUtf16(char32_t c, std::u16string& AOut) {
+char16_t* PutUtf16(char32_t c, char16_t* AOut) {
   if (c < 0x10000) {
-    AOut += static_cast<char16_t>(c);
-    return;
+    *AOut++ = static_cast<char16_t>(c);
+    return AOut;
   }
   c -= 0x10000;
-  AOut += static_cast<char16_t>(0xD800 + (c >> 10));
-  AOut += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+  *AOut++ = static_cast<char16_t>(0xD800 + (c >> 10));
+  *AOut++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+  return AOut;
 }
 
 int HexDigit(char16_t c) {

@@ -20,8 +20,9 @@ inline constexpr bool IsLowSurrogate(char32_t c) {
 inline constexpr char32_t CodePointOfPair(char32_t AHigh, char32_t ALow) {
   return 0x10000 + ((AHigh - 0xD800) << 10) + (ALow - 0xDC00);
 }
-// Appends a code point as one code unit, or as a surrogate pair above U+FFFF.
-void AppendUtf16(char32_t c, std::u16string& AOut);
+// Writes a code point as one code unit, or as a surrogate pair above U+FFFF; returns the
+// position after it.
+char16_t* PutUtf16(char32_t c, char16_t* AOut);
 
 // The value of a hexadecimal digit of either case; -1 for any other character.
 int HexDigit(char16_t c);

@@ -31,7 +31,7 @@ private:
 
 } // namespace
 
-std::string ReadWholeFile(const std::u16string& AFileName) {
+std::string ReadWholeFile(const std::u16string& AFileName, uint64_t AMaxSize) {
   const int handle = ::open(Utf8Encode(AFileName).c_str(), O_RDONLY | O_CLOEXEC);
   if (handle < 0)
     RaiseOpenError(AFileName, errno);
@@ -41,6 +41,10 @@ std::string ReadWholeFile(const std::u16string& AFileName) {
     RaiseOpenError(AFileName, errno);
   if (S_ISDIR(status.st_mode))
     RaiseOpenError(AFileName, EISDIR);
+  if (!S_ISREG(status.st_mode))
+    throw EFOpenError(u"Cannot open file \"" + AFileName + u"\". Not a regular file");
+  if (static_cast<uint64_t>(status.st_size) > AMaxSize)
+    RaiseOpenError(AFileName, EFBIG);
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(status.st_size));
   char chunk[65536];

@@ -8,22 +8,23 @@ namespace vbase {
 
 namespace {
 
-void AppendCodePoint(char32_t c, std::string& out) {
+char* PutCodePoint(char32_t c, char* q) {
   if (c < 0x80) {
-    out += static_cast<char>(c);
+    *q++ = static_cast<char>(c);
   } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
+    *q++ = static_cast<char>(0xC0 | (c >> 6));
+    *q++ = static_cast<char>(0x80 | (c & 0x3F));
   } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
+    *q++ = static_cast<char>(0xE0 | (c >> 12));
+    *q++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    *q++ = static_cast<char>(0x80 | (c & 0x3F));
   } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
+    *q++ = static_cast<char>(0xF0 | (c >> 18));
+    *q++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    *q++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    *q++ = static_cast<char>(0x80 | (c & 0x3F));
   }
+  return q;
 }
 
 // The valid range of the second byte depends on the lead byte (Unicode table 3-7); later
@@ -56,12 +57,15 @@ int SequenceLength(unsigned lead) {
 } // namespace
 
 void Utf8EncodeAppend(std::u16string_view text, std::string& out) {
-  out.reserve(out.size() + text.size());
+  // Written through a pointer into room for the longest result, then cut to what was written.
+  const std::size_t start = out.size();
+  out.resize(start + 3 * text.size());
+  char* q = out.data() + start;
   const std::size_t n = text.size();
   for (std::size_t i = 0; i < n; ++i) {
     char32_t c = text[i];
     if (c < 0x80) {
-      out += static_cast<char>(c);
+      *q++ = static_cast<char>(c);
       continue;
     }
     if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(text[i + 1])) {
@@ -70,8 +74,9 @@ void Utf8EncodeAppend(std::u16string_view text, std::string& out) {
     } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
       c = ReplacementCharacter;
     }
-    AppendCodePoint(c, out);
+    q = PutCodePoint(c, q);
   }
+  out.resize(static_cast<std::size_t>(q - out.data()));
 }
 
 std::string Utf8Encode(std::u16string_view text) {
@@ -81,20 +86,23 @@ std::string Utf8Encode(std::u16string_view text) {
 }
 
 void Utf8DecodeAppend(std::string_view bytes, std::u16string& out) {
-  out.reserve(out.size() + bytes.size());
+  // No sequence gives more code units than it has bytes.
+  const std::size_t start = out.size();
+  out.resize(start + bytes.size());
+  char16_t* q = out.data() + start;
   const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
   const std::size_t n = bytes.size();
   std::size_t i = 0;
   while (i < n) {
     const unsigned lead = p[i];
     if (lead < 0x80) {
-      out += static_cast<char16_t>(lead);
+      *q++ = static_cast<char16_t>(lead);
       ++i;
       continue;
     }
     const int length = SequenceLength(lead);
     if (length == 0) {
-      out += ReplacementCharacter;
+      *q++ = ReplacementCharacter;
       ++i;
       continue;
     }
@@ -107,11 +115,12 @@ void Utf8DecodeAppend(std::string_view bytes, std::u16string& out) {
       c = (c << 6) | (p[j] & 0x3F);
     }
     if (j - i == static_cast<std::size_t>(length))
-      AppendUtf16(c, out);
+      q = PutUtf16(c, q);
     else
-      out += ReplacementCharacter; // the maximal subpart i..j-1 is replaced as one
+      *q++ = ReplacementCharacter; // the maximal subpart i..j-1 is replaced as one
     i = j;
   }
+  out.resize(static_cast<std::size_t>(q - out.data()));
 }
 
 std::u16string Utf8Decode(std::string_view bytes) {

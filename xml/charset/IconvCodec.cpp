@@ -53,8 +53,9 @@ private:
 };
 
 void AppendUtf16(const char32_t* AFirst, const char32_t* ALast, std::u16string& AOut) {
+  char16_t units[2];
   for (const char32_t* p = AFirst; p != ALast; ++p)
-    vbase::AppendUtf16(*p, AOut);
+    AOut.append(units, vbase::PutUtf16(*p, units));
 }
 
 // Decoding fills a fixed UCS-4 chunk and moves it to the UTF-16 output after every call.

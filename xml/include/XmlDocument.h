@@ -5,8 +5,10 @@
 #include "Errors.h"
 #include "IntegerText.h"
 #include "Persistent.h"
+#include "XmlAttributeLines.h"
 #include "XmlDateTime.h"
 #include "XmlGraphics.h"
+#include "XmlStore.h"
 #include "XmlText.h"
 #include "XmlTypes.h"
 
@@ -14,6 +16,7 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,7 +25,6 @@ namespace vxml {
 
 class TXmlDocument;
 class TXmlNode;
-class TXmlAttributeLines;
 
 // Handlers are called with the document as Sender; an empty function is skipped.
 using TXmlNodeEvent = std::function<void(TXmlDocument* Sender, TXmlNode* Node)>;
@@ -49,6 +51,8 @@ private:
   std::vector<TXmlNode*> FItems;
 };
 
+// Nodes made by the node model live in their document's store; one made with new or on the stack
+// works the same. Either kind may be destroyed through a std::unique_ptr.
 class TXmlNode : public TPersistent {
 public:
   // Create: a detached xeNormal node following ADocument's settings (ADocument may be none).
@@ -57,6 +61,8 @@ public:
   ~TXmlNode() override;
   TXmlNode(const TXmlNode&) = delete;
   TXmlNode& operator=(const TXmlNode&) = delete;
+  // Frees a node wherever it was made; the whole subtree goes without recursion.
+  void operator delete(TXmlNode* ANode, std::destroying_delete_t);
 
   static std::unique_ptr<TXmlNode> CreateName(TXmlDocument* ADocument, std::u16string_view AName);
   static std::unique_ptr<TXmlNode>
@@ -78,25 +84,25 @@ public:
 
   // The name is stored raw; TAB, LF, CR and space are rejected with
   // "Illegal character in node name "%s"".
-  const std::u16string& Name() const { return FName; }
+  const std::u16string& Name() const { return *FName; }
   void SetName(std::u16string_view Value);
 
   // Values: the stored (escaped) text, and typed views of it.
-  const std::u16string& ValueDirect() const { return FValue; }
-  void SetValueDirect(std::u16string Value) { FValue = std::move(Value); }
-  std::u16string ValueAsWidestring() const { return UnescapeText(FValue); }
-  void SetValueAsWidestring(std::u16string_view Value) { FValue = EscapeText(Value); }
+  std::u16string_view ValueDirect() const { return FValue.View(); }
+  void SetValueDirect(std::u16string_view Value) { FValue.Assign(*FStore, Value); }
+  std::u16string ValueAsWidestring() const { return UnescapeText(FValue.View()); }
+  void SetValueAsWidestring(std::u16string_view Value);
   std::string ValueAsString() const;
   void SetValueAsString(std::string_view Value);
-  bool ValueAsBool() const { return TextToBool(FValue); }
-  void SetValueAsBool(bool Value) { FValue = BoolToText(Value); }
+  bool ValueAsBool() const { return TextToBool(FValue.View()); }
+  void SetValueAsBool(bool Value) { SetValueDirect(BoolToText(Value)); }
   bool ValueAsBoolDef(bool ADefault) const;
   // Integers read the stored text as it is, without unescaping.
   int32_t ValueAsInteger() const;
-  void SetValueAsInteger(int32_t Value) { FValue = vbase::IntToText(Value); }
+  void SetValueAsInteger(int32_t Value) { SetValueDirect(vbase::IntToText(Value)); }
   int32_t ValueAsIntegerDef(int32_t ADefault) const;
   int64_t ValueAsInt64() const;
-  void SetValueAsInt64(int64_t Value) { FValue = vbase::IntToText(Value); }
+  void SetValueAsInt64(int64_t Value) { SetValueDirect(vbase::IntToText(Value)); }
   int64_t ValueAsInt64Def(int64_t ADefault) const;
 
   // Attribute lines. Lookups by name ignore ASCII letter case; the first match wins.
@@ -104,7 +110,7 @@ public:
   void AttributeAdd(std::u16string_view AName, std::u16string_view AValue);
   void AttributeAdd(std::u16string_view AName, int32_t AValue);
   // Appends a line exactly as given (the reader keeps the file's quotes and references).
-  void AttributeLineAdd(std::u16string ALine);
+  void AttributeLineAdd(std::u16string_view ALine);
   std::u16string AttributeByName(std::u16string_view AName) const;
   void SetAttributeByName(std::u16string_view AName, std::u16string_view Value);
   std::u16string AttributeName(int32_t Index) const;
@@ -152,7 +158,7 @@ public:
   // State and position in the tree.
   void Clear();
   bool IsEmpty() const;
-  bool IsClear() const { return FName.empty() && IsEmpty(); }
+  bool IsClear() const { return FName->empty() && IsEmpty(); }
   int32_t IndexInParent() const;
   int32_t TreeDepth() const;
   int32_t TotalNodeCount() const;
@@ -278,10 +284,33 @@ public:
   int32_t StartValuePos = 0;
 
 private:
+  // A node cut from ADocument's store (a store of its own without a document).
+  static std::unique_ptr<TXmlNode> New(TXmlDocument* ADocument);
+  static std::unique_ptr<TXmlNode> New(TXmlDocument* ADocument, TXmlStore& AStore);
+  // A node for this node's children: named AName, following this node's document.
+  std::unique_ptr<TXmlNode> NewChild(std::u16string_view AName);
+  // The store a new node holds: its document's, or a new one of its own.
+  static TXmlStore* StoreFor(TXmlDocument* ADocument);
+  TXmlNode(TXmlDocument* ADocument, TXmlStore* AStore, bool AInStore);
+  // Frees this node's own texts and arrays; the children must be gone.
+  void ReleaseStorage();
+  // Destroys the children of this node and all their descendants.
+  void DestroyChildren();
+  // Drops the children at once, when they and AOtherHolders are all that hold this node's store
+  // and its release follows; false, with nothing done, otherwise.
+  bool AbandonChildren(int64_t AOtherHolders);
+  static void Dispose(TXmlNode* ANode);
+
   TXmlAttributeLines& EnsureAttributes();
   TXmlAttributeLines* LinesIfIndex(int32_t Index) const;
-  TXmlNodeList& EnsureNodes();
   void AssignFromNode(const TXmlNode& Source);
+  // SetName without the check of its characters: for names that were valid where they came from.
+  void SetNameDirect(std::u16string_view Value);
+  // Moves ASource's value into this node's, leaving ASource's empty.
+  void TakeValue(TXmlNode& ASource);
+  // Follows the store of the document again; only for an empty node.
+  void RenewStore(TXmlStore& AStore);
+  friend class TXmlDocument;
 
   // -- Reader internals.
   friend class TXmlParser;
@@ -296,15 +325,20 @@ private:
   std::u16string FloatText(double Value) const;
   TXmlNode* ChildByName(std::u16string_view AName) const;
 
-  std::unique_ptr<TXmlAttributeLines> FAttributes;
-  TXmlDocument* FDocument = nullptr;
-  TXmlElementType FElementType = xeNormal;
-  std::u16string FName;
-  std::unique_ptr<TXmlNodeList> FNodes;
-  TXmlNode* FParent = nullptr;
+  // The order packs the node into as few bytes as the fields allow.
   int32_t FTag = 0;
-  std::u16string FValue;
   mutable int32_t FIndexInParentCache = 0;
+  // Where this node's texts and arrays live; the node keeps it alive.
+  TXmlStore* FStore;
+  TXmlDocument* FDocument = nullptr;
+  TXmlNode* FParent = nullptr;
+  const std::u16string* FName;
+  TXmlStoreArray<TXmlNode*> FNodes;
+  TXmlAttributeLines FAttributes;
+  [[no_unique_address]] TXmlStoredText FValue;
+  TXmlElementType FElementType = xeNormal;
+  // Cut from FStore rather than made with new or on the stack.
+  bool FInStore = false;
 };
 
 class TXmlDocument : public TPersistent {
@@ -399,18 +433,34 @@ public:
   TXmlProgressEvent OnProgress;
 
 private:
+  // Destroys the top-level nodes, all at once where nothing else holds the store.
+  void DropTopLevel();
+  // Empties the top-level list and starts a new store.
+  void ClearTopLevel();
   TXmlNode* FirstTopLevelNode(TXmlElementType AType) const;
   TXmlNode* LeadingDeclaration() const;
 
   // -- Reader internals.
   void LoadFromBytes(std::string_view ABytes);
+  void LoadFromOwnBytes(std::string ABytes);
+  // Raises EFilerError "Text too large: ..." for text beyond what node positions can count.
+  void LoadFromText(std::u16string AText);
   void CheckTopLevelStructure() const;
 
   // -- Writer internals.
   void ReportProgress();
-  // The file's bytes: the text in the code page of EncodingString, after the optional BOM.
-  std::string EncodeForSaving(bool RespectEncoding, bool WriteBOM);
+  // "XML root element not defined." when ParserWarnings is on and there is no root element.
+  void RequireRootElement() const;
+  // The file's bytes, the text in the code page of EncodingString after the optional BOM, handed
+  // to AWrite in pieces. AOpen comes first, once the text is known to be writable in that code
+  // page; for code pages converted whole, after the whole text is built.
+  void EncodeForSaving(bool RespectEncoding, bool WriteBOM, const std::function<void()>& AOpen,
+                       const std::function<void(std::string_view)>& AWrite);
 
+  friend class TXmlNode;
+  friend class TXmlParser;
+  // Where the nodes made for this document live.
+  TXmlStore* FStore;
   bool FAbortParsing = false;
   TBinaryEncodingType FBinaryEncoding = xbeBase64;
   bool FDropCommentsOnParse = false;

@@ -9,9 +9,11 @@ namespace vxml {
 
 // Escapes &, <, >, ', " and NUL as entities; every other character stays as it is.
 std::u16string EscapeText(std::u16string_view Text);
+void AppendEscaped(std::u16string& AOut, std::u16string_view Text);
 // Resolves the six entities of EscapeText and numeric references up to 0xFFFE. Anything
 // unrecognised stays as written. A text without "&" comes back unchanged.
-std::u16string UnescapeText(std::u16string Text);
+std::u16string UnescapeText(std::u16string_view Text);
+void AppendUnescaped(std::u16string& AOut, std::u16string_view Text);
 std::u16string QuoteText(std::u16string_view Text);
 std::u16string UnquoteText(std::u16string_view Text);
 

@@ -1,0 +1,159 @@
+// Speed of the batch conversion's stages on a generated old project of about 10 MB: loading it,
+// converting it (the load included, nothing saved) and saving the new project. Throughput counts
+// bytes of the old project, and for saving bytes of the written file.
+#include "XmlDocument.h"
+#include "uConversionRun.h"
+#include "uVLP5Reader.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <unistd.h>
+
+using namespace vconvert;
+using namespace vxml;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int TargetCount = 16;
+constexpr int RowCount = 13000;
+constexpr const char* Languages[] = {"de", "fr", "ja", "sh", "es"};
+
+std::string TargetFile(int AIndex) {
+  return "C:\\Projects\\App" + std::to_string(AIndex) + "\\App" + std::to_string(AIndex) + ".dpr";
+}
+
+void AppendRow(std::string& AText, int AIndex) {
+  const std::string index = std::to_string(AIndex);
+  AText += "      <ROW>\n        <NATIVE>Open &quot;%s&quot; (" + index + ")#L#Cnow</NATIVE>\n";
+  if (AIndex % 7 == 0)
+    AText += "        <COMMENT>Shown on the main form</COMMENT>\n";
+  for (int l = 0; l < 5; ++l)
+    if ((AIndex + l) % 4 != 0)
+      AText += "        <TRANSLATION language=\"" + std::string(Languages[l]) +
+               "\">\n          <VALUE>Datei öffnen – ファイルを開く " + index +
+               "</VALUE>\n        </TRANSLATION>\n";
+  AText += "        <LOCATION>\n          <TYPE>" +
+           std::string(AIndex % 3 == 0 ? "STRING" : "FORM") + "</TYPE>\n          <TARGET>" +
+           TargetFile(AIndex % TargetCount) + "</TARGET>\n          <UNIT>frmMain" +
+           std::to_string(AIndex % 40) + "</UNIT>\n          <ITEM>btnOpen" + index +
+           "</ITEM>\n          <PROPERTY>Caption</PROPERTY>\n        </LOCATION>\n      </ROW>\n";
+}
+
+std::string GeneratedProject() {
+  std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROJECT>\n"
+                     "  <DICTIONARY>\n    <NAME>Main dictionary</NAME>\n  </DICTIONARY>\n"
+                     "  <TARGETS>\n";
+  for (int t = 0; t < TargetCount; ++t)
+    text += "    <DELPHI_PROJECT>\n      <PROJECTFILE>" + TargetFile(t) +
+            "</PROJECTFILE>\n      <SCANBINARY>1</SCANBINARY>\n    </DELPHI_PROJECT>\n";
+  text += "  </TARGETS>\n  <DATA>\n    <LANGUAGES>\n";
+  for (const char* language : Languages)
+    text += "      <LANGUAGE language=\"" + std::string(language) + "\" />\n";
+  text += "    </LANGUAGES>\n    <ROWS>\n";
+  for (int r = 0; r < RowCount; ++r)
+    AppendRow(text, r);
+  return text + "    </ROWS>\n  </DATA>\n</PROJECT>\n";
+}
+
+// The generated project in a file of its own, beside where the new project is written.
+class TProjectFiles {
+public:
+  TProjectFiles() {
+    std::string pattern = (fs::temp_directory_path() / "vlp-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+      std::abort();
+    FFolder = pattern;
+    const std::string bytes = GeneratedProject();
+    std::ofstream(OldProject(), std::ios::binary).write(bytes.data(), std::ssize(bytes));
+    FOldSize = static_cast<int64_t>(bytes.size());
+  }
+  ~TProjectFiles() {
+    std::error_code ignored;
+    fs::remove_all(FFolder, ignored);
+  }
+  TProjectFiles(const TProjectFiles&) = delete;
+  TProjectFiles& operator=(const TProjectFiles&) = delete;
+
+  fs::path OldProject() const { return FFolder / "project.vlp"; }
+  fs::path NewProject() const { return FFolder / "project.vxp"; }
+  int64_t OldSize() const { return FOldSize; }
+
+private:
+  fs::path FFolder;
+  int64_t FOldSize = 0;
+};
+
+const TProjectFiles& Files() {
+  static const TProjectFiles files;
+  return files;
+}
+
+// A host without a window: no log, no target list, and an output path only when one is given.
+class TBenchHost : public IConversionHost {
+public:
+  TBenchHost(std::u16string AOldPath, std::optional<std::u16string> AOutputPath)
+      : FOldPath(std::move(AOldPath)), FOutputPath(std::move(AOutputPath)) {}
+
+  std::optional<std::u16string> AskOldProjectPath() override { return FOldPath; }
+  void ClearLog() override {}
+  void AddLogLine(std::u16string_view) override {}
+  void ClearTargetList() override { FRows = 0; }
+  void AddTargetRow(int32_t, std::u16string_view) override { ++FRows; }
+  void AddTargetSubItem(int32_t, std::u16string_view) override {}
+  int32_t TargetRowCount() const override { return FRows; }
+  std::optional<std::u16string> AskOutputPath(const std::u16string&) override {
+    return FOutputPath;
+  }
+  uint32_t TickCount() override { return SteadyTickCount(); }
+  void ProcessMessages() override {}
+
+private:
+  std::u16string FOldPath;
+  std::optional<std::u16string> FOutputPath;
+  int32_t FRows = 0;
+};
+
+void BM_LoadOldProject(benchmark::State& AState) {
+  const std::u16string path = Files().OldProject().u16string();
+  for (auto _ : AState) {
+    TVLP5Project project(path);
+    benchmark::DoNotOptimize(project.ReadDictionary());
+  }
+  AState.SetBytesProcessed(AState.iterations() * Files().OldSize());
+}
+BENCHMARK(BM_LoadOldProject)->Unit(benchmark::kMillisecond);
+
+void BM_ConvertOldProject(benchmark::State& AState) {
+  TBenchHost host(Files().OldProject().u16string(), std::nullopt);
+  for (auto _ : AState) {
+    TConversionRun run(host);
+    run.Execute();
+    benchmark::DoNotOptimize(run.RowsPlaced());
+  }
+  AState.SetBytesProcessed(AState.iterations() * Files().OldSize());
+}
+BENCHMARK(BM_ConvertOldProject)->Unit(benchmark::kMillisecond);
+
+void BM_SaveNewProject(benchmark::State& AState) {
+  const std::u16string path = Files().NewProject().u16string();
+  {
+    TBenchHost host(Files().OldProject().u16string(), path);
+    TConversionRun(host).Execute();
+  }
+  TXmlDocument document;
+  document.LoadFromFile(path);
+  document.SetXmlFormat(xfReadable);
+  for (auto _ : AState)
+    document.SaveToFile(path, false);
+  AState.SetBytesProcessed(AState.iterations() *
+                           static_cast<int64_t>(fs::file_size(Files().NewProject())));
+}
+BENCHMARK(BM_SaveNewProject)->Unit(benchmark::kMillisecond);
+
+} // namespace

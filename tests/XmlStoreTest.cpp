@@ -1,0 +1,172 @@
+// The document-owned storage: nodes, names, values and lines stay valid for as long as a node
+// lives, wherever it moves, and documents built, loaded and cleared again stay correct. Run under
+// the sanitizers, these cases catch any read of memory that went with a document.
+#include "ErrorOf.h"
+#include "TestFiles.h"
+#include "Utf8.h"
+#include "XmlDocument.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+using namespace vbase;
+using namespace vxml;
+
+namespace {
+
+constexpr char ParsedProject[] = "<?xml version=\"1.0\"?>\r\n"
+                                 "<list kind=\"rows\">"
+                                 "<row name=\"a&amp;b\">first &lt;one&gt;<note>n1</note></row>"
+                                 "<row name='second'>second</row>"
+                                 "</list>";
+
+std::unique_ptr<TXmlDocument> Parsed() {
+  auto document = std::make_unique<TXmlDocument>();
+  document->ReadFromString(ParsedProject);
+  return document;
+}
+
+// A subtree made in code: names, escaped values, attribute lines and children of its own store.
+std::unique_ptr<TXmlDocument> Built() {
+  auto document = std::make_unique<TXmlDocument>(u"list");
+  TXmlNode* row = document->Root()->NodeNew(u"row");
+  row->AttributeAdd(u"name", u"a&b");
+  row->AttributeAdd(u"comment", u"a comment long enough to be copied");
+  row->SetValueAsWidestring(u"built <one>");
+  row->NodeNew(u"note")->SetValueAsWidestring(u"n1");
+  return document;
+}
+
+void ExpectRow(const TXmlNode& ARow, std::u16string_view AValue) {
+  EXPECT_EQ(ARow.Name(), u"row");
+  EXPECT_EQ(ARow.AttributeByName(u"name"), u"a&b");
+  EXPECT_EQ(ARow.ValueAsWidestring(), AValue);
+  ASSERT_EQ(ARow.NodeCount(), 1);
+  EXPECT_EQ(ARow.Nodes(0)->ValueAsWidestring(), u"n1");
+}
+
+TEST(XmlStoreTest, ExtractedNodesOutliveTheirDocument) {
+  struct TCase {
+    const char* Name;
+    std::unique_ptr<TXmlDocument> (*Make)();
+    std::u16string_view Value;
+  };
+  for (const TCase& row :
+       {TCase{"parsed", Parsed, u"first <one>"}, TCase{"built", Built, u"built <one>"}}) {
+    SCOPED_TRACE(row.Name);
+    auto document = row.Make();
+    TXmlNode* list = document->Root();
+    std::unique_ptr<TXmlNode> extracted = list->NodeExtract(list->Nodes(0));
+    document.reset();
+    ExpectRow(*extracted, row.Value);
+    // The node still changes and grows after its document went.
+    extracted->SetAttributeByName(u"name", u"changed");
+    extracted->Nodes(0)->NodeNew(u"deeper")->SetValueDirect(u"x");
+    extracted->SetValueDirect(u"shorter");
+    EXPECT_EQ(extracted->AttributeByName(u"name"), u"changed");
+    EXPECT_EQ(extracted->ValueDirect(), u"shorter");
+    EXPECT_EQ(extracted->Nodes(0)->Nodes(0)->ValueDirect(), u"x");
+  }
+}
+
+TEST(XmlStoreTest, NodesMovedToAnotherDocumentOutliveTheFirst) {
+  for (auto make : {Parsed, Built}) {
+    auto source = make();
+    TXmlDocument target(u"target");
+    TXmlNode* list = source->Root();
+    target.Root()->NodeAdd(list->NodeExtract(list->Nodes(0)));
+    source.reset();
+    TXmlNode& moved = *target.Root()->Nodes(0);
+    EXPECT_EQ(moved.Document(), &target);
+    EXPECT_EQ(moved.Nodes(0)->Document(), &target);
+    moved.NodeNew(u"added")->SetValueAsWidestring(u"y&z");
+    const std::u16string text = target.WriteToStringW();
+    EXPECT_NE(text.find(u"<row name="), std::u16string::npos);
+    EXPECT_NE(text.find(u"<note>n1</note><added>y&amp;z</added></row>"), std::u16string::npos);
+  }
+}
+
+TEST(XmlStoreTest, NodesMadeForADocumentOutliveIt) {
+  auto document = std::make_unique<TXmlDocument>(u"list");
+  std::unique_ptr<TXmlNode> node = TXmlNode::CreateNameValue(document.get(), u"kept", u"a<b");
+  node->AttributeAdd(u"status", u"auto");
+  TXmlNode standalone(document.get());
+  standalone.SetName(u"standalone");
+  document.reset();
+  EXPECT_EQ(node->Name(), u"kept");
+  EXPECT_EQ(node->ValueDirect(), u"a&lt;b");
+  EXPECT_EQ(node->AttributePair(0), u"status=\"auto\"");
+  EXPECT_EQ(standalone.Name(), u"standalone");
+}
+
+TEST(XmlStoreTest, AssignedValuesAreCopiesThatOutliveTheSource) {
+  auto source = Parsed();
+  TXmlDocument copy;
+  copy.Assign(source.get());
+  TXmlNode detached(nullptr);
+  detached.Assign(source->Root()->Nodes(0));
+  source.reset();
+  ExpectRow(*copy.Root()->Nodes(0), u"first <one>");
+  ExpectRow(detached, u"first <one>");
+  EXPECT_EQ(copy.Root()->AttributeByName(u"kind"), u"rows");
+}
+
+TEST(XmlStoreTest, ValuesRewrittenInPlaceAndSharedNamesStayApart) {
+  TXmlDocument document(u"list");
+  TXmlNode* first = document.Root()->NodeNew(u"row");
+  TXmlNode* second = document.Root()->NodeNew(u"row");
+  first->SetValueDirect(u"a long first value");
+  first->SetValueDirect(first->ValueDirect().substr(2, 4)); // a text of its own value
+  second->SetValueDirect(u"other");
+  first->SetName(u"renamed");
+  EXPECT_EQ(first->ValueDirect(), u"long");
+  EXPECT_EQ(second->ValueDirect(), u"other");
+  EXPECT_EQ(first->Name(), u"renamed");
+  EXPECT_EQ(second->Name(), u"row");
+  // Shared short lines stay separate when one of them changes.
+  first->AttributeAdd(u"status", u"auto");
+  second->AttributeAdd(u"status", u"auto");
+  first->SetAttributeValue(0, u"manual");
+  EXPECT_EQ(first->AttributeValue(0), u"manual");
+  EXPECT_EQ(second->AttributeValue(0), u"auto");
+}
+
+TEST(XmlStoreTest, ReloadingKeepsNodesTakenFromTheEarlierContent) {
+  TTempFolder folder;
+  const std::string path = folder.File("project.xml");
+  WriteFileBytes(path, ParsedProject);
+  TXmlDocument document;
+  document.LoadFromFile(Utf8Decode(path));
+  std::unique_ptr<TXmlNode> kept = document.Root()->NodeExtract(document.Root()->Nodes(0));
+  document.LoadFromFile(Utf8Decode(path));
+  document.Clear();
+  ExpectRow(*kept, u"first <one>");
+  document.LoadFromFile(Utf8Decode(path));
+  EXPECT_EQ(document.Root()->NodeCount(), 2);
+  EXPECT_EQ(document.Root()->Nodes(1)->ValueDirect(), u"second");
+}
+
+#ifndef _WIN32
+TEST(XmlStoreTest, FilesThatCannotBeIndexedFailAtOnce) {
+  EXPECT_EQ(ErrorOf([] { TXmlDocument().LoadFromFile(u"/dev/zero"); }),
+            "EFOpenError: Cannot open file \"/dev/zero\". Not a regular file");
+  TTempFolder folder;
+  const std::string path = folder.File("huge.xml");
+  // A sparse file: its size says it cannot fit before a byte is read.
+  const int handle = ::open(path.c_str(), O_WRONLY | O_CREAT, 0644);
+  ASSERT_GE(handle, 0);
+  ASSERT_EQ(::ftruncate(handle, off_t(3) << 31), 0);
+  ::close(handle);
+  EXPECT_EQ(ErrorOf([&] { TXmlDocument().LoadFromFile(Utf8Decode(path)); }),
+            "EFOpenError: " +
+                Utf8Encode(u"Cannot open file \"" + Utf8Decode(path) + u"\". File too large"));
+}
+#endif
+
+} // namespace
