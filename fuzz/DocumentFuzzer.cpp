@@ -7,6 +7,7 @@
 #include "XmlDocument.h"
 #include "XmlLoading.h"
 
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -37,17 +38,24 @@ std::string Saved(TXmlDocument& aDocument, bool aRespectEncoding, bool aWriteBom
   return std::move(saved).str();
 }
 
-// The text a reader finds in saved bytes, without the byte-order mark.
-std::u16string ReadBack(std::string_view aBytes) {
-  std::u16string text = CodePageToUtf16(DetectCodePage(aBytes), aBytes);
-  if (text.starts_with(u'\xFEFF'))
-    text.erase(0, 1);
-  return text;
+// The text a reader finds in saved bytes, without the byte-order mark; none when the encoding it
+// detects cannot be converted.
+std::optional<std::u16string> ReadBack(std::string_view aBytes) {
+  try {
+    std::u16string text = CodePageToUtf16(DetectCodePage(aBytes), aBytes);
+    if (text.starts_with(u'\xFEFF'))
+      text.erase(0, 1);
+    return text;
+  } catch (const Exception&) {
+    return std::nullopt;
+  }
 }
 
-// An encoding may not carry a document: characters it lacks are saved as "?", and one that is
-// not ASCII-compatible cannot be recognised without a byte-order mark. Only a document that
-// reads back as the text that was written must load again.
+// An encoding may not carry a document: characters it lacks are saved as "?"; one that is not
+// ASCII-compatible cannot be recognised without a byte-order mark; and the reader takes the
+// encoding from any declaration in the first 255 bytes, which a save that drops stray
+// characters can bring into reach. Only a document that reads back as the text that was written
+// must load again.
 void ExpectSavedLoads(TXmlDocument& aDocument, bool aRespectEncoding, bool aWriteBom,
                       const std::string& aHow) {
   const std::string bytes = Saved(aDocument, aRespectEncoding, aWriteBom, aHow);
