@@ -3,7 +3,6 @@
 #include "Characters.h"
 #include "Errors.h"
 #include "IntegerText.h"
-#include "XmlText.h"
 
 namespace vconvert {
 
@@ -50,8 +49,7 @@ std::u16string ReplaceAll(std::u16string_view aText, std::u16string_view aFrom,
 std::u16string AsciiLower(std::u16string_view aText) {
   std::u16string result(aText);
   for (char16_t& c : result)
-    if (c >= u'A' && c <= u'Z')
-      c = static_cast<char16_t>(c + (u'a' - u'A'));
+    c = vbase::AsciiLower(c);
   return result;
 }
 

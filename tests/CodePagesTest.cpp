@@ -1,7 +1,7 @@
 #include "CodePages.h"
 
 #include "CodePageGaps.h"
-#include "Errors.h"
+#include "ErrorOf.h"
 #include "LocaleCodePage.h"
 
 #include <gtest/gtest.h>
@@ -190,18 +190,10 @@ TEST(CodePagesTest, UnknownCodePagesFailWithInvalidCodePage) {
   for (uint32_t codePage : {1u, 28602u, 50221u, 12345u, 0xFFFFFFFFu}) {
     SCOPED_TRACE(codePage);
     EXPECT_FALSE(IsCodePageSupported(codePage));
-    try {
-      CodePageToUtf16(codePage, "a");
-      ADD_FAILURE() << "decoding did not fail";
-    } catch (const EEncodingError& error) {
-      EXPECT_EQ(error.Message(), u"Invalid code page");
-    }
-    try {
-      Utf16ToCodePage(codePage, u"a");
-      ADD_FAILURE() << "encoding did not fail";
-    } catch (const EEncodingError& error) {
-      EXPECT_EQ(error.Message(), u"Invalid code page");
-    }
+    EXPECT_EQ(ErrorOf([&] { CodePageToUtf16(codePage, "a"); }),
+              "EEncodingError: Invalid code page");
+    EXPECT_EQ(ErrorOf([&] { Utf16ToCodePage(codePage, u"a"); }),
+              "EEncodingError: Invalid code page");
   }
 }
 

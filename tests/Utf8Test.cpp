@@ -1,7 +1,7 @@
 #include "Utf8.h"
 
+#include "ErrorOf.h"
 #include "Errors.h"
-#include "ExpectError.h"
 #include "XmlStringBuilder.h"
 
 #include <gtest/gtest.h>
@@ -75,8 +75,8 @@ TEST(TXmlStringBuilder, CopiesAndReadsByPositionFromOne) {
   EXPECT_EQ(builder.StringCopy(7, 1), u"");
   EXPECT_EQ(builder.Data(1), u'h');
   EXPECT_EQ(builder.Data(6), u'!');
-  ExpectError<EListError>([&] { builder.Data(0); }, u"List index out of bounds (0)");
-  ExpectError<EListError>([&] { builder.Data(7); }, u"List index out of bounds (7)");
+  EXPECT_EQ(ErrorOf([&] { builder.Data(0); }), "EListError: List index out of bounds (0)");
+  EXPECT_EQ(ErrorOf([&] { builder.Data(7); }), "EListError: List index out of bounds (7)");
 }
 
 } // namespace

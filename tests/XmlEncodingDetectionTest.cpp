@@ -1,3 +1,4 @@
+#include "ErrorOf.h"
 #include "SystemReasons.h"
 #include "TestFiles.h"
 #include "XmlDocument.h"

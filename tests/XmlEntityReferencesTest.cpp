@@ -1,3 +1,4 @@
+#include "ErrorOf.h"
 #include "XmlDocument.h"
 #include "XmlTreeDump.h"
 

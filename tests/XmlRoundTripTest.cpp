@@ -40,6 +40,8 @@ const TDocumentCase Documents[] = {
     {"mixed content", "<p>one <b>two</b> three<i/>four</p>", false},
     {"doctype with an internal subset",
      "<!DOCTYPE a [<!ENTITY e 'x y'><!ELEMENT a (#PCDATA)>]><a>&e;</a>"},
+    {"parameter-entity reference in the subset",
+     "<!DOCTYPE doc [<!ENTITY % e \"<!ELEMENT doc (#PCDATA)>\"> %e; ]><doc/>"},
     {"style sheet", "<?xml-stylesheet type=\"text/xsl\" href=\"s.xsl\"?><a/>"},
     {"non-ASCII text", "<?xml version=\"1.0\" encoding=\"utf-8\"?><a "
                        "n=\"\xc3\xa9t\xc3\xa9\">\xe2\x82\xac \xce\xb1\xce\xb2 \xe6\x97\xa5</a>"},

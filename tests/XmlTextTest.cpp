@@ -1,6 +1,6 @@
 #include "XmlText.h"
 
-#include "ExpectError.h"
+#include "ErrorOf.h"
 #include "IntegerText.h"
 
 #include <gtest/gtest.h>
@@ -36,6 +36,8 @@ TEST(UnescapeText, ResolvesKnownReferencesAndKeepsTheRest) {
       {"decimal reference", u"&#65;", u"A"},
       {"hex reference, lower x", u"&#x41;", u"A"},
       {"hex reference, upper X", u"&#X41;", u"A"},
+      {"eight hex digits", u"&#x00000041;", u"A"},
+      {"nine hex digits stay as written", u"&#x000000041;", u"&#x000000041;"},
       {"zero gives NUL", u"&#0;", std::u16string(1, u'\0')},
       {"the largest code unit", u"&#65534;", u"\uFFFE"},
       {"65535 is out of range", u"&#65535;", u"&#65535;"},
@@ -105,6 +107,9 @@ TEST(IntegerRule, ReadsDecimalAndHexadecimalText) {
       {u"$FFFFFFFF", true, -1},
       {u"-$10", true, -16},
       {u"$100000000", false, 0},
+      {u"$0000001F", true, 31},  // leading zeros within eight digits
+      {u"$000000001", false, 0}, // nine digits, however small the number
+      {u"-0x000000001", false, 0},
       {u"2147483647", true, 2147483647},
       {u"-2147483648", true, INT32_MIN},
       {u"2147483648", false, 0},
@@ -138,6 +143,9 @@ TEST(IntegerRule, Has64BitCounterparts) {
   EXPECT_FALSE(TryTextToInt64(u"9223372036854775808", value));
   EXPECT_TRUE(TryTextToInt64(u"$FFFFFFFFFFFFFFFF", value));
   EXPECT_EQ(value, -1);
+  EXPECT_TRUE(TryTextToInt64(u"$000000000000001F", value));
+  EXPECT_EQ(value, 31);
+  EXPECT_FALSE(TryTextToInt64(u"$00000000000000001", value));
   EXPECT_TRUE(TryTextToInt64(u" 2147483648", value));
   EXPECT_EQ(value, 2147483648LL);
   EXPECT_EQ(IntToText(INT64_MIN), u"-9223372036854775808");
@@ -158,7 +166,7 @@ TEST(TextToBool, LooksAtTheFirstCharacterOnly) {
 
 TEST(TextToBool, RejectsOtherTexts) {
   for (const std::u16string text : {u"", u"1", u"0", u" true", u"on"})
-    ExpectError<Exception>([&] { TextToBool(text); }, u"Cannot convert value to bool");
+    EXPECT_EQ(ErrorOf([&] { TextToBool(text); }), "Exception: Cannot convert value to bool");
 }
 
 } // namespace

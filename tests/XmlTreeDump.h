@@ -2,11 +2,9 @@
 // whole outcome: kind letter, name, value in quotes, {attribute lines}, [children].
 #pragma once
 
-#include "Errors.h"
 #include "Utf8.h"
 #include "XmlDocument.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -53,14 +51,4 @@ inline std::string DumpDocument(const vxml::TXmlDocument& ADocument) {
   for (int32_t i = 0; i < container.NodeCount(); ++i)
     dump.append(i ? " " : "").append(DumpNode(*container.Nodes(i)));
   return dump;
-}
-
-// The class name and message of the error that AAction raises, or "no error".
-inline std::string ErrorOf(const std::function<void()>& AAction) {
-  try {
-    AAction();
-  } catch (const vbase::Exception& e) {
-    return std::string(e.ClassName()) + ": " + e.what();
-  }
-  return "no error";
 }

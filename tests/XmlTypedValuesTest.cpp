@@ -1,4 +1,4 @@
-#include "ExpectError.h"
+#include "ErrorOf.h"
 #include "XmlDocument.h"
 #include "XmlFloatText.h"
 
@@ -59,8 +59,8 @@ TEST(FloatToText, FollowsDigitsAndExponentRules) {
 TEST(FloatToText, RejectsDigitCountsOutsideOneToNine) {
   for (const int32_t digits : {0, 10, -1}) {
     SCOPED_TRACE(digits);
-    ExpectError<Exception>([&] { FloatToText(1, digits, true); },
-                           "Significant digits out of range");
+    EXPECT_EQ(ErrorOf([&] { FloatToText(1, digits, true); }),
+              "Exception: Significant digits out of range");
   }
 }
 
@@ -92,7 +92,7 @@ TEST(ValueAsFloat, ReadsStoredTextAndWritesWithDocumentSettings) {
   TXmlDocument doc(u"xml");
   TXmlNode* node = doc.Root()->NodeNew(u"f");
   node->SetValueDirect(u"abc");
-  ExpectError<Exception>([&] { node->ValueAsFloat(); }, "Cannot convert value to float");
+  EXPECT_EQ(ErrorOf([&] { node->ValueAsFloat(); }), "Exception: Cannot convert value to float");
   EXPECT_EQ(node->ValueAsFloatDef(4.5), 4.5);
 
   doc.SetFloatSignificantDigits(3);
@@ -102,7 +102,8 @@ TEST(ValueAsFloat, ReadsStoredTextAndWritesWithDocumentSettings) {
   EXPECT_EQ(node->ValueAsFloat(), 0.000123);
 
   doc.SetFloatSignificantDigits(10);
-  ExpectError<Exception>([&] { node->SetValueAsFloat(1); }, "Significant digits out of range");
+  EXPECT_EQ(ErrorOf([&] { node->SetValueAsFloat(1); }),
+            "Exception: Significant digits out of range");
   EXPECT_EQ(node->ValueDirect(), u".000123");
 }
 
@@ -165,7 +166,7 @@ TEST(TextToDateTime, RaisesForFieldsThatAreNoNumbersOrNoDate) {
   };
   for (const auto& row : cases) {
     SCOPED_TRACE(row.Message);
-    ExpectError<EConvertError>([&] { TextToDateTime(row.Text); }, row.Message);
+    EXPECT_EQ(ErrorOf([&] { TextToDateTime(row.Text); }), "EConvertError: " + row.Message);
   }
 }
 
@@ -175,8 +176,8 @@ TEST(ValueAsDateTime, ConvertsTheUnescapedValue) {
   EXPECT_EQ(node.ValueDirect(), u"2001-02-03T04:00:00.000Z");
   EXPECT_EQ(node.ValueAsDateTime(), At(2001, 2, 3, 4h));
   node.SetValueDirect(u"2001-02-31");
-  ExpectError<EConvertError>([&] { node.ValueAsDateTime(); },
-                             "''2001-02-31'' is not a valid date and time");
+  EXPECT_EQ(ErrorOf([&] { node.ValueAsDateTime(); }),
+            "EConvertError: ''2001-02-31'' is not a valid date and time");
   EXPECT_EQ(node.ValueAsDateTimeDef(At(1999, 1, 1)), At(1999, 1, 1));
   node.SetValueDirect(u"");
   EXPECT_EQ(node.ValueAsDateTimeDef(At(1999, 1, 1)), At(1999, 1, 1));
@@ -256,8 +257,8 @@ TEST(BufferRead, ReportsMissingAndInvalidData) {
     doc.SetBinaryEncoding(row.Encoding);
     doc.Root()->SetValueDirect(row.Value);
     std::string buffer(8, '\0');
-    ExpectError<EFilerError>([&] { doc.Root()->BufferRead(buffer.data(), row.Count); },
-                             row.Message);
+    EXPECT_EQ(ErrorOf([&] { doc.Root()->BufferRead(buffer.data(), row.Count); }),
+              "EFilerError: " + row.Message);
   }
 }
 
@@ -287,8 +288,8 @@ TEST(BufferLength, CountsPaddingAndRejectsImpossibleLengths) {
     if (row.Expected >= 0)
       EXPECT_EQ(doc.Root()->BufferLength(), row.Expected);
     else
-      ExpectError<EFilerError>([&] { doc.Root()->BufferLength(); },
-                               "Error while calculating streamlength");
+      EXPECT_EQ(ErrorOf([&] { doc.Root()->BufferLength(); }),
+                "EFilerError: Error while calculating streamlength");
   }
 }
 
@@ -365,8 +366,8 @@ TEST_F(TypedValues, ReadersGiveTheDefaultForMissingOrUnreadableChildren) {
   EXPECT_EQ(Root.ReadString(u"empty", u"dflt"), u"") << "present but empty is not missing";
   EXPECT_EQ(Root.ReadString(u"bad", u"dflt"), u"q1");
   EXPECT_EQ(Root.ReadColor(u"missing", 0x123), 0x123);
-  ExpectError<EConvertError>([&] { Root.ReadColor(u"bad", 0); },
-                             "''q1'' is not a valid integer value");
+  EXPECT_EQ(ErrorOf([&] { Root.ReadColor(u"bad", 0); }),
+            "EConvertError: ''q1'' is not a valid integer value");
 }
 
 TEST_F(TypedValues, ReadersGiveBackWhatWritersStored) {
@@ -414,9 +415,10 @@ TEST_F(TypedValues, WriteOnDefaultFalseSkipsValuesEqualToTheirDefault) {
 
 TEST_F(TypedValues, AFloatThatCannotBeWrittenLeavesNoChild) {
   Doc.SetFloatSignificantDigits(0);
-  ExpectError<Exception>([&] { Root.WriteFloat(u"f", 1); }, "Significant digits out of range");
-  ExpectError<Exception>([&] { Root.WriteAttributeFloat(u"f", 1); },
-                         "Significant digits out of range");
+  EXPECT_EQ(ErrorOf([&] { Root.WriteFloat(u"f", 1); }),
+            "Exception: Significant digits out of range");
+  EXPECT_EQ(ErrorOf([&] { Root.WriteAttributeFloat(u"f", 1); }),
+            "Exception: Significant digits out of range");
   EXPECT_EQ(Root.NodeCount(), 0);
   EXPECT_EQ(Root.AttributeCount(), 0);
 }

@@ -1,4 +1,4 @@
-#include "ExpectError.h"
+#include "ErrorOf.h"
 #include "SystemReasons.h"
 #include "TestFiles.h"
 #include "Utf8.h"
@@ -258,8 +258,8 @@ TEST(XmlWriterText, NoRootElementFailsBeforeAnythingIsAppended) {
   document.OnProgress = [&](TXmlDocument*, int64_t, int64_t) { ++calls; };
   TXmlStringBuilder text;
   text.AddString(u"kept");
-  ExpectError<EFilerError>([&] { document.WriteToStreamW(text); },
-                           u"XML root element not defined.");
+  EXPECT_EQ(ErrorOf([&] { document.WriteToStreamW(text); }),
+            "EFilerError: XML root element not defined.");
   EXPECT_EQ(text.Value(), u"kept");
   EXPECT_EQ(calls, 0);
 }
@@ -269,7 +269,7 @@ TEST(XmlWriterText, IllegalElementTypeKeepsTheTextBeforeIt) {
   document.Root()->NodeNew(u"a");
   document.Root()->NodeNew(u"bad")->SetElementType(static_cast<TXmlElementType>(xeUnknown + 1));
   TXmlStringBuilder text;
-  ExpectError<EFilerError>([&] { document.WriteToStreamW(text); }, u"Illegal element type");
+  EXPECT_EQ(ErrorOf([&] { document.WriteToStreamW(text); }), "EFilerError: Illegal element type");
   EXPECT_EQ(text.Value(), NewDeclaration + u"<xml><a/>");
 }
 
@@ -397,8 +397,8 @@ TEST(XmlWriterEncoding, UnconvertibleCodePageWritesNothing) {
   TXmlDocument document(u"r");
   document.SetEncodingString(u"windows-9999");
   std::ostringstream stream;
-  ExpectError<EEncodingError>([&] { document.SaveToStream(stream, true, true); },
-                              u"Invalid code page");
+  EXPECT_EQ(ErrorOf([&] { document.SaveToStream(stream, true, true); }),
+            "EEncodingError: Invalid code page");
   EXPECT_EQ(stream.str(), "");
 }
 
@@ -425,8 +425,8 @@ TEST(XmlWriterEncoding, StreamThatRefusesBytesIsAWriteError) {
   TXmlDocument document(u"r");
   TLimitedBuffer buffer(10);
   std::ostream stream(&buffer);
-  ExpectError<EWriteError>([&] { document.SaveToStream(stream, false, true); },
-                           u"Stream write error");
+  EXPECT_EQ(ErrorOf([&] { document.SaveToStream(stream, false, true); }),
+            "EWriteError: Stream write error");
   EXPECT_EQ(buffer.Taken(), "\xEF\xBB\xBF<?xml v");
 }
 
@@ -521,10 +521,10 @@ TEST_F(XmlWriterFile, SavingThroughALinkReplacesTheLinkedFile) {
 TEST_F(XmlWriterFile, ErrorNamesTheFullPathOfARelativeName) {
   TScopedCurrentPath inFolder(FFolder.Path());
   TXmlDocument document(u"r");
-  ExpectError<EFCreateError>([&] { document.SaveToFile(u"missing/../missing/x.vxp", false); },
-                             u"Cannot create file \"" +
-                                 ToUtf16(FFolder.Path() / "missing" / "x.vxp") + u"\". " +
-                                 SystemReasons().NoSuchFolder);
+  EXPECT_EQ(ErrorOf([&] { document.SaveToFile(u"missing/../missing/x.vxp", false); }),
+            "EFCreateError: " + Utf8Encode(u"Cannot create file \"" +
+                                           ToUtf16(FFolder.Path() / "missing" / "x.vxp") + u"\". " +
+                                           SystemReasons().NoSuchFolder));
 }
 
 // What stands in the way of a save, and is taken away afterwards.
@@ -593,48 +593,45 @@ private:
 
 #endif
 
-// The shared error check, fixed to one error kind.
-using TExpectSaveError = void (*)(const std::function<void()>&, const std::u16string&);
-
 struct TFailedSaveCase {
   const char* Name;
   const char* Target; // below the test folder
   std::function<void(TXmlDocument&)> Prepare;
   bool RespectEncoding;
   TObstacle Obstacle;
-  TExpectSaveError Expect;
+  const char* Kind;       // of the error ErrorOf reports
   std::u16string Message; // "%s" stands for the target's full path
 };
 
 const TFailedSaveCase FailedSaveCases[] = {
 #ifdef _WIN32
-    {"missing folder", "missing/demo.vxp", nullptr, false, TObstacle::None,
-     ExpectError<EFCreateError>, CannotCreate(ERROR_PATH_NOT_FOUND)},
-    {"target is a folder", "folder", nullptr, false, TObstacle::None, ExpectError<EFCreateError>,
+    {"missing folder", "missing/demo.vxp", nullptr, false, TObstacle::None, "EFCreateError",
+     CannotCreate(ERROR_PATH_NOT_FOUND)},
+    {"target is a folder", "folder", nullptr, false, TObstacle::None, "EFCreateError",
      CannotCreate(ERROR_ACCESS_DENIED)},
     {"target held open without sharing", "old.vxp", nullptr, false, TObstacle::TargetHeldOpen,
-     ExpectError<EFCreateError>, CannotCreate(ERROR_SHARING_VIOLATION)},
-    {"read-only target", "old.vxp", nullptr, false, TObstacle::ReadOnlyTarget,
-     ExpectError<EFCreateError>, CannotCreate(ERROR_ACCESS_DENIED)},
+     "EFCreateError", CannotCreate(ERROR_SHARING_VIOLATION)},
+    {"read-only target", "old.vxp", nullptr, false, TObstacle::ReadOnlyTarget, "EFCreateError",
+     CannotCreate(ERROR_ACCESS_DENIED)},
 #else
-    {"missing folder", "missing/demo.vxp", nullptr, false, TObstacle::None,
-     ExpectError<EFCreateError>, u"Cannot create file \"%s\". No such file or directory"},
+    {"missing folder", "missing/demo.vxp", nullptr, false, TObstacle::None, "EFCreateError",
+     u"Cannot create file \"%s\". No such file or directory"},
     {"a file where a folder should be", "old.vxp/demo.vxp", nullptr, false, TObstacle::None,
-     ExpectError<EFCreateError>, u"Cannot create file \"%s\". Not a directory"},
-    {"target is a folder", "folder", nullptr, false, TObstacle::None, ExpectError<EFCreateError>,
+     "EFCreateError", u"Cannot create file \"%s\". Not a directory"},
+    {"target is a folder", "folder", nullptr, false, TObstacle::None, "EFCreateError",
      u"Cannot create file \"%s\". Is a directory"},
-    {"disk full while writing", "old.vxp", nullptr, false, TObstacle::DiskFull,
-     ExpectError<EWriteError>, u"Stream write error"},
+    {"disk full while writing", "old.vxp", nullptr, false, TObstacle::DiskFull, "EWriteError",
+     u"Stream write error"},
 #endif
     {"no root element", "old.vxp",
      [](TXmlDocument& d) {
        d.RootNodeList()->NodeDelete(1);
        d.SetParserWarnings(true);
      },
-     false, TObstacle::None, ExpectError<EFilerError>, u"XML root element not defined."},
+     false, TObstacle::None, "EFilerError", u"XML root element not defined."},
     {"unconvertible code page", "old.vxp",
      [](TXmlDocument& d) { d.SetEncodingString(u"windows-9999"); }, true, TObstacle::None,
-     ExpectError<EEncodingError>, u"Invalid code page"},
+     "EEncodingError", u"Invalid code page"},
 };
 
 TEST_F(XmlWriterFile, FailedSaveLeavesEverythingAsItWas) {
@@ -654,7 +651,8 @@ TEST_F(XmlWriterFile, FailedSaveLeavesEverythingAsItWas) {
       message.replace(at, 2, ToUtf16(target));
     {
       const TSaveObstacle obstacle(row.Obstacle, target);
-      row.Expect([&] { document.SaveToFile(ToUtf16(target), row.RespectEncoding); }, message);
+      EXPECT_EQ(ErrorOf([&] { document.SaveToFile(ToUtf16(target), row.RespectEncoding); }),
+                row.Kind + (": " + Utf8Encode(message)));
     }
     EXPECT_EQ(FFolder.Entries(), entriesBefore);
     EXPECT_EQ(ReadFileBytes(FFolder.Path() / "old.vxp"), oldBytes);

@@ -34,11 +34,6 @@ void ExpectLookups(const std::vector<TCharsetRec>& ATable, std::span<const TLook
   }
 }
 
-TEST(uCharsetMapTest, StartupValues) {
-  EXPECT_EQ(AsciiCodePage(), 20127u);
-  EXPECT_EQ(DefaultCodePage(), CodePageFromLocale(UserLocaleName()));
-}
-
 TEST(uCharsetMapTest, BuiltinTableHoldsTheThirtySixRows) {
   const auto& table = BuiltinCharsetTable();
   ASSERT_EQ(table.size(), 36u);
@@ -70,6 +65,8 @@ constexpr TLookupCase CommonLookups[] = {
     {u"windows--5", 1252},
     {u"windows-0", 20127},
     {u"windows-$4E4", 1252},
+    {u"windows-$000004E2", 1250},
+    {u"windows-$0000004E2", 1252}, // nine hexadecimal digits are no integer
     {u"iso-8859-1", 28591},
     {u"ISO-8859-1", 28591},
     {u"utf-8", 65001},

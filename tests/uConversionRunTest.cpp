@@ -1,10 +1,12 @@
 #include "uConversionRun.h"
 
 #include "ConvertTestSupport.h"
-#include "Errors.h"
+#include "ErrorOf.h"
+#include "SystemReasons.h"
 #include "Utf8.h"
 #include "XmlDocument.h"
 
+#include <cstring>
 #include <deque>
 #include <gtest/gtest.h>
 #include <string>
@@ -177,8 +179,7 @@ TEST_F(ConversionRunTest, CancelledSaveWritesNothing) {
 struct TFailureCase {
   const char* Name;
   const char* Project; // nullptr: no input file at all
-  const char* Kind;
-  const char16_t* Message; // the whole message, or its start when Prefix is set
+  const char* Error;   // ErrorOf the run: the whole text, or its start when Prefix is set
   bool Prefix;
   const char16_t* LastLogLine;
   std::size_t ListRows;
@@ -186,23 +187,22 @@ struct TFailureCase {
 
 TEST_F(ConversionRunTest, FailureEndsTheRunWithItsMessageAndWritesNothing) {
   const TFailureCase cases[] = {
-      {"missing file", nullptr, "EFOpenError", u"Cannot open file \"", true,
-       u"Opening old project...", 0},
-      {"malformed XML", "<PROJECT><TARGETS></PROJECT>", "EFilerError",
-       u"Incorrect close tag in element TARGETS", false, u"Opening old project...", 0},
+      {"missing file", nullptr, "EFOpenError: Cannot open file \"", true, u"Opening old project...",
+       0},
+      {"malformed XML", "<PROJECT><TARGETS></PROJECT>",
+       "EFilerError: Incorrect close tag in element TARGETS", false, u"Opening old project...", 0},
       {"missing required child",
        "<PROJECT><TARGETS><CPP_BINARY><FILENAME>a.exe</FILENAME></CPP_BINARY><FORM/></TARGETS>"
        "</PROJECT>",
-       "EAssertionFailed", u"Assertion failure (uVLP5Reader, line 172)", false, u"Reading targets",
-       1},
+       "EAssertionFailed: Assertion failure (uVLP5Reader, line 172)", false, u"Reading targets", 1},
       {"SCANBINARY not an integer",
        "<PROJECT><TARGETS><DELPHI_PROJECT><PROJECTFILE>p.dpr</PROJECTFILE>"
        "<SCANBINARY>yes</SCANBINARY></DELPHI_PROJECT></TARGETS></PROJECT>",
-       "EConvertError", u"''yes'' is not a valid integer value", false, u"Reading targets", 0},
+       "EConvertError: ''yes'' is not a valid integer value", false, u"Reading targets", 0},
       {"duplicate target",
        "<PROJECT><TARGETS><CPP_BINARY><FILENAME>a.exe</FILENAME></CPP_BINARY>"
        "<DELPHI_BINARY><FILENAME>a.exe</FILENAME></DELPHI_BINARY></TARGETS></PROJECT>",
-       "EStringListError", u"Duplicates not allowed", false, u"Reading targets", 2},
+       "EStringListError: Duplicates not allowed", false, u"Reading targets", 2},
   };
   for (const TFailureCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -213,14 +213,8 @@ TEST_F(ConversionRunTest, FailureEndsTheRunWithItsMessageAndWritesNothing) {
     fHost.OldPath = Utf8Decode(input);
     fHost.OutputPath = Utf8Decode(folder.File("out.vxp"));
     fHost.Proposal.reset();
-    try {
-      fRun.Execute();
-      ADD_FAILURE() << "no failure";
-    } catch (const Exception& error) {
-      EXPECT_STREQ(c.Kind, error.ClassName());
-      const std::u16string message(c.Message);
-      EXPECT_EQ(message, c.Prefix ? error.Message().substr(0, message.size()) : error.Message());
-    }
+    const std::string error = ErrorOf([&] { fRun.Execute(); });
+    EXPECT_EQ(c.Prefix ? error.substr(0, std::strlen(c.Error)) : error, c.Error);
     EXPECT_EQ(std::u16string(c.LastLogLine), fHost.Log.back());
     EXPECT_EQ(c.ListRows, fHost.Rows.size());
     EXPECT_FALSE(fHost.Proposal);
@@ -230,9 +224,11 @@ TEST_F(ConversionRunTest, FailureEndsTheRunWithItsMessageAndWritesNothing) {
 }
 
 TEST_F(ConversionRunTest, DuplicateTargetKeepsItsListRow) {
-  EXPECT_THROW(Convert("<TARGETS><CPP_BINARY><FILENAME>a.exe</FILENAME></CPP_BINARY>"
-                       "<SOURCE><FILENAME>a.exe</FILENAME></SOURCE></TARGETS>"),
-               EStringListError);
+  EXPECT_EQ(ErrorOf([&] {
+              Convert("<TARGETS><CPP_BINARY><FILENAME>a.exe</FILENAME></CPP_BINARY>"
+                      "<SOURCE><FILENAME>a.exe</FILENAME></SOURCE></TARGETS>");
+            }),
+            "EStringListError: Duplicates not allowed");
   const std::vector<TListRow> rows{{0, {u"a.exe", u"a.exe"}},
                                    {0, {u"a.exe", u".\\VnxVirtualTarget[1]"}}};
   EXPECT_EQ(rows, fHost.Rows);
@@ -242,13 +238,17 @@ TEST_F(ConversionRunTest, FailedSaveLeavesTheTargetAsItWas) {
   WriteFileBytes(fFolder.File("app.vlp"), OldProject(""));
   fHost.OldPath = Utf8Decode(fFolder.File("app.vlp"));
   fHost.OutputPath = Utf8Decode(fFolder.File("no-such-folder/out.vxp"));
-  EXPECT_THROW(fRun.Execute(), EFCreateError);
+  EXPECT_EQ(ErrorOf([&] { fRun.Execute(); }), "EFCreateError: Cannot create file \"" +
+                                                  fFolder.File("no-such-folder/out.vxp") + "\". " +
+                                                  Utf8Encode(SystemReasons().NoSuchFolder));
   EXPECT_EQ(std::set<std::string>{"app.vlp"}, fFolder.Entries());
 }
 
 TEST_F(ConversionRunTest, NextRunStartsCleanAfterAFailure) {
-  EXPECT_THROW(Convert("<TARGETS><SOURCE><FILENAME>s</FILENAME></SOURCE><FORM/></TARGETS>"),
-               EAssertionFailed);
+  EXPECT_EQ(ErrorOf([&] {
+              Convert("<TARGETS><SOURCE><FILENAME>s</FILENAME></SOURCE><FORM/></TARGETS>");
+            }),
+            "EAssertionFailed: Assertion failure (uVLP5Reader, line 172)");
   const auto document = Convert("<TARGETS><SOURCE><FILENAME>t</FILENAME></SOURCE></TARGETS>");
   const TXmlNode* target = Section(*document, u"targets")->Nodes(0);
   EXPECT_EQ(u".\\VnxVirtualTarget[1]",

@@ -1,7 +1,8 @@
 #include "uVLP5Reader.h"
 
 #include "ConvertTestSupport.h"
-#include "Errors.h"
+#include "ErrorOf.h"
+#include "SystemReasons.h"
 #include "Utf8.h"
 
 #include <gtest/gtest.h>
@@ -120,28 +121,28 @@ TEST_F(VLP5ReaderTest, EachTargetKindBecomesItsRecord) {
 struct TTargetFailureCase {
   const char* Name;
   const char* Xml;
-  bool Assertion; // else a conversion error
-  const char16_t* Message;
+  const char* Error;
 };
 
 TEST_F(VLP5ReaderTest, BrokenTargetStopsTheWalkWithItsMessage) {
   const TTargetFailureCase cases[] = {
       {"project without PROJECTFILE", "<DELPHI_PROJECT><FILENAME>x</FILENAME></DELPHI_PROJECT>",
-       true, u"Assertion failure (uVLP5Reader, line 151)"},
-      {"C++ binary without FILENAME", "<CPP_BINARY/>", true,
-       u"Assertion failure (uVLP5Reader, line 162)"},
+       "EAssertionFailed: Assertion failure (uVLP5Reader, line 151)"},
+      {"C++ binary without FILENAME", "<CPP_BINARY/>",
+       "EAssertionFailed: Assertion failure (uVLP5Reader, line 162)"},
       {"Delphi binary without FILENAME",
-       "<DELPHI_BINARY><PROJECTFILE>x</PROJECTFILE></DELPHI_BINARY>", true,
-       u"Assertion failure (uVLP5Reader, line 162)"},
-      {"form without FILENAME", "<FORM/>", true, u"Assertion failure (uVLP5Reader, line 172)"},
-      {"source without FILENAME", "<SOURCE><filename>x</filename></SOURCE>", true,
-       u"Assertion failure (uVLP5Reader, line 172)"},
+       "<DELPHI_BINARY><PROJECTFILE>x</PROJECTFILE></DELPHI_BINARY>",
+       "EAssertionFailed: Assertion failure (uVLP5Reader, line 162)"},
+      {"form without FILENAME", "<FORM/>",
+       "EAssertionFailed: Assertion failure (uVLP5Reader, line 172)"},
+      {"source without FILENAME", "<SOURCE><filename>x</filename></SOURCE>",
+       "EAssertionFailed: Assertion failure (uVLP5Reader, line 172)"},
       {"SCANBINARY not a number",
        "<DELPHI_PROJECT><PROJECTFILE>p</PROJECTFILE><SCANBINARY>yes</SCANBINARY></DELPHI_PROJECT>",
-       false, u"''yes'' is not a valid integer value"},
+       "EConvertError: ''yes'' is not a valid integer value"},
       {"SCANSUBDIRS not a number",
-       "<SOURCE><FILENAME>s</FILENAME><SCANSUBDIRS>1.5</SCANSUBDIRS></SOURCE>", false,
-       u"''1.5'' is not a valid integer value"},
+       "<SOURCE><FILENAME>s</FILENAME><SCANSUBDIRS>1.5</SCANSUBDIRS></SOURCE>",
+       "EConvertError: ''1.5'' is not a valid integer value"},
   };
   for (const TTargetFailureCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -150,23 +151,15 @@ TEST_F(VLP5ReaderTest, BrokenTargetStopsTheWalkWithItsMessage) {
                         c.Xml + "<CPP_BINARY><FILENAME>last.exe</FILENAME></CPP_BINARY></TARGETS>");
     std::vector<std::u16string> reported;
     project->SetOnTargetFound([&](TVXPTarget aTarget) { reported.push_back(aTarget.VLP5Target); });
-    try {
-      project->ReadTargets();
-      ADD_FAILURE() << "no failure";
-    } catch (const EAssertionFailed& error) {
-      EXPECT_TRUE(c.Assertion);
-      EXPECT_EQ(std::u16string(c.Message), error.Message());
-    } catch (const EConvertError& error) {
-      EXPECT_FALSE(c.Assertion);
-      EXPECT_EQ(std::u16string(c.Message), error.Message());
-    }
+    EXPECT_EQ(ErrorOf([&] { project->ReadTargets(); }), c.Error);
     EXPECT_EQ(std::vector<std::u16string>{u"first.exe"}, reported);
   }
 }
 
 TEST_F(VLP5ReaderTest, TargetsAreInterpretedEvenWithoutAHandler) {
   auto project = Open("<TARGETS><FORM/></TARGETS>");
-  EXPECT_THROW(project->ReadTargets(), EAssertionFailed);
+  EXPECT_EQ(ErrorOf([&] { project->ReadTargets(); }),
+            "EAssertionFailed: Assertion failure (uVLP5Reader, line 172)");
 }
 
 struct TContextCase {
@@ -355,7 +348,9 @@ TEST_F(VLP5ReaderTest, TextInCDataSectionsIsKept) {
 }
 
 TEST_F(VLP5ReaderTest, MissingFileFailsWhileCreating) {
-  EXPECT_THROW(TVLP5Project(Utf8Decode(fFolder.File("missing.vlp"))), EFOpenError);
+  EXPECT_EQ(ErrorOf([&] { TVLP5Project(Utf8Decode(fFolder.File("missing.vlp"))); }),
+            "EFOpenError: Cannot open file \"" + fFolder.File("missing.vlp") + "\". " +
+                Utf8Encode(SystemReasons().NoSuchFile));
 }
 
 TEST(EscapeDotsTest, ReplacesEveryFullStopOnly) {

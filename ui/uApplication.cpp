@@ -28,7 +28,7 @@ QString DemangledName(const std::type_info& aType) {
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   // No display name: the window system would append it to the window's caption.
   setApplicationName(QStringLiteral("vlp5tovxp"));
-  setApplicationVersion(QStringLiteral("8.3.1.0"));
+  setApplicationVersion(QStringLiteral(VLP_VERSION));
   setWindowIcon(QIcon(QStringLiteral(":/images/vlp5tovxp.svg")));
 }
 

@@ -15,10 +15,6 @@ namespace {
 
 constexpr std::size_t LineLength = 76;
 
-bool IsLayoutSpace(char16_t c) {
-  return c == u'\t' || c == u'\n' || c == u'\r' || c == u' ';
-}
-
 [[noreturn]] void RaiseMissingData() {
   throw EFilerError(u"Missing data in binary stream");
 }
@@ -68,7 +64,7 @@ void Decode(std::u16string_view AText, TBinaryEncodingType AEncoding, uint8_t* A
   for (const char16_t c : AText) {
     if (written == ACount)
       return;
-    if (IsLayoutSpace(c))
+    if (IsXmlWhitespace(c))
       continue;
     if (base64 && c == u'=')
       break;
@@ -92,7 +88,7 @@ int32_t DecodedLength(std::u16string_view AText, TBinaryEncodingType AEncoding) 
   char16_t last = 0;
   char16_t beforeLast = 0;
   for (const char16_t c : AText) {
-    if (IsLayoutSpace(c))
+    if (IsXmlWhitespace(c))
       continue;
     ++length;
     beforeLast = last;

@@ -1,8 +1,8 @@
 #include "XmlFloatText.h"
 
+#include "Characters.h"
 #include "Errors.h"
 #include "IntegerText.h"
-#include "XmlText.h"
 
 #include <charconv>
 #include <cmath>
@@ -11,6 +11,7 @@ namespace vxml {
 
 using vbase::Exception;
 using vbase::IntToText;
+using vbase::Trim;
 
 namespace {
 
@@ -89,18 +90,16 @@ std::u16string FloatToText(double X, int32_t Digits, bool AllowScientific) {
 }
 
 bool TryTextToFloat(std::u16string_view Text, double& Value) {
-  std::size_t first = Text.find_first_not_of(u' ');
-  std::size_t last = Text.find_last_not_of(u' ');
-  if (first == std::u16string_view::npos)
+  std::u16string_view text = Trim(Text, [](char16_t c) { return c == u' '; });
+  if (text.empty())
     return false;
   // from_chars takes no "+" of its own; a second sign after it stays an error.
-  if (Text[first] == u'+' && first < last && Text[first + 1] != u'-')
-    ++first;
+  if (text[0] == u'+' && text.size() > 1 && text[1] != u'-')
+    text.remove_prefix(1);
   std::string ascii;
-  ascii.reserve(last + 1 - first);
+  ascii.reserve(text.size());
   bool commaReplaced = false;
-  for (std::size_t i = first; i <= last; ++i) {
-    char16_t c = Text[i];
+  for (char16_t c : text) {
     if (c == u',' && !commaReplaced) {
       c = u'.';
       commaReplaced = true;

@@ -4,6 +4,7 @@
 #include "XmlDocument.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace vxml {
 
@@ -194,17 +195,37 @@ void TXmlNode::AssignFromNode(const TXmlNode& Source) {
     return;
   }
   Clear();
-  FElementType = Source.FElementType;
-  SetNameDirect(*Source.FName);
-  FTag = Source.FTag;
-  FValue.CopyFrom(*FStore, Source.FValue, *Source.FStore);
-  if (Source.FAttributes.Exists()) {
-    TXmlAttributeLines& lines = EnsureAttributes();
-    for (int32_t i = 0; i < Source.FAttributes.Count(); ++i)
-      lines.Add(*FStore, Source.FAttributes.Line(i));
+  const auto copyOwnFields = [](TXmlNode& ATarget, const TXmlNode& ASource) {
+    ATarget.FElementType = ASource.FElementType;
+    ATarget.SetNameDirect(*ASource.FName);
+    ATarget.FTag = ASource.FTag;
+    ATarget.FValue.CopyFrom(*ATarget.FStore, ASource.FValue, *ASource.FStore);
+    if (ASource.FAttributes.Exists()) {
+      TXmlAttributeLines& lines = ATarget.EnsureAttributes();
+      for (int32_t i = 0; i < ASource.FAttributes.Count(); ++i)
+        lines.Add(*ATarget.FStore, ASource.FAttributes.Line(i));
+    }
+  };
+  // Depth first, each child with its subtree before the next one, on a work list: trees built
+  // in code may be far deeper than the stack.
+  struct TFrame {
+    const TXmlNode* Source;
+    TXmlNode* Target;
+    int32_t NextChild;
+  };
+  copyOwnFields(*this, Source);
+  std::vector<TFrame> frames{{&Source, this, 0}};
+  while (!frames.empty()) {
+    TFrame& frame = frames.back();
+    if (frame.NextChild >= frame.Source->NodeCount()) {
+      frames.pop_back();
+      continue;
+    }
+    const TXmlNode* source = frame.Source->Nodes(frame.NextChild++);
+    TXmlNode* target = frame.Target->NodeNew(u"");
+    copyOwnFields(*target, *source);
+    frames.push_back({source, target, 0});
   }
-  for (int32_t i = 0; i < Source.NodeCount(); ++i)
-    NodeNew(u"")->AssignFromNode(*Source.Nodes(i));
 }
 
 // ---- TXmlNode: name and values ----
@@ -213,7 +234,7 @@ void TXmlNode::SetName(std::u16string_view Value) {
   if (Value == *FName)
     return;
   for (const char16_t c : Value)
-    if (c == u'\t' || c == u'\n' || c == u'\r' || c == u' ')
+    if (IsXmlWhitespace(c))
       throw Exception(u"Illegal character in node name \"" + std::u16string(Value) + u"\"");
   SetNameDirect(Value);
 }
@@ -245,42 +266,33 @@ bool TXmlNode::ValueAsBoolDef(bool ADefault) const {
 
 namespace {
 
-bool TryTextToInteger(std::u16string_view AText, int32_t& AValue) {
-  return TryTextToInt(AText, AValue);
-}
-
-bool TryTextToInteger(std::u16string_view AText, int64_t& AValue) {
-  return TryTextToInt64(AText, AValue);
-}
-
-template <typename TInt> TInt IntegerOrRaise(std::u16string_view AText) {
+// ATryRead is the integer rule of TInt's width.
+template <typename TInt>
+TInt IntegerOrRaise(std::u16string_view AText, bool (*ATryRead)(std::u16string_view, TInt&)) {
   TInt value = 0;
-  if (!TryTextToInteger(AText, value))
+  if (!ATryRead(AText, value))
     throw EConvertError(u"''" + std::u16string(AText) + u"'' is not a valid integer value");
   return value;
-}
-
-template <typename TInt> TInt IntegerOrDefault(std::u16string_view AText, TInt ADefault) {
-  TInt value = 0;
-  return TryTextToInteger(AText, value) ? value : ADefault;
 }
 
 } // namespace
 
 int32_t TXmlNode::ValueAsInteger() const {
-  return IntegerOrRaise<int32_t>(FValue.View());
+  return IntegerOrRaise(FValue.View(), TryTextToInt);
 }
 
 int32_t TXmlNode::ValueAsIntegerDef(int32_t ADefault) const {
-  return IntegerOrDefault(FValue.View(), ADefault);
+  int32_t value = 0;
+  return TryTextToInt(FValue.View(), value) ? value : ADefault;
 }
 
 int64_t TXmlNode::ValueAsInt64() const {
-  return IntegerOrRaise<int64_t>(FValue.View());
+  return IntegerOrRaise(FValue.View(), TryTextToInt64);
 }
 
 int64_t TXmlNode::ValueAsInt64Def(int64_t ADefault) const {
-  return IntegerOrDefault(FValue.View(), ADefault);
+  int64_t value = 0;
+  return TryTextToInt64(FValue.View(), value) ? value : ADefault;
 }
 
 // ---- TXmlNode: attribute lines ----
@@ -502,11 +514,27 @@ void TXmlNode::Delete() {
 }
 
 void TXmlNode::DeleteEmptyNodes() {
-  for (int32_t i = NodeCount() - 1; i >= 0; --i) {
-    TXmlNode* child = Nodes(i);
-    child->DeleteEmptyNodes();
-    if (child->IsEmpty())
-      NodeDelete(i);
+  // Children from the last to the first, each cleaned before it is judged, on a work list:
+  // trees built in code may be far deeper than the stack.
+  struct TFrame {
+    TXmlNode* Node;
+    int32_t Child; // the child being cleaned, counting down
+  };
+  std::vector<TFrame> frames{{this, NodeCount() - 1}};
+  while (!frames.empty()) {
+    const TFrame frame = frames.back();
+    if (frame.Child >= 0) {
+      TXmlNode* child = frame.Node->Nodes(frame.Child);
+      frames.push_back({child, child->NodeCount() - 1});
+      continue;
+    }
+    frames.pop_back();
+    if (frames.empty())
+      break;
+    TFrame& parent = frames.back();
+    if (parent.Node->Nodes(parent.Child)->IsEmpty())
+      parent.Node->NodeDelete(parent.Child);
+    --parent.Child;
   }
 }
 
@@ -599,15 +627,31 @@ std::u16string TXmlNode::FullPath() const {
   return path;
 }
 
-std::u16string TXmlNode::CascadedName() const {
+namespace {
+
+// A node's part of a cascaded name: its name, then its Index attribute in at least four digits.
+std::u16string CascadedPart(const TXmlNode& ANode) {
   int32_t index = 0;
-  if (!TryTextToInt(AttributeByName(u"Index"), index))
+  if (!TryTextToInt(ANode.AttributeByName(u"Index"), index))
     index = 0;
   std::u16string digits = IntToText(index < 0 ? -int64_t(index) : index);
   if (digits.size() < 4)
     digits.insert(0, 4 - digits.size(), u'0');
-  std::u16string own = *FName + (index < 0 ? u"-" : u"") + digits;
-  return FParent ? FParent->CascadedName() + u"_" + own : own;
+  return ANode.Name() + (index < 0 ? u"-" : u"") + digits;
+}
+
+} // namespace
+
+std::u16string TXmlNode::CascadedName() const {
+  // The parts from the top ancestor down, joined by "_"; a loop, not recursion, as trees built
+  // in code may be far deeper than the stack.
+  std::vector<const TXmlNode*> line;
+  for (const TXmlNode* node = this; node; node = node->FParent)
+    line.push_back(node);
+  std::u16string name = CascadedPart(*line.back());
+  for (auto node = line.rbegin() + 1; node != line.rend(); ++node)
+    name.append(u"_").append(CascadedPart(**node));
+  return name;
 }
 
 void TXmlNode::TakeValue(TXmlNode& ASource) {

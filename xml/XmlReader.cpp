@@ -12,7 +12,9 @@ namespace vxml {
 using vbase::EFilerError;
 using vbase::EStringListError;
 using vbase::SameTextAscii;
+using vbase::Trim;
 using vbase::TrimControlChars;
+using vbase::TrimRight;
 
 // ---- Reading primitives ----
 
@@ -102,14 +104,6 @@ bool ReadUntilTerminator(TXmlCursor& C, std::u16string_view T, std::u16string_vi
 
 namespace {
 
-std::u16string_view TrimWhitespace(std::u16string_view AText) {
-  while (!AText.empty() && IsXmlWhitespace(AText.front()))
-    AText.remove_prefix(1);
-  while (!AText.empty() && IsXmlWhitespace(AText.back()))
-    AText.remove_suffix(1);
-  return AText;
-}
-
 bool IsQuote(char16_t c) {
   return c == u'"' || c == u'\'';
 }
@@ -152,7 +146,7 @@ private:
 
 // The whitespace-separated stretches of AText, quoted stretches kept whole, before any joining.
 void SplitRawTokens(std::u16string_view AText, std::vector<std::u16string_view>& ARaw) {
-  const std::u16string_view text = TrimWhitespace(AText);
+  const std::u16string_view text = Trim(AText, IsXmlWhitespace);
   std::size_t tokenStart = 0;
   char16_t quote = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -256,11 +250,22 @@ std::u16string CrLfToSpaces(std::u16string_view AText) {
   return result;
 }
 
+// The length of a parameter-entity reference "%name;" at APos, or 0 when none starts there.
+std::size_t ParameterEntityReferenceLength(const char16_t* APos, const char16_t* AEnd) {
+  if (APos == AEnd || *APos != u'%')
+    return 0;
+  const char16_t* p = APos + 1;
+  while (p != AEnd && !IsXmlWhitespace(*p) &&
+         std::u16string_view(u"%;<>[]\"'&").find(*p) == std::u16string_view::npos)
+    ++p;
+  if (p == APos + 1 || p == AEnd || *p != u';')
+    return 0;
+  return static_cast<std::size_t>(p + 1 - APos);
+}
+
 // Line breaks and spaces at the end go; a TAB stops the strip.
 std::u16string_view StripTrailingBreaks(std::u16string_view AText) {
-  while (!AText.empty() && (AText.back() == u'\n' || AText.back() == u'\r' || AText.back() == u' '))
-    AText.remove_suffix(1);
-  return AText;
+  return TrimRight(AText, [](char16_t c) { return c == u'\n' || c == u'\r' || c == u' '; });
 }
 
 } // namespace
@@ -532,10 +537,18 @@ void TXmlParser::ReadDoctype(TXmlNode& N) {
   }
   if (*stop != u'[')
     return;
-  // The internal subset: every declaration, and every stray character, makes a child.
+  // The internal subset: every declaration, every parameter-entity reference (kept as written,
+  // so that the document saves as it loaded) and every stray character makes a child.
   char16_t c = 0;
   while (SkipWhitespace(FCursor, c) && c != u']') {
     FCursor.StepBack(1);
+    if (const std::size_t length = ParameterEntityReferenceLength(FCursor.Pos, FCursor.End)) {
+      auto reference = TXmlNode::CreateType(FDocument, xeCharData);
+      reference->SetValueDirect(std::u16string(FCursor.Pos, length));
+      N.NodeAdd(std::move(reference));
+      FCursor.Pos += length;
+      continue;
+    }
     ParseChild(N);
     if (Aborted())
       break;

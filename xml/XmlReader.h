@@ -28,11 +28,6 @@ struct TXmlCursor {
   void StepBack(std::ptrdiff_t ACount) { Pos -= std::min(ACount, Pos - Begin); }
 };
 
-// TAB, LF, CR and space.
-inline bool IsXmlWhitespace(char16_t c) {
-  return c == u' ' || c == u'\n' || c == u'\r' || c == u'\t';
-}
-
 // Consumes whitespace and the first other code unit, which it returns; false at the end.
 bool SkipWhitespace(TXmlCursor& C, char16_t& AChar);
 

@@ -1,16 +1,14 @@
 #include "XmlText.h"
 
+#include "Characters.h"
 #include "Errors.h"
 #include "IntegerText.h"
 
-#include <algorithm>
 #include <array>
-#include <charconv>
-#include <limits>
-#include <type_traits>
 
 namespace vxml {
 
+using vbase::AsciiUpper;
 using vbase::Exception;
 using vbase::TryTextToInt;
 
@@ -154,9 +152,7 @@ std::u16string BoolToText(bool Value) {
 bool TryTextToBool(std::u16string_view Text, bool& Value) {
   if (Text.empty())
     return false;
-  char16_t c = Text[0] & 0xFF;
-  if (c >= u'a' && c <= u'z')
-    c -= 0x20;
+  const char16_t c = AsciiUpper(Text[0] & 0xFF);
   if (c == u'T' || c == u'Y') {
     Value = true;
     return true;

@@ -1,5 +1,6 @@
 // The writer: nodes to UTF-16 text, the text to the bytes of a code page, the bytes to a
 // stream or to a file that is replaced only once the new content is complete.
+#include "Characters.h"
 #include "CodePages.h"
 #include "EncodingNames.h"
 #include "ReplacementFile.h"
@@ -18,8 +19,10 @@ namespace vxml {
 
 using vbase::EFilerError;
 using vbase::EWriteError;
+using vbase::IsControlOrSpace;
 using vbase::PathOfUtf8;
 using vbase::TReplacementFile;
+using vbase::TrimRight;
 using vbase::Utf8Encode;
 using vcharset::CodePageFromCharsetName;
 using vcharset::IsCodePageSupported;
@@ -38,14 +41,9 @@ constexpr std::u16string_view TopLevelSeparator = u"\r\n";
 // whole formatted text had been trimmed (it always starts with "<").
 void AddTrimmedDeclaration(TXmlStringBuilder& S, std::u16string_view AStart,
                            std::u16string_view AName, std::u16string_view AValue) {
-  const auto trimRight = [](std::u16string_view AText) {
-    while (!AText.empty() && AText.back() <= u' ')
-      AText.remove_suffix(1);
-    return AText;
-  };
   S.AddString(AStart);
-  const std::u16string_view value = trimRight(AValue);
-  const std::u16string_view name = value.empty() ? trimRight(AName) : AName;
+  const std::u16string_view value = TrimRight(AValue, IsControlOrSpace);
+  const std::u16string_view name = value.empty() ? TrimRight(AName, IsControlOrSpace) : AName;
   if (!name.empty() || !value.empty()) {
     S.AddChar(u' ');
     S.AddString(name);

@@ -4,6 +4,17 @@
 
 namespace vbase {
 
+char16_t* PutUtf16(char32_t c, char16_t* AOut) {
+  if (c < 0x10000) {
+    *AOut++ = static_cast<char16_t>(c);
+    return AOut;
+  }
+  c -= 0x10000;
+  *AOut++ = static_cast<char16_t>(0xD800 + (c >> 10));
+  *AOut++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+  return AOut;
+}
+
 int HexDigit(char16_t c) {
   if (c >= u'0' && c <= u'9')
     return c - u'0';
@@ -28,16 +39,12 @@ int Base64Digit(char16_t c) {
   return -1;
 }
 
-std::u16string_view TrimControlChars(std::u16string_view AText) {
-  while (!AText.empty() && AText.front() <= u' ')
-    AText.remove_prefix(1);
-  while (!AText.empty() && AText.back() <= u' ')
-    AText.remove_suffix(1);
-  return AText;
-}
-
 char16_t AsciiUpper(char16_t c) {
   return (c >= u'a' && c <= u'z') ? char16_t(c - 0x20) : c;
+}
+
+char16_t AsciiLower(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? char16_t(c + 0x20) : c;
 }
 
 bool SameTextAscii(std::u16string_view a, std::u16string_view b) {

@@ -2,6 +2,7 @@
 // on the process locale.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace vbase {
@@ -15,6 +16,13 @@ inline constexpr bool IsHighSurrogate(char32_t c) {
 inline constexpr bool IsLowSurrogate(char32_t c) {
   return c >= 0xDC00 && c <= 0xDFFF;
 }
+// The code point above U+FFFF of a surrogate pair.
+inline constexpr char32_t CodePointOfPair(char32_t AHigh, char32_t ALow) {
+  return 0x10000 + ((AHigh - 0xD800) << 10) + (ALow - 0xDC00);
+}
+// Writes a code point as one code unit, or as a surrogate pair above U+FFFF; returns the
+// position after it.
+char16_t* PutUtf16(char32_t c, char16_t* AOut);
 
 // The value of a hexadecimal digit of either case; -1 for any other character.
 int HexDigit(char16_t c);
@@ -26,11 +34,35 @@ int Base64Digit(char16_t c);
 inline constexpr char16_t Base64DigitChars[] =
     u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
+// The blanks and control characters: every code unit up to U+0020.
+inline constexpr bool IsControlOrSpace(char16_t c) {
+  return c <= u' ';
+}
+
+// AText without the code units at its end that AIsBlank accepts.
+template <typename TIsBlank>
+std::u16string_view TrimRight(std::u16string_view AText, TIsBlank AIsBlank) {
+  while (!AText.empty() && AIsBlank(AText.back()))
+    AText.remove_suffix(1);
+  return AText;
+}
+
+// AText without the code units at either end that AIsBlank accepts.
+template <typename TIsBlank>
+std::u16string_view Trim(std::u16string_view AText, TIsBlank AIsBlank) {
+  while (!AText.empty() && AIsBlank(AText.front()))
+    AText.remove_prefix(1);
+  return TrimRight(AText, AIsBlank);
+}
+
 // Removes leading and trailing code units up to U+0020.
-std::u16string_view TrimControlChars(std::u16string_view AText);
+inline std::u16string_view TrimControlChars(std::u16string_view AText) {
+  return Trim(AText, IsControlOrSpace);
+}
 
 // Case folding of ASCII letters only, so no locale can change a comparison.
 char16_t AsciiUpper(char16_t c);
+char16_t AsciiLower(char16_t c);
 bool SameTextAscii(std::u16string_view a, std::u16string_view b);
 int CompareTextAscii(std::u16string_view a, std::u16string_view b);
 

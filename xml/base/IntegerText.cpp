@@ -10,11 +10,11 @@ namespace vbase {
 
 namespace {
 
-// The integer rule for both widths: a hexadecimal number is a bit pattern of TInt's width, a
-// decimal one must lie in TInt's range.
+// The integer rule for both widths: a hexadecimal number is a bit pattern of TInt's width, of
+// at most a digit per four bits; a decimal one must lie in TInt's range.
 template <typename TInt> bool TryTextToInteger(std::u16string_view text, TInt& result) {
   using TUnsigned = std::make_unsigned_t<TInt>;
-  constexpr int bits = sizeof(TInt) * 8;
+  constexpr std::size_t hexDigits = sizeof(TInt) * 2;
   std::size_t i = 0;
   while (i < text.size() && text[i] == u' ')
     ++i;
@@ -36,9 +36,12 @@ template <typename TInt> bool TryTextToInteger(std::u16string_view text, TInt& r
     return false;
   TUnsigned magnitude = 0;
   if (hex) {
+    // Leading zeros count: "$000000001" has more digits than a 32-bit number holds.
+    if (text.size() - i > hexDigits)
+      return false;
     for (; i < text.size(); ++i) {
       const int digit = HexDigit(text[i]);
-      if (digit < 0 || (magnitude >> (bits - 4)) != 0)
+      if (digit < 0)
         return false;
       magnitude = (magnitude << 4) | static_cast<TUnsigned>(digit);
     }

@@ -27,17 +27,6 @@ char* PutCodePoint(char32_t c, char* q) {
   return q;
 }
 
-char16_t* PutUtf16(char32_t c, char16_t* q) {
-  if (c < 0x10000) {
-    *q++ = static_cast<char16_t>(c);
-  } else {
-    c -= 0x10000;
-    *q++ = static_cast<char16_t>(0xD800 + (c >> 10));
-    *q++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-  }
-  return q;
-}
-
 // The valid range of the second byte depends on the lead byte (Unicode table 3-7); later
 // continuation bytes are always 80..BF.
 bool SecondByteFits(unsigned lead, unsigned second) {
@@ -80,7 +69,7 @@ void Utf8EncodeAppend(std::u16string_view text, std::string& out) {
       continue;
     }
     if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(text[i + 1])) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      c = CodePointOfPair(c, text[i + 1]);
       ++i;
     } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
       c = ReplacementCharacter;

@@ -9,6 +9,7 @@
 
 namespace vcharset {
 
+using vbase::CodePointOfPair;
 using vbase::IsHighSurrogate;
 using vbase::IsLowSurrogate;
 using vbase::ReplacementCharacter;
@@ -52,14 +53,9 @@ private:
 };
 
 void AppendUtf16(const char32_t* AFirst, const char32_t* ALast, std::u16string& AOut) {
-  for (const char32_t* p = AFirst; p != ALast; ++p) {
-    if (*p < 0x10000) {
-      AOut += static_cast<char16_t>(*p);
-    } else {
-      AOut += static_cast<char16_t>(0xD800 + ((*p - 0x10000) >> 10));
-      AOut += static_cast<char16_t>(0xDC00 + (*p & 0x3FF));
-    }
-  }
+  char16_t units[2];
+  for (const char32_t* p = AFirst; p != ALast; ++p)
+    AOut.append(units, vbase::PutUtf16(*p, units));
 }
 
 // Decoding fills a fixed UCS-4 chunk and moves it to the UTF-16 output after every call.
@@ -129,7 +125,7 @@ private:
     while (APos < AText.size() && AChunk.size() < ChunkSize) {
       const char16_t unit = AText[APos++];
       if (IsHighSurrogate(unit) && APos < AText.size() && IsLowSurrogate(AText[APos]))
-        AChunk.push_back(0x10000 + ((unit - 0xD800) << 10) + (AText[APos++] - 0xDC00));
+        AChunk.push_back(CodePointOfPair(unit, AText[APos++]));
       else
         AChunk.push_back(unit);
     }

@@ -17,6 +17,11 @@ void AppendUnescaped(std::u16string& AOut, std::u16string_view Text);
 std::u16string QuoteText(std::u16string_view Text);
 std::u16string UnquoteText(std::u16string_view Text);
 
+// TAB, LF, CR and space.
+inline bool IsXmlWhitespace(char16_t c) {
+  return c == u' ' || c == u'\n' || c == u'\r' || c == u'\t';
+}
+
 std::u16string BoolToText(bool Value);
 // Looks at the first character only: T or Y is true, F or N is false; anything else raises
 // "Cannot convert value to bool".

@@ -2,6 +2,7 @@
 #include "CliApp.h"
 #include "CliOptions.h"
 #include "ConvertTestSupport.h"
+#include "ErrorOf.h"
 #include "Utf8.h"
 
 #ifdef _WIN32
@@ -47,12 +48,8 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong) {
   };
   for (const TUsageCase& c : cases) {
     SCOPED_TRACE(c.Message);
-    try {
-      ParseCliArguments(c.Args);
-      ADD_FAILURE() << "accepted";
-    } catch (const ECliUsageError& error) {
-      EXPECT_STREQ(c.Message, error.what());
-    }
+    EXPECT_EQ(ErrorOf([&] { ParseCliArguments(c.Args); }),
+              std::string("vcli::ECliUsageError: ") + c.Message);
   }
 }
 
@@ -79,7 +76,7 @@ TEST(CliOptionsTest, OptionsInTheirSpellings) {
 TEST(CliAppTest, HelpVersionAndUsageStatus) {
   std::ostringstream out, err;
   EXPECT_EQ(ceSuccess, RunCli({"--version"}, out, err, false));
-  EXPECT_EQ("vlp5tovxp-cli 8.3.1.0\n", out.str());
+  EXPECT_EQ(std::string("vlp5tovxp-cli ") + VLP_VERSION + "\n", out.str());
   out.str("");
   EXPECT_EQ(ceSuccess, RunCli({"-h"}, out, err, false));
   EXPECT_EQ(0u, out.str().find("Usage: vlp5tovxp-cli [options] INPUT..."));
@@ -375,7 +372,7 @@ TEST_F(CliProcessTest, FailingInputAmongGoodOnesWithReport) {
   EXPECT_EQ(0u, result.Out.find("==> " + first + " <==\n"));
 
   const nlohmann::json report = nlohmann::json::parse(ReadFileBytes(fFolder.File("report.json")));
-  EXPECT_EQ("8.3.1.0", report["version"]);
+  EXPECT_EQ(VLP_VERSION, report["version"]);
   const nlohmann::json& results = report["results"];
   ASSERT_EQ(4u, results.size());
   const std::string inputs[] = {first, broken, last, missing};
@@ -405,6 +402,32 @@ TEST_F(CliProcessTest, FailingInputAmongGoodOnesWithReport) {
             bad["targets"]);
   EXPECT_EQ(false, results[3]["ok"]);
 }
+
+// Permission bits and the reasons' texts are POSIX ones.
+#ifndef _WIN32
+TEST_F(CliProcessTest, ReportReplacesAnOldOneSafely) {
+  AddWorkedExample("a.vlp");
+  const std::string report = fFolder.File("report.json");
+  WriteFileBytes(report, "old report");
+  const auto mode = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                    std::filesystem::perms::group_read;
+  std::filesystem::permissions(report, mode);
+  const std::set<std::string> entries{"a.vlp", "a.vlp_converted.vxp", "report.json"};
+
+  TProcessResult result = Run({"-q", "--report", "report.json", "a.vlp"});
+  EXPECT_EQ(0, result.Status);
+  EXPECT_EQ(VLP_VERSION, nlohmann::json::parse(ReadFileBytes(report))["version"]);
+  EXPECT_EQ(mode, std::filesystem::status(report).permissions());
+  EXPECT_EQ(entries, fFolder.Entries()) << "no temporary file is left behind";
+
+  result = Run({"-q", "-f", "--report", "missing/report.json", "a.vlp"});
+  EXPECT_EQ(1, result.Status);
+  EXPECT_EQ("vlp5tovxp-cli: missing/report.json: cannot write the report: Cannot create file \"" +
+                fFolder.File("missing/report.json") + "\". No such file or directory\n",
+            result.Err);
+  EXPECT_EQ(entries, fFolder.Entries());
+}
+#endif
 
 TEST_F(CliProcessTest, UsageErrorsExitWithTwo) {
   AddWorkedExample("a.vlp");
