@@ -12,6 +12,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 using namespace vbase;
 using namespace vxml;
@@ -221,6 +222,28 @@ TEST_F(XmlLoadFromFileTest, LoadsAFileWithAUnicodeName) {
   TXmlDocument document;
   document.LoadFromFile(path);
   EXPECT_EQ(DumpDocument(document), "Nxml\"\"[Na\"€\"]");
+}
+
+// Files are read in pieces of a mebibyte: sequences of every length, and broken ones, must decode
+// across the seam as they do in one piece, wherever the seam cuts them.
+TEST_F(XmlLoadFromFileTest, ABigFileLoadsAsItsBytesDoInOnePiece) {
+  const std::string pattern = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xE2\x82 \xC3\xF0\x9F\x98\x80";
+  std::string text;
+  while (text.size() < (1u << 20))
+    text += pattern;
+  std::vector<std::string> starts;
+  for (std::size_t shift = 0; shift < pattern.size(); ++shift)
+    starts.push_back("\xEF\xBB\xBF<r>" + std::string(shift, 'x'));
+  starts.push_back("<?xml version=\"1.0\" encoding=\"UTF-8\"?><r>");
+  starts.push_back("<?xml version=\"1.0\" encoding=\"windows-1252\"?><r>");
+  for (const std::string& start : starts) {
+    const std::string bytes = start + text + "</r>";
+    TXmlDocument fromFile;
+    fromFile.LoadFromFile(Write(u"big.vlp", bytes));
+    TXmlDocument inOnePiece;
+    inOnePiece.ReadFromString(bytes);
+    EXPECT_TRUE(fromFile.Root()->ValueDirect() == inOnePiece.Root()->ValueDirect()) << start;
+  }
 }
 
 TEST_F(XmlLoadFromFileTest, ReportsFilesThatCannotBeOpened) {

@@ -5,9 +5,11 @@
 #include "Utf8.h"
 #include "XmlDocument.h"
 #include "XmlReader.h"
+#include "XmlStore.h"
 #include "XmlStringStream.h"
 #include "uCharsetMap.h"
 
+#include <cstring>
 #include <istream>
 
 namespace vxml {
@@ -15,10 +17,14 @@ namespace vxml {
 using vbase::EAssertionFailed;
 using vbase::EFilerError;
 using vbase::EStreamError;
-using vbase::ReadWholeFile;
+using vbase::ReadToEnd;
+using vbase::TFileReader;
+using vbase::Utf8CompleteLength;
 using vbase::Utf8Decode;
+using vbase::Utf8DecodeAppend;
 using vcharset::CodePageFromCharsetName;
 using vcharset::CodePageToUtf16;
+using vcharset::IsUtf8CodePage;
 
 namespace {
 
@@ -59,6 +65,48 @@ bool FindDeclaredEncoding(std::string_view AHeader, std::string_view& AName) {
   return false;
 }
 
+constexpr std::size_t FilePiece = 1 << 20;
+
+// Up to AMaximum bytes from the start of AFile; fewer only when the file ends.
+std::string ReadStart(TFileReader& AFile, std::size_t AMaximum) {
+  std::string bytes(AMaximum, '\0');
+  std::size_t filled = 0;
+  while (filled < AMaximum)
+    if (const std::size_t count = AFile.Read(bytes.data() + filled, AMaximum - filled))
+      filled += count;
+    else
+      break;
+  bytes.resize(filled);
+  return bytes;
+}
+
+// The rest of a UTF-8 file decoded piece by piece after AStart, the bytes read already: the raw
+// bytes are never held whole. A sequence cut off at the end of a piece waits for the next.
+std::u16string ReadUtf8Text(TFileReader& AFile, std::string AStart) {
+  std::u16string text;
+  // No sequence gives more code units than it has bytes.
+  text.reserve(static_cast<std::size_t>(AFile.Size()));
+  AdviseHugePages(text.data(), text.data() + text.capacity());
+  std::string piece = std::move(AStart);
+  std::size_t filled = piece.size();
+  piece.resize(FilePiece + 4);
+  for (;;) {
+    const std::string_view bytes(piece.data(), filled);
+    const std::size_t complete = Utf8CompleteLength(bytes);
+    Utf8DecodeAppend(bytes.substr(0, complete), text);
+    if (text.size() > MaxTextUnits)
+      RaiseTooLarge();
+    const std::size_t kept = filled - complete;
+    std::memmove(piece.data(), piece.data() + complete, kept);
+    const std::size_t count = AFile.Read(piece.data() + kept, FilePiece);
+    filled = kept + count;
+    if (count == 0) {
+      Utf8DecodeAppend(std::string_view(piece.data(), kept), text);
+      return text;
+    }
+  }
+}
+
 } // namespace
 
 uint32_t DetectCodePage(std::string_view ABytes) {
@@ -96,7 +144,14 @@ void TXmlDocument::LoadFromOwnBytes(std::string ABytes) {
 }
 
 void TXmlDocument::LoadFromFile(const std::u16string& FileName) {
-  LoadFromOwnBytes(ReadWholeFile(FileName, MaxTextBytes));
+  TFileReader file(FileName, MaxTextBytes);
+  std::string start = ReadStart(file, FilePiece);
+  if (IsUtf8CodePage(DetectCodePage(start))) {
+    LoadFromText(ReadUtf8Text(file, std::move(start)));
+    return;
+  }
+  ReadToEnd(file, start);
+  LoadFromOwnBytes(std::move(start));
 }
 
 void TXmlDocument::LoadFromStream(std::istream& Stream) {

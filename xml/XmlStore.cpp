@@ -13,22 +13,17 @@ namespace vxml {
 
 namespace {
 
+constexpr std::size_t HugePage = 2 << 20;
+
 constexpr std::size_t RoundUp(std::size_t ABytes, std::size_t AAlignment) {
   return (ABytes + AAlignment - 1) & ~(AAlignment - 1);
 }
-
-} // namespace
-
-namespace {
 
 // Blocks come straight from the system where it can map memory: the allocator could otherwise
 // keep them in its heap after they are freed, and a big document's memory would stay with the
 // process. Sanitizer builds use the allocator, which watches every block.
 #if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
-// Big blocks sit on huge-page boundaries and ask for huge pages: a big document then costs a
-// fraction of the page faults.
-constexpr std::size_t HugePage = 2 << 20;
-
+// Big blocks sit on huge-page boundaries and ask for huge pages.
 void* AllocateBlock(std::size_t ABytes) {
   const bool huge = ABytes % HugePage == 0;
   const std::size_t mapped = huge ? ABytes + HugePage : ABytes;
@@ -38,12 +33,12 @@ void* AllocateBlock(std::size_t ABytes) {
   if (!huge)
     return block;
   const auto first = reinterpret_cast<std::uintptr_t>(block);
-  const std::uintptr_t aligned = (first + HugePage - 1) & ~(HugePage - 1);
+  const std::uintptr_t aligned = RoundUp(first, HugePage);
   if (aligned > first)
     ::munmap(block, aligned - first);
   if (const std::size_t tail = first + mapped - (aligned + ABytes))
     ::munmap(reinterpret_cast<void*>(aligned + ABytes), tail);
-  ::madvise(reinterpret_cast<void*>(aligned), ABytes, MADV_HUGEPAGE);
+  AdviseHugePages(reinterpret_cast<void*>(aligned), reinterpret_cast<char*>(aligned) + ABytes);
   return reinterpret_cast<void*>(aligned);
 }
 void FreeBlock(void* ABlock, std::size_t ABytes) {
@@ -132,6 +127,18 @@ void ReleaseWholePages(const void* AFirst, const void* ALast) {
   const std::uintptr_t last = reinterpret_cast<std::uintptr_t>(ALast) & ~(page - 1);
   if (first < last)
     ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+#else
+  (void)AFirst;
+  (void)ALast;
+#endif
+}
+
+void AdviseHugePages(const void* AFirst, const void* ALast) {
+#if defined(__linux__)
+  const std::uintptr_t first = RoundUp(reinterpret_cast<std::uintptr_t>(AFirst), HugePage);
+  const std::uintptr_t last = reinterpret_cast<std::uintptr_t>(ALast) & ~(HugePage - 1);
+  if (first < last)
+    ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 #else
   (void)AFirst;
   (void)ALast;

@@ -17,27 +17,10 @@ namespace {
                     Utf8Decode(std::strerror(AError)));
 }
 
-class TFileHandle {
-public:
-  explicit TFileHandle(int AHandle) : FHandle(AHandle) {}
-  ~TFileHandle() { ::close(FHandle); }
-  TFileHandle(const TFileHandle&) = delete;
-  TFileHandle& operator=(const TFileHandle&) = delete;
-  int Get() const { return FHandle; }
-
-private:
-  int FHandle;
-};
-
-} // namespace
-
-std::string ReadWholeFile(const std::u16string& AFileName, uint64_t AMaxSize) {
-  const int handle = ::open(Utf8Encode(AFileName).c_str(), O_RDONLY | O_CLOEXEC);
-  if (handle < 0)
-    RaiseOpenError(AFileName, errno);
-  const TFileHandle file(handle);
+// The size of the regular file behind AHandle, or the reason why it cannot be read.
+uint64_t CheckedSize(const std::u16string& AFileName, int AHandle, uint64_t AMaxSize) {
   struct stat status {};
-  if (::fstat(file.Get(), &status) != 0)
+  if (::fstat(AHandle, &status) != 0)
     RaiseOpenError(AFileName, errno);
   if (S_ISDIR(status.st_mode))
     RaiseOpenError(AFileName, EISDIR);
@@ -45,18 +28,34 @@ std::string ReadWholeFile(const std::u16string& AFileName, uint64_t AMaxSize) {
     throw EFOpenError(u"Cannot open file \"" + AFileName + u"\". Not a regular file");
   if (static_cast<uint64_t>(status.st_size) > AMaxSize)
     RaiseOpenError(AFileName, EFBIG);
-  std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(status.st_size));
-  char chunk[65536];
+  return static_cast<uint64_t>(status.st_size);
+}
+
+} // namespace
+
+TFileReader::TFileReader(const std::u16string& AFileName, uint64_t AMaxSize)
+    : FFileName(AFileName), FHandle(::open(Utf8Encode(AFileName).c_str(), O_RDONLY | O_CLOEXEC)) {
+  if (FHandle < 0)
+    RaiseOpenError(AFileName, errno);
+  try {
+    FSize = CheckedSize(AFileName, static_cast<int>(FHandle), AMaxSize);
+  } catch (...) {
+    ::close(static_cast<int>(FHandle));
+    throw;
+  }
+}
+
+TFileReader::~TFileReader() {
+  ::close(static_cast<int>(FHandle));
+}
+
+std::size_t TFileReader::Read(char* ABuffer, std::size_t ACount) {
   for (;;) {
-    const ssize_t count = ::read(file.Get(), chunk, sizeof chunk);
-    if (count < 0 && errno == EINTR)
-      continue;
-    if (count < 0)
-      RaiseOpenError(AFileName, errno);
-    if (count == 0)
-      return bytes;
-    bytes.append(chunk, static_cast<std::size_t>(count));
+    const ssize_t count = ::read(static_cast<int>(FHandle), ABuffer, ACount);
+    if (count >= 0)
+      return static_cast<std::size_t>(count);
+    if (errno != EINTR)
+      RaiseOpenError(FFileName, errno);
   }
 }
 

@@ -87,6 +87,10 @@ void RaiseInvalidCodePage() {
   throw vbase::EEncodingError(u"Invalid code page");
 }
 
+bool IsUtf8CodePage(uint32_t ACodePage) {
+  return Resolve(ACodePage) == 65001;
+}
+
 bool IsCodePageSupported(uint32_t ACodePage) {
   const uint32_t codePage = Resolve(ACodePage);
   if (OwnCodecOf(codePage) != nullptr)

@@ -82,6 +82,10 @@ private:
 // Gives the memory pages that lie wholly inside [AFirst, ALast) back to the system; reading them
 // afterwards gives zeros. Where the system has no such call, nothing happens.
 void ReleaseWholePages(const void* AFirst, const void* ALast);
+// Asks for huge pages for the huge pages that lie wholly inside [AFirst, ALast): a big text or
+// block then costs a fraction of the page faults. Where the system has no such call, nothing
+// happens.
+void AdviseHugePages(const void* AFirst, const void* ALast);
 
 // A text held in a store: either a view into text the store keeps, or a copy owned by its holder,
 // which a later text needing the same memory overwrites in place. The length and the owned mark

@@ -13,6 +13,9 @@ namespace vcharset {
 
 bool IsCodePageSupported(uint32_t ACodePage);
 
+// Whether the code page is UTF-8, whose text can be decoded piece by piece as it arrives.
+bool IsUtf8CodePage(uint32_t ACodePage);
+
 // Bytes invalid in the code page become U+FFFD (on Windows: what the system makes of them, such
 // as the C1 control of an undefined byte). A code page that cannot be converted raises
 // EEncodingError "Invalid code page".
