@@ -5,6 +5,7 @@
 #include "TestFiles.h"
 #include "Utf8.h"
 #include "XmlDocument.h"
+#include "XmlTreeDump.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -135,6 +136,26 @@ TEST(XmlStoreTest, ValuesRewrittenInPlaceAndSharedNamesStayApart) {
   first->SetAttributeValue(0, u"manual");
   EXPECT_EQ(first->AttributeValue(0), u"manual");
   EXPECT_EQ(second->AttributeValue(0), u"auto");
+}
+
+// Parsed text that the store keeps lends the room it no longer needs to the nodes parsed from
+// it: nothing it lends may overwrite text still to be read.
+TEST(XmlStoreTest, ATreeParsedIntoItsOwnTextReadsAsOneParsedFromACopy) {
+  std::string rows;
+  for (int i = 0; i < 200; ++i)
+    rows += "\r\n            <row   name = \"r" + std::to_string(i) +
+            "\"   kind='x &amp; y'  >\r\n  text " + std::to_string(i) +
+            " <b>bold</b> tail<!-- a comment --><![CDATA[<raw>]]>\r\n    <empty   />" +
+            "\r\n            </row   >";
+  const std::string text = "<?xml version=\"1.0\"?>\r\n<!DOCTYPE list [ <!ENTITY e \"v\"> ]>\r\n"
+                           "<list>" +
+                           rows + "<?pi data?></list>";
+  TXmlDocument inItsText;
+  inItsText.ReadFromString(text);
+  TXmlDocument fromACopy;
+  fromACopy.ReadFromStringW(Utf8Decode(text));
+  EXPECT_EQ(DumpDocument(inItsText), DumpDocument(fromACopy));
+  EXPECT_EQ(inItsText.WriteToStringW(), fromACopy.WriteToStringW());
 }
 
 TEST(XmlStoreTest, ReloadingKeepsNodesTakenFromTheEarlierContent) {

@@ -298,9 +298,8 @@ private:
   void KeepValue(TXmlNode& N, std::u16string_view AText);
   void KeepLine(TXmlNode& N, std::u16string_view ALine);
   bool CanKeepInPlace(const TXmlNode& N, std::u16string_view AText) const;
-  std::u16string_view MoveDown(std::u16string_view AText);
-  // The memory of text that was parsed and not kept goes back to the system as it is passed.
-  void ReleaseParsedText(bool AToTheEnd);
+  // Text before the cursor is never read again: the store may cut memory from it.
+  void LendPassedText() const;
   void NotifyNodeNew(TXmlNode& N) const;
   void EndOfNode(TXmlNode& N) const;
 
@@ -334,8 +333,6 @@ private:
   // Set when the document's store took the stream's text: parsed values then stay in it.
   TXmlStore* FTextStore = nullptr;
   std::u16string* FText = nullptr;
-  char16_t* FWrite = nullptr;
-  const char16_t* FReleasedTo = nullptr;
 };
 
 TXmlParser::TXmlParser(TXmlDocument* ADocument, TXmlStringStream& AStream)
@@ -345,8 +342,7 @@ TXmlParser::TXmlParser(TXmlDocument* ADocument, TXmlStringStream& AStream)
   if (FDocument && AStream.Consumable()) {
     FTextStore = FDocument->FStore;
     FText = &FTextStore->Adopt(AStream.TakeText());
-    FWrite = FText->data() + position;
-    FReleasedTo = FWrite;
+    FTextStore->LendText(FText->data() + position);
     text = FText;
   }
   FCursor.Begin = text->data();
@@ -355,48 +351,35 @@ TXmlParser::TXmlParser(TXmlDocument* ADocument, TXmlStringStream& AStream)
 }
 
 TXmlParser::~TXmlParser() {
+  // What the parse left unused goes back to the system.
   if (FText)
-    ReleaseParsedText(true);
+    ReleaseWholePages(FTextStore->EndLoan(), FText->data() + FText->capacity());
   FStream.SetPosition(FCursor.Offset());
 }
 
 bool TXmlParser::CanKeepInPlace(const TXmlNode& N, std::u16string_view AText) const {
-  const auto first = reinterpret_cast<std::uintptr_t>(AText.data());
-  return FText && N.FStore == FTextStore && !AText.empty() &&
-         first >= reinterpret_cast<std::uintptr_t>(FWrite) &&
-         first + AText.size() * sizeof(char16_t) <= reinterpret_cast<std::uintptr_t>(FCursor.End);
+  return FText && N.FStore == FTextStore && !AText.empty() && FTextStore->AboveLentText(AText) &&
+         reinterpret_cast<std::uintptr_t>(AText.data() + AText.size()) <=
+             reinterpret_cast<std::uintptr_t>(FCursor.End);
 }
 
-std::u16string_view TXmlParser::MoveDown(std::u16string_view AText) {
-  char16_t* target = FWrite;
-  std::memmove(target, AText.data(), AText.size() * sizeof(char16_t));
-  FWrite += AText.size();
-  return {target, AText.size()};
+void TXmlParser::LendPassedText() const {
+  if (FText)
+    FTextStore->RaiseLentLimit(FCursor.Pos);
 }
 
 void TXmlParser::KeepValue(TXmlNode& N, std::u16string_view AText) {
   if (CanKeepInPlace(N, AText))
-    N.FValue.Refer(*N.FStore, MoveDown(AText));
+    N.FValue.Refer(*N.FStore, FTextStore->MoveIntoLentText(AText));
   else
     N.SetValueDirect(AText);
 }
 
 void TXmlParser::KeepLine(TXmlNode& N, std::u16string_view ALine) {
   if (CanKeepInPlace(N, ALine))
-    N.EnsureAttributes().AddKept(*N.FStore, MoveDown(ALine));
+    N.EnsureAttributes().AddKept(*N.FStore, FTextStore->MoveIntoLentText(ALine));
   else
     N.AttributeLineAdd(ALine);
-}
-
-void TXmlParser::ReleaseParsedText(bool AToTheEnd) {
-  // Text up to the cursor is parsed and never read again; what was kept lies below FWrite.
-  constexpr std::ptrdiff_t Step = 1 << 20;
-  const char16_t* first = AToTheEnd ? FWrite : std::max<const char16_t*>(FWrite, FReleasedTo);
-  const char16_t* last = AToTheEnd ? FText->data() + FText->capacity() : FCursor.Pos;
-  if (!AToTheEnd && last - first < Step)
-    return;
-  ReleaseWholePages(first, last);
-  FReleasedTo = last;
 }
 
 void TXmlParser::NotifyProgress(int64_t APosition) const {
@@ -422,8 +405,6 @@ void TXmlParser::ParseNode(TXmlNode& N) {
   N.Clear();
   if (Aborted())
     return;
-  if (FText)
-    ReleaseParsedText(false);
   char16_t c = 0;
   if (!SkipWhitespace(FCursor, c) || c != u'<')
     return;
@@ -561,6 +542,7 @@ void TXmlParser::ReadDoctype(TXmlNode& N) {
 TXmlNode* TXmlParser::ParseChild(TXmlNode& AParent) {
   if (FLevel >= MaxNestingDepth)
     throw EFilerError(u"Maximum nesting depth exceeded in element " + AParent.Name());
+  LendPassedText();
   TXmlNode* child = AParent.NodeNew(u"");
   const TLevelGuard level(FLevel);
   ParseNode(*child);
@@ -600,6 +582,7 @@ void TXmlParser::ReadCloseTag(const TXmlNode& N) {
 void TXmlParser::ReadContent(TXmlNode& N) {
   bool hasChildren = false;
   for (;;) {
+    LendPassedText();
     const TTextRun run = ReadTextRun();
     if (FCursor.AtEnd())
       throw EFilerError(u"Missing close tag in element " + N.Name());

@@ -70,6 +70,14 @@ void* TXmlStore::Allocate(std::size_t ABytes) {
       return block;
     }
   }
+  if (FLentNext) {
+    char* lent =
+        reinterpret_cast<char*>(RoundUp(reinterpret_cast<std::uintptr_t>(FLentNext), Alignment));
+    if (lent + bytes <= FLentLimit) {
+      FLentNext = lent + bytes;
+      return lent;
+    }
+  }
   if (bytes > static_cast<std::size_t>(FLimit - FNext)) {
     // Blocks grow with the store, so that a small document stays small and a big one needs few
     // of them. A request larger than a quarter block gets a block of its own, so that the rest
@@ -118,6 +126,20 @@ const std::u16string* TXmlStore::Intern(std::u16string_view AName) {
 
 std::u16string& TXmlStore::Adopt(std::u16string AText) {
   return FTexts.emplace_back(std::move(AText));
+}
+
+std::u16string_view TXmlStore::MoveIntoLentText(std::u16string_view AText) {
+  auto* target = reinterpret_cast<char16_t*>(FLentNext);
+  std::memmove(target, AText.data(), AText.size() * sizeof(char16_t));
+  FLentNext += AText.size() * sizeof(char16_t);
+  return {target, AText.size()};
+}
+
+const void* TXmlStore::EndLoan() {
+  const void* end = FLentNext;
+  FLentNext = nullptr;
+  FLentLimit = nullptr;
+  return end;
 }
 
 void ReleaseWholePages(const void* AFirst, const void* ALast) {

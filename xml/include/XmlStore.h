@@ -42,6 +42,26 @@ public:
   // Keeps AText alive with the store: views into it stay valid as long as the store.
   std::u16string& Adopt(std::u16string AText);
 
+  // A parser passing over text the store keeps moves the values it keeps down into the text
+  // from ANext on; the room between them and the limit, which the parser raises past text it no
+  // longer needs, serves allocations as well, so that the parsed tree and the text share pages.
+  void LendText(char16_t* ANext) {
+    FLentNext = reinterpret_cast<char*>(ANext);
+    FLentLimit = FLentNext;
+  }
+  void RaiseLentLimit(const char16_t* ALimit) {
+    FLentLimit = reinterpret_cast<const char*>(ALimit);
+  }
+  // Whether AText lies where MoveIntoLentText may take it from.
+  bool AboveLentText(std::u16string_view AText) const {
+    return FLentNext && reinterpret_cast<std::uintptr_t>(AText.data()) >=
+                            reinterpret_cast<std::uintptr_t>(FLentNext);
+  }
+  // Moves AText, which lies at or above the lent room, down to its start.
+  std::u16string_view MoveIntoLentText(std::u16string_view AText);
+  // Ends the loan; returns where the lent text's use ends.
+  const void* EndLoan();
+
 private:
   TXmlStore() = default;
   ~TXmlStore();
@@ -70,6 +90,8 @@ private:
   int64_t FRefs = 1;
   char* FNext = nullptr;
   char* FLimit = nullptr;
+  char* FLentNext = nullptr;
+  const char* FLentLimit = nullptr;
   std::size_t FBlockSize = 16 * 1024;
   std::vector<TBlock> FBlocks;
   void* FFreeLists[ReusedLimit / Alignment + 1] = {};
