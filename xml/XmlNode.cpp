@@ -134,7 +134,12 @@ bool TXmlNode::AbandonChildren(int64_t AOtherHolders) {
     if (node->FStore != FStore || !node->FInStore)
       return false;
     ++nodes;
-    pending.insert(pending.end(), node->FNodes.begin(), node->FNodes.end());
+    // The walk is bound by memory: nodes waiting on the list are fetched meanwhile.
+    for (const TXmlNode* child : node->FNodes) {
+      __builtin_prefetch(&child->FStore);
+      __builtin_prefetch(&child->FNodes);
+      pending.push_back(child);
+    }
   }
   if (nodes + AOtherHolders != FStore->Holders())
     return false;
