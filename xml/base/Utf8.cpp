@@ -3,6 +3,7 @@
 #include "Characters.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace vbase {
 
@@ -54,6 +55,21 @@ int SequenceLength(unsigned lead) {
   return 0;
 }
 
+// Most text is ASCII: runs of it go eight code units at a time, as long as they last.
+constexpr std::size_t AsciiRun = 8;
+
+bool AllAscii(const std::uint8_t* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return (word & 0x8080808080808080u) == 0;
+}
+
+bool AllAscii(const char16_t* p) {
+  std::uint64_t words[2];
+  std::memcpy(words, p, sizeof words);
+  return ((words[0] | words[1]) & 0xFF80FF80FF80FF80u) == 0;
+}
+
 } // namespace
 
 void Utf8EncodeAppend(std::u16string_view text, std::string& out) {
@@ -63,6 +79,11 @@ void Utf8EncodeAppend(std::u16string_view text, std::string& out) {
   char* q = out.data() + start;
   const std::size_t n = text.size();
   for (std::size_t i = 0; i < n; ++i) {
+    for (; i + AsciiRun <= n && AllAscii(text.data() + i); i += AsciiRun)
+      for (std::size_t k = 0; k < AsciiRun; ++k)
+        *q++ = static_cast<char>(text[i + k]);
+    if (i == n)
+      break;
     char32_t c = text[i];
     if (c < 0x80) {
       *q++ = static_cast<char>(c);
@@ -94,6 +115,11 @@ void Utf8DecodeAppend(std::string_view bytes, std::u16string& out) {
   const std::size_t n = bytes.size();
   std::size_t i = 0;
   while (i < n) {
+    for (; i + AsciiRun <= n && AllAscii(p + i); i += AsciiRun)
+      for (std::size_t k = 0; k < AsciiRun; ++k)
+        *q++ = p[i + k];
+    if (i == n)
+      break;
     const unsigned lead = p[i];
     if (lead < 0x80) {
       *q++ = static_cast<char16_t>(lead);
