@@ -42,6 +42,19 @@ TEST(Utf8Encode, JoinsSurrogatePairsAndReplacesLoneSurrogates) {
   EXPECT_EQ(Utf8Encode(std::u16string{0xDC00}), "\xef\xbf\xbd");
 }
 
+// ASCII goes in runs of several code units: a run may end at any place before other text.
+TEST(Utf8, AsciiRunsOfEveryLengthMeetOtherText) {
+  for (std::size_t run = 0; run <= 20; ++run) {
+    SCOPED_TRACE(run);
+    const std::string ascii(run, 'x');
+    const std::u16string wide(run, u'x');
+    EXPECT_EQ(Utf8Decode(ascii + "\xC3\xA9" + ascii + "\x80" + ascii),
+              wide + u"\u00e9" + wide + u"\uFFFD" + wide);
+    EXPECT_EQ(Utf8Encode(wide + u"\u00e9" + wide + char16_t(0xD800) + wide + u"\U0001F600"),
+              ascii + "\xC3\xA9" + ascii + "\xEF\xBF\xBD" + ascii + "\xF0\x9F\x98\x80");
+  }
+}
+
 TEST(Utf8CompleteLength, StopsBeforeASequenceThatTheEndCutsOff) {
   const struct {
     std::string_view Bytes;
