@@ -1,6 +1,7 @@
 #include "XmlReader.h"
 
 #include "ErrorOf.h"
+#include "Utf8.h"
 #include "XmlDocument.h"
 #include "XmlStringStream.h"
 #include "XmlTreeDump.h"
@@ -92,6 +93,33 @@ TEST(XmlReaderTest, BuildsTheTreeAsWritten) {
     document.SetReadWhiteSpaceValues(row.ReadWhiteSpace);
     document.ReadFromStringW(row.Input);
     EXPECT_EQ(DumpDocument(document), row.Expected);
+  }
+}
+
+// Character data is scanned several code units at a time: what a run holds counts wherever in
+// the run it stands.
+TEST(XmlReaderTest, RunsReadTheSameWhereverTheirCharactersStand) {
+  for (std::size_t shift = 0; shift < 18; ++shift) {
+    SCOPED_TRACE(shift);
+    const std::u16string tabs(shift, u'\t'), spaces(shift, u' ');
+    const auto dumped = [](std::u16string_view AText, bool AReadWhiteSpace) {
+      TXmlDocument document;
+      document.SetReadWhiteSpaceValues(AReadWhiteSpace);
+      document.ReadFromStringW(AText);
+      return DumpDocument(document);
+    };
+    std::string tabsDumped; // the dump writes a TAB as \t
+    for (std::size_t i = 0; i < shift; ++i)
+      tabsDumped += "\\t";
+    EXPECT_EQ(dumped(u"<a>" + tabs + u"x" + tabs + u"</a>", false),
+              "Na\"" + tabsDumped + "x" + tabsDumped + "\"");
+    EXPECT_EQ(dumped(u"<a>" + tabs + tabs + u"</a>", true), "Na\"\"");
+    EXPECT_EQ(dumped(u"<a>" + tabs + u" " + tabs + u"</a>", true),
+              "Na\"" + tabsDumped + " " + tabsDumped + "\"");
+    EXPECT_EQ(dumped(u"<a>t1 <b/>t2" + spaces + u"\r\n" + spaces + u"</a>", false),
+              "Na\"t1\"[Nb\"\",t\"t2\"]");
+    EXPECT_EQ(dumped(u"<a>t1 <b/>t2" + spaces + spaces + u"</a>", false),
+              "Na\"t1 \"[Nb\"\",t\"t2" + Utf8Encode(spaces + spaces) + "\"]");
   }
 }
 

@@ -55,6 +55,9 @@ const char16_t* ContinuationOf(const TTagType& ARow, const char16_t* AAfterLess,
 
 const TTagType& ReadTagKind(TXmlCursor& C) {
   const char16_t* afterLess = C.Pos;
+  // Every start string but "<" goes on with "!" or "?": anything else starts an element.
+  if (C.AtEnd() || (*C.Pos != u'!' && *C.Pos != u'?'))
+    return TagTypeTable.back();
   std::size_t result = TagTypeTable.size() - 1;
   uint32_t candidates = (1u << TagTypeTable.size()) - 1;
   // The k-th unit after "<" is compared with character k of every start string still in the
@@ -263,6 +266,59 @@ std::size_t ParameterEntityReferenceLength(const char16_t* APos, const char16_t*
   return static_cast<std::size_t>(p + 1 - APos);
 }
 
+// Eight code units side by side, and the lanes of a comparison of them (all bits set where true).
+using TUnitBlock = uint16_t __attribute__((vector_size(16)));
+using TUnitMask = int16_t __attribute__((vector_size(16)));
+constexpr std::ptrdiff_t BlockUnits = sizeof(TUnitBlock) / sizeof(char16_t);
+
+// A code unit as a lane value, for comparisons with a whole block.
+constexpr uint16_t Lane(char16_t AUnit) {
+  return AUnit;
+}
+
+bool AnySet(TUnitMask AMask) {
+  uint64_t halves[2];
+  std::memcpy(halves, &AMask, sizeof halves);
+  return (halves[0] | halves[1]) != 0;
+}
+
+// Passes over whole blocks of character data that hold no "<", noting what ARun records about
+// them; returns where the first block with a "<" (or the last, partial one) starts.
+const char16_t* SkipPlainBlocks(const char16_t* APos, const char16_t* AEnd, TTextRun& ARun) {
+  TUnitMask visible{}, cr{}, space{};
+  for (; AEnd - APos >= BlockUnits; APos += BlockUnits) {
+    TUnitBlock block;
+    std::memcpy(&block, APos, sizeof block);
+    if (AnySet(block == Lane(u'<')))
+      break;
+    visible |= block > Lane(u' ');
+    cr |= block == Lane(u'\r');
+    space |= block == Lane(u' ');
+  }
+  ARun.HasVisible = AnySet(visible);
+  ARun.HasCR = AnySet(cr);
+  ARun.HasSpace = AnySet(space);
+  return APos;
+}
+
+// The name of a start tag that holds nothing else, read with its ">" in one pass; empty, with
+// nothing read, for any other tag, which takes the general way.
+std::u16string_view ReadNameOnlyTag(TXmlCursor& C) {
+  for (const char16_t* p = C.Pos; p != C.End; ++p) {
+    const char16_t c = *p;
+    if (c == u'>') {
+      if (p == C.Pos || p[-1] == u'/')
+        return {};
+      const std::u16string_view name(C.Pos, static_cast<std::size_t>(p - C.Pos));
+      C.Pos = p + 1;
+      return name;
+    }
+    if (IsXmlWhitespace(c) || c == u'"' || c == u'\'')
+      return {};
+  }
+  return {};
+}
+
 // Line breaks and spaces at the end go; a TAB stops the strip.
 std::u16string_view StripTrailingBreaks(std::u16string_view AText) {
   return TrimRight(AText, [](char16_t c) { return c == u'\n' || c == u'\r' || c == u' '; });
@@ -446,12 +502,18 @@ void TXmlParser::ParseByKind(TXmlNode& N, const TTagType& ARow) {
 }
 
 void TXmlParser::ParseStartTag(TXmlNode& N, const TTagType& ARow) {
-  std::u16string_view text;
-  ReadUntilTerminator(FCursor, ARow.FClose, text, true);
-  const bool emptyElement = ARow.FStyle == xeNormal && !text.empty() && text.back() == u'/';
-  if (emptyElement)
-    text.remove_suffix(1);
-  ParseTagText(N, text);
+  bool emptyElement = false;
+  if (const std::u16string_view name = ARow.FStyle == xeNormal ? ReadNameOnlyTag(FCursor) : u"";
+      !name.empty()) {
+    N.SetNameDirect(name);
+  } else {
+    std::u16string_view text;
+    ReadUntilTerminator(FCursor, ARow.FClose, text, true);
+    emptyElement = ARow.FStyle == xeNormal && !text.empty() && text.back() == u'/';
+    if (emptyElement)
+      text.remove_suffix(1);
+    ParseTagText(N, text);
+  }
   N.StartValuePos = FCursor.Offset();
   NotifyNodeNew(N);
   if (Aborted() || emptyElement || ARow.FStyle != xeNormal)
@@ -551,7 +613,7 @@ TXmlNode* TXmlParser::ParseChild(TXmlNode& AParent) {
 
 TTextRun TXmlParser::ReadTextRun() {
   TTextRun run;
-  const char16_t* p = FCursor.Pos;
+  const char16_t* p = SkipPlainBlocks(FCursor.Pos, FCursor.End, run);
   for (; p != FCursor.End && *p != u'<'; ++p) {
     const char16_t c = *p;
     if (c > u' ')
@@ -575,7 +637,8 @@ void TXmlParser::ReadCloseTag(const TXmlNode& N) {
     throw EFilerError(u"Missing \">\" in close tag of element " + N.Name());
   // A name may begin or end with control characters that trimming would cut off; a close tag
   // that repeats it exactly, as the writer writes it, matches too.
-  if (!SameTextAscii(TrimControlChars(name), N.Name()) && !SameTextAscii(name, N.Name()))
+  if (name != N.Name() && !SameTextAscii(TrimControlChars(name), N.Name()) &&
+      !SameTextAscii(name, N.Name()))
     throw EFilerError(u"Incorrect close tag in element " + N.Name());
 }
 
