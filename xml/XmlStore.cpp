@@ -116,7 +116,7 @@ const std::u16string* TXmlStore::Intern(std::u16string_view AName) {
       size == 0 ? 0
                 : (size * 31 + AName[0] * 7 + AName[size / 2] * 3 + AName[size - 1]) % RecentNames;
   const std::u16string* recent = FRecentNames[guess];
-  if (recent && *recent == AName)
+  if (recent && TEqual()(*recent, AName))
     return recent;
   const auto found = FNames.find(AName);
   const std::u16string* name = found != FNames.end() ? &*found : &*FNames.emplace(AName).first;

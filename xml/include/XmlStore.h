@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -72,9 +73,13 @@ private:
       return std::hash<std::u16string_view>()(AText);
     }
   };
+  // Names compare as bytes: the standard comparison goes one code unit at a time.
   struct TEqual {
     using is_transparent = void;
-    bool operator()(std::u16string_view A, std::u16string_view B) const { return A == B; }
+    bool operator()(std::u16string_view A, std::u16string_view B) const {
+      return A.size() == B.size() &&
+             std::memcmp(A.data(), B.data(), A.size() * sizeof(char16_t)) == 0;
+    }
   };
 
   static constexpr std::size_t Alignment = alignof(void*);
