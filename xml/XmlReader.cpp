@@ -80,6 +80,14 @@ const TTagType& ReadTagKind(TXmlCursor& C) {
   return row;
 }
 
+namespace {
+
+bool IsQuote(char16_t c) {
+  return c == u'"' || c == u'\'';
+}
+
+} // namespace
+
 bool ReadUntilTerminator(TXmlCursor& C, std::u16string_view T, std::u16string_view& AText,
                          bool AQuoteAware) {
   if (T.empty())
@@ -87,15 +95,18 @@ bool ReadUntilTerminator(TXmlCursor& C, std::u16string_view T, std::u16string_vi
   const char16_t* first = C.Pos;
   const char16_t last = T.back();
   const std::ptrdiff_t length = static_cast<std::ptrdiff_t>(T.size());
-  char16_t quote = 0;
   for (const char16_t* p = first; p != C.End;) {
+    // Only the terminator's last code unit and, where they count, quotes stop the scan.
+    while (p != C.End && *p != last && !(AQuoteAware && IsQuote(*p)))
+      ++p;
+    if (p == C.End)
+      break;
     const char16_t c = *p++;
-    if (quote) {
-      if (c == quote)
-        quote = 0;
-    } else if (AQuoteAware && (c == u'"' || c == u'\'')) {
-      quote = c;
-    } else if (c == last && p - first >= length && std::u16string_view(p - length, T.size()) == T) {
+    if (AQuoteAware && IsQuote(c)) {
+      p = std::find(p, C.End, c);
+      if (p != C.End)
+        ++p;
+    } else if (p - first >= length && std::u16string_view(p - length, T.size()) == T) {
       AText = std::u16string_view(first, static_cast<std::size_t>(p - length - first));
       C.Pos = p;
       return true;
@@ -106,10 +117,6 @@ bool ReadUntilTerminator(TXmlCursor& C, std::u16string_view T, std::u16string_vi
 }
 
 namespace {
-
-bool IsQuote(char16_t c) {
-  return c == u'"' || c == u'\'';
-}
 
 // Joins the raw tokens as they arrive: the "=" pass first, then the quote pass over its
 // results, each in one forward sweep so that long tags stay linear.
@@ -631,7 +638,21 @@ TTextRun TXmlParser::ReadTextRun() {
   return run;
 }
 
+// Whether a close tag at C repeats AName exactly, as it nearly always does, and the reading of
+// its text up to the ">" could end nowhere else: a name with a quote takes the general way.
+bool ReadsExactCloseTag(TXmlCursor& C, std::u16string_view AName) {
+  const std::size_t size = AName.size();
+  if (static_cast<std::size_t>(C.End - C.Pos) <= size || C.Pos[size] != u'>' ||
+      std::memcmp(C.Pos, AName.data(), size * sizeof(char16_t)) != 0 ||
+      std::any_of(AName.begin(), AName.end(), IsQuote))
+    return false;
+  C.Pos += size + 1;
+  return true;
+}
+
 void TXmlParser::ReadCloseTag(const TXmlNode& N) {
+  if (ReadsExactCloseTag(FCursor, N.Name()))
+    return;
   std::u16string_view name;
   if (!ReadUntilTerminator(FCursor, u">", name, true))
     throw EFilerError(u"Missing \">\" in close tag of element " + N.Name());

@@ -57,6 +57,8 @@ int SequenceLength(unsigned lead) {
 
 // Most text is ASCII: runs of it go eight code units at a time, as long as they last.
 constexpr std::size_t AsciiRun = 8;
+using TAsciiBytes = std::uint8_t __attribute__((vector_size(AsciiRun)));
+using TAsciiUnits = std::uint16_t __attribute__((vector_size(2 * AsciiRun)));
 
 bool AllAscii(const std::uint8_t* p) {
   std::uint64_t word;
@@ -70,6 +72,20 @@ bool AllAscii(const char16_t* p) {
   return ((words[0] | words[1]) & 0xFF80FF80FF80FF80u) == 0;
 }
 
+void WidenAsciiRun(const std::uint8_t* p, char16_t* q) {
+  TAsciiBytes bytes;
+  std::memcpy(&bytes, p, sizeof bytes);
+  const auto units = __builtin_convertvector(bytes, TAsciiUnits);
+  std::memcpy(q, &units, sizeof units);
+}
+
+void NarrowAsciiRun(const char16_t* p, char* q) {
+  TAsciiUnits units;
+  std::memcpy(&units, p, sizeof units);
+  const auto bytes = __builtin_convertvector(units, TAsciiBytes);
+  std::memcpy(q, &bytes, sizeof bytes);
+}
+
 } // namespace
 
 void Utf8EncodeAppend(std::u16string_view text, std::string& out) {
@@ -79,9 +95,8 @@ void Utf8EncodeAppend(std::u16string_view text, std::string& out) {
   char* q = out.data() + start;
   const std::size_t n = text.size();
   for (std::size_t i = 0; i < n; ++i) {
-    for (; i + AsciiRun <= n && AllAscii(text.data() + i); i += AsciiRun)
-      for (std::size_t k = 0; k < AsciiRun; ++k)
-        *q++ = static_cast<char>(text[i + k]);
+    for (; i + AsciiRun <= n && AllAscii(text.data() + i); i += AsciiRun, q += AsciiRun)
+      NarrowAsciiRun(text.data() + i, q);
     if (i == n)
       break;
     char32_t c = text[i];
@@ -115,9 +130,8 @@ void Utf8DecodeAppend(std::string_view bytes, std::u16string& out) {
   const std::size_t n = bytes.size();
   std::size_t i = 0;
   while (i < n) {
-    for (; i + AsciiRun <= n && AllAscii(p + i); i += AsciiRun)
-      for (std::size_t k = 0; k < AsciiRun; ++k)
-        *q++ = p[i + k];
+    for (; i + AsciiRun <= n && AllAscii(p + i); i += AsciiRun, q += AsciiRun)
+      WidenAsciiRun(p + i, q);
     if (i == n)
       break;
     const unsigned lead = p[i];
