@@ -16,7 +16,8 @@ std::u16string TXmlStringBuilder::StringCopy(int32_t AFirst, int32_t ALength) co
   const int64_t last = std::min<int64_t>(int64_t(AFirst) - 1 + ALength, Length());
   if (ALength <= 0 || first >= last)
     return {};
-  return FData.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first));
+  return std::u16string(
+      Value().substr(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first)));
 }
 
 char16_t TXmlStringBuilder::Data(int32_t APosition) const {
@@ -25,14 +26,20 @@ char16_t TXmlStringBuilder::Data(int32_t APosition) const {
   return FData[static_cast<std::size_t>(APosition - 1)];
 }
 
+void TXmlStringBuilder::Grow(std::size_t AMore) {
+  FData.resize(std::max(FLength + AMore, 2 * FData.size()));
+}
+
 void TXmlStringBuilder::Pass() {
-  std::size_t count = FData.size();
+  std::size_t count = FLength;
   if (count > 0 && FData[count - 1] >= 0xD800 && FData[count - 1] <= 0xDBFF)
     --count;
   if (count == 0)
     return;
-  FSink(std::u16string_view(FData).substr(0, count));
-  FData.erase(0, count);
+  FSink(Value().substr(0, count));
+  std::copy(FData.begin() + static_cast<std::ptrdiff_t>(count),
+            FData.begin() + static_cast<std::ptrdiff_t>(FLength), FData.begin());
+  FLength -= count;
 }
 
 } // namespace vxml

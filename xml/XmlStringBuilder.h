@@ -11,11 +11,24 @@ namespace vxml {
 class TXmlStringBuilder {
 public:
   TXmlStringBuilder() = default;
-  explicit TXmlStringBuilder(std::size_t capacity) { FData.reserve(capacity); }
+  explicit TXmlStringBuilder(std::size_t capacity) { FData.resize(capacity); }
 
-  void AddChar(char16_t c) { FData.push_back(c); }
-  void AddString(std::u16string_view s) { FData.append(s); }
-  void Clear() { FData.clear(); }
+  // The writer adds a few code units at a time, millions of times: the buffer only grows, and
+  // its room is written directly.
+  void AddChar(char16_t c) {
+    if (FLength == FData.size())
+      Grow(1);
+    FData[FLength++] = c;
+  }
+  void AddString(std::u16string_view s) {
+    if (s.size() > FData.size() - FLength)
+      Grow(s.size());
+    char16_t* target = FData.data() + FLength;
+    for (const char16_t c : s)
+      *target++ = c;
+    FLength += s.size();
+  }
+  void Clear() { FLength = 0; }
 
   // ALength code units from position AFirst; the part outside the content is left out.
   std::u16string StringCopy(int32_t AFirst, int32_t ALength) const;
@@ -30,17 +43,25 @@ public:
     FChunk = AChunk;
   }
   void PassIfFull() {
-    if (FSink && FData.size() >= FChunk)
+    if (FSink && FLength >= FChunk)
       Pass();
   }
   void Pass();
 
-  const std::u16string& Value() const { return FData; }
-  std::u16string TakeValue() { return std::move(FData); }
-  int32_t Length() const { return static_cast<int32_t>(FData.size()); }
+  std::u16string_view Value() const { return {FData.data(), FLength}; }
+  std::u16string TakeValue() {
+    FData.resize(FLength);
+    FLength = 0;
+    return std::move(FData);
+  }
+  int32_t Length() const { return static_cast<int32_t>(FLength); }
 
 private:
+  // Room for at least AMore code units beyond the content.
+  void Grow(std::size_t AMore);
+
   std::u16string FData;
+  std::size_t FLength = 0;
   std::function<void(std::u16string_view)> FSink;
   std::size_t FChunk = 0;
 };

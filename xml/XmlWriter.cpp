@@ -24,6 +24,7 @@ using vbase::PathOfUtf8;
 using vbase::TReplacementFile;
 using vbase::TrimRight;
 using vbase::Utf8Encode;
+using vbase::Utf8EncodeTo;
 using vcharset::CodePageFromCharsetName;
 using vcharset::IsCodePageSupported;
 using vcharset::StandardEncodingCodePage;
@@ -370,6 +371,19 @@ bool ConvertsInPieces(uint32_t ACodePage) {
 
 constexpr std::size_t PieceUnits = 64 * 1024;
 
+// One piece of the text in the code page, held in ABuffer, which keeps its room from piece to
+// piece: UTF-8, the usual case, is written into that room without clearing it first.
+std::string_view EncodePiece(uint32_t ACodePage, std::u16string_view APiece, std::string& ABuffer) {
+  if (ACodePage != 65001) {
+    ABuffer = Utf16ToCodePage(ACodePage, APiece);
+    return ABuffer;
+  }
+  if (ABuffer.size() < 3 * APiece.size())
+    ABuffer.resize(3 * APiece.size());
+  const char* end = Utf8EncodeTo(APiece, ABuffer.data());
+  return {ABuffer.data(), static_cast<std::size_t>(end - ABuffer.data())};
+}
+
 } // namespace
 
 void TXmlDocument::EncodeForSaving(bool RespectEncoding, bool WriteBOM,
@@ -392,7 +406,8 @@ void TXmlDocument::EncodeForSaving(bool RespectEncoding, bool WriteBOM,
   if (WriteBOM)
     AWrite(ByteOrderMark(codePage));
   TXmlStringBuilder text;
-  text.SetSink([&](std::u16string_view APiece) { AWrite(Utf16ToCodePage(codePage, APiece)); },
+  std::string bytes;
+  text.SetSink([&](std::u16string_view APiece) { AWrite(EncodePiece(codePage, APiece, bytes)); },
                PieceUnits);
   WriteToStreamW(text);
   text.Pass();

@@ -88,11 +88,7 @@ void NarrowAsciiRun(const char16_t* p, char* q) {
 
 } // namespace
 
-void Utf8EncodeAppend(std::u16string_view text, std::string& out) {
-  // Written through a pointer into room for the longest result, then cut to what was written.
-  const std::size_t start = out.size();
-  out.resize(start + 3 * text.size());
-  char* q = out.data() + start;
+char* Utf8EncodeTo(std::u16string_view text, char* q) {
   const std::size_t n = text.size();
   for (std::size_t i = 0; i < n; ++i) {
     for (; i + AsciiRun <= n && AllAscii(text.data() + i); i += AsciiRun, q += AsciiRun)
@@ -112,7 +108,15 @@ void Utf8EncodeAppend(std::u16string_view text, std::string& out) {
     }
     q = PutCodePoint(c, q);
   }
-  out.resize(static_cast<std::size_t>(q - out.data()));
+  return q;
+}
+
+void Utf8EncodeAppend(std::u16string_view text, std::string& out) {
+  // Written into room for the longest result, then cut to what was written.
+  const std::size_t start = out.size();
+  out.resize(start + 3 * text.size());
+  const char* end = Utf8EncodeTo(text, out.data() + start);
+  out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 std::string Utf8Encode(std::u16string_view text) {

@@ -9,6 +9,8 @@ namespace vbase {
 // A lone surrogate becomes U+FFFD; a surrogate pair becomes one four-byte sequence.
 std::string Utf8Encode(std::u16string_view text);
 void Utf8EncodeAppend(std::u16string_view text, std::string& out);
+// The same into out, which has room for three bytes a code unit; returns the end of the bytes.
+char* Utf8EncodeTo(std::u16string_view text, char* out);
 
 // Invalid input becomes U+FFFD, one for each maximal invalid subpart (Unicode's recommended
 // practice), so decoding never fails.
