@@ -8,6 +8,8 @@
 
 namespace vconvert {
 
+using namespace std::string_view_literals;
+
 using vbase::EAssertionFailed;
 using vbase::IntToText;
 using vxml::AppendUnescaped;
@@ -118,11 +120,12 @@ bool ReadLocation(const TXmlNode& aLocation, TRowInfo& aRowInfo, TLocation& aRes
     AssignElementText(*target, aResult.VLP5Target);
   static thread_local std::u16string kind;
   AssignElementText(*type, kind);
-  if (kind == u"FORM")
+  const std::u16string_view kindView = kind;
+  if (kindView == u"FORM"sv)
     ReadFormLocation(aLocation, aResult);
-  else if (kind == u"STRING")
+  else if (kindView == u"STRING"sv)
     StringContext(aLocation, aResult.VXPContext);
-  else if (kind == u"SOURCE")
+  else if (kindView == u"SOURCE"sv)
     SourceContext(aLocation, aRowInfo.native, aResult.VXPContext);
   return true;
 }
@@ -245,14 +248,15 @@ void TVLP5Project::ReadRow(const TXmlNode& aRow, TRowBuffers& aBuffers) const {
   std::size_t translations = 0;
   for (int32_t i = 0; i < aRow.NodeCount(); ++i) {
     const TXmlNode& child = *aRow.Nodes(i);
-    const std::u16string& name = child.Name();
-    if (name == u"NATIVE") {
+    // Views compare their lengths first: most mismatches cost one comparison.
+    const std::u16string_view name = child.Name();
+    if (name == u"NATIVE"sv) {
       AssignElementText(child, rowInfo.native);
-    } else if (name == u"COMMENT") {
+    } else if (name == u"COMMENT"sv) {
       AssignElementText(child, rowInfo.comment);
-    } else if (name == u"NOTRANSLATE") {
+    } else if (name == u"NOTRANSLATE"sv) {
       rowInfo.readonly = child.ValueAsIntegerDef(0) == 1;
-    } else if (name == u"TRANSLATION") {
+    } else if (name == u"TRANSLATION"sv) {
       if (const TXmlNode* value = child.NodeByName(u"VALUE")) {
         TWideString language(child.AttributeByName(u"language"));
         if (translations == aBuffers.Translations.size())
@@ -261,7 +265,7 @@ void TVLP5Project::ReadRow(const TXmlNode& aRow, TRowBuffers& aBuffers) const {
           aBuffers.Translations[translations].Language = std::move(language);
         AssignElementText(*value, aBuffers.Translations[translations++].Text);
       }
-    } else if (name == u"LOCATION") {
+    } else if (name == u"LOCATION"sv) {
       if (!ReadLocation(child, rowInfo, location))
         break;
     }
