@@ -77,8 +77,22 @@ std::unique_ptr<TXmlNode> TXmlNode::New(TXmlDocument* ADocument, TXmlStore& ASto
 std::unique_ptr<TXmlNode> TXmlNode::NewChild(std::u16string_view AName) {
   // In this node's store, not its document's: a node may outlive the document it follows.
   auto node = New(FDocument, *FStore);
-  node->SetName(AName);
+  if (const std::u16string* name = LastChildName(AName))
+    node->FName = name;
+  else
+    node->SetName(AName);
   return node;
+}
+
+const std::u16string* TXmlNode::LastChildName(std::u16string_view AName) const {
+  // Children mostly repeat the name of the one before them: its interned copy, valid as a name
+  // already, serves without a lookup in the store. A child from another store keeps its own.
+  // The reader names its nodes after making them: an empty name needs no lookup anyway.
+  if (AName.empty() || FNodes.Count() == 0)
+    return nullptr;
+  const TXmlNode* last = FNodes[FNodes.Count() - 1];
+  return last->FStore == FStore && std::u16string_view(*last->FName) == AName ? last->FName
+                                                                              : nullptr;
 }
 
 TXmlNode::~TXmlNode() {
