@@ -84,13 +84,15 @@ void AddAttributeIfAny(TXmlNode& aNode, std::u16string_view aName, std::u16strin
 // ---- TTargetList ----
 
 void TTargetList::Add(const std::u16string& aKey, std::unique_ptr<TTargetInfo> aInfo) {
-  if (!fItems.try_emplace(aKey, std::move(aInfo)).second)
+  const auto [item, added] = fItems.try_emplace(aKey, std::move(aInfo));
+  if (!added)
     throw EStringListError(u"Duplicates not allowed");
+  fIndex.emplace(item->first, item->second.get());
 }
 
 TTargetInfo* TTargetList::Find(const std::u16string& aKey) const {
-  const auto found = fItems.find(aKey);
-  return found == fItems.end() ? nullptr : found->second.get();
+  const auto found = fIndex.find(aKey);
+  return found == fIndex.end() ? nullptr : found->second;
 }
 
 // ---- Text rules of the new format ----

@@ -7,10 +7,12 @@
 #include "uVLP5Reader.h"
 
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vconvert {
@@ -45,7 +47,19 @@ public:
   auto end() const { return fItems.end(); }
 
 private:
+  // Equal keys are equal bytes: memcmp outruns comparing one char16_t after another.
+  struct TKeyEqual {
+    bool operator()(std::u16string_view aLeft, std::u16string_view aRight) const {
+      return aLeft.size() == aRight.size() &&
+             std::memcmp(aLeft.data(), aRight.data(), aLeft.size() * sizeof(char16_t)) == 0;
+    }
+  };
+
+  // The map keeps the keys and their order; Find, asked once per row, hashes into the index,
+  // whose views are of the map's keys.
   std::map<std::u16string, std::unique_ptr<TTargetInfo>> fItems;
+  std::unordered_map<std::u16string_view, TTargetInfo*, std::hash<std::u16string_view>, TKeyEqual>
+      fIndex;
 };
 
 // A row that landed in no converted target: its old target, its context path in the new
