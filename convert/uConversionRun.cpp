@@ -31,19 +31,35 @@ std::u16string FormatVirtualTargetName(int32_t aNumber) {
   return name;
 }
 
-// One left-to-right pass; what was inserted is not searched again.
-std::u16string ReplaceAll(std::u16string_view aText, std::u16string_view aFrom,
-                          std::u16string_view aTo) {
-  std::u16string result;
-  result.reserve(aText.size());
-  std::size_t start = 0;
-  for (std::size_t found = aText.find(aFrom); found != std::u16string_view::npos;
-       found = aText.find(aFrom, start)) {
-    result.append(aText.substr(start, found - start)).append(aTo);
-    start = found + aFrom.size();
+// One left-to-right pass in place; what was inserted is not searched again. aTo is never longer
+// than aFrom, so the text only shrinks and the writing never overtakes the reading.
+void ReplaceAll(std::u16string& aText, std::u16string_view aFrom, std::u16string_view aTo) {
+  using TTraits = std::char_traits<char16_t>;
+  std::size_t found = aText.find(aFrom);
+  if (found == std::u16string::npos)
+    return;
+  char16_t* text = aText.data();
+  std::size_t write = found;
+  std::size_t read = found;
+  for (; found != std::u16string::npos; found = aText.find(aFrom, read)) {
+    TTraits::move(text + write, text + read, found - read);
+    write += found - read;
+    TTraits::copy(text + write, aTo.data(), aTo.size());
+    write += aTo.size();
+    read = found + aFrom.size();
   }
-  result.append(aText.substr(start));
-  return result;
+  TTraits::move(text + write, text + read, aText.size() - read);
+  aText.resize(write + aText.size() - read);
+}
+
+void ConvertLineBreakMarkersIn(std::u16string& aText) {
+  // The doubled forms go first so that their halves are not taken for single breaks; the old
+  // tool wrote #L#C#L#C for one break, not two.
+  ReplaceAll(aText, u"#C#L#C#L", u"\r\n\r\n");
+  ReplaceAll(aText, u"#L#C#L#C", u"\r\n");
+  ReplaceAll(aText, u"#C#L", u"\r\n");
+  ReplaceAll(aText, u"#L#C", u"\r\n");
+  ReplaceAll(aText, u"#N", u"\r\n");
 }
 
 std::u16string AsciiLower(std::u16string_view aText) {
@@ -51,6 +67,11 @@ std::u16string AsciiLower(std::u16string_view aText) {
   for (char16_t& c : result)
     c = vbase::AsciiLower(c);
   return result;
+}
+
+// MapLanguageCode as a view of aCode or of a literal: no string per translation.
+std::u16string_view MappedLanguageCode(std::u16string_view aCode) {
+  return aCode == u"sh" ? u"sr.lat" : aCode;
 }
 
 void AddValueNode(TXmlNode& aParent, std::u16string_view aName, std::u16string_view aValue) {
@@ -65,11 +86,11 @@ void AddBoolNode(TXmlNode& aParent, std::u16string_view aName, bool aValue) {
 void SetQuotedValue(TXmlNode& aNode, std::u16string_view aText) {
   static thread_local std::u16string value;
   value.assign(u"&quot;");
-  // Only a text with a marker needs the conversion's passes.
-  if (aText.find(u'#') == std::u16string_view::npos)
-    AppendEscaped(value, aText);
-  else
-    AppendEscaped(value, ConvertLineBreakMarkers(aText));
+  AppendEscaped(value, aText);
+  // The entities hold no "#" nor capitals, so markers convert the same after escaping; only a
+  // text with a marker needs the conversion's passes.
+  if (aText.find(u'#') != std::u16string_view::npos)
+    ConvertLineBreakMarkersIn(value);
   value.append(u"&quot;");
   aNode.SetValueDirect(value);
 }
@@ -98,17 +119,13 @@ TTargetInfo* TTargetList::Find(const std::u16string& aKey) const {
 // ---- Text rules of the new format ----
 
 std::u16string MapLanguageCode(std::u16string_view aCode) {
-  return aCode == u"sh" ? std::u16string(u"sr.lat") : std::u16string(aCode);
+  return std::u16string(MappedLanguageCode(aCode));
 }
 
 std::u16string ConvertLineBreakMarkers(std::u16string_view aText) {
-  // The doubled forms go first so that their halves are not taken for single breaks; the old
-  // tool wrote #L#C#L#C for one break, not two.
-  std::u16string text = ReplaceAll(aText, u"#C#L#C#L", u"\r\n\r\n");
-  text = ReplaceAll(text, u"#L#C#L#C", u"\r\n");
-  text = ReplaceAll(text, u"#C#L", u"\r\n");
-  text = ReplaceAll(text, u"#L#C", u"\r\n");
-  return ReplaceAll(text, u"#N", u"\r\n");
+  std::u16string text(aText);
+  ConvertLineBreakMarkersIn(text);
+  return text;
 }
 
 std::u16string RewriteExcludeContext(std::u16string_view aText) {
@@ -308,7 +325,7 @@ void TConversionRun::DoTranslationsFound(const TRowInfo& aRowInfo,
   SetQuotedValue(*row.NodeNew(u"native"), aRowInfo.native);
   for (const TTranslation& translation : aTranslations) {
     TXmlNode& lang = *row.NodeNew(u"lang");
-    lang.AttributeAdd(u"id", MapLanguageCode(translation.Language.Value()));
+    lang.AttributeAdd(u"id", MappedLanguageCode(translation.Language.Value()));
     lang.AttributeAdd(u"status", u"auto");
     SetQuotedValue(lang, translation.Text);
   }
