@@ -457,13 +457,15 @@ TXmlNode* TXmlNode::Nodes(int32_t Index) const {
 int32_t TXmlNode::NodeAdd(std::unique_ptr<TXmlNode> ANode) {
   if (!ANode)
     return -1;
-  ANode->FParent = this;
   ANode->ChangeDocument(FDocument);
-  TXmlNode* node = ANode.release();
-  const int32_t index = NodeCount();
-  FNodes.Add(*FStore, node);
-  node->FIndexInParentCache = index;
-  return index;
+  return AttachLast(ANode.release())->FIndexInParentCache;
+}
+
+TXmlNode* TXmlNode::AttachLast(TXmlNode* ANode) {
+  ANode->FParent = this;
+  ANode->FIndexInParentCache = NodeCount();
+  FNodes.Add(*FStore, ANode);
+  return ANode;
 }
 
 void TXmlNode::NodeInsert(int32_t Index, std::unique_ptr<TXmlNode>&& ANode) {
@@ -474,7 +476,8 @@ void TXmlNode::NodeInsert(int32_t Index, std::unique_ptr<TXmlNode>&& ANode) {
 }
 
 TXmlNode* TXmlNode::NodeNew(std::u16string_view AName) {
-  return Nodes(NodeAdd(NewChild(AName)));
+  // NewChild follows this node's document already: there is nothing to move over.
+  return AttachLast(NewChild(AName).release());
 }
 
 TXmlNode* TXmlNode::NodeNewAtIndex(int32_t Index, std::u16string_view AName) {
