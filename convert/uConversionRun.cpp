@@ -31,11 +31,12 @@ std::u16string FormatVirtualTargetName(int32_t aNumber) {
   return name;
 }
 
-// One left-to-right pass in place; what was inserted is not searched again. aTo is never longer
-// than aFrom, so the text only shrinks and the writing never overtakes the reading.
-void ReplaceAll(std::u16string& aText, std::u16string_view aFrom, std::u16string_view aTo) {
+// One left-to-right pass in place from aStart; what was inserted is not searched again. aTo is
+// never longer than aFrom, so the text only shrinks and the writing never overtakes the reading.
+void ReplaceAll(std::u16string& aText, std::u16string_view aFrom, std::u16string_view aTo,
+                std::size_t aStart) {
   using TTraits = std::char_traits<char16_t>;
-  std::size_t found = aText.find(aFrom);
+  std::size_t found = aText.find(aFrom, aStart);
   if (found == std::u16string::npos)
     return;
   char16_t* text = aText.data();
@@ -53,13 +54,17 @@ void ReplaceAll(std::u16string& aText, std::u16string_view aFrom, std::u16string
 }
 
 void ConvertLineBreakMarkersIn(std::u16string& aText) {
+  // Every marker starts with "#": no pass changes or needs the text before the first one.
+  const std::size_t start = aText.find(u'#');
+  if (start == std::u16string::npos)
+    return;
   // The doubled forms go first so that their halves are not taken for single breaks; the old
   // tool wrote #L#C#L#C for one break, not two.
-  ReplaceAll(aText, u"#C#L#C#L", u"\r\n\r\n");
-  ReplaceAll(aText, u"#L#C#L#C", u"\r\n");
-  ReplaceAll(aText, u"#C#L", u"\r\n");
-  ReplaceAll(aText, u"#L#C", u"\r\n");
-  ReplaceAll(aText, u"#N", u"\r\n");
+  ReplaceAll(aText, u"#C#L#C#L", u"\r\n\r\n", start);
+  ReplaceAll(aText, u"#L#C#L#C", u"\r\n", start);
+  ReplaceAll(aText, u"#C#L", u"\r\n", start);
+  ReplaceAll(aText, u"#L#C", u"\r\n", start);
+  ReplaceAll(aText, u"#N", u"\r\n", start);
 }
 
 std::u16string AsciiLower(std::u16string_view aText) {
@@ -87,10 +92,8 @@ void SetQuotedValue(TXmlNode& aNode, std::u16string_view aText) {
   static thread_local std::u16string value;
   value.assign(u"&quot;");
   AppendEscaped(value, aText);
-  // The entities hold no "#" nor capitals, so markers convert the same after escaping; only a
-  // text with a marker needs the conversion's passes.
-  if (aText.find(u'#') != std::u16string_view::npos)
-    ConvertLineBreakMarkersIn(value);
+  // The entities hold no "#" nor capitals, so markers convert the same after escaping.
+  ConvertLineBreakMarkersIn(value);
   value.append(u"&quot;");
   aNode.SetValueDirect(value);
 }
