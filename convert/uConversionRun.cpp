@@ -19,6 +19,10 @@ namespace {
 constexpr std::u16string_view ProjectVersion = u"7.5.0.0";
 constexpr std::u16string_view ScannerId = u"{95E3B58F-A92C-4C8B-9B91-9E49A31D5F6D}";
 constexpr std::u16string_view ConvertedSuffix = u"_converted.vxp";
+// Attribute lines of fixed value, as the file holds them: nothing to build or escape per row.
+constexpr std::u16string_view ActiveRowLine = u"status=\"active\"";
+constexpr std::u16string_view ReadOnlyRowLine = u"readonly=\"yes\"";
+constexpr std::u16string_view AutoTranslationLine = u"status=\"auto\"";
 
 std::u16string Description(std::u16string_view aFileName) {
   return u"This project is auto-upgraded from Vornalex 5 project \"" + std::u16string(aFileName) +
@@ -315,11 +319,11 @@ void TConversionRun::DoTranslationsFound(const TRowInfo& aRowInfo,
   ++fRowsPlaced;
 
   TXmlNode& row = *targetInfo->Node()->NodeNew(u"row");
-  row.AttributeAdd(u"status", u"active");
+  row.AttributeLineAdd(ActiveRowLine);
   row.AttributeAdd(u"name", aLocation.VXPContext);
   AddAttributeIfAny(row, u"comment", aRowInfo.comment);
   if (aRowInfo.readonly)
-    row.AttributeAdd(u"readonly", u"yes");
+    row.AttributeLineAdd(ReadOnlyRowLine);
   if (aRowInfo.maxchars != 0)
     row.AttributeAdd(u"maxchar", aRowInfo.maxchars);
   AddAttributeIfAny(row, u"componentname", aLocation.componentname);
@@ -329,7 +333,7 @@ void TConversionRun::DoTranslationsFound(const TRowInfo& aRowInfo,
   for (const TTranslation& translation : aTranslations) {
     TXmlNode& lang = *row.NodeNew(u"lang");
     lang.AttributeAdd(u"id", MappedLanguageCode(translation.Language.Value()));
-    lang.AttributeAdd(u"status", u"auto");
+    lang.AttributeLineAdd(AutoTranslationLine);
     SetQuotedValue(lang, translation.Text);
   }
 }

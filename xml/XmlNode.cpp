@@ -332,12 +332,7 @@ void TXmlNode::AttributeAdd(std::u16string_view AName, std::u16string_view AValu
   line.assign(AName).append(u"=\"");
   AppendEscaped(line, AValue);
   line += u'"';
-  // Short lines such as status="auto" repeat on most nodes of a kind: one copy serves them all.
-  constexpr std::size_t SharedLineLimit = 16;
-  if (line.size() <= SharedLineLimit)
-    EnsureAttributes().AddKept(*FStore, *FStore->Intern(line));
-  else
-    EnsureAttributes().Add(*FStore, line);
+  AttributeLineAdd(line);
 }
 
 void TXmlNode::AttributeAdd(std::u16string_view AName, int32_t AValue) {
@@ -345,7 +340,12 @@ void TXmlNode::AttributeAdd(std::u16string_view AName, int32_t AValue) {
 }
 
 void TXmlNode::AttributeLineAdd(std::u16string_view ALine) {
-  EnsureAttributes().Add(*FStore, ALine);
+  // Short lines such as status="auto" repeat on most nodes of a kind: one copy serves them all.
+  constexpr std::size_t SharedLineLimit = 16;
+  if (ALine.size() <= SharedLineLimit)
+    EnsureAttributes().AddKept(*FStore, *FStore->Intern(ALine));
+  else
+    EnsureAttributes().Add(*FStore, ALine);
 }
 
 std::u16string TXmlNode::AttributeByName(std::u16string_view AName) const {
