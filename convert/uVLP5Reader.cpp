@@ -69,22 +69,24 @@ int32_t StrictChildInteger(const TXmlNode& aNode, std::u16string_view aName) {
   return child ? child->ValueAsInteger() : 0;
 }
 
-void AppendChildValue(const TXmlNode& aNode, std::u16string_view aName, std::u16string& aPath) {
-  if (const TXmlNode* child = aNode.NodeByName(aName)) {
-    aPath += u'.';
-    AppendElementText(*child, aPath);
-  }
+// Appends "." and aPart's text to aPath; returns where that text starts.
+std::size_t AppendPathPart(const TXmlNode& aPart, std::u16string& aPath) {
+  aPath += u'.';
+  const std::size_t start = aPath.size();
+  AppendElementText(aPart, aPath);
+  return start;
 }
 
 void ReadFormLocation(const TXmlNode& aLocation, TLocation& aResult) {
-  aResult.VXPContext = u"Forms";
-  AppendChildValue(aLocation, u"UNIT", aResult.VXPContext);
-  AppendChildValue(aLocation, u"ITEM", aResult.VXPContext);
-  AppendChildValue(aLocation, u"PROPERTY", aResult.VXPContext);
+  std::u16string& context = aResult.VXPContext;
+  context = u"Forms";
+  // The form and component names are parts of the path: copied from it, not read again.
   if (const TXmlNode* unit = aLocation.NodeByName(u"UNIT"))
-    AssignElementText(*unit, aResult.formname);
+    aResult.formname.assign(context, AppendPathPart(*unit, context));
   if (const TXmlNode* item = aLocation.NodeByName(u"ITEM"))
-    AssignElementText(*item, aResult.componentname);
+    aResult.componentname.assign(context, AppendPathPart(*item, context));
+  if (const TXmlNode* property = aLocation.NodeByName(u"PROPERTY"))
+    AppendPathPart(*property, context);
 }
 
 void StringContext(const TXmlNode& aLocation, std::u16string& aContext) {
