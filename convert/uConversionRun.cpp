@@ -7,6 +7,7 @@
 namespace vconvert {
 
 using vbase::EStringListError;
+using vbase::FindCodeUnit;
 using vbase::IntToText;
 using vbase::TrimControlChars;
 using vxml::AppendEscaped;
@@ -59,7 +60,7 @@ void ReplaceAll(std::u16string& aText, std::u16string_view aFrom, std::u16string
 
 void ConvertLineBreakMarkersIn(std::u16string& aText) {
   // Every marker starts with "#": no pass changes or needs the text before the first one.
-  const std::size_t start = aText.find(u'#');
+  const std::size_t start = FindCodeUnit(aText, u'#');
   if (start == std::u16string::npos)
     return;
   // The doubled forms go first so that their halves are not taken for single breaks; the old

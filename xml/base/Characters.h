@@ -60,6 +60,9 @@ inline std::u16string_view TrimControlChars(std::u16string_view AText) {
   return Trim(AText, IsControlOrSpace);
 }
 
+// AText.find(c, AFrom), by memchr: it scans many bytes at a time where find takes one unit.
+std::size_t FindCodeUnit(std::u16string_view AText, char16_t c, std::size_t AFrom = 0);
+
 // Case folding of ASCII letters only, so no locale can change a comparison.
 char16_t AsciiUpper(char16_t c);
 char16_t AsciiLower(char16_t c);
