@@ -2,12 +2,12 @@
 // the run drives the reader's walks and builds the new document from its events.
 #pragma once
 
+#include "Characters.h"
 #include "XmlDocument.h"
 #include "uConversionHost.h"
 #include "uVLP5Reader.h"
 
 #include <cstdint>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -47,11 +47,9 @@ public:
   auto end() const { return fItems.end(); }
 
 private:
-  // Equal keys are equal bytes: memcmp outruns comparing one char16_t after another.
   struct TKeyEqual {
     bool operator()(std::u16string_view aLeft, std::u16string_view aRight) const {
-      return aLeft.size() == aRight.size() &&
-             std::memcmp(aLeft.data(), aRight.data(), aLeft.size() * sizeof(char16_t)) == 0;
+      return vbase::SameCodeUnits(aLeft, aRight);
     }
   };
 

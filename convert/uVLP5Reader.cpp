@@ -1,5 +1,6 @@
 #include "uVLP5Reader.h"
 
+#include "Characters.h"
 #include "Errors.h"
 #include "IntegerText.h"
 
@@ -12,6 +13,7 @@ using namespace std::string_view_literals;
 
 using vbase::EAssertionFailed;
 using vbase::IntToText;
+using vbase::SameCodeUnits;
 using vxml::AppendUnescaped;
 using vxml::TXmlDocument;
 using vxml::TXmlNode;
@@ -81,27 +83,27 @@ void ReadFormLocation(const TXmlNode& aLocation, TLocation& aResult) {
   std::u16string& context = aResult.VXPContext;
   context = u"Forms";
   // The form and component names are parts of the path: copied from it, not read again.
-  if (const TXmlNode* unit = aLocation.NodeByName(u"UNIT"))
+  if (const TXmlNode* unit = aLocation.NodeByName(u"UNIT"sv))
     aResult.formname.assign(context, AppendPathPart(*unit, context));
-  if (const TXmlNode* item = aLocation.NodeByName(u"ITEM"))
+  if (const TXmlNode* item = aLocation.NodeByName(u"ITEM"sv))
     aResult.componentname.assign(context, AppendPathPart(*item, context));
-  if (const TXmlNode* property = aLocation.NodeByName(u"PROPERTY"))
+  if (const TXmlNode* property = aLocation.NodeByName(u"PROPERTY"sv))
     AppendPathPart(*property, context);
 }
 
 void StringContext(const TXmlNode& aLocation, std::u16string& aContext) {
   aContext = u"Strings.";
-  if (const TXmlNode* unit = aLocation.NodeByName(u"UNIT"))
+  if (const TXmlNode* unit = aLocation.NodeByName(u"UNIT"sv))
     AppendElementText(*unit, aContext);
   aContext += u'.';
-  if (const TXmlNode* item = aLocation.NodeByName(u"ITEM"))
+  if (const TXmlNode* item = aLocation.NodeByName(u"ITEM"sv))
     AppendElementText(*item, aContext);
 }
 
 void SourceContext(const TXmlNode& aLocation, std::u16string_view aNative,
                    std::u16string& aContext) {
   aContext = u"Source";
-  if (const TXmlNode* file = aLocation.NodeByName(u"FILE")) {
+  if (const TXmlNode* file = aLocation.NodeByName(u"FILE"sv)) {
     aContext += u'.';
     const std::size_t start = aContext.size();
     AppendElementText(*file, aContext);
@@ -113,21 +115,20 @@ void SourceContext(const TXmlNode& aLocation, std::u16string_view aNative,
 
 // Returns false when the location has no TYPE: the rest of the row is then not read.
 bool ReadLocation(const TXmlNode& aLocation, TRowInfo& aRowInfo, TLocation& aResult) {
-  const TXmlNode* type = aLocation.NodeByName(u"TYPE");
+  const TXmlNode* type = aLocation.NodeByName(u"TYPE"sv);
   if (!type)
     return false;
-  if (const TXmlNode* chars = aLocation.NodeByName(u"CHARS"))
+  if (const TXmlNode* chars = aLocation.NodeByName(u"CHARS"sv))
     aRowInfo.maxchars = chars->ValueAsIntegerDef(0);
-  if (const TXmlNode* target = aLocation.NodeByName(u"TARGET"))
+  if (const TXmlNode* target = aLocation.NodeByName(u"TARGET"sv))
     AssignElementText(*target, aResult.VLP5Target);
   static thread_local std::u16string kind;
   AssignElementText(*type, kind);
-  const std::u16string_view kindView = kind;
-  if (kindView == u"FORM"sv)
+  if (SameCodeUnits(kind, u"FORM"sv))
     ReadFormLocation(aLocation, aResult);
-  else if (kindView == u"STRING"sv)
+  else if (SameCodeUnits(kind, u"STRING"sv))
     StringContext(aLocation, aResult.VXPContext);
-  else if (kindView == u"SOURCE"sv)
+  else if (SameCodeUnits(kind, u"SOURCE"sv))
     SourceContext(aLocation, aRowInfo.native, aResult.VXPContext);
   return true;
 }
@@ -250,24 +251,24 @@ void TVLP5Project::ReadRow(const TXmlNode& aRow, TRowBuffers& aBuffers) const {
   std::size_t translations = 0;
   for (int32_t i = 0; i < aRow.NodeCount(); ++i) {
     const TXmlNode& child = *aRow.Nodes(i);
-    // Views compare their lengths first: most mismatches cost one comparison.
-    const std::u16string_view name = child.Name();
-    if (name == u"NATIVE"sv) {
+    // Every row asks these: literals as views of known length, names compared by memcmp.
+    const std::u16string& name = child.Name();
+    if (SameCodeUnits(name, u"NATIVE"sv)) {
       AssignElementText(child, rowInfo.native);
-    } else if (name == u"COMMENT"sv) {
+    } else if (SameCodeUnits(name, u"COMMENT"sv)) {
       AssignElementText(child, rowInfo.comment);
-    } else if (name == u"NOTRANSLATE"sv) {
+    } else if (SameCodeUnits(name, u"NOTRANSLATE"sv)) {
       rowInfo.readonly = child.ValueAsIntegerDef(0) == 1;
-    } else if (name == u"TRANSLATION"sv) {
-      if (const TXmlNode* value = child.NodeByName(u"VALUE")) {
-        TWideString language(child.AttributeByName(u"language"));
+    } else if (SameCodeUnits(name, u"TRANSLATION"sv)) {
+      if (const TXmlNode* value = child.NodeByName(u"VALUE"sv)) {
+        TWideString language(child.AttributeByName(u"language"sv));
         if (translations == aBuffers.Translations.size())
           aBuffers.Translations.push_back({std::u16string(), std::move(language)});
         else
           aBuffers.Translations[translations].Language = std::move(language);
         AssignElementText(*value, aBuffers.Translations[translations++].Text);
       }
-    } else if (name == u"LOCATION"sv) {
+    } else if (SameCodeUnits(name, u"LOCATION"sv)) {
       if (!ReadLocation(child, rowInfo, location))
         break;
     }
