@@ -6,6 +6,7 @@
 
 namespace vconvert {
 
+using namespace std::string_view_literals;
 using vbase::EStringListError;
 using vbase::FindCodeUnit;
 using vbase::IntToText;
@@ -81,7 +82,7 @@ std::u16string AsciiLower(std::u16string_view aText) {
 
 // MapLanguageCode as a view of aCode or of a literal: no string per translation.
 std::u16string_view MappedLanguageCode(std::u16string_view aCode) {
-  return aCode == u"sh" ? u"sr.lat" : aCode;
+  return aCode == u"sh"sv ? u"sr.lat"sv : aCode;
 }
 
 void AddValueNode(TXmlNode& aParent, std::u16string_view aName, std::u16string_view aValue) {
@@ -95,11 +96,11 @@ void AddBoolNode(TXmlNode& aParent, std::u16string_view aName, bool aValue) {
 // The value "aText" with the line-break markers converted, escaped straight into one buffer.
 void SetQuotedValue(TXmlNode& aNode, std::u16string_view aText) {
   static thread_local std::u16string value;
-  value.assign(u"&quot;");
+  value.assign(u"&quot;"sv);
   AppendEscaped(value, aText);
   // The entities hold no "#" nor capitals, so markers convert the same after escaping.
   ConvertLineBreakMarkersIn(value);
-  value.append(u"&quot;");
+  value.append(u"&quot;"sv);
   aNode.SetValueDirect(value);
 }
 
@@ -319,21 +320,21 @@ void TConversionRun::DoTranslationsFound(const TRowInfo& aRowInfo,
   targetInfo->SetStringCount(targetInfo->StringCount() + 1);
   ++fRowsPlaced;
 
-  TXmlNode& row = *targetInfo->Node()->NodeNew(u"row");
+  TXmlNode& row = *targetInfo->Node()->NodeNew(u"row"sv);
   row.AttributeLineAdd(ActiveRowLine);
-  row.AttributeAdd(u"name", aLocation.VXPContext);
-  AddAttributeIfAny(row, u"comment", aRowInfo.comment);
+  row.AttributeAdd(u"name"sv, aLocation.VXPContext);
+  AddAttributeIfAny(row, u"comment"sv, aRowInfo.comment);
   if (aRowInfo.readonly)
     row.AttributeLineAdd(ReadOnlyRowLine);
   if (aRowInfo.maxchars != 0)
-    row.AttributeAdd(u"maxchar", aRowInfo.maxchars);
-  AddAttributeIfAny(row, u"componentname", aLocation.componentname);
-  AddAttributeIfAny(row, u"formname", aLocation.formname);
+    row.AttributeAdd(u"maxchar"sv, aRowInfo.maxchars);
+  AddAttributeIfAny(row, u"componentname"sv, aLocation.componentname);
+  AddAttributeIfAny(row, u"formname"sv, aLocation.formname);
 
-  SetQuotedValue(*row.NodeNew(u"native"), aRowInfo.native);
+  SetQuotedValue(*row.NodeNew(u"native"sv), aRowInfo.native);
   for (const TTranslation& translation : aTranslations) {
-    TXmlNode& lang = *row.NodeNew(u"lang");
-    lang.AttributeAdd(u"id", MappedLanguageCode(translation.Language.Value()));
+    TXmlNode& lang = *row.NodeNew(u"lang"sv);
+    lang.AttributeAdd(u"id"sv, MappedLanguageCode(translation.Language.Value()));
     lang.AttributeLineAdd(AutoTranslationLine);
     SetQuotedValue(lang, translation.Text);
   }

@@ -329,7 +329,7 @@ int32_t TXmlNode::AttributeCount() const {
 
 void TXmlNode::AttributeAdd(std::u16string_view AName, std::u16string_view AValue) {
   static thread_local std::u16string line;
-  line.assign(AName).append(u"=\"");
+  line.assign(AName).append(u"=\"", 2);
   AppendEscaped(line, AValue);
   line += u'"';
   AttributeLineAdd(line);
