@@ -54,6 +54,23 @@ void AssignElementText(const TXmlNode& aNode, std::u16string& aText) {
   AppendElementText(aNode, aText);
 }
 
+std::u16string TakeSpareText(std::vector<std::u16string>& aSpareTexts) {
+  if (aSpareTexts.empty())
+    return {};
+  std::u16string text = std::move(aSpareTexts.back());
+  aSpareTexts.pop_back();
+  return text;
+}
+
+// Leaves the first aCount entries; the texts of the others keep their room in aSpareTexts.
+void CutTranslations(TTranslations& aTranslations, std::size_t aCount,
+                     std::vector<std::u16string>& aSpareTexts) {
+  while (aTranslations.size() > aCount) {
+    aSpareTexts.push_back(std::move(aTranslations.back().Text));
+    aTranslations.pop_back();
+  }
+}
+
 const TXmlNode& RequiredChild(const TXmlNode& aNode, std::u16string_view aName, int32_t aLine) {
   if (const TXmlNode* child = aNode.NodeByName(aName))
     return *child;
@@ -263,7 +280,8 @@ void TVLP5Project::ReadRow(const TXmlNode& aRow, TRowBuffers& aBuffers) const {
       if (const TXmlNode* value = child.NodeByName(u"VALUE"sv)) {
         TWideString language(child.AttributeByName(u"language"sv));
         if (translations == aBuffers.Translations.size())
-          aBuffers.Translations.push_back({std::u16string(), std::move(language)});
+          aBuffers.Translations.push_back(
+              {TakeSpareText(aBuffers.SpareTexts), std::move(language)});
         else
           aBuffers.Translations[translations].Language = std::move(language);
         AssignElementText(*value, aBuffers.Translations[translations++].Text);
@@ -273,7 +291,7 @@ void TVLP5Project::ReadRow(const TXmlNode& aRow, TRowBuffers& aBuffers) const {
         break;
     }
   }
-  aBuffers.Translations.resize(translations, {std::u16string(), TWideString(u"")});
+  CutTranslations(aBuffers.Translations, translations, aBuffers.SpareTexts);
   fOnTranslationsFound(rowInfo, aBuffers.Translations, location);
 }
 

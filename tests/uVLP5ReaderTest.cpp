@@ -243,10 +243,13 @@ TEST_F(VLP5ReaderTest, ARowKeepsNothingOfTheRowBefore) {
   const auto rows =
       Rows("<ROW><NATIVE>N</NATIVE><COMMENT>C</COMMENT><NOTRANSLATE>1</NOTRANSLATE>"
            "<TRANSLATION language=\"fr\"><VALUE>F</VALUE></TRANSLATION>"
+           "<TRANSLATION language=\"es\"><VALUE>E</VALUE></TRANSLATION>"
            "<LOCATION><TYPE>FORM</TYPE><CHARS>9</CHARS><TARGET>t.exe</TARGET><UNIT>Main</UNIT>"
            "<ITEM>Button1</ITEM></LOCATION></ROW>"
-           "<ROW><LOCATION><TYPE>STRING</TYPE></LOCATION></ROW>");
-  ASSERT_EQ(2u, rows.size());
+           "<ROW><LOCATION><TYPE>STRING</TYPE></LOCATION></ROW>"
+           "<ROW><TRANSLATION language=\"de\"><VALUE>D</VALUE></TRANSLATION>"
+           "<TRANSLATION language=\"it\"><VALUE>I</VALUE></TRANSLATION></ROW>");
+  ASSERT_EQ(3u, rows.size());
   EXPECT_EQ(u"Main", rows[0].Location.formname);
   const TReportedRow& second = rows[1];
   EXPECT_EQ(u"", second.RowInfo.native);
@@ -258,6 +261,8 @@ TEST_F(VLP5ReaderTest, ARowKeepsNothingOfTheRowBefore) {
   EXPECT_EQ(u"Strings..", second.Location.VXPContext);
   EXPECT_EQ(u"", second.Location.formname);
   EXPECT_EQ(u"", second.Location.componentname);
+  const std::vector<std::pair<std::u16string, std::u16string>> third{{u"de", u"D"}, {u"it", u"I"}};
+  EXPECT_EQ(third, rows[2].Translations);
 }
 
 TEST_F(VLP5ReaderTest, LocationWithoutTypeEndsTheRow) {
