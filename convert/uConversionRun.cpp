@@ -6,7 +6,9 @@
 
 namespace vconvert {
 
+using namespace std::string_view_literals;
 using vbase::EStringListError;
+using vbase::FindCodeUnit;
 using vbase::IntToText;
 using vbase::TrimControlChars;
 using vxml::AppendEscaped;
@@ -19,6 +21,10 @@ namespace {
 constexpr std::u16string_view ProjectVersion = u"7.5.0.0";
 constexpr std::u16string_view ScannerId = u"{95E3B58F-A92C-4C8B-9B91-9E49A31D5F6D}";
 constexpr std::u16string_view ConvertedSuffix = u"_converted.vxp";
+// Attribute lines of fixed value, as the file holds them: nothing to build or escape per row.
+constexpr std::u16string_view ActiveRowLine = u"status=\"active\"";
+constexpr std::u16string_view ReadOnlyRowLine = u"readonly=\"yes\"";
+constexpr std::u16string_view AutoTranslationLine = u"status=\"auto\"";
 
 std::u16string Description(std::u16string_view aFileName) {
   return u"This project is auto-upgraded from Vornalex 5 project \"" + std::u16string(aFileName) +
@@ -31,19 +37,40 @@ std::u16string FormatVirtualTargetName(int32_t aNumber) {
   return name;
 }
 
-// One left-to-right pass; what was inserted is not searched again.
-std::u16string ReplaceAll(std::u16string_view aText, std::u16string_view aFrom,
-                          std::u16string_view aTo) {
-  std::u16string result;
-  result.reserve(aText.size());
-  std::size_t start = 0;
-  for (std::size_t found = aText.find(aFrom); found != std::u16string_view::npos;
-       found = aText.find(aFrom, start)) {
-    result.append(aText.substr(start, found - start)).append(aTo);
-    start = found + aFrom.size();
+// One left-to-right pass in place from aStart; what was inserted is not searched again. aTo is
+// never longer than aFrom, so the text only shrinks and the writing never overtakes the reading.
+void ReplaceAll(std::u16string& aText, std::u16string_view aFrom, std::u16string_view aTo,
+                std::size_t aStart) {
+  using TTraits = std::char_traits<char16_t>;
+  std::size_t found = aText.find(aFrom, aStart);
+  if (found == std::u16string::npos)
+    return;
+  char16_t* text = aText.data();
+  std::size_t write = found;
+  std::size_t read = found;
+  for (; found != std::u16string::npos; found = aText.find(aFrom, read)) {
+    TTraits::move(text + write, text + read, found - read);
+    write += found - read;
+    TTraits::copy(text + write, aTo.data(), aTo.size());
+    write += aTo.size();
+    read = found + aFrom.size();
   }
-  result.append(aText.substr(start));
-  return result;
+  TTraits::move(text + write, text + read, aText.size() - read);
+  aText.resize(write + aText.size() - read);
+}
+
+void ConvertLineBreakMarkersIn(std::u16string& aText) {
+  // Every marker starts with "#": no pass changes or needs the text before the first one.
+  const std::size_t start = FindCodeUnit(aText, u'#');
+  if (start == std::u16string::npos)
+    return;
+  // The doubled forms go first so that their halves are not taken for single breaks; the old
+  // tool wrote #L#C#L#C for one break, not two.
+  ReplaceAll(aText, u"#C#L#C#L", u"\r\n\r\n", start);
+  ReplaceAll(aText, u"#L#C#L#C", u"\r\n", start);
+  ReplaceAll(aText, u"#C#L", u"\r\n", start);
+  ReplaceAll(aText, u"#L#C", u"\r\n", start);
+  ReplaceAll(aText, u"#N", u"\r\n", start);
 }
 
 std::u16string AsciiLower(std::u16string_view aText) {
@@ -51,6 +78,11 @@ std::u16string AsciiLower(std::u16string_view aText) {
   for (char16_t& c : result)
     c = vbase::AsciiLower(c);
   return result;
+}
+
+// MapLanguageCode as a view of aCode or of a literal: no string per translation.
+std::u16string_view MappedLanguageCode(std::u16string_view aCode) {
+  return aCode == u"sh"sv ? u"sr.lat"sv : aCode;
 }
 
 void AddValueNode(TXmlNode& aParent, std::u16string_view aName, std::u16string_view aValue) {
@@ -64,13 +96,11 @@ void AddBoolNode(TXmlNode& aParent, std::u16string_view aName, bool aValue) {
 // The value "aText" with the line-break markers converted, escaped straight into one buffer.
 void SetQuotedValue(TXmlNode& aNode, std::u16string_view aText) {
   static thread_local std::u16string value;
-  value.assign(u"&quot;");
-  // Only a text with a marker needs the conversion's passes.
-  if (aText.find(u'#') == std::u16string_view::npos)
-    AppendEscaped(value, aText);
-  else
-    AppendEscaped(value, ConvertLineBreakMarkers(aText));
-  value.append(u"&quot;");
+  value.assign(u"&quot;"sv);
+  AppendEscaped(value, aText);
+  // The entities hold no "#" nor capitals, so markers convert the same after escaping.
+  ConvertLineBreakMarkersIn(value);
+  value.append(u"&quot;"sv);
   aNode.SetValueDirect(value);
 }
 
@@ -84,29 +114,27 @@ void AddAttributeIfAny(TXmlNode& aNode, std::u16string_view aName, std::u16strin
 // ---- TTargetList ----
 
 void TTargetList::Add(const std::u16string& aKey, std::unique_ptr<TTargetInfo> aInfo) {
-  if (!fItems.try_emplace(aKey, std::move(aInfo)).second)
+  const auto [item, added] = fItems.try_emplace(aKey, std::move(aInfo));
+  if (!added)
     throw EStringListError(u"Duplicates not allowed");
+  fIndex.emplace(item->first, item->second.get());
 }
 
 TTargetInfo* TTargetList::Find(const std::u16string& aKey) const {
-  const auto found = fItems.find(aKey);
-  return found == fItems.end() ? nullptr : found->second.get();
+  const auto found = fIndex.find(aKey);
+  return found == fIndex.end() ? nullptr : found->second;
 }
 
 // ---- Text rules of the new format ----
 
 std::u16string MapLanguageCode(std::u16string_view aCode) {
-  return aCode == u"sh" ? std::u16string(u"sr.lat") : std::u16string(aCode);
+  return std::u16string(MappedLanguageCode(aCode));
 }
 
 std::u16string ConvertLineBreakMarkers(std::u16string_view aText) {
-  // The doubled forms go first so that their halves are not taken for single breaks; the old
-  // tool wrote #L#C#L#C for one break, not two.
-  std::u16string text = ReplaceAll(aText, u"#C#L#C#L", u"\r\n\r\n");
-  text = ReplaceAll(text, u"#L#C#L#C", u"\r\n");
-  text = ReplaceAll(text, u"#C#L", u"\r\n");
-  text = ReplaceAll(text, u"#L#C", u"\r\n");
-  return ReplaceAll(text, u"#N", u"\r\n");
+  std::u16string text(aText);
+  ConvertLineBreakMarkersIn(text);
+  return text;
 }
 
 std::u16string RewriteExcludeContext(std::u16string_view aText) {
@@ -292,22 +320,22 @@ void TConversionRun::DoTranslationsFound(const TRowInfo& aRowInfo,
   targetInfo->SetStringCount(targetInfo->StringCount() + 1);
   ++fRowsPlaced;
 
-  TXmlNode& row = *targetInfo->Node()->NodeNew(u"row");
-  row.AttributeAdd(u"status", u"active");
-  row.AttributeAdd(u"name", aLocation.VXPContext);
-  AddAttributeIfAny(row, u"comment", aRowInfo.comment);
+  TXmlNode& row = *targetInfo->Node()->NodeNew(u"row"sv);
+  row.AttributeLineAdd(ActiveRowLine);
+  row.AttributeAdd(u"name"sv, aLocation.VXPContext);
+  AddAttributeIfAny(row, u"comment"sv, aRowInfo.comment);
   if (aRowInfo.readonly)
-    row.AttributeAdd(u"readonly", u"yes");
+    row.AttributeLineAdd(ReadOnlyRowLine);
   if (aRowInfo.maxchars != 0)
-    row.AttributeAdd(u"maxchar", aRowInfo.maxchars);
-  AddAttributeIfAny(row, u"componentname", aLocation.componentname);
-  AddAttributeIfAny(row, u"formname", aLocation.formname);
+    row.AttributeAdd(u"maxchar"sv, aRowInfo.maxchars);
+  AddAttributeIfAny(row, u"componentname"sv, aLocation.componentname);
+  AddAttributeIfAny(row, u"formname"sv, aLocation.formname);
 
-  SetQuotedValue(*row.NodeNew(u"native"), aRowInfo.native);
+  SetQuotedValue(*row.NodeNew(u"native"sv), aRowInfo.native);
   for (const TTranslation& translation : aTranslations) {
-    TXmlNode& lang = *row.NodeNew(u"lang");
-    lang.AttributeAdd(u"id", MapLanguageCode(translation.Language.Value()));
-    lang.AttributeAdd(u"status", u"auto");
+    TXmlNode& lang = *row.NodeNew(u"lang"sv);
+    lang.AttributeAdd(u"id"sv, MappedLanguageCode(translation.Language.Value()));
+    lang.AttributeLineAdd(AutoTranslationLine);
     SetQuotedValue(lang, translation.Text);
   }
 }

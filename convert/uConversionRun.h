@@ -2,6 +2,7 @@
 // the run drives the reader's walks and builds the new document from its events.
 #pragma once
 
+#include "Characters.h"
 #include "XmlDocument.h"
 #include "uConversionHost.h"
 #include "uVLP5Reader.h"
@@ -11,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vconvert {
@@ -45,7 +47,17 @@ public:
   auto end() const { return fItems.end(); }
 
 private:
+  struct TKeyEqual {
+    bool operator()(std::u16string_view aLeft, std::u16string_view aRight) const {
+      return vbase::SameCodeUnits(aLeft, aRight);
+    }
+  };
+
+  // The map keeps the keys and their order; Find, asked once per row, hashes into the index,
+  // whose views are of the map's keys.
   std::map<std::u16string, std::unique_ptr<TTargetInfo>> fItems;
+  std::unordered_map<std::u16string_view, TTargetInfo*, std::hash<std::u16string_view>, TKeyEqual>
+      fIndex;
 };
 
 // A row that landed in no converted target: its old target, its context path in the new

@@ -1,5 +1,6 @@
 #include "uVLP5Reader.h"
 
+#include "Characters.h"
 #include "Errors.h"
 #include "IntegerText.h"
 
@@ -8,8 +9,11 @@
 
 namespace vconvert {
 
+using namespace std::string_view_literals;
+
 using vbase::EAssertionFailed;
 using vbase::IntToText;
+using vbase::SameCodeUnits;
 using vxml::AppendUnescaped;
 using vxml::TXmlDocument;
 using vxml::TXmlNode;
@@ -50,6 +54,23 @@ void AssignElementText(const TXmlNode& aNode, std::u16string& aText) {
   AppendElementText(aNode, aText);
 }
 
+std::u16string TakeSpareText(std::vector<std::u16string>& aSpareTexts) {
+  if (aSpareTexts.empty())
+    return {};
+  std::u16string text = std::move(aSpareTexts.back());
+  aSpareTexts.pop_back();
+  return text;
+}
+
+// Leaves the first aCount entries; the texts of the others keep their room in aSpareTexts.
+void CutTranslations(TTranslations& aTranslations, std::size_t aCount,
+                     std::vector<std::u16string>& aSpareTexts) {
+  while (aTranslations.size() > aCount) {
+    aSpareTexts.push_back(std::move(aTranslations.back().Text));
+    aTranslations.pop_back();
+  }
+}
+
 const TXmlNode& RequiredChild(const TXmlNode& aNode, std::u16string_view aName, int32_t aLine) {
   if (const TXmlNode* child = aNode.NodeByName(aName))
     return *child;
@@ -67,37 +88,39 @@ int32_t StrictChildInteger(const TXmlNode& aNode, std::u16string_view aName) {
   return child ? child->ValueAsInteger() : 0;
 }
 
-void AppendChildValue(const TXmlNode& aNode, std::u16string_view aName, std::u16string& aPath) {
-  if (const TXmlNode* child = aNode.NodeByName(aName)) {
-    aPath += u'.';
-    AppendElementText(*child, aPath);
-  }
+// Appends "." and aPart's text to aPath; returns where that text starts.
+std::size_t AppendPathPart(const TXmlNode& aPart, std::u16string& aPath) {
+  aPath += u'.';
+  const std::size_t start = aPath.size();
+  AppendElementText(aPart, aPath);
+  return start;
 }
 
 void ReadFormLocation(const TXmlNode& aLocation, TLocation& aResult) {
-  aResult.VXPContext = u"Forms";
-  AppendChildValue(aLocation, u"UNIT", aResult.VXPContext);
-  AppendChildValue(aLocation, u"ITEM", aResult.VXPContext);
-  AppendChildValue(aLocation, u"PROPERTY", aResult.VXPContext);
-  if (const TXmlNode* unit = aLocation.NodeByName(u"UNIT"))
-    AssignElementText(*unit, aResult.formname);
-  if (const TXmlNode* item = aLocation.NodeByName(u"ITEM"))
-    AssignElementText(*item, aResult.componentname);
+  std::u16string& context = aResult.VXPContext;
+  context = u"Forms";
+  // The form and component names are parts of the path: copied from it, not read again.
+  if (const TXmlNode* unit = aLocation.NodeByName(u"UNIT"sv))
+    aResult.formname.assign(context, AppendPathPart(*unit, context));
+  if (const TXmlNode* item = aLocation.NodeByName(u"ITEM"sv))
+    aResult.componentname.assign(context, AppendPathPart(*item, context));
+  if (const TXmlNode* property = aLocation.NodeByName(u"PROPERTY"sv))
+    AppendPathPart(*property, context);
 }
 
 void StringContext(const TXmlNode& aLocation, std::u16string& aContext) {
   aContext = u"Strings.";
-  if (const TXmlNode* unit = aLocation.NodeByName(u"UNIT"))
+  if (const TXmlNode* unit = aLocation.NodeByName(u"UNIT"sv))
     AppendElementText(*unit, aContext);
   aContext += u'.';
-  if (const TXmlNode* item = aLocation.NodeByName(u"ITEM"))
+  if (const TXmlNode* item = aLocation.NodeByName(u"ITEM"sv))
     AppendElementText(*item, aContext);
 }
 
 void SourceContext(const TXmlNode& aLocation, std::u16string_view aNative,
                    std::u16string& aContext) {
   aContext = u"Source";
-  if (const TXmlNode* file = aLocation.NodeByName(u"FILE")) {
+  if (const TXmlNode* file = aLocation.NodeByName(u"FILE"sv)) {
     aContext += u'.';
     const std::size_t start = aContext.size();
     AppendElementText(*file, aContext);
@@ -109,20 +132,20 @@ void SourceContext(const TXmlNode& aLocation, std::u16string_view aNative,
 
 // Returns false when the location has no TYPE: the rest of the row is then not read.
 bool ReadLocation(const TXmlNode& aLocation, TRowInfo& aRowInfo, TLocation& aResult) {
-  const TXmlNode* type = aLocation.NodeByName(u"TYPE");
+  const TXmlNode* type = aLocation.NodeByName(u"TYPE"sv);
   if (!type)
     return false;
-  if (const TXmlNode* chars = aLocation.NodeByName(u"CHARS"))
+  if (const TXmlNode* chars = aLocation.NodeByName(u"CHARS"sv))
     aRowInfo.maxchars = chars->ValueAsIntegerDef(0);
-  if (const TXmlNode* target = aLocation.NodeByName(u"TARGET"))
+  if (const TXmlNode* target = aLocation.NodeByName(u"TARGET"sv))
     AssignElementText(*target, aResult.VLP5Target);
   static thread_local std::u16string kind;
   AssignElementText(*type, kind);
-  if (kind == u"FORM")
+  if (SameCodeUnits(kind, u"FORM"sv))
     ReadFormLocation(aLocation, aResult);
-  else if (kind == u"STRING")
+  else if (SameCodeUnits(kind, u"STRING"sv))
     StringContext(aLocation, aResult.VXPContext);
-  else if (kind == u"SOURCE")
+  else if (SameCodeUnits(kind, u"SOURCE"sv))
     SourceContext(aLocation, aRowInfo.native, aResult.VXPContext);
   return true;
 }
@@ -245,28 +268,30 @@ void TVLP5Project::ReadRow(const TXmlNode& aRow, TRowBuffers& aBuffers) const {
   std::size_t translations = 0;
   for (int32_t i = 0; i < aRow.NodeCount(); ++i) {
     const TXmlNode& child = *aRow.Nodes(i);
+    // Every row asks these: literals as views of known length, names compared by memcmp.
     const std::u16string& name = child.Name();
-    if (name == u"NATIVE") {
+    if (SameCodeUnits(name, u"NATIVE"sv)) {
       AssignElementText(child, rowInfo.native);
-    } else if (name == u"COMMENT") {
+    } else if (SameCodeUnits(name, u"COMMENT"sv)) {
       AssignElementText(child, rowInfo.comment);
-    } else if (name == u"NOTRANSLATE") {
+    } else if (SameCodeUnits(name, u"NOTRANSLATE"sv)) {
       rowInfo.readonly = child.ValueAsIntegerDef(0) == 1;
-    } else if (name == u"TRANSLATION") {
-      if (const TXmlNode* value = child.NodeByName(u"VALUE")) {
-        TWideString language(child.AttributeByName(u"language"));
+    } else if (SameCodeUnits(name, u"TRANSLATION"sv)) {
+      if (const TXmlNode* value = child.NodeByName(u"VALUE"sv)) {
+        TWideString language(child.AttributeByName(u"language"sv));
         if (translations == aBuffers.Translations.size())
-          aBuffers.Translations.push_back({std::u16string(), std::move(language)});
+          aBuffers.Translations.push_back(
+              {TakeSpareText(aBuffers.SpareTexts), std::move(language)});
         else
           aBuffers.Translations[translations].Language = std::move(language);
         AssignElementText(*value, aBuffers.Translations[translations++].Text);
       }
-    } else if (name == u"LOCATION") {
+    } else if (SameCodeUnits(name, u"LOCATION"sv)) {
       if (!ReadLocation(child, rowInfo, location))
         break;
     }
   }
-  aBuffers.Translations.resize(translations, {std::u16string(), TWideString(u"")});
+  CutTranslations(aBuffers.Translations, translations, aBuffers.SpareTexts);
   fOnTranslationsFound(rowInfo, aBuffers.Translations, location);
 }
 

@@ -120,6 +120,9 @@ private:
     TRowInfo RowInfo;
     TLocation Location;
     TTranslations Translations;
+    // Texts of the entries a row with fewer translations let go, kept with their room for the
+    // next row with more.
+    std::vector<std::u16string> SpareTexts;
   };
   void ReadRow(const vxml::TXmlNode& aRow, TRowBuffers& aBuffers) const;
   void ReadExcludes(std::u16string_view aSection) const;

@@ -1,5 +1,6 @@
 #include "XmlText.h"
 
+#include "Characters.h"
 #include "ErrorOf.h"
 #include "IntegerText.h"
 
@@ -61,6 +62,18 @@ TEST(UnescapeText, ResolvesKnownReferencesAndKeepsTheRest) {
 TEST(UnescapeText, RoundTripsEveryEscapedText) {
   const std::u16string text(u"<a href='x'>\"T&C\"</a>\0!", 23);
   EXPECT_EQ(UnescapeText(EscapeText(text)), text);
+}
+
+TEST(FindCodeUnit, FindsWhatFindFinds) {
+  // U+2300 and U+4E23 hold the byte of "#" at either place; U+2323 holds it twice.
+  const std::u16string text(u"a\u2300\u4E23#\u2323b#\0#");
+  for (const char16_t c : {u'#', u'\u2323', u'\u4E23', u'\0', u'b', u'z'}) {
+    for (std::size_t from = 0; from <= text.size() + 1; ++from) {
+      SCOPED_TRACE(testing::Message() << "unit " << int(c) << " from " << from);
+      EXPECT_EQ(std::u16string_view(text).find(c, from), FindCodeUnit(text, c, from));
+    }
+  }
+  EXPECT_EQ(std::u16string_view::npos, FindCodeUnit(u"", u'#'));
 }
 
 TEST(QuoteText, PrefersDoubleQuotes) {

@@ -239,6 +239,32 @@ TEST_F(VLP5ReaderTest, RowFieldsAndTranslationsInDocumentOrder) {
   EXPECT_EQ(u"", rows[2].Location.VLP5Target);
 }
 
+TEST_F(VLP5ReaderTest, ARowKeepsNothingOfTheRowBefore) {
+  const auto rows =
+      Rows("<ROW><NATIVE>N</NATIVE><COMMENT>C</COMMENT><NOTRANSLATE>1</NOTRANSLATE>"
+           "<TRANSLATION language=\"fr\"><VALUE>F</VALUE></TRANSLATION>"
+           "<TRANSLATION language=\"es\"><VALUE>E</VALUE></TRANSLATION>"
+           "<LOCATION><TYPE>FORM</TYPE><CHARS>9</CHARS><TARGET>t.exe</TARGET><UNIT>Main</UNIT>"
+           "<ITEM>Button1</ITEM></LOCATION></ROW>"
+           "<ROW><LOCATION><TYPE>STRING</TYPE></LOCATION></ROW>"
+           "<ROW><TRANSLATION language=\"de\"><VALUE>D</VALUE></TRANSLATION>"
+           "<TRANSLATION language=\"it\"><VALUE>I</VALUE></TRANSLATION></ROW>");
+  ASSERT_EQ(3u, rows.size());
+  EXPECT_EQ(u"Main", rows[0].Location.formname);
+  const TReportedRow& second = rows[1];
+  EXPECT_EQ(u"", second.RowInfo.native);
+  EXPECT_EQ(u"", second.RowInfo.comment);
+  EXPECT_FALSE(second.RowInfo.readonly);
+  EXPECT_EQ(0, second.RowInfo.maxchars);
+  EXPECT_TRUE(second.Translations.empty());
+  EXPECT_EQ(u"", second.Location.VLP5Target);
+  EXPECT_EQ(u"Strings..", second.Location.VXPContext);
+  EXPECT_EQ(u"", second.Location.formname);
+  EXPECT_EQ(u"", second.Location.componentname);
+  const std::vector<std::pair<std::u16string, std::u16string>> third{{u"de", u"D"}, {u"it", u"I"}};
+  EXPECT_EQ(third, rows[2].Translations);
+}
+
 TEST_F(VLP5ReaderTest, LocationWithoutTypeEndsTheRow) {
   const auto rows = Rows("<ROW><NATIVE>N</NATIVE><LOCATION><TARGET>t</TARGET><CHARS>5</CHARS>"
                          "</LOCATION><TRANSLATION language=\"de\"><VALUE>D</VALUE></TRANSLATION>"

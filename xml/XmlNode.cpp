@@ -77,8 +77,22 @@ std::unique_ptr<TXmlNode> TXmlNode::New(TXmlDocument* ADocument, TXmlStore& ASto
 std::unique_ptr<TXmlNode> TXmlNode::NewChild(std::u16string_view AName) {
   // In this node's store, not its document's: a node may outlive the document it follows.
   auto node = New(FDocument, *FStore);
-  node->SetName(AName);
+  if (const std::u16string* name = LastChildName(AName))
+    node->FName = name;
+  else
+    node->SetName(AName);
   return node;
+}
+
+const std::u16string* TXmlNode::LastChildName(std::u16string_view AName) const {
+  // Children mostly repeat the name of the one before them: its interned copy, valid as a name
+  // already, serves without a lookup in the store. A child from another store keeps its own.
+  // The reader names its nodes after making them: an empty name needs no lookup anyway.
+  if (AName.empty() || FNodes.Count() == 0)
+    return nullptr;
+  const TXmlNode* last = FNodes[FNodes.Count() - 1];
+  return last->FStore == FStore && std::u16string_view(*last->FName) == AName ? last->FName
+                                                                              : nullptr;
 }
 
 TXmlNode::~TXmlNode() {
@@ -320,15 +334,10 @@ int32_t TXmlNode::AttributeCount() const {
 
 void TXmlNode::AttributeAdd(std::u16string_view AName, std::u16string_view AValue) {
   static thread_local std::u16string line;
-  line.assign(AName).append(u"=\"");
+  line.assign(AName).append(u"=\"", 2);
   AppendEscaped(line, AValue);
   line += u'"';
-  // Short lines such as status="auto" repeat on most nodes of a kind: one copy serves them all.
-  constexpr std::size_t SharedLineLimit = 16;
-  if (line.size() <= SharedLineLimit)
-    EnsureAttributes().AddKept(*FStore, *FStore->Intern(line));
-  else
-    EnsureAttributes().Add(*FStore, line);
+  AttributeLineAdd(line);
 }
 
 void TXmlNode::AttributeAdd(std::u16string_view AName, int32_t AValue) {
@@ -336,7 +345,12 @@ void TXmlNode::AttributeAdd(std::u16string_view AName, int32_t AValue) {
 }
 
 void TXmlNode::AttributeLineAdd(std::u16string_view ALine) {
-  EnsureAttributes().Add(*FStore, ALine);
+  // Short lines such as status="auto" repeat on most nodes of a kind: one copy serves them all.
+  constexpr std::size_t SharedLineLimit = 16;
+  if (ALine.size() <= SharedLineLimit)
+    EnsureAttributes().AddKept(*FStore, *FStore->Intern(ALine));
+  else
+    EnsureAttributes().Add(*FStore, ALine);
 }
 
 std::u16string TXmlNode::AttributeByName(std::u16string_view AName) const {
@@ -448,13 +462,15 @@ TXmlNode* TXmlNode::Nodes(int32_t Index) const {
 int32_t TXmlNode::NodeAdd(std::unique_ptr<TXmlNode> ANode) {
   if (!ANode)
     return -1;
-  ANode->FParent = this;
   ANode->ChangeDocument(FDocument);
-  TXmlNode* node = ANode.release();
-  const int32_t index = NodeCount();
-  FNodes.Add(*FStore, node);
-  node->FIndexInParentCache = index;
-  return index;
+  return AttachLast(ANode.release())->FIndexInParentCache;
+}
+
+TXmlNode* TXmlNode::AttachLast(TXmlNode* ANode) {
+  ANode->FParent = this;
+  ANode->FIndexInParentCache = NodeCount();
+  FNodes.Add(*FStore, ANode);
+  return ANode;
 }
 
 void TXmlNode::NodeInsert(int32_t Index, std::unique_ptr<TXmlNode>&& ANode) {
@@ -465,7 +481,8 @@ void TXmlNode::NodeInsert(int32_t Index, std::unique_ptr<TXmlNode>&& ANode) {
 }
 
 TXmlNode* TXmlNode::NodeNew(std::u16string_view AName) {
-  return Nodes(NodeAdd(NewChild(AName)));
+  // NewChild follows this node's document already: there is nothing to move over.
+  return AttachLast(NewChild(AName).release());
 }
 
 TXmlNode* TXmlNode::NodeNewAtIndex(int32_t Index, std::u16string_view AName) {

@@ -10,6 +10,7 @@ namespace vxml {
 
 using vbase::AsciiUpper;
 using vbase::Exception;
+using vbase::FindCodeUnit;
 using vbase::TryTextToInt;
 
 namespace {
@@ -91,8 +92,8 @@ std::u16string EscapeText(std::u16string_view Text) {
 
 void AppendUnescaped(std::u16string& AOut, std::u16string_view Text) {
   std::size_t pos = 0;
-  for (std::size_t amp = Text.find(u'&'); amp != std::u16string_view::npos;
-       amp = Text.find(u'&', pos)) {
+  for (std::size_t amp = FindCodeUnit(Text, u'&'); amp != std::u16string_view::npos;
+       amp = FindCodeUnit(Text, u'&', pos)) {
     const std::size_t semicolon = Text.find(u';', amp + 1);
     if (semicolon == std::u16string_view::npos)
       break;

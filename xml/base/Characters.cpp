@@ -1,6 +1,7 @@
 #include "Characters.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace vbase {
 
@@ -37,6 +38,25 @@ int Base64Digit(char16_t c) {
   if (c == u'/')
     return 63;
   return -1;
+}
+
+std::size_t FindCodeUnit(std::u16string_view AText, char16_t c, std::size_t AFrom) {
+  if (AFrom >= AText.size())
+    return std::u16string_view::npos;
+  // A byte found is a hit only as the first byte of a unit equal to c.
+  unsigned char firstByte = 0;
+  std::memcpy(&firstByte, &c, 1);
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(AText.data());
+  const std::size_t size = AText.size() * sizeof(char16_t);
+  for (std::size_t offset = AFrom * sizeof(char16_t); offset < size; ++offset) {
+    const void* found = std::memchr(bytes + offset, firstByte, size - offset);
+    if (!found)
+      break;
+    offset = static_cast<std::size_t>(static_cast<const unsigned char*>(found) - bytes);
+    if (offset % sizeof(char16_t) == 0 && AText[offset / sizeof(char16_t)] == c)
+      return offset / sizeof(char16_t);
+  }
+  return std::u16string_view::npos;
 }
 
 char16_t AsciiUpper(char16_t c) {

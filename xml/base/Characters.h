@@ -2,6 +2,7 @@
 // on the process locale.
 #pragma once
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -59,6 +60,15 @@ std::u16string_view Trim(std::u16string_view AText, TIsBlank AIsBlank) {
 inline std::u16string_view TrimControlChars(std::u16string_view AText) {
   return Trim(AText, IsControlOrSpace);
 }
+
+// a == b by memcmp, which outruns the comparison of one char16_t after another.
+inline bool SameCodeUnits(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() &&
+         (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
+}
+
+// AText.find(c, AFrom), by memchr: it scans many bytes at a time where find takes one unit.
+std::size_t FindCodeUnit(std::u16string_view AText, char16_t c, std::size_t AFrom = 0);
 
 // Case folding of ASCII letters only, so no locale can change a comparison.
 char16_t AsciiUpper(char16_t c);

@@ -289,6 +289,10 @@ private:
   static std::unique_ptr<TXmlNode> New(TXmlDocument* ADocument, TXmlStore& AStore);
   // A node for this node's children: named AName, following this node's document.
   std::unique_ptr<TXmlNode> NewChild(std::u16string_view AName);
+  // Makes ANode, of this node's document, the last child.
+  TXmlNode* AttachLast(TXmlNode* ANode);
+  // The last child's name when it equals AName and lives in this node's store; none otherwise.
+  const std::u16string* LastChildName(std::u16string_view AName) const;
   // The store a new node holds: its document's, or a new one of its own.
   static TXmlStore* StoreFor(TXmlDocument* ADocument);
   TXmlNode(TXmlDocument* ADocument, TXmlStore* AStore, bool AInStore);
