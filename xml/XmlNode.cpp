@@ -49,7 +49,9 @@ const std::u16string EmptyName;
 } // namespace
 
 TXmlNode::TXmlNode(TXmlDocument* ADocument, TXmlStore* AStore, bool AInStore)
-    : FStore(AStore), FDocument(ADocument), FName(&EmptyName), FInStore(AInStore) {}
+    : FStore(AStore), FDocument(ADocument), FName(&EmptyName), FInStore(AInStore) {
+  FStore->CountLoose(1);
+}
 
 TXmlNode::TXmlNode(TXmlDocument* ADocument) : TXmlNode(ADocument, StoreFor(ADocument), false) {}
 
@@ -98,6 +100,8 @@ const std::u16string* TXmlNode::LastChildName(std::u16string_view AName) const {
 TXmlNode::~TXmlNode() {
   DestroyChildren();
   ReleaseStorage();
+  if (!FAnchored)
+    FStore->CountLoose(-1);
   FStore->Release();
 }
 
@@ -124,44 +128,56 @@ void TXmlNode::operator delete(TXmlNode* ANode, std::destroying_delete_t) {
   Dispose(ANode);
 }
 
+void TXmlNode::TakeChildren(std::vector<TXmlNode*>& APending) {
+  for (TXmlNode* child : FNodes) {
+    CountLeaving(*child);
+    APending.push_back(child);
+  }
+  FNodes.Release(*FStore);
+}
+
 void TXmlNode::DestroyChildren() {
   if (FNodes.Count() == 0)
     return;
   // A work list instead of recursion: the depth of a tree follows its input.
-  std::vector<TXmlNode*> pending(FNodes.begin(), FNodes.end());
-  FNodes.Release(*FStore);
+  std::vector<TXmlNode*> pending;
+  TakeChildren(pending);
   while (!pending.empty()) {
     TXmlNode* node = pending.back();
     pending.pop_back();
-    pending.insert(pending.end(), node->FNodes.begin(), node->FNodes.end());
-    node->FNodes.Release(*node->FStore);
+    node->TakeChildren(pending);
     Dispose(node);
   }
 }
 
 bool TXmlNode::AbandonChildren(int64_t AOtherHolders) {
-  int64_t nodes = 0;
-  std::vector<const TXmlNode*> pending(FNodes.begin(), FNodes.end());
-  while (!pending.empty()) {
-    const TXmlNode* node = pending.back();
-    pending.pop_back();
-    if (node->FStore != FStore || !node->FInStore)
-      return false;
-    ++nodes;
-    // The walk is bound by memory: nodes waiting on the list are fetched meanwhile.
-    for (const TXmlNode* child : node->FNodes) {
-      __builtin_prefetch(&child->FStore);
-      __builtin_prefetch(&child->FNodes);
-      pending.push_back(child);
-    }
-  }
-  if (nodes + AOtherHolders != FStore->Holders())
+  // This node alone loose: every other node of the store sits among the children of one of the
+  // store's nodes and is cut from the store, so all of them lie below this node, which tops
+  // them. They need no destruction of their own, as everything they own lies in the store,
+  // which goes next.
+  if (FAnchored || FStore->Loose() != 1)
     return false;
-  // Nothing outside the subtree holds the store: its nodes need no destruction of their own, as
-  // everything they own lies in the store, which goes next.
-  FStore->Forget(nodes);
+  FStore->Forget(FStore->Holders() - AOtherHolders);
   FNodes.Forget();
   return true;
+}
+
+void TXmlNode::CountJoining(TXmlNode& AChild) {
+  if (AChild.FStore == FStore && AChild.FInStore) {
+    AChild.FAnchored = true;
+    FStore->CountLoose(-1);
+  } else {
+    FStore->CountLoose(1);
+  }
+}
+
+void TXmlNode::CountLeaving(TXmlNode& AChild) {
+  if (AChild.FAnchored) {
+    AChild.FAnchored = false;
+    FStore->CountLoose(1);
+  } else {
+    FStore->CountLoose(-1);
+  }
 }
 
 std::unique_ptr<TXmlNode> TXmlNode::CreateName(TXmlDocument* ADocument, std::u16string_view AName) {
@@ -467,6 +483,7 @@ int32_t TXmlNode::NodeAdd(std::unique_ptr<TXmlNode> ANode) {
 }
 
 TXmlNode* TXmlNode::AttachLast(TXmlNode* ANode) {
+  CountJoining(*ANode);
   ANode->FParent = this;
   ANode->FIndexInParentCache = NodeCount();
   FNodes.Add(*FStore, ANode);
@@ -476,6 +493,7 @@ TXmlNode* TXmlNode::AttachLast(TXmlNode* ANode) {
 void TXmlNode::NodeInsert(int32_t Index, std::unique_ptr<TXmlNode>&& ANode) {
   if (!ANode || Index < 0 || Index > NodeCount())
     return;
+  CountJoining(*ANode);
   ANode->FParent = this;
   FNodes.Insert(*FStore, static_cast<uint32_t>(Index), ANode.release());
 }
@@ -504,6 +522,7 @@ void TXmlNode::NodeDelete(int32_t Index) {
   if (!node)
     return;
   FNodes.Erase(static_cast<uint32_t>(Index));
+  CountLeaving(*node);
   delete node;
 }
 
@@ -518,6 +537,7 @@ std::unique_ptr<TXmlNode> TXmlNode::NodeExtract(TXmlNode* ANode) {
   if (index < 0)
     return nullptr;
   FNodes.Erase(static_cast<uint32_t>(index));
+  CountLeaving(*ANode);
   return std::unique_ptr<TXmlNode>(ANode);
 }
 
@@ -687,6 +707,8 @@ void TXmlNode::TakeValue(TXmlNode& ASource) {
 
 void TXmlNode::RenewStore(TXmlStore& AStore) {
   AStore.AddRef();
+  AStore.CountLoose(1);
+  FStore->CountLoose(-1);
   FStore->Release();
   FStore = &AStore;
 }

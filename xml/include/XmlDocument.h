@@ -303,6 +303,11 @@ private:
   // Drops the children at once, when they and AOtherHolders are all that hold this node's store
   // and its release follows; false, with nothing done, otherwise.
   bool AbandonChildren(int64_t AOtherHolders);
+  // Keep the store's count of loose nodes as AChild joins or leaves this node's children.
+  void CountJoining(TXmlNode& AChild);
+  void CountLeaving(TXmlNode& AChild);
+  // Hands the children over to APending, leaving none.
+  void TakeChildren(std::vector<TXmlNode*>& APending);
   static void Dispose(TXmlNode* ANode);
 
   TXmlAttributeLines& EnsureAttributes();
@@ -343,6 +348,8 @@ private:
   TXmlElementType FElementType = xeNormal;
   // Cut from FStore rather than made with new or on the stack.
   bool FInStore = false;
+  // Among the children of a node of the same store, being cut from it.
+  bool FAnchored = false;
 };
 
 class TXmlDocument : public TPersistent {

@@ -25,6 +25,11 @@ public:
 
   void AddRef() { ++FRefs; }
   int64_t Holders() const { return FRefs; }
+  // Nodes holding the store that are not among the children of a node of the store, plus the
+  // places among those children taken by nodes of other stores or not cut from this one. When it
+  // is one, the node it counts tops every node of the store, with no stranger among them.
+  int64_t Loose() const { return FLoose; }
+  void CountLoose(int64_t AChange) { FLoose += AChange; }
   // Holders that go without releasing one by one; the store stays with at least one.
   void Forget(int64_t AHolders) { FRefs -= AHolders; }
   // The last holder frees every block at once.
@@ -93,6 +98,7 @@ private:
   };
 
   int64_t FRefs = 1;
+  int64_t FLoose = 0;
   char* FNext = nullptr;
   char* FLimit = nullptr;
   char* FLentNext = nullptr;
