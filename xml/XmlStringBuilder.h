@@ -23,9 +23,14 @@ public:
   void AddString(std::u16string_view s) {
     if (s.size() > FData.size() - FLength)
       Grow(s.size());
+    // Names and marks are a few code units: a call to copy them would cost more than the copy.
+    constexpr std::size_t ShortText = 8;
     char16_t* target = FData.data() + FLength;
-    for (const char16_t c : s)
-      *target++ = c;
+    if (s.size() <= ShortText)
+      for (const char16_t c : s)
+        *target++ = c;
+    else
+      std::char_traits<char16_t>::copy(target, s.data(), s.size());
     FLength += s.size();
   }
   void Clear() { FLength = 0; }
