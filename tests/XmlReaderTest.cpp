@@ -125,6 +125,37 @@ TEST(XmlReaderTest, RunsReadTheSameWhereverTheirCharactersStand) {
   }
 }
 
+// Usual start tags are read in one pass; a blank after the "<" of a top-level tag sends the same
+// tag the general way, which must read it alike.
+TEST(XmlReaderTest, UsualStartTagsReadAsTheGeneralWayReadsThem) {
+  const std::u16string_view tags[] = {
+      u"<e>v</e>",
+      u"<e/>",
+      u"<e a=\"1\">v</e>",
+      u"<e a='1' b=\"x y\"\t\r\n c='>'  >v</e>",
+      u"<e a=\"1\"b=\"2\">v</e>",
+      u"<e a=\"1\"/>",
+      u"<e a = \"1\">v</e>",
+      u"<e a=\"1\" b>v</e>",
+      u"<e a=\"it's\" b='say \"hi\"'>v</e>",
+      u"<e a=1>v</e>",
+      u"<e a=\"1\" b=\"2\" c=\"3\" d=\"4\" e=\"5\" f=\"6\" g=\"7\" h=\"8\" i=\"9\">v</e>",
+      u"<e/ a=\"1\">v</e/>",
+      u"<e=f a=\"1\">v</e=f>",
+  };
+  for (const std::u16string_view tag : tags) {
+    SCOPED_TRACE(Utf8Encode(tag));
+    std::u16string general(tag);
+    general.insert(1, u" ");
+    const auto read = [](const std::u16string& AText) {
+      TXmlDocument document;
+      const std::string error = ErrorOf([&] { document.ReadFromStringW(AText); });
+      return error + " " + DumpDocument(document);
+    };
+    EXPECT_EQ(read(std::u16string(tag)), read(general));
+  }
+}
+
 struct TErrorCase {
   const char* Name;
   std::u16string Input;

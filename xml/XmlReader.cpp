@@ -4,6 +4,7 @@
 #include "XmlDocument.h"
 #include "XmlStringStream.h"
 
+#include <array>
 #include <cstddef>
 #include <cstring>
 
@@ -308,22 +309,53 @@ const char16_t* SkipPlainBlocks(const char16_t* APos, const char16_t* AEnd, TTex
   return APos;
 }
 
-// The name of a start tag that holds nothing else, read with its ">" in one pass; empty, with
-// nothing read, for any other tag, which takes the general way.
-std::u16string_view ReadNameOnlyTag(TXmlCursor& C) {
-  for (const char16_t* p = C.Pos; p != C.End; ++p) {
-    const char16_t c = *p;
-    if (c == u'>') {
-      if (p == C.Pos || p[-1] == u'/')
-        return {};
-      const std::u16string_view name(C.Pos, static_cast<std::size_t>(p - C.Pos));
-      C.Pos = p + 1;
-      return name;
-    }
-    if (IsXmlWhitespace(c) || c == u'"' || c == u'\'')
-      return {};
+// A start tag of the usual form, a name and attributes written name="value" (or with single
+// quotes), read in one pass: its name and attribute lines are those the general reading gives.
+struct TPlainTag {
+  static constexpr std::size_t MaxLines = 8;
+  std::u16string_view Name;
+  std::array<std::u16string_view, MaxLines> Lines;
+  std::size_t LineCount = 0;
+};
+
+bool EndsNamePart(char16_t c) {
+  return IsXmlWhitespace(c) || IsQuote(c) || c == u'>';
+}
+
+// The attribute line at APos with the blank or ">" after it, or an empty view when there is none.
+std::u16string_view PlainAttributeLine(const char16_t* APos, const char16_t* AEnd) {
+  const char16_t* p = APos;
+  while (p != AEnd && !EndsNamePart(*p) && *p != u'=')
+    ++p;
+  if (p == APos || AEnd - p < 2 || p[0] != u'=' || !IsQuote(p[1]))
+    return {};
+  p = std::find(p + 2, AEnd, p[1]);
+  if (p == AEnd || ++p == AEnd || !(IsXmlWhitespace(*p) || *p == u'>'))
+    return {};
+  return {APos, static_cast<std::size_t>(p - APos)};
+}
+
+// False, with nothing read, for a tag of any other form, which takes the general way.
+bool ReadPlainTag(TXmlCursor& C, TPlainTag& ATag) {
+  const char16_t* p = std::find_if(C.Pos, C.End, EndsNamePart);
+  if (p == C.Pos || p == C.End || IsQuote(*p) || p[-1] == u'/')
+    return false;
+  ATag.Name = std::u16string_view(C.Pos, static_cast<std::size_t>(p - C.Pos));
+  ATag.LineCount = 0;
+  for (;;) {
+    p = std::find_if_not(p, C.End, IsXmlWhitespace);
+    if (p == C.End)
+      return false;
+    if (*p == u'>')
+      break;
+    const std::u16string_view line = PlainAttributeLine(p, C.End);
+    if (line.empty() || ATag.LineCount == TPlainTag::MaxLines)
+      return false;
+    ATag.Lines[ATag.LineCount++] = line;
+    p += line.size();
   }
-  return {};
+  C.Pos = p + 1;
+  return true;
 }
 
 // Line breaks and spaces at the end go; a TAB stops the strip.
@@ -510,9 +542,10 @@ void TXmlParser::ParseByKind(TXmlNode& N, const TTagType& ARow) {
 
 void TXmlParser::ParseStartTag(TXmlNode& N, const TTagType& ARow) {
   bool emptyElement = false;
-  if (const std::u16string_view name = ARow.FStyle == xeNormal ? ReadNameOnlyTag(FCursor) : u"";
-      !name.empty()) {
-    N.SetNameDirect(name);
+  if (TPlainTag tag; ARow.FStyle == xeNormal && ReadPlainTag(FCursor, tag)) {
+    N.SetNameDirect(tag.Name);
+    for (std::size_t i = 0; i < tag.LineCount; ++i)
+      KeepLine(N, tag.Lines[i]);
   } else {
     std::u16string_view text;
     ReadUntilTerminator(FCursor, ARow.FClose, text, true);
