@@ -32,6 +32,19 @@ TEST(EscapeText, EscapesTheSixCharactersAndNothingElse) {
   }
 }
 
+// Text is passed block by block: a character to escape is found wherever it stands.
+TEST(EscapeText, FindsEachCharacterAtEveryPlaceOfALongText) {
+  const std::pair<char16_t, std::u16string_view> entities[] = {
+      {u'&', u"&amp;"},   {u'<', u"&lt;"},   {u'>', u"&gt;"},
+      {u'\'', u"&apos;"}, {u'"', u"&quot;"}, {u'\0', u"&null;"}};
+  for (std::size_t place = 0; place < 20; ++place)
+    for (const auto& [character, entity] : entities) {
+      SCOPED_TRACE(place);
+      const std::u16string before(place, u'x'), after(19 - place, u'y');
+      EXPECT_EQ(EscapeText(before + character + after), before + std::u16string(entity) + after);
+    }
+}
+
 TEST(UnescapeText, ResolvesKnownReferencesAndKeepsTheRest) {
   const TTextCase cases[] = {
       {"decimal reference", u"&#65;", u"A"},

@@ -3,6 +3,7 @@
 #include "Characters.h"
 #include "XmlDocument.h"
 #include "XmlStringStream.h"
+#include "XmlUnitBlocks.h"
 
 #include <array>
 #include <cstddef>
@@ -274,29 +275,12 @@ std::size_t ParameterEntityReferenceLength(const char16_t* APos, const char16_t*
   return static_cast<std::size_t>(p + 1 - APos);
 }
 
-// Eight code units side by side, and the lanes of a comparison of them (all bits set where true).
-using TUnitBlock = uint16_t __attribute__((vector_size(16)));
-using TUnitMask = int16_t __attribute__((vector_size(16)));
-constexpr std::ptrdiff_t BlockUnits = sizeof(TUnitBlock) / sizeof(char16_t);
-
-// A code unit as a lane value, for comparisons with a whole block.
-constexpr uint16_t Lane(char16_t AUnit) {
-  return AUnit;
-}
-
-bool AnySet(TUnitMask AMask) {
-  uint64_t halves[2];
-  std::memcpy(halves, &AMask, sizeof halves);
-  return (halves[0] | halves[1]) != 0;
-}
-
 // Passes over whole blocks of character data that hold no "<", noting what ARun records about
 // them; returns where the first block with a "<" (or the last, partial one) starts.
 const char16_t* SkipPlainBlocks(const char16_t* APos, const char16_t* AEnd, TTextRun& ARun) {
   TUnitMask visible{}, cr{}, space{};
   for (; AEnd - APos >= BlockUnits; APos += BlockUnits) {
-    TUnitBlock block;
-    std::memcpy(&block, APos, sizeof block);
+    const TUnitBlock block = LoadBlock(APos);
     if (AnySet(block == Lane(u'<')))
       break;
     visible |= block > Lane(u' ');
