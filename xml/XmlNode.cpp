@@ -81,7 +81,7 @@ std::unique_ptr<TXmlNode> TXmlNode::NewChild(std::u16string_view AName) {
   auto node = New(FDocument, *FStore);
   if (const std::u16string* name = LastChildName(AName))
     node->FName = name;
-  else
+  else if (!AName.empty()) // a new node has no name
     node->SetName(AName);
   return node;
 }

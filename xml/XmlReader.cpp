@@ -358,7 +358,10 @@ public:
   TXmlParser(const TXmlParser&) = delete;
   TXmlParser& operator=(const TXmlParser&) = delete;
 
+  // Parses into N, cleared first.
   void ParseNode(TXmlNode& N);
+  // As ParseNode, into a node just made, which holds nothing to clear.
+  void ParseNewNode(TXmlNode& N);
   // Characters outside markup at top level leave nothing behind: pass over them at once.
   void SkipStrayText() { FCursor.Pos = std::find(FCursor.Pos, FCursor.End, u'<'); }
   bool AtEnd() const { return FCursor.AtEnd(); }
@@ -482,6 +485,10 @@ void TXmlParser::EndOfNode(TXmlNode& N) const {
 
 void TXmlParser::ParseNode(TXmlNode& N) {
   N.Clear();
+  ParseNewNode(N);
+}
+
+void TXmlParser::ParseNewNode(TXmlNode& N) {
   if (Aborted())
     return;
   char16_t c = 0;
@@ -631,7 +638,7 @@ TXmlNode* TXmlParser::ParseChild(TXmlNode& AParent) {
   LendPassedText();
   TXmlNode* child = AParent.NodeNew(u"");
   const TLevelGuard level(FLevel);
-  ParseNode(*child);
+  ParseNewNode(*child);
   return child;
 }
 
@@ -770,7 +777,7 @@ void TXmlDocument::ParseStream(TXmlStringStream& S) {
     do {
       parser.SkipStrayText();
       TXmlNode* node = FRootNodes->NodeNew(u"");
-      parser.ParseNode(*node);
+      parser.ParseNewNode(*node);
       if (FAbortParsing)
         return;
       if (node->IsClear())
