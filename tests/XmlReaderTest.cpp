@@ -145,8 +145,7 @@ TEST(XmlReaderTest, UsualStartTagsReadAsTheGeneralWayReadsThem) {
   };
   for (const std::u16string_view tag : tags) {
     SCOPED_TRACE(Utf8Encode(tag));
-    std::u16string general(tag);
-    general.insert(1, u" ");
+    const std::u16string general = u"< " + std::u16string(tag.substr(1));
     const auto read = [](const std::u16string& AText) {
       TXmlDocument document;
       const std::string error = ErrorOf([&] { document.ReadFromStringW(AText); });
