@@ -38,6 +38,10 @@ private:
   std::optional<uint32_t> FKeptMode;
   // A POSIX file descriptor or a Windows handle; -1 for none on both.
   std::intptr_t FHandle = -1;
+  // Where the system supports it, bytes written so far, and how many of them it was asked to put
+  // on disk meanwhile.
+  uint64_t FWritten = 0;
+  uint64_t FFlushStarted = 0;
 };
 
 } // namespace vbase
