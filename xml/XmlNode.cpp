@@ -93,8 +93,8 @@ const std::u16string* TXmlNode::LastChildName(std::u16string_view AName) const {
   if (AName.empty() || FNodes.Count() == 0)
     return nullptr;
   const TXmlNode* last = FNodes[FNodes.Count() - 1];
-  return last->FStore == FStore && std::u16string_view(*last->FName) == AName ? last->FName
-                                                                              : nullptr;
+  return last->FStore == FStore && vbase::SameCodeUnits(*last->FName, AName) ? last->FName
+                                                                             : nullptr;
 }
 
 TXmlNode::~TXmlNode() {

@@ -13,6 +13,7 @@ namespace vxml {
 
 using vbase::EFilerError;
 using vbase::EStringListError;
+using vbase::SameCodeUnits;
 using vbase::SameTextAscii;
 using vbase::Trim;
 using vbase::TrimControlChars;
@@ -667,7 +668,7 @@ TTextRun TXmlParser::ReadTextRun() {
 bool ReadsExactCloseTag(TXmlCursor& C, std::u16string_view AName) {
   const std::size_t size = AName.size();
   if (static_cast<std::size_t>(C.End - C.Pos) <= size || C.Pos[size] != u'>' ||
-      std::memcmp(C.Pos, AName.data(), size * sizeof(char16_t)) != 0 ||
+      !SameCodeUnits(std::u16string_view(C.Pos, size), AName) ||
       std::any_of(AName.begin(), AName.end(), IsQuote))
     return false;
   C.Pos += size + 1;

@@ -144,30 +144,33 @@ const void* TXmlStore::EndLoan() {
   return end;
 }
 
-void ReleaseWholePages(const void* AFirst, const void* ALast) {
 #if defined(__linux__)
-  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-  const std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(AFirst) + page - 1) & ~(page - 1);
-  const std::uintptr_t last = reinterpret_cast<std::uintptr_t>(ALast) & ~(page - 1);
+namespace {
+
+// Gives AAdvice for the pages of APageSize that lie wholly inside [AFirst, ALast).
+void AdviseWholePages(const void* AFirst, const void* ALast, std::uintptr_t APageSize,
+                      int AAdvice) {
+  const std::uintptr_t first = RoundUp(reinterpret_cast<std::uintptr_t>(AFirst), APageSize);
+  const std::uintptr_t last = reinterpret_cast<std::uintptr_t>(ALast) & ~(APageSize - 1);
   if (first < last)
-    ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
-#else
-  (void)AFirst;
-  (void)ALast;
-#endif
+    ::madvise(reinterpret_cast<void*>(first), last - first, AAdvice);
+}
+
+} // namespace
+
+void ReleaseWholePages(const void* AFirst, const void* ALast) {
+  AdviseWholePages(AFirst, ALast, static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE)),
+                   MADV_DONTNEED);
 }
 
 void AdviseHugePages(const void* AFirst, const void* ALast) {
-#if defined(__linux__)
-  const std::uintptr_t first = RoundUp(reinterpret_cast<std::uintptr_t>(AFirst), HugePage);
-  const std::uintptr_t last = reinterpret_cast<std::uintptr_t>(ALast) & ~(HugePage - 1);
-  if (first < last)
-    ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#else
-  (void)AFirst;
-  (void)ALast;
-#endif
+  AdviseWholePages(AFirst, ALast, HugePage, MADV_HUGEPAGE);
 }
+#else
+// Where the system has no such calls, the pages stay as they are.
+void ReleaseWholePages(const void*, const void*) {}
+void AdviseHugePages(const void*, const void*) {}
+#endif
 
 // ---- TXmlStoredText ----
 

@@ -5,10 +5,11 @@
 // stays valid after that document is gone.
 #pragma once
 
+#include "Characters.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -78,12 +79,10 @@ private:
       return std::hash<std::u16string_view>()(AText);
     }
   };
-  // Names compare as bytes: the standard comparison goes one code unit at a time.
   struct TEqual {
     using is_transparent = void;
     bool operator()(std::u16string_view A, std::u16string_view B) const {
-      return A.size() == B.size() &&
-             std::memcmp(A.data(), B.data(), A.size() * sizeof(char16_t)) == 0;
+      return vbase::SameCodeUnits(A, B);
     }
   };
 
