@@ -180,10 +180,11 @@ void TConversionRun::Convert(const std::u16string& aFileName) {
   } runScope{*this};
 
   fTargetList = std::make_unique<TTargetList>();
-  CreateProjectSkeleton(aFileName);
   Log(u"Opening old project...");
   {
     TVLP5Project reader(aFileName, ProgressOf(TRunStage::rsLoading));
+    // The new document is built in the old one's storage, out of the rows the reader releases.
+    CreateProjectSkeleton(aFileName, reader.Document());
     reader.SetOnRowProgress(ProgressOf(TRunStage::rsConverting));
     ReadProject(reader);
   }
@@ -207,8 +208,9 @@ TOnProgressEvent TConversionRun::ProgressOf(TRunStage aStage) {
       [this, aStage](int64_t aDone, int64_t aTotal) { fHost.ShowProgress(aStage, aDone, aTotal); };
 }
 
-void TConversionRun::CreateProjectSkeleton(const std::u16string& aFileName) {
-  fVXPProject = std::make_unique<TXmlDocument>(u"xml");
+void TConversionRun::CreateProjectSkeleton(const std::u16string& aFileName,
+                                           const TXmlDocument& aStorageOf) {
+  fVXPProject = std::make_unique<TXmlDocument>(u"xml", aStorageOf);
   TXmlNode* root = fVXPProject->Root();
   root->AttributeAdd(u"version", ProjectVersion);
   TXmlNode* info = root->NodeNew(u"infos")->NodeNew(u"info");

@@ -106,7 +106,7 @@ private:
   void FillRowCounts();
 
   void Convert(const std::u16string& aFileName);
-  void CreateProjectSkeleton(const std::u16string& aFileName);
+  void CreateProjectSkeleton(const std::u16string& aFileName, const vxml::TXmlDocument& aStorageOf);
   void ReadProject(TVLP5Project& aReader);
   vxml::TXmlNode* AddTargetElement(const TVXPTarget& aTargetInfo);
   void AddExclude(std::u16string_view aType, std::u16string_view aValue);

@@ -235,7 +235,7 @@ void TVLP5Project::ReadTarget(const TXmlNode& aNode) {
 void TVLP5Project::ReadTranslations() {
   if (fLanguages.empty() || !fOnTranslationsFound)
     return;
-  const TXmlNode* rows = FindPath({u"DATA", u"ROWS"});
+  TXmlNode* rows = FindPath({u"DATA", u"ROWS"});
   if (!rows)
     return;
   // One set of buffers serves every row: the strings keep their room from row to row.
@@ -244,12 +244,15 @@ void TVLP5Project::ReadTranslations() {
   for (int32_t i = 0; i < count; ++i) {
     if (fOnRowProgress)
       fOnRowProgress(i, count);
+    TXmlNode& row = *rows->Nodes(i);
     try {
-      ReadRow(*rows->Nodes(i), buffers);
+      ReadRow(row, buffers);
     } catch (...) {
       // A broken row must not cost the rows after it; the row is dropped unreported.
     }
+    row.NodesClear();
   }
+  rows->NodesClear();
   if (fOnRowProgress)
     fOnRowProgress(count, count);
 }

@@ -87,6 +87,8 @@ public:
   TVLP5Project& operator=(const TVLP5Project&) = delete;
 
   const std::u16string& FileName() const { return fFilename; }
+  // The loaded old document: a new one may share its storage (see ReadTranslations).
+  const vxml::TXmlDocument& Document() const { return *fXML; }
 
   // DICTIONARY/NAME under the root, or "" when either is missing.
   std::u16string ReadDictionary() const;
@@ -96,6 +98,8 @@ public:
   void ReadTargets();
   // Needs at least one language met by ReadLanguages. A failure inside one row drops that
   // row silently and the walk goes on with the next. OnRowProgress counts the rows walked.
+  // The rows are read once: each is released from the old document as soon as it is reported,
+  // so that what its event builds in a document sharing the storage takes the row's memory.
   void ReadTranslations();
   void ReadExcludeStrings();
   void ReadExcludeContexts();

@@ -1,15 +1,19 @@
 // The document-owned storage: nodes, names, values and lines stay valid for as long as a node
 // lives, wherever it moves, and documents built, loaded and cleared again stay correct. Run under
 // the sanitizers, these cases catch any read of memory that went with a document.
+#include "XmlStore.h"
+
 #include "ErrorOf.h"
 #include "TestFiles.h"
 #include "Utf8.h"
 #include "XmlDocument.h"
 #include "XmlTreeDump.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -143,6 +147,66 @@ TEST(XmlStoreTest, DocumentsFreeTreesHoldingNodesOfEveryOrigin) {
     document.reset();
     EXPECT_EQ(other->WriteToStringW(), otherText);
   }
+}
+
+// Documents sharing one storage: each frees what it drops for the other to use, and whichever
+// goes first leaves the other whole, with nodes moved between them or not.
+TEST(XmlStoreTest, DocumentsSharingStorageOutliveEachOther) {
+  for (const bool moveANode : {false, true}) {
+    for (const bool firstGoesFirst : {true, false}) {
+      SCOPED_TRACE(std::string(moveANode ? "moved " : "") + (firstGoesFirst ? "first" : "second"));
+      auto first = Parsed();
+      auto second = std::make_unique<TXmlDocument>(u"copy", *first);
+      TXmlNode* list = first->Root();
+      for (int32_t i = 0; i < list->NodeCount(); ++i)
+        second->Root()->NodeNew(u"")->Assign(list->Nodes(i));
+      list->Nodes(0)->NodesClear();
+      for (int i = 0; i < 50; ++i)
+        second->Root()->NodeNew(u"more")->SetValueAsWidestring(std::u16string(i, u'x'));
+      if (moveANode)
+        second->Root()->NodeAdd(list->NodeExtract(list->Nodes(1)));
+      const std::u16string firstText = first->WriteToStringW();
+      const std::u16string secondText = second->WriteToStringW();
+      (firstGoesFirst ? first : second).reset();
+      if (first)
+        EXPECT_EQ(first->WriteToStringW(), firstText);
+      else {
+        EXPECT_EQ(second->WriteToStringW(), secondText);
+        ExpectRow(*second->Root()->Nodes(0), u"first <one>");
+      }
+    }
+  }
+}
+
+// Freed blocks serve requests of their size or, cut, of smaller ones: no live block may overlap
+// another, whatever the mix of sizes.
+TEST(XmlStoreTest, ReusedMemoryNeverOverlapsLiveBlocks) {
+  TXmlStore* store = TXmlStore::Create();
+  struct TBlock {
+    unsigned char* Memory;
+    std::size_t Size;
+    unsigned char Mark;
+  };
+  std::vector<TBlock> live;
+  uint32_t seed = 12345;
+  const auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+  for (int round = 0; round < 4000; ++round) {
+    if (!live.empty() && next() % 3 == 0) {
+      const std::size_t index = next() % live.size();
+      store->Free(live[index].Memory, live[index].Size);
+      live.erase(live.begin() + static_cast<std::ptrdiff_t>(index));
+      continue;
+    }
+    const std::size_t size = 1 + next() % 1100;
+    const auto mark = static_cast<unsigned char>(round);
+    auto* memory = static_cast<unsigned char*>(store->Allocate(size));
+    std::memset(memory, mark, size);
+    live.push_back({memory, size, mark});
+  }
+  for (const TBlock& block : live)
+    for (std::size_t i = 0; i < block.Size; ++i)
+      ASSERT_EQ(block.Mark, block.Memory[i]);
+  store->Release();
 }
 
 TEST(XmlStoreTest, AssignedValuesAreCopiesThatOutliveTheSource) {

@@ -265,6 +265,49 @@ TEST_F(VLP5ReaderTest, ARowKeepsNothingOfTheRowBefore) {
   EXPECT_EQ(third, rows[2].Translations);
 }
 
+// A row is released as soon as it is reported; a document sharing the storage is built from the
+// rows' memory and must keep every text it took, while the rest of the old project stays readable.
+TEST_F(VLP5ReaderTest, RowsAreReleasedOnceReadIntoASharingDocument) {
+  std::string rowsXml;
+  std::vector<std::u16string> expected;
+  for (int i = 0; i < 60; ++i) {
+    const std::string text = "row " + std::to_string(i) + std::string(i % 17, '*');
+    rowsXml += "<ROW><NATIVE>" + text + "</NATIVE><TRANSLATION language=\"de\"><VALUE>de " + text +
+               "</VALUE></TRANSLATION><LOCATION><TYPE>STRING</TYPE><UNIT>u</UNIT>" + "<ITEM>S" +
+               std::to_string(i) + "</ITEM></LOCATION></ROW>";
+    expected.push_back(Utf8Decode(text) + u"|de " + Utf8Decode(text));
+  }
+  auto project = Open("<DATA><LANGUAGES><L language=\"de\"/></LANGUAGES><ROWS>" + rowsXml +
+                      "</ROWS></DATA><EXCLUDESTRINGS><S>kept</S></EXCLUDESTRINGS>");
+  project->SetOnLanguageFound([](const std::u16string&) {});
+  project->ReadLanguages();
+  vxml::TXmlDocument built(u"rows", project->Document());
+  project->SetOnTranslationsFound(
+      [&](const TRowInfo& aRowInfo, const TTranslations& aList, const TLocation&) {
+        vxml::TXmlNode* row = built.Root()->NodeNew(u"row");
+        row->AttributeAdd(u"native", aRowInfo.native);
+        row->SetValueAsWidestring(aList.at(0).Text);
+      });
+  project->ReadTranslations();
+
+  std::vector<std::u16string> rows;
+  for (int32_t i = 0; i < built.Root()->NodeCount(); ++i) {
+    const vxml::TXmlNode& row = *built.Root()->Nodes(i);
+    rows.push_back(row.AttributeByName(u"native") + u"|" + row.ValueAsWidestring());
+  }
+  EXPECT_EQ(expected, rows);
+  const vxml::TXmlNode* oldRows = project->Document().Root()->NodeByName(u"DATA");
+  ASSERT_NE(nullptr, oldRows);
+  EXPECT_EQ(0, oldRows->NodeByName(u"ROWS")->NodeCount());
+  std::vector<std::u16string> excludes;
+  project->SetOnExcludeFound([&](const std::u16string& aText) { excludes.push_back(aText); });
+  project->ReadExcludeStrings();
+  EXPECT_EQ(std::vector<std::u16string>{u"kept"}, excludes);
+  // Either document may go first.
+  project.reset();
+  EXPECT_EQ(u"row 0", built.Root()->Nodes(0)->AttributeByName(u"native"));
+}
+
 TEST_F(VLP5ReaderTest, LocationWithoutTypeEndsTheRow) {
   const auto rows = Rows("<ROW><NATIVE>N</NATIVE><LOCATION><TARGET>t</TARGET><CHARS>5</CHARS>"
                          "</LOCATION><TRANSLATION language=\"de\"><VALUE>D</VALUE></TRANSLATION>"

@@ -9,14 +9,29 @@ namespace vxml {
 using vbase::TrimControlChars;
 
 // The container is made with new: it must not live in a store that the document replaces.
-TXmlDocument::TXmlDocument()
-    : FStore(TXmlStore::Create()), FRootNodes(std::make_unique<TXmlNode>(this)) {
-  Clear();
-}
-
-TXmlDocument::TXmlDocument(std::u16string_view ARootName) : TXmlDocument() {
+TXmlDocument::TXmlDocument(std::u16string_view ARootName, TXmlStore* AStore)
+    : FStore(AStore), FRootNodes(std::make_unique<TXmlNode>(this)) {
+  ApplyDefaults();
+  AddDeclarationAndRoot();
   Root()->SetName(ARootName);
 }
+
+TXmlDocument::TXmlDocument() : TXmlDocument(u"", TXmlStore::Create()) {}
+
+TXmlDocument::TXmlDocument(std::u16string_view ARootName)
+    : TXmlDocument(ARootName, TXmlStore::Create()) {}
+
+namespace {
+
+TXmlStore* HoldStore(TXmlStore* AStore) {
+  AStore->AddRef();
+  return AStore;
+}
+
+} // namespace
+
+TXmlDocument::TXmlDocument(std::u16string_view ARootName, const TXmlDocument& AStorageOf)
+    : TXmlDocument(ARootName, HoldStore(AStorageOf.FStore)) {}
 
 TXmlDocument::~TXmlDocument() {
   DropTopLevel();
@@ -70,6 +85,10 @@ void TXmlDocument::CopyDocument(const TXmlDocument* Source) {
 void TXmlDocument::Clear() {
   ApplyDefaults();
   ClearTopLevel();
+  AddDeclarationAndRoot();
+}
+
+void TXmlDocument::AddDeclarationAndRoot() {
   auto declaration = TXmlNode::CreateType(this, xeDeclaration);
   declaration->SetName(u"xml");
   declaration->AttributeAdd(u"version", u"1.0");

@@ -1,5 +1,6 @@
 #include "XmlStore.h"
 
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -63,12 +64,10 @@ TXmlStore::~TXmlStore() {
 void* TXmlStore::Allocate(std::size_t ABytes) {
   const std::size_t bytes = RoundUp(std::max<std::size_t>(ABytes, Alignment), Alignment);
   if (bytes <= ReusedLimit) {
-    void*& head = FFreeLists[bytes / Alignment];
-    if (head) {
-      void* block = head;
-      head = *static_cast<void**>(block);
+    if (void* block = PopFree(bytes / Alignment))
       return block;
-    }
+    if (void* block = CutLargerFree(bytes))
+      return block;
   }
   if (FLentNext) {
     char* lent =
@@ -101,11 +100,40 @@ void* TXmlStore::Allocate(std::size_t ABytes) {
 
 void TXmlStore::Free(void* ABlock, std::size_t ABytes) {
   const std::size_t bytes = RoundUp(std::max<std::size_t>(ABytes, Alignment), Alignment);
-  if (bytes > ReusedLimit)
-    return;
-  void*& head = FFreeLists[bytes / Alignment];
-  *static_cast<void**>(ABlock) = head;
-  head = ABlock;
+  if (bytes <= ReusedLimit)
+    PushFree(ABlock, bytes / Alignment);
+}
+
+void TXmlStore::PushFree(void* ABlock, std::size_t AList) {
+  *static_cast<void**>(ABlock) = FFreeLists[AList];
+  FFreeLists[AList] = ABlock;
+  FFreeListsHeld[AList / 64] |= uint64_t(1) << (AList % 64);
+}
+
+void* TXmlStore::PopFree(std::size_t AList) {
+  void* block = FFreeLists[AList];
+  if (!block)
+    return nullptr;
+  FFreeLists[AList] = *static_cast<void**>(block);
+  if (!FFreeLists[AList])
+    FFreeListsHeld[AList / 64] &= ~(uint64_t(1) << (AList % 64));
+  return block;
+}
+
+void* TXmlStore::CutLargerFree(std::size_t ABytes) {
+  // The smallest larger block wastes nothing: its rest goes to the list of its own size. A tree
+  // taken apart while another is built, in a store both share, so feeds the new tree.
+  std::size_t list = ABytes / Alignment + 1;
+  for (std::size_t word = list / 64; word < FreeListWords; ++word, list = word * 64) {
+    const uint64_t held = FFreeListsHeld[word] & (~uint64_t(0) << (list % 64));
+    if (!held)
+      continue;
+    const std::size_t larger = word * 64 + static_cast<std::size_t>(std::countr_zero(held));
+    char* block = static_cast<char*>(PopFree(larger));
+    PushFree(block + ABytes, larger - ABytes / Alignment);
+    return block;
+  }
+  return nullptr;
 }
 
 const std::u16string* TXmlStore::Intern(std::u16string_view AName) {

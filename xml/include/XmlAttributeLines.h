@@ -15,6 +15,8 @@ public:
   // None until Create; a sorted list keeps its lines in case-insensitive order and drops a line
   // equal to one it already holds, an unsorted one keeps insertion order and accepts duplicates.
   bool Exists() const { return FLines.Exists(); }
+  // Where the lines' list lies, for a prefetch: none while there is no list.
+  const void* Memory() const { return FLines.Memory(); }
   void Create(TXmlStore& AStore, bool ASorted) { FLines.Create(AStore, ASorted); }
   bool Sorted() const { return FLines.Flag(); }
   int32_t Count() const { return static_cast<int32_t>(FLines.Count()); }

@@ -358,6 +358,11 @@ public:
   TXmlDocument();
   // CreateName: as above with the root element named ARootName.
   explicit TXmlDocument(std::u16string_view ARootName);
+  // As CreateName, with nodes cut from the storage of AStorageOf: memory that either document
+  // frees serves the other, so a document built while another is taken apart needs little
+  // memory of its own. The storage lasts until both are gone, or cleared or loaded again; the two
+  // documents must be used by one thread at a time.
+  TXmlDocument(std::u16string_view ARootName, const TXmlDocument& AStorageOf);
   ~TXmlDocument() override;
   TXmlDocument(const TXmlDocument&) = delete;
   TXmlDocument& operator=(const TXmlDocument&) = delete;
@@ -444,6 +449,10 @@ public:
   TXmlProgressEvent OnProgress;
 
 private:
+  // A new document on AStore, whose hold passes to the document.
+  TXmlDocument(std::u16string_view ARootName, TXmlStore* AStore);
+  // The declaration (version 1.0, encoding utf-8) and an empty root element, to an empty list.
+  void AddDeclarationAndRoot();
   // Destroys the top-level nodes, all at once where nothing else holds the store.
   void DropTopLevel();
   // Empties the top-level list and starts a new store.

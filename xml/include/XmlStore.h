@@ -39,7 +39,8 @@ public:
       delete this;
   }
 
-  // Memory aligned for pointers; Free hands a block back for reuse by a request of its size.
+  // Memory aligned for pointers; Free hands a block back for reuse by a request of its size or,
+  // cut in two, of a smaller one.
   void* Allocate(std::size_t ABytes);
   void Free(void* ABlock, std::size_t ABytes);
 
@@ -73,6 +74,11 @@ private:
   TXmlStore() = default;
   ~TXmlStore();
 
+  void PushFree(void* ABlock, std::size_t AList);
+  void* PopFree(std::size_t AList);
+  // A freed block larger than ABytes, cut down to them, or none.
+  void* CutLargerFree(std::size_t ABytes);
+
   struct THash {
     using is_transparent = void;
     std::size_t operator()(std::u16string_view AText) const {
@@ -89,6 +95,8 @@ private:
   static constexpr std::size_t Alignment = alignof(void*);
   // Freed blocks up to this size wait in a list per size; larger ones stay until the store goes.
   static constexpr std::size_t ReusedLimit = 1024;
+  static constexpr std::size_t FreeListCount = ReusedLimit / Alignment + 1;
+  static constexpr std::size_t FreeListWords = (FreeListCount + 63) / 64;
   static constexpr std::size_t MaxBlockSize = 8 << 20;
 
   struct TBlock {
@@ -104,7 +112,9 @@ private:
   const char* FLentLimit = nullptr;
   std::size_t FBlockSize = 16 * 1024;
   std::vector<TBlock> FBlocks;
-  void* FFreeLists[ReusedLimit / Alignment + 1] = {};
+  void* FFreeLists[FreeListCount] = {};
+  // One bit per free list that holds a block.
+  uint64_t FFreeListsHeld[FreeListWords] = {};
   std::unordered_set<std::u16string, THash, TEqual> FNames;
   static constexpr std::size_t RecentNames = 61;
   const std::u16string* FRecentNames[RecentNames] = {};
@@ -149,6 +159,8 @@ template <typename T> class TXmlStoreArray {
 public:
   uint32_t Count() const { return FHeader ? FHeader->Count : 0; }
   bool Exists() const { return FHeader != nullptr; }
+  // Where the count and items lie, for a prefetch: none while empty.
+  const void* Memory() const { return FHeader; }
   T* begin() const { return FHeader ? Items() : nullptr; }
   T* end() const { return FHeader ? Items() + FHeader->Count : nullptr; }
   T& operator[](uint32_t AIndex) const { return Items()[AIndex]; }
