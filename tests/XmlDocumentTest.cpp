@@ -35,6 +35,8 @@ TEST(TXmlDocument, CreateNameNamesTheRoot) {
   EXPECT_EQ(document.Root()->FullPath(), u"/xml");
   EXPECT_EQ(ErrorOf([] { TXmlDocument bad(u"a b"); }),
             "Exception: Illegal character in node name \"a b\"");
+  EXPECT_EQ(ErrorOf([&] { TXmlDocument bad(u"a b", document); }),
+            "Exception: Illegal character in node name \"a b\"");
 }
 
 TEST(TXmlDocument, DefaultsAndClear) {

@@ -9,17 +9,18 @@ namespace vxml {
 using vbase::TrimControlChars;
 
 // The container is made with new: it must not live in a store that the document replaces.
-TXmlDocument::TXmlDocument(std::u16string_view ARootName, TXmlStore* AStore)
+TXmlDocument::TXmlDocument(TXmlStore* AStore)
     : FStore(AStore), FRootNodes(std::make_unique<TXmlNode>(this)) {
   ApplyDefaults();
   AddDeclarationAndRoot();
-  Root()->SetName(ARootName);
 }
 
-TXmlDocument::TXmlDocument() : TXmlDocument(u"", TXmlStore::Create()) {}
+TXmlDocument::TXmlDocument() : TXmlDocument(TXmlStore::Create()) {}
 
-TXmlDocument::TXmlDocument(std::u16string_view ARootName)
-    : TXmlDocument(ARootName, TXmlStore::Create()) {}
+// The root is named once the document is whole: a name that fails then destroys it.
+TXmlDocument::TXmlDocument(std::u16string_view ARootName) : TXmlDocument(TXmlStore::Create()) {
+  Root()->SetName(ARootName);
+}
 
 namespace {
 
@@ -31,7 +32,9 @@ TXmlStore* HoldStore(TXmlStore* AStore) {
 } // namespace
 
 TXmlDocument::TXmlDocument(std::u16string_view ARootName, const TXmlDocument& AStorageOf)
-    : TXmlDocument(ARootName, HoldStore(AStorageOf.FStore)) {}
+    : TXmlDocument(HoldStore(AStorageOf.FStore)) {
+  Root()->SetName(ARootName);
+}
 
 TXmlDocument::~TXmlDocument() {
   DropTopLevel();

@@ -450,7 +450,7 @@ public:
 
 private:
   // A new document on AStore, whose hold passes to the document.
-  TXmlDocument(std::u16string_view ARootName, TXmlStore* AStore);
+  explicit TXmlDocument(TXmlStore* AStore);
   // The declaration (version 1.0, encoding utf-8) and an empty root element, to an empty list.
   void AddDeclarationAndRoot();
   // Destroys the top-level nodes, all at once where nothing else holds the store.
