@@ -139,8 +139,11 @@ void TXmlNode::TakeChildren(std::vector<TXmlNode*>& APending) {
 void TXmlNode::DestroyChildren() {
   if (FNodes.Count() == 0)
     return;
+  // Room for a usual subtree at once, not regrown node by node.
+  constexpr std::size_t PendingRoom = 64;
   // A work list instead of recursion: the depth of a tree follows its input.
   std::vector<TXmlNode*> pending;
+  pending.reserve(PendingRoom);
   TakeChildren(pending);
   while (!pending.empty()) {
     TXmlNode* node = pending.back();
@@ -464,16 +467,6 @@ void TXmlNode::AttributesClear() {
 }
 
 // ---- TXmlNode: children ----
-
-int32_t TXmlNode::NodeCount() const {
-  return static_cast<int32_t>(FNodes.Count());
-}
-
-TXmlNode* TXmlNode::Nodes(int32_t Index) const {
-  if (Index < 0 || Index >= NodeCount())
-    return nullptr;
-  return FNodes[static_cast<uint32_t>(Index)];
-}
 
 int32_t TXmlNode::NodeAdd(std::unique_ptr<TXmlNode> ANode) {
   if (!ANode)

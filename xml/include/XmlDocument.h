@@ -127,8 +127,12 @@ public:
   void AttributesClear();
 
   // Children. Indexes are 0-based; out of range reads give none and changes do nothing.
-  int32_t NodeCount() const;
-  TXmlNode* Nodes(int32_t Index) const;
+  int32_t NodeCount() const { return static_cast<int32_t>(FNodes.Count()); }
+  TXmlNode* Nodes(int32_t Index) const {
+    if (Index < 0 || Index >= NodeCount())
+      return nullptr;
+    return FNodes[static_cast<uint32_t>(Index)];
+  }
   // Attaches ANode as the last child and moves its subtree to this node's document.
   int32_t NodeAdd(std::unique_ptr<TXmlNode> ANode);
   // Takes ANode only when Index is 0..NodeCount; otherwise the caller keeps it.
