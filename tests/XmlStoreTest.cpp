@@ -176,6 +176,15 @@ TEST(XmlStoreTest, DocumentsSharingStorageOutliveEachOther) {
       }
     }
   }
+  // Loading again ends the sharing: the other document keeps what it had.
+  auto first = Parsed();
+  TXmlDocument second(u"copy", *first);
+  second.Root()->NodeNew(u"")->Assign(first->Root()->Nodes(0));
+  first->ReadFromString("<other/>");
+  second.Root()->NodeNew(u"more")->SetValueAsWidestring(u"after the load");
+  first.reset();
+  ExpectRow(*second.Root()->Nodes(0), u"first <one>");
+  EXPECT_EQ(second.Root()->Nodes(1)->ValueAsWidestring(), u"after the load");
 }
 
 // Freed blocks serve requests of their size or, cut, of smaller ones: no live block may overlap
