@@ -683,8 +683,7 @@ void TXmlParser::ReadCloseTag(const TXmlNode& N) {
     throw EFilerError(u"Missing \">\" in close tag of element " + N.Name());
   // A name may begin or end with control characters that trimming would cut off; a close tag
   // that repeats it exactly, as the writer writes it, matches too.
-  if (name != N.Name() && !SameTextAscii(TrimControlChars(name), N.Name()) &&
-      !SameTextAscii(name, N.Name()))
+  if (!SameTextAscii(TrimControlChars(name), N.Name()) && !SameTextAscii(name, N.Name()))
     throw EFilerError(u"Incorrect close tag in element " + N.Name());
 }
 
