@@ -1,5 +1,6 @@
 #include "Errors.h"
 #include "ReplacementFile.h"
+#include "ReplacementFileCalls.h"
 #include "Utf8.h"
 
 #include <atomic>
@@ -11,6 +12,10 @@
 #include <unistd.h>
 
 namespace vbase {
+
+TReplacementFileCalls ReplacementFileCalls = {
+    ::write, ::fsync, ::close, ::rename,
+    [](const char* AFolder) { return ::open(AFolder, O_RDONLY | O_DIRECTORY | O_CLOEXEC); }};
 
 namespace {
 
@@ -44,6 +49,24 @@ void StartFlushing(int AHandle, uint64_t AWritten, uint64_t& AFlushStarted) {
 #endif
 }
 
+// Until the folder is on disk too, a power cut may leave its old entry: the old file, or none.
+// A folder that may not be read, or a file system that does not sync folders, leaves nothing
+// more to do. Any other failure is reported although the new file stays under the name:
+// durability was not reached, the old content is already gone, and deleting the new file would
+// lose both.
+void SyncFolder(const std::filesystem::path& AFolder, const std::filesystem::path& AFullPath) {
+  const int folder = ReplacementFileCalls.OpenFolder(AFolder.empty() ? "." : AFolder.c_str());
+  if (folder < 0) {
+    if (errno == EACCES)
+      return;
+    RaiseCreateError(AFullPath, errno);
+  }
+  const int error = ReplacementFileCalls.Sync(folder) == 0 ? 0 : errno;
+  ReplacementFileCalls.Close(folder);
+  if (error != 0 && error != EINVAL)
+    RaiseCreateError(AFullPath, error);
+}
+
 } // namespace
 
 TReplacementFile::~TReplacementFile() {
@@ -55,7 +78,8 @@ TReplacementFile::~TReplacementFile() {
 
 void TReplacementFile::Write(std::string_view ABytes) {
   while (!ABytes.empty()) {
-    const ssize_t written = ::write(Descriptor(FHandle), ABytes.data(), ABytes.size());
+    const ssize_t written =
+        ReplacementFileCalls.Write(Descriptor(FHandle), ABytes.data(), ABytes.size());
     if (written < 0 && errno == EINTR)
       continue;
     if (written <= 0)
@@ -69,15 +93,16 @@ void TReplacementFile::Write(std::string_view ABytes) {
 void TReplacementFile::Commit() {
   if (FKeptMode && ::fchmod(Descriptor(FHandle), static_cast<mode_t>(*FKeptMode)) != 0)
     RaiseCreateError(FFullPath, errno);
-  if (::fsync(Descriptor(FHandle)) != 0)
+  if (ReplacementFileCalls.Sync(Descriptor(FHandle)) != 0)
     RaiseWriteError();
   const int handle = Descriptor(FHandle);
   FHandle = -1;
-  if (::close(handle) != 0)
+  if (ReplacementFileCalls.Close(handle) != 0)
     RaiseWriteError();
-  if (::rename(FTemporary.c_str(), FTarget.c_str()) != 0)
+  if (ReplacementFileCalls.Rename(FTemporary.c_str(), FTarget.c_str()) != 0)
     RaiseCreateError(FFullPath, errno);
   FTemporary.clear();
+  SyncFolder(FTarget.parent_path(), FFullPath);
 }
 
 // What would stop the file from being opened for writing stops the save before anything is

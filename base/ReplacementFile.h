@@ -1,7 +1,7 @@
 // A file whose new content takes the place of the old one only once every byte of it is on
 // disk. The bytes go to a temporary file beside the target; until Commit, and after any
-// failure, the target stays as it was and the temporary file goes. The calls of the platform
-// stay inside this unit.
+// failure up to the rename, the target stays as it was and the temporary file goes. The calls
+// of the platform stay inside this unit (ReplacementFileCalls.h).
 #pragma once
 
 #include <cstdint>
@@ -23,8 +23,11 @@ public:
 
   // Appends a chunk of the content; raises EWriteError "Stream write error".
   void Write(std::string_view ABytes);
-  // Gives the new file the old one's permission bits, flushes it to disk and renames it over
-  // the target. A link is followed, so the link stays and its target gets the content.
+  // Gives the new file the old one's permission bits, flushes it to disk, renames it over the
+  // target and puts the folder's new entry on disk. A link is followed, so the link stays and
+  // its target gets the content. A failed flush or close raises EWriteError, a failed rename
+  // EFCreateError; both leave the target as it was. A failed sync of the folder raises
+  // EFCreateError too, but the new file stays in place: the old content is gone by then.
   void Commit();
 
 private:

@@ -1,5 +1,6 @@
 #include "Errors.h"
 #include "ReplacementFile.h"
+#include "ReplacementFileCalls.h"
 #include "WindowsErrors.h"
 
 #include <algorithm>
@@ -8,6 +9,9 @@
 #include <windows.h>
 
 namespace vbase {
+
+TReplacementFileCalls ReplacementFileCalls = {::WriteFile, ::FlushFileBuffers, ::CloseHandle,
+                                              ::MoveFileExW};
 
 namespace {
 
@@ -37,24 +41,26 @@ void TReplacementFile::Write(std::string_view ABytes) {
   while (!ABytes.empty()) {
     const DWORD count = static_cast<DWORD>(std::min<std::size_t>(ABytes.size(), 1 << 30));
     DWORD written = 0;
-    if (!::WriteFile(HandleOf(FHandle), ABytes.data(), count, &written, nullptr) || written == 0)
+    if (!ReplacementFileCalls.Write(HandleOf(FHandle), ABytes.data(), count, &written, nullptr) ||
+        written == 0)
       RaiseWriteError();
     ABytes.remove_prefix(written);
   }
 }
 
-// MOVEFILE_WRITE_THROUGH returns only once the new name is on disk.
+// MOVEFILE_WRITE_THROUGH returns only once the new name is on disk, so the folder needs no sync
+// of its own.
 void TReplacementFile::Commit() {
-  if (!::FlushFileBuffers(HandleOf(FHandle)))
+  if (!ReplacementFileCalls.Sync(HandleOf(FHandle)))
     RaiseWriteError();
   const HANDLE handle = HandleOf(FHandle);
   FHandle = -1;
-  if (!::CloseHandle(handle))
+  if (!ReplacementFileCalls.Close(handle))
     RaiseWriteError();
   if (FKeptMode)
     ::SetFileAttributesW(FTemporary.c_str(), *FKeptMode);
-  if (!::MoveFileExW(FTemporary.c_str(), FTarget.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (!ReplacementFileCalls.Rename(FTemporary.c_str(), FTarget.c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     RaiseCreateError(FFullPath, ::GetLastError());
   FTemporary.clear();
 }
