@@ -1,6 +1,7 @@
 #include "XmlDocument.h"
 
 #include "Characters.h"
+#include "XmlStore.h"
 
 #include <algorithm>
 

@@ -2,6 +2,7 @@
 #include "Utf8.h"
 #include "XmlAttributeLines.h"
 #include "XmlDocument.h"
+#include "XmlStore.h"
 
 #include <algorithm>
 #include <vector>
@@ -106,9 +107,9 @@ TXmlNode::~TXmlNode() {
 }
 
 void TXmlNode::ReleaseStorage() {
-  FNodes.Release(*FStore);
-  FAttributes.Clear(*FStore);
-  FValue.Clear(*FStore);
+  TXmlItemsEdit::Release(FNodes, *FStore);
+  TXmlLinesEdit::Clear(FAttributes, *FStore);
+  TXmlTextEdit::Clear(FValue, *FStore);
 }
 
 void TXmlNode::Dispose(TXmlNode* ANode) {
@@ -133,7 +134,7 @@ void TXmlNode::TakeChildren(std::vector<TXmlNode*>& APending) {
     CountLeaving(*child);
     APending.push_back(child);
   }
-  FNodes.Release(*FStore);
+  TXmlItemsEdit::Release(FNodes, *FStore);
 }
 
 void TXmlNode::DestroyChildren() {
@@ -161,7 +162,7 @@ bool TXmlNode::AbandonChildren(int64_t AOtherHolders) {
   if (FAnchored || FStore->Loose() != 1)
     return false;
   FStore->Forget(FStore->Holders() - AOtherHolders);
-  FNodes.Forget();
+  TXmlItemsEdit::Forget(FNodes);
   return true;
 }
 
@@ -237,11 +238,11 @@ void TXmlNode::AssignFromNode(const TXmlNode& Source) {
     ATarget.FElementType = ASource.FElementType;
     ATarget.SetNameDirect(*ASource.FName);
     ATarget.FTag = ASource.FTag;
-    ATarget.FValue.CopyFrom(*ATarget.FStore, ASource.FValue, *ASource.FStore);
+    TXmlTextEdit::CopyFrom(ATarget.FValue, *ATarget.FStore, ASource.FValue, *ASource.FStore);
     if (ASource.FAttributes.Exists()) {
       TXmlAttributeLines& lines = ATarget.EnsureAttributes();
       for (int32_t i = 0; i < ASource.FAttributes.Count(); ++i)
-        lines.Add(*ATarget.FStore, ASource.FAttributes.Line(i));
+        TXmlLinesEdit::Add(lines, *ATarget.FStore, ASource.FAttributes.Line(i));
     }
   };
   // Depth first, each child with its subtree before the next one, on a work list: trees built
@@ -281,12 +282,16 @@ void TXmlNode::SetNameDirect(std::u16string_view Value) {
   FName = Value.empty() ? &EmptyName : FStore->Intern(Value);
 }
 
+void TXmlNode::SetValueDirect(std::u16string_view Value) {
+  TXmlTextEdit::Assign(FValue, *FStore, Value);
+}
+
 void TXmlNode::SetValueAsWidestring(std::u16string_view Value) {
   // One buffer serves every escape; the value takes a copy of the result.
   static thread_local std::u16string escaped;
   escaped.clear();
   AppendEscaped(escaped, Value);
-  FValue.Assign(*FStore, escaped);
+  TXmlTextEdit::Assign(FValue, *FStore, escaped);
 }
 
 std::string TXmlNode::ValueAsString() const {
@@ -337,7 +342,7 @@ int64_t TXmlNode::ValueAsInt64Def(int64_t ADefault) const {
 
 TXmlAttributeLines& TXmlNode::EnsureAttributes() {
   if (!FAttributes.Exists())
-    FAttributes.Create(*FStore, FDocument && FDocument->SortAttributes());
+    TXmlLinesEdit::Create(FAttributes, *FStore, FDocument && FDocument->SortAttributes());
   return FAttributes;
 }
 
@@ -367,9 +372,9 @@ void TXmlNode::AttributeLineAdd(std::u16string_view ALine) {
   // Short lines such as status="auto" repeat on most nodes of a kind: one copy serves them all.
   constexpr std::size_t SharedLineLimit = 16;
   if (ALine.size() <= SharedLineLimit)
-    EnsureAttributes().AddKept(*FStore, *FStore->Intern(ALine));
+    TXmlLinesEdit::AddKept(EnsureAttributes(), *FStore, *FStore->Intern(ALine));
   else
-    EnsureAttributes().Add(*FStore, ALine);
+    TXmlLinesEdit::Add(EnsureAttributes(), *FStore, ALine);
 }
 
 std::u16string TXmlNode::AttributeByName(std::u16string_view AName) const {
@@ -388,17 +393,16 @@ void TXmlNode::SetAttributeByName(std::u16string_view AName, std::u16string_view
   std::u16string line(AName);
   line += u'=';
   line += QuoteText(EscapeText(Value));
-  const int32_t index = lines.IndexOfName(AName);
+  const int32_t index = TXmlLinesEdit::IndexOfName(lines, AName);
   if (index >= 0)
-    lines.Put(*FStore, index, line);
+    TXmlLinesEdit::Put(lines, *FStore, index, line);
   else
-    lines.Add(*FStore, line);
+    TXmlLinesEdit::Add(lines, *FStore, line);
 }
 
 std::u16string TXmlNode::AttributeName(int32_t Index) const {
   const TXmlAttributeLines* lines = LinesIfIndex(Index);
-  return lines ? std::u16string(TXmlAttributeLines::NamePart(lines->Line(Index)))
-               : std::u16string();
+  return lines ? std::u16string(TXmlLinesEdit::NamePart(lines->Line(Index))) : std::u16string();
 }
 
 void TXmlNode::SetAttributeName(int32_t Index, std::u16string_view Value) {
@@ -409,7 +413,7 @@ void TXmlNode::SetAttributeName(int32_t Index, std::u16string_view Value) {
   const std::size_t equals = line.find(u'=');
   if (equals == std::u16string_view::npos)
     return;
-  lines->Put(*FStore, Index, std::u16string(Value).append(line.substr(equals)));
+  TXmlLinesEdit::Put(*lines, *FStore, Index, std::u16string(Value).append(line.substr(equals)));
 }
 
 std::u16string TXmlNode::AttributePair(int32_t Index) const {
@@ -432,10 +436,10 @@ void TXmlNode::SetAttributeValue(int32_t Index, std::u16string_view Value) {
   TXmlAttributeLines* lines = LinesIfIndex(Index);
   if (!lines)
     return;
-  std::u16string line(TXmlAttributeLines::NamePart(lines->Line(Index)));
+  std::u16string line(TXmlLinesEdit::NamePart(lines->Line(Index)));
   line += u'=';
   line += QuoteText(EscapeText(Value));
-  lines->Put(*FStore, Index, line);
+  TXmlLinesEdit::Put(*lines, *FStore, Index, line);
 }
 
 int32_t TXmlNode::AttributeValueAsInteger(int32_t Index) const {
@@ -448,22 +452,22 @@ void TXmlNode::SetAttributeValueAsInteger(int32_t Index, int32_t Value) {
 }
 
 int32_t TXmlNode::AttributeIndexByName(std::u16string_view AName) const {
-  return FAttributes.IndexOfName(AName);
+  return TXmlLinesEdit::IndexOfName(FAttributes, AName);
 }
 
 void TXmlNode::AttributeDelete(int32_t Index) {
   if (TXmlAttributeLines* lines = LinesIfIndex(Index))
-    lines->Delete(*FStore, Index);
+    TXmlLinesEdit::Delete(*lines, *FStore, Index);
 }
 
 void TXmlNode::AttributeExchange(int32_t Index1, int32_t Index2) {
   if (Index1 == Index2 || !LinesIfIndex(Index1) || !LinesIfIndex(Index2))
     return;
-  FAttributes.Exchange(Index1, Index2);
+  TXmlLinesEdit::Exchange(FAttributes, Index1, Index2);
 }
 
 void TXmlNode::AttributesClear() {
-  FAttributes.Clear(*FStore);
+  TXmlLinesEdit::Clear(FAttributes, *FStore);
 }
 
 // ---- TXmlNode: children ----
@@ -479,7 +483,7 @@ TXmlNode* TXmlNode::AttachLast(TXmlNode* ANode) {
   CountJoining(*ANode);
   ANode->FParent = this;
   ANode->FIndexInParentCache = NodeCount();
-  FNodes.Add(*FStore, ANode);
+  TXmlItemsEdit::Add(FNodes, *FStore, ANode);
   return ANode;
 }
 
@@ -488,7 +492,7 @@ void TXmlNode::NodeInsert(int32_t Index, std::unique_ptr<TXmlNode>&& ANode) {
     return;
   CountJoining(*ANode);
   ANode->FParent = this;
-  FNodes.Insert(*FStore, static_cast<uint32_t>(Index), ANode.release());
+  TXmlItemsEdit::Insert(FNodes, *FStore, static_cast<uint32_t>(Index), ANode.release());
 }
 
 TXmlNode* TXmlNode::NodeNew(std::u16string_view AName) {
@@ -514,7 +518,7 @@ void TXmlNode::NodeDelete(int32_t Index) {
   TXmlNode* node = Nodes(Index);
   if (!node)
     return;
-  FNodes.Erase(static_cast<uint32_t>(Index));
+  TXmlItemsEdit::Erase(FNodes, static_cast<uint32_t>(Index));
   CountLeaving(*node);
   delete node;
 }
@@ -529,14 +533,15 @@ std::unique_ptr<TXmlNode> TXmlNode::NodeExtract(TXmlNode* ANode) {
   const int32_t index = NodeIndexOf(ANode);
   if (index < 0)
     return nullptr;
-  FNodes.Erase(static_cast<uint32_t>(index));
+  TXmlItemsEdit::Erase(FNodes, static_cast<uint32_t>(index));
   CountLeaving(*ANode);
   return std::unique_ptr<TXmlNode>(ANode);
 }
 
 void TXmlNode::NodeExchange(int32_t Index1, int32_t Index2) {
   if (Nodes(Index1) && Nodes(Index2))
-    std::swap(FNodes[static_cast<uint32_t>(Index1)], FNodes[static_cast<uint32_t>(Index2)]);
+    std::swap(TXmlItemsEdit::Item(FNodes, static_cast<uint32_t>(Index1)),
+              TXmlItemsEdit::Item(FNodes, static_cast<uint32_t>(Index2)));
 }
 
 void TXmlNode::NodesClear() {
@@ -614,7 +619,7 @@ void TXmlNode::NodesByName(std::u16string_view AName, TXmlNodeList* AList) const
 
 void TXmlNode::Clear() {
   FName = &EmptyName;
-  FValue.Clear(*FStore);
+  TXmlTextEdit::Clear(FValue, *FStore);
   AttributesClear();
   NodesClear();
 }
@@ -691,11 +696,11 @@ std::u16string TXmlNode::CascadedName() const {
 
 void TXmlNode::TakeValue(TXmlNode& ASource) {
   if (FStore == ASource.FStore) {
-    FValue.MoveFrom(*FStore, ASource.FValue);
+    TXmlTextEdit::MoveFrom(FValue, *FStore, ASource.FValue);
     return;
   }
-  FValue.Assign(*FStore, ASource.FValue.View());
-  ASource.FValue.Clear(*ASource.FStore);
+  TXmlTextEdit::Assign(FValue, *FStore, ASource.FValue.View());
+  TXmlTextEdit::Clear(ASource.FValue, *ASource.FStore);
 }
 
 void TXmlNode::RenewStore(TXmlStore& AStore) {

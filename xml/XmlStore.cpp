@@ -200,7 +200,7 @@ void ReleaseWholePages(const void*, const void*) {}
 void AdviseHugePages(const void*, const void*) {}
 #endif
 
-// ---- TXmlStoredText ----
+// ---- TXmlTextEdit ----
 
 namespace {
 
@@ -220,53 +220,55 @@ bool SameStep(uint32_t ALength1, uint32_t ALength2) {
 
 } // namespace
 
-void TXmlStoredText::Assign(TXmlStore& AStore, std::u16string_view AText) {
-  const auto length = static_cast<uint32_t>(AText.size());
+void TXmlTextEdit::Assign(TXmlStoredText& AText, TXmlStore& AStore, std::u16string_view ASource) {
+  const auto length = static_cast<uint32_t>(ASource.size());
   if (length == 0) {
-    Clear(AStore);
+    Clear(AText, AStore);
     return;
   }
-  if ((Size & OwnedMark) && SameStep(Size & ~OwnedMark, length)) {
-    std::memmove(const_cast<char16_t*>(Data), AText.data(), OwnedBytes(length));
-    Size = OwnedMark | length;
+  if ((AText.FSize & TXmlStoredText::OwnedMark) &&
+      SameStep(AText.FSize & ~TXmlStoredText::OwnedMark, length)) {
+    std::memmove(const_cast<char16_t*>(AText.FData), ASource.data(), OwnedBytes(length));
+    AText.FSize = TXmlStoredText::OwnedMark | length;
     return;
   }
   auto* data = static_cast<char16_t*>(AStore.Allocate(OwnedBytes(length)));
-  std::memcpy(data, AText.data(), OwnedBytes(length));
-  Clear(AStore); // after the copy: AText may have been this text
-  Data = data;
-  Size = OwnedMark | length;
+  std::memcpy(data, ASource.data(), OwnedBytes(length));
+  Clear(AText, AStore); // after the copy: ASource may have been this text
+  AText.FData = data;
+  AText.FSize = TXmlStoredText::OwnedMark | length;
 }
 
-void TXmlStoredText::Refer(TXmlStore& AStore, std::u16string_view AText) {
-  Clear(AStore);
-  Data = AText.data();
-  Size = static_cast<uint32_t>(AText.size());
+void TXmlTextEdit::Refer(TXmlStoredText& AText, TXmlStore& AStore, std::u16string_view ASource) {
+  Clear(AText, AStore);
+  AText.FData = ASource.data();
+  AText.FSize = static_cast<uint32_t>(ASource.size());
 }
 
-void TXmlStoredText::CopyFrom(TXmlStore& AStore, const TXmlStoredText& ASource,
-                              const TXmlStore& ASourceStore) {
-  if (&AStore == &ASourceStore && !(ASource.Size & OwnedMark))
-    Refer(AStore, ASource.View());
+void TXmlTextEdit::CopyFrom(TXmlStoredText& AText, TXmlStore& AStore, const TXmlStoredText& ASource,
+                            const TXmlStore& ASourceStore) {
+  if (&AStore == &ASourceStore && !(ASource.FSize & TXmlStoredText::OwnedMark))
+    Refer(AText, AStore, ASource.View());
   else
-    Assign(AStore, ASource.View());
+    Assign(AText, AStore, ASource.View());
 }
 
-void TXmlStoredText::Clear(TXmlStore& AStore) {
-  if (Size & OwnedMark)
-    AStore.Free(const_cast<char16_t*>(Data), OwnedBytes(Size & ~OwnedMark));
-  Data = nullptr;
-  Size = 0;
+void TXmlTextEdit::Clear(TXmlStoredText& AText, TXmlStore& AStore) {
+  if (AText.FSize & TXmlStoredText::OwnedMark)
+    AStore.Free(const_cast<char16_t*>(AText.FData),
+                OwnedBytes(AText.FSize & ~TXmlStoredText::OwnedMark));
+  AText.FData = nullptr;
+  AText.FSize = 0;
 }
 
-void TXmlStoredText::MoveFrom(TXmlStore& AStore, TXmlStoredText& ASource) {
-  if (&ASource == this)
+void TXmlTextEdit::MoveFrom(TXmlStoredText& AText, TXmlStore& AStore, TXmlStoredText& ASource) {
+  if (&ASource == &AText)
     return;
-  Clear(AStore);
-  Data = ASource.Data;
-  Size = ASource.Size;
-  ASource.Data = nullptr;
-  ASource.Size = 0;
+  Clear(AText, AStore);
+  AText.FData = ASource.FData;
+  AText.FSize = ASource.FSize;
+  ASource.FData = nullptr;
+  ASource.FSize = 0;
 }
 
 } // namespace vxml

@@ -5,10 +5,8 @@
 #include "Errors.h"
 #include "IntegerText.h"
 #include "Persistent.h"
-#include "XmlAttributeLines.h"
 #include "XmlDateTime.h"
 #include "XmlGraphics.h"
-#include "XmlStore.h"
 #include "XmlText.h"
 #include "XmlTypes.h"
 
@@ -25,6 +23,69 @@ namespace vxml {
 
 class TXmlDocument;
 class TXmlNode;
+// Where a document's nodes and texts are cut from: the layer's own.
+class TXmlStore;
+
+// The texts and lists a node keeps by value, read only: only the layer itself fills, grows and
+// frees them, in the node's store.
+
+// A text in the store: where it lies and how long it is.
+class TXmlStoredText {
+public:
+  std::u16string_view View() const { return {FData, FSize & ~OwnedMark}; }
+  bool Empty() const { return (FSize & ~OwnedMark) == 0; }
+
+private:
+  friend class TXmlTextEdit;
+  // The length and the mark of a text owned by its holder share one word so that nodes stay small.
+  static constexpr uint32_t OwnedMark = 0x80000000u;
+  const char16_t* FData = nullptr;
+  uint32_t FSize = 0;
+};
+
+// A counted array in the store, one pointer wide while empty.
+template <typename T> class TXmlItems {
+public:
+  uint32_t Count() const { return FHeader ? FHeader->Count : 0; }
+  bool Exists() const { return FHeader != nullptr; }
+  // Where the count and items lie, for a prefetch: none while empty.
+  const void* Memory() const { return FHeader; }
+  const T* begin() const { return FHeader ? Items() : nullptr; }
+  const T* end() const { return FHeader ? Items() + FHeader->Count : nullptr; }
+  const T& operator[](uint32_t AIndex) const { return Items()[AIndex]; }
+  // A flag kept with the array (the attribute lines' sort mode).
+  bool Flag() const { return FHeader && FHeader->Flag; }
+
+private:
+  friend class TXmlItemsEdit;
+  struct alignas(T) THeader {
+    uint32_t Count;
+    uint32_t Capacity : 31;
+    uint32_t Flag : 1;
+  };
+  static_assert(sizeof(THeader) == 8);
+  T* Items() const { return reinterpret_cast<T*>(FHeader + 1); }
+
+  THeader* FHeader = nullptr;
+};
+
+// A node's attribute lines: name, "=", then the quoted escaped value, one text a line; none until
+// the first line arrives. A sorted list keeps its lines in case-insensitive order.
+class TXmlAttributeLines {
+public:
+  bool Exists() const { return FLines.Exists(); }
+  // Where the lines' list lies, for a prefetch: none while there is no list.
+  const void* Memory() const { return FLines.Memory(); }
+  bool Sorted() const { return FLines.Flag(); }
+  int32_t Count() const { return static_cast<int32_t>(FLines.Count()); }
+  std::u16string_view Line(int32_t Index) const {
+    return FLines[static_cast<uint32_t>(Index)].View();
+  }
+
+private:
+  friend class TXmlLinesEdit;
+  TXmlItems<TXmlStoredText> FLines;
+};
 
 // Handlers are called with the document as Sender; an empty function is skipped.
 using TXmlNodeEvent = std::function<void(TXmlDocument* Sender, TXmlNode* Node)>;
@@ -89,7 +150,7 @@ public:
 
   // Values: the stored (escaped) text, and typed views of it.
   std::u16string_view ValueDirect() const { return FValue.View(); }
-  void SetValueDirect(std::u16string_view Value) { FValue.Assign(*FStore, Value); }
+  void SetValueDirect(std::u16string_view Value);
   std::u16string ValueAsWidestring() const { return UnescapeText(FValue.View()); }
   void SetValueAsWidestring(std::u16string_view Value);
   std::string ValueAsString() const;
@@ -346,7 +407,7 @@ private:
   TXmlDocument* FDocument = nullptr;
   TXmlNode* FParent = nullptr;
   const std::u16string* FName;
-  TXmlStoreArray<TXmlNode*> FNodes;
+  TXmlItems<TXmlNode*> FNodes;
   TXmlAttributeLines FAttributes;
   [[no_unique_address]] TXmlStoredText FValue;
   TXmlElementType FElementType = xeNormal;
