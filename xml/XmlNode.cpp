@@ -47,14 +47,21 @@ namespace {
 
 const std::u16string EmptyName;
 
+bool IsAncestorOrSelf(const TXmlNode* AAncestor, const TXmlNode* ANode) {
+  for (; ANode; ANode = ANode->Parent())
+    if (ANode == AAncestor)
+      return true;
+  return false;
+}
+
 } // namespace
 
-TXmlNode::TXmlNode(TXmlDocument* ADocument, TXmlStore* AStore, bool AInStore)
-    : FStore(AStore), FDocument(ADocument), FName(&EmptyName), FInStore(AInStore) {
+TXmlNode::TXmlNode(TXmlStore* AStore, bool AInStore)
+    : FStore(AStore), FName(&EmptyName), FInStore(AInStore) {
   FStore->CountLoose(1);
 }
 
-TXmlNode::TXmlNode(TXmlDocument* ADocument) : TXmlNode(ADocument, StoreFor(ADocument), false) {}
+TXmlNode::TXmlNode(TXmlDocument* ADocument) : TXmlNode(StoreFor(ADocument), false) {}
 
 TXmlStore* TXmlNode::StoreFor(TXmlDocument* ADocument) {
   if (!ADocument)
@@ -66,20 +73,20 @@ TXmlStore* TXmlNode::StoreFor(TXmlDocument* ADocument) {
 
 std::unique_ptr<TXmlNode> TXmlNode::New(TXmlDocument* ADocument) {
   TXmlStore* store = StoreFor(ADocument);
-  auto node = New(ADocument, *store);
+  auto node = New(*store);
   store->Release();
   return node;
 }
 
-std::unique_ptr<TXmlNode> TXmlNode::New(TXmlDocument* ADocument, TXmlStore& AStore) {
+std::unique_ptr<TXmlNode> TXmlNode::New(TXmlStore& AStore) {
   void* memory = AStore.Allocate(sizeof(TXmlNode));
   AStore.AddRef();
-  return std::unique_ptr<TXmlNode>(new (memory) TXmlNode(ADocument, &AStore, true));
+  return std::unique_ptr<TXmlNode>(new (memory) TXmlNode(&AStore, true));
 }
 
 std::unique_ptr<TXmlNode> TXmlNode::NewChild(std::u16string_view AName) {
-  // In this node's store, not its document's: a node may outlive the document it follows.
-  auto node = New(FDocument, *FStore);
+  // In this node's store, not its document's: a detached tree has none.
+  auto node = New(*FStore);
   if (const std::u16string* name = LastChildName(AName))
     node->FName = name;
   else if (!AName.empty()) // a new node has no name
@@ -129,29 +136,25 @@ void TXmlNode::operator delete(TXmlNode* ANode, std::destroying_delete_t) {
   Dispose(ANode);
 }
 
-void TXmlNode::TakeChildren(std::vector<TXmlNode*>& APending) {
-  for (TXmlNode* child : FNodes) {
-    CountLeaving(*child);
-    APending.push_back(child);
+void TXmlNode::DestroyChildren() {
+  // Depth first, the last child first, each taken off its parent before it is entered: the tree
+  // is its own work list. A taken node's parent link, which nothing reads any more, leads back
+  // up, so neither the depth of the tree nor a lack of memory can stop the teardown.
+  TXmlNode* node = this;
+  for (;;) {
+    if (node->FNodes.Count() > 0) {
+      TXmlNode* child = TXmlItemsEdit::PopLast(node->FNodes);
+      node->CountLeaving(*child);
+      node = child;
+      continue;
+    }
+    if (node == this)
+      break;
+    TXmlNode* parent = node->FParent;
+    Dispose(node);
+    node = parent;
   }
   TXmlItemsEdit::Release(FNodes, *FStore);
-}
-
-void TXmlNode::DestroyChildren() {
-  if (FNodes.Count() == 0)
-    return;
-  // Room for a usual subtree at once, not regrown node by node.
-  constexpr std::size_t PendingRoom = 64;
-  // A work list instead of recursion: the depth of a tree follows its input.
-  std::vector<TXmlNode*> pending;
-  pending.reserve(PendingRoom);
-  TakeChildren(pending);
-  while (!pending.empty()) {
-    TXmlNode* node = pending.back();
-    pending.pop_back();
-    node->TakeChildren(pending);
-    Dispose(node);
-  }
 }
 
 bool TXmlNode::AbandonChildren(int64_t AOtherHolders) {
@@ -212,17 +215,6 @@ void TXmlNode::Assign(const TPersistent* Source) {
   else
     TPersistent::Assign(Source);
 }
-
-namespace {
-
-bool IsAncestorOrSelf(const TXmlNode* AAncestor, const TXmlNode* ANode) {
-  for (; ANode; ANode = ANode->Parent())
-    if (ANode == AAncestor)
-      return true;
-  return false;
-}
-
-} // namespace
 
 void TXmlNode::AssignFromNode(const TXmlNode& Source) {
   // Within one subtree the copy would either destroy the source (clearing its ancestor) or
@@ -472,41 +464,57 @@ void TXmlNode::AttributesClear() {
 
 // ---- TXmlNode: children ----
 
-int32_t TXmlNode::NodeAdd(std::unique_ptr<TXmlNode> ANode) {
-  if (!ANode)
-    return -1;
-  ANode->ChangeDocument(FDocument);
-  return AttachLast(ANode.release())->FIndexInParentCache;
+bool TXmlNode::CanTake(const TXmlNode& ANode) const {
+  // A node in a document's tree has the document's container on top, which no one holds.
+  return FDocument || !IsAncestorOrSelf(&ANode, this);
 }
 
-TXmlNode* TXmlNode::AttachLast(TXmlNode* ANode) {
+TXmlNode* TXmlNode::Attach(uint32_t AIndex, TXmlNode* ANode) {
+  TXmlItemsEdit::Insert(FNodes, *FStore, AIndex, ANode); // the one step that may fail
   CountJoining(*ANode);
   ANode->FParent = this;
-  ANode->FIndexInParentCache = NodeCount();
-  TXmlItemsEdit::Add(FNodes, *FStore, ANode);
+  ANode->FIndexInParentCache = static_cast<int32_t>(AIndex);
+  ANode->ChangeDocument(FDocument);
   return ANode;
 }
 
+TXmlNode* TXmlNode::Detach(uint32_t AIndex) {
+  TXmlNode* node = FNodes[AIndex];
+  TXmlItemsEdit::Erase(FNodes, AIndex);
+  CountLeaving(*node);
+  node->FParent = nullptr;
+  node->ChangeDocument(nullptr);
+  return node;
+}
+
+int32_t TXmlNode::NodeAdd(std::unique_ptr<TXmlNode>&& ANode) {
+  if (!ANode || !CanTake(*ANode))
+    return -1;
+  const int32_t index = NodeCount();
+  Attach(static_cast<uint32_t>(index), ANode.get());
+  ANode.release();
+  return index;
+}
+
 void TXmlNode::NodeInsert(int32_t Index, std::unique_ptr<TXmlNode>&& ANode) {
-  if (!ANode || Index < 0 || Index > NodeCount())
+  if (!ANode || Index < 0 || Index > NodeCount() || !CanTake(*ANode))
     return;
-  CountJoining(*ANode);
-  ANode->FParent = this;
-  TXmlItemsEdit::Insert(FNodes, *FStore, static_cast<uint32_t>(Index), ANode.release());
+  Attach(static_cast<uint32_t>(Index), ANode.get());
+  ANode.release();
 }
 
 TXmlNode* TXmlNode::NodeNew(std::u16string_view AName) {
-  // NewChild follows this node's document already: there is nothing to move over.
-  return AttachLast(NewChild(AName).release());
+  auto node = NewChild(AName);
+  Attach(FNodes.Count(), node.get());
+  return node.release();
 }
 
 TXmlNode* TXmlNode::NodeNewAtIndex(int32_t Index, std::u16string_view AName) {
   if (Index < 0 || Index > NodeCount())
     return nullptr;
   auto node = NewChild(AName);
-  TXmlNode* result = node.get();
-  NodeInsert(Index, std::move(node));
-  return result;
+  Attach(static_cast<uint32_t>(Index), node.get());
+  return node.release();
 }
 
 TXmlNode* TXmlNode::NodeFindOrCreate(std::u16string_view AName) {
@@ -515,12 +523,8 @@ TXmlNode* TXmlNode::NodeFindOrCreate(std::u16string_view AName) {
 }
 
 void TXmlNode::NodeDelete(int32_t Index) {
-  TXmlNode* node = Nodes(Index);
-  if (!node)
-    return;
-  TXmlItemsEdit::Erase(FNodes, static_cast<uint32_t>(Index));
-  CountLeaving(*node);
-  delete node;
+  if (Nodes(Index))
+    delete Detach(static_cast<uint32_t>(Index));
 }
 
 int32_t TXmlNode::NodeRemove(TXmlNode* ANode) {
@@ -533,9 +537,7 @@ std::unique_ptr<TXmlNode> TXmlNode::NodeExtract(TXmlNode* ANode) {
   const int32_t index = NodeIndexOf(ANode);
   if (index < 0)
     return nullptr;
-  TXmlItemsEdit::Erase(FNodes, static_cast<uint32_t>(index));
-  CountLeaving(*ANode);
-  return std::unique_ptr<TXmlNode>(ANode);
+  return std::unique_ptr<TXmlNode>(Detach(static_cast<uint32_t>(index)));
 }
 
 void TXmlNode::NodeExchange(int32_t Index1, int32_t Index2) {
@@ -712,16 +714,31 @@ void TXmlNode::RenewStore(TXmlStore& AStore) {
 }
 
 void TXmlNode::ChangeDocument(TXmlDocument* ADocument) {
-  if (FNodes.Count() == 0) {
-    FDocument = ADocument; // the common case while a tree is built: no work list needed
+  // A subtree follows one document: where the top has it already, so has every node below.
+  if (FDocument == ADocument)
     return;
-  }
-  std::vector<TXmlNode*> pending{this};
-  while (!pending.empty()) {
-    TXmlNode* node = pending.back();
-    pending.pop_back();
+  // Down the first children and on along the next siblings by the parent links, so that moving
+  // a subtree needs no memory; the index caches on the way are set as they are passed.
+  TXmlNode* node = this;
+  for (;;) {
     node->FDocument = ADocument;
-    pending.insert(pending.end(), node->FNodes.begin(), node->FNodes.end());
+    if (node->FNodes.Count() > 0) {
+      node = node->FNodes[0];
+      node->FIndexInParentCache = 0;
+      continue;
+    }
+    for (;;) {
+      if (node == this)
+        return;
+      TXmlNode* parent = node->FParent;
+      const auto next = static_cast<uint32_t>(node->FIndexInParentCache) + 1;
+      if (next < parent->FNodes.Count()) {
+        node = parent->FNodes[next];
+        node->FIndexInParentCache = static_cast<int32_t>(next);
+        break;
+      }
+      node = parent;
+    }
   }
 }
 

@@ -760,14 +760,14 @@ void TXmlParser::FinishContent(TXmlNode& N, const TTextRun& ALastRun, bool AHasC
 
 // ---- Node and document entry points ----
 
-void TXmlNode::ParseNode(TXmlStringStream& S) {
-  TXmlParser parser(FDocument, S);
+void TXmlNode::ParseNode(TXmlStringStream& S, TXmlDocument* ADocument) {
+  TXmlParser parser(ADocument, S);
   parser.ParseNode(*this);
 }
 
 void TXmlNode::ReadFromString(std::u16string_view AValue) {
   TXmlStringStream stream{std::u16string(AValue)};
-  ParseNode(stream);
+  ParseNode(stream, FDocument);
 }
 
 void TXmlDocument::ParseStream(TXmlStringStream& S) {
