@@ -10,11 +10,42 @@
 #include <unistd.h>
 #endif
 
+#if defined(__SANITIZE_ADDRESS__)
+#define VXML_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VXML_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(VXML_ADDRESS_SANITIZER)
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace vxml {
 
 namespace {
 
 constexpr std::size_t HugePage = 2 << 20;
+
+// Under AddressSanitizer a freed block stays poisoned until the store hands it out again, so that
+// reading a freed node or text inside a living store is reported like any use after free.
+void PoisonFreed(void* ABlock, std::size_t ABytes) {
+#if defined(VXML_ADDRESS_SANITIZER)
+  ASAN_POISON_MEMORY_REGION(ABlock, ABytes);
+#else
+  (void)ABlock;
+  (void)ABytes;
+#endif
+}
+
+void UnpoisonReused(void* ABlock, std::size_t ABytes) {
+#if defined(VXML_ADDRESS_SANITIZER)
+  ASAN_UNPOISON_MEMORY_REGION(ABlock, ABytes);
+#else
+  (void)ABlock;
+  (void)ABytes;
+#endif
+}
 
 constexpr std::size_t RoundUp(std::size_t ABytes, std::size_t AAlignment) {
   return (ABytes + AAlignment - 1) & ~(AAlignment - 1);
@@ -23,7 +54,7 @@ constexpr std::size_t RoundUp(std::size_t ABytes, std::size_t AAlignment) {
 // Blocks come straight from the system where it can map memory: the allocator could otherwise
 // keep them in its heap after they are freed, and a big document's memory would stay with the
 // process. Sanitizer builds use the allocator, which watches every block.
-#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+#if defined(__linux__) && !defined(VXML_ADDRESS_SANITIZER)
 // Big blocks sit on huge-page boundaries and ask for huge pages.
 void* AllocateBlock(std::size_t ABytes) {
   const bool huge = ABytes % HugePage == 0;
@@ -102,10 +133,13 @@ void TXmlStore::Free(void* ABlock, std::size_t ABytes) {
   const std::size_t bytes = RoundUp(std::max<std::size_t>(ABytes, Alignment), Alignment);
   if (bytes <= ReusedLimit)
     PushFree(ABlock, bytes / Alignment);
+  else
+    PoisonFreed(ABlock, bytes);
 }
 
 void TXmlStore::PushFree(void* ABlock, std::size_t AList) {
   *static_cast<void**>(ABlock) = FFreeLists[AList];
+  PoisonFreed(ABlock, AList * Alignment);
   FFreeLists[AList] = ABlock;
   FFreeListsHeld[AList / 64] |= uint64_t(1) << (AList % 64);
 }
@@ -114,6 +148,7 @@ void* TXmlStore::PopFree(std::size_t AList) {
   void* block = FFreeLists[AList];
   if (!block)
     return nullptr;
+  UnpoisonReused(block, AList * Alignment);
   FFreeLists[AList] = *static_cast<void**>(block);
   if (!FFreeLists[AList])
     FFreeListsHeld[AList / 64] &= ~(uint64_t(1) << (AList % 64));
