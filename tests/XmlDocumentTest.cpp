@@ -3,10 +3,41 @@
 #include "ErrorOf.h"
 #include "Utf8.h"
 
+#include <atomic>
+#include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace vbase;
 using namespace vxml;
+
+namespace {
+
+// Allocations made while a test counts them.
+std::atomic<bool> CountingAllocations{false};
+std::atomic<int64_t> Allocations{0};
+
+} // namespace
+
+// The replacements pair malloc with free, which the compiler cannot see through.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpragmas"
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t ASize) {
+  if (CountingAllocations)
+    ++Allocations;
+  if (void* memory = std::malloc(ASize ? ASize : 1))
+    return memory;
+  throw std::bad_alloc();
+}
+void operator delete(void* AMemory) noexcept {
+  std::free(AMemory);
+}
+void operator delete(void* AMemory, std::size_t) noexcept {
+  std::free(AMemory);
+}
+#pragma GCC diagnostic pop
 
 namespace {
 
@@ -398,7 +429,7 @@ TEST(TXmlNode, AddInsertAndDocuments) {
   TXmlNode* front = inserted.get();
   first.Root()->NodeInsert(0, std::move(inserted));
   EXPECT_EQ(first.Root()->Nodes(0), front);
-  EXPECT_EQ(front->Document(), &second) << "NodeInsert keeps the node's document";
+  EXPECT_EQ(front->Document(), &first) << "NodeInsert moves the node to this document";
   EXPECT_EQ(moved->IndexInParent(), 1) << "a stale cache is refreshed";
 
   auto refused = TXmlNode::CreateName(&first, u"refused");
@@ -408,6 +439,94 @@ TEST(TXmlNode, AddInsertAndDocuments) {
   TXmlNode* middle = first.Root()->NodeNewAtIndex(1, u"middle");
   EXPECT_EQ(first.Root()->Nodes(1), middle);
   EXPECT_EQ(middle->Document(), &first);
+}
+
+// Each case leaves a node of the first document with a holder that outlives the document, then
+// uses it in every way that reads its parent or document settings.
+TEST(TXmlNode, NodesOutliveTheDocumentTheyLeft) {
+  const struct {
+    const char* Name;
+    std::function<std::unique_ptr<TXmlNode>(TXmlDocument& AFirst, TXmlDocument& ASecond)> Take;
+  } cases[] = {
+      {"extracted",
+       [](TXmlDocument& AFirst, TXmlDocument&) {
+         TXmlNode* node = AFirst.Root()->NodeNew(u"taken");
+         node->NodeNew(u"inner")->NodeNew(u"innermost");
+         return AFirst.Root()->NodeExtract(node);
+       }},
+      {"created for it",
+       [](TXmlDocument& AFirst, TXmlDocument&) {
+         auto node = TXmlNode::CreateName(&AFirst, u"taken");
+         node->NodeNew(u"inner")->NodeNew(u"innermost");
+         return node;
+       }},
+      {"moved to another document and out again",
+       [](TXmlDocument& AFirst, TXmlDocument& ASecond) {
+         TXmlNode* node = AFirst.Root()->NodeNew(u"taken");
+         node->NodeNew(u"inner")->NodeNew(u"innermost");
+         ASecond.Root()->NodeInsert(0, AFirst.Root()->NodeExtract(node));
+         EXPECT_EQ(node->Nodes(0)->Nodes(0)->Document(), &ASecond) << "moved";
+         return ASecond.Root()->NodeExtract(node);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TXmlDocument second;
+    auto first = std::make_unique<TXmlDocument>();
+    first->SetSortAttributes(true);
+    first->SetBinaryEncoding(xbeBase64);
+    first->SetXmlFormat(xfReadable);
+    std::unique_ptr<TXmlNode> node = c.Take(*first, second);
+    first.reset();
+    TXmlNode* innermost = node->Nodes(0)->Nodes(0);
+    EXPECT_EQ(node->Parent(), nullptr);
+    EXPECT_EQ(innermost->Document(), nullptr);
+    EXPECT_EQ(innermost->TreeDepth(), 1);
+    innermost->AttributeAdd(u"b", u"2");
+    innermost->AttributeAdd(u"a", u"1");
+    EXPECT_EQ(innermost->AttributeName(0), u"b") << "no document: unsorted";
+    EXPECT_EQ(innermost->BinaryEncoding(), xbeBinHex);
+    innermost->SetBinaryEncoding(xbeBase64);
+    EXPECT_EQ(node->WriteToString(), u"<taken><inner><innermost b=\"2\" a=\"1\"/></inner></taken>");
+    second.Root()->NodeAdd(std::move(node));
+    EXPECT_EQ(innermost->Document(), &second);
+    EXPECT_EQ(innermost->TreeDepth(), 3);
+  }
+}
+
+TEST(TXmlNode, ANodeIsNeverAttachedBelowItself) {
+  auto top = TXmlNode::CreateName(nullptr, u"top");
+  TXmlNode* inner = top->NodeNew(u"inner");
+  EXPECT_EQ(inner->NodeAdd(std::move(top)), -1);
+  ASSERT_NE(top, nullptr) << "the caller keeps it";
+  top->NodeInsert(0, std::move(top));
+  ASSERT_NE(top, nullptr);
+  EXPECT_EQ(top->NodeCount(), 1);
+  EXPECT_EQ(inner->Parent(), top.get());
+}
+
+// Teardown runs while exceptions unwind, out of memory too: it must not need any. The trees are
+// far deeper than a stack could recurse; the document shares its storage, so its nodes go one
+// by one.
+TEST(TXmlNode, TeardownNeedsNoMemory) {
+  constexpr int Depth = 200000;
+  auto detached = TXmlNode::CreateName(nullptr, u"top");
+  auto document = std::make_unique<TXmlDocument>(u"root");
+  auto partner = std::make_unique<TXmlDocument>(u"partner", *document);
+  for (TXmlNode* node : {detached.get(), document->Root(), partner->Root()}) {
+    for (int i = 0; i < Depth; ++i) {
+      node->NodeNew(u"sibling")->SetValueDirect(u"a value long enough to be owned");
+      node = node->NodeNew(u"n");
+      node->AttributeAdd(u"a", u"a line long enough to be owned");
+    }
+  }
+  Allocations = 0;
+  CountingAllocations = true;
+  detached.reset();
+  document.reset();
+  partner.reset();
+  CountingAllocations = false;
+  EXPECT_EQ(Allocations, 0);
 }
 
 TEST(TXmlNode, RemovingChildren) {
@@ -427,7 +546,8 @@ TEST(TXmlNode, RemovingChildren) {
   TXmlNode* last = root->Nodes(0);
   std::unique_ptr<TXmlNode> extracted = root->NodeExtract(last);
   EXPECT_EQ(extracted.get(), last);
-  EXPECT_EQ(extracted->Parent(), root) << "the parent reference stays";
+  EXPECT_EQ(extracted->Parent(), nullptr) << "a detached node has no parent";
+  EXPECT_EQ(extracted->Document(), nullptr) << "nor a document";
   EXPECT_EQ(root->NodeCount(), 0);
   EXPECT_EQ(root->NodeExtract(last), nullptr);
   root->NodeNew(u"x");

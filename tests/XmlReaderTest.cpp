@@ -320,9 +320,9 @@ TEST(XmlReaderTest, ParseNodeGoesOnFromTheStreamPosition) {
   TXmlDocument document;
   TXmlStringStream stream(u"<a/> <b>x</b>");
   TXmlNode node(&document);
-  node.ParseNode(stream);
+  node.ParseNode(stream, &document);
   EXPECT_EQ(stream.Position(), 8);
-  node.ParseNode(stream);
+  node.ParseNode(stream, &document);
   EXPECT_EQ(DumpNode(node), "Nb\"x\"");
   EXPECT_EQ(stream.Position(), stream.Size());
 }

@@ -15,6 +15,17 @@
 #include <string>
 #include <vector>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define STORE_TEST_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define STORE_TEST_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(STORE_TEST_ADDRESS_SANITIZER)
+#include <sanitizer/asan_interface.h>
+#endif
+
 #ifndef _WIN32
 #include <fcntl.h>
 #include <unistd.h>
@@ -216,6 +227,40 @@ TEST(XmlStoreTest, ReusedMemoryNeverOverlapsLiveBlocks) {
     for (std::size_t i = 0; i < block.Size; ++i)
       ASSERT_EQ(block.Mark, block.Memory[i]);
   store->Release();
+}
+
+// A freed block, of a size reused or not, cut or whole, is poisoned until the store hands it
+// out again: a read of a freed node in a living store is reported.
+TEST(XmlStoreTest, FreedMemoryIsPoisonedUnderAddressSanitizer) {
+#if defined(STORE_TEST_ADDRESS_SANITIZER)
+  TXmlStore* store = TXmlStore::Create();
+  for (const std::size_t size : {std::size_t(8), std::size_t(96), std::size_t(4096)}) {
+    SCOPED_TRACE(size);
+    void* block = store->Allocate(size);
+    store->Free(block, size);
+    EXPECT_TRUE(__asan_region_is_poisoned(block, size) == block);
+  }
+  void* whole = store->Allocate(96);
+  store->Free(whole, 96);
+  void* again = store->Allocate(96);
+  EXPECT_EQ(again, whole);
+  EXPECT_EQ(__asan_region_is_poisoned(again, 96), nullptr);
+  void* cut = store->Allocate(32);
+  store->Free(cut, 32);
+  void* part = store->Allocate(16);
+  EXPECT_EQ(part, cut) << "the freed block is cut";
+  EXPECT_EQ(__asan_region_is_poisoned(part, 16), nullptr);
+  EXPECT_TRUE(__asan_address_is_poisoned(static_cast<char*>(part) + 16));
+  store->Release();
+
+  TXmlDocument document;
+  document.Root()->NodeNew(u"kept");
+  TXmlNode* gone = document.Root()->NodeNew(u"gone");
+  gone->Delete();
+  EXPECT_TRUE(__asan_address_is_poisoned(gone));
+#else
+  GTEST_SKIP() << "only under AddressSanitizer";
+#endif
 }
 
 TEST(XmlStoreTest, AssignedValuesAreCopiesThatOutliveTheSource) {

@@ -1,6 +1,7 @@
 #include "XmlDocument.h"
 
 #include "Characters.h"
+#include "XmlStore.h"
 
 #include <algorithm>
 
@@ -8,9 +9,11 @@ namespace vxml {
 
 using vbase::TrimControlChars;
 
-// The container is made with new: it must not live in a store that the document replaces.
+// The container is made with new: it must not live in a store that the document replaces. It is
+// the one node without a parent that follows a document: the document holds it.
 TXmlDocument::TXmlDocument(TXmlStore* AStore)
     : FStore(AStore), FRootNodes(std::make_unique<TXmlNode>(this)) {
+  FRootNodes->FDocument = this;
   ApplyDefaults();
   AddDeclarationAndRoot();
 }

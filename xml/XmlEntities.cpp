@@ -100,7 +100,7 @@ TEntityResolver::ParseEntityText(const std::u16string& AText) {
   TXmlStringStream stream(AText);
   while (stream.Position() < stream.Size() && !FDocument.AbortParsing()) {
     auto node = TXmlNode::CreateType(&FDocument, xeNormal);
-    node->ParseNode(stream);
+    node->ParseNode(stream, &FDocument);
     if (!node->IsEmpty())
       nodes.push_back(std::move(node));
   }

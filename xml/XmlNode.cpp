@@ -2,6 +2,7 @@
 #include "Utf8.h"
 #include "XmlAttributeLines.h"
 #include "XmlDocument.h"
+#include "XmlStore.h"
 
 #include <algorithm>
 #include <vector>
@@ -46,14 +47,21 @@ namespace {
 
 const std::u16string EmptyName;
 
+bool IsAncestorOrSelf(const TXmlNode* AAncestor, const TXmlNode* ANode) {
+  for (; ANode; ANode = ANode->Parent())
+    if (ANode == AAncestor)
+      return true;
+  return false;
+}
+
 } // namespace
 
-TXmlNode::TXmlNode(TXmlDocument* ADocument, TXmlStore* AStore, bool AInStore)
-    : FStore(AStore), FDocument(ADocument), FName(&EmptyName), FInStore(AInStore) {
+TXmlNode::TXmlNode(TXmlStore* AStore, bool AInStore)
+    : FStore(AStore), FName(&EmptyName), FInStore(AInStore) {
   FStore->CountLoose(1);
 }
 
-TXmlNode::TXmlNode(TXmlDocument* ADocument) : TXmlNode(ADocument, StoreFor(ADocument), false) {}
+TXmlNode::TXmlNode(TXmlDocument* ADocument) : TXmlNode(StoreFor(ADocument), false) {}
 
 TXmlStore* TXmlNode::StoreFor(TXmlDocument* ADocument) {
   if (!ADocument)
@@ -65,20 +73,20 @@ TXmlStore* TXmlNode::StoreFor(TXmlDocument* ADocument) {
 
 std::unique_ptr<TXmlNode> TXmlNode::New(TXmlDocument* ADocument) {
   TXmlStore* store = StoreFor(ADocument);
-  auto node = New(ADocument, *store);
+  auto node = New(*store);
   store->Release();
   return node;
 }
 
-std::unique_ptr<TXmlNode> TXmlNode::New(TXmlDocument* ADocument, TXmlStore& AStore) {
+std::unique_ptr<TXmlNode> TXmlNode::New(TXmlStore& AStore) {
   void* memory = AStore.Allocate(sizeof(TXmlNode));
   AStore.AddRef();
-  return std::unique_ptr<TXmlNode>(new (memory) TXmlNode(ADocument, &AStore, true));
+  return std::unique_ptr<TXmlNode>(new (memory) TXmlNode(&AStore, true));
 }
 
 std::unique_ptr<TXmlNode> TXmlNode::NewChild(std::u16string_view AName) {
-  // In this node's store, not its document's: a node may outlive the document it follows.
-  auto node = New(FDocument, *FStore);
+  // In this node's store, not its document's: a detached tree has none.
+  auto node = New(*FStore);
   if (const std::u16string* name = LastChildName(AName))
     node->FName = name;
   else if (!AName.empty()) // a new node has no name
@@ -106,9 +114,9 @@ TXmlNode::~TXmlNode() {
 }
 
 void TXmlNode::ReleaseStorage() {
-  FNodes.Release(*FStore);
-  FAttributes.Clear(*FStore);
-  FValue.Clear(*FStore);
+  TXmlItemsEdit::Release(FNodes, *FStore);
+  TXmlLinesEdit::Clear(FAttributes, *FStore);
+  TXmlTextEdit::Clear(FValue, *FStore);
 }
 
 void TXmlNode::Dispose(TXmlNode* ANode) {
@@ -128,29 +136,25 @@ void TXmlNode::operator delete(TXmlNode* ANode, std::destroying_delete_t) {
   Dispose(ANode);
 }
 
-void TXmlNode::TakeChildren(std::vector<TXmlNode*>& APending) {
-  for (TXmlNode* child : FNodes) {
-    CountLeaving(*child);
-    APending.push_back(child);
-  }
-  FNodes.Release(*FStore);
-}
-
 void TXmlNode::DestroyChildren() {
-  if (FNodes.Count() == 0)
-    return;
-  // Room for a usual subtree at once, not regrown node by node.
-  constexpr std::size_t PendingRoom = 64;
-  // A work list instead of recursion: the depth of a tree follows its input.
-  std::vector<TXmlNode*> pending;
-  pending.reserve(PendingRoom);
-  TakeChildren(pending);
-  while (!pending.empty()) {
-    TXmlNode* node = pending.back();
-    pending.pop_back();
-    node->TakeChildren(pending);
+  // Depth first, the last child first, each taken off its parent before it is entered: the tree
+  // is its own work list. A taken node's parent link, which nothing reads any more, leads back
+  // up, so neither the depth of the tree nor a lack of memory can stop the teardown.
+  TXmlNode* node = this;
+  for (;;) {
+    if (node->FNodes.Count() > 0) {
+      TXmlNode* child = TXmlItemsEdit::PopLast(node->FNodes);
+      node->CountLeaving(*child);
+      node = child;
+      continue;
+    }
+    if (node == this)
+      break;
+    TXmlNode* parent = node->FParent;
     Dispose(node);
+    node = parent;
   }
+  TXmlItemsEdit::Release(FNodes, *FStore);
 }
 
 bool TXmlNode::AbandonChildren(int64_t AOtherHolders) {
@@ -161,7 +165,7 @@ bool TXmlNode::AbandonChildren(int64_t AOtherHolders) {
   if (FAnchored || FStore->Loose() != 1)
     return false;
   FStore->Forget(FStore->Holders() - AOtherHolders);
-  FNodes.Forget();
+  TXmlItemsEdit::Forget(FNodes);
   return true;
 }
 
@@ -212,17 +216,6 @@ void TXmlNode::Assign(const TPersistent* Source) {
     TPersistent::Assign(Source);
 }
 
-namespace {
-
-bool IsAncestorOrSelf(const TXmlNode* AAncestor, const TXmlNode* ANode) {
-  for (; ANode; ANode = ANode->Parent())
-    if (ANode == AAncestor)
-      return true;
-  return false;
-}
-
-} // namespace
-
 void TXmlNode::AssignFromNode(const TXmlNode& Source) {
   // Within one subtree the copy would either destroy the source (clearing its ancestor) or
   // grow it while reading it (filling its descendant): copy it aside first.
@@ -237,11 +230,11 @@ void TXmlNode::AssignFromNode(const TXmlNode& Source) {
     ATarget.FElementType = ASource.FElementType;
     ATarget.SetNameDirect(*ASource.FName);
     ATarget.FTag = ASource.FTag;
-    ATarget.FValue.CopyFrom(*ATarget.FStore, ASource.FValue, *ASource.FStore);
+    TXmlTextEdit::CopyFrom(ATarget.FValue, *ATarget.FStore, ASource.FValue, *ASource.FStore);
     if (ASource.FAttributes.Exists()) {
       TXmlAttributeLines& lines = ATarget.EnsureAttributes();
       for (int32_t i = 0; i < ASource.FAttributes.Count(); ++i)
-        lines.Add(*ATarget.FStore, ASource.FAttributes.Line(i));
+        TXmlLinesEdit::Add(lines, *ATarget.FStore, ASource.FAttributes.Line(i));
     }
   };
   // Depth first, each child with its subtree before the next one, on a work list: trees built
@@ -281,12 +274,16 @@ void TXmlNode::SetNameDirect(std::u16string_view Value) {
   FName = Value.empty() ? &EmptyName : FStore->Intern(Value);
 }
 
+void TXmlNode::SetValueDirect(std::u16string_view Value) {
+  TXmlTextEdit::Assign(FValue, *FStore, Value);
+}
+
 void TXmlNode::SetValueAsWidestring(std::u16string_view Value) {
   // One buffer serves every escape; the value takes a copy of the result.
   static thread_local std::u16string escaped;
   escaped.clear();
   AppendEscaped(escaped, Value);
-  FValue.Assign(*FStore, escaped);
+  TXmlTextEdit::Assign(FValue, *FStore, escaped);
 }
 
 std::string TXmlNode::ValueAsString() const {
@@ -337,7 +334,7 @@ int64_t TXmlNode::ValueAsInt64Def(int64_t ADefault) const {
 
 TXmlAttributeLines& TXmlNode::EnsureAttributes() {
   if (!FAttributes.Exists())
-    FAttributes.Create(*FStore, FDocument && FDocument->SortAttributes());
+    TXmlLinesEdit::Create(FAttributes, *FStore, FDocument && FDocument->SortAttributes());
   return FAttributes;
 }
 
@@ -367,9 +364,9 @@ void TXmlNode::AttributeLineAdd(std::u16string_view ALine) {
   // Short lines such as status="auto" repeat on most nodes of a kind: one copy serves them all.
   constexpr std::size_t SharedLineLimit = 16;
   if (ALine.size() <= SharedLineLimit)
-    EnsureAttributes().AddKept(*FStore, *FStore->Intern(ALine));
+    TXmlLinesEdit::AddKept(EnsureAttributes(), *FStore, *FStore->Intern(ALine));
   else
-    EnsureAttributes().Add(*FStore, ALine);
+    TXmlLinesEdit::Add(EnsureAttributes(), *FStore, ALine);
 }
 
 std::u16string TXmlNode::AttributeByName(std::u16string_view AName) const {
@@ -388,17 +385,16 @@ void TXmlNode::SetAttributeByName(std::u16string_view AName, std::u16string_view
   std::u16string line(AName);
   line += u'=';
   line += QuoteText(EscapeText(Value));
-  const int32_t index = lines.IndexOfName(AName);
+  const int32_t index = TXmlLinesEdit::IndexOfName(lines, AName);
   if (index >= 0)
-    lines.Put(*FStore, index, line);
+    TXmlLinesEdit::Put(lines, *FStore, index, line);
   else
-    lines.Add(*FStore, line);
+    TXmlLinesEdit::Add(lines, *FStore, line);
 }
 
 std::u16string TXmlNode::AttributeName(int32_t Index) const {
   const TXmlAttributeLines* lines = LinesIfIndex(Index);
-  return lines ? std::u16string(TXmlAttributeLines::NamePart(lines->Line(Index)))
-               : std::u16string();
+  return lines ? std::u16string(TXmlLinesEdit::NamePart(lines->Line(Index))) : std::u16string();
 }
 
 void TXmlNode::SetAttributeName(int32_t Index, std::u16string_view Value) {
@@ -409,7 +405,7 @@ void TXmlNode::SetAttributeName(int32_t Index, std::u16string_view Value) {
   const std::size_t equals = line.find(u'=');
   if (equals == std::u16string_view::npos)
     return;
-  lines->Put(*FStore, Index, std::u16string(Value).append(line.substr(equals)));
+  TXmlLinesEdit::Put(*lines, *FStore, Index, std::u16string(Value).append(line.substr(equals)));
 }
 
 std::u16string TXmlNode::AttributePair(int32_t Index) const {
@@ -432,10 +428,10 @@ void TXmlNode::SetAttributeValue(int32_t Index, std::u16string_view Value) {
   TXmlAttributeLines* lines = LinesIfIndex(Index);
   if (!lines)
     return;
-  std::u16string line(TXmlAttributeLines::NamePart(lines->Line(Index)));
+  std::u16string line(TXmlLinesEdit::NamePart(lines->Line(Index)));
   line += u'=';
   line += QuoteText(EscapeText(Value));
-  lines->Put(*FStore, Index, line);
+  TXmlLinesEdit::Put(*lines, *FStore, Index, line);
 }
 
 int32_t TXmlNode::AttributeValueAsInteger(int32_t Index) const {
@@ -448,61 +444,77 @@ void TXmlNode::SetAttributeValueAsInteger(int32_t Index, int32_t Value) {
 }
 
 int32_t TXmlNode::AttributeIndexByName(std::u16string_view AName) const {
-  return FAttributes.IndexOfName(AName);
+  return TXmlLinesEdit::IndexOfName(FAttributes, AName);
 }
 
 void TXmlNode::AttributeDelete(int32_t Index) {
   if (TXmlAttributeLines* lines = LinesIfIndex(Index))
-    lines->Delete(*FStore, Index);
+    TXmlLinesEdit::Delete(*lines, *FStore, Index);
 }
 
 void TXmlNode::AttributeExchange(int32_t Index1, int32_t Index2) {
   if (Index1 == Index2 || !LinesIfIndex(Index1) || !LinesIfIndex(Index2))
     return;
-  FAttributes.Exchange(Index1, Index2);
+  TXmlLinesEdit::Exchange(FAttributes, Index1, Index2);
 }
 
 void TXmlNode::AttributesClear() {
-  FAttributes.Clear(*FStore);
+  TXmlLinesEdit::Clear(FAttributes, *FStore);
 }
 
 // ---- TXmlNode: children ----
 
-int32_t TXmlNode::NodeAdd(std::unique_ptr<TXmlNode> ANode) {
-  if (!ANode)
-    return -1;
-  ANode->ChangeDocument(FDocument);
-  return AttachLast(ANode.release())->FIndexInParentCache;
+bool TXmlNode::CanTake(const TXmlNode& ANode) const {
+  // A node in a document's tree has the document's container on top, which no one holds.
+  return FDocument || !IsAncestorOrSelf(&ANode, this);
 }
 
-TXmlNode* TXmlNode::AttachLast(TXmlNode* ANode) {
+TXmlNode* TXmlNode::Attach(uint32_t AIndex, TXmlNode* ANode) {
+  TXmlItemsEdit::Insert(FNodes, *FStore, AIndex, ANode); // the one step that may fail
   CountJoining(*ANode);
   ANode->FParent = this;
-  ANode->FIndexInParentCache = NodeCount();
-  FNodes.Add(*FStore, ANode);
+  ANode->FIndexInParentCache = static_cast<int32_t>(AIndex);
+  ANode->ChangeDocument(FDocument);
   return ANode;
 }
 
+TXmlNode* TXmlNode::Detach(uint32_t AIndex) {
+  TXmlNode* node = FNodes[AIndex];
+  TXmlItemsEdit::Erase(FNodes, AIndex);
+  CountLeaving(*node);
+  node->FParent = nullptr;
+  node->ChangeDocument(nullptr);
+  return node;
+}
+
+int32_t TXmlNode::NodeAdd(std::unique_ptr<TXmlNode>&& ANode) {
+  if (!ANode || !CanTake(*ANode))
+    return -1;
+  const int32_t index = NodeCount();
+  Attach(static_cast<uint32_t>(index), ANode.get());
+  ANode.release();
+  return index;
+}
+
 void TXmlNode::NodeInsert(int32_t Index, std::unique_ptr<TXmlNode>&& ANode) {
-  if (!ANode || Index < 0 || Index > NodeCount())
+  if (!ANode || Index < 0 || Index > NodeCount() || !CanTake(*ANode))
     return;
-  CountJoining(*ANode);
-  ANode->FParent = this;
-  FNodes.Insert(*FStore, static_cast<uint32_t>(Index), ANode.release());
+  Attach(static_cast<uint32_t>(Index), ANode.get());
+  ANode.release();
 }
 
 TXmlNode* TXmlNode::NodeNew(std::u16string_view AName) {
-  // NewChild follows this node's document already: there is nothing to move over.
-  return AttachLast(NewChild(AName).release());
+  auto node = NewChild(AName);
+  Attach(FNodes.Count(), node.get());
+  return node.release();
 }
 
 TXmlNode* TXmlNode::NodeNewAtIndex(int32_t Index, std::u16string_view AName) {
   if (Index < 0 || Index > NodeCount())
     return nullptr;
   auto node = NewChild(AName);
-  TXmlNode* result = node.get();
-  NodeInsert(Index, std::move(node));
-  return result;
+  Attach(static_cast<uint32_t>(Index), node.get());
+  return node.release();
 }
 
 TXmlNode* TXmlNode::NodeFindOrCreate(std::u16string_view AName) {
@@ -511,12 +523,8 @@ TXmlNode* TXmlNode::NodeFindOrCreate(std::u16string_view AName) {
 }
 
 void TXmlNode::NodeDelete(int32_t Index) {
-  TXmlNode* node = Nodes(Index);
-  if (!node)
-    return;
-  FNodes.Erase(static_cast<uint32_t>(Index));
-  CountLeaving(*node);
-  delete node;
+  if (Nodes(Index))
+    delete Detach(static_cast<uint32_t>(Index));
 }
 
 int32_t TXmlNode::NodeRemove(TXmlNode* ANode) {
@@ -529,14 +537,13 @@ std::unique_ptr<TXmlNode> TXmlNode::NodeExtract(TXmlNode* ANode) {
   const int32_t index = NodeIndexOf(ANode);
   if (index < 0)
     return nullptr;
-  FNodes.Erase(static_cast<uint32_t>(index));
-  CountLeaving(*ANode);
-  return std::unique_ptr<TXmlNode>(ANode);
+  return std::unique_ptr<TXmlNode>(Detach(static_cast<uint32_t>(index)));
 }
 
 void TXmlNode::NodeExchange(int32_t Index1, int32_t Index2) {
   if (Nodes(Index1) && Nodes(Index2))
-    std::swap(FNodes[static_cast<uint32_t>(Index1)], FNodes[static_cast<uint32_t>(Index2)]);
+    std::swap(TXmlItemsEdit::Item(FNodes, static_cast<uint32_t>(Index1)),
+              TXmlItemsEdit::Item(FNodes, static_cast<uint32_t>(Index2)));
 }
 
 void TXmlNode::NodesClear() {
@@ -614,7 +621,7 @@ void TXmlNode::NodesByName(std::u16string_view AName, TXmlNodeList* AList) const
 
 void TXmlNode::Clear() {
   FName = &EmptyName;
-  FValue.Clear(*FStore);
+  TXmlTextEdit::Clear(FValue, *FStore);
   AttributesClear();
   NodesClear();
 }
@@ -691,11 +698,11 @@ std::u16string TXmlNode::CascadedName() const {
 
 void TXmlNode::TakeValue(TXmlNode& ASource) {
   if (FStore == ASource.FStore) {
-    FValue.MoveFrom(*FStore, ASource.FValue);
+    TXmlTextEdit::MoveFrom(FValue, *FStore, ASource.FValue);
     return;
   }
-  FValue.Assign(*FStore, ASource.FValue.View());
-  ASource.FValue.Clear(*ASource.FStore);
+  TXmlTextEdit::Assign(FValue, *FStore, ASource.FValue.View());
+  TXmlTextEdit::Clear(ASource.FValue, *ASource.FStore);
 }
 
 void TXmlNode::RenewStore(TXmlStore& AStore) {
@@ -707,16 +714,31 @@ void TXmlNode::RenewStore(TXmlStore& AStore) {
 }
 
 void TXmlNode::ChangeDocument(TXmlDocument* ADocument) {
-  if (FNodes.Count() == 0) {
-    FDocument = ADocument; // the common case while a tree is built: no work list needed
+  // A subtree follows one document: where the top has it already, so has every node below.
+  if (FDocument == ADocument)
     return;
-  }
-  std::vector<TXmlNode*> pending{this};
-  while (!pending.empty()) {
-    TXmlNode* node = pending.back();
-    pending.pop_back();
+  // Down the first children and on along the next siblings by the parent links, so that moving
+  // a subtree needs no memory; the index caches on the way are set as they are passed.
+  TXmlNode* node = this;
+  for (;;) {
     node->FDocument = ADocument;
-    pending.insert(pending.end(), node->FNodes.begin(), node->FNodes.end());
+    if (node->FNodes.Count() > 0) {
+      node = node->FNodes[0];
+      node->FIndexInParentCache = 0;
+      continue;
+    }
+    for (;;) {
+      if (node == this)
+        return;
+      TXmlNode* parent = node->FParent;
+      const auto next = static_cast<uint32_t>(node->FIndexInParentCache) + 1;
+      if (next < parent->FNodes.Count()) {
+        node = parent->FNodes[next];
+        node->FIndexInParentCache = static_cast<int32_t>(next);
+        break;
+      }
+      node = parent;
+    }
   }
 }
 

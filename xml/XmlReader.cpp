@@ -1,7 +1,9 @@
 #include "XmlReader.h"
 
 #include "Characters.h"
+#include "XmlAttributeLines.h"
 #include "XmlDocument.h"
+#include "XmlStore.h"
 #include "XmlStringStream.h"
 #include "XmlUnitBlocks.h"
 
@@ -453,14 +455,14 @@ void TXmlParser::LendPassedText() const {
 
 void TXmlParser::KeepValue(TXmlNode& N, std::u16string_view AText) {
   if (CanKeepInPlace(N, AText))
-    N.FValue.Refer(*N.FStore, FTextStore->MoveIntoLentText(AText));
+    TXmlTextEdit::Refer(N.FValue, *N.FStore, FTextStore->MoveIntoLentText(AText));
   else
     N.SetValueDirect(AText);
 }
 
 void TXmlParser::KeepLine(TXmlNode& N, std::u16string_view ALine) {
   if (CanKeepInPlace(N, ALine))
-    N.EnsureAttributes().AddKept(*N.FStore, FTextStore->MoveIntoLentText(ALine));
+    TXmlLinesEdit::AddKept(N.EnsureAttributes(), *N.FStore, FTextStore->MoveIntoLentText(ALine));
   else
     N.AttributeLineAdd(ALine);
 }
@@ -747,8 +749,8 @@ void TXmlParser::FinishContent(TXmlNode& N, const TTextRun& ALastRun, bool AHasC
   if (stripBreaks)
     for (TXmlNode* child : N.FNodes)
       if (child->ElementType() == xeCharData)
-        child->FValue.Truncate(
-            static_cast<uint32_t>(StripTrailingBreaks(child->FValue.View()).size()));
+        TXmlTextEdit::Truncate(
+            child->FValue, static_cast<uint32_t>(StripTrailingBreaks(child->FValue.View()).size()));
   TXmlNode* first = N.Nodes(0);
   if (first->ElementType() == xeCharData) {
     N.TakeValue(*first);
@@ -758,14 +760,14 @@ void TXmlParser::FinishContent(TXmlNode& N, const TTextRun& ALastRun, bool AHasC
 
 // ---- Node and document entry points ----
 
-void TXmlNode::ParseNode(TXmlStringStream& S) {
-  TXmlParser parser(FDocument, S);
+void TXmlNode::ParseNode(TXmlStringStream& S, TXmlDocument* ADocument) {
+  TXmlParser parser(ADocument, S);
   parser.ParseNode(*this);
 }
 
 void TXmlNode::ReadFromString(std::u16string_view AValue) {
   TXmlStringStream stream{std::u16string(AValue)};
-  ParseNode(stream);
+  ParseNode(stream, FDocument);
 }
 
 void TXmlDocument::ParseStream(TXmlStringStream& S) {

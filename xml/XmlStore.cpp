@@ -10,11 +10,42 @@
 #include <unistd.h>
 #endif
 
+#if defined(__SANITIZE_ADDRESS__)
+#define VXML_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VXML_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(VXML_ADDRESS_SANITIZER)
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace vxml {
 
 namespace {
 
 constexpr std::size_t HugePage = 2 << 20;
+
+// Under AddressSanitizer a freed block stays poisoned until the store hands it out again, so that
+// reading a freed node or text inside a living store is reported like any use after free.
+void PoisonFreed(void* ABlock, std::size_t ABytes) {
+#if defined(VXML_ADDRESS_SANITIZER)
+  ASAN_POISON_MEMORY_REGION(ABlock, ABytes);
+#else
+  (void)ABlock;
+  (void)ABytes;
+#endif
+}
+
+void UnpoisonReused(void* ABlock, std::size_t ABytes) {
+#if defined(VXML_ADDRESS_SANITIZER)
+  ASAN_UNPOISON_MEMORY_REGION(ABlock, ABytes);
+#else
+  (void)ABlock;
+  (void)ABytes;
+#endif
+}
 
 constexpr std::size_t RoundUp(std::size_t ABytes, std::size_t AAlignment) {
   return (ABytes + AAlignment - 1) & ~(AAlignment - 1);
@@ -23,7 +54,7 @@ constexpr std::size_t RoundUp(std::size_t ABytes, std::size_t AAlignment) {
 // Blocks come straight from the system where it can map memory: the allocator could otherwise
 // keep them in its heap after they are freed, and a big document's memory would stay with the
 // process. Sanitizer builds use the allocator, which watches every block.
-#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+#if defined(__linux__) && !defined(VXML_ADDRESS_SANITIZER)
 // Big blocks sit on huge-page boundaries and ask for huge pages.
 void* AllocateBlock(std::size_t ABytes) {
   const bool huge = ABytes % HugePage == 0;
@@ -102,10 +133,13 @@ void TXmlStore::Free(void* ABlock, std::size_t ABytes) {
   const std::size_t bytes = RoundUp(std::max<std::size_t>(ABytes, Alignment), Alignment);
   if (bytes <= ReusedLimit)
     PushFree(ABlock, bytes / Alignment);
+  else
+    PoisonFreed(ABlock, bytes);
 }
 
 void TXmlStore::PushFree(void* ABlock, std::size_t AList) {
   *static_cast<void**>(ABlock) = FFreeLists[AList];
+  PoisonFreed(ABlock, AList * Alignment);
   FFreeLists[AList] = ABlock;
   FFreeListsHeld[AList / 64] |= uint64_t(1) << (AList % 64);
 }
@@ -114,6 +148,7 @@ void* TXmlStore::PopFree(std::size_t AList) {
   void* block = FFreeLists[AList];
   if (!block)
     return nullptr;
+  UnpoisonReused(block, AList * Alignment);
   FFreeLists[AList] = *static_cast<void**>(block);
   if (!FFreeLists[AList])
     FFreeListsHeld[AList / 64] &= ~(uint64_t(1) << (AList % 64));
@@ -200,7 +235,7 @@ void ReleaseWholePages(const void*, const void*) {}
 void AdviseHugePages(const void*, const void*) {}
 #endif
 
-// ---- TXmlStoredText ----
+// ---- TXmlTextEdit ----
 
 namespace {
 
@@ -220,53 +255,55 @@ bool SameStep(uint32_t ALength1, uint32_t ALength2) {
 
 } // namespace
 
-void TXmlStoredText::Assign(TXmlStore& AStore, std::u16string_view AText) {
-  const auto length = static_cast<uint32_t>(AText.size());
+void TXmlTextEdit::Assign(TXmlStoredText& AText, TXmlStore& AStore, std::u16string_view ASource) {
+  const auto length = static_cast<uint32_t>(ASource.size());
   if (length == 0) {
-    Clear(AStore);
+    Clear(AText, AStore);
     return;
   }
-  if ((Size & OwnedMark) && SameStep(Size & ~OwnedMark, length)) {
-    std::memmove(const_cast<char16_t*>(Data), AText.data(), OwnedBytes(length));
-    Size = OwnedMark | length;
+  if ((AText.FSize & TXmlStoredText::OwnedMark) &&
+      SameStep(AText.FSize & ~TXmlStoredText::OwnedMark, length)) {
+    std::memmove(const_cast<char16_t*>(AText.FData), ASource.data(), OwnedBytes(length));
+    AText.FSize = TXmlStoredText::OwnedMark | length;
     return;
   }
   auto* data = static_cast<char16_t*>(AStore.Allocate(OwnedBytes(length)));
-  std::memcpy(data, AText.data(), OwnedBytes(length));
-  Clear(AStore); // after the copy: AText may have been this text
-  Data = data;
-  Size = OwnedMark | length;
+  std::memcpy(data, ASource.data(), OwnedBytes(length));
+  Clear(AText, AStore); // after the copy: ASource may have been this text
+  AText.FData = data;
+  AText.FSize = TXmlStoredText::OwnedMark | length;
 }
 
-void TXmlStoredText::Refer(TXmlStore& AStore, std::u16string_view AText) {
-  Clear(AStore);
-  Data = AText.data();
-  Size = static_cast<uint32_t>(AText.size());
+void TXmlTextEdit::Refer(TXmlStoredText& AText, TXmlStore& AStore, std::u16string_view ASource) {
+  Clear(AText, AStore);
+  AText.FData = ASource.data();
+  AText.FSize = static_cast<uint32_t>(ASource.size());
 }
 
-void TXmlStoredText::CopyFrom(TXmlStore& AStore, const TXmlStoredText& ASource,
-                              const TXmlStore& ASourceStore) {
-  if (&AStore == &ASourceStore && !(ASource.Size & OwnedMark))
-    Refer(AStore, ASource.View());
+void TXmlTextEdit::CopyFrom(TXmlStoredText& AText, TXmlStore& AStore, const TXmlStoredText& ASource,
+                            const TXmlStore& ASourceStore) {
+  if (&AStore == &ASourceStore && !(ASource.FSize & TXmlStoredText::OwnedMark))
+    Refer(AText, AStore, ASource.View());
   else
-    Assign(AStore, ASource.View());
+    Assign(AText, AStore, ASource.View());
 }
 
-void TXmlStoredText::Clear(TXmlStore& AStore) {
-  if (Size & OwnedMark)
-    AStore.Free(const_cast<char16_t*>(Data), OwnedBytes(Size & ~OwnedMark));
-  Data = nullptr;
-  Size = 0;
+void TXmlTextEdit::Clear(TXmlStoredText& AText, TXmlStore& AStore) {
+  if (AText.FSize & TXmlStoredText::OwnedMark)
+    AStore.Free(const_cast<char16_t*>(AText.FData),
+                OwnedBytes(AText.FSize & ~TXmlStoredText::OwnedMark));
+  AText.FData = nullptr;
+  AText.FSize = 0;
 }
 
-void TXmlStoredText::MoveFrom(TXmlStore& AStore, TXmlStoredText& ASource) {
-  if (&ASource == this)
+void TXmlTextEdit::MoveFrom(TXmlStoredText& AText, TXmlStore& AStore, TXmlStoredText& ASource) {
+  if (&ASource == &AText)
     return;
-  Clear(AStore);
-  Data = ASource.Data;
-  Size = ASource.Size;
-  ASource.Data = nullptr;
-  ASource.Size = 0;
+  Clear(AText, AStore);
+  AText.FData = ASource.FData;
+  AText.FSize = ASource.FSize;
+  ASource.FData = nullptr;
+  ASource.FSize = 0;
 }
 
 } // namespace vxml

@@ -6,7 +6,6 @@
 #include "ReplacementFile.h"
 #include "Utf8.h"
 #include "Utf8Path.h"
-#include "XmlAttributeLines.h"
 #include "XmlDocument.h"
 #include "XmlStringBuilder.h"
 #include "uCharsetMap.h"

@@ -5,10 +5,8 @@
 #include "Errors.h"
 #include "IntegerText.h"
 #include "Persistent.h"
-#include "XmlAttributeLines.h"
 #include "XmlDateTime.h"
 #include "XmlGraphics.h"
-#include "XmlStore.h"
 #include "XmlText.h"
 #include "XmlTypes.h"
 
@@ -25,6 +23,69 @@ namespace vxml {
 
 class TXmlDocument;
 class TXmlNode;
+// Where a document's nodes and texts are cut from: the layer's own.
+class TXmlStore;
+
+// The texts and lists a node keeps by value, read only: only the layer itself fills, grows and
+// frees them, in the node's store.
+
+// A text in the store: where it lies and how long it is.
+class TXmlStoredText {
+public:
+  std::u16string_view View() const { return {FData, FSize & ~OwnedMark}; }
+  bool Empty() const { return (FSize & ~OwnedMark) == 0; }
+
+private:
+  friend class TXmlTextEdit;
+  // The length and the mark of a text owned by its holder share one word so that nodes stay small.
+  static constexpr uint32_t OwnedMark = 0x80000000u;
+  const char16_t* FData = nullptr;
+  uint32_t FSize = 0;
+};
+
+// A counted array in the store, one pointer wide while empty.
+template <typename T> class TXmlItems {
+public:
+  uint32_t Count() const { return FHeader ? FHeader->Count : 0; }
+  bool Exists() const { return FHeader != nullptr; }
+  // Where the count and items lie, for a prefetch: none while empty.
+  const void* Memory() const { return FHeader; }
+  const T* begin() const { return FHeader ? Items() : nullptr; }
+  const T* end() const { return FHeader ? Items() + FHeader->Count : nullptr; }
+  const T& operator[](uint32_t AIndex) const { return Items()[AIndex]; }
+  // A flag kept with the array (the attribute lines' sort mode).
+  bool Flag() const { return FHeader && FHeader->Flag; }
+
+private:
+  friend class TXmlItemsEdit;
+  struct alignas(T) THeader {
+    uint32_t Count;
+    uint32_t Capacity : 31;
+    uint32_t Flag : 1;
+  };
+  static_assert(sizeof(THeader) == 8);
+  T* Items() const { return reinterpret_cast<T*>(FHeader + 1); }
+
+  THeader* FHeader = nullptr;
+};
+
+// A node's attribute lines: name, "=", then the quoted escaped value, one text a line; none until
+// the first line arrives. A sorted list keeps its lines in case-insensitive order.
+class TXmlAttributeLines {
+public:
+  bool Exists() const { return FLines.Exists(); }
+  // Where the lines' list lies, for a prefetch: none while there is no list.
+  const void* Memory() const { return FLines.Memory(); }
+  bool Sorted() const { return FLines.Flag(); }
+  int32_t Count() const { return static_cast<int32_t>(FLines.Count()); }
+  std::u16string_view Line(int32_t Index) const {
+    return FLines[static_cast<uint32_t>(Index)].View();
+  }
+
+private:
+  friend class TXmlLinesEdit;
+  TXmlItems<TXmlStoredText> FLines;
+};
 
 // Handlers are called with the document as Sender; an empty function is skipped.
 using TXmlNodeEvent = std::function<void(TXmlDocument* Sender, TXmlNode* Node)>;
@@ -51,11 +112,16 @@ private:
   std::vector<TXmlNode*> FItems;
 };
 
+// Lifetime: a node lives as long as its holder (the parent it is attached to, or whoever took it
+// detached) and reaches only its subtree, its ancestors and the document its tree is attached to,
+// so a detached node has no parent and no document and outlives every document.
+//
 // Nodes made by the node model live in their document's store; one made with new or on the stack
 // works the same. Either kind may be destroyed through a std::unique_ptr.
 class TXmlNode : public TPersistent {
 public:
-  // Create: a detached xeNormal node following ADocument's settings (ADocument may be none).
+  // Create: a detached xeNormal node cut from ADocument's storage (its own without one). Like
+  // every detached node it follows no document until it is attached to one.
   explicit TXmlNode(TXmlDocument* ADocument);
   // Destroys the children and attribute lines; does not unlink the node from its parent.
   ~TXmlNode() override;
@@ -74,9 +140,7 @@ public:
 
   // Plain fields.
   TXmlDocument* Document() const { return FDocument; }
-  void SetDocument(TXmlDocument* ADocument) { FDocument = ADocument; }
   TXmlNode* Parent() const { return FParent; }
-  void SetParent(TXmlNode* AParent) { FParent = AParent; }
   TXmlElementType ElementType() const { return FElementType; }
   void SetElementType(TXmlElementType AType) { FElementType = AType; }
   int32_t Tag() const { return FTag; }
@@ -89,7 +153,7 @@ public:
 
   // Values: the stored (escaped) text, and typed views of it.
   std::u16string_view ValueDirect() const { return FValue.View(); }
-  void SetValueDirect(std::u16string_view Value) { FValue.Assign(*FStore, Value); }
+  void SetValueDirect(std::u16string_view Value);
   std::u16string ValueAsWidestring() const { return UnescapeText(FValue.View()); }
   void SetValueAsWidestring(std::u16string_view Value);
   std::string ValueAsString() const;
@@ -133,16 +197,17 @@ public:
       return nullptr;
     return FNodes[static_cast<uint32_t>(Index)];
   }
-  // Attaches ANode as the last child and moves its subtree to this node's document.
-  int32_t NodeAdd(std::unique_ptr<TXmlNode> ANode);
-  // Takes ANode only when Index is 0..NodeCount; otherwise the caller keeps it.
+  // Both attach ANode and move its subtree to this node's document. They take it only when it is
+  // not this node or one holding it, and NodeInsert only when Index is 0..NodeCount; otherwise
+  // the caller keeps it and NodeAdd gives -1.
+  int32_t NodeAdd(std::unique_ptr<TXmlNode>&& ANode);
   void NodeInsert(int32_t Index, std::unique_ptr<TXmlNode>&& ANode);
   TXmlNode* NodeNew(std::u16string_view AName);
   TXmlNode* NodeNewAtIndex(int32_t Index, std::u16string_view AName);
   TXmlNode* NodeFindOrCreate(std::u16string_view AName);
   void NodeDelete(int32_t Index);
   int32_t NodeRemove(TXmlNode* ANode);
-  // Detaches ANode without destroying it; its Parent still names this node.
+  // Detaches ANode without destroying it: it comes back with no parent and no document.
   std::unique_ptr<TXmlNode> NodeExtract(TXmlNode* ANode);
   void NodeExchange(int32_t Index1, int32_t Index2);
   void NodesClear();
@@ -168,7 +233,6 @@ public:
   int32_t TotalNodeCount() const;
   std::u16string FullPath() const;
   std::u16string CascadedName() const;
-  void ChangeDocument(TXmlDocument* ADocument);
   bool WriteOnDefault() const;
   // IndentString once per tree level in the readable layouts; empty in the compact one.
   std::u16string IndentText() const;
@@ -178,7 +242,8 @@ public:
   // of the text is ignored.
   void ReadFromString(std::u16string_view AValue);
   // Parses one node from the stream's position into this node, which is cleared first.
-  void ParseNode(class TXmlStringStream& S);
+  // ADocument's settings and events apply (none: the defaults).
+  void ParseNode(class TXmlStringStream& S, TXmlDocument* ADocument);
 
   // -- Writing a node as text (XmlWriter.cpp).
   // This node and its subtree as text: indented at the node's own depth in its document, with
@@ -290,19 +355,26 @@ public:
 private:
   // A node cut from ADocument's store (a store of its own without a document).
   static std::unique_ptr<TXmlNode> New(TXmlDocument* ADocument);
-  static std::unique_ptr<TXmlNode> New(TXmlDocument* ADocument, TXmlStore& AStore);
-  // A node for this node's children: named AName, following this node's document.
+  static std::unique_ptr<TXmlNode> New(TXmlStore& AStore);
+  // A node for this node's children, in this node's store, named AName.
   std::unique_ptr<TXmlNode> NewChild(std::u16string_view AName);
-  // Makes ANode, of this node's document, the last child.
-  TXmlNode* AttachLast(TXmlNode* ANode);
+  // The one way into a tree: the detached ANode becomes the child at AIndex, with this node as
+  // its parent and this node's document for its subtree. On failure nothing has changed.
+  TXmlNode* Attach(uint32_t AIndex, TXmlNode* ANode);
+  // Whether ANode may be attached here: it must not be this node or hold it.
+  bool CanTake(const TXmlNode& ANode) const;
+  // The one way out of a tree: the child at AIndex leaves with no parent and no document.
+  TXmlNode* Detach(uint32_t AIndex);
+  // Sets ADocument on this node and its subtree, which all follow one document.
+  void ChangeDocument(TXmlDocument* ADocument);
   // The last child's name when it equals AName and lives in this node's store; none otherwise.
   const std::u16string* LastChildName(std::u16string_view AName) const;
   // The store a new node holds: its document's, or a new one of its own.
   static TXmlStore* StoreFor(TXmlDocument* ADocument);
-  TXmlNode(TXmlDocument* ADocument, TXmlStore* AStore, bool AInStore);
+  TXmlNode(TXmlStore* AStore, bool AInStore);
   // Frees this node's own texts and arrays; the children must be gone.
   void ReleaseStorage();
-  // Destroys the children of this node and all their descendants.
+  // Destroys the children of this node and all their descendants, without allocating.
   void DestroyChildren();
   // Drops the children at once, when they and AOtherHolders are all that hold this node's store
   // and its release follows; false, with nothing done, otherwise.
@@ -310,8 +382,6 @@ private:
   // Keep the store's count of loose nodes as AChild joins or leaves this node's children.
   void CountJoining(TXmlNode& AChild);
   void CountLeaving(TXmlNode& AChild);
-  // Hands the children over to APending, leaving none.
-  void TakeChildren(std::vector<TXmlNode*>& APending);
   static void Dispose(TXmlNode* ANode);
 
   TXmlAttributeLines& EnsureAttributes();
@@ -346,7 +416,7 @@ private:
   TXmlDocument* FDocument = nullptr;
   TXmlNode* FParent = nullptr;
   const std::u16string* FName;
-  TXmlStoreArray<TXmlNode*> FNodes;
+  TXmlItems<TXmlNode*> FNodes;
   TXmlAttributeLines FAttributes;
   [[no_unique_address]] TXmlStoredText FValue;
   TXmlElementType FElementType = xeNormal;

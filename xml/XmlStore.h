@@ -2,10 +2,12 @@
 // and values are cut from, the decoded text that parsed values stay views into, and the names,
 // each stored once. It lives as long as anything cut from it: the document holds it, and every
 // node holds the store it was made in, so a node extracted from or moved out of its document
-// stays valid after that document is gone.
+// stays valid after that document is gone. The layer's own: users see only the read-only fields
+// of the node.
 #pragma once
 
 #include "Characters.h"
+#include "XmlDocument.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -129,106 +131,92 @@ void ReleaseWholePages(const void* AFirst, const void* ALast);
 // happens.
 void AdviseHugePages(const void* AFirst, const void* ALast);
 
-// A text held in a store: either a view into text the store keeps, or a copy owned by its holder,
-// which a later text needing the same memory overwrites in place. The length and the owned mark
-// share one word so that nodes stay small.
-struct TXmlStoredText {
-  static constexpr uint32_t OwnedMark = 0x80000000u;
-
-  const char16_t* Data = nullptr;
-  uint32_t Size = 0;
-
-  std::u16string_view View() const { return {Data, Size & ~OwnedMark}; }
-  bool Empty() const { return (Size & ~OwnedMark) == 0; }
-  // Copies AText, which may point into this text.
-  void Assign(TXmlStore& AStore, std::u16string_view AText);
-  // Refers to AText, which must live as long as AStore, without copying it.
-  void Refer(TXmlStore& AStore, std::u16string_view AText);
+// Fills, rewrites and frees the texts a node keeps (TXmlStoredText). A text is either a view into
+// text the store keeps, or a copy owned by its holder, which a later text needing the same memory
+// overwrites in place.
+class TXmlTextEdit {
+public:
+  // Copies AText, which may point into AText's target.
+  static void Assign(TXmlStoredText& AText, TXmlStore& AStore, std::u16string_view ASource);
+  // Refers to ASource, which must live as long as AStore, without copying it.
+  static void Refer(TXmlStoredText& AText, TXmlStore& AStore, std::u16string_view ASource);
   // As Assign from ASource, but a view that ASource shares from the same store stays shared.
-  void CopyFrom(TXmlStore& AStore, const TXmlStoredText& ASource, const TXmlStore& ASourceStore);
-  void Clear(TXmlStore& AStore);
+  static void CopyFrom(TXmlStoredText& AText, TXmlStore& AStore, const TXmlStoredText& ASource,
+                       const TXmlStore& ASourceStore);
+  static void Clear(TXmlStoredText& AText, TXmlStore& AStore);
   // Keeps the first ALength code units.
-  void Truncate(uint32_t ALength) { Size = (Size & OwnedMark) | ALength; }
+  static void Truncate(TXmlStoredText& AText, uint32_t ALength) {
+    AText.FSize = (AText.FSize & TXmlStoredText::OwnedMark) | ALength;
+  }
   // Takes over ASource's text, which is left empty.
-  void MoveFrom(TXmlStore& AStore, TXmlStoredText& ASource);
+  static void MoveFrom(TXmlStoredText& AText, TXmlStore& AStore, TXmlStoredText& ASource);
 };
 
-// A growable array in a store, one pointer wide while empty; its count and capacity sit in
-// front of the items.
-template <typename T> class TXmlStoreArray {
+// Grows, shrinks and frees the counted arrays a node keeps (TXmlItems), whose count and capacity
+// sit in front of the items.
+class TXmlItemsEdit {
 public:
-  uint32_t Count() const { return FHeader ? FHeader->Count : 0; }
-  bool Exists() const { return FHeader != nullptr; }
-  // Where the count and items lie, for a prefetch: none while empty.
-  const void* Memory() const { return FHeader; }
-  T* begin() const { return FHeader ? Items() : nullptr; }
-  T* end() const { return FHeader ? Items() + FHeader->Count : nullptr; }
-  T& operator[](uint32_t AIndex) const { return Items()[AIndex]; }
-  // A user flag kept with the array (the attribute lines' sort mode).
-  bool Flag() const { return FHeader && FHeader->Flag; }
-
-  void Create(TXmlStore& AStore, bool AFlag) {
-    if (!FHeader)
-      Grow(AStore, MinimumCapacity);
-    FHeader->Flag = AFlag;
+  template <typename T> static T& Item(TXmlItems<T>& AItems, uint32_t AIndex) {
+    return AItems.Items()[AIndex];
   }
-  void Insert(TXmlStore& AStore, uint32_t AIndex, const T& AItem) {
-    if (!FHeader || FHeader->Count == FHeader->Capacity)
-      Grow(AStore, FHeader ? 2 * FHeader->Capacity : MinimumCapacity);
-    T* items = Items();
-    std::copy_backward(items + AIndex, items + FHeader->Count, items + FHeader->Count + 1);
+  template <typename T> static void Create(TXmlItems<T>& AItems, TXmlStore& AStore, bool AFlag) {
+    if (!AItems.FHeader)
+      Grow(AItems, AStore, MinimumCapacity);
+    AItems.FHeader->Flag = AFlag;
+  }
+  template <typename T>
+  static void Insert(TXmlItems<T>& AItems, TXmlStore& AStore, uint32_t AIndex, const T& AItem) {
+    auto*& header = AItems.FHeader;
+    if (!header || header->Count == header->Capacity)
+      Grow(AItems, AStore, header ? 2 * header->Capacity : MinimumCapacity);
+    T* items = AItems.Items();
+    std::copy_backward(items + AIndex, items + header->Count, items + header->Count + 1);
     items[AIndex] = AItem;
-    ++FHeader->Count;
+    ++header->Count;
   }
-  void Add(TXmlStore& AStore, const T& AItem) { Insert(AStore, Count(), AItem); }
-  void Erase(uint32_t AIndex) {
-    T* items = Items();
-    std::copy(items + AIndex + 1, items + FHeader->Count, items + AIndex);
-    --FHeader->Count;
+  template <typename T> static void Add(TXmlItems<T>& AItems, TXmlStore& AStore, const T& AItem) {
+    Insert(AItems, AStore, AItems.Count(), AItem);
   }
-  void Release(TXmlStore& AStore) {
-    if (FHeader)
-      AStore.Free(FHeader, BytesFor(FHeader->Capacity));
-    FHeader = nullptr;
+  template <typename T> static void Erase(TXmlItems<T>& AItems, uint32_t AIndex) {
+    T* items = AItems.Items();
+    std::copy(items + AIndex + 1, items + AItems.FHeader->Count, items + AIndex);
+    --AItems.FHeader->Count;
+  }
+  // Takes the last item off, which the array must have.
+  template <typename T> static T PopLast(TXmlItems<T>& AItems) {
+    return AItems.Items()[--AItems.FHeader->Count];
+  }
+  template <typename T> static void Release(TXmlItems<T>& AItems, TXmlStore& AStore) {
+    if (AItems.FHeader)
+      AStore.Free(AItems.FHeader, BytesFor<T>(AItems.FHeader->Capacity));
+    AItems.FHeader = nullptr;
   }
   // Empty again without handing the memory back: for arrays whose store goes next.
-  void Forget() { FHeader = nullptr; }
-  // Hands the items to the caller's array; this one is left empty.
-  void MoveTo(TXmlStoreArray& ADestination) {
-    ADestination.FHeader = FHeader;
-    FHeader = nullptr;
-  }
+  template <typename T> static void Forget(TXmlItems<T>& AItems) { AItems.FHeader = nullptr; }
 
 private:
-  struct alignas(T) THeader {
-    uint32_t Count;
-    uint32_t Capacity : 31;
-    uint32_t Flag : 1;
-  };
-  static_assert(sizeof(THeader) == 8);
   // Most elements have one attribute or child, or a few: arrays start small and double.
   static constexpr uint32_t MinimumCapacity = 1;
 
-  static std::size_t BytesFor(uint32_t ACapacity) {
-    return sizeof(THeader) + ACapacity * sizeof(T);
+  template <typename T> static std::size_t BytesFor(uint32_t ACapacity) {
+    return sizeof(typename TXmlItems<T>::THeader) + ACapacity * sizeof(T);
   }
-  T* Items() const { return reinterpret_cast<T*>(FHeader + 1); }
 
-  void Grow(TXmlStore& AStore, uint32_t ACapacity) {
-    auto* header = static_cast<THeader*>(AStore.Allocate(BytesFor(ACapacity)));
+  template <typename T>
+  static void Grow(TXmlItems<T>& AItems, TXmlStore& AStore, uint32_t ACapacity) {
+    using THeader = typename TXmlItems<T>::THeader;
+    auto* header = static_cast<THeader*>(AStore.Allocate(BytesFor<T>(ACapacity)));
     header->Count = 0;
     header->Capacity = ACapacity;
     header->Flag = false;
-    if (FHeader) {
-      std::copy(Items(), Items() + FHeader->Count, reinterpret_cast<T*>(header + 1));
-      header->Count = FHeader->Count;
-      header->Flag = FHeader->Flag;
-      AStore.Free(FHeader, BytesFor(FHeader->Capacity));
+    if (THeader* old = AItems.FHeader) {
+      std::copy(AItems.Items(), AItems.Items() + old->Count, reinterpret_cast<T*>(header + 1));
+      header->Count = old->Count;
+      header->Flag = old->Flag;
+      AStore.Free(old, BytesFor<T>(old->Capacity));
     }
-    FHeader = header;
+    AItems.FHeader = header;
   }
-
-  THeader* FHeader = nullptr;
 };
 
 } // namespace vxml
