@@ -31,12 +31,6 @@ std::u16string Description(std::u16string_view aFileName) {
          u"\".";
 }
 
-std::u16string FormatVirtualTargetName(int32_t aNumber) {
-  std::u16string name(VirtualTargetMarker);
-  name.replace(name.find(u"%d"), 2, IntToText(aNumber));
-  return name;
-}
-
 // One left-to-right pass in place from aStart; what was inserted is not searched again. aTo is
 // never longer than aFrom, so the text only shrinks and the writing never overtakes the reading.
 void ReplaceAll(std::u16string& aText, std::u16string_view aFrom, std::u16string_view aTo,
@@ -57,20 +51,6 @@ void ReplaceAll(std::u16string& aText, std::u16string_view aFrom, std::u16string
   }
   TTraits::move(text + write, text + read, aText.size() - read);
   aText.resize(write + aText.size() - read);
-}
-
-void ConvertLineBreakMarkersIn(std::u16string& aText) {
-  // Every marker starts with "#": no pass changes or needs the text before the first one.
-  const std::size_t start = FindCodeUnit(aText, u'#');
-  if (start == std::u16string::npos)
-    return;
-  // The doubled forms go first so that their halves are not taken for single breaks; the old
-  // tool wrote #L#C#L#C for one break, not two.
-  ReplaceAll(aText, u"#C#L#C#L", u"\r\n\r\n", start);
-  ReplaceAll(aText, u"#L#C#L#C", u"\r\n", start);
-  ReplaceAll(aText, u"#C#L", u"\r\n", start);
-  ReplaceAll(aText, u"#L#C", u"\r\n", start);
-  ReplaceAll(aText, u"#N", u"\r\n", start);
 }
 
 std::u16string AsciiLower(std::u16string_view aText) {
@@ -126,6 +106,26 @@ TTargetInfo* TTargetList::Find(const std::u16string& aKey) const {
 }
 
 // ---- Text rules of the new format ----
+
+std::u16string FormatVirtualTargetName(int32_t aNumber) {
+  std::u16string name(VirtualTargetMarker);
+  name.replace(name.find(u"%d"), 2, IntToText(aNumber));
+  return name;
+}
+
+void ConvertLineBreakMarkersIn(std::u16string& aText) {
+  // Every marker starts with "#": no pass changes or needs the text before the first one.
+  const std::size_t start = FindCodeUnit(aText, u'#');
+  if (start == std::u16string::npos)
+    return;
+  // The doubled forms go first so that their halves are not taken for single breaks; the old
+  // tool wrote #L#C#L#C for one break, not two.
+  ReplaceAll(aText, u"#C#L#C#L", u"\r\n\r\n", start);
+  ReplaceAll(aText, u"#L#C#L#C", u"\r\n", start);
+  ReplaceAll(aText, u"#C#L", u"\r\n", start);
+  ReplaceAll(aText, u"#L#C", u"\r\n", start);
+  ReplaceAll(aText, u"#N", u"\r\n", start);
+}
 
 std::u16string MapLanguageCode(std::u16string_view aCode) {
   return std::u16string(MappedLanguageCode(aCode));

@@ -72,6 +72,9 @@ struct TDroppedRow {
 std::u16string MapLanguageCode(std::u16string_view aCode);
 // Turns the old line-break markers (#C#L, #L#C, #N and their doubled forms) into CR LF.
 std::u16string ConvertLineBreakMarkers(std::u16string_view aText);
+void ConvertLineBreakMarkersIn(std::u16string& aText);
+// The file name of the aNumber-th virtual target of a run, counted from 1.
+std::u16string FormatVirtualTargetName(int32_t aNumber);
 // An old excluded context in the new notation: Unit1.pas.SHello becomes
 // Source.Unit1(U+2024)pas.SHello, Main.dfm.Button1.Caption becomes Forms.Main(U+2024)dfm....
 // A context in neither form comes back unchanged.
