@@ -6,7 +6,10 @@
 #include "XmlDocument.h"
 
 #include <deque>
+#include <exception>
 #include <functional>
+#include <memory>
+#include <thread>
 #include <unordered_map>
 
 namespace vconvert {
@@ -44,6 +47,11 @@ struct TItemKeyHash {
 // multisets, and in the order of both projects.
 class TItemQueue {
 public:
+  void Reserve(std::size_t aCount) {
+    fChains.reserve(aCount);
+    fNext.reserve(aCount);
+    fTaken.reserve(aCount);
+  }
   // Items are numbered 0, 1, ... in the order they are added; all are added before any is taken.
   void Add(const TItemKey& aKey) {
     const auto item = static_cast<uint32_t>(fNext.size());
@@ -142,8 +150,15 @@ public:
                      Languages.push_back(&aLanguage);
                      LanguagesByCode.Add({0, KeyText(aLanguage.ValueDirect())});
                    });
-    ForEachElement(root ? root->NodeByName(u"targets"sv) : nullptr, u"target"sv,
-                   [this](const TXmlNode& aTarget) { AddTarget(aTarget); });
+    const TXmlNode* targets = root ? root->NodeByName(u"targets"sv) : nullptr;
+    std::size_t rows = 0;
+    ForEachElement(targets, u"target"sv, [&rows](const TXmlNode& aTarget) {
+      if (const TXmlNode* stringData = aTarget.NodeByName(u"stringdata"sv))
+        rows += static_cast<std::size_t>(stringData->NodeCount());
+    });
+    Rows.reserve(rows);
+    RowsByContext.Reserve(rows);
+    ForEachElement(targets, u"target"sv, [this](const TXmlNode& aTarget) { AddTarget(aTarget); });
     ForEachElement(root ? root->NodeByName(u"excludes"sv) : nullptr, u"exclude"sv,
                    [this](const TXmlNode& aExclude) {
                      Excludes.push_back(&aExclude);
@@ -363,28 +378,28 @@ private:
   void CompareTranslations(const TTranslations& aTranslations, const TLocation& aLocation,
                            const TXmlNode& aRow) {
     fLangs.clear();
-    ForEachElement(&aRow, u"lang"sv, [this](const TXmlNode& aLang) { fLangs.push_back(&aLang); });
+    ForEachElement(&aRow, u"lang"sv, [this](const TXmlNode& aLang) {
+      fLangs.push_back({&aLang, aLang.AttributeByNameDirect(u"id"sv)});
+    });
     for (const TTranslation& translation : aTranslations) {
       const std::u16string& code = translation.Language.Value();
-      const std::u16string what = u"translation " + code;
-      const TXmlNode* lang = TakeLang(MapLanguageCode(code));
-      if (lang)
-        CompareQuoted(aLocation, what, translation.Text, *lang);
+      fWhat.assign(u"translation ").append(code);
+      if (const TXmlNode* lang = TakeLang(MapLanguageCode(code)))
+        CompareQuoted(aLocation, fWhat, translation.Text, *lang);
       else
-        Differ(aLocation.VLP5Target, aLocation.VXPContext, what, translation.Text, std::nullopt);
+        Differ(aLocation.VLP5Target, aLocation.VXPContext, fWhat, translation.Text, std::nullopt);
     }
-    for (const TXmlNode* lang : fLangs)
-      if (lang)
+    for (const TLang& lang : fLangs)
+      if (lang.Node)
         Differ(aLocation.VLP5Target, aLocation.VXPContext,
-               u"translation " + vxml::UnescapeText(lang->AttributeByNameDirect(u"id"sv)),
-               std::nullopt, QuotedText(*lang));
+               u"translation " + vxml::UnescapeText(lang.Id), std::nullopt, QuotedText(*lang.Node));
   }
 
   const TXmlNode* TakeLang(std::u16string_view aId) {
-    for (const TXmlNode*& lang : fLangs) {
-      if (lang && SameCodeUnits(Unescaped(lang->AttributeByNameDirect(u"id"sv), fFound), aId)) {
-        const TXmlNode* taken = lang;
-        lang = nullptr;
+    for (TLang& lang : fLangs) {
+      if (lang.Node && SameCodeUnits(Unescaped(lang.Id, fFound), aId)) {
+        const TXmlNode* taken = lang.Node;
+        lang.Node = nullptr;
         return taken;
       }
     }
@@ -450,17 +465,24 @@ private:
   // Room reused from text to text.
   std::u16string fExpected;
   std::u16string fFound;
-  std::vector<const TXmlNode*> fLangs;
+  std::u16string fWhat;
+  // The translations of the row being compared, with their language as written; a matched one
+  // has no node any more.
+  struct TLang {
+    const TXmlNode* Node;
+    std::u16string_view Id;
+  };
+  std::vector<TLang> fLangs;
 };
 
-// Runs aRead; a failure to read aFileName becomes the result's read error.
-bool ReadSide(TCheckSide aSide, const std::u16string& aFileName, TCheckResult& aResult,
-              const std::function<void()>& aRead) {
+// Runs aRead; a failure to read aFileName becomes aError.
+bool ReadSide(TCheckSide aSide, const std::u16string& aFileName,
+              std::optional<TCheckReadError>& aError, const std::function<void()>& aRead) {
   try {
     aRead();
     return true;
   } catch (const vbase::Exception& error) {
-    aResult.ReadError = TCheckReadError{aSide, aFileName, error.Message()};
+    aError = TCheckReadError{aSide, aFileName, error.Message()};
     return false;
   }
 }
@@ -481,13 +503,32 @@ TCheckResult CheckConversion(const std::u16string& aOldFileName,
                              const std::u16string& aNewFileName) {
   TCheckResult result;
   std::optional<TNewProject> newProject;
-  if (!ReadSide(TCheckSide::csNew, aNewFileName, result, [&] { newProject.emplace(aNewFileName); }))
+  std::optional<TCheckReadError> newError;
+  std::unique_ptr<TVLP5Project> oldProject;
+  {
+    // Loading is most of a check's time, and the two files load side by side.
+    std::exception_ptr newFailure;
+    std::jthread newLoader([&] {
+      try {
+        ReadSide(TCheckSide::csNew, aNewFileName, newError,
+                 [&] { newProject.emplace(aNewFileName); });
+      } catch (...) {
+        newFailure = std::current_exception();
+      }
+    });
+    ReadSide(TCheckSide::csOld, aOldFileName, result.ReadError,
+             [&] { oldProject = std::make_unique<TVLP5Project>(aOldFileName); });
+    newLoader.join();
+    if (newFailure)
+      std::rethrow_exception(newFailure);
+  }
+  if (newError)
+    result.ReadError = newError;
+  if (result.ReadError)
     return result;
   TProjectComparison comparison(*newProject, result);
-  if (!ReadSide(TCheckSide::csOld, aOldFileName, result, [&] {
-        TVLP5Project old(aOldFileName);
-        comparison.Run(old);
-      }))
+  if (!ReadSide(TCheckSide::csOld, aOldFileName, result.ReadError,
+                [&] { comparison.Run(*oldProject); }))
     // Half a comparison would name differences that are none.
     result.Differences.clear();
   return result;
