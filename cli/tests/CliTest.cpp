@@ -1,5 +1,6 @@
 #include "ChildProcess.h"
 #include "CliApp.h"
+#include "CliInputs.h"
 #include "CliOptions.h"
 #include "ConvertTestSupport.h"
 #include "ErrorOf.h"
