@@ -8,6 +8,9 @@
 
 namespace vcli {
 
+// The name the command's messages begin with.
+inline constexpr const char* ProgramName = "vlp5tovxp-cli";
+
 enum class TProgressMode { pmAuto, pmNone, pmNames, pmBar };
 
 struct TCliOptions {
