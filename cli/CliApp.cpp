@@ -1,5 +1,6 @@
 #include "CliApp.h"
 
+#include "CliCheck.h"
 #include "CliConsole.h"
 #include "CliHost.h"
 #include "CliInputs.h"
@@ -48,11 +49,14 @@ TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptio
   TConversionRun run(host);
   try {
     run.Execute();
-    if (host.RefusedOutput())
+    if (host.RefusedOutput()) {
       result.Error = "Output file \"" + Utf8Encode(*host.RefusedOutput()) +
                      "\" already exists; use -f to replace it";
-    else
+    } else {
       result.Output = Utf8Encode(*host.ChosenOutput());
+      if (aOptions.Verify)
+        result.Verification = vconvert::CheckConversion(Utf8Decode(aInput), *host.ChosenOutput());
+    }
   } catch (const std::exception& error) {
     result.Error = ErrorMessage(error);
   }
@@ -76,6 +80,50 @@ TInputResult ConvertItem(const TInputItem& aItem, const TCliOptions& aOptions, s
 
 // ---- The command ----
 
+// The report, if one was asked for; false when it cannot be written.
+bool WriteReportIfAsked(const TCliOptions& aOptions, const std::vector<TInputResult>& aResults,
+                        std::ostream& aErr) {
+  if (!aOptions.ReportPath)
+    return true;
+  try {
+    WriteReport(*aOptions.ReportPath, aResults);
+    return true;
+  } catch (const Exception& error) {
+    aErr << ProgramName << ": " << *aOptions.ReportPath
+         << ": cannot write the report: " << error.what() << '\n';
+    return false;
+  }
+}
+
+std::string RowsLeftOutSummary(std::size_t aCount) {
+  if (aCount == 1)
+    return "1 row without a converted target is not in the new project, as a conversion leaves it "
+           "out";
+  return std::to_string(aCount) +
+         " rows without a converted target are not in the new project, as a conversion leaves "
+         "them out";
+}
+
+// --check: the two inputs compared, nothing converted.
+int RunCheck(const TCliOptions& aOptions, std::ostream& aOut, std::ostream& aErr) {
+  TInputResult result;
+  result.Input = AbsolutePath(aOptions.Inputs[0]);
+  result.Output = AbsolutePath(aOptions.Inputs[1]);
+  result.Verification =
+      vconvert::CheckConversion(Utf8Decode(result.Input), Utf8Decode(*result.Output));
+  const vconvert::TCheckResult& check = *result.Verification;
+  if (!aOptions.Quiet) {
+    PrintCheckResult(aOut, check);
+    if (!check.ReadError && !check.RowsNotCarriedOver.empty())
+      aOut << RowsLeftOutSummary(check.RowsNotCarriedOver.size()) << '\n';
+  }
+  aOut << std::flush;
+  if (!check.Passed())
+    aErr << ProgramName << ": check failed: " << CheckFailureText(check) << '\n';
+  const bool reported = WriteReportIfAsked(aOptions, {result}, aErr);
+  return check.Passed() && reported ? ceSuccess : ceFailure;
+}
+
 int RunInputs(const TCliOptions& aOptions, std::ostream& aOut, std::ostream& aErr,
               bool aErrIsTerminal) {
   const std::vector<TInputItem> items = ExpandInputs(aOptions.Inputs);
@@ -97,20 +145,10 @@ int RunInputs(const TCliOptions& aOptions, std::ostream& aOut, std::ostream& aEr
       },
       console);
   progress.Clear();
-  int status = std::all_of(results.begin(), results.end(),
-                           [](const TInputResult& result) { return result.Ok(); })
-                   ? ceSuccess
-                   : ceFailure;
-  if (aOptions.ReportPath) {
-    try {
-      WriteReport(*aOptions.ReportPath, results);
-    } catch (const Exception& error) {
-      aErr << ProgramName << ": " << *aOptions.ReportPath
-           << ": cannot write the report: " << error.what() << '\n';
-      status = ceFailure;
-    }
-  }
-  return status;
+  const bool allOk = std::all_of(results.begin(), results.end(),
+                                 [](const TInputResult& result) { return result.Ok(); });
+  const bool reported = WriteReportIfAsked(aOptions, results, aErr);
+  return allOk && reported ? ceSuccess : ceFailure;
 }
 
 } // namespace
@@ -133,6 +171,8 @@ int RunCli(const std::vector<std::string>& aArgs, std::ostream& aOut, std::ostre
     aOut << ProgramName << ' ' << VLP_VERSION << '\n';
     return ceSuccess;
   }
+  if (options.Check)
+    return RunCheck(options, aOut, aErr);
   return RunInputs(options, aOut, aErr, aErrIsTerminal);
 }
 

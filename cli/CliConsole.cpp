@@ -1,5 +1,6 @@
 #include "CliConsole.h"
 
+#include "CliCheck.h"
 #include "CliProgress.h"
 #include "CliTargetTable.h"
 
@@ -29,10 +30,15 @@ void TConsole::End(std::size_t aIndex, const TInputResult& aResult) {
     PrintTargetTable(fOut, aResult.Targets);
     if (!aResult.DroppedRows.empty())
       fOut << DroppedRowsSummary(aResult.DroppedRows.size()) << '\n';
+    if (aResult.Verification)
+      PrintCheckResult(fOut, *aResult.Verification);
   }
   fOut << std::flush;
   if (aResult.Error)
     fErr << ProgramName << ": " << aResult.Input << ": " << *aResult.Error << '\n';
+  else if (aResult.Verification && !aResult.Verification->Passed())
+    fErr << ProgramName << ": " << aResult.Input
+         << ": verification failed: " << CheckFailureText(*aResult.Verification) << '\n';
   fProgress.Finished(aIndex + 1);
 }
 

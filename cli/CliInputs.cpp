@@ -19,11 +19,8 @@ namespace fs = std::filesystem;
 namespace {
 
 bool IsProjectFile(const fs::directory_entry& aEntry) {
-  std::string extension = Utf8OfPath(aEntry.path().extension());
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
   std::error_code error;
-  return extension == ".vlp" && aEntry.is_regular_file(error);
+  return LowerCaseExtension(Utf8OfPath(aEntry.path())) == ".vlp" && aEntry.is_regular_file(error);
 }
 
 // Why a subfolder cannot be listed, if it cannot. Links to folders are not followed by the walk,
@@ -96,6 +93,13 @@ std::vector<TInputItem> ExpandInputs(const std::vector<std::string>& aInputs) {
     }
   }
   return items;
+}
+
+std::string LowerCaseExtension(const std::string& aPath) {
+  std::string extension = Utf8OfPath(PathOfUtf8(aPath).extension());
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+  return extension;
 }
 
 } // namespace vcli

@@ -1,5 +1,7 @@
 #include "CliReport.h"
 
+#include "CliHtmlReport.h"
+#include "CliInputs.h"
 #include "ReplacementFile.h"
 #include "Utf8.h"
 #include "Utf8Path.h"
@@ -38,15 +40,46 @@ TJson ToJson(const TTargetOutcome& aTarget) {
           {"rows", aTarget.Rows ? TJson(*aTarget.Rows) : nullptr}};
 }
 
+TJson ToJson(const std::optional<std::u16string>& aText) {
+  return aText ? TJson(Utf8Encode(*aText)) : TJson(nullptr);
+}
+
+TJson ToJson(const std::vector<TDroppedRow>& aRows) {
+  TJson rows = TJson::array();
+  for (const TDroppedRow& row : aRows)
+    rows.push_back({{"target", Utf8Encode(row.VLP5Target)},
+                    {"context", Utf8Encode(row.Context)},
+                    {"native", Utf8Encode(row.Native)}});
+  return rows;
+}
+
+TJson ToJson(const vconvert::TCheckResult& aCheck) {
+  TJson readError = nullptr;
+  if (const auto& error = aCheck.ReadError)
+    readError = {{"side", error->Side == vconvert::TCheckSide::csOld ? "old" : "new"},
+                 {"file", Utf8Encode(error->FileName)},
+                 {"message", Utf8Encode(error->Message)}};
+  TJson differences = TJson::array();
+  for (const vconvert::TCheckDifference& difference : aCheck.Differences)
+    differences.push_back({{"target", Utf8Encode(difference.Target)},
+                           {"context", ToJson(difference.Context)},
+                           {"what", Utf8Encode(difference.What)},
+                           {"old", ToJson(difference.OldValue)},
+                           {"new", ToJson(difference.NewValue)}});
+  return {{"passed", aCheck.Passed()},
+          {"read_error", std::move(readError)},
+          {"rows", aCheck.Rows},
+          {"targets", aCheck.Targets},
+          {"excludes", aCheck.Excludes},
+          {"languages", aCheck.Languages},
+          {"rows_not_carried_over", ToJson(aCheck.RowsNotCarriedOver)},
+          {"differences", std::move(differences)}};
+}
+
 TJson ToJson(const TInputResult& aResult) {
   TJson log = TJson::array();
   for (const std::u16string& line : aResult.Log)
     log.push_back(Utf8Encode(line));
-  TJson dropped = TJson::array();
-  for (const TDroppedRow& row : aResult.DroppedRows)
-    dropped.push_back({{"target", Utf8Encode(row.VLP5Target)},
-                       {"context", Utf8Encode(row.Context)},
-                       {"native", Utf8Encode(row.Native)}});
   TJson targets = TJson::array();
   for (const TTargetOutcome& target : aResult.Targets)
     targets.push_back(ToJson(target));
@@ -58,7 +91,8 @@ TJson ToJson(const TInputResult& aResult) {
           {"targets", std::move(targets)},
           {"rows_placed", aResult.RowsPlaced},
           {"rows_unplaced", aResult.RowsUnplaced},
-          {"rows_dropped", std::move(dropped)}};
+          {"rows_dropped", ToJson(aResult.DroppedRows)},
+          {"verification", aResult.Verification ? ToJson(*aResult.Verification) : TJson(nullptr)}};
 }
 
 } // namespace
@@ -71,9 +105,14 @@ std::string ReportJson(const std::vector<TInputResult>& aResults) {
   return report.dump(2, ' ', false, TJson::error_handler_t::replace) + "\n";
 }
 
+bool IsHtmlReportPath(const std::string& aPath) {
+  const std::string extension = LowerCaseExtension(aPath);
+  return extension == ".html" || extension == ".htm";
+}
+
 void WriteReport(const std::string& aPath, const std::vector<TInputResult>& aResults) {
   TReplacementFile file(PathOfUtf8(aPath));
-  file.Write(ReportJson(aResults));
+  file.Write(IsHtmlReportPath(aPath) ? ReportHtml(aResults) : ReportJson(aResults));
   file.Commit();
 }
 

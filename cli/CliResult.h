@@ -3,6 +3,7 @@
 
 #include "CliHost.h"
 #include "uConversionRun.h"
+#include "uProjectCheck.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,8 +21,10 @@ struct TInputResult {
   int32_t RowsPlaced = 0;
   int32_t RowsUnplaced = 0;
   std::vector<vconvert::TDroppedRow> DroppedRows;
+  // The check of the saved project against the input, when one was asked for.
+  std::optional<vconvert::TCheckResult> Verification;
 
-  bool Ok() const { return !Error; }
+  bool Ok() const { return !Error && (!Verification || Verification->Passed()); }
 };
 
 } // namespace vcli
