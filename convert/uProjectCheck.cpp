@@ -535,9 +535,11 @@ TCheckResult CheckConversion(const std::u16string& aOldFileName,
 }
 
 std::u16string CheckCounts(const TCheckResult& aResult) {
-  return IntToText(aResult.Rows) + u" rows, " + IntToText(aResult.Targets) + u" targets, " +
-         IntToText(aResult.Excludes) + u" excludes, " + IntToText(aResult.Languages) +
-         u" languages";
+  const auto count = [](int64_t aCount, std::u16string_view aNoun) {
+    return IntToText(aCount) + u' ' + std::u16string(aNoun) + (aCount == 1 ? u"" : u"s");
+  };
+  return count(aResult.Rows, u"row") + u", " + count(aResult.Targets, u"target") + u", " +
+         count(aResult.Excludes, u"exclude") + u", " + count(aResult.Languages, u"language");
 }
 
 std::u16string DifferenceText(const TCheckDifference& aDifference) {

@@ -55,7 +55,7 @@ struct TCheckResult {
 TCheckResult CheckConversion(const std::u16string& aOldFileName,
                              const std::u16string& aNewFileName);
 
-// "1200 rows, 3 targets, 2 excludes, 2 languages".
+// "1200 rows, 3 targets, 2 excludes, 1 language".
 std::u16string CheckCounts(const TCheckResult& aResult);
 // One line: where, what, and the old and the new value.
 std::u16string DifferenceText(const TCheckDifference& aDifference);
