@@ -48,43 +48,92 @@ struct TItemKeyHash {
 class TItemQueue {
 public:
   void Reserve(std::size_t aCount) {
-    fChains.reserve(aCount);
-    fNext.reserve(aCount);
+    fKeys.reserve(aCount);
     fTaken.reserve(aCount);
   }
   // Items are numbered 0, 1, ... in the order they are added; all are added before any is taken.
+  // aKey.Group is from 0 up.
   void Add(const TItemKey& aKey) {
-    const auto item = static_cast<uint32_t>(fNext.size());
-    fNext.push_back(None);
+    const auto item = static_cast<uint32_t>(fKeys.size());
+    fKeys.push_back(aKey);
     fTaken.push_back(false);
-    const auto [chain, added] = fChains.try_emplace(aKey, TChain{item, item});
-    if (!added) {
-      fNext[chain->second.Last] = item;
-      chain->second.Last = item;
-    }
+    const auto group = static_cast<std::size_t>(aKey.Group);
+    if (group >= fGroups.size())
+      fGroups.resize(group + 1);
+    TGroup& entry = fGroups[group];
+    if (entry.Next == None)
+      entry.Next = item;
+    entry.Last = item;
   }
-  // The first item of aKey not taken yet, or none.
+  // The first item of aKey not taken yet, or none. A new project written from the old one holds
+  // its items in the old order, so the group's first item left is tried before any index: the
+  // index of every key is built only for a project in another order.
   std::optional<uint32_t> Take(const TItemKey& aKey) {
+    const auto group = static_cast<std::size_t>(aKey.Group);
+    if (group < fGroups.size() && fGroups[group].Next != None && fKeys[fGroups[group].Next] == aKey)
+      return TakeItem(fGroups[group].Next);
+    if (!fIndexed)
+      BuildIndex();
     const auto found = fChains.find(aKey);
-    if (found == fChains.end() || found->second.First == None)
+    if (found == fChains.end())
       return std::nullopt;
-    const uint32_t item = found->second.First;
-    found->second.First = fNext[item];
-    fTaken[item] = true;
-    return item;
+    uint32_t& first = found->second.First;
+    while (first != None && fTaken[first])
+      first = fNext[first];
+    if (first == None)
+      return std::nullopt;
+    const uint32_t item = first;
+    first = fNext[item];
+    return TakeItem(item);
   }
   bool Taken(uint32_t aItem) const { return fTaken[aItem]; }
-  uint32_t Count() const { return static_cast<uint32_t>(fNext.size()); }
+  uint32_t Count() const { return static_cast<uint32_t>(fKeys.size()); }
 
 private:
   static constexpr uint32_t None = UINT32_MAX;
+  // The group's first item not taken, and its last item: the items between may be of other
+  // groups.
+  struct TGroup {
+    uint32_t Next = None;
+    uint32_t Last = None;
+  };
   struct TChain {
     uint32_t First;
     uint32_t Last;
   };
+
+  uint32_t TakeItem(uint32_t aItem) {
+    fTaken[aItem] = true;
+    const int32_t group = fKeys[aItem].Group;
+    TGroup& entry = fGroups[static_cast<std::size_t>(group)];
+    while (entry.Next <= entry.Last && (fTaken[entry.Next] || fKeys[entry.Next].Group != group))
+      ++entry.Next;
+    if (entry.Next > entry.Last)
+      entry.Next = None;
+    return aItem;
+  }
+
+  void BuildIndex() {
+    fIndexed = true;
+    fNext.assign(fKeys.size(), None);
+    fChains.reserve(fKeys.size());
+    for (uint32_t item = 0; item < fKeys.size(); ++item) {
+      if (fTaken[item])
+        continue;
+      const auto [chain, added] = fChains.try_emplace(fKeys[item], TChain{item, item});
+      if (!added) {
+        fNext[chain->second.Last] = item;
+        chain->second.Last = item;
+      }
+    }
+  }
+
+  std::vector<TItemKey> fKeys;
+  std::vector<bool> fTaken;
+  std::vector<TGroup> fGroups;
+  bool fIndexed = false;
   std::unordered_map<TItemKey, TChain, TItemKeyHash> fChains;
   std::vector<uint32_t> fNext;
-  std::vector<bool> fTaken;
 };
 
 enum TExcludeKind : int32_t { ekString, ekContext, ekOther };
