@@ -1,8 +1,10 @@
 // Speed of the batch conversion's stages on a generated old project of about 10 MB: loading it,
-// converting it (the load included, nothing saved) and saving the new project. Throughput counts
-// bytes of the old project, and for saving bytes of the written file.
+// converting it (the load included, nothing saved), saving the new project, and the whole
+// conversion with its save beside the check of what it saved. Throughput counts bytes of the old
+// project, and for saving bytes of the written file.
 #include "XmlDocument.h"
 #include "uConversionRun.h"
+#include "uProjectCheck.h"
 #include "uVLP5Reader.h"
 
 #include <benchmark/benchmark.h>
@@ -153,5 +155,29 @@ void BM_SaveNewProject(benchmark::State& AState) {
                            static_cast<int64_t>(fs::file_size(Files().NewProject())));
 }
 BENCHMARK(BM_SaveNewProject)->Unit(benchmark::kMillisecond);
+
+void BM_ConvertAndSave(benchmark::State& AState) {
+  TBenchHost host(Files().OldProject().u16string(), Files().NewProject().u16string());
+  for (auto _ : AState)
+    TConversionRun(host).Execute();
+  AState.SetBytesProcessed(AState.iterations() * Files().OldSize());
+}
+BENCHMARK(BM_ConvertAndSave)->Unit(benchmark::kMillisecond);
+
+// The check of a saved conversion may cost at most what the conversion does.
+void BM_CheckConvertedProject(benchmark::State& AState) {
+  const std::u16string newPath = Files().NewProject().u16string();
+  {
+    TBenchHost host(Files().OldProject().u16string(), newPath);
+    TConversionRun(host).Execute();
+  }
+  for (auto _ : AState) {
+    const TCheckResult result = CheckConversion(Files().OldProject().u16string(), newPath);
+    if (!result.Passed())
+      AState.SkipWithError("the saved conversion does not pass its check");
+  }
+  AState.SetBytesProcessed(AState.iterations() * Files().OldSize());
+}
+BENCHMARK(BM_CheckConvertedProject)->Unit(benchmark::kMillisecond);
 
 } // namespace
