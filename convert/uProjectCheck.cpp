@@ -333,18 +333,19 @@ private:
     }
     TNewProject::TTarget& target = fNew.Targets[*found];
     target.OldTarget = index;
-    CompareOptions(aTarget, *target.Options);
+    CompareOptions(aTarget, target.Options);
   }
 
-  void CompareOptions(const TVXPTarget& aTarget, const TXmlNode& aOptions) {
+  // aOptions may be none: every option is then missing.
+  void CompareOptions(const TVXPTarget& aTarget, const TXmlNode* aOptions) {
     const std::u16string& key = aTarget.VLP5Target;
     const auto text = [&](std::u16string_view aWhat, std::u16string_view aName,
                           std::u16string_view aExpected) {
       CompareText(key, std::nullopt, aWhat, aExpected, aExpected,
-                  ChildValueDirect(&aOptions, aName));
+                  ChildValueDirect(aOptions, aName));
     };
     const auto flag = [&](std::u16string_view aWhat, std::u16string_view aName, bool aExpected) {
-      const std::u16string_view found = Unescaped(ChildValueDirect(&aOptions, aName), fFound);
+      const std::u16string_view found = Unescaped(ChildValueDirect(aOptions, aName), fFound);
       bool value = false;
       if (!vxml::TryTextToBool(found, value) || value != aExpected)
         Differ(key, std::nullopt, std::u16string(aWhat), BoolText(aExpected), found);

@@ -226,6 +226,17 @@ TEST(ProjectCheck, MatchesRowsOfOneContextInOrderAndLeavesOutRowsWithoutTarget) 
   }
 }
 
+TEST(ProjectCheck, ATargetWithoutOptionsMissesEachOfThem) {
+  TTempFolder folder;
+  WriteFileBytes(folder.File("old.vlp"),
+                 OldProject("<TARGETS><DELPHI_PROJECT><PROJECTFILE/></DELPHI_PROJECT></TARGETS>"));
+  WriteFileBytes(folder.File("new.vxp"), "<xml><targets><target/></targets></xml>");
+  const TCheckResult result = Check(folder.File("old.vlp"), folder.File("new.vxp"));
+  EXPECT_EQ(DifferenceLines(result),
+            (std::vector<std::string>{R"(scan program: old "False", new "")",
+                                      R"(parse project: old "True", new "")"}));
+}
+
 TEST(ProjectCheck, ShowsControlCharactersOfValues) {
   EXPECT_EQ(VisibleText(u"a\r\nb\tc\x01"), u"a\\r\\nb\\tc\\x01");
   EXPECT_EQ(VisibleText(u"C:\\app"), u"C:\\app");
