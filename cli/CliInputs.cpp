@@ -97,8 +97,9 @@ std::vector<TInputItem> ExpandInputs(const std::vector<std::string>& aInputs) {
 
 std::string LowerCaseExtension(const std::string& aPath) {
   std::string extension = Utf8OfPath(PathOfUtf8(aPath).extension());
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+  std::transform(extension.begin(), extension.end(), extension.begin(), [](char aChar) {
+    return aChar >= 'A' && aChar <= 'Z' ? static_cast<char>(aChar + 32) : aChar;
+  });
   return extension;
 }
 
