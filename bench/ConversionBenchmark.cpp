@@ -1,8 +1,10 @@
 // Speed of the batch conversion's stages on a generated old project of about 10 MB: loading it,
-// converting it (the load included, nothing saved) and saving the new project. Throughput counts
-// bytes of the old project, and for saving bytes of the written file.
+// converting it (the load included, nothing saved), saving the new project, and the whole
+// conversion with its save beside the check of what it saved. Throughput counts bytes of the old
+// project, and for saving bytes of the written file.
 #include "XmlDocument.h"
 #include "uConversionRun.h"
+#include "uProjectCheck.h"
 #include "uVLP5Reader.h"
 
 #include <benchmark/benchmark.h>
@@ -103,10 +105,9 @@ public:
   std::optional<std::u16string> AskOldProjectPath() override { return FOldPath; }
   void ClearLog() override {}
   void AddLogLine(std::u16string_view) override {}
-  void ClearTargetList() override { FRows = 0; }
-  void AddTargetRow(int32_t, std::u16string_view) override { ++FRows; }
-  void AddTargetSubItem(int32_t, std::u16string_view) override {}
-  int32_t TargetRowCount() const override { return FRows; }
+  void TargetsCleared() override {}
+  void TargetFound(const TFoundTarget&) override {}
+  void TargetRowsCounted(int32_t, int32_t) override {}
   std::optional<std::u16string> AskOutputPath(const std::u16string&) override {
     return FOutputPath;
   }
@@ -116,7 +117,6 @@ public:
 private:
   std::u16string FOldPath;
   std::optional<std::u16string> FOutputPath;
-  int32_t FRows = 0;
 };
 
 void BM_LoadOldProject(benchmark::State& AState) {
@@ -155,5 +155,29 @@ void BM_SaveNewProject(benchmark::State& AState) {
                            static_cast<int64_t>(fs::file_size(Files().NewProject())));
 }
 BENCHMARK(BM_SaveNewProject)->Unit(benchmark::kMillisecond);
+
+void BM_ConvertAndSave(benchmark::State& AState) {
+  TBenchHost host(Files().OldProject().u16string(), Files().NewProject().u16string());
+  for (auto _ : AState)
+    TConversionRun(host).Execute();
+  AState.SetBytesProcessed(AState.iterations() * Files().OldSize());
+}
+BENCHMARK(BM_ConvertAndSave)->Unit(benchmark::kMillisecond);
+
+// The check of a saved conversion may cost at most what the conversion does.
+void BM_CheckConvertedProject(benchmark::State& AState) {
+  const std::u16string newPath = Files().NewProject().u16string();
+  {
+    TBenchHost host(Files().OldProject().u16string(), newPath);
+    TConversionRun(host).Execute();
+  }
+  for (auto _ : AState) {
+    const TCheckResult result = CheckConversion(Files().OldProject().u16string(), newPath);
+    if (!result.Passed())
+      AState.SkipWithError("the saved conversion does not pass its check");
+  }
+  AState.SetBytesProcessed(AState.iterations() * Files().OldSize());
+}
+BENCHMARK(BM_CheckConvertedProject)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -9,7 +9,7 @@ namespace vcli {
 namespace {
 
 // Codes of the options that have no one-letter form.
-enum TLongOnlyOption : int { loReport = 256, loProgress };
+enum TLongOnlyOption : int { loReport = 256, loProgress, loCheck, loVerify };
 
 constexpr option LongOptions[] = {{"output", required_argument, nullptr, 'o'},
                                   {"force", no_argument, nullptr, 'f'},
@@ -17,6 +17,8 @@ constexpr option LongOptions[] = {{"output", required_argument, nullptr, 'o'},
                                   {"jobs", required_argument, nullptr, 'j'},
                                   {"report", required_argument, nullptr, loReport},
                                   {"progress", required_argument, nullptr, loProgress},
+                                  {"check", no_argument, nullptr, loCheck},
+                                  {"verify", no_argument, nullptr, loVerify},
                                   {"help", no_argument, nullptr, 'h'},
                                   {"version", no_argument, nullptr, 'V'},
                                   {nullptr, 0, nullptr, 0}};
@@ -75,6 +77,12 @@ void ApplyOption(TCliOptions& aOptions, int aCode, const std::string& aValue) {
   case loProgress:
     aOptions.Progress = ParseProgressMode(aValue);
     break;
+  case loCheck:
+    aOptions.Check = true;
+    break;
+  case loVerify:
+    aOptions.Verify = true;
+    break;
   case 'h':
     aOptions.ShowHelp = true;
     break;
@@ -106,6 +114,12 @@ void Validate(const TCliOptions& aOptions) {
     return;
   if (aOptions.Inputs.empty())
     throw ECliUsageError("no input given");
+  if (aOptions.Check) {
+    if (aOptions.Inputs.size() != 2)
+      throw ECliUsageError("--check needs two inputs: the old project and the new one");
+    if (aOptions.Output || aOptions.Verify)
+      throw ECliUsageError("--check converts nothing: it takes neither -o/--output nor --verify");
+  }
   if (aOptions.Output && aOptions.Inputs.size() > 1)
     throw ECliUsageError("-o/--output needs exactly one input");
 }
@@ -142,6 +156,7 @@ TCliOptions ParseCliArguments(const std::vector<std::string>& aArgs) {
 
 const char* CliUsageText() {
   return R"(Usage: vlp5tovxp-cli [options] INPUT...
+       vlp5tovxp-cli --check [--report FILE] OLD.vlp NEW.vxp
 Converts Vornalex 5 projects (.vlp) into projects of the new format (.vxp).
 INPUT is a .vlp file or a folder, which stands for every .vlp file below it.
 Each new project is written beside its input as INPUT_converted.vxp.
@@ -152,15 +167,21 @@ Options:
   -q, --quiet             print neither the log nor the target table
   -j, --jobs N            convert up to N projects at once (default: 1); the
                           output is the same as one at a time
-      --report FILE.json  write a JSON report of every input to FILE.json
+      --verify            check each new project just saved against its input:
+                          every row, translation, exclusion and language there
+      --check             convert nothing; check that NEW.vxp holds everything
+                          of OLD.vlp that a conversion carries over, and name
+                          each difference
+      --report FILE       write a report of every input to FILE: an HTML page
+                          when FILE ends in .html or .htm, else JSON
       --progress MODE     none, names or bar (default: a bar when stderr is a
                           terminal and there are several inputs, or one input
                           without -q)
   -h, --help              show this help and exit
   -V, --version           show the version and exit
 
-Exit status: 0 when every input was converted, 1 when any failed,
-2 for a usage error.
+Exit status: 0 when every input was converted (and verified), or the check
+found everything; 1 when any failed or anything differs; 2 for a usage error.
 )";
 }
 

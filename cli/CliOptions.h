@@ -8,6 +8,9 @@
 
 namespace vcli {
 
+// The name the command's messages begin with.
+inline constexpr const char* ProgramName = "vlp5tovxp-cli";
+
 enum class TProgressMode { pmAuto, pmNone, pmNames, pmBar };
 
 struct TCliOptions {
@@ -17,7 +20,12 @@ struct TCliOptions {
   bool Quiet = false;
   // Projects converted at once.
   int Jobs = 1;
+  // A report in HTML when the name ends in .html or .htm, else in JSON.
   std::optional<std::string> ReportPath;
+  // Compare a new project with its old one (the two inputs) instead of converting.
+  bool Check = false;
+  // Check each new project just saved against its input.
+  bool Verify = false;
   TProgressMode Progress = TProgressMode::pmAuto;
   bool ShowHelp = false;
   bool ShowVersion = false;

@@ -31,12 +31,6 @@ std::u16string Description(std::u16string_view aFileName) {
          u"\".";
 }
 
-std::u16string FormatVirtualTargetName(int32_t aNumber) {
-  std::u16string name(VirtualTargetMarker);
-  name.replace(name.find(u"%d"), 2, IntToText(aNumber));
-  return name;
-}
-
 // One left-to-right pass in place from aStart; what was inserted is not searched again. aTo is
 // never longer than aFrom, so the text only shrinks and the writing never overtakes the reading.
 void ReplaceAll(std::u16string& aText, std::u16string_view aFrom, std::u16string_view aTo,
@@ -57,20 +51,6 @@ void ReplaceAll(std::u16string& aText, std::u16string_view aFrom, std::u16string
   }
   TTraits::move(text + write, text + read, aText.size() - read);
   aText.resize(write + aText.size() - read);
-}
-
-void ConvertLineBreakMarkersIn(std::u16string& aText) {
-  // Every marker starts with "#": no pass changes or needs the text before the first one.
-  const std::size_t start = FindCodeUnit(aText, u'#');
-  if (start == std::u16string::npos)
-    return;
-  // The doubled forms go first so that their halves are not taken for single breaks; the old
-  // tool wrote #L#C#L#C for one break, not two.
-  ReplaceAll(aText, u"#C#L#C#L", u"\r\n\r\n", start);
-  ReplaceAll(aText, u"#L#C#L#C", u"\r\n", start);
-  ReplaceAll(aText, u"#C#L", u"\r\n", start);
-  ReplaceAll(aText, u"#L#C", u"\r\n", start);
-  ReplaceAll(aText, u"#N", u"\r\n", start);
 }
 
 std::u16string AsciiLower(std::u16string_view aText) {
@@ -127,6 +107,26 @@ TTargetInfo* TTargetList::Find(const std::u16string& aKey) const {
 
 // ---- Text rules of the new format ----
 
+std::u16string FormatVirtualTargetName(int32_t aNumber) {
+  std::u16string name(VirtualTargetMarker);
+  name.replace(name.find(u"%d"), 2, IntToText(aNumber));
+  return name;
+}
+
+void ConvertLineBreakMarkersIn(std::u16string& aText) {
+  // Every marker starts with "#": no pass changes or needs the text before the first one.
+  const std::size_t start = FindCodeUnit(aText, u'#');
+  if (start == std::u16string::npos)
+    return;
+  // The doubled forms go first so that their halves are not taken for single breaks; the old
+  // tool wrote #L#C#L#C for one break, not two.
+  ReplaceAll(aText, u"#C#L#C#L", u"\r\n\r\n", start);
+  ReplaceAll(aText, u"#L#C#L#C", u"\r\n", start);
+  ReplaceAll(aText, u"#C#L", u"\r\n", start);
+  ReplaceAll(aText, u"#L#C", u"\r\n", start);
+  ReplaceAll(aText, u"#N", u"\r\n", start);
+}
+
 std::u16string MapLanguageCode(std::u16string_view aCode) {
   return std::u16string(MappedLanguageCode(aCode));
 }
@@ -164,8 +164,9 @@ void TConversionRun::Execute() {
 void TConversionRun::Convert(const std::u16string& aFileName) {
   const uint32_t startTime = fHost.TickCount();
   fHost.ClearLog();
-  fHost.ClearTargetList();
+  fHost.TargetsCleared();
   fVirtualNodeCount = 0;
+  fFoundTargetCount = 0;
   fRowsPlaced = 0;
   fDroppedRows.clear();
 
@@ -274,21 +275,26 @@ void TConversionRun::DoLanguageFound(const std::u16string& aLanguage) {
 }
 
 void TConversionRun::DoTargetFound(TVXPTarget aTargetInfo) {
-  fHost.AddTargetRow(aTargetInfo.canconvert ? ConvertedTargetImage : UnconvertibleTargetImage, u"");
-  if (!aTargetInfo.canconvert)
+  TFoundTarget found;
+  found.Number = fFoundTargetCount++;
+  found.Converted = aTargetInfo.canconvert;
+  if (!found.Converted) {
+    fHost.TargetFound(found);
     return;
-  const int32_t listRow = fHost.TargetRowCount() - 1;
-  if (aTargetInfo.filename != VirtualTargetMarker) {
-    fHost.AddTargetSubItem(listRow, aTargetInfo.filename);
-    fHost.AddTargetSubItem(listRow, aTargetInfo.filename);
-  } else {
-    aTargetInfo.filename = FormatVirtualTargetName(++fVirtualNodeCount);
-    fHost.AddTargetSubItem(listRow, TrimControlChars(aTargetInfo.file_list));
-    fHost.AddTargetSubItem(listRow, aTargetInfo.filename);
   }
+  std::u16string oldTarget = aTargetInfo.filename;
+  if (aTargetInfo.filename == VirtualTargetMarker) {
+    found.Kind = TTargetKind::tkVirtual;
+    aTargetInfo.filename = FormatVirtualTargetName(++fVirtualNodeCount);
+    oldTarget = TrimControlChars(aTargetInfo.file_list);
+  }
+  found.OldTarget = oldTarget;
+  found.NewTarget = aTargetInfo.filename;
+  // The host hears of the target before a duplicate key ends the run: the list shows it.
+  fHost.TargetFound(found);
   TXmlNode* target = AddTargetElement(aTargetInfo);
   fTargetList->Add(aTargetInfo.VLP5Target,
-                   std::make_unique<TTargetInfo>(target->NodeNew(u"stringdata"), listRow));
+                   std::make_unique<TTargetInfo>(target->NodeNew(u"stringdata"), found.Number));
   target->NodeNew(u"customdata");
   fHost.ProcessMessages();
 }
@@ -360,7 +366,7 @@ void TConversionRun::AddExclude(std::u16string_view aType, std::u16string_view a
 
 void TConversionRun::FillRowCounts() {
   for (const auto& [key, targetInfo] : *fTargetList)
-    fHost.AddTargetSubItem(targetInfo->ListViewRow(), IntToText(targetInfo->StringCount()));
+    fHost.TargetRowsCounted(targetInfo->ListViewRow(), targetInfo->StringCount());
 }
 
 } // namespace vconvert

@@ -20,6 +20,7 @@ namespace vconvert {
 // The builder's record of one converted target.
 class TTargetInfo {
 public:
+  // aListViewRow: the target's number, from 0 in the order the run found the targets.
   TTargetInfo(vxml::TXmlNode* aNode, int32_t aListViewRow)
       : fNode(aNode), fListViewRow(aListViewRow) {}
 
@@ -72,6 +73,9 @@ struct TDroppedRow {
 std::u16string MapLanguageCode(std::u16string_view aCode);
 // Turns the old line-break markers (#C#L, #L#C, #N and their doubled forms) into CR LF.
 std::u16string ConvertLineBreakMarkers(std::u16string_view aText);
+void ConvertLineBreakMarkersIn(std::u16string& aText);
+// The file name of the aNumber-th virtual target of a run, counted from 1.
+std::u16string FormatVirtualTargetName(int32_t aNumber);
 // An old excluded context in the new notation: Unit1.pas.SHello becomes
 // Source.Unit1(U+2024)pas.SHello, Main.dfm.Button1.Caption becomes Forms.Main(U+2024)dfm....
 // A context in neither form comes back unchanged.
@@ -121,6 +125,8 @@ private:
   vxml::TXmlNode* fTargetsNode = nullptr;
   vxml::TXmlNode* fExcludesNode = nullptr;
   int32_t fVirtualNodeCount = 0;
+  // Targets found so far in this run, converted or not: the next one's number.
+  int32_t fFoundTargetCount = 0;
   std::u16string fDictionary;
   int32_t fRowsPlaced = 0;
   std::vector<TDroppedRow> fDroppedRows;

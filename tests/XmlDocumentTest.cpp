@@ -285,6 +285,8 @@ TEST(TXmlNode, AttributeLookup) {
   EXPECT_EQ(node.AttributeByName(u"missing"), u"");
   EXPECT_EQ(node.AttributePair(2), u"quote=\"say &quot;hi&quot; &amp; go\"");
   EXPECT_EQ(node.AttributeByName(u"quote"), u"say \"hi\" & go");
+  EXPECT_EQ(node.AttributeByNameDirect(u"QUOTE"), u"say &quot;hi&quot; &amp; go");
+  EXPECT_EQ(node.AttributeByNameDirect(u"missing"), u"");
   EXPECT_EQ(node.AttributeValueAsInteger(3), 42);
   EXPECT_EQ(node.AttributeIndexByName(u"COUNT"), 3);
   EXPECT_TRUE(node.HasAttribute(u"quote"));

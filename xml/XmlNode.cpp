@@ -370,6 +370,10 @@ void TXmlNode::AttributeLineAdd(std::u16string_view ALine) {
 }
 
 std::u16string TXmlNode::AttributeByName(std::u16string_view AName) const {
+  return UnescapeText(AttributeByNameDirect(AName));
+}
+
+std::u16string_view TXmlNode::AttributeByNameDirect(std::u16string_view AName) const {
   const int32_t index = AttributeIndexByName(AName);
   if (index < 0)
     return {};
@@ -377,7 +381,7 @@ std::u16string TXmlNode::AttributeByName(std::u16string_view AName) const {
   const std::u16string_view quoted = FAttributes.Line(index).substr(AName.size() + 1);
   if (quoted.size() < 2)
     return {};
-  return UnescapeText(quoted.substr(1, quoted.size() - 2));
+  return quoted.substr(1, quoted.size() - 2);
 }
 
 void TXmlNode::SetAttributeByName(std::u16string_view AName, std::u16string_view Value) {

@@ -176,6 +176,8 @@ public:
   // Appends a line exactly as given (the reader keeps the file's quotes and references).
   void AttributeLineAdd(std::u16string_view ALine);
   std::u16string AttributeByName(std::u16string_view AName) const;
+  // As AttributeByName, still escaped: a view into the node's storage, valid while the line is.
+  std::u16string_view AttributeByNameDirect(std::u16string_view AName) const;
   void SetAttributeByName(std::u16string_view AName, std::u16string_view Value);
   std::u16string AttributeName(int32_t Index) const;
   void SetAttributeName(int32_t Index, std::u16string_view Value);

@@ -1,0 +1,23 @@
+// The report of a whole command, what became of every input: JSON here, or an HTML page
+// (CliHtmlReport) for a file named so.
+#pragma once
+
+#include "CliResult.h"
+
+#include <string>
+#include <vector>
+
+namespace vcli {
+
+// The report document, as UTF-8 JSON text.
+std::string ReportJson(const std::vector<TInputResult>& aResults);
+
+// Whether aPath names an HTML page: its extension is .html or .htm in any case.
+bool IsHtmlReportPath(const std::string& aPath);
+
+// Writes the report to aPath, in HTML or JSON by its name, through a safe replacement: a failed
+// write leaves no half report, and a report that was there stays as it was. Raises the file's
+// errors.
+void WriteReport(const std::string& aPath, const std::vector<TInputResult>& aResults);
+
+} // namespace vcli

@@ -1,0 +1,30 @@
+// What became of one input of the command.
+#pragma once
+
+#include "CliHost.h"
+#include "uConversionRun.h"
+#include "uProjectCheck.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vcli {
+
+struct TInputResult {
+  std::string Input;
+  std::optional<std::string> Output;
+  std::optional<std::string> Error;
+  std::vector<std::u16string> Log;
+  std::vector<TTargetOutcome> Targets;
+  int32_t RowsPlaced = 0;
+  int32_t RowsUnplaced = 0;
+  std::vector<vconvert::TDroppedRow> DroppedRows;
+  // The check of the saved project against the input, when one was asked for.
+  std::optional<vconvert::TCheckResult> Verification;
+
+  bool Ok() const { return !Error && (!Verification || Verification->Passed()); }
+};
+
+} // namespace vcli
