@@ -78,8 +78,8 @@ public:
   virtual void Close() = 0;
   // How far a stage of the run has come (see IConversionHost::ShowProgress); a view may
   // show nothing of it: the presenter repaints either way.
-  virtual void ShowProgress(vconvert::TRunStage /*aStage*/, int64_t /*aDone*/,
-                            int64_t /*aTotal*/) {}
+  virtual void ShowProgress(vconvert::TRunStage /*aStage*/, int64_t /*aDone*/, int64_t /*aTotal*/) {
+  }
 };
 
 } // namespace vui
