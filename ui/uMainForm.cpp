@@ -1,5 +1,6 @@
 #include "uMainForm.h"
 
+#include "uMainLayout.h"
 #include "uMainTexts.h"
 
 #include <QApplication>
@@ -21,9 +22,6 @@ namespace vui {
 
 namespace {
 
-// Narrower target columns cut every path to its drive letter.
-constexpr int MinimumTargetColumnWidth = 120;
-
 QString ToQString(std::u16string_view aText) {
   return QStringView(aText).toString();
 }
@@ -34,11 +32,11 @@ std::optional<std::u16string> ToU16(const std::optional<QString>& aText) {
   return aText->toStdU16String();
 }
 
-QPushButton* CreateButton(const QString& aName, const QString& aCaption, int aLeft,
+QPushButton* CreateButton(const QString& aName, std::u16string_view aCaption, TRect96 aRect,
                           QWidget* aParent) {
-  auto* button = new QPushButton(aCaption, aParent);
+  auto* button = new QPushButton(ToQString(aCaption), aParent);
   button->setObjectName(aName);
-  button->setGeometry(aLeft, 8, 129, 49);
+  button->setGeometry(aRect.Left, aRect.Top, aRect.Width, aRect.Height);
   // Outside a dialog a button answers only Space; Enter is what people press.
   button->setAutoDefault(true);
   return button;
@@ -49,7 +47,7 @@ QPushButton* CreateButton(const QString& aName, const QString& aCaption, int aLe
 QIcon ListImage(const QString& aFile) {
   QIcon icon;
   for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Selected})
-    icon.addFile(aFile, QSize(16, 16), mode);
+    icon.addFile(aFile, QSize(ListImageSize, ListImageSize), mode);
   return icon;
 }
 
@@ -87,7 +85,7 @@ TMainform::TMainform(QWidget* aParent)
       fNoticePresenter(CreateDesktopNoticePresenter()), fPresenter(*this) {
   setObjectName(QStringLiteral("Mainform"));
   setWindowTitle(ToQString(WindowCaption));
-  resize(854, 562);
+  resize(ClientWidth, ClientHeight);
   setMinimumSize(MinimumSize);
   setAcceptDrops(true);
 
@@ -106,14 +104,15 @@ TMainform::~TMainform() = default;
 void TMainform::CreateTopPanel() {
   pnlTop = new QWidget(this);
   pnlTop->setObjectName(QStringLiteral("pnlTop"));
-  pnlTop->setFixedHeight(73);
+  pnlTop->setFixedHeight(TopPanelHeight);
 
-  btnConvert = CreateButton(QStringLiteral("btnConvert"), ToQString(ConvertCaption), 8, pnlTop);
+  btnConvert =
+      CreateButton(QStringLiteral("btnConvert"), ConvertCaption, ConvertButtonRect, pnlTop);
   btnConvert->setIcon(QIcon(QStringLiteral(":/images/convert.svg")));
-  btnConvert->setIconSize(QSize(32, 32));
+  btnConvert->setIconSize(QSize(ButtonImageSize, ButtonImageSize));
   connect(btnConvert, &QPushButton::clicked, this, &TMainform::Button1Click);
 
-  btnHelp = CreateButton(QStringLiteral("btnHelp"), ToQString(HelpCaption), 144, pnlTop);
+  btnHelp = CreateButton(QStringLiteral("btnHelp"), HelpCaption, HelpButtonRect, pnlTop);
   connect(btnHelp, &QPushButton::clicked, this, &TMainform::btnHelpClick);
 }
 
@@ -137,7 +136,7 @@ void TMainform::CreateLogPage() {
   lstTargets->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lstTargets->setSelectionBehavior(QAbstractItemView::SelectRows);
   lstTargets->setSelectionMode(QAbstractItemView::SingleSelection);
-  lstTargets->setIconSize(QSize(16, 16));
+  lstTargets->setIconSize(QSize(ListImageSize, ListImageSize));
   lstTargets->setWordWrap(false);
   lstTargets->setItemDelegate(new TNoFocusFrameDelegate(lstTargets));
   // Tab moves on to the log instead of from cell to cell.
@@ -145,7 +144,7 @@ void TMainform::CreateLogPage() {
 
   memLog = new QPlainTextEdit(shtLog);
   memLog->setObjectName(QStringLiteral("memLog"));
-  memLog->setFixedHeight(95);
+  memLog->setFixedHeight(LogHeight);
   memLog->setReadOnly(true);
   memLog->setLineWrapMode(QPlainTextEdit::NoWrap);
   memLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -167,12 +166,12 @@ void TMainform::SetUpTargetColumns() {
   for (int column = tcImage; column < tcRows; ++column)
     lstTargets->horizontalHeaderItem(column)->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   QHeaderView* header = lstTargets->horizontalHeader();
-  header->setMinimumSectionSize(32);
+  header->setMinimumSectionSize(ImageColumnWidth);
   header->setStretchLastSection(false);
   header->setSectionResizeMode(QHeaderView::Interactive);
   header->setSectionResizeMode(tcImage, QHeaderView::Fixed);
-  header->resizeSection(tcImage, 32);
-  header->resizeSection(tcRows, 50);
+  header->resizeSection(tcImage, ImageColumnWidth);
+  header->resizeSection(tcRows, RowsColumnWidth);
   header->setHighlightSections(false);
   connect(header, &QHeaderView::sectionResized, this,
           [this](int aColumn, int, int) { TargetColumnResized(aColumn); });
@@ -188,18 +187,15 @@ void TMainform::TargetColumnResized(int aColumn) {
     ShareFreeWidth();
 }
 
-// The two target columns share what "#" and "Rows" leave of the list's width, as long as the
-// user has not dragged one of them.
 void TMainform::ShareFreeWidth() {
   if (fTargetColumnsSizedByUser)
     return;
   QHeaderView* header = lstTargets->horizontalHeader();
-  const int free =
-      lstTargets->viewport()->width() - header->sectionSize(tcImage) - header->sectionSize(tcRows);
-  const int half = std::max(free / 2, MinimumTargetColumnWidth);
+  const TTargetColumnWidths widths = SharedTargetColumnWidths(
+      lstTargets->viewport()->width() - header->sectionSize(tcImage) - header->sectionSize(tcRows));
   const QScopedValueRollback sharing(fSharingFreeWidth, true);
-  header->resizeSection(tcOldTarget, std::max(free - half, MinimumTargetColumnWidth));
-  header->resizeSection(tcNewTarget, half);
+  header->resizeSection(tcOldTarget, widths.OldTarget);
+  header->resizeSection(tcNewTarget, widths.NewTarget);
 }
 
 bool TMainform::eventFilter(QObject* aWatched, QEvent* aEvent) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "uDesktopServices.h"
+#include "uMainLayout.h"
 #include "uMainPresenter.h"
 #include "uMainView.h"
 
@@ -28,8 +29,7 @@ class TMainform : public QWidget, public IMainView {
   Q_OBJECT
 
 public:
-  // Small enough for a small screen; large enough for both buttons and readable columns.
-  static constexpr QSize MinimumSize{420, 320};
+  static constexpr QSize MinimumSize{MinimumWidth, MinimumHeight};
 
   explicit TMainform(QWidget* aParent = nullptr);
   ~TMainform() override;

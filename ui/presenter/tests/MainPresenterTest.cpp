@@ -3,6 +3,7 @@
 #include "IntegerText.h"
 #include "TestFiles.h"
 #include "Utf8.h"
+#include "uMainLayout.h"
 #include "uMainPresenter.h"
 #include "uMainTexts.h"
 
@@ -458,6 +459,29 @@ TEST_F(MainPresenterTest, TheRunTimesItselfWithThePresentersClock) {
   EXPECT_EQ(fView.Log.back(),
             u"Total processing time: " + vbase::IntToText(7 * fView.Repaints) + u"ms");
   EXPECT_EQ(fPresenter.TickCount(), fNow);
+}
+
+} // namespace
+
+namespace {
+
+TEST(SharedTargetColumnWidthsTest, ShareTheFreeWidthButStayReadable) {
+  const struct {
+    int Free;
+    int Old, New;
+  } cases[] = {
+      {772, 386, 386}, // the window's first size
+      {773, 387, 386}, // the odd pixel goes to the old target
+      {245, 123, 122}, {240, 120, 120},
+      {200, 120, 120}, // a small window scrolls rather than cut the paths short
+      {0, 120, 120},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.Free);
+    const TTargetColumnWidths widths = SharedTargetColumnWidths(test.Free);
+    EXPECT_EQ(widths.OldTarget, test.Old);
+    EXPECT_EQ(widths.NewTarget, test.New);
+  }
 }
 
 } // namespace
