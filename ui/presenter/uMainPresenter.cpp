@@ -41,8 +41,6 @@ TTargetCell PathCell(std::u16string_view aPath) {
   return {std::u16string(aPath), std::u16string(aPath)};
 }
 
-} // namespace
-
 // Keeps "Convert..." disabled while a run is in progress, whatever ends the run.
 class TRunScope {
 public:
@@ -70,6 +68,8 @@ private:
   IMainView& fView;
   std::optional<TMainControl> fFocusTakenBy;
 };
+
+} // namespace
 
 TMainPresenter::TMainPresenter(IMainView& aView, TTickClock aClock)
     : fView(aView), fClock(std::move(aClock)), fRun(*this) {}

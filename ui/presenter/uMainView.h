@@ -46,7 +46,8 @@ public:
 
   // Removes every row of the target list.
   virtual void ClearTargets() = 0;
-  // Appends aRow at the end of the target list; cells with an empty text stay empty.
+  // Appends aRow at the end of the target list: the image cell shows its image and hint; a
+  // target cell with an empty text stays empty.
   virtual void AddTargetRow(const TTargetRow& aRow) = 0;
   // Shows aCount, aligned right, in the "Rows" column of the existing row aRow (from 0).
   virtual void SetTargetRowCount(int32_t aRow, std::u16string_view aCount) = 0;
