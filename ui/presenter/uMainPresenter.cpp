@@ -27,11 +27,11 @@ bool StartsNewLine(char16_t aChar) {
 }
 
 bool EndsWithVlp(std::u16string_view aPath) {
-  constexpr std::u16string_view extension = u".vlp";
-  if (aPath.size() < extension.size())
+  constexpr std::u16string_view Extension = u".vlp";
+  if (aPath.size() < Extension.size())
     return false;
-  const std::u16string_view end = aPath.substr(aPath.size() - extension.size());
-  return std::equal(end.begin(), end.end(), extension.begin(), [](char16_t aOf, char16_t aIn) {
+  const std::u16string_view end = aPath.substr(aPath.size() - Extension.size());
+  return std::equal(end.begin(), end.end(), Extension.begin(), [](char16_t aOf, char16_t aIn) {
     return (aOf >= u'A' && aOf <= u'Z' ? aOf + (u'a' - u'A') : aOf) == aIn;
   });
 }
