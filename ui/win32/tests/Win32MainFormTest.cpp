@@ -3,6 +3,7 @@
 #include "Win32MainForm.h"
 
 #include "Win32Desktop.h"
+#include "Win32Resources.h"
 #include "uWindowMetrics.h"
 
 #include <commctrl.h>
@@ -455,6 +456,113 @@ TEST(Win32CommandLineTest, TheFirstArgumentIsTheProjectMadeAbsolute) {
   if (expected.back() != u'\\')
     expected += u'\\';
   EXPECT_EQ(ProjectOfCommandLine(L"vlp5tovxp.exe a.vlp"), expected + u"a.vlp");
+}
+
+// What a modal box of the thread showed: its caption, every text of its controls and whether
+// the control with aTextId is a read-only edit; the box is then answered with OK.
+struct TShownBox {
+  std::u16string Caption;
+  std::vector<std::u16string> Texts;
+  bool SelectableText = false;
+};
+
+TShownBox* gShown = nullptr;
+int gTextId = 0;
+
+BOOL CALLBACK NoteControl(HWND aControl, LPARAM) {
+  gShown->Texts.push_back(TextOf(aControl));
+  if (GetDlgCtrlID(aControl) == gTextId) {
+    wchar_t name[16] = {};
+    GetClassNameW(aControl, name, 16);
+    gShown->SelectableText =
+        _wcsicmp(name, L"Edit") == 0 && (GetWindowLongW(aControl, GWL_STYLE) & ES_READONLY);
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK AnswerBox(HWND aWindow, LPARAM aAnswered) {
+  wchar_t name[16] = {};
+  GetClassNameW(aWindow, name, 16);
+  if (std::wstring(name) != L"#32770" || !IsWindowVisible(aWindow))
+    return TRUE;
+  gShown->Caption = TextOf(aWindow);
+  EnumChildWindows(aWindow, NoteControl, 0);
+  PostMessageW(aWindow, WM_COMMAND, IDOK, 0);
+  *reinterpret_cast<bool*>(aAnswered) = true;
+  return FALSE;
+}
+
+void CALLBACK LookForBox(HWND, UINT, UINT_PTR aTimer, DWORD) {
+  bool answered = false;
+  EnumThreadWindows(GetCurrentThreadId(), AnswerBox, reinterpret_cast<LPARAM>(&answered));
+  if (answered)
+    KillTimer(nullptr, aTimer);
+}
+
+// Shows a box through aShow while a timer of the thread notes and answers it.
+TShownBox AnswerBoxShownBy(const std::function<void()>& aShow, int aTextId = 0) {
+  TShownBox shown;
+  gShown = &shown;
+  gTextId = aTextId;
+  SetTimer(nullptr, 0, 50, LookForBox);
+  aShow();
+  gShown = nullptr;
+  return shown;
+}
+
+bool Contains(const std::vector<std::u16string>& aTexts, const std::u16string& aText) {
+  return std::find(aTexts.begin(), aTexts.end(), aText) != aTexts.end();
+}
+
+TEST_F(TWin32MainFormTest, TheNoticeBoxLetsTheAddressBeSelected) {
+  const std::unique_ptr<TWin32Desktop> desktop = CreateWin32Desktop(GetModuleHandleW(nullptr));
+  const TShownBox shown = AnswerBoxShownBy(
+      [&] { desktop->ShowNotice(Window(), u"The help page is at:\n\nhttps://example.invalid/x"); },
+      IDC_NOTICE_TEXT);
+  EXPECT_EQ(shown.Caption, u"Vlp5ToVXP");
+  EXPECT_TRUE(Contains(shown.Texts, u"The help page is at:\r\n\r\nhttps://example.invalid/x"));
+  EXPECT_TRUE(shown.SelectableText);
+}
+
+TEST_F(TWin32MainFormTest, TheErrorBoxShowsTheMessageAndItsDetails) {
+  const std::unique_ptr<TWin32Desktop> desktop = CreateWin32Desktop(GetModuleHandleW(nullptr));
+  // The message comes from the old project and looks like markup; it is shown as it is.
+  const TShownBox shown = AnswerBoxShownBy([&] {
+    desktop->ShowError(Window(), u"'<a href=\"x\">1</a>' is not a valid integer value",
+                       u"Exception class: EConvertError");
+  });
+  EXPECT_EQ(shown.Caption, u"Vlp5ToVXP");
+  EXPECT_TRUE(Contains(shown.Texts, u"'<a href=\"x\">1</a>' is not a valid integer value"));
+  EXPECT_TRUE(IsWindow(Window()));
+}
+
+// The program's resources, which the suite carries too.
+TEST(Win32ResourcesTest, VersionAndManifestAreThere) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::vector<char> version(GetFileVersionInfoSizeW(path, nullptr));
+  ASSERT_FALSE(version.empty());
+  ASSERT_TRUE(GetFileVersionInfoW(path, 0, static_cast<DWORD>(version.size()), version.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(version.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(3, 8));
+  EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(0, 1));
+  EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+  wchar_t* text = nullptr;
+  ASSERT_TRUE(VerQueryValueW(version.data(), L"\\StringFileInfo\\040904B0\\FileVersion",
+                             reinterpret_cast<void**>(&text), &length));
+  EXPECT_EQ(FromWide(text), u"8.3.1.0");
+
+  const HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), RT_MANIFEST);
+  ASSERT_NE(found, nullptr);
+  const std::string manifest(static_cast<const char*>(LockResource(LoadResource(nullptr, found))),
+                             SizeofResource(nullptr, found));
+  for (const char* setting :
+       {"PerMonitorV2", "Microsoft.Windows.Common-Controls\" version=\"6.0.0.0",
+        "level=\"asInvoker\"", "version=\"8.3.1.0\""})
+    EXPECT_NE(manifest.find(setting), std::string::npos) << setting;
+  EXPECT_NE(FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_APPLICATION_ICON), RT_GROUP_ICON), nullptr);
 }
 
 class TWin32DialogTest : public testing::Test {
