@@ -3,7 +3,8 @@
 #include "Errors.h"
 #include "Win32Resources.h"
 #include "WindowsErrors.h"
-#include "uWindowMetrics.h"
+#include "uMainLayout.h"
+#include "uMainTexts.h"
 
 #include <shellapi.h>
 
@@ -12,7 +13,6 @@ namespace vui {
 namespace {
 
 const wchar_t* const WindowClassName = L"Vlp5ToVXPMainform";
-const wchar_t* const Caption = L"Convert VLP (Vornalex 5 project) to VXP (new Vornalex project)";
 constexpr UINT RunLaterMessage = WM_APP + 1;
 
 enum TControlId : WORD { idConvert = 1001, idHelp, idPages, idTargets, idLog };
@@ -20,14 +20,21 @@ enum TControlId : WORD { idConvert = 1001, idHelp, idPages, idTargets, idLog };
 constexpr DWORD WindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD WindowExStyle = WS_EX_CONTROLPARENT;
 
-struct TColumn {
-  const wchar_t* Caption;
-  int Format;
-};
-constexpr TColumn Columns[tcCount] = {{L"#", LVCFMT_LEFT},
-                                      {L"Vornalex 5 Target", LVCFMT_LEFT},
-                                      {L"Vornalex 7 Target", LVCFMT_LEFT},
-                                      {L"Rows", LVCFMT_RIGHT}};
+constexpr std::array<int, tcCount> ColumnFormats{LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT,
+                                                 LVCFMT_RIGHT};
+
+// A caption whose letter after "&" is underlined and answers Alt with it.
+std::u16string WithAccelerator(std::u16string_view aCaption) {
+  std::u16string caption(1, u'&');
+  caption.append(aCaption);
+  return caption;
+}
+
+RECT ScaledRect(const TRect96& aRect, int aDpi) {
+  const auto scale = [aDpi](int aPixels) { return MulDiv(aPixels, aDpi, USER_DEFAULT_SCREEN_DPI); };
+  return {scale(aRect.Left), scale(aRect.Top), scale(aRect.Left + aRect.Width),
+          scale(aRect.Top + aRect.Height)};
+}
 
 // A dialog's window class, so that the dialog manager gives the keyboard its usual meaning:
 // Tab, Enter and Space on the focused button, Alt with an underlined letter.
@@ -73,30 +80,6 @@ void Place(HDWP& aPositions, HWND aControl, const RECT& aBounds) {
                               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-std::u16string WindowText(HWND aWindow) {
-  std::u16string text(static_cast<size_t>(GetWindowTextLengthW(aWindow)), u'\0');
-  GetWindowTextW(aWindow, reinterpret_cast<wchar_t*>(text.data()),
-                 static_cast<int>(text.size() + 1));
-  return text;
-}
-
-std::u16string ItemText(HWND aList, int aRow, int aColumn) {
-  std::u16string text(1024, u'\0');
-  for (;;) {
-    LVITEMW item{};
-    item.iSubItem = aColumn;
-    item.pszText = reinterpret_cast<wchar_t*>(text.data());
-    item.cchTextMax = static_cast<int>(text.size());
-    const auto length = static_cast<size_t>(SendMessageW(
-        aList, LVM_GETITEMTEXTW, static_cast<WPARAM>(aRow), reinterpret_cast<LPARAM>(&item)));
-    if (length + 1 < text.size()) {
-      text.resize(length);
-      return text;
-    }
-    text.resize(text.size() * 2);
-  }
-}
-
 bool DispatchesAsDialog(HWND aWindow, MSG& aMessage) {
   return aWindow && IsWindow(aWindow) && IsDialogMessageW(aWindow, &aMessage);
 }
@@ -104,10 +87,11 @@ bool DispatchesAsDialog(HWND aWindow, MSG& aMessage) {
 } // namespace
 
 TWin32Mainform::TWin32Mainform(HINSTANCE aInstance, std::unique_ptr<TWin32Desktop> aDesktop)
-    : fInstance(aInstance), fDesktop(std::move(aDesktop)) {
+    : fInstance(aInstance), fDesktop(std::move(aDesktop)), fPresenter(*this) {
   RegisterWindowClass(aInstance, WindowProc);
+  const std::u16string caption(WindowCaption);
   fWindow =
-      CreateWindowExW(WindowExStyle, WindowClassName, Caption, WindowStyle, CW_USEDEFAULT,
+      CreateWindowExW(WindowExStyle, WindowClassName, Wide(caption), WindowStyle, CW_USEDEFAULT,
                       CW_USEDEFAULT, ClientWidth, ClientHeight, nullptr, nullptr, aInstance, this);
   if (!fWindow)
     throw vbase::Exception(u"The window could not be created: " +
@@ -136,10 +120,10 @@ TWin32Mainform::~TWin32Mainform() {
 void TWin32Mainform::CreateControls() {
   // Creation order is tab order: the buttons, the list, the log; the page control behind them
   // only frames them.
-  btnConvert = CreateChild(WC_BUTTONW, L"&Convert...", WS_TABSTOP | BS_PUSHBUTTON, 0, idConvert,
-                           fWindow, fInstance);
-  btnHelp = CreateChild(WC_BUTTONW, L"&Help...", WS_TABSTOP | BS_PUSHBUTTON, 0, idHelp, fWindow,
-                        fInstance);
+  btnConvert = CreateChild(WC_BUTTONW, Wide(WithAccelerator(ConvertCaption)),
+                           WS_TABSTOP | BS_PUSHBUTTON, 0, idConvert, fWindow, fInstance);
+  btnHelp = CreateChild(WC_BUTTONW, Wide(WithAccelerator(HelpCaption)), WS_TABSTOP | BS_PUSHBUTTON,
+                        0, idHelp, fWindow, fInstance);
   lstTargets = CreateChild(WC_LISTVIEWW, L"",
                            WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL |
                                LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
@@ -160,7 +144,8 @@ void TWin32Mainform::CreateControls() {
                         fInstance);
   TCITEMW page{};
   page.mask = TCIF_TEXT;
-  page.pszText = const_cast<wchar_t*>(L"Log");
+  std::u16string caption(LogPageCaption);
+  page.pszText = const_cast<wchar_t*>(Wide(caption));
   SendMessageW(pgcMain, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&page));
 }
 
@@ -168,8 +153,9 @@ void TWin32Mainform::SetUpTargetColumns() {
   for (int column = tcImage; column < tcCount; ++column) {
     LVCOLUMNW definition{};
     definition.mask = LVCF_TEXT | LVCF_FMT | LVCF_SUBITEM;
-    definition.fmt = Columns[column].Format;
-    definition.pszText = const_cast<wchar_t*>(Columns[column].Caption);
+    const std::u16string caption(TargetColumnCaptions[static_cast<size_t>(column)]);
+    definition.fmt = ColumnFormats[static_cast<size_t>(column)];
+    definition.pszText = const_cast<wchar_t*>(Wide(caption));
     definition.iSubItem = column;
     SendMessageW(lstTargets, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
                  reinterpret_cast<LPARAM>(&definition));
@@ -204,7 +190,7 @@ void TWin32Mainform::ApplyDpi(UINT aDpi) {
 }
 
 void TWin32Mainform::LoadImages() {
-  const int listSize = Scaled(TargetImageSize);
+  const int listSize = Scaled(ListImageSize);
   const HIMAGELIST images = ImageList_Create(listSize, listSize, ILC_COLOR32 | ILC_MASK, 2, 0);
   for (const int icon : {IDI_CONVERTED_TARGET, IDI_UNCONVERTIBLE_TARGET}) {
     const HICON image = LoadIconOfSize(fInstance, icon, listSize);
@@ -235,12 +221,8 @@ void TWin32Mainform::LayOut() {
   const int logHeight = std::min<int>(Scaled(LogHeight), page.bottom - page.top);
 
   HDWP positions = BeginDeferWindowPos(5);
-  Place(positions, btnConvert,
-        Bounds(Scaled(ConvertButtonLeft), Scaled(ButtonTop), Scaled(ButtonWidth),
-               Scaled(ButtonHeight)));
-  Place(
-      positions, btnHelp,
-      Bounds(Scaled(HelpButtonLeft), Scaled(ButtonTop), Scaled(ButtonWidth), Scaled(ButtonHeight)));
+  Place(positions, btnConvert, ScaledRect(ConvertButtonRect, static_cast<int>(fDpi)));
+  Place(positions, btnHelp, ScaledRect(HelpButtonRect, static_cast<int>(fDpi)));
   Place(positions, pgcMain, pages);
   Place(positions, lstTargets,
         {page.left, page.top, page.right, std::max<LONG>(page.bottom - logHeight, page.top)});
@@ -258,8 +240,13 @@ void TWin32Mainform::ShareFreeWidth() {
   GetClientRect(lstTargets, &list);
   const int free = list.right - ListView_GetColumnWidth(lstTargets, tcImage) -
                    ListView_GetColumnWidth(lstTargets, tcRows);
-  const auto [oldWidth, newWidth] = SharedTargetWidths(free, Scaled(MinimumTargetColumnWidth));
-  ListView_SetColumnWidth(lstTargets, tcOldTarget, oldWidth);
+  // The sharing is the presenter's, in pixels at 96 DPI; the old column takes what rounding
+  // leaves over.
+  const TTargetColumnWidths widths =
+      SharedTargetColumnWidths(MulDiv(free, USER_DEFAULT_SCREEN_DPI, static_cast<int>(fDpi)));
+  const int newWidth = Scaled(widths.NewTarget);
+  ListView_SetColumnWidth(lstTargets, tcOldTarget,
+                          std::max(free - newWidth, Scaled(MinimumTargetColumnWidth)));
   ListView_SetColumnWidth(lstTargets, tcNewTarget, newWidth);
 }
 
@@ -286,73 +273,81 @@ void TWin32Mainform::AddLogLine(std::u16string_view aLine) {
   SendMessageW(memLog, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-std::vector<std::u16string> TWin32Mainform::LastLogLines(size_t aCount) const {
-  const std::u16string text = WindowText(memLog);
-  std::vector<std::u16string> lines;
-  size_t end = text.size();
-  while (lines.size() < aCount && !text.empty()) {
-    const size_t breakAt = end == 0 ? std::u16string::npos : text.rfind(u"\r\n", end - 1);
-    const size_t start = breakAt == std::u16string::npos ? 0 : breakAt + 2;
-    lines.insert(lines.begin(), text.substr(start, end - start));
-    if (breakAt == std::u16string::npos)
-      break;
-    end = breakAt;
-  }
-  return lines;
-}
-
 void TWin32Mainform::ClearTargets() {
   ListView_DeleteAllItems(lstTargets);
-  fImageNotes.clear();
+  fHints.clear();
 }
 
-void TWin32Mainform::AddTarget(int aImage, const std::u16string& aOldTarget,
-                               const std::u16string& aNewTarget) {
+void TWin32Mainform::AddTargetRow(const TTargetRow& aRow) {
   LVITEMW item{};
   item.mask = LVIF_TEXT | LVIF_IMAGE;
-  item.iItem = TargetCount();
+  item.iItem = ListView_GetItemCount(lstTargets);
   item.pszText = const_cast<wchar_t*>(L"");
-  item.iImage = aImage < 0 ? I_IMAGENONE : aImage;
+  item.iImage = aRow.Image;
   const int row = static_cast<int>(
       SendMessageW(lstTargets, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  SetTargetText(row, tcOldTarget, aOldTarget);
-  SetTargetText(row, tcNewTarget, aNewTarget);
-  fImageNotes.resize(static_cast<size_t>(TargetCount()));
+  SetCellText(row, tcOldTarget, aRow.OldTarget.Text);
+  SetCellText(row, tcNewTarget, aRow.NewTarget.Text);
+  fHints.push_back({aRow.Number.Hint, aRow.OldTarget.Hint, aRow.NewTarget.Hint});
 }
 
-void TWin32Mainform::SetTargetText(int aRow, TTargetColumn aColumn, const std::u16string& aText) {
+void TWin32Mainform::SetTargetRowCount(int32_t aRow, std::u16string_view aCount) {
+  SetCellText(aRow, tcRows, aCount);
+}
+
+void TWin32Mainform::SetCellText(int aRow, int aColumn, std::u16string_view aText) {
+  const std::u16string text(aText);
   LVITEMW item{};
   item.iSubItem = aColumn;
-  item.pszText = const_cast<wchar_t*>(Wide(aText));
+  item.pszText = const_cast<wchar_t*>(Wide(text));
   SendMessageW(lstTargets, LVM_SETITEMTEXTW, static_cast<WPARAM>(aRow),
                reinterpret_cast<LPARAM>(&item));
 }
 
-void TWin32Mainform::SetTargetImageNote(int aRow, const std::u16string& aNote) {
-  if (aRow >= 0 && static_cast<size_t>(aRow) < fImageNotes.size())
-    fImageNotes[static_cast<size_t>(aRow)] = aNote;
-}
-
-int TWin32Mainform::TargetCount() const {
-  return ListView_GetItemCount(lstTargets);
-}
-
 void TWin32Mainform::SetConvertEnabled(bool aEnabled) {
-  if (!aEnabled) {
-    // A disabled button must not keep the focus: it passes to the next control.
-    fFocusTakenBy = nullptr;
-    if (GetFocus() == btnConvert) {
-      SendMessageW(fWindow, WM_NEXTDLGCTL, 0, FALSE);
-      fFocusTakenBy = GetFocus();
-    }
-    EnableWindow(btnConvert, FALSE);
-    return;
-  }
-  EnableWindow(btnConvert, TRUE);
-  // The next key press should convert again, unless the user has put the focus elsewhere.
-  if (fFocusTakenBy && GetFocus() == fFocusTakenBy)
-    SendMessageW(fWindow, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(btnConvert), TRUE);
-  fFocusTakenBy = nullptr;
+  // A disabled button must not keep the focus: it passes on as Tab would pass it.
+  if (!aEnabled && GetFocus() == btnConvert)
+    SendMessageW(fWindow, WM_NEXTDLGCTL, 0, FALSE);
+  EnableWindow(btnConvert, aEnabled);
+}
+
+TMainControl TWin32Mainform::FocusedControl() const {
+  const HWND focus = GetFocus();
+  if (!focus || (focus != fWindow && !IsChild(fWindow, focus)))
+    return TMainControl::mcNone;
+  if (focus == btnConvert)
+    return TMainControl::mcConvert;
+  if (focus == btnHelp)
+    return TMainControl::mcHelp;
+  if (focus == lstTargets || IsChild(lstTargets, focus))
+    return TMainControl::mcTargets;
+  if (focus == memLog)
+    return TMainControl::mcLog;
+  return TMainControl::mcOther;
+}
+
+void TWin32Mainform::FocusConvert() {
+  SendMessageW(fWindow, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(btnConvert), TRUE);
+}
+
+std::optional<std::u16string> TWin32Mainform::AskOpenPath() {
+  return fDesktop->ChooseOldProject(fWindow);
+}
+
+std::optional<std::u16string> TWin32Mainform::AskSavePath(const std::u16string& aProposal) {
+  return fDesktop->ChooseOutputPath(fWindow, aProposal);
+}
+
+bool TWin32Mainform::OpenUrl(std::u16string_view aUrl) {
+  return fDesktop->OpenUrl(fWindow, std::u16string(aUrl));
+}
+
+void TWin32Mainform::ShowNotice(std::u16string_view aText) {
+  fDesktop->ShowNotice(fWindow, std::u16string(aText));
+}
+
+void TWin32Mainform::ShowError(const TErrorReport& aReport) {
+  fDesktop->ShowError(fWindow, aReport.Message, ErrorDetails(aReport));
 }
 
 void TWin32Mainform::ProcessMessages() {
@@ -371,7 +366,7 @@ void TWin32Mainform::ProcessMessages() {
   UpdateWindow(fWindow);
 }
 
-void TWin32Mainform::Later(std::function<void()> aAction) {
+void TWin32Mainform::RunLater(std::function<void()> aAction) {
   fLater.push_back(std::move(aAction));
   PostMessageW(fWindow, RunLaterMessage, 0, 0);
 }
@@ -386,42 +381,21 @@ void TWin32Mainform::DropFiles(HDROP aDrop) {
     paths.push_back(std::move(path));
   }
   DragFinish(aDrop);
-  if (fEvents.FilesDropped)
-    fEvents.FilesDropped(paths);
+  fPresenter.FilesDropped(paths);
 }
 
-void TWin32Mainform::Command(WORD aControl) {
-  if (aControl == idConvert && fEvents.ConvertClicked)
-    fEvents.ConvertClicked();
-  else if (aControl == idHelp && fEvents.HelpClicked)
-    fEvents.HelpClicked();
-}
-
-// Nothing may unwind into the system's code that called the window.
-void TWin32Mainform::Fail(std::exception_ptr aError) {
-  if (!fEvents.Failed)
-    std::rethrow_exception(aError);
-  fEvents.Failed(aError);
-}
-
+// A list view asks for one tip per row: it holds the hints of the row's cells, one a line.
 void TWin32Mainform::ShowInfoTip(NMLVGETINFOTIPW& aTip) const {
+  if (aTip.iItem < 0 || static_cast<size_t>(aTip.iItem) >= fHints.size() || aTip.cchTextMax <= 0)
+    return;
   std::u16string tip;
-  const auto row = static_cast<size_t>(aTip.iItem);
-  if (row < fImageNotes.size())
-    tip = fImageNotes[row];
-  // The target columns are often too narrow for a whole path.
-  for (const int column : {tcOldTarget, tcNewTarget}) {
-    const std::u16string text = ItemText(lstTargets, aTip.iItem, column);
-    if (text.empty())
+  for (const std::u16string& hint : fHints[static_cast<size_t>(aTip.iItem)]) {
+    if (hint.empty())
       continue;
     if (!tip.empty())
       tip += u"\r\n";
-    tip += FromWide(Columns[column].Caption);
-    tip += u": ";
-    tip += text;
+    tip += hint;
   }
-  if (aTip.cchTextMax <= 0)
-    return;
   tip.resize(std::min(tip.size(), static_cast<size_t>(aTip.cchTextMax - 1)));
   std::copy(tip.begin(), tip.end(), reinterpret_cast<char16_t*>(aTip.pszText));
   aTip.pszText[tip.size()] = L'\0';
@@ -457,7 +431,7 @@ LRESULT TWin32Mainform::HandleMessage(UINT aMessage, WPARAM aWParam, LPARAM aLPa
     LayOut();
     return 0;
   case WM_GETMINMAXINFO: {
-    RECT frame = Bounds(0, 0, Scaled(MinimumClientWidth), Scaled(MinimumClientHeight));
+    RECT frame = Bounds(0, 0, Scaled(MinimumWidth), Scaled(MinimumHeight));
     AdjustWindowRectExForDpi(&frame, WindowStyle, FALSE, WindowExStyle, fDpi);
     auto& limits = *reinterpret_cast<MINMAXINFO*>(aLParam);
     limits.ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
@@ -480,8 +454,10 @@ LRESULT TWin32Mainform::HandleMessage(UINT aMessage, WPARAM aWParam, LPARAM aLPa
     }
     break;
   case WM_COMMAND:
-    if (HIWORD(aWParam) == BN_CLICKED)
-      Command(LOWORD(aWParam));
+    if (HIWORD(aWParam) == BN_CLICKED && LOWORD(aWParam) == idConvert)
+      fPresenter.ConvertClicked();
+    else if (HIWORD(aWParam) == BN_CLICKED && LOWORD(aWParam) == idHelp)
+      fPresenter.HelpClicked();
     return 0;
   case WM_NOTIFY:
     return Notify(*reinterpret_cast<const NMHDR*>(aLParam));
@@ -496,7 +472,7 @@ LRESULT TWin32Mainform::HandleMessage(UINT aMessage, WPARAM aWParam, LPARAM aLPa
     return 0;
   }
   case WM_CLOSE:
-    if (!fEvents.CloseRequested || fEvents.CloseRequested())
+    if (fPresenter.CloseRequested())
       DestroyWindow(fWindow);
     return 0;
   case WM_DESTROY:
@@ -528,7 +504,8 @@ LRESULT CALLBACK TWin32Mainform::WindowProc(HWND aWindow, UINT aMessage, WPARAM 
   try {
     return form->HandleMessage(aMessage, aWParam, aLParam);
   } catch (...) {
-    form->Fail(std::current_exception());
+    // Nothing may unwind into the system's code that called the window.
+    form->fPresenter.ReportException(std::current_exception());
     return 0;
   }
 }
@@ -547,22 +524,14 @@ int RunMessageLoop(HWND aWindow) {
   return 0;
 }
 
-std::optional<std::u16string> ProjectOfCommandLine(const wchar_t* aCommandLine) {
+std::vector<std::u16string> ArgumentsOfCommandLine(const wchar_t* aCommandLine) {
   int count = 0;
   wchar_t** arguments = CommandLineToArgvW(aCommandLine, &count);
-  if (!arguments)
-    return std::nullopt;
-  std::optional<std::u16string> project;
-  if (count >= 2) {
-    const DWORD length = GetFullPathNameW(arguments[1], 0, nullptr, nullptr);
-    std::u16string path(length, u'\0');
-    const DWORD written =
-        GetFullPathNameW(arguments[1], length, reinterpret_cast<wchar_t*>(path.data()), nullptr);
-    path.resize(written);
-    project = written ? path : FromWide(arguments[1]);
-  }
+  std::vector<std::u16string> result;
+  for (int index = 0; arguments && index < count; ++index)
+    result.push_back(FromWide(arguments[index]));
   LocalFree(arguments);
-  return project;
+  return result;
 }
 
 } // namespace vui

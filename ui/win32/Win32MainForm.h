@@ -1,12 +1,14 @@
 // The program's one window on Windows, made of the system's common controls: the buttons, the
-// page with the target list and the log, scaled for the screen's DPI. It draws what it is told
-// and passes on what the user does; every decision is the presenter's.
+// page with the target list and the log, scaled for the screen's DPI. It draws what its
+// presenter tells it and passes on what the user does; every decision is the presenter's.
 #pragma once
 
 #include "Win32Desktop.h"
+#include "uMainPresenter.h"
+#include "uMainView.h"
 
+#include <array>
 #include <commctrl.h>
-#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,60 +19,40 @@
 
 namespace vui {
 
-enum TTargetColumn { tcImage, tcOldTarget, tcNewTarget, tcRows, tcCount };
-
-class TWin32Mainform {
+class TWin32Mainform : public IMainView {
 public:
-  // What the user does, for the presenter.
-  struct TEvents {
-    std::function<void()> ConvertClicked;
-    std::function<void()> HelpClicked;
-    // Whether the window may close now.
-    std::function<bool()> CloseRequested;
-    std::function<void(const std::vector<std::u16string>&)> FilesDropped;
-    // An exception that left one of the handlers above.
-    std::function<void(std::exception_ptr)> Failed;
-  };
-
   TWin32Mainform(HINSTANCE aInstance, std::unique_ptr<TWin32Desktop> aDesktop);
-  ~TWin32Mainform();
+  ~TWin32Mainform() override;
   TWin32Mainform(const TWin32Mainform&) = delete;
   TWin32Mainform& operator=(const TWin32Mainform&) = delete;
 
-  void SetEvents(TEvents aEvents) { fEvents = std::move(aEvents); }
+  // Tests answer the dialogs and catch the browser and the boxes through this.
   void SetDesktop(std::unique_ptr<TWin32Desktop> aDesktop) { fDesktop = std::move(aDesktop); }
-  TWin32Desktop& Desktop() { return *fDesktop; }
+  TMainPresenter& Presenter() { return fPresenter; }
 
   HWND Handle() const { return fWindow; }
+  UINT Dpi() const { return fDpi; }
   // Closing the window then ends the thread's message loop.
   void EndProgramWhenClosed() { fEndsProgram = true; }
-  UINT Dpi() const { return fDpi; }
   void Show(int aShowCommand);
-  void Close();
 
-  void ClearLog();
-  void AddLogLine(std::u16string_view aLine);
-  // The log's lines, the last aCount of them at the most.
-  std::vector<std::u16string> LastLogLines(size_t aCount) const;
-
-  void ClearTargets();
-  // A row at the end of the list, with its image (-1 for none) and its texts in columns 1 to 3.
-  void AddTarget(int aImage, const std::u16string& aOldTarget, const std::u16string& aNewTarget);
-  void SetTargetText(int aRow, TTargetColumn aColumn, const std::u16string& aText);
-  // What a row's tooltip says about its image, when the image needs words.
-  void SetTargetImageNote(int aRow, const std::u16string& aNote);
-  int TargetCount() const;
-
-  // A run disables Convert; when it ends, the focus goes back to Convert if the run took it.
-  void SetConvertEnabled(bool aEnabled);
-  // Repaints and handles the input that waits, as the run lets the window breathe.
-  void ProcessMessages();
-  // Calls aAction once the message loop runs again.
-  void Later(std::function<void()> aAction);
-
-  // The handlers the window's messages go to; tests call them as the system would.
-  void DropFiles(HDROP aDrop);
-  LRESULT HandleMessage(UINT aMessage, WPARAM aWParam, LPARAM aLParam);
+  // IMainView
+  void ClearLog() override;
+  void AddLogLine(std::u16string_view aLine) override;
+  void ClearTargets() override;
+  void AddTargetRow(const TTargetRow& aRow) override;
+  void SetTargetRowCount(int32_t aRow, std::u16string_view aCount) override;
+  void SetConvertEnabled(bool aEnabled) override;
+  TMainControl FocusedControl() const override;
+  void FocusConvert() override;
+  void ProcessMessages() override;
+  void RunLater(std::function<void()> aAction) override;
+  std::optional<std::u16string> AskOpenPath() override;
+  std::optional<std::u16string> AskSavePath(const std::u16string& aProposal) override;
+  bool OpenUrl(std::u16string_view aUrl) override;
+  void ShowNotice(std::u16string_view aText) override;
+  void ShowError(const TErrorReport& aReport) override;
+  void Close() override;
 
   HWND btnConvert = nullptr;
   HWND btnHelp = nullptr;
@@ -82,6 +64,7 @@ public:
 
 private:
   static LRESULT CALLBACK WindowProc(HWND aWindow, UINT aMessage, WPARAM aWParam, LPARAM aLParam);
+  LRESULT HandleMessage(UINT aMessage, WPARAM aWParam, LPARAM aLParam);
   void CreateControls();
   void SetUpTargetColumns();
   void ApplyDpi(UINT aDpi);
@@ -90,30 +73,29 @@ private:
   void ShareFreeWidth();
   LRESULT Notify(const NMHDR& aHeader);
   void ShowInfoTip(NMLVGETINFOTIPW& aTip) const;
-  void Command(WORD aControl);
-  void Fail(std::exception_ptr aError);
+  void DropFiles(HDROP aDrop);
+  void SetCellText(int aRow, int aColumn, std::u16string_view aText);
   int Scaled(int aPixels) const;
 
   HINSTANCE fInstance;
   std::unique_ptr<TWin32Desktop> fDesktop;
-  TEvents fEvents;
   HWND fWindow = nullptr;
   UINT fDpi = USER_DEFAULT_SCREEN_DPI;
   HFONT fFont = nullptr;
   HICON fConvertImage = nullptr;
   // The two target columns share the free width until the user sizes one of them.
   bool fTargetColumnsSizedByUser = false;
-  // The control that took the focus from Convert when a run disabled it.
-  HWND fFocusTakenBy = nullptr;
   bool fEndsProgram = false;
-  std::vector<std::u16string> fImageNotes;
+  // The tooltips of the rows' cells, by row and column; a list view keeps no tooltips.
+  std::vector<std::array<std::u16string, 3>> fHints;
   std::vector<std::function<void()>> fLater;
+  TMainPresenter fPresenter;
 };
 
 // Runs the thread's message loop until the window is gone; the keyboard works as in a dialog.
 int RunMessageLoop(HWND aWindow);
 
-// The project named on a command line (program name first), made absolute, if there is one.
-std::optional<std::u16string> ProjectOfCommandLine(const wchar_t* aCommandLine);
+// The arguments of a command line, the program's name first.
+std::vector<std::u16string> ArgumentsOfCommandLine(const wchar_t* aCommandLine);
 
 } // namespace vui

@@ -11,10 +11,16 @@ int WINAPI wWinMain(HINSTANCE aInstance, HINSTANCE, PWSTR, int aShowCommand) {
   const INITCOMMONCONTROLSEX controls{
       sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&controls);
-  vui::TWin32Mainform mainform(aInstance, vui::CreateWin32Desktop(aInstance));
-  mainform.EndProgramWhenClosed();
-  mainform.Show(aShowCommand);
-  const int exitCode = vui::RunMessageLoop(mainform.Handle());
+  int exitCode = 0;
+  {
+    vui::TWin32Mainform mainform(aInstance, vui::CreateWin32Desktop(aInstance));
+    mainform.EndProgramWhenClosed();
+    mainform.Show(aShowCommand);
+    if (const std::optional<std::u16string> project =
+            vui::ProjectOfArguments(vui::ArgumentsOfCommandLine(GetCommandLineW())))
+      mainform.Presenter().ConvertProjectLater(*project);
+    exitCode = vui::RunMessageLoop(mainform.Handle());
+  }
   CoUninitialize();
   return exitCode;
 }

@@ -2,11 +2,13 @@
 // the browser and the boxes are stand-ins.
 #include "Win32MainForm.h"
 
+#include "TestFiles.h"
 #include "Win32Desktop.h"
 #include "Win32Resources.h"
-#include "uWindowMetrics.h"
+#include "uMainLayout.h"
 
 #include <commctrl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <windows.h>
@@ -178,8 +180,23 @@ protected:
 
   HWND Window() const { return fForm->Handle(); }
 
+  // A fixture of the window's tests copied into the test's folder.
+  std::u16string Fixture(const char* aName) {
+    const std::filesystem::path copy = fFolder.Path() / aName;
+    std::filesystem::copy_file(std::filesystem::path(VLP_TEST_DATA) / aName, copy,
+                               std::filesystem::copy_options::overwrite_existing);
+    return copy.u16string();
+  }
+
+  void RunWorkedProject() {
+    fDesktop->OldProject = Fixture("worked.vlp");
+    fDesktop->OutputPath = (fFolder.Path() / "out.vxp").u16string();
+    SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  }
+
   std::unique_ptr<TWin32Mainform> fForm;
   TFakeDesktop* fDesktop = nullptr;
+  TTempFolder fFolder;
 };
 
 TEST_F(TWin32MainFormTest, WindowHasItsCaptionSizeAndControls) {
@@ -275,9 +292,9 @@ TEST_F(TWin32MainFormTest, MinimumSizeKeepsBothButtonsAndReadableColumns) {
   SendMessageW(Window(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
   SetWindowPos(Window(), nullptr, 0, 0, limits.ptMinTrackSize.x, limits.ptMinTrackSize.y,
                SWP_NOMOVE | SWP_NOZORDER);
-  EXPECT_EQ(ClientSize(Window()).cx, MinimumClientWidth);
-  EXPECT_EQ(ClientSize(Window()).cy, MinimumClientHeight);
-  EXPECT_LE(BoundsInParent(fForm->btnHelp).right, MinimumClientWidth);
+  EXPECT_EQ(ClientSize(Window()).cx, MinimumWidth);
+  EXPECT_EQ(ClientSize(Window()).cy, MinimumHeight);
+  EXPECT_LE(BoundsInParent(fForm->btnHelp).right, MinimumWidth);
   for (const int column : {1, 2})
     EXPECT_GE(Column(fForm->lstTargets, column).Width, MinimumTargetColumnWidth) << column;
 }
@@ -321,19 +338,21 @@ TEST_F(TWin32MainFormTest, ATargetColumnSizedByTheUserKeepsItsWidth) {
 }
 
 TEST_F(TWin32MainFormTest, TargetRowsShowTheirImagesTextsAndTips) {
-  fForm->AddTarget(0, u"R;C:\\app\\src", u".\\VnxVirtualTarget[1]");
-  fForm->SetTargetText(0, tcRows, u"1");
-  fForm->AddTarget(1, u"", u"");
-  fForm->SetTargetImageNote(1, u"Not converted.");
+  fForm->AddTargetRow({tiConverted,
+                       {},
+                       {u"R;C:\\app\\src", u"R;C:\\app\\src"},
+                       {u".\\VnxVirtualTarget[1]", u".\\VnxVirtualTarget[1]"}});
+  fForm->SetTargetRowCount(0, u"1");
+  fForm->AddTargetRow({tiNotConverted, {u"", u"Not converted."}, {}, {}});
   const HWND list = fForm->lstTargets;
-  ASSERT_EQ(fForm->TargetCount(), 2);
+  ASSERT_EQ(ListView_GetItemCount(list), 2);
   EXPECT_EQ(CellImage(list, 0), 0);
   EXPECT_EQ(CellImage(list, 1), 1);
-  EXPECT_EQ(CellText(list, 0, 0), u"");
-  EXPECT_EQ(CellText(list, 0, 1), u"R;C:\\app\\src");
-  EXPECT_EQ(CellText(list, 0, 2), u".\\VnxVirtualTarget[1]");
-  EXPECT_EQ(CellText(list, 0, 3), u"1");
-  EXPECT_EQ(CellText(list, 1, 3), u"");
+  const std::u16string expected[2][4] = {{u"", u"R;C:\\app\\src", u".\\VnxVirtualTarget[1]", u"1"},
+                                         {u"", u"", u"", u""}};
+  for (int row = 0; row < 2; ++row)
+    for (int column = 0; column < 4; ++column)
+      EXPECT_EQ(CellText(list, row, column), expected[row][column]) << row << "," << column;
 
   const auto tip = [&](int aRow) {
     wchar_t text[INFOTIPSIZE] = {};
@@ -345,35 +364,68 @@ TEST_F(TWin32MainFormTest, TargetRowsShowTheirImagesTextsAndTips) {
     SendMessageW(Window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
     return FromWide(text);
   };
-  EXPECT_EQ(tip(0),
-            u"Vornalex 5 Target: R;C:\\app\\src\r\nVornalex 7 Target: .\\VnxVirtualTarget[1]");
+  EXPECT_EQ(tip(0), u"R;C:\\app\\src\r\n.\\VnxVirtualTarget[1]");
   EXPECT_EQ(tip(1), u"Not converted.");
 
   fForm->ClearTargets();
-  EXPECT_EQ(fForm->TargetCount(), 0);
+  EXPECT_EQ(ListView_GetItemCount(list), 0);
+  EXPECT_EQ(tip(0), u"");
 }
 
 TEST_F(TWin32MainFormTest, LogKeepsOneLinePerEntry) {
-  EXPECT_TRUE(fForm->LastLogLines(10).empty());
   for (const char16_t* line :
        {u"Opening old project...", u"\tDictionary name: Main", u"", u"Total processing time: 3ms"})
     fForm->AddLogLine(line);
   EXPECT_EQ(TextOf(fForm->memLog),
             u"Opening old project...\r\n\tDictionary name: Main\r\n\r\nTotal processing time: 3ms");
-  EXPECT_EQ(fForm->LastLogLines(2),
-            (std::vector<std::u16string>{u"", u"Total processing time: 3ms"}));
-  EXPECT_EQ(fForm->LastLogLines(10).size(), 4u);
   fForm->ClearLog();
   EXPECT_EQ(TextOf(fForm->memLog), u"");
 }
 
-TEST_F(TWin32MainFormTest, ButtonsAndKeysReachThePresenter) {
-  int converts = 0, helps = 0;
-  fForm->SetEvents({[&] { ++converts; }, [&] { ++helps; }, {}, {}, {}});
+TEST_F(TWin32MainFormTest, ConvertRunsTheWholeConversion) {
+  RunWorkedProject();
+  EXPECT_TRUE(fDesktop->Errors.empty());
+  const HWND list = fForm->lstTargets;
+  ASSERT_EQ(ListView_GetItemCount(list), 3);
+  const std::u16string expected[3][3] = {{u"C:\\app\\App.dpr", u"C:\\app\\App.dpr", u"2"},
+                                         {u"R;C:\\app\\src", u".\\VnxVirtualTarget[1]", u"1"},
+                                         {u"", u"", u""}};
+  for (int row = 0; row < 3; ++row) {
+    EXPECT_EQ(CellImage(list, row), row < 2 ? 0 : 1) << row;
+    for (int column = 1; column < 4; ++column)
+      EXPECT_EQ(CellText(list, row, column), expected[row][column - 1]) << row << "," << column;
+  }
+  const std::u16string log = TextOf(fForm->memLog);
+  EXPECT_EQ(log.rfind(u"Opening old project...\r\nReading dictionary info\r\n", 0), 0u);
+  EXPECT_NE(log.find(u"\r\nTotal processing time: "), std::u16string::npos);
+  EXPECT_EQ(fDesktop->Proposals,
+            std::vector<std::u16string>{*fDesktop->OldProject + u"_converted.vxp"});
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(*fDesktop->OutputPath)));
+  EXPECT_TRUE(IsWindowEnabled(fForm->btnConvert));
+}
+
+TEST_F(TWin32MainFormTest, AFailingProjectIsReportedAndTheWindowStaysUsable) {
+  fDesktop->OldProject = Fixture("unclosed.vlp");
   SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  ASSERT_EQ(fDesktop->Errors.size(), 1u);
+  EXPECT_EQ(fDesktop->Errors[0].first, u"Missing close tag in element VORNALEXPROJECT");
+  EXPECT_EQ(fDesktop->Errors[0].second,
+            u"Exception class: EFilerError\n\nLast log lines:\nOpening old project...");
+  EXPECT_TRUE(IsWindowEnabled(fForm->btnConvert));
+  RunWorkedProject();
+  EXPECT_EQ(fDesktop->Errors.size(), 1u);
+  EXPECT_EQ(ListView_GetItemCount(fForm->lstTargets), 3);
+}
+
+TEST_F(TWin32MainFormTest, ButtonsAndKeysReachThePresenter) {
   SendMessageW(fForm->btnHelp, BM_CLICK, 0, 0);
-  EXPECT_EQ(converts, 1);
-  EXPECT_EQ(helps, 1);
+  EXPECT_EQ(fDesktop->OpenedUrls,
+            std::vector<std::u16string>{
+                u"https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp"});
+  fDesktop->BrowserStarts = false;
+  SendMessageW(fForm->btnHelp, BM_CLICK, 0, 0);
+  ASSERT_EQ(fDesktop->Notices.size(), 1u);
+  EXPECT_NE(fDesktop->Notices[0].find(fDesktop->OpenedUrls[0]), std::u16string::npos);
 
   fForm->Show(SW_SHOW);
   SetForegroundWindow(Window());
@@ -382,80 +434,62 @@ TEST_F(TWin32MainFormTest, ButtonsAndKeysReachThePresenter) {
   ASSERT_EQ(GetFocus(), fForm->btnHelp);
   MSG enter{fForm->btnHelp, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
   EXPECT_TRUE(IsDialogMessageW(Window(), &enter));
-  EXPECT_EQ(helps, 2);
+  EXPECT_EQ(fDesktop->OpenedUrls.size(), 3u);
   MSG altC{fForm->btnHelp, WM_SYSCHAR, L'c', 1 << 29, 0, {}};
   EXPECT_TRUE(IsDialogMessageW(Window(), &altC));
-  EXPECT_EQ(converts, 2);
+  EXPECT_EQ(fDesktop->OpenCalls, 1);
 }
 
-TEST_F(TWin32MainFormTest, ConvertGetsTheFocusBackAfterARun) {
+TEST_F(TWin32MainFormTest, ConvertIsDisabledDuringARunAndGetsTheFocusBack) {
   fForm->Show(SW_SHOW);
   SetForegroundWindow(Window());
   SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(fForm->btnConvert), TRUE);
-  fForm->SetConvertEnabled(false);
-  EXPECT_FALSE(IsWindowEnabled(fForm->btnConvert));
-  EXPECT_NE(GetFocus(), fForm->btnConvert);
-  fForm->SetConvertEnabled(true);
+  bool enabledDuringRun = true;
+  HWND focusDuringRun = nullptr;
+  fDesktop->WhileSaveDialogOpen = [&] {
+    enabledDuringRun = IsWindowEnabled(fForm->btnConvert);
+    focusDuringRun = GetFocus();
+  };
+  RunWorkedProject();
+  EXPECT_FALSE(enabledDuringRun);
+  EXPECT_EQ(focusDuringRun, fForm->btnHelp);
   EXPECT_EQ(GetFocus(), fForm->btnConvert);
 
   // Unless the user put the focus elsewhere during the run.
-  fForm->SetConvertEnabled(false);
-  SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(fForm->lstTargets), TRUE);
-  fForm->SetConvertEnabled(true);
+  fDesktop->WhileSaveDialogOpen = [&] {
+    SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(fForm->lstTargets), TRUE);
+  };
+  SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
   EXPECT_EQ(GetFocus(), fForm->lstTargets);
 }
 
-TEST_F(TWin32MainFormTest, DroppedFilesReachThePresenterWithTheirUnicodeNames) {
-  std::vector<std::u16string> dropped;
-  fForm->SetEvents(
-      {{}, {}, {}, [&](const std::vector<std::u16string>& aPaths) { dropped = aPaths; }, {}});
+TEST_F(TWin32MainFormTest, ADroppedProjectWithAUnicodeNameIsConverted) {
   EXPECT_TRUE(GetWindowLongW(Window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
-  const std::vector<std::u16string> paths{u"C:\\Projekte\\Übersetzung €.vlp", u"C:\\notes.txt"};
-  SendMessageW(Window(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf(paths)), 0);
-  EXPECT_EQ(dropped, paths);
-}
-
-TEST_F(TWin32MainFormTest, CloseWaitsWhenThePresenterSaysSo) {
-  bool mayClose = false;
-  fForm->SetEvents({{}, {}, [&] { return mayClose; }, {}, {}});
-  SendMessageW(Window(), WM_CLOSE, 0, 0);
-  EXPECT_TRUE(IsWindow(Window()));
-  mayClose = true;
-  SendMessageW(Window(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(Window(), nullptr);
-}
-
-TEST_F(TWin32MainFormTest, AnExceptionFromAHandlerIsReportedAndTheWindowStays) {
-  std::vector<std::string> failures;
-  fForm->SetEvents({[] { throw std::runtime_error("from the run"); },
-                    {},
-                    {},
-                    {},
-                    [&](std::exception_ptr aError) {
-                      try {
-                        std::rethrow_exception(aError);
-                      } catch (const std::exception& error) {
-                        failures.push_back(error.what());
-                      }
-                    }});
-  SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
-  EXPECT_EQ(failures, std::vector<std::string>{"from the run"});
-  EXPECT_TRUE(IsWindow(Window()));
-  fForm->Later([] { throw std::runtime_error("later"); });
+  const std::u16string project = fFolder.Path().u16string() + u"\\Übersetzung €.vlp";
+  std::filesystem::copy_file(std::filesystem::path(Fixture("worked.vlp")),
+                             std::filesystem::path(project));
+  fDesktop->OutputPath = fFolder.Path().u16string() + u"\\out.vxp";
+  SendMessageW(Window(), WM_DROPFILES,
+               reinterpret_cast<WPARAM>(DropOf({u"C:\\notes.txt", project})), 0);
+  // The run starts once the drop has ended.
+  EXPECT_TRUE(fDesktop->Proposals.empty());
   fForm->ProcessMessages();
-  EXPECT_EQ(failures.size(), 2u);
+  EXPECT_EQ(fDesktop->Proposals, std::vector<std::u16string>{project + u"_converted.vxp"});
+  EXPECT_EQ(fDesktop->OpenCalls, 0);
 }
 
-TEST(Win32CommandLineTest, TheFirstArgumentIsTheProjectMadeAbsolute) {
-  EXPECT_EQ(ProjectOfCommandLine(L"vlp5tovxp.exe"), std::nullopt);
-  EXPECT_EQ(ProjectOfCommandLine(L"vlp5tovxp.exe \"C:\\Über setzung\\a.vlp\""),
-            u"C:\\Über setzung\\a.vlp");
-  wchar_t current[MAX_PATH] = {};
-  GetCurrentDirectoryW(MAX_PATH, current);
-  std::u16string expected = FromWide(current);
-  if (expected.back() != u'\\')
-    expected += u'\\';
-  EXPECT_EQ(ProjectOfCommandLine(L"vlp5tovxp.exe a.vlp"), expected + u"a.vlp");
+TEST_F(TWin32MainFormTest, ACloseDuringARunWaitsForItsEnd) {
+  fDesktop->WhileSaveDialogOpen = [&] { SendMessageW(Window(), WM_CLOSE, 0, 0); };
+  const HWND window = Window();
+  RunWorkedProject();
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(*fDesktop->OutputPath)));
+  fForm->ProcessMessages();
+  EXPECT_FALSE(IsWindow(window));
+}
+
+TEST(Win32CommandLineTest, ArgumentsComeAsTheShellSplitsThem) {
+  EXPECT_EQ(ArgumentsOfCommandLine(L"vlp5tovxp.exe \"C:\\Über setzung\\a.vlp\""),
+            (std::vector<std::u16string>{u"vlp5tovxp.exe", u"C:\\Über setzung\\a.vlp"}));
 }
 
 // What a modal box of the thread showed: its caption, every text of its controls and whether
