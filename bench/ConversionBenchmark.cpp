@@ -103,10 +103,9 @@ public:
   std::optional<std::u16string> AskOldProjectPath() override { return FOldPath; }
   void ClearLog() override {}
   void AddLogLine(std::u16string_view) override {}
-  void ClearTargetList() override { FRows = 0; }
-  void AddTargetRow(int32_t, std::u16string_view) override { ++FRows; }
-  void AddTargetSubItem(int32_t, std::u16string_view) override {}
-  int32_t TargetRowCount() const override { return FRows; }
+  void TargetsCleared() override {}
+  void TargetFound(const TFoundTarget&) override {}
+  void TargetRowsCounted(int32_t, int32_t) override {}
   std::optional<std::u16string> AskOutputPath(const std::u16string&) override {
     return FOutputPath;
   }
@@ -116,7 +115,6 @@ public:
 private:
   std::u16string FOldPath;
   std::optional<std::u16string> FOutputPath;
-  int32_t FRows = 0;
 };
 
 void BM_LoadOldProject(benchmark::State& AState) {

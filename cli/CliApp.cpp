@@ -3,6 +3,7 @@
 #include "CliOptions.h"
 #include "CliProgress.h"
 #include "Errors.h"
+#include "IntegerText.h"
 #include "ReplacementFile.h"
 #include "Utf8.h"
 #include "Utf8Path.h"
@@ -23,14 +24,15 @@
 namespace vcli {
 
 using vbase::Exception;
+using vbase::IntToText;
 using vbase::PathOfUtf8;
 using vbase::TReplacementFile;
 using vbase::Utf8Decode;
 using vbase::Utf8Encode;
 using vbase::Utf8OfPath;
-using vconvert::ConvertedTargetImage;
 using vconvert::TConversionRun;
 using vconvert::TDroppedRow;
+using vconvert::TTargetKind;
 
 namespace fs = std::filesystem;
 
@@ -103,17 +105,14 @@ std::size_t DisplayWidth(std::u16string_view aText) {
       aText.begin(), aText.end(), [](char16_t c) { return c < 0xDC00 || c > 0xDFFF; }));
 }
 
-void PrintTargetTable(std::ostream& aOut, const std::vector<TTargetRow>& aRows) {
-  if (aRows.empty())
+void PrintTargetTable(std::ostream& aOut, const std::vector<TTargetOutcome>& aTargets) {
+  if (aTargets.empty())
     return;
   using TLine = std::vector<std::u16string>;
   std::vector<TLine> lines{{u"Converted", u"Vornalex 5 Target", u"Vornalex 7 Target", u"Rows"}};
-  for (const TTargetRow& row : aRows) {
-    TLine line{row.ImageIndex == ConvertedTargetImage ? u"yes" : u"no", u"", u"", u""};
-    for (std::size_t i = 0; i < row.SubItems.size() && i + 1 < line.size(); ++i)
-      line[i + 1] = row.SubItems[i];
-    lines.push_back(std::move(line));
-  }
+  for (const TTargetOutcome& target : aTargets)
+    lines.push_back({target.Converted ? u"yes" : u"no", target.OldTarget, target.NewTarget,
+                     target.Rows ? IntToText(*target.Rows) : u""});
   std::vector<std::size_t> widths(lines.front().size(), 0);
   for (const TLine& line : lines)
     for (std::size_t i = 0; i < line.size(); ++i)
@@ -164,7 +163,7 @@ TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptio
     result.Error = ErrorMessage(error);
   }
   result.Log = host.LogLines();
-  result.Targets = host.TargetRows();
+  result.Targets = host.Targets();
   result.RowsPlaced = run.RowsPlaced();
   result.RowsUnplaced = run.RowsDropped();
   result.DroppedRows = run.DroppedRows();
@@ -206,6 +205,22 @@ nlohmann::ordered_json ToJson(const std::optional<std::string>& aText) {
   return aText ? nlohmann::ordered_json(*aText) : nlohmann::ordered_json(nullptr);
 }
 
+// A target without a counterpart is known by nothing but that; a count is missing too when the
+// run ended before the rows were counted.
+nlohmann::ordered_json ToJson(const TTargetOutcome& aTarget) {
+  if (!aTarget.Converted)
+    return {{"kind", nullptr},
+            {"converted", false},
+            {"old_target", nullptr},
+            {"new_target", nullptr},
+            {"rows", nullptr}};
+  return {{"kind", aTarget.Kind == TTargetKind::tkVirtual ? "virtual" : "plain"},
+          {"converted", true},
+          {"old_target", Utf8Encode(aTarget.OldTarget)},
+          {"new_target", Utf8Encode(aTarget.NewTarget)},
+          {"rows", aTarget.Rows ? nlohmann::ordered_json(*aTarget.Rows) : nullptr}};
+}
+
 nlohmann::ordered_json ToJson(const TInputResult& aResult) {
   nlohmann::ordered_json log = nlohmann::ordered_json::array();
   for (const std::u16string& line : aResult.Log)
@@ -216,12 +231,8 @@ nlohmann::ordered_json ToJson(const TInputResult& aResult) {
                        {"context", Utf8Encode(row.Context)},
                        {"native", Utf8Encode(row.Native)}});
   nlohmann::ordered_json targets = nlohmann::ordered_json::array();
-  for (const TTargetRow& row : aResult.Targets) {
-    nlohmann::ordered_json subItems = nlohmann::ordered_json::array();
-    for (const std::u16string& text : row.SubItems)
-      subItems.push_back(Utf8Encode(text));
-    targets.push_back({{"image", row.ImageIndex}, {"subitems", std::move(subItems)}});
-  }
+  for (const TTargetOutcome& target : aResult.Targets)
+    targets.push_back(ToJson(target));
   return {{"input", aResult.Input},
           {"output", ToJson(aResult.Output)},
           {"ok", aResult.Ok()},

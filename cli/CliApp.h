@@ -21,7 +21,7 @@ struct TInputResult {
   std::optional<std::string> Output;
   std::optional<std::string> Error;
   std::vector<std::u16string> Log;
-  std::vector<TTargetRow> Targets;
+  std::vector<TTargetOutcome> Targets;
   int32_t RowsPlaced = 0;
   int32_t RowsUnplaced = 0;
   std::vector<vconvert::TDroppedRow> DroppedRows;

@@ -37,13 +37,14 @@ void TCliHost::AddLogLine(std::u16string_view aLine) {
   *fLogStream << Utf8Encode(aLine) << '\n' << std::flush;
 }
 
-void TCliHost::AddTargetRow(int32_t aImageIndex, std::u16string_view aCaption) {
-  fTargets.push_back({aImageIndex, std::u16string(aCaption), {}});
+void TCliHost::TargetFound(const vconvert::TFoundTarget& aTarget) {
+  fTargets.push_back({aTarget.Converted, aTarget.Kind, std::u16string(aTarget.OldTarget),
+                      std::u16string(aTarget.NewTarget), std::nullopt});
 }
 
-void TCliHost::AddTargetSubItem(int32_t aRow, std::u16string_view aText) {
-  if (aRow >= 0 && aRow < TargetRowCount())
-    fTargets[static_cast<std::size_t>(aRow)].SubItems.emplace_back(aText);
+void TCliHost::TargetRowsCounted(int32_t aTarget, int32_t aCount) {
+  if (aTarget >= 0 && static_cast<std::size_t>(aTarget) < fTargets.size())
+    fTargets[static_cast<std::size_t>(aTarget)].Rows = aCount;
 }
 
 std::optional<std::u16string> TCliHost::AskOutputPath(const std::u16string& aProposal) {

@@ -14,10 +14,14 @@ namespace vcli {
 
 class TProgress;
 
-struct TTargetRow {
-  int32_t ImageIndex = 0;
-  std::u16string Caption;
-  std::vector<std::u16string> SubItems;
+// A target of the run, as found and, once its rows are read, counted.
+struct TTargetOutcome {
+  bool Converted = false;
+  vconvert::TTargetKind Kind = vconvert::TTargetKind::tkPlain;
+  std::u16string OldTarget;
+  std::u16string NewTarget;
+  // None for a target that is not converted, or when the run ended before the count.
+  std::optional<int32_t> Rows;
 };
 
 class TCliHost final : public vconvert::IConversionHost {
@@ -30,10 +34,9 @@ public:
   std::optional<std::u16string> AskOldProjectPath() override { return fInput; }
   void ClearLog() override { fLog.clear(); }
   void AddLogLine(std::u16string_view aLine) override;
-  void ClearTargetList() override { fTargets.clear(); }
-  void AddTargetRow(int32_t aImageIndex, std::u16string_view aCaption) override;
-  void AddTargetSubItem(int32_t aRow, std::u16string_view aText) override;
-  int32_t TargetRowCount() const override { return static_cast<int32_t>(fTargets.size()); }
+  void TargetsCleared() override { fTargets.clear(); }
+  void TargetFound(const vconvert::TFoundTarget& aTarget) override;
+  void TargetRowsCounted(int32_t aTarget, int32_t aCount) override;
   // Declines, like a save dialog whose overwrite question is answered no, when the file exists
   // and replacing it was not asked for.
   std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override;
@@ -43,7 +46,8 @@ public:
   void ShowProgress(vconvert::TRunStage aStage, int64_t aDone, int64_t aTotal) override;
 
   const std::vector<std::u16string>& LogLines() const { return fLog; }
-  const std::vector<TTargetRow>& TargetRows() const { return fTargets; }
+  // The targets in the order found: a target's number is its index.
+  const std::vector<TTargetOutcome>& Targets() const { return fTargets; }
   // The path handed to the run for saving, if it got that far.
   const std::optional<std::u16string>& ChosenOutput() const { return fChosenOutput; }
   // The existing file that was not replaced, if any.
@@ -56,7 +60,7 @@ private:
   std::ostream* fLogStream;
   TProgress* fProgress;
   std::vector<std::u16string> fLog;
-  std::vector<TTargetRow> fTargets;
+  std::vector<TTargetOutcome> fTargets;
   std::optional<std::u16string> fChosenOutput;
   std::optional<std::u16string> fRefusedOutput;
 };

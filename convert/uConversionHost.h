@@ -11,6 +11,25 @@ namespace vconvert {
 // Steps of a run that take long on a large project.
 enum class TRunStage { rsLoading, rsConverting };
 
+// What an old target became in the new project: a plain target keeps its file name; a virtual
+// one (a folder of sources or forms) is named by its number and lists the files it covers.
+enum class TTargetKind { tkPlain, tkVirtual };
+
+// A target of the old project as the run found it. The texts last as long as the call.
+struct TFoundTarget {
+  // From 0, in the order the targets are found in the run.
+  int32_t Number = 0;
+  // Whether the new format has a counterpart for it. One without has an empty name on either
+  // side, counts as plain and never gets a row count.
+  bool Converted = false;
+  TTargetKind Kind = TTargetKind::tkPlain;
+  // The old target as people know it: its file name, or the virtual target's file list without
+  // the blanks and line breaks around it.
+  std::u16string_view OldTarget;
+  // The file name of the new target: the old one, or the virtual target's numbered name.
+  std::u16string_view NewTarget;
+};
+
 class IConversionHost {
 public:
   virtual ~IConversionHost() = default;
@@ -21,11 +40,13 @@ public:
   virtual void ClearLog() = 0;
   virtual void AddLogLine(std::u16string_view aLine) = 0;
 
-  // The target list: rows are addressed by their index from 0, in the order they were added.
-  virtual void ClearTargetList() = 0;
-  virtual void AddTargetRow(int32_t aImageIndex, std::u16string_view aCaption) = 0;
-  virtual void AddTargetSubItem(int32_t aRow, std::u16string_view aText) = 0;
-  virtual int32_t TargetRowCount() const = 0;
+  // The targets of a run: all forgotten when it starts, then each one as it is found, then,
+  // once the rows are read, how many rows each converted target received (aTarget is the
+  // target's number; the counts come in no particular order). A run that fails on the way
+  // stops where it is: targets found so far may have no count.
+  virtual void TargetsCleared() = 0;
+  virtual void TargetFound(const TFoundTarget& aTarget) = 0;
+  virtual void TargetRowsCounted(int32_t aTarget, int32_t aCount) = 0;
 
   // The path to save to, starting from aProposal; none when the user cancels.
   virtual std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) = 0;
@@ -44,10 +65,6 @@ public:
   // with aDone equal to aTotal.
   virtual void ShowProgress(TRunStage /*aStage*/, int64_t /*aDone*/, int64_t /*aTotal*/) {}
 };
-
-// Image index of a target row: a converted target, or one without a counterpart.
-inline constexpr int32_t ConvertedTargetImage = 0;
-inline constexpr int32_t UnconvertibleTargetImage = 1;
 
 // A steady millisecond counter truncated to 32 bits, for hosts without a clock of their own.
 uint32_t SteadyTickCount();

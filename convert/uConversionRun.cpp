@@ -164,8 +164,9 @@ void TConversionRun::Execute() {
 void TConversionRun::Convert(const std::u16string& aFileName) {
   const uint32_t startTime = fHost.TickCount();
   fHost.ClearLog();
-  fHost.ClearTargetList();
+  fHost.TargetsCleared();
   fVirtualNodeCount = 0;
+  fFoundTargetCount = 0;
   fRowsPlaced = 0;
   fDroppedRows.clear();
 
@@ -274,21 +275,26 @@ void TConversionRun::DoLanguageFound(const std::u16string& aLanguage) {
 }
 
 void TConversionRun::DoTargetFound(TVXPTarget aTargetInfo) {
-  fHost.AddTargetRow(aTargetInfo.canconvert ? ConvertedTargetImage : UnconvertibleTargetImage, u"");
-  if (!aTargetInfo.canconvert)
+  TFoundTarget found;
+  found.Number = fFoundTargetCount++;
+  found.Converted = aTargetInfo.canconvert;
+  if (!found.Converted) {
+    fHost.TargetFound(found);
     return;
-  const int32_t listRow = fHost.TargetRowCount() - 1;
-  if (aTargetInfo.filename != VirtualTargetMarker) {
-    fHost.AddTargetSubItem(listRow, aTargetInfo.filename);
-    fHost.AddTargetSubItem(listRow, aTargetInfo.filename);
-  } else {
-    aTargetInfo.filename = FormatVirtualTargetName(++fVirtualNodeCount);
-    fHost.AddTargetSubItem(listRow, TrimControlChars(aTargetInfo.file_list));
-    fHost.AddTargetSubItem(listRow, aTargetInfo.filename);
   }
+  std::u16string oldTarget = aTargetInfo.filename;
+  if (aTargetInfo.filename == VirtualTargetMarker) {
+    found.Kind = TTargetKind::tkVirtual;
+    aTargetInfo.filename = FormatVirtualTargetName(++fVirtualNodeCount);
+    oldTarget = TrimControlChars(aTargetInfo.file_list);
+  }
+  found.OldTarget = oldTarget;
+  found.NewTarget = aTargetInfo.filename;
+  // The host hears of the target before a duplicate key ends the run: the list shows it.
+  fHost.TargetFound(found);
   TXmlNode* target = AddTargetElement(aTargetInfo);
   fTargetList->Add(aTargetInfo.VLP5Target,
-                   std::make_unique<TTargetInfo>(target->NodeNew(u"stringdata"), listRow));
+                   std::make_unique<TTargetInfo>(target->NodeNew(u"stringdata"), found.Number));
   target->NodeNew(u"customdata");
   fHost.ProcessMessages();
 }
@@ -360,7 +366,7 @@ void TConversionRun::AddExclude(std::u16string_view aType, std::u16string_view a
 
 void TConversionRun::FillRowCounts() {
   for (const auto& [key, targetInfo] : *fTargetList)
-    fHost.AddTargetSubItem(targetInfo->ListViewRow(), IntToText(targetInfo->StringCount()));
+    fHost.TargetRowsCounted(targetInfo->ListViewRow(), targetInfo->StringCount());
 }
 
 } // namespace vconvert

@@ -20,6 +20,7 @@ namespace vconvert {
 // The builder's record of one converted target.
 class TTargetInfo {
 public:
+  // aListViewRow: the target's number, from 0 in the order the run found the targets.
   TTargetInfo(vxml::TXmlNode* aNode, int32_t aListViewRow)
       : fNode(aNode), fListViewRow(aListViewRow) {}
 
@@ -121,6 +122,8 @@ private:
   vxml::TXmlNode* fTargetsNode = nullptr;
   vxml::TXmlNode* fExcludesNode = nullptr;
   int32_t fVirtualNodeCount = 0;
+  // Targets found so far in this run, converted or not: the next one's number.
+  int32_t fFoundTargetCount = 0;
   std::u16string fDictionary;
   int32_t fRowsPlaced = 0;
   std::vector<TDroppedRow> fDroppedRows;

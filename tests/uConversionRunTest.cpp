@@ -9,6 +9,7 @@
 #include <cstring>
 #include <deque>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,16 +19,28 @@ using namespace vconvert;
 
 namespace {
 
-struct TListRow {
-  int32_t Image;
-  std::vector<std::u16string> SubItems;
-  bool operator==(const TListRow&) const = default;
+// A target as the run reported it; no rows until they are counted.
+struct TShownTarget {
+  bool Converted;
+  TTargetKind Kind;
+  std::u16string OldTarget;
+  std::u16string NewTarget;
+  std::optional<int32_t> Rows;
+  bool operator==(const TShownTarget&) const = default;
 };
 
-std::ostream& operator<<(std::ostream& aOut, const TListRow& aRow) {
-  aOut << "{" << aRow.Image;
-  for (const std::u16string& text : aRow.SubItems)
-    aOut << ", " << Utf8Encode(text);
+constexpr TTargetKind Plain = TTargetKind::tkPlain;
+constexpr TTargetKind Virtual = TTargetKind::tkVirtual;
+const TShownTarget NotConverted{false, Plain, u"", u"", std::nullopt};
+
+std::ostream& operator<<(std::ostream& aOut, const TShownTarget& aTarget) {
+  aOut << "{" << (aTarget.Converted ? "converted" : "not converted") << ", "
+       << (aTarget.Kind == Virtual ? "virtual" : "plain") << ", " << Utf8Encode(aTarget.OldTarget)
+       << ", " << Utf8Encode(aTarget.NewTarget) << ", ";
+  if (aTarget.Rows)
+    aOut << *aTarget.Rows;
+  else
+    aOut << "no count";
   return aOut << "}";
 }
 
@@ -39,22 +52,25 @@ public:
   std::deque<uint32_t> Ticks{100, 142};
 
   std::vector<std::u16string> Log;
-  std::vector<TListRow> Rows;
+  std::vector<TShownTarget> Targets;
   std::optional<std::u16string> Proposal;
   int MessageRounds = 0;
 
   std::optional<std::u16string> AskOldProjectPath() override { return OldPath; }
   void ClearLog() override { Log.clear(); }
   void AddLogLine(std::u16string_view aLine) override { Log.emplace_back(aLine); }
-  void ClearTargetList() override { Rows.clear(); }
-  void AddTargetRow(int32_t aImageIndex, std::u16string_view aCaption) override {
-    EXPECT_EQ(u"", aCaption);
-    Rows.push_back({aImageIndex, {}});
+  void TargetsCleared() override { Targets.clear(); }
+  void TargetFound(const TFoundTarget& aTarget) override {
+    EXPECT_EQ(static_cast<int32_t>(Targets.size()), aTarget.Number);
+    Targets.push_back({aTarget.Converted, aTarget.Kind, std::u16string(aTarget.OldTarget),
+                       std::u16string(aTarget.NewTarget), std::nullopt});
   }
-  void AddTargetSubItem(int32_t aRow, std::u16string_view aText) override {
-    Rows.at(static_cast<std::size_t>(aRow)).SubItems.emplace_back(aText);
+  void TargetRowsCounted(int32_t aTarget, int32_t aCount) override {
+    TShownTarget& target = Targets.at(static_cast<std::size_t>(aTarget));
+    EXPECT_TRUE(target.Converted);
+    EXPECT_FALSE(target.Rows) << "counted twice";
+    target.Rows = aCount;
   }
-  int32_t TargetRowCount() const override { return static_cast<int32_t>(Rows.size()); }
   std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override {
     Proposal = aProposal;
     return OutputPath;
@@ -124,12 +140,12 @@ TEST_F(ConversionRunTest, WorkedExampleEndToEnd) {
   log.insert(log.end(), {u"Reading excluded strings", u"\t - String excludes imported",
                          u"\t - Context excludes imported", u"Total processing time: 42ms"});
   EXPECT_EQ(log, fHost.Log);
-  const std::vector<TListRow> rows{
-      {0, {u"C:\\app\\App.dpr", u"C:\\app\\App.dpr", u"1"}},
-      {0, {u"R;C:\\app\\src", u".\\VnxVirtualTarget[1]", u"1"}},
-      {1, {}},
+  const std::vector<TShownTarget> targets{
+      {true, Plain, u"C:\\app\\App.dpr", u"C:\\app\\App.dpr", 1},
+      {true, Virtual, u"R;C:\\app\\src", u".\\VnxVirtualTarget[1]", 1},
+      NotConverted,
   };
-  EXPECT_EQ(rows, fHost.Rows);
+  EXPECT_EQ(targets, fHost.Targets);
   EXPECT_EQ(u"worked-example.vlp_converted.vxp", fHost.Proposal);
   EXPECT_EQ(2, fHost.MessageRounds);
   EXPECT_EQ(2, fRun.RowsPlaced());
@@ -159,10 +175,10 @@ TEST_F(ConversionRunTest, ElapsedTimeSurvivesAWrapOfTheCounter) {
 
 TEST_F(ConversionRunTest, CancelledOpenChangesNothing) {
   fHost.Log = {u"previous run"};
-  fHost.Rows = {{0, {u"a", u"b", u"3"}}};
+  fHost.Targets = {{true, Plain, u"a", u"a", 3}};
   fRun.Execute();
   EXPECT_EQ(std::vector<std::u16string>{u"previous run"}, fHost.Log);
-  EXPECT_EQ(1u, fHost.Rows.size());
+  EXPECT_EQ(1u, fHost.Targets.size());
   EXPECT_FALSE(fHost.Proposal);
 }
 
@@ -182,7 +198,7 @@ struct TFailureCase {
   const char* Error;   // ErrorOf the run: the whole text, or its start when Prefix is set
   bool Prefix;
   const char16_t* LastLogLine;
-  std::size_t ListRows;
+  std::size_t TargetsFound;
 };
 
 TEST_F(ConversionRunTest, FailureEndsTheRunWithItsMessageAndWritesNothing) {
@@ -216,22 +232,23 @@ TEST_F(ConversionRunTest, FailureEndsTheRunWithItsMessageAndWritesNothing) {
     const std::string error = ErrorOf([&] { fRun.Execute(); });
     EXPECT_EQ(c.Prefix ? error.substr(0, std::strlen(c.Error)) : error, c.Error);
     EXPECT_EQ(std::u16string(c.LastLogLine), fHost.Log.back());
-    EXPECT_EQ(c.ListRows, fHost.Rows.size());
+    EXPECT_EQ(c.TargetsFound, fHost.Targets.size());
     EXPECT_FALSE(fHost.Proposal);
     EXPECT_EQ(c.Project ? std::set<std::string>{"in.vlp"} : std::set<std::string>{},
               folder.Entries());
   }
 }
 
-TEST_F(ConversionRunTest, DuplicateTargetKeepsItsListRow) {
+TEST_F(ConversionRunTest, DuplicateTargetIsShownButNotCounted) {
   EXPECT_EQ(ErrorOf([&] {
               Convert("<TARGETS><CPP_BINARY><FILENAME>a.exe</FILENAME></CPP_BINARY>"
                       "<SOURCE><FILENAME>a.exe</FILENAME></SOURCE></TARGETS>");
             }),
             "EStringListError: Duplicates not allowed");
-  const std::vector<TListRow> rows{{0, {u"a.exe", u"a.exe"}},
-                                   {0, {u"a.exe", u".\\VnxVirtualTarget[1]"}}};
-  EXPECT_EQ(rows, fHost.Rows);
+  const std::vector<TShownTarget> targets{
+      {true, Plain, u"a.exe", u"a.exe", std::nullopt},
+      {true, Virtual, u"a.exe", u".\\VnxVirtualTarget[1]", std::nullopt}};
+  EXPECT_EQ(targets, fHost.Targets);
 }
 
 TEST_F(ConversionRunTest, FailedSaveLeavesTheTargetAsItWas) {
@@ -253,7 +270,7 @@ TEST_F(ConversionRunTest, NextRunStartsCleanAfterAFailure) {
   const TXmlNode* target = Section(*document, u"targets")->Nodes(0);
   EXPECT_EQ(u".\\VnxVirtualTarget[1]",
             target->NodeByName(u"options")->NodeByName(u"filename")->ValueAsWidestring());
-  EXPECT_EQ(1u, fHost.Rows.size());
+  EXPECT_EQ(1u, fHost.Targets.size());
 }
 
 TEST_F(ConversionRunTest, SkeletonWithoutLanguagesOrDictionary) {
@@ -270,8 +287,7 @@ TEST_F(ConversionRunTest, SkeletonWithoutLanguagesOrDictionary) {
     EXPECT_EQ(sections[i], root.Nodes(i)->Name());
   EXPECT_EQ(0, Section(*document, u"languages")->NodeCount());
   EXPECT_EQ(0, Section(*document, u"targets")->Nodes(0)->NodeByName(u"stringdata")->NodeCount());
-  EXPECT_EQ(std::vector<std::u16string>{u"0"},
-            std::vector(fHost.Rows[0].SubItems.begin() + 2, fHost.Rows[0].SubItems.end()));
+  EXPECT_EQ(0, fHost.Targets[0].Rows);
   EXPECT_EQ(u"\tDictionary name: ", fHost.Log[2]);
   EXPECT_EQ(15u, fHost.Log.size());
 }
@@ -283,13 +299,13 @@ TEST_F(ConversionRunTest, TargetsAreNumberedAndIncludedInWalkOrder) {
       "<FORM><FILENAME> C:\\forms </FILENAME></FORM>"
       "<CPP_BINARY><FILENAME>b.exe</FILENAME><INCLUDETAGS>t</INCLUDETAGS></CPP_BINARY>"
       "<SOURCE><FILENAME>C:\\src</FILENAME><SCANSUBDIRS>1</SCANSUBDIRS></SOURCE></TARGETS>");
-  const std::vector<TListRow> rows{
-      {1, {}},
-      {0, {u"C:\\forms", u".\\VnxVirtualTarget[1]", u"0"}},
-      {0, {u"b.exe", u"b.exe", u"0"}},
-      {0, {u"R;C:\\src", u".\\VnxVirtualTarget[2]", u"0"}},
+  const std::vector<TShownTarget> shown{
+      NotConverted,
+      {true, Virtual, u"C:\\forms", u".\\VnxVirtualTarget[1]", 0},
+      {true, Plain, u"b.exe", u"b.exe", 0},
+      {true, Virtual, u"R;C:\\src", u".\\VnxVirtualTarget[2]", 0},
   };
-  EXPECT_EQ(rows, fHost.Rows);
+  EXPECT_EQ(shown, fHost.Targets);
   const TXmlNode& targets = *Section(*document, u"targets");
   ASSERT_EQ(3, targets.NodeCount());
   const char16_t* autoinclude[] = {u"False", u"True", u"True"};
@@ -350,8 +366,7 @@ TEST_F(ConversionRunTest, RowsBecomeRowElements) {
         c.Row + "</ROW></ROWS></DATA>");
     const TXmlNode& stringdata =
         *Section(*document, u"targets")->Nodes(0)->NodeByName(u"stringdata");
-    const std::u16string count = c.Attributes ? u"1" : u"0";
-    EXPECT_EQ(count, fHost.Rows[1].SubItems.back());
+    EXPECT_EQ(c.Attributes ? 1 : 0, fHost.Targets[1].Rows);
     EXPECT_EQ(c.Attributes ? 1 : 0, fRun.RowsPlaced());
     EXPECT_EQ(c.Attributes ? 0 : 1, fRun.RowsDropped());
     if (!c.Attributes) {

@@ -1,5 +1,6 @@
 #include "uMainForm.h"
 
+#include "IntegerText.h"
 #include "uApplication.h"
 
 #include <QApplication>
@@ -21,9 +22,9 @@
 
 namespace vui {
 
+using vbase::IntToText;
 using vconvert::SteadyTickCount;
 using vconvert::TRunStage;
-using vconvert::UnconvertibleTargetImage;
 
 const char* const HelpPageUrl = "https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp";
 
@@ -377,41 +378,39 @@ void TMainform::AddLogLine(std::u16string_view aLine) {
   memLog->appendPlainText(SingleLine(aLine));
 }
 
-void TMainform::ClearTargetList() {
+void TMainform::TargetsCleared() {
   lstTargets->setRowCount(0);
 }
 
-void TMainform::AddTargetRow(int32_t aImageIndex, std::u16string_view aCaption) {
+void TMainform::TargetFound(const vconvert::TFoundTarget& aTarget) {
   const int row = lstTargets->rowCount();
   lstTargets->insertRow(row);
-  auto* item = new QTableWidgetItem(ToQString(aCaption));
-  if (aImageIndex >= 0 && aImageIndex < static_cast<int32_t>(ImageList1.size()))
-    item->setIcon(ImageList1[static_cast<size_t>(aImageIndex)]);
-  if (aImageIndex == UnconvertibleTargetImage)
+  // The image column's caption is always empty.
+  auto* item = new QTableWidgetItem(QString());
+  item->setIcon(ImageList1[aTarget.Converted ? 0 : 1]);
+  if (!aTarget.Converted)
     item->setToolTip(tr("Not converted: the new format has no counterpart for this kind of "
                         "target."));
   lstTargets->setItem(row, tcImage, item);
+  if (!aTarget.Converted)
+    return;
+  SetTargetText(row, tcOldTarget, aTarget.OldTarget);
+  SetTargetText(row, tcNewTarget, aTarget.NewTarget);
 }
 
-void TMainform::AddTargetSubItem(int32_t aRow, std::u16string_view aText) {
-  if (aRow < 0 || aRow >= lstTargets->rowCount())
+void TMainform::TargetRowsCounted(int32_t aTarget, int32_t aCount) {
+  if (aTarget < 0 || aTarget >= lstTargets->rowCount())
     return;
-  // Sub-items fill the columns after the image column in the order they arrive.
-  int column = tcOldTarget;
-  while (column < tcCount && lstTargets->item(aRow, column))
-    ++column;
-  if (column == tcCount)
-    return;
+  SetTargetText(aTarget, tcRows, IntToText(aCount));
+}
+
+void TMainform::SetTargetText(int aRow, int aColumn, std::u16string_view aText) {
   auto* item = new QTableWidgetItem(ToQString(aText));
-  if (column == tcRows)
+  if (aColumn == tcRows)
     item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
   else
     item->setToolTip(item->text()); // a long path is cut by the column
-  lstTargets->setItem(aRow, column, item);
-}
-
-int32_t TMainform::TargetRowCount() const {
-  return lstTargets->rowCount();
+  lstTargets->setItem(aRow, aColumn, item);
 }
 
 std::optional<std::u16string> TMainform::AskOutputPath(const std::u16string& aProposal) {

@@ -60,10 +60,11 @@ public:
   std::optional<std::u16string> AskOldProjectPath() override;
   void ClearLog() override;
   void AddLogLine(std::u16string_view aLine) override;
-  void ClearTargetList() override;
-  void AddTargetRow(int32_t aImageIndex, std::u16string_view aCaption) override;
-  void AddTargetSubItem(int32_t aRow, std::u16string_view aText) override;
-  int32_t TargetRowCount() const override;
+  // A target is a row of lstTargets: its number is the row, its image tells whether it was
+  // converted, and a converted one shows its old and new target, then its row count.
+  void TargetsCleared() override;
+  void TargetFound(const vconvert::TFoundTarget& aTarget) override;
+  void TargetRowsCounted(int32_t aTarget, int32_t aCount) override;
   std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override;
   uint32_t TickCount() override;
   void ProcessMessages() override;
@@ -94,6 +95,7 @@ private:
   void TargetColumnResized(int aColumn);
   void RunConversion();
   void HelpClicked();
+  void SetTargetText(int aRow, int aColumn, std::u16string_view aText);
   void RepaintIfDue(bool aNow);
   QStringList LastLogLines() const;
 

@@ -524,13 +524,17 @@ private slots:
     }
   }
 
-  void aSubItemForARowThatDoesNotExistIsDropped() {
-    fWindow->AddTargetSubItem(0, u"old");
-    fWindow->AddTargetRow(0, u"");
-    fWindow->AddTargetSubItem(1, u"old");
-    fWindow->AddTargetSubItem(-1, u"old");
+  void aCountForATargetThatDoesNotExistIsDropped() {
+    fWindow->TargetRowsCounted(0, 7);
+    vconvert::TFoundTarget target;
+    target.Converted = true;
+    target.OldTarget = u"old";
+    target.NewTarget = u"new";
+    fWindow->TargetFound(target);
+    fWindow->TargetRowsCounted(1, 7);
+    fWindow->TargetRowsCounted(-1, 7);
     QCOMPARE(fWindow->lstTargets->rowCount(), 1);
-    QCOMPARE(CellText(0, 1), QString());
+    QCOMPARE(CellText(0, 3), QString());
   }
 
   void cancellingTheOpenDialogKeepsThePreviousRun() {
