@@ -7,6 +7,7 @@
 
 !macro WriteVlpAssociation
   WriteRegStr SHCTX "${VLP_CLASS}" "" "Vornalex 5 project"
+  WriteRegStr SHCTX "${VLP_CLASS}\DefaultIcon" "" "$INSTDIR\bin\vlp5tovxp.exe,0"
   WriteRegStr SHCTX "${VLP_CLASS}\shell" "" "convert"
   WriteRegStr SHCTX "${VLP_CLASS}\shell\convert" "" "Convert with Vlp5ToVXP"
   WriteRegStr SHCTX "${VLP_CLASS}\shell\convert\command" "" '"$INSTDIR\bin\vlp5tovxp.exe" "%1"'
