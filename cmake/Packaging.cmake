@@ -1,6 +1,6 @@
-# `cpack` in a build folder makes a Debian package of everything `cmake --install` installs: the
-# window, the batch command, the desktop entry, the icon, the MIME types and the manual page.
-set(CPACK_GENERATOR DEB)
+# `cpack` in a build folder packs everything `cmake --install` installs: on Linux a Debian package
+# of the window, the batch command, the desktop entry, the icon, the MIME types and the manual
+# page; in the Windows build an installer and a zip of the programs.
 set(CPACK_PACKAGE_NAME vlp5tovxp)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
@@ -10,14 +10,19 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
        "exclusion to the new project format. The desktop tool vlp5tovxp opens old projects\n"
        "from a file manager; the batch command vlp5tovxp-cli converts many at once.")
 set(CPACK_PACKAGE_CONTACT "Vlp5ToVXP maintainers <maintainers@vlp5tovxp.invalid>")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION devel)
-# The libraries the programs link come from dpkg-shlibdeps; the window also loads Qt's SVG
-# image plugins and a platform plugin, which no linker sees.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-qpa-plugins")
-# The help page opens in the desktop's browser.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/WindowsPackaging.cmake)
+else()
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION devel)
+  # The libraries the programs link come from dpkg-shlibdeps; the window also loads Qt's SVG
+  # image plugins and a platform plugin, which no linker sees.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-qpa-plugins")
+  # The help page opens in the desktop's browser.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+endif()
 include(CPack)

@@ -1,29 +1,14 @@
 #include "uApplication.h"
 
-#include "Errors.h"
-#include "uDesktopServices.h"
+#include "Utf8.h"
+#include "uErrorReport.h"
 
 #include <QIcon>
 #include <cstdio>
-#include <cstdlib>
-#include <cxxabi.h>
-#include <memory>
-#include <typeinfo>
 
 namespace vui {
 
-using vbase::Exception;
-
-namespace {
-
-QString DemangledName(const std::type_info& aType) {
-  int status = 0;
-  std::unique_ptr<char, decltype(&std::free)> name(
-      abi::__cxa_demangle(aType.name(), nullptr, nullptr, &status), &std::free);
-  return QString::fromUtf8(status == 0 ? name.get() : aType.name());
-}
-
-} // namespace
+using vbase::Utf8Encode;
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   // No display name: the window system would append it to the window's caption.
@@ -40,8 +25,8 @@ bool TApplication::notify(QObject* aReceiver, QEvent* aEvent) {
       FReporter(std::current_exception());
     } else {
       const TErrorReport report = DescribeException(std::current_exception());
-      std::fprintf(stderr, "vlp5tovxp: %s: %s\n", qPrintable(report.ClassName),
-                   qPrintable(report.Message));
+      std::fprintf(stderr, "vlp5tovxp: %s: %s\n", Utf8Encode(report.ClassName).c_str(),
+                   Utf8Encode(report.Message).c_str());
     }
     return false;
   }
@@ -49,18 +34,6 @@ bool TApplication::notify(QObject* aReceiver, QEvent* aEvent) {
 
 void TApplication::SetExceptionReporter(TExceptionReporter aReporter) {
   FReporter = std::move(aReporter);
-}
-
-TErrorReport DescribeException(std::exception_ptr aError) {
-  try {
-    std::rethrow_exception(aError);
-  } catch (const Exception& error) {
-    return {QString::fromStdU16String(error.Message()), QString::fromLatin1(error.ClassName()), {}};
-  } catch (const std::exception& error) {
-    return {QString::fromUtf8(error.what()), DemangledName(typeid(error)), {}};
-  } catch (...) {
-    return {QStringLiteral("An unknown exception occurred."), QStringLiteral("unknown"), {}};
-  }
 }
 
 } // namespace vui

@@ -8,8 +8,6 @@
 
 namespace vui {
 
-struct TErrorReport;
-
 class TApplication : public QApplication {
 public:
   using TExceptionReporter = std::function<void(std::exception_ptr)>;
@@ -21,8 +19,5 @@ public:
 private:
   TExceptionReporter FReporter;
 };
-
-// Message and class name of an exception; the log lines are the window's to add.
-TErrorReport DescribeException(std::exception_ptr aError);
 
 } // namespace vui

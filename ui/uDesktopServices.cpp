@@ -1,5 +1,7 @@
 #include "uDesktopServices.h"
 
+#include "uMainTexts.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -9,9 +11,10 @@ namespace vui {
 
 namespace {
 
-const QString OpenFilter = QStringLiteral("Vornalex 5 Projects (*.vlp)");
-const QString SaveFilter = QStringLiteral("Vornalex 2010 Projects (*.vxp)");
-const QString BoxTitle = QStringLiteral("Vlp5ToVXP");
+// Qt reads the pattern from the parentheses of the description.
+const QString OpenFilter = QStringView(OpenProjectFilter.Description).toString();
+const QString SaveFilter = QStringView(SaveProjectFilter.Description).toString();
+const QString Title = QStringView(BoxTitle).toString();
 
 // Qt's own dialog on every desktop: a native one insists that an opened file exists and
 // does not run the save dialog's folder check.
@@ -52,10 +55,11 @@ public:
 class TDesktopErrorPresenter : public TErrorPresenter {
 public:
   void Show(QWidget* aOwner, const TErrorReport& aReport) override {
-    QMessageBox box(QMessageBox::Critical, BoxTitle, aReport.Message, QMessageBox::Ok, aOwner);
+    QMessageBox box(QMessageBox::Critical, Title, QString::fromStdU16String(aReport.Message),
+                    QMessageBox::Ok, aOwner);
     // Messages quote names and values from the input, which must not be read as markup.
     box.setTextFormat(Qt::PlainText);
-    box.setDetailedText(ErrorDetails(aReport));
+    box.setDetailedText(QString::fromStdU16String(ErrorDetails(aReport)));
     box.exec();
   }
 };
@@ -63,7 +67,7 @@ public:
 class TDesktopNoticePresenter : public TNoticePresenter {
 public:
   void Show(QWidget* aOwner, const QString& aText) override {
-    QMessageBox box(QMessageBox::Information, BoxTitle, aText, QMessageBox::Ok, aOwner);
+    QMessageBox box(QMessageBox::Information, Title, aText, QMessageBox::Ok, aOwner);
     box.setTextFormat(Qt::PlainText);
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();
@@ -101,13 +105,6 @@ std::unique_ptr<QFileDialog> CreateSaveProjectDialog(QWidget* aOwner, const QStr
   dialog->setDirectory(proposal.absolutePath());
   dialog->selectFile(proposal.fileName());
   return dialog;
-}
-
-QString ErrorDetails(const TErrorReport& aReport) {
-  QString details = QStringLiteral("Exception class: %1").arg(aReport.ClassName);
-  if (!aReport.LastLogLines.isEmpty())
-    details += QStringLiteral("\n\nLast log lines:\n") + aReport.LastLogLines.join(u'\n');
-  return details;
 }
 
 std::unique_ptr<TOpenFileChooser> CreateDesktopOpenFileChooser() {

@@ -3,6 +3,8 @@
 // answer a dialog or catch a browser call without a person in front of the screen.
 #pragma once
 
+#include "uErrorReport.h"
+
 #include <QFileDialog>
 #include <QString>
 #include <QStringList>
@@ -42,13 +44,7 @@ public:
   virtual void Show(QWidget* aOwner, const QString& aText) = 0;
 };
 
-// An exception as the user sees it: its message, its kind and what the log said last.
-struct TErrorReport {
-  QString Message;
-  QString ClassName;
-  QStringList LastLogLines;
-};
-
+// The error box: the message, and ErrorDetails in its details section.
 class TErrorPresenter {
 public:
   virtual ~TErrorPresenter() = default;
@@ -66,7 +62,6 @@ protected:
 
 std::unique_ptr<QFileDialog> CreateOpenProjectDialog(QWidget* aOwner);
 std::unique_ptr<QFileDialog> CreateSaveProjectDialog(QWidget* aOwner, const QString& aProposal);
-QString ErrorDetails(const TErrorReport& aReport);
 
 std::unique_ptr<TOpenFileChooser> CreateDesktopOpenFileChooser();
 std::unique_ptr<TSaveFileChooser> CreateDesktopSaveFileChooser();

@@ -1,13 +1,12 @@
 #include "uMainForm.h"
 
-#include "IntegerText.h"
-#include "uApplication.h"
+#include "uMainLayout.h"
+#include "uMainTexts.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -16,28 +15,15 @@
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTextBlock>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace vui {
 
-using vbase::IntToText;
-using vconvert::SteadyTickCount;
-using vconvert::TRunStage;
-
-const char* const HelpPageUrl = "https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp";
-
 namespace {
 
-enum TTargetColumn { tcImage, tcOldTarget, tcNewTarget, tcRows, tcCount };
-
-// Narrower target columns cut every path to its drive letter.
-constexpr int MinimumTargetColumnWidth = 120;
-
 QString ToQString(std::u16string_view aText) {
-  return QString(reinterpret_cast<const QChar*>(aText.data()),
-                 static_cast<qsizetype>(aText.size()));
+  return QStringView(aText).toString();
 }
 
 std::optional<std::u16string> ToU16(const std::optional<QString>& aText) {
@@ -46,11 +32,11 @@ std::optional<std::u16string> ToU16(const std::optional<QString>& aText) {
   return aText->toStdU16String();
 }
 
-QPushButton* CreateButton(const QString& aName, const QString& aCaption, int aLeft,
+QPushButton* CreateButton(const QString& aName, std::u16string_view aCaption, TRect96 aRect,
                           QWidget* aParent) {
-  auto* button = new QPushButton(aCaption, aParent);
+  auto* button = new QPushButton(ToQString(aCaption), aParent);
   button->setObjectName(aName);
-  button->setGeometry(aLeft, 8, 129, 49);
+  button->setGeometry(aRect.Left, aRect.Top, aRect.Width, aRect.Height);
   // Outside a dialog a button answers only Space; Enter is what people press.
   button->setAutoDefault(true);
   return button;
@@ -61,7 +47,7 @@ QPushButton* CreateButton(const QString& aName, const QString& aCaption, int aLe
 QIcon ListImage(const QString& aFile) {
   QIcon icon;
   for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Selected})
-    icon.addFile(aFile, QSize(16, 16), mode);
+    icon.addFile(aFile, QSize(ListImageSize, ListImageSize), mode);
   return icon;
 }
 
@@ -77,58 +63,15 @@ protected:
   }
 };
 
-// The first old project among dropped files, if any.
-std::optional<QString> DroppedProject(const QMimeData* aData) {
+// The local files among dropped ones; the presenter picks what it takes.
+std::vector<std::u16string> DroppedFiles(const QMimeData* aData) {
+  std::vector<std::u16string> files;
   if (!aData || !aData->hasUrls())
-    return std::nullopt;
+    return files;
   for (const QUrl& url : aData->urls())
-    if (url.isLocalFile() &&
-        url.toLocalFile().endsWith(QStringLiteral(".vlp"), Qt::CaseInsensitive))
-      return url.toLocalFile();
-  return std::nullopt;
-}
-
-// Keeps the Convert button disabled while a run is in progress, whatever ends the run.
-class TRunScope {
-public:
-  TRunScope(bool& aConverting, QPushButton* aButton) : fConverting(aConverting), fButton(aButton) {
-    const bool hadFocus = fButton->window()->focusWidget() == fButton;
-    fConverting = true;
-    fButton->setEnabled(false);
-    if (hadFocus)
-      fFocusTakenBy = fButton->window()->focusWidget();
-  }
-  ~TRunScope() {
-    fConverting = false;
-    fButton->setEnabled(true);
-    // Disabling passed the focus on to Help; the next key press should convert again, unless
-    // the user has put the focus elsewhere since.
-    if (fFocusTakenBy && fButton->window()->focusWidget() == fFocusTakenBy)
-      fButton->setFocus();
-  }
-  TRunScope(const TRunScope&) = delete;
-  TRunScope& operator=(const TRunScope&) = delete;
-
-private:
-  bool& fConverting;
-  QPushButton* fButton;
-  QWidget* fFocusTakenBy = nullptr;
-};
-
-// The characters on which the log box begins a new line; U+FDD0 and U+FDD1 are its frame marks.
-bool StartsNewLine(QChar aChar) {
-  return aChar == u'\r' || aChar == u'\n' || aChar == QChar::LineSeparator ||
-         aChar == QChar::ParagraphSeparator || aChar == QChar(0xFDD0) || aChar == QChar(0xFDD1);
-}
-
-// A name from the project may hold a line break; the log keeps one line per entry.
-QString SingleLine(std::u16string_view aText) {
-  QString line = ToQString(aText);
-  line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-  for (QChar& character : line)
-    if (StartsNewLine(character))
-      character = u' ';
-  return line;
+    if (url.isLocalFile())
+      files.push_back(url.toLocalFile().toStdU16String());
+  return files;
 }
 
 } // namespace
@@ -136,13 +79,13 @@ QString SingleLine(std::u16string_view aText) {
 TMainform::TMainform(QWidget* aParent)
     : QWidget(aParent), ImageList1{ListImage(QStringLiteral(":/images/check.svg")),
                                    ListImage(QStringLiteral(":/images/cross.svg"))},
-      fRun(*this), fOpenFileChooser(CreateDesktopOpenFileChooser()),
+      fOpenFileChooser(CreateDesktopOpenFileChooser()),
       fSaveFileChooser(CreateDesktopSaveFileChooser()), fUrlOpener(CreateDesktopUrlOpener()),
       fErrorPresenter(CreateDesktopErrorPresenter()),
-      fNoticePresenter(CreateDesktopNoticePresenter()) {
+      fNoticePresenter(CreateDesktopNoticePresenter()), fPresenter(*this) {
   setObjectName(QStringLiteral("Mainform"));
-  setWindowTitle(QStringLiteral("Convert VLP (Vornalex 5 project) to VXP (new Vornalex project)"));
-  resize(854, 562);
+  setWindowTitle(ToQString(WindowCaption));
+  resize(ClientWidth, ClientHeight);
   setMinimumSize(MinimumSize);
   setAcceptDrops(true);
 
@@ -161,15 +104,16 @@ TMainform::~TMainform() = default;
 void TMainform::CreateTopPanel() {
   pnlTop = new QWidget(this);
   pnlTop->setObjectName(QStringLiteral("pnlTop"));
-  pnlTop->setFixedHeight(73);
+  pnlTop->setFixedHeight(TopPanelHeight);
 
-  btnConvert = CreateButton(QStringLiteral("btnConvert"), tr("Convert..."), 8, pnlTop);
+  btnConvert =
+      CreateButton(QStringLiteral("btnConvert"), ConvertCaption, ConvertButtonRect, pnlTop);
   btnConvert->setIcon(QIcon(QStringLiteral(":/images/convert.svg")));
-  btnConvert->setIconSize(QSize(32, 32));
-  connect(btnConvert, &QPushButton::clicked, this, &TMainform::RunConversion);
+  btnConvert->setIconSize(QSize(ButtonImageSize, ButtonImageSize));
+  connect(btnConvert, &QPushButton::clicked, this, &TMainform::Button1Click);
 
-  btnHelp = CreateButton(QStringLiteral("btnHelp"), tr("Help..."), 144, pnlTop);
-  connect(btnHelp, &QPushButton::clicked, this, &TMainform::HelpClicked);
+  btnHelp = CreateButton(QStringLiteral("btnHelp"), HelpCaption, HelpButtonRect, pnlTop);
+  connect(btnHelp, &QPushButton::clicked, this, &TMainform::btnHelpClick);
 }
 
 void TMainform::CreateLogPage() {
@@ -177,12 +121,14 @@ void TMainform::CreateLogPage() {
   pgcMain->setObjectName(QStringLiteral("pgcMain"));
   shtLog = new QWidget;
   shtLog->setObjectName(QStringLiteral("shtLog"));
-  pgcMain->addTab(shtLog, tr("Log"));
+  pgcMain->addTab(shtLog, ToQString(LogPageCaption));
 
   lstTargets = new QTableWidget(0, tcCount, shtLog);
   lstTargets->setObjectName(QStringLiteral("lstTargets"));
-  lstTargets->setHorizontalHeaderLabels(
-      {tr("#"), tr("Vornalex 5 Target"), tr("Vornalex 7 Target"), tr("Rows")});
+  QStringList captions;
+  for (const std::u16string_view caption : TargetColumnCaptions)
+    captions << ToQString(caption);
+  lstTargets->setHorizontalHeaderLabels(captions);
   SetUpTargetColumns();
   lstTargets->verticalHeader()->hide();
   lstTargets->verticalHeader()->setDefaultSectionSize(lstTargets->fontMetrics().height() + 6);
@@ -190,7 +136,7 @@ void TMainform::CreateLogPage() {
   lstTargets->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lstTargets->setSelectionBehavior(QAbstractItemView::SelectRows);
   lstTargets->setSelectionMode(QAbstractItemView::SingleSelection);
-  lstTargets->setIconSize(QSize(16, 16));
+  lstTargets->setIconSize(QSize(ListImageSize, ListImageSize));
   lstTargets->setWordWrap(false);
   lstTargets->setItemDelegate(new TNoFocusFrameDelegate(lstTargets));
   // Tab moves on to the log instead of from cell to cell.
@@ -198,7 +144,7 @@ void TMainform::CreateLogPage() {
 
   memLog = new QPlainTextEdit(shtLog);
   memLog->setObjectName(QStringLiteral("memLog"));
-  memLog->setFixedHeight(95);
+  memLog->setFixedHeight(LogHeight);
   memLog->setReadOnly(true);
   memLog->setLineWrapMode(QPlainTextEdit::NoWrap);
   memLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -220,12 +166,12 @@ void TMainform::SetUpTargetColumns() {
   for (int column = tcImage; column < tcRows; ++column)
     lstTargets->horizontalHeaderItem(column)->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   QHeaderView* header = lstTargets->horizontalHeader();
-  header->setMinimumSectionSize(32);
+  header->setMinimumSectionSize(ImageColumnWidth);
   header->setStretchLastSection(false);
   header->setSectionResizeMode(QHeaderView::Interactive);
   header->setSectionResizeMode(tcImage, QHeaderView::Fixed);
-  header->resizeSection(tcImage, 32);
-  header->resizeSection(tcRows, 50);
+  header->resizeSection(tcImage, ImageColumnWidth);
+  header->resizeSection(tcRows, RowsColumnWidth);
   header->setHighlightSections(false);
   connect(header, &QHeaderView::sectionResized, this,
           [this](int aColumn, int, int) { TargetColumnResized(aColumn); });
@@ -241,18 +187,15 @@ void TMainform::TargetColumnResized(int aColumn) {
     ShareFreeWidth();
 }
 
-// The two target columns share what "#" and "Rows" leave of the list's width, as long as the
-// user has not dragged one of them.
 void TMainform::ShareFreeWidth() {
   if (fTargetColumnsSizedByUser)
     return;
   QHeaderView* header = lstTargets->horizontalHeader();
-  const int free =
-      lstTargets->viewport()->width() - header->sectionSize(tcImage) - header->sectionSize(tcRows);
-  const int half = std::max(free / 2, MinimumTargetColumnWidth);
+  const TTargetColumnWidths widths = SharedTargetColumnWidths(
+      lstTargets->viewport()->width() - header->sectionSize(tcImage) - header->sectionSize(tcRows));
   const QScopedValueRollback sharing(fSharingFreeWidth, true);
-  header->resizeSection(tcOldTarget, std::max(free - half, MinimumTargetColumnWidth));
-  header->resizeSection(tcNewTarget, half);
+  header->resizeSection(tcOldTarget, widths.OldTarget);
+  header->resizeSection(tcNewTarget, widths.NewTarget);
 }
 
 bool TMainform::eventFilter(QObject* aWatched, QEvent* aEvent) {
@@ -262,68 +205,27 @@ bool TMainform::eventFilter(QObject* aWatched, QEvent* aEvent) {
 }
 
 void TMainform::Button1Click() {
-  TRunScope scope(fConverting, btnConvert);
-  fRun.Execute();
+  fPresenter.ConvertClicked();
 }
 
 void TMainform::btnHelpClick() {
-  const QString address = QString::fromLatin1(HelpPageUrl);
-  if (!fUrlOpener->Open(this, QUrl(address)))
-    fNoticePresenter->Show(
-        this, tr("No web browser could be started for the help. The help page is at:\n\n%1")
-                  .arg(address));
-}
-
-void TMainform::RunConversion() {
-  try {
-    Button1Click();
-  } catch (...) {
-    ReportException(std::current_exception());
-  }
-  // A close that arrived while the run processed messages waited for the run to end.
-  if (fCloseRequested)
-    close();
-}
-
-void TMainform::ConvertProject(const QString& aPath) {
-  if (fConverting)
-    return;
-  fGivenProject = aPath;
-  RunConversion();
-  fGivenProject.reset();
-}
-
-void TMainform::ConvertProjectLater(const QString& aPath) {
-  QTimer::singleShot(0, this, [this, aPath] { ConvertProject(aPath); });
-}
-
-void TMainform::HelpClicked() {
-  try {
-    btnHelpClick();
-  } catch (...) {
-    ReportException(std::current_exception());
-  }
+  fPresenter.HelpClicked();
 }
 
 void TMainform::ReportException(std::exception_ptr aError) {
-  TErrorReport report = DescribeException(aError);
-  report.LastLogLines = LastLogLines();
-  fErrorPresenter->Show(this, report);
+  fPresenter.ReportException(aError);
 }
 
-QStringList TMainform::LastLogLines() const {
-  QStringList lines;
-  for (QTextBlock block = memLog->document()->lastBlock();
-       block.isValid() && lines.size() < LastLogLinesInReport; block = block.previous())
-    lines.prepend(block.text());
-  if (lines.size() == 1 && lines.constFirst().isEmpty())
-    lines.clear();
-  return lines;
+void TMainform::ConvertProject(const QString& aPath) {
+  fPresenter.ConvertProject(aPath.toStdU16String());
+}
+
+void TMainform::ConvertProjectLater(const QString& aPath) {
+  fPresenter.ConvertProjectLater(aPath.toStdU16String());
 }
 
 void TMainform::closeEvent(QCloseEvent* aEvent) {
-  if (fConverting) {
-    fCloseRequested = true;
+  if (!fPresenter.CloseRequested()) {
     aEvent->ignore();
     return;
   }
@@ -331,17 +233,13 @@ void TMainform::closeEvent(QCloseEvent* aEvent) {
 }
 
 void TMainform::dragEnterEvent(QDragEnterEvent* aEvent) {
-  if (!fConverting && DroppedProject(aEvent->mimeData()))
+  if (fPresenter.AcceptsDrop(DroppedFiles(aEvent->mimeData())))
     aEvent->acceptProposedAction();
 }
 
 void TMainform::dropEvent(QDropEvent* aEvent) {
-  const std::optional<QString> project = DroppedProject(aEvent->mimeData());
-  if (fConverting || !project)
-    return;
-  aEvent->acceptProposedAction();
-  // The file manager waits for the drop to end; the run and its dialogs come after.
-  ConvertProjectLater(*project);
+  if (fPresenter.FilesDropped(DroppedFiles(aEvent->mimeData())))
+    aEvent->acceptProposedAction();
 }
 
 void TMainform::SetOpenFileChooser(std::unique_ptr<TOpenFileChooser> aChooser) {
@@ -364,84 +262,107 @@ void TMainform::SetNoticePresenter(std::unique_ptr<TNoticePresenter> aPresenter)
   fNoticePresenter = std::move(aPresenter);
 }
 
-std::optional<std::u16string> TMainform::AskOldProjectPath() {
-  if (fGivenProject)
-    return fGivenProject->toStdU16String();
-  return ToU16(fOpenFileChooser->Execute(this));
-}
-
 void TMainform::ClearLog() {
   memLog->clear();
 }
 
 void TMainform::AddLogLine(std::u16string_view aLine) {
-  memLog->appendPlainText(SingleLine(aLine));
+  memLog->appendPlainText(ToQString(aLine));
 }
 
-void TMainform::TargetsCleared() {
+void TMainform::ClearTargets() {
   lstTargets->setRowCount(0);
 }
 
-void TMainform::TargetFound(const vconvert::TFoundTarget& aTarget) {
+void TMainform::AddTargetRow(const TTargetRow& aRow) {
   const int row = lstTargets->rowCount();
   lstTargets->insertRow(row);
-  // The image column's caption is always empty.
-  auto* item = new QTableWidgetItem(QString());
-  item->setIcon(ImageList1[aTarget.Converted ? 0 : 1]);
-  if (!aTarget.Converted)
-    item->setToolTip(tr("Not converted: the new format has no counterpart for this kind of "
-                        "target."));
+  // The image column always has an item, whose icon is the row's image.
+  auto* item = new QTableWidgetItem(ToQString(aRow.Number.Text));
+  item->setIcon(ImageList1[aRow.Image]);
+  item->setToolTip(ToQString(aRow.Number.Hint));
   lstTargets->setItem(row, tcImage, item);
-  if (!aTarget.Converted)
-    return;
-  SetTargetText(row, tcOldTarget, aTarget.OldTarget);
-  SetTargetText(row, tcNewTarget, aTarget.NewTarget);
+  SetTargetCell(row, tcOldTarget, aRow.OldTarget);
+  SetTargetCell(row, tcNewTarget, aRow.NewTarget);
 }
 
-void TMainform::TargetRowsCounted(int32_t aTarget, int32_t aCount) {
-  if (aTarget < 0 || aTarget >= lstTargets->rowCount())
-    return;
-  SetTargetText(aTarget, tcRows, IntToText(aCount));
+void TMainform::SetTargetRowCount(int32_t aRow, std::u16string_view aCount) {
+  auto* item = new QTableWidgetItem(ToQString(aCount));
+  item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  lstTargets->setItem(aRow, tcRows, item);
 }
 
-void TMainform::SetTargetText(int aRow, int aColumn, std::u16string_view aText) {
-  auto* item = new QTableWidgetItem(ToQString(aText));
-  if (aColumn == tcRows)
-    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  else
-    item->setToolTip(item->text()); // a long path is cut by the column
+void TMainform::SetTargetCell(int aRow, int aColumn, const TTargetCell& aCell) {
+  if (aCell.Text.empty())
+    return;
+  auto* item = new QTableWidgetItem(ToQString(aCell.Text));
+  item->setToolTip(ToQString(aCell.Hint));
   lstTargets->setItem(aRow, aColumn, item);
 }
 
-std::optional<std::u16string> TMainform::AskOutputPath(const std::u16string& aProposal) {
-  return ToU16(fSaveFileChooser->Execute(this, QString::fromStdU16String(aProposal)));
+void TMainform::SetConvertEnabled(bool aEnabled) {
+  btnConvert->setEnabled(aEnabled);
 }
 
-uint32_t TMainform::TickCount() {
-  return SteadyTickCount();
+TMainControl TMainform::FocusedControl() const {
+  const QWidget* focused = focusWidget();
+  if (!focused)
+    return TMainControl::mcNone;
+  if (focused == btnConvert)
+    return TMainControl::mcConvert;
+  if (focused == btnHelp)
+    return TMainControl::mcHelp;
+  if (focused == lstTargets)
+    return TMainControl::mcTargets;
+  if (focused == memLog)
+    return TMainControl::mcLog;
+  return TMainControl::mcOther;
+}
+
+void TMainform::FocusConvert() {
+  btnConvert->setFocus();
 }
 
 void TMainform::ProcessMessages() {
-  RepaintIfDue(false);
-}
-
-// A stage that starts is shown at once: before a large file loads, the window has to lose the
-// image of the dialog that was just closed and show what it is doing.
-void TMainform::ShowProgress(TRunStage, int64_t aDone, int64_t) {
-  RepaintIfDue(aDone == 0);
-}
-
-void TMainform::RepaintIfDue(bool aNow) {
-  if (!aNow && fSinceRepaint.isValid() && fSinceRepaint.elapsed() < RepaintIntervalMs)
-    return;
   QApplication::processEvents();
-  fSinceRepaint.start();
+}
+
+void TMainform::RunLater(std::function<void()> aAction) {
+  QTimer::singleShot(0, this, std::move(aAction));
+}
+
+std::optional<std::u16string> TMainform::AskOpenPath() {
+  return ToU16(fOpenFileChooser->Execute(this));
+}
+
+std::optional<std::u16string> TMainform::AskSavePath(const std::u16string& aProposal) {
+  return ToU16(fSaveFileChooser->Execute(this, QString::fromStdU16String(aProposal)));
+}
+
+bool TMainform::OpenUrl(std::u16string_view aUrl) {
+  return fUrlOpener->Open(this, QUrl(ToQString(aUrl)));
+}
+
+void TMainform::ShowNotice(std::u16string_view aText) {
+  fNoticePresenter->Show(this, ToQString(aText));
+}
+
+void TMainform::ShowError(const TErrorReport& aReport) {
+  fErrorPresenter->Show(this, aReport);
+}
+
+void TMainform::Close() {
+  close();
 }
 
 std::optional<QString> ProjectOfArguments(const QStringList& aArguments) {
-  if (aArguments.size() < 2)
+  std::vector<std::u16string> arguments;
+  for (const QString& argument : aArguments)
+    arguments.push_back(argument.toStdU16String());
+  const std::optional<std::u16string> project = vui::ProjectOfArguments(arguments);
+  if (!project)
     return std::nullopt;
-  return QFileInfo(aArguments[1]).absoluteFilePath();
+  return QString::fromStdU16String(*project);
 }
 
 } // namespace vui

@@ -1,17 +1,18 @@
-// The program's one window: "Convert..." runs a conversion with the window as its host (log,
-// target list, dialogs), "Help..." opens the tool's help page. A project given on the command
-// line or dropped on the window is converted as if chosen in the open dialog.
+// The program's one window in Qt: a view over the window's presenter, which decides what the
+// buttons, the list, the log, a drop and a close do. The window lays out its controls, hands
+// their events to the presenter and shows what the presenter tells it.
 #pragma once
 
-#include "uConversionHost.h"
-#include "uConversionRun.h"
 #include "uDesktopServices.h"
+#include "uMainLayout.h"
+#include "uMainPresenter.h"
+#include "uMainView.h"
 
-#include <QElapsedTimer>
 #include <QIcon>
 #include <QWidget>
 #include <array>
 #include <exception>
+#include <functional>
 #include <memory>
 
 class QCloseEvent;
@@ -24,20 +25,16 @@ class QTableWidget;
 
 namespace vui {
 
-class TMainform : public QWidget, public vconvert::IConversionHost {
+class TMainform : public QWidget, public IMainView {
   Q_OBJECT
 
 public:
-  static constexpr int LastLogLinesInReport = 10;
-  // Small enough for a small screen; large enough for both buttons and readable columns.
-  static constexpr QSize MinimumSize{420, 320};
-  // During a run the window repaints at most this often; each repaint of a long list costs time.
-  static constexpr qint64 RepaintIntervalMs = 50;
+  static constexpr QSize MinimumSize{MinimumWidth, MinimumHeight};
 
   explicit TMainform(QWidget* aParent = nullptr);
   ~TMainform() override;
 
-  // The conversion run; a failure leaves as an exception.
+  // "Convert...": the conversion run; a failure is shown in the error box.
   void Button1Click();
   void btnHelpClick();
 
@@ -56,20 +53,8 @@ public:
   void SetErrorPresenter(std::unique_ptr<TErrorPresenter> aPresenter);
   void SetNoticePresenter(std::unique_ptr<TNoticePresenter> aPresenter);
 
-  // IConversionHost
-  std::optional<std::u16string> AskOldProjectPath() override;
-  void ClearLog() override;
-  void AddLogLine(std::u16string_view aLine) override;
-  // A target is a row of lstTargets: its number is the row, its image tells whether it was
-  // converted, and a converted one shows its old and new target, then its row count.
-  void TargetsCleared() override;
-  void TargetFound(const vconvert::TFoundTarget& aTarget) override;
-  void TargetRowsCounted(int32_t aTarget, int32_t aCount) override;
-  std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override;
-  uint32_t TickCount() override;
-  void ProcessMessages() override;
-  bool ShowsProgress() const override { return true; }
-  void ShowProgress(vconvert::TRunStage aStage, int64_t aDone, int64_t aTotal) override;
+  // The presenter is the conversion run's host; tests feed it run events directly.
+  TMainPresenter& Presenter() { return fPresenter; }
 
   QWidget* pnlTop;
   QPushButton* btnConvert;
@@ -88,23 +73,31 @@ protected:
   bool eventFilter(QObject* aWatched, QEvent* aEvent) override;
 
 private:
+  // IMainView: the presenter reaches these through the interface only.
+  void ClearLog() override;
+  void AddLogLine(std::u16string_view aLine) override;
+  void ClearTargets() override;
+  void AddTargetRow(const TTargetRow& aRow) override;
+  void SetTargetRowCount(int32_t aRow, std::u16string_view aCount) override;
+  void SetConvertEnabled(bool aEnabled) override;
+  TMainControl FocusedControl() const override;
+  void FocusConvert() override;
+  void ProcessMessages() override;
+  void RunLater(std::function<void()> aAction) override;
+  std::optional<std::u16string> AskOpenPath() override;
+  std::optional<std::u16string> AskSavePath(const std::u16string& aProposal) override;
+  bool OpenUrl(std::u16string_view aUrl) override;
+  void ShowNotice(std::u16string_view aText) override;
+  void ShowError(const TErrorReport& aReport) override;
+  void Close() override;
+
   void CreateTopPanel();
   void CreateLogPage();
   void SetUpTargetColumns();
   void ShareFreeWidth();
   void TargetColumnResized(int aColumn);
-  void RunConversion();
-  void HelpClicked();
-  void SetTargetText(int aRow, int aColumn, std::u16string_view aText);
-  void RepaintIfDue(bool aNow);
-  QStringList LastLogLines() const;
+  void SetTargetCell(int aRow, int aColumn, const TTargetCell& aCell);
 
-  vconvert::TConversionRun fRun;
-  bool fConverting = false;
-  bool fCloseRequested = false;
-  // The project the next run converts instead of asking the open dialog.
-  std::optional<QString> fGivenProject;
-  QElapsedTimer fSinceRepaint;
   // The two target columns share the free width until the user sizes one of them.
   bool fTargetColumnsSizedByUser = false;
   bool fSharingFreeWidth = false;
@@ -113,11 +106,11 @@ private:
   std::unique_ptr<TUrlOpener> fUrlOpener;
   std::unique_ptr<TErrorPresenter> fErrorPresenter;
   std::unique_ptr<TNoticePresenter> fNoticePresenter;
+  // Last: its run may call the view as long as the window lives.
+  TMainPresenter fPresenter;
 };
 
 // The project named on a command line (program name first), made absolute, if there is one.
 std::optional<QString> ProjectOfArguments(const QStringList& aArguments);
-
-extern const char* const HelpPageUrl;
 
 } // namespace vui

@@ -27,6 +27,17 @@ namespace {
 
 const QString DataFolder = QStringLiteral(VLP_UI_TEST_DATA);
 
+QString ToQ(const std::u16string& aText) {
+  return QString::fromStdU16String(aText);
+}
+
+QStringList ToQ(const std::vector<std::u16string>& aLines) {
+  QStringList lines;
+  for (const std::u16string& line : aLines)
+    lines << ToQ(line);
+  return lines;
+}
+
 struct TExpectedRow {
   int Image;
   QStringList Texts; // columns 1 to 3
@@ -515,24 +526,25 @@ private slots:
         {u"", QString()},
     };
     for (const auto& test : cases) {
-      fWindow->ClearLog();
-      fWindow->AddLogLine(u"before");
-      fWindow->AddLogLine(test.Entry);
-      fWindow->AddLogLine(u"after");
+      fWindow->Presenter().ClearLog();
+      fWindow->Presenter().AddLogLine(u"before");
+      fWindow->Presenter().AddLogLine(test.Entry);
+      fWindow->Presenter().AddLogLine(u"after");
       QCOMPARE(LogLines(), (QStringList{"before", test.Shown, "after"}));
       QCOMPARE(fWindow->memLog->document()->blockCount(), 3);
     }
   }
 
   void aCountForATargetThatDoesNotExistIsDropped() {
-    fWindow->TargetRowsCounted(0, 7);
+    TMainPresenter& presenter = fWindow->Presenter();
+    presenter.TargetRowsCounted(0, 7);
     vconvert::TFoundTarget target;
     target.Converted = true;
     target.OldTarget = u"old";
     target.NewTarget = u"new";
-    fWindow->TargetFound(target);
-    fWindow->TargetRowsCounted(1, 7);
-    fWindow->TargetRowsCounted(-1, 7);
+    presenter.TargetFound(target);
+    presenter.TargetRowsCounted(1, 7);
+    presenter.TargetRowsCounted(-1, 7);
     QCOMPARE(fWindow->lstTargets->rowCount(), 1);
     QCOMPARE(CellText(0, 3), QString());
   }
@@ -565,10 +577,10 @@ private slots:
     fOpen->Answer = CopyFixture(QStringLiteral("unclosed.vlp"));
     fWindow->btnConvert->click();
     QCOMPARE(fErrors->Shown.size(), size_t(1));
-    QCOMPARE(fErrors->Shown[0].Message,
+    QCOMPARE(ToQ(fErrors->Shown[0].Message),
              QStringLiteral("Missing close tag in element VORNALEXPROJECT"));
-    QCOMPARE(fErrors->Shown[0].ClassName, QStringLiteral("EFilerError"));
-    QCOMPARE(fErrors->Shown[0].LastLogLines, QStringList{"Opening old project..."});
+    QCOMPARE(ToQ(fErrors->Shown[0].ClassName), QStringLiteral("EFilerError"));
+    QCOMPARE(ToQ(fErrors->Shown[0].LastLogLines), QStringList{"Opening old project..."});
     QCOMPARE(fSave->Proposals.size(), 0);
     QVERIFY(fWindow->btnConvert->isEnabled());
 
@@ -583,10 +595,10 @@ private slots:
     fOpen->Answer = missing;
     fWindow->btnConvert->click();
     QCOMPARE(fErrors->Shown.size(), size_t(1));
-    QCOMPARE(fErrors->Shown[0].ClassName, QStringLiteral("EFOpenError"));
-    QVERIFY2(fErrors->Shown[0].Message.startsWith(
-                 QStringLiteral("Cannot open file \"%1\". ").arg(missing)),
-             qPrintable(fErrors->Shown[0].Message));
+    QCOMPARE(ToQ(fErrors->Shown[0].ClassName), QStringLiteral("EFOpenError"));
+    QVERIFY2(ToQ(fErrors->Shown[0].Message)
+                 .startsWith(QStringLiteral("Cannot open file \"%1\". ").arg(missing)),
+             qPrintable(ToQ(fErrors->Shown[0].Message)));
   }
 
   void helpOpensTheHelpPage() {
@@ -618,13 +630,12 @@ private slots:
 
   void errorBoxShowsMessageClassAndLastLogLines() {
     // The value comes from the old project and looks like markup; it is shown as it is.
-    const TErrorReport report{QStringLiteral("'<b>1</b>' is not a valid integer value"),
-                              QStringLiteral("EConvertError"),
-                              {QStringLiteral("Reading targets")}};
+    const TErrorReport report{
+        u"'<b>1</b>' is not a valid integer value", u"EConvertError", {u"Reading targets"}};
     TShownBox shown;
     AnswerNextMessageBox(shown);
     CreateDesktopErrorPresenter()->Show(fWindow.get(), report);
-    QCOMPARE(shown.Text, report.Message);
+    QCOMPARE(shown.Text, ToQ(report.Message));
     QCOMPARE(shown.Format, Qt::PlainText);
     QCOMPARE(shown.Details, QStringLiteral("Exception class: EConvertError\n\n"
                                            "Last log lines:\nReading targets"));
@@ -632,14 +643,15 @@ private slots:
 
   void reportKeepsOnlyTheLastLogLines() {
     for (int line = 1; line <= 12; ++line)
-      fWindow->AddLogLine(QStringLiteral("line %1").arg(line).toStdU16String());
+      fWindow->Presenter().AddLogLine(QStringLiteral("line %1").arg(line).toStdU16String());
     fWindow->ReportException(std::make_exception_ptr(std::runtime_error("plain")));
     QCOMPARE(fErrors->Shown.size(), size_t(1));
-    QCOMPARE(fErrors->Shown[0].Message, QStringLiteral("plain"));
-    QCOMPARE(fErrors->Shown[0].ClassName, QStringLiteral("std::runtime_error"));
-    QCOMPARE(fErrors->Shown[0].LastLogLines.size(), TMainform::LastLogLinesInReport);
-    QCOMPARE(fErrors->Shown[0].LastLogLines.constFirst(), QStringLiteral("line 3"));
-    QCOMPARE(fErrors->Shown[0].LastLogLines.constLast(), QStringLiteral("line 12"));
+    QCOMPARE(ToQ(fErrors->Shown[0].Message), QStringLiteral("plain"));
+    QCOMPARE(ToQ(fErrors->Shown[0].ClassName), QStringLiteral("std::runtime_error"));
+    const QStringList lines = ToQ(fErrors->Shown[0].LastLogLines);
+    QCOMPARE(lines.size(), TMainPresenter::LastLogLinesInReport);
+    QCOMPARE(lines.constFirst(), QStringLiteral("line 3"));
+    QCOMPARE(lines.constLast(), QStringLiteral("line 12"));
   }
 
   void anExceptionFromAnEventStopsInTheApplication() {
@@ -652,8 +664,8 @@ private slots:
     QVERIFY(!QCoreApplication::sendEvent(&receiver, &event));
     application->SetExceptionReporter({});
     QCOMPARE(reported.size(), size_t(1));
-    QCOMPARE(reported[0].Message, QStringLiteral("Thrown from an event"));
-    QCOMPARE(reported[0].ClassName, QStringLiteral("EConvertError"));
+    QCOMPARE(ToQ(reported[0].Message), QStringLiteral("Thrown from an event"));
+    QCOMPARE(ToQ(reported[0].ClassName), QStringLiteral("EConvertError"));
   }
 };
 

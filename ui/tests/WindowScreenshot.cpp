@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
     return 1;
   mainform.btnConvert->click();
   for (const TErrorReport& report : shownErrors.Shown)
-    std::fprintf(stderr, "%s: %s\n", qPrintable(report.ClassName), qPrintable(report.Message));
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QString::fromStdU16String(report.ClassName)),
+                 qPrintable(QString::fromStdU16String(report.Message)));
   // Let the last repaints reach the screen before it is read back.
   QTest::qWait(300);
   const QPixmap picture = mainform.screen()->grabWindow(mainform.winId());

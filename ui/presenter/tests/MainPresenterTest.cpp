@@ -1,0 +1,487 @@
+// The window's presenter without a window: a recording view answers the dialogs, and small
+// fixture projects are converted for real in a temporary folder.
+#include "IntegerText.h"
+#include "TestFiles.h"
+#include "Utf8.h"
+#include "uMainLayout.h"
+#include "uMainPresenter.h"
+#include "uMainTexts.h"
+
+#include <deque>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+using namespace vui;
+using vbase::Utf8Decode;
+using vconvert::TRunStage;
+
+namespace {
+
+const std::filesystem::path DataFolder = VLP_UI_TEST_DATA;
+
+// A target row as the list shows it, with the count written later.
+struct TShownRow {
+  TTargetRow Row;
+  std::u16string Count;
+};
+
+class TRecordingView : public IMainView {
+public:
+  std::vector<std::u16string> Log;
+  std::vector<TShownRow> Rows;
+  bool ConvertEnabled = true;
+  std::vector<bool> ConvertEnabledChanges;
+  TMainControl Focus = TMainControl::mcConvert;
+  // Where the focus goes when "Convert..." is disabled while it has it.
+  TMainControl FocusAfterDisabling = TMainControl::mcHelp;
+  int FocusConvertCalls = 0;
+  int Repaints = 0;
+  // Runs while pending messages are handled, as a click or a close of the user would.
+  std::function<void()> WhileRepainting;
+  std::deque<std::function<void()>> Later;
+  std::optional<std::u16string> OpenAnswer;
+  int OpenCalls = 0;
+  std::optional<std::u16string> SaveAnswer;
+  std::vector<std::u16string> Proposals;
+  // Runs while the save dialog would be open, in the middle of a run.
+  std::function<void()> WhileSaving;
+  bool BrowserStarts = true;
+  std::vector<std::u16string> Opened;
+  std::vector<std::u16string> Notices;
+  std::vector<TErrorReport> Errors;
+  int Closes = 0;
+  std::vector<int> ClosesAtError;
+  std::vector<int64_t> ProgressDone;
+
+  void ClearLog() override { Log.clear(); }
+  void AddLogLine(std::u16string_view aLine) override { Log.emplace_back(aLine); }
+  void ClearTargets() override { Rows.clear(); }
+  void AddTargetRow(const TTargetRow& aRow) override { Rows.push_back({aRow, {}}); }
+  void SetTargetRowCount(int32_t aRow, std::u16string_view aCount) override {
+    Rows.at(aRow).Count = aCount;
+  }
+  void SetConvertEnabled(bool aEnabled) override {
+    ConvertEnabled = aEnabled;
+    ConvertEnabledChanges.push_back(aEnabled);
+    if (!aEnabled && Focus == TMainControl::mcConvert)
+      Focus = FocusAfterDisabling;
+  }
+  TMainControl FocusedControl() const override { return Focus; }
+  void FocusConvert() override {
+    ++FocusConvertCalls;
+    Focus = TMainControl::mcConvert;
+  }
+  void ProcessMessages() override {
+    ++Repaints;
+    if (WhileRepainting)
+      WhileRepainting();
+  }
+  void RunLater(std::function<void()> aAction) override { Later.push_back(std::move(aAction)); }
+  std::optional<std::u16string> AskOpenPath() override {
+    ++OpenCalls;
+    return OpenAnswer;
+  }
+  std::optional<std::u16string> AskSavePath(const std::u16string& aProposal) override {
+    Proposals.push_back(aProposal);
+    if (WhileSaving)
+      WhileSaving();
+    return SaveAnswer;
+  }
+  bool OpenUrl(std::u16string_view aUrl) override {
+    Opened.emplace_back(aUrl);
+    return BrowserStarts;
+  }
+  void ShowNotice(std::u16string_view aText) override { Notices.emplace_back(aText); }
+  void ShowError(const TErrorReport& aReport) override {
+    Errors.push_back(aReport);
+    ClosesAtError.push_back(Closes);
+  }
+  void Close() override { ++Closes; }
+  void ShowProgress(TRunStage, int64_t aDone, int64_t) override { ProgressDone.push_back(aDone); }
+
+  // Runs what the message loop would run next.
+  void RunPending() {
+    while (!Later.empty()) {
+      const auto action = std::move(Later.front());
+      Later.pop_front();
+      action();
+    }
+  }
+};
+
+class MainPresenterTest : public testing::Test {
+protected:
+  TRecordingView fView;
+  uint32_t fNow = 1000;
+  TMainPresenter fPresenter{fView, [this] { return fNow; }};
+  TTempFolder fFolder;
+
+  std::u16string FixtureCopy(const std::string& aName) {
+    std::filesystem::copy_file(DataFolder / aName, fFolder.Path() / aName);
+    return Utf8Decode(fFolder.File(aName));
+  }
+  std::u16string Output() const { return Utf8Decode(fFolder.File("out.vxp")); }
+
+  void ConvertWorkedProject() {
+    fView.OpenAnswer = FixtureCopy("worked.vlp");
+    fView.SaveAnswer = Output();
+    fPresenter.ConvertClicked();
+  }
+};
+
+TEST_F(MainPresenterTest, ARunFillsTheListInTheOrderOfTheTargetsWithTheirCounts) {
+  ConvertWorkedProject();
+
+  ASSERT_TRUE(fView.Errors.empty()) << vbase::Utf8Encode(fView.Errors[0].Message);
+  ASSERT_EQ(fView.Rows.size(), 3u);
+  const struct {
+    TTargetImage Image;
+    std::u16string Old, New, Count;
+  } expected[] = {
+      {tiConverted, u"C:\\app\\App.dpr", u"C:\\app\\App.dpr", u"2"},
+      {tiConverted, u"R;C:\\app\\src", u".\\VnxVirtualTarget[1]", u"1"},
+      {tiNotConverted, u"", u"", u""}, // no counterpart in the new format, so no count either
+  };
+  for (size_t index = 0; index < std::size(expected); ++index) {
+    SCOPED_TRACE(index);
+    const TShownRow& shown = fView.Rows[index];
+    EXPECT_EQ(shown.Row.Image, expected[index].Image);
+    EXPECT_EQ(shown.Row.Number.Text, u"");
+    // Paths are cut by their columns and shown whole in their tooltips.
+    EXPECT_EQ(shown.Row.OldTarget.Text, expected[index].Old);
+    EXPECT_EQ(shown.Row.OldTarget.Hint, expected[index].Old);
+    EXPECT_EQ(shown.Row.NewTarget.Text, expected[index].New);
+    EXPECT_EQ(shown.Row.NewTarget.Hint, expected[index].New);
+    EXPECT_EQ(shown.Count, expected[index].Count);
+  }
+  EXPECT_EQ(fView.Rows[0].Row.Number.Hint, u"");
+  EXPECT_EQ(fView.Rows[2].Row.Number.Hint,
+            u"Not converted: the new format has no counterpart for this kind of target.");
+
+  ASSERT_FALSE(fView.Log.empty());
+  EXPECT_EQ(fView.Log.front(), u"Opening old project...");
+  EXPECT_EQ(fView.Log.back(), u"Total processing time: 0ms");
+  EXPECT_EQ(fView.Proposals, std::vector<std::u16string>{*fView.OpenAnswer + u"_converted.vxp"});
+  EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "out.vxp"));
+}
+
+TEST_F(MainPresenterTest, ConvertIsDisabledDuringTheRunAndGetsTheFocusBack) {
+  const struct {
+    const char* Name;
+    TMainControl Before;
+    std::optional<TMainControl> MovedDuringRun;
+    TMainControl After;
+  } cases[] = {
+      {"focus on Convert comes back", TMainControl::mcConvert, std::nullopt,
+       TMainControl::mcConvert},
+      {"focus put elsewhere stays", TMainControl::mcConvert, TMainControl::mcTargets,
+       TMainControl::mcTargets},
+      {"focus on the log stays", TMainControl::mcLog, std::nullopt, TMainControl::mcLog},
+      {"focus on the log moved by the user stays", TMainControl::mcLog, TMainControl::mcTargets,
+       TMainControl::mcTargets},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.Name);
+    fView.Focus = test.Before;
+    fView.ConvertEnabledChanges.clear();
+    bool enabledWhileSaving = true;
+    TMainState stateWhileSaving = TMainState::msIdle;
+    fView.WhileSaving = [&] {
+      enabledWhileSaving = fView.ConvertEnabled;
+      stateWhileSaving = fPresenter.State();
+      if (test.MovedDuringRun)
+        fView.Focus = *test.MovedDuringRun;
+    };
+    std::filesystem::remove(fFolder.Path() / "worked.vlp");
+    ConvertWorkedProject();
+    EXPECT_FALSE(enabledWhileSaving);
+    EXPECT_EQ(stateWhileSaving, TMainState::msRunning);
+    EXPECT_EQ(fView.ConvertEnabledChanges, (std::vector<bool>{false, true}));
+    EXPECT_EQ(fView.Focus, test.After);
+    EXPECT_EQ(fPresenter.State(), TMainState::msIdle);
+  }
+}
+
+TEST_F(MainPresenterTest, ACloseDuringARunWaitsForItsEnd) {
+  EXPECT_TRUE(fPresenter.CloseRequested());
+  EXPECT_EQ(fView.Closes, 0);
+
+  bool mayClose = true;
+  TMainState stateAfterRequest = TMainState::msIdle;
+  fView.WhileSaving = [&] {
+    mayClose = fPresenter.CloseRequested();
+    stateAfterRequest = fPresenter.State();
+    // Nothing new starts while the window waits to close.
+    fPresenter.ConvertClicked();
+    fPresenter.ConvertProject(u"other.vlp");
+  };
+  ConvertWorkedProject();
+  EXPECT_FALSE(mayClose);
+  EXPECT_EQ(stateAfterRequest, TMainState::msClosing);
+  EXPECT_EQ(fView.Proposals.size(), 1u);
+  EXPECT_EQ(fView.OpenCalls, 1);
+  // The run still saved, then the window was closed once.
+  EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "out.vxp"));
+  EXPECT_EQ(fView.Closes, 1);
+  EXPECT_EQ(fPresenter.State(), TMainState::msIdle);
+  EXPECT_TRUE(fPresenter.CloseRequested());
+}
+
+TEST_F(MainPresenterTest, AFailedRunIsReportedBeforeAWaitingCloseAndTheNextRunWorks) {
+  fView.OpenAnswer = FixtureCopy("unclosed.vlp");
+  fView.WhileRepainting = [this] { fPresenter.CloseRequested(); };
+  fPresenter.ConvertClicked();
+  ASSERT_EQ(fView.Errors.size(), 1u);
+  EXPECT_EQ(fView.Errors[0].Message, u"Missing close tag in element VORNALEXPROJECT");
+  EXPECT_EQ(fView.Errors[0].ClassName, u"EFilerError");
+  EXPECT_EQ(fView.Errors[0].LastLogLines, std::vector<std::u16string>{u"Opening old project..."});
+  EXPECT_EQ(fView.ClosesAtError, std::vector<int>{0});
+  EXPECT_EQ(fView.Closes, 1);
+  EXPECT_TRUE(fView.Proposals.empty());
+  EXPECT_TRUE(fView.ConvertEnabled);
+
+  // The window stayed; the next run starts from a clean state.
+  fView.WhileRepainting = nullptr;
+  ConvertWorkedProject();
+  EXPECT_EQ(fView.Errors.size(), 1u);
+  EXPECT_EQ(fView.Rows.size(), 3u);
+  EXPECT_EQ(fView.Closes, 1);
+  EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "out.vxp"));
+}
+
+TEST_F(MainPresenterTest, CancellingTheOpenDialogKeepsThePreviousRun) {
+  ConvertWorkedProject();
+  const std::vector<std::u16string> log = fView.Log;
+
+  fView.OpenAnswer.reset();
+  fPresenter.ConvertClicked();
+  EXPECT_EQ(fView.OpenCalls, 2);
+  EXPECT_EQ(fView.Log, log);
+  EXPECT_EQ(fView.Rows.size(), 3u);
+  EXPECT_EQ(fView.Rows[0].Count, u"2");
+  EXPECT_EQ(fView.Proposals.size(), 1u);
+}
+
+TEST_F(MainPresenterTest, CancellingTheSaveDialogWritesNothing) {
+  fView.OpenAnswer = FixtureCopy("worked.vlp");
+  fPresenter.ConvertClicked();
+  EXPECT_EQ(fView.Proposals.size(), 1u);
+  EXPECT_EQ(fFolder.Entries(), std::set<std::string>{"worked.vlp"});
+  EXPECT_EQ(fView.Log.back(), u"Total processing time: 0ms");
+  EXPECT_TRUE(fView.Errors.empty());
+}
+
+TEST_F(MainPresenterTest, ACountForATargetThatIsNotListedIsDropped) {
+  fPresenter.TargetRowsCounted(0, 7);
+  vconvert::TFoundTarget target;
+  target.Converted = true;
+  target.OldTarget = u"old";
+  target.NewTarget = u"new";
+  fPresenter.TargetFound(target);
+  fPresenter.TargetRowsCounted(1, 7);
+  fPresenter.TargetRowsCounted(-1, 7);
+  ASSERT_EQ(fView.Rows.size(), 1u);
+  EXPECT_EQ(fView.Rows[0].Count, u"");
+  fPresenter.TargetRowsCounted(0, 0);
+  EXPECT_EQ(fView.Rows[0].Count, u"0");
+
+  fPresenter.TargetsCleared();
+  fPresenter.TargetRowsCounted(0, 7);
+  EXPECT_TRUE(fView.Rows.empty());
+}
+
+TEST_F(MainPresenterTest, TheLogShowsEveryEntryOnOneLine) {
+  const struct {
+    std::u16string Entry;
+    std::u16string Shown;
+  } cases[] = {
+      {u"\tDictionary name: Main", u"\tDictionary name: Main"},
+      {u"\tDictionary name: A\r\nB", u"\tDictionary name: A B"},
+      {u"\tde\r", u"\tde "},
+      {u"\n\nx", u"  x"},
+      {u"a\r\r\nb", u"a  b"},
+      {u"a\u2028b\u2029c", u"a b c"},
+      {u"a\uFDD0b\uFDD1c", u"a b c"},
+      {u"", u""},
+  };
+  for (const auto& test : cases) {
+    fPresenter.ClearLog();
+    fPresenter.AddLogLine(test.Entry);
+    EXPECT_EQ(fView.Log, std::vector<std::u16string>{test.Shown});
+  }
+}
+
+TEST_F(MainPresenterTest, TheErrorReportKeepsTheLastLogLinesOnly) {
+  for (int line = 1; line <= 12; ++line)
+    fPresenter.AddLogLine(u"line " + vbase::IntToText(line));
+  fPresenter.ReportException(std::make_exception_ptr(std::runtime_error("plain")));
+  ASSERT_EQ(fView.Errors.size(), 1u);
+  EXPECT_EQ(fView.Errors[0].Message, u"plain");
+  EXPECT_EQ(fView.Errors[0].ClassName, u"std::runtime_error");
+  ASSERT_EQ(fView.Errors[0].LastLogLines.size(), size_t(TMainPresenter::LastLogLinesInReport));
+  EXPECT_EQ(fView.Errors[0].LastLogLines.front(), u"line 3");
+  EXPECT_EQ(fView.Errors[0].LastLogLines.back(), u"line 12");
+
+  fPresenter.ClearLog();
+  fPresenter.ReportException(std::make_exception_ptr(42));
+  EXPECT_EQ(fView.Errors[1].Message, u"An unknown exception occurred.");
+  EXPECT_EQ(fView.Errors[1].ClassName, u"unknown");
+  EXPECT_TRUE(fView.Errors[1].LastLogLines.empty());
+}
+
+TEST(ErrorDetailsTest, NameTheClassThenTheLastLogLines) {
+  const struct {
+    TErrorReport Report;
+    std::u16string Details;
+  } cases[] = {
+      {{u"'x' is not a valid integer value", u"EConvertError", {u"Reading targets"}},
+       u"Exception class: EConvertError\n\nLast log lines:\nReading targets"},
+      {{u"m", u"EFilerError", {u"a", u"\tb"}},
+       u"Exception class: EFilerError\n\nLast log lines:\na\n\tb"},
+      {{u"m", u"unknown", {}}, u"Exception class: unknown"},
+  };
+  for (const auto& test : cases)
+    EXPECT_EQ(ErrorDetails(test.Report), test.Details);
+}
+
+TEST_F(MainPresenterTest, HelpOpensThePageOrShowsItsAddress) {
+  fPresenter.HelpClicked();
+  EXPECT_EQ(fView.Opened, std::vector<std::u16string>{
+                              u"https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp"});
+  EXPECT_TRUE(fView.Notices.empty());
+
+  fView.BrowserStarts = false;
+  fPresenter.HelpClicked();
+  EXPECT_EQ(fView.Opened.size(), 2u);
+  EXPECT_EQ(fView.Notices,
+            std::vector<std::u16string>{
+                u"No web browser could be started for the help. The help page is at:\n\n"
+                u"https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp"});
+}
+
+TEST_F(MainPresenterTest, ADroppedProjectIsConvertedOnceTheDropHasEnded) {
+  const std::u16string notes = Utf8Decode(fFolder.File("notes.txt"));
+  EXPECT_FALSE(fPresenter.AcceptsDrop({notes}));
+  EXPECT_FALSE(fPresenter.FilesDropped({notes}));
+  EXPECT_TRUE(fView.Later.empty());
+
+  const std::u16string project = FixtureCopy("worked.vlp");
+  fView.SaveAnswer = Output();
+  bool acceptedDuringRun = true, takenDuringRun = true;
+  fView.WhileSaving = [&] {
+    acceptedDuringRun = fPresenter.AcceptsDrop({project});
+    takenDuringRun = fPresenter.FilesDropped({project});
+  };
+  EXPECT_TRUE(fPresenter.AcceptsDrop({notes, project}));
+  EXPECT_TRUE(fPresenter.FilesDropped({notes, project}));
+  EXPECT_TRUE(fView.Proposals.empty());
+  fView.RunPending();
+  EXPECT_FALSE(acceptedDuringRun);
+  EXPECT_FALSE(takenDuringRun);
+  EXPECT_EQ(fView.Proposals, std::vector<std::u16string>{project + u"_converted.vxp"});
+  EXPECT_EQ(fView.OpenCalls, 0);
+  EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "out.vxp"));
+  EXPECT_TRUE(fView.Later.empty());
+
+  // The next click asks the open dialog again.
+  fPresenter.ConvertClicked();
+  EXPECT_EQ(fView.OpenCalls, 1);
+}
+
+TEST(OldProjectAmongTest, TakesTheFirstOldProjectInAnyCase) {
+  const struct {
+    std::vector<std::u16string> Paths;
+    std::optional<std::u16string> Project;
+  } cases[] = {
+      {{}, std::nullopt},
+      {{u"notes.txt", u"new.vxp", u"vlp"}, std::nullopt},
+      {{u"notes.txt", u"a.VLP", u"b.vlp"}, u"a.VLP"},
+      {{u"dir/b.vlp"}, u"dir/b.vlp"},
+      {{u".vlp.txt", u"x.Vlp"}, u"x.Vlp"},
+  };
+  for (const auto& test : cases)
+    EXPECT_EQ(OldProjectAmong(test.Paths), test.Project);
+}
+
+TEST_F(MainPresenterTest, AProjectOnTheCommandLineIsConvertedFromTheMessageLoop) {
+  EXPECT_EQ(ProjectOfArguments({u"vlp5tovxp"}), std::nullopt);
+  const std::u16string project = FixtureCopy("worked.vlp");
+  EXPECT_EQ(ProjectOfArguments({u"vlp5tovxp", project}), project);
+  EXPECT_EQ(ProjectOfArguments({u"vlp5tovxp", u"a.vlp"}),
+            (std::filesystem::current_path() / "a.vlp").u16string());
+
+  fView.SaveAnswer = Output();
+  fPresenter.ConvertProjectLater(project);
+  EXPECT_TRUE(fView.Proposals.empty());
+  fView.RunPending();
+  EXPECT_EQ(fView.OpenCalls, 0);
+  EXPECT_EQ(fView.Proposals, std::vector<std::u16string>{project + u"_converted.vxp"});
+  EXPECT_EQ(fView.Rows.size(), 3u);
+}
+
+TEST_F(MainPresenterTest, RepaintsAtMostEvery50MsAndAtOnceWhenAStageStarts) {
+  const struct {
+    const char* Name;
+    uint32_t Advance;                 // ms since the step before
+    std::optional<int64_t> StageDone; // a progress report instead of a message call
+    int Repaints;                     // in total after the step
+  } steps[] = {
+      {"the first call repaints", 0, std::nullopt, 1},
+      {"too soon", 10, std::nullopt, 1},
+      {"still too soon", 39, std::nullopt, 1},
+      {"50 ms after the last", 1, std::nullopt, 2},
+      {"a stage starts", 1, 0, 3},
+      {"a stage goes on too soon", 1, 10, 3},
+      {"a stage goes on in time", 50, 20, 4},
+      {"the counter wraps", 0xFFFFFFF0u, std::nullopt, 5},
+      {"too soon across the wrap", 30, std::nullopt, 5},
+      {"in time across the wrap", 20, std::nullopt, 6},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.Name);
+    fNow += step.Advance;
+    if (step.StageDone)
+      fPresenter.ShowProgress(TRunStage::rsLoading, *step.StageDone, 100);
+    else
+      fPresenter.ProcessMessages();
+    EXPECT_EQ(fView.Repaints, step.Repaints);
+  }
+  EXPECT_EQ(fView.ProgressDone, (std::vector<int64_t>{0, 10, 20}));
+}
+
+TEST_F(MainPresenterTest, TheRunTimesItselfWithThePresentersClock) {
+  EXPECT_TRUE(fPresenter.ShowsProgress());
+  fView.WhileSaving = [this] { fNow += 5; };
+  fView.WhileRepainting = [this] { fNow += 7; };
+  fView.OpenAnswer = FixtureCopy("worked.vlp");
+  fPresenter.ConvertClicked();
+  EXPECT_EQ(fView.Log.back(),
+            u"Total processing time: " + vbase::IntToText(7 * fView.Repaints) + u"ms");
+  EXPECT_EQ(fPresenter.TickCount(), fNow);
+}
+
+} // namespace
+
+namespace {
+
+TEST(SharedTargetColumnWidthsTest, ShareTheFreeWidthButStayReadable) {
+  const struct {
+    int Free;
+    int Old, New;
+  } cases[] = {
+      {772, 386, 386}, // the window's first size
+      {773, 387, 386}, // the odd pixel goes to the old target
+      {245, 123, 122}, {240, 120, 120},
+      {200, 120, 120}, // a small window scrolls rather than cut the paths short
+      {0, 120, 120},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.Free);
+    const TTargetColumnWidths widths = SharedTargetColumnWidths(test.Free);
+    EXPECT_EQ(widths.OldTarget, test.Old);
+    EXPECT_EQ(widths.NewTarget, test.New);
+  }
+}
+
+} // namespace

@@ -1,0 +1,44 @@
+// The window's sizes in pixels at 96 dots per inch, shared by every view; a view scales them
+// to its screen.
+#pragma once
+
+#include <algorithm>
+
+namespace vui {
+
+struct TRect96 {
+  int Left;
+  int Top;
+  int Width;
+  int Height;
+};
+
+inline constexpr int ClientWidth = 854;
+inline constexpr int ClientHeight = 562;
+// Small enough for a small screen; large enough for both buttons and readable columns.
+inline constexpr int MinimumWidth = 420;
+inline constexpr int MinimumHeight = 320;
+inline constexpr int TopPanelHeight = 73;
+inline constexpr TRect96 ConvertButtonRect{8, 8, 129, 49};
+inline constexpr TRect96 HelpButtonRect{144, 8, 129, 49};
+inline constexpr int ButtonImageSize = 32;
+inline constexpr int ListImageSize = 16;
+inline constexpr int LogHeight = 95;
+inline constexpr int ImageColumnWidth = 32;
+inline constexpr int RowsColumnWidth = 50;
+// Narrower target columns cut every path to its drive letter.
+inline constexpr int MinimumTargetColumnWidth = 120;
+
+struct TTargetColumnWidths {
+  int OldTarget;
+  int NewTarget;
+};
+
+// The two target columns share aFreeWidth, what "#" and "Rows" leave of the width inside the
+// list, as long as the user has not sized one of them; neither gets narrower than readable.
+constexpr TTargetColumnWidths SharedTargetColumnWidths(int aFreeWidth) {
+  const int half = std::max(aFreeWidth / 2, MinimumTargetColumnWidth);
+  return {std::max(aFreeWidth - half, MinimumTargetColumnWidth), half};
+}
+
+} // namespace vui

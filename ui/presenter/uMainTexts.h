@@ -1,0 +1,33 @@
+// The window's own words, shared by every view so that each shows the same texts.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace vui {
+
+// A filter of a file dialog: what people read, and the pattern of the files it shows.
+struct TFileFilter {
+  std::u16string_view Description;
+  std::u16string_view Pattern;
+};
+
+inline constexpr std::u16string_view WindowCaption =
+    u"Convert VLP (Vornalex 5 project) to VXP (new Vornalex project)";
+inline constexpr std::u16string_view ConvertCaption = u"Convert...";
+inline constexpr std::u16string_view HelpCaption = u"Help...";
+inline constexpr std::u16string_view LogPageCaption = u"Log";
+// The target list's columns, from left to right.
+enum TTargetColumn { tcImage, tcOldTarget, tcNewTarget, tcRows, tcCount };
+inline constexpr std::array<std::u16string_view, tcCount> TargetColumnCaptions{
+    u"#", u"Vornalex 5 Target", u"Vornalex 7 Target", u"Rows"};
+
+inline constexpr TFileFilter OpenProjectFilter{u"Vornalex 5 Projects (*.vlp)", u"*.vlp"};
+inline constexpr TFileFilter SaveProjectFilter{u"Vornalex 2010 Projects (*.vxp)", u"*.vxp"};
+
+inline constexpr std::u16string_view HelpPageUrl =
+    u"https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp";
+// Title of the window's message boxes.
+inline constexpr std::u16string_view BoxTitle = u"Vlp5ToVXP";
+
+} // namespace vui

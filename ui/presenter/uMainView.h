@@ -1,0 +1,86 @@
+// The window as its presenter sees it. The Qt window and the Win32 window implement this and
+// nothing more: they set and read their controls and run their dialogs; every decision of the
+// window is the presenter's (uMainPresenter.h).
+#pragma once
+
+#include "uConversionHost.h"
+#include "uErrorReport.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vui {
+
+// The controls that can hold the keyboard focus, as far as the presenter tells them apart.
+enum class TMainControl { mcNone, mcConvert, mcHelp, mcTargets, mcLog, mcOther };
+
+// Images of the target list, by their index in the view's 16 x 16 image list.
+enum TTargetImage : int32_t { tiConverted = 0, tiNotConverted = 1 };
+
+// A cell of the target list: its text and its tooltip (empty: no text, no tooltip).
+struct TTargetCell {
+  std::u16string Text;
+  std::u16string Hint;
+};
+
+// A row of the target list; the "Rows" column is filled later (SetTargetRowCount).
+struct TTargetRow {
+  TTargetImage Image = tiConverted;
+  // The image column: its text is always empty, its hint says why a target is not converted.
+  TTargetCell Number;
+  TTargetCell OldTarget;
+  TTargetCell NewTarget;
+};
+
+class IMainView {
+public:
+  virtual ~IMainView() = default;
+
+  // Removes every line of the log box.
+  virtual void ClearLog() = 0;
+  // Appends aLine as the log box's last line; it holds no line break.
+  virtual void AddLogLine(std::u16string_view aLine) = 0;
+
+  // Removes every row of the target list.
+  virtual void ClearTargets() = 0;
+  // Appends aRow at the end of the target list: the image cell shows its image and hint; a
+  // target cell with an empty text stays empty.
+  virtual void AddTargetRow(const TTargetRow& aRow) = 0;
+  // Shows aCount, aligned right, in the "Rows" column of the existing row aRow (from 0).
+  virtual void SetTargetRowCount(int32_t aRow, std::u16string_view aCount) = 0;
+
+  // Enables or disables the "Convert..." button.
+  virtual void SetConvertEnabled(bool aEnabled) = 0;
+  // The control that has the keyboard focus within the window.
+  virtual TMainControl FocusedControl() const = 0;
+  // Gives the keyboard focus to the "Convert..." button.
+  virtual void FocusConvert() = 0;
+
+  // Handles every pending window message (repaints, clicks, close requests) and returns.
+  virtual void ProcessMessages() = 0;
+  // Runs aAction from the message loop once the message being handled is done.
+  virtual void RunLater(std::function<void()> aAction) = 0;
+
+  // The open dialog with OpenProjectFilter; a typed name need not exist. None when cancelled.
+  virtual std::optional<std::u16string> AskOpenPath() = 0;
+  // The save dialog with SaveProjectFilter, starting at aProposal; it asks before replacing a
+  // file and refuses a folder that does not exist. None when cancelled.
+  virtual std::optional<std::u16string> AskSavePath(const std::u16string& aProposal) = 0;
+  // Opens aUrl in the default browser; false when no browser could be started.
+  virtual bool OpenUrl(std::u16string_view aUrl) = 0;
+  // A modal information box titled BoxTitle whose plain text can be selected and copied.
+  virtual void ShowNotice(std::u16string_view aText) = 0;
+  // A modal error box titled BoxTitle: the message as plain text, ErrorDetails as details.
+  virtual void ShowError(const TErrorReport& aReport) = 0;
+  // Closes the window; the view asks the presenter's CloseRequested first, as for the user.
+  virtual void Close() = 0;
+  // How far a stage of the run has come (see IConversionHost::ShowProgress); a view may
+  // show nothing of it: the presenter repaints either way.
+  virtual void ShowProgress(vconvert::TRunStage /*aStage*/, int64_t /*aDone*/, int64_t /*aTotal*/) {
+  }
+};
+
+} // namespace vui

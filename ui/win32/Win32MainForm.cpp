@@ -1,0 +1,537 @@
+#include "Win32MainForm.h"
+
+#include "Errors.h"
+#include "Win32Resources.h"
+#include "WindowsErrors.h"
+#include "uMainLayout.h"
+#include "uMainTexts.h"
+
+#include <shellapi.h>
+
+namespace vui {
+
+namespace {
+
+const wchar_t* const WindowClassName = L"Vlp5ToVXPMainform";
+constexpr UINT RunLaterMessage = WM_APP + 1;
+
+enum TControlId : WORD { idConvert = 1001, idHelp, idPages, idTargets, idLog };
+
+constexpr DWORD WindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD WindowExStyle = WS_EX_CONTROLPARENT;
+
+constexpr std::array<int, tcCount> ColumnFormats{LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT,
+                                                 LVCFMT_RIGHT};
+
+// A caption whose letter after "&" is underlined and answers Alt with it.
+std::u16string WithAccelerator(std::u16string_view aCaption) {
+  std::u16string caption(1, u'&');
+  caption.append(aCaption);
+  return caption;
+}
+
+RECT ScaledRect(const TRect96& aRect, int aDpi) {
+  const auto scale = [aDpi](int aPixels) { return MulDiv(aPixels, aDpi, USER_DEFAULT_SCREEN_DPI); };
+  return {scale(aRect.Left), scale(aRect.Top), scale(aRect.Left + aRect.Width),
+          scale(aRect.Top + aRect.Height)};
+}
+
+// A dialog's window class, so that the dialog manager gives the keyboard its usual meaning:
+// Tab, Enter and Space on the focused button, Alt with an underlined letter.
+void RegisterWindowClass(HINSTANCE aInstance, WNDPROC aProcedure) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  if (GetClassInfoExW(aInstance, WindowClassName, &windowClass))
+    return;
+  windowClass.lpfnWndProc = aProcedure;
+  windowClass.cbWndExtra = DLGWINDOWEXTRA;
+  windowClass.hInstance = aInstance;
+  windowClass.hIcon =
+      static_cast<HICON>(LoadImageW(aInstance, MAKEINTRESOURCEW(IDI_APPLICATION_ICON), IMAGE_ICON,
+                                    0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  windowClass.hIconSm = static_cast<HICON>(
+      LoadImageW(aInstance, MAKEINTRESOURCEW(IDI_APPLICATION_ICON), IMAGE_ICON,
+                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = WindowClassName;
+  RegisterClassExW(&windowClass);
+}
+
+HWND CreateChild(const wchar_t* aClass, const wchar_t* aText, DWORD aStyle, DWORD aExStyle,
+                 WORD aId, HWND aParent, HINSTANCE aInstance) {
+  return CreateWindowExW(aExStyle, aClass, aText, WS_CHILD | WS_VISIBLE | aStyle, 0, 0, 0, 0,
+                         aParent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(aId)), aInstance,
+                         nullptr);
+}
+
+HICON LoadIconOfSize(HINSTANCE aInstance, int aId, int aSize) {
+  return static_cast<HICON>(
+      LoadImageW(aInstance, MAKEINTRESOURCEW(aId), IMAGE_ICON, aSize, aSize, LR_DEFAULTCOLOR));
+}
+
+RECT Bounds(int aLeft, int aTop, int aWidth, int aHeight) {
+  return {aLeft, aTop, aLeft + aWidth, aTop + aHeight};
+}
+
+void Place(HDWP& aPositions, HWND aControl, const RECT& aBounds) {
+  aPositions = DeferWindowPos(aPositions, aControl, nullptr, aBounds.left, aBounds.top,
+                              aBounds.right - aBounds.left, aBounds.bottom - aBounds.top,
+                              SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool DispatchesAsDialog(HWND aWindow, MSG& aMessage) {
+  return aWindow && IsWindow(aWindow) && IsDialogMessageW(aWindow, &aMessage);
+}
+
+} // namespace
+
+TWin32Mainform::TWin32Mainform(HINSTANCE aInstance, std::unique_ptr<TWin32Desktop> aDesktop)
+    : fInstance(aInstance), fDesktop(std::move(aDesktop)), fPresenter(*this) {
+  RegisterWindowClass(aInstance, WindowProc);
+  const std::u16string caption(WindowCaption);
+  fWindow =
+      CreateWindowExW(WindowExStyle, WindowClassName, Wide(caption), WindowStyle, CW_USEDEFAULT,
+                      CW_USEDEFAULT, ClientWidth, ClientHeight, nullptr, nullptr, aInstance, this);
+  if (!fWindow)
+    throw vbase::Exception(u"The window could not be created: " +
+                           vbase::WindowsErrorText(GetLastError()));
+  CreateControls();
+  ApplyDpi(GetDpiForWindow(fWindow));
+  // The design's client size on the screen the window system chose.
+  RECT frame = Bounds(0, 0, Scaled(ClientWidth), Scaled(ClientHeight));
+  AdjustWindowRectExForDpi(&frame, WindowStyle, FALSE, WindowExStyle, fDpi);
+  SetWindowPos(fWindow, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  DragAcceptFiles(fWindow, TRUE);
+}
+
+TWin32Mainform::~TWin32Mainform() {
+  if (fWindow && IsWindow(fWindow))
+    DestroyWindow(fWindow);
+  if (ImageList1)
+    ImageList_Destroy(ImageList1);
+  if (fConvertImage)
+    DestroyIcon(fConvertImage);
+  if (fFont)
+    DeleteObject(fFont);
+}
+
+void TWin32Mainform::CreateControls() {
+  // Creation order is tab order: the buttons, the list, the log; the page control behind them
+  // only frames them.
+  btnConvert = CreateChild(WC_BUTTONW, Wide(WithAccelerator(ConvertCaption)),
+                           WS_TABSTOP | BS_PUSHBUTTON, 0, idConvert, fWindow, fInstance);
+  btnHelp = CreateChild(WC_BUTTONW, Wide(WithAccelerator(HelpCaption)), WS_TABSTOP | BS_PUSHBUTTON,
+                        0, idHelp, fWindow, fInstance);
+  lstTargets = CreateChild(WC_LISTVIEWW, L"",
+                           WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL |
+                               LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
+                           WS_EX_CLIENTEDGE, idTargets, fWindow, fInstance);
+  ListView_SetExtendedListViewStyle(lstTargets, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT |
+                                                    LVS_EX_INFOTIP | LVS_EX_DOUBLEBUFFER);
+  SetUpTargetColumns();
+  memLog = CreateChild(WC_EDITW, L"",
+                       WS_TABSTOP | WS_CLIPSIBLINGS | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
+                           ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                       WS_EX_CLIENTEDGE, idLog, fWindow, fInstance);
+  // The log grows with every run; the edit control's default limit would cut it.
+  SendMessageW(memLog, EM_SETLIMITTEXT, 0, 0);
+  // The log indents with TABs; four average characters each, not eight.
+  const int tabStop = 16;
+  SendMessageW(memLog, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
+  pgcMain = CreateChild(WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | TCS_HOTTRACK, 0, idPages, fWindow,
+                        fInstance);
+  TCITEMW page{};
+  page.mask = TCIF_TEXT;
+  std::u16string caption(LogPageCaption);
+  page.pszText = const_cast<wchar_t*>(Wide(caption));
+  SendMessageW(pgcMain, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&page));
+}
+
+void TWin32Mainform::SetUpTargetColumns() {
+  for (int column = tcImage; column < tcCount; ++column) {
+    LVCOLUMNW definition{};
+    definition.mask = LVCF_TEXT | LVCF_FMT | LVCF_SUBITEM;
+    const std::u16string caption(TargetColumnCaptions[static_cast<size_t>(column)]);
+    definition.fmt = ColumnFormats[static_cast<size_t>(column)];
+    definition.pszText = const_cast<wchar_t*>(Wide(caption));
+    definition.iSubItem = column;
+    SendMessageW(lstTargets, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
+                 reinterpret_cast<LPARAM>(&definition));
+  }
+}
+
+int TWin32Mainform::Scaled(int aPixels) const {
+  return MulDiv(aPixels, static_cast<int>(fDpi), USER_DEFAULT_SCREEN_DPI);
+}
+
+// Fonts, images and fixed column widths for the screen's DPI; the layout follows.
+void TWin32Mainform::ApplyDpi(UINT aDpi) {
+  const UINT previousDpi = fDpi;
+  fDpi = aDpi;
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, fDpi);
+  const HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+  for (const HWND control : {btnConvert, btnHelp, pgcMain, lstTargets, memLog})
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (fFont)
+    DeleteObject(fFont);
+  fFont = font;
+  LoadImages();
+  ListView_SetColumnWidth(lstTargets, tcImage, Scaled(ImageColumnWidth));
+  ListView_SetColumnWidth(lstTargets, tcRows, Scaled(RowsColumnWidth));
+  if (fTargetColumnsSizedByUser)
+    for (const int column : {tcOldTarget, tcNewTarget})
+      ListView_SetColumnWidth(lstTargets, column,
+                              MulDiv(ListView_GetColumnWidth(lstTargets, column),
+                                     static_cast<int>(fDpi), static_cast<int>(previousDpi)));
+}
+
+void TWin32Mainform::LoadImages() {
+  const int listSize = Scaled(ListImageSize);
+  const HIMAGELIST images = ImageList_Create(listSize, listSize, ILC_COLOR32 | ILC_MASK, 2, 0);
+  for (const int icon : {IDI_CONVERTED_TARGET, IDI_UNCONVERTIBLE_TARGET}) {
+    const HICON image = LoadIconOfSize(fInstance, icon, listSize);
+    ImageList_AddIcon(images, image);
+    DestroyIcon(image);
+  }
+  ListView_SetImageList(lstTargets, images, LVSIL_SMALL);
+  if (ImageList1)
+    ImageList_Destroy(ImageList1);
+  ImageList1 = images;
+
+  const HICON convertImage = LoadIconOfSize(fInstance, IDI_CONVERT, Scaled(ButtonImageSize));
+  SendMessageW(btnConvert, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(convertImage));
+  if (fConvertImage)
+    DestroyIcon(fConvertImage);
+  fConvertImage = convertImage;
+}
+
+void TWin32Mainform::LayOut() {
+  RECT client{};
+  GetClientRect(fWindow, &client);
+  const int top = Scaled(TopPanelHeight);
+  const RECT pages = Bounds(0, top, client.right, std::max<int>(client.bottom - top, 0));
+  // The page's area inside the page control's frame and tabs.
+  RECT page = Bounds(0, 0, pages.right - pages.left, pages.bottom - pages.top);
+  TabCtrl_AdjustRect(pgcMain, FALSE, &page);
+  OffsetRect(&page, pages.left, pages.top);
+  const int logHeight = std::min<int>(Scaled(LogHeight), page.bottom - page.top);
+
+  HDWP positions = BeginDeferWindowPos(5);
+  Place(positions, btnConvert, ScaledRect(ConvertButtonRect, static_cast<int>(fDpi)));
+  Place(positions, btnHelp, ScaledRect(HelpButtonRect, static_cast<int>(fDpi)));
+  Place(positions, pgcMain, pages);
+  Place(positions, lstTargets,
+        {page.left, page.top, page.right, std::max<LONG>(page.bottom - logHeight, page.top)});
+  Place(positions, memLog, {page.left, page.bottom - logHeight, page.right, page.bottom});
+  EndDeferWindowPos(positions);
+  ShareFreeWidth();
+}
+
+// The two target columns share what "#" and "Rows" leave of the list's width, as long as the
+// user has not sized one of them.
+void TWin32Mainform::ShareFreeWidth() {
+  if (fTargetColumnsSizedByUser)
+    return;
+  RECT list{};
+  GetClientRect(lstTargets, &list);
+  const int free = list.right - ListView_GetColumnWidth(lstTargets, tcImage) -
+                   ListView_GetColumnWidth(lstTargets, tcRows);
+  // The sharing is the presenter's, in pixels at 96 DPI; the old column takes what rounding
+  // leaves over.
+  const TTargetColumnWidths widths =
+      SharedTargetColumnWidths(MulDiv(free, USER_DEFAULT_SCREEN_DPI, static_cast<int>(fDpi)));
+  const int newWidth = Scaled(widths.NewTarget);
+  ListView_SetColumnWidth(lstTargets, tcOldTarget,
+                          std::max(free - newWidth, Scaled(MinimumTargetColumnWidth)));
+  ListView_SetColumnWidth(lstTargets, tcNewTarget, newWidth);
+}
+
+void TWin32Mainform::Show(int aShowCommand) {
+  ShowWindow(fWindow, aShowCommand);
+  UpdateWindow(fWindow);
+}
+
+void TWin32Mainform::Close() {
+  PostMessageW(fWindow, WM_CLOSE, 0, 0);
+}
+
+void TWin32Mainform::ClearLog() {
+  SetWindowTextW(memLog, L"");
+}
+
+void TWin32Mainform::AddLogLine(std::u16string_view aLine) {
+  std::u16string text;
+  if (GetWindowTextLengthW(memLog) > 0)
+    text = u"\r\n";
+  text += aLine;
+  const int end = GetWindowTextLengthW(memLog);
+  SendMessageW(memLog, EM_SETSEL, static_cast<WPARAM>(end), end);
+  SendMessageW(memLog, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TWin32Mainform::ClearTargets() {
+  ListView_DeleteAllItems(lstTargets);
+  fHints.clear();
+}
+
+void TWin32Mainform::AddTargetRow(const TTargetRow& aRow) {
+  LVITEMW item{};
+  item.mask = LVIF_TEXT | LVIF_IMAGE;
+  item.iItem = ListView_GetItemCount(lstTargets);
+  item.pszText = const_cast<wchar_t*>(L"");
+  item.iImage = aRow.Image;
+  const int row = static_cast<int>(
+      SendMessageW(lstTargets, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  SetCellText(row, tcOldTarget, aRow.OldTarget.Text);
+  SetCellText(row, tcNewTarget, aRow.NewTarget.Text);
+  fHints.push_back({aRow.Number.Hint, aRow.OldTarget.Hint, aRow.NewTarget.Hint});
+}
+
+void TWin32Mainform::SetTargetRowCount(int32_t aRow, std::u16string_view aCount) {
+  SetCellText(aRow, tcRows, aCount);
+}
+
+void TWin32Mainform::SetCellText(int aRow, int aColumn, std::u16string_view aText) {
+  const std::u16string text(aText);
+  LVITEMW item{};
+  item.iSubItem = aColumn;
+  item.pszText = const_cast<wchar_t*>(Wide(text));
+  SendMessageW(lstTargets, LVM_SETITEMTEXTW, static_cast<WPARAM>(aRow),
+               reinterpret_cast<LPARAM>(&item));
+}
+
+void TWin32Mainform::SetConvertEnabled(bool aEnabled) {
+  // A disabled button must not keep the focus: it passes on as Tab would pass it.
+  if (!aEnabled && GetFocus() == btnConvert)
+    SendMessageW(fWindow, WM_NEXTDLGCTL, 0, FALSE);
+  EnableWindow(btnConvert, aEnabled);
+}
+
+TMainControl TWin32Mainform::FocusedControl() const {
+  const HWND focus = GetFocus();
+  if (!focus || (focus != fWindow && !IsChild(fWindow, focus)))
+    return TMainControl::mcNone;
+  if (focus == btnConvert)
+    return TMainControl::mcConvert;
+  if (focus == btnHelp)
+    return TMainControl::mcHelp;
+  if (focus == lstTargets || IsChild(lstTargets, focus))
+    return TMainControl::mcTargets;
+  if (focus == memLog)
+    return TMainControl::mcLog;
+  return TMainControl::mcOther;
+}
+
+void TWin32Mainform::FocusConvert() {
+  SendMessageW(fWindow, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(btnConvert), TRUE);
+}
+
+std::optional<std::u16string> TWin32Mainform::AskOpenPath() {
+  return fDesktop->ChooseOldProject(fWindow);
+}
+
+std::optional<std::u16string> TWin32Mainform::AskSavePath(const std::u16string& aProposal) {
+  return fDesktop->ChooseOutputPath(fWindow, aProposal);
+}
+
+bool TWin32Mainform::OpenUrl(std::u16string_view aUrl) {
+  return fDesktop->OpenUrl(fWindow, std::u16string(aUrl));
+}
+
+void TWin32Mainform::ShowNotice(std::u16string_view aText) {
+  fDesktop->ShowNotice(fWindow, std::u16string(aText));
+}
+
+void TWin32Mainform::ShowError(const TErrorReport& aReport) {
+  fDesktop->ShowError(fWindow, aReport.Message, ErrorDetails(aReport));
+}
+
+void TWin32Mainform::ProcessMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // The loop that waits for it is the one outside the run.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    if (!DispatchesAsDialog(fWindow, message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  UpdateWindow(fWindow);
+}
+
+void TWin32Mainform::RunLater(std::function<void()> aAction) {
+  fLater.push_back(std::move(aAction));
+  PostMessageW(fWindow, RunLaterMessage, 0, 0);
+}
+
+void TWin32Mainform::DropFiles(HDROP aDrop) {
+  std::vector<std::u16string> paths;
+  const UINT count = DragQueryFileW(aDrop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT index = 0; index < count; ++index) {
+    std::u16string path(DragQueryFileW(aDrop, index, nullptr, 0), u'\0');
+    DragQueryFileW(aDrop, index, reinterpret_cast<wchar_t*>(path.data()),
+                   static_cast<UINT>(path.size() + 1));
+    paths.push_back(std::move(path));
+  }
+  DragFinish(aDrop);
+  fPresenter.FilesDropped(paths);
+}
+
+// A list view asks for one tip per row: it holds the hints of the row's cells, one a line.
+void TWin32Mainform::ShowInfoTip(NMLVGETINFOTIPW& aTip) const {
+  if (aTip.iItem < 0 || static_cast<size_t>(aTip.iItem) >= fHints.size() || aTip.cchTextMax <= 0)
+    return;
+  std::u16string tip;
+  for (const std::u16string& hint : fHints[static_cast<size_t>(aTip.iItem)]) {
+    if (hint.empty())
+      continue;
+    if (!tip.empty())
+      tip += u"\r\n";
+    tip += hint;
+  }
+  tip.resize(std::min(tip.size(), static_cast<size_t>(aTip.cchTextMax - 1)));
+  std::copy(tip.begin(), tip.end(), reinterpret_cast<char16_t*>(aTip.pszText));
+  aTip.pszText[tip.size()] = L'\0';
+}
+
+LRESULT TWin32Mainform::Notify(const NMHDR& aHeader) {
+  if (aHeader.hwndFrom == lstTargets && aHeader.code == LVN_GETINFOTIPW) {
+    ShowInfoTip(*reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&aHeader)));
+    return 0;
+  }
+  if (aHeader.hwndFrom != ListView_GetHeader(lstTargets))
+    return 0;
+  const int column = reinterpret_cast<const NMHEADERW&>(aHeader).iItem;
+  switch (aHeader.code) {
+  case HDN_BEGINTRACKW:
+  case HDN_DIVIDERDBLCLICKW:
+    // "#" holds only the image: its width is fixed.
+    return column == tcImage;
+  case HDN_ENDTRACKW:
+    if (column == tcOldTarget || column == tcNewTarget)
+      fTargetColumnsSizedByUser = true;
+    else
+      PostMessageW(fWindow, WM_SIZE, 0, 0);
+    return 0;
+  default:
+    return 0;
+  }
+}
+
+LRESULT TWin32Mainform::HandleMessage(UINT aMessage, WPARAM aWParam, LPARAM aLParam) {
+  switch (aMessage) {
+  case WM_SIZE:
+    LayOut();
+    return 0;
+  case WM_GETMINMAXINFO: {
+    RECT frame = Bounds(0, 0, Scaled(MinimumWidth), Scaled(MinimumHeight));
+    AdjustWindowRectExForDpi(&frame, WindowStyle, FALSE, WindowExStyle, fDpi);
+    auto& limits = *reinterpret_cast<MINMAXINFO*>(aLParam);
+    limits.ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+    return 0;
+  }
+  case WM_DPICHANGED: {
+    ApplyDpi(HIWORD(aWParam));
+    const RECT& suggested = *reinterpret_cast<const RECT*>(aLParam);
+    SetWindowPos(fWindow, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    LayOut();
+    return 0;
+  }
+  case WM_CTLCOLORSTATIC:
+    // The read-only log reads like a document, not like a disabled field.
+    if (reinterpret_cast<HWND>(aLParam) == memLog) {
+      SetBkColor(reinterpret_cast<HDC>(aWParam), GetSysColor(COLOR_WINDOW));
+      SetTextColor(reinterpret_cast<HDC>(aWParam), GetSysColor(COLOR_WINDOWTEXT));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    }
+    break;
+  case WM_COMMAND:
+    if (HIWORD(aWParam) == BN_CLICKED && LOWORD(aWParam) == idConvert)
+      fPresenter.ConvertClicked();
+    else if (HIWORD(aWParam) == BN_CLICKED && LOWORD(aWParam) == idHelp)
+      fPresenter.HelpClicked();
+    return 0;
+  case WM_NOTIFY:
+    return Notify(*reinterpret_cast<const NMHDR*>(aLParam));
+  case WM_DROPFILES:
+    DropFiles(reinterpret_cast<HDROP>(aWParam));
+    return 0;
+  case RunLaterMessage: {
+    std::vector<std::function<void()>> actions;
+    actions.swap(fLater);
+    for (const std::function<void()>& action : actions)
+      action();
+    return 0;
+  }
+  case WM_CLOSE:
+    if (fPresenter.CloseRequested())
+      DestroyWindow(fWindow);
+    return 0;
+  case WM_DESTROY:
+    if (fEndsProgram)
+      PostQuitMessage(0);
+    return 0;
+  default:
+    break;
+  }
+  return DefDlgProcW(fWindow, aMessage, aWParam, aLParam);
+}
+
+LRESULT CALLBACK TWin32Mainform::WindowProc(HWND aWindow, UINT aMessage, WPARAM aWParam,
+                                            LPARAM aLParam) {
+  if (aMessage == WM_NCCREATE) {
+    auto* form =
+        static_cast<TWin32Mainform*>(reinterpret_cast<CREATESTRUCTW*>(aLParam)->lpCreateParams);
+    form->fWindow = aWindow;
+    SetWindowLongPtrW(aWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+  }
+  auto* form = reinterpret_cast<TWin32Mainform*>(GetWindowLongPtrW(aWindow, GWLP_USERDATA));
+  if (aMessage == WM_NCDESTROY && form) {
+    SetWindowLongPtrW(aWindow, GWLP_USERDATA, 0);
+    form->fWindow = nullptr;
+  }
+  // Until its controls exist, the window is a plain dialog window.
+  if (!form || !form->pgcMain || aMessage == WM_NCDESTROY)
+    return DefDlgProcW(aWindow, aMessage, aWParam, aLParam);
+  try {
+    return form->HandleMessage(aMessage, aWParam, aLParam);
+  } catch (...) {
+    // Nothing may unwind into the system's code that called the window.
+    form->fPresenter.ReportException(std::current_exception());
+    return 0;
+  }
+}
+
+int RunMessageLoop(HWND aWindow) {
+  MSG message;
+  while (IsWindow(aWindow)) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1)
+      return got == 0 ? static_cast<int>(message.wParam) : 1;
+    if (!DispatchesAsDialog(aWindow, message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  return 0;
+}
+
+std::vector<std::u16string> ArgumentsOfCommandLine(const wchar_t* aCommandLine) {
+  int count = 0;
+  wchar_t** arguments = CommandLineToArgvW(aCommandLine, &count);
+  std::vector<std::u16string> result;
+  for (int index = 0; arguments && index < count; ++index)
+    result.push_back(FromWide(arguments[index]));
+  LocalFree(arguments);
+  return result;
+}
+
+} // namespace vui

@@ -1,0 +1,101 @@
+// The program's one window on Windows, made of the system's common controls: the buttons, the
+// page with the target list and the log, scaled for the screen's DPI. It draws what its
+// presenter tells it and passes on what the user does; every decision is the presenter's.
+#pragma once
+
+#include "Win32Desktop.h"
+#include "uMainPresenter.h"
+#include "uMainView.h"
+
+#include <array>
+#include <commctrl.h>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+#include <windows.h>
+
+namespace vui {
+
+class TWin32Mainform : public IMainView {
+public:
+  TWin32Mainform(HINSTANCE aInstance, std::unique_ptr<TWin32Desktop> aDesktop);
+  ~TWin32Mainform() override;
+  TWin32Mainform(const TWin32Mainform&) = delete;
+  TWin32Mainform& operator=(const TWin32Mainform&) = delete;
+
+  // Tests answer the dialogs and catch the browser and the boxes through this.
+  void SetDesktop(std::unique_ptr<TWin32Desktop> aDesktop) { fDesktop = std::move(aDesktop); }
+  TMainPresenter& Presenter() { return fPresenter; }
+
+  HWND Handle() const { return fWindow; }
+  UINT Dpi() const { return fDpi; }
+  // Closing the window then ends the thread's message loop.
+  void EndProgramWhenClosed() { fEndsProgram = true; }
+  void Show(int aShowCommand);
+
+  // IMainView
+  void ClearLog() override;
+  void AddLogLine(std::u16string_view aLine) override;
+  void ClearTargets() override;
+  void AddTargetRow(const TTargetRow& aRow) override;
+  void SetTargetRowCount(int32_t aRow, std::u16string_view aCount) override;
+  void SetConvertEnabled(bool aEnabled) override;
+  TMainControl FocusedControl() const override;
+  void FocusConvert() override;
+  void ProcessMessages() override;
+  void RunLater(std::function<void()> aAction) override;
+  std::optional<std::u16string> AskOpenPath() override;
+  std::optional<std::u16string> AskSavePath(const std::u16string& aProposal) override;
+  bool OpenUrl(std::u16string_view aUrl) override;
+  void ShowNotice(std::u16string_view aText) override;
+  void ShowError(const TErrorReport& aReport) override;
+  void Close() override;
+
+  HWND btnConvert = nullptr;
+  HWND btnHelp = nullptr;
+  HWND pgcMain = nullptr;
+  HWND lstTargets = nullptr;
+  HWND memLog = nullptr;
+  // Image 0 marks a converted target, image 1 one that cannot be converted.
+  HIMAGELIST ImageList1 = nullptr;
+
+private:
+  static LRESULT CALLBACK WindowProc(HWND aWindow, UINT aMessage, WPARAM aWParam, LPARAM aLParam);
+  LRESULT HandleMessage(UINT aMessage, WPARAM aWParam, LPARAM aLParam);
+  void CreateControls();
+  void SetUpTargetColumns();
+  void ApplyDpi(UINT aDpi);
+  void LoadImages();
+  void LayOut();
+  void ShareFreeWidth();
+  LRESULT Notify(const NMHDR& aHeader);
+  void ShowInfoTip(NMLVGETINFOTIPW& aTip) const;
+  void DropFiles(HDROP aDrop);
+  void SetCellText(int aRow, int aColumn, std::u16string_view aText);
+  int Scaled(int aPixels) const;
+
+  HINSTANCE fInstance;
+  std::unique_ptr<TWin32Desktop> fDesktop;
+  HWND fWindow = nullptr;
+  UINT fDpi = USER_DEFAULT_SCREEN_DPI;
+  HFONT fFont = nullptr;
+  HICON fConvertImage = nullptr;
+  // The two target columns share the free width until the user sizes one of them.
+  bool fTargetColumnsSizedByUser = false;
+  bool fEndsProgram = false;
+  // The tooltips of the rows' cells, by row and column; a list view keeps no tooltips.
+  std::vector<std::array<std::u16string, 3>> fHints;
+  std::vector<std::function<void()>> fLater;
+  TMainPresenter fPresenter;
+};
+
+// Runs the thread's message loop until the window is gone; the keyboard works as in a dialog.
+int RunMessageLoop(HWND aWindow);
+
+// The arguments of a command line, the program's name first.
+std::vector<std::u16string> ArgumentsOfCommandLine(const wchar_t* aCommandLine);
+
+} // namespace vui

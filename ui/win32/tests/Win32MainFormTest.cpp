@@ -1,0 +1,630 @@
+// The real window under Wine, driven by the messages the system would send; only the dialogs,
+// the browser and the boxes are stand-ins.
+#include "Win32MainForm.h"
+
+#include "TestFiles.h"
+#include "Win32Desktop.h"
+#include "Win32Resources.h"
+#include "uMainLayout.h"
+
+#include <commctrl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <windows.h>
+
+using namespace vui;
+
+// Found beside RECT, which lives in the global namespace.
+bool operator==(const RECT& a, const RECT& b) {
+  return EqualRect(&a, &b);
+}
+
+std::ostream& operator<<(std::ostream& aOut, const RECT& aRect) {
+  return aOut << "(" << aRect.left << "," << aRect.top << ")-(" << aRect.right << ","
+              << aRect.bottom << ")";
+}
+
+namespace {
+
+struct TFakeDesktop : TWin32Desktop {
+  std::optional<std::u16string> OldProject;
+  std::optional<std::u16string> OutputPath;
+  bool BrowserStarts = true;
+  int OpenCalls = 0;
+  std::vector<std::u16string> Proposals;
+  std::vector<std::u16string> OpenedUrls;
+  std::vector<std::pair<std::u16string, std::u16string>> Errors;
+  std::vector<std::u16string> Notices;
+  std::function<void()> WhileSaveDialogOpen;
+
+  std::optional<std::u16string> ChooseOldProject(HWND) override {
+    ++OpenCalls;
+    return OldProject;
+  }
+  std::optional<std::u16string> ChooseOutputPath(HWND, const std::u16string& aProposal) override {
+    Proposals.push_back(aProposal);
+    if (WhileSaveDialogOpen)
+      WhileSaveDialogOpen();
+    return OutputPath;
+  }
+  bool OpenUrl(HWND, const std::u16string& aUrl) override {
+    OpenedUrls.push_back(aUrl);
+    return BrowserStarts;
+  }
+  void ShowError(HWND, const std::u16string& aMessage, const std::u16string& aDetails) override {
+    Errors.emplace_back(aMessage, aDetails);
+  }
+  void ShowNotice(HWND, const std::u16string& aText) override { Notices.push_back(aText); }
+};
+
+std::u16string TextOf(HWND aWindow) {
+  std::u16string text(static_cast<size_t>(GetWindowTextLengthW(aWindow)), u'\0');
+  GetWindowTextW(aWindow, reinterpret_cast<wchar_t*>(text.data()),
+                 static_cast<int>(text.size() + 1));
+  return text;
+}
+
+// Where a control sits in its parent's client area.
+RECT BoundsInParent(HWND aControl) {
+  RECT bounds{};
+  GetWindowRect(aControl, &bounds);
+  MapWindowPoints(nullptr, GetParent(aControl), reinterpret_cast<POINT*>(&bounds), 2);
+  return bounds;
+}
+
+RECT Rect(int aLeft, int aTop, int aWidth, int aHeight) {
+  return {aLeft, aTop, aLeft + aWidth, aTop + aHeight};
+}
+
+SIZE ClientSize(HWND aWindow) {
+  RECT client{};
+  GetClientRect(aWindow, &client);
+  return {client.right, client.bottom};
+}
+
+std::u16string CellText(HWND aList, int aRow, int aColumn) {
+  wchar_t buffer[1024] = {};
+  LVITEMW item{};
+  item.iSubItem = aColumn;
+  item.pszText = buffer;
+  item.cchTextMax = 1024;
+  SendMessageW(aList, LVM_GETITEMTEXTW, static_cast<WPARAM>(aRow), reinterpret_cast<LPARAM>(&item));
+  return FromWide(buffer);
+}
+
+int CellImage(HWND aList, int aRow) {
+  LVITEMW item{};
+  item.mask = LVIF_IMAGE;
+  item.iItem = aRow;
+  SendMessageW(aList, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  return item.iImage;
+}
+
+struct TColumnInfo {
+  std::u16string Caption;
+  int Format;
+  int Width;
+};
+
+TColumnInfo Column(HWND aList, int aColumn) {
+  wchar_t caption[64] = {};
+  LVCOLUMNW column{};
+  column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
+  column.pszText = caption;
+  column.cchTextMax = 64;
+  SendMessageW(aList, LVM_GETCOLUMNW, static_cast<WPARAM>(aColumn),
+               reinterpret_cast<LPARAM>(&column));
+  return {FromWide(caption), column.fmt & LVCFMT_JUSTIFYMASK, column.cx};
+}
+
+// Whether an image of the list has an opaque pixel that aMatch accepts (red, green, blue).
+bool HasPixel(HIMAGELIST aImages, int aImage, bool (*aMatch)(int, int, int)) {
+  IMAGEINFO info{};
+  ImageList_GetImageInfo(aImages, aImage, &info);
+  // The image list keeps its images side by side in one bitmap.
+  BITMAP bitmap{};
+  GetObjectW(info.hbmImage, sizeof bitmap, &bitmap);
+  BITMAPINFO format{};
+  format.bmiHeader = {
+      sizeof(BITMAPINFOHEADER), bitmap.bmWidth, -bitmap.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::vector<RGBQUAD> pixels(static_cast<size_t>(bitmap.bmWidth * bitmap.bmHeight));
+  const HDC screen = GetDC(nullptr);
+  GetDIBits(screen, info.hbmImage, 0, static_cast<UINT>(bitmap.bmHeight), pixels.data(), &format,
+            DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  for (int y = info.rcImage.top; y < info.rcImage.bottom; ++y)
+    for (int x = info.rcImage.left; x < info.rcImage.right; ++x) {
+      const RGBQUAD pixel = pixels[static_cast<size_t>(y * bitmap.bmWidth + x)];
+      if (pixel.rgbReserved > 128 && aMatch(pixel.rgbRed, pixel.rgbGreen, pixel.rgbBlue))
+        return true;
+    }
+  return false;
+}
+
+// What Explorer hands over when files are dropped on the window.
+HDROP DropOf(const std::vector<std::u16string>& aPaths) {
+  size_t units = 1;
+  for (const std::u16string& path : aPaths)
+    units += path.size() + 1;
+  const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + units * sizeof(wchar_t));
+  auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+  files->pFiles = sizeof(DROPFILES);
+  files->fWide = TRUE;
+  auto* names = reinterpret_cast<char16_t*>(files + 1);
+  for (const std::u16string& path : aPaths) {
+    std::copy(path.begin(), path.end(), names);
+    names += path.size() + 1;
+  }
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+class TWin32MainFormTest : public testing::Test {
+protected:
+  void SetUp() override {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES |
+                                                                          ICC_LISTVIEW_CLASSES |
+                                                                          ICC_TAB_CLASSES};
+    InitCommonControlsEx(&controls);
+    auto desktop = std::make_unique<TFakeDesktop>();
+    fDesktop = desktop.get();
+    fForm = std::make_unique<TWin32Mainform>(GetModuleHandleW(nullptr), std::move(desktop));
+  }
+
+  void TearDown() override {
+    fForm.reset();
+    CoUninitialize();
+  }
+
+  HWND Window() const { return fForm->Handle(); }
+
+  // A fixture of the window's tests copied into the test's folder.
+  std::u16string Fixture(const char* aName) {
+    const std::filesystem::path copy = fFolder.Path() / aName;
+    std::filesystem::copy_file(std::filesystem::path(VLP_TEST_DATA) / aName, copy,
+                               std::filesystem::copy_options::overwrite_existing);
+    return copy.u16string();
+  }
+
+  void RunWorkedProject() {
+    fDesktop->OldProject = Fixture("worked.vlp");
+    fDesktop->OutputPath = (fFolder.Path() / "out.vxp").u16string();
+    SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  }
+
+  std::unique_ptr<TWin32Mainform> fForm;
+  TFakeDesktop* fDesktop = nullptr;
+  TTempFolder fFolder;
+};
+
+TEST_F(TWin32MainFormTest, WindowHasItsCaptionSizeAndControls) {
+  ASSERT_EQ(fForm->Dpi(), 96u) << "the expectations are for a screen of 96 DPI";
+  EXPECT_EQ(TextOf(Window()), u"Convert VLP (Vornalex 5 project) to VXP (new Vornalex project)");
+  EXPECT_EQ(ClientSize(Window()).cx, 854);
+  EXPECT_EQ(ClientSize(Window()).cy, 562);
+  EXPECT_TRUE(GetWindowLongW(Window(), GWL_STYLE) & WS_THICKFRAME);
+
+  // The underlined letters are the accelerators; on screen the captions read as designed.
+  EXPECT_EQ(TextOf(fForm->btnConvert), u"&Convert...");
+  EXPECT_EQ(BoundsInParent(fForm->btnConvert), Rect(8, 8, 129, 49));
+  EXPECT_NE(SendMessageW(fForm->btnConvert, BM_GETIMAGE, IMAGE_ICON, 0), 0);
+  EXPECT_EQ(TextOf(fForm->btnHelp), u"&Help...");
+  EXPECT_EQ(BoundsInParent(fForm->btnHelp), Rect(144, 8, 129, 49));
+  EXPECT_EQ(SendMessageW(fForm->btnHelp, BM_GETIMAGE, IMAGE_ICON, 0), 0);
+
+  EXPECT_EQ(BoundsInParent(fForm->pgcMain), Rect(0, 73, 854, 489));
+  EXPECT_EQ(SendMessageW(fForm->pgcMain, TCM_GETITEMCOUNT, 0, 0), 1);
+  wchar_t page[16] = {};
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = page;
+  item.cchTextMax = 16;
+  SendMessageW(fForm->pgcMain, TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_EQ(FromWide(page), u"Log");
+
+  const LONG logStyle = GetWindowLongW(fForm->memLog, GWL_STYLE);
+  for (const LONG style : {ES_MULTILINE, ES_READONLY, WS_VSCROLL, ES_AUTOHSCROLL})
+    EXPECT_TRUE(logStyle & style) << std::hex << style;
+  EXPECT_FALSE(logStyle & WS_HSCROLL);
+  EXPECT_EQ(BoundsInParent(fForm->memLog).bottom - BoundsInParent(fForm->memLog).top, 95);
+  EXPECT_EQ(BoundsInParent(fForm->lstTargets).bottom, BoundsInParent(fForm->memLog).top);
+
+  // Tab goes from button to button, to the list, to the log and round again.
+  const HWND order[] = {fForm->btnConvert, fForm->btnHelp, fForm->lstTargets, fForm->memLog,
+                        fForm->btnConvert};
+  for (size_t step = 0; step + 1 < std::size(order); ++step)
+    EXPECT_EQ(GetNextDlgTabItem(Window(), order[step], FALSE), order[step + 1]) << step;
+}
+
+TEST_F(TWin32MainFormTest, TargetListHasItsColumnsAndImages) {
+  const HWND list = fForm->lstTargets;
+  EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & LVS_REPORT);
+  EXPECT_TRUE(ListView_GetExtendedListViewStyle(list) & LVS_EX_GRIDLINES);
+  const TColumnInfo expected[] = {{u"#", LVCFMT_LEFT, 32},
+                                  {u"Vornalex 5 Target", LVCFMT_LEFT, -1},
+                                  {u"Vornalex 7 Target", LVCFMT_LEFT, -1},
+                                  {u"Rows", LVCFMT_RIGHT, 50}};
+  int total = 0;
+  for (int column = 0; column < 4; ++column) {
+    const TColumnInfo shown = Column(list, column);
+    EXPECT_EQ(shown.Caption, expected[column].Caption);
+    EXPECT_EQ(shown.Format, expected[column].Format) << column;
+    if (expected[column].Width > 0) {
+      EXPECT_EQ(shown.Width, expected[column].Width) << column;
+    }
+    total += shown.Width;
+  }
+  EXPECT_LE(std::abs(Column(list, 1).Width - Column(list, 2).Width), 1);
+  EXPECT_EQ(total, ClientSize(list).cx);
+
+  int width = 0, height = 0;
+  ImageList_GetIconSize(fForm->ImageList1, &width, &height);
+  EXPECT_EQ(width, 16);
+  EXPECT_EQ(height, 16);
+  EXPECT_EQ(ImageList_GetImageCount(fForm->ImageList1), 2);
+  EXPECT_EQ(ListView_GetImageList(list, LVSIL_SMALL), fForm->ImageList1);
+  EXPECT_TRUE(HasPixel(fForm->ImageList1, 0,
+                       [](int r, int g, int b) { return g > 120 && r < 100 && b < 100; }));
+  EXPECT_TRUE(HasPixel(fForm->ImageList1, 1,
+                       [](int r, int g, int b) { return r > 150 && g < 80 && b < 80; }));
+}
+
+TEST_F(TWin32MainFormTest, ControlsFollowTheWindowSize) {
+  const RECT list = BoundsInParent(fForm->lstTargets);
+  RECT frame{};
+  GetWindowRect(Window(), &frame);
+  SetWindowPos(Window(), nullptr, 0, 0, frame.right - frame.left + 146,
+               frame.bottom - frame.top + 138, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(ClientSize(Window()).cx, 1000);
+  EXPECT_EQ(BoundsInParent(fForm->pgcMain), Rect(0, 73, 1000, 627));
+  const RECT log = BoundsInParent(fForm->memLog);
+  EXPECT_EQ(log.bottom - log.top, 95);
+  const RECT grown = BoundsInParent(fForm->lstTargets);
+  EXPECT_EQ(grown.bottom - grown.top, list.bottom - list.top + 138);
+  EXPECT_EQ(grown.right - grown.left, list.right - list.left + 146);
+}
+
+TEST_F(TWin32MainFormTest, MinimumSizeKeepsBothButtonsAndReadableColumns) {
+  SetWindowPos(Window(), nullptr, 0, 0, 127, 268, SWP_NOMOVE | SWP_NOZORDER);
+  MINMAXINFO limits{};
+  SendMessageW(Window(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  SetWindowPos(Window(), nullptr, 0, 0, limits.ptMinTrackSize.x, limits.ptMinTrackSize.y,
+               SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(ClientSize(Window()).cx, MinimumWidth);
+  EXPECT_EQ(ClientSize(Window()).cy, MinimumHeight);
+  EXPECT_LE(BoundsInParent(fForm->btnHelp).right, MinimumWidth);
+  for (const int column : {1, 2})
+    EXPECT_GE(Column(fForm->lstTargets, column).Width, MinimumTargetColumnWidth) << column;
+}
+
+TEST_F(TWin32MainFormTest, EverythingScalesWhenTheWindowMovesToAnotherDpi) {
+  RECT suggested{100, 100, 100 + 1300, 100 + 900};
+  SendMessageW(Window(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(fForm->Dpi(), 144u);
+  EXPECT_EQ(BoundsInParent(fForm->btnConvert), Rect(12, 12, 194, 74));
+  EXPECT_EQ(BoundsInParent(fForm->btnHelp), Rect(216, 12, 194, 74));
+  EXPECT_EQ(BoundsInParent(fForm->pgcMain).top, 110);
+  const RECT log = BoundsInParent(fForm->memLog);
+  EXPECT_EQ(log.bottom - log.top, 143);
+  EXPECT_EQ(Column(fForm->lstTargets, 0).Width, 48);
+  EXPECT_EQ(Column(fForm->lstTargets, 3).Width, 75);
+  int width = 0, height = 0;
+  ImageList_GetIconSize(fForm->ImageList1, &width, &height);
+  EXPECT_EQ(width, 24);
+  MINMAXINFO limits{};
+  SendMessageW(Window(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  EXPECT_GE(limits.ptMinTrackSize.x, 630);
+}
+
+// Once the user drags a target column's edge, the window's size leaves the columns as they are.
+TEST_F(TWin32MainFormTest, ATargetColumnSizedByTheUserKeepsItsWidth) {
+  ListView_SetColumnWidth(fForm->lstTargets, 1, 600);
+  NMHEADERW tracked{};
+  tracked.hdr = {ListView_GetHeader(fForm->lstTargets), 0, HDN_ENDTRACKW};
+  tracked.iItem = 1;
+  SendMessageW(Window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&tracked));
+  SetWindowPos(Window(), nullptr, 0, 0, 1100, 800, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(Column(fForm->lstTargets, 1).Width, 600);
+
+  // "#" holds only the image and cannot be dragged.
+  NMHEADERW begin{};
+  begin.hdr = {ListView_GetHeader(fForm->lstTargets), 0, HDN_BEGINTRACKW};
+  begin.iItem = 0;
+  EXPECT_EQ(SendMessageW(Window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&begin)), TRUE);
+  begin.iItem = 2;
+  EXPECT_EQ(SendMessageW(Window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&begin)), FALSE);
+}
+
+TEST_F(TWin32MainFormTest, TargetRowsShowTheirImagesTextsAndTips) {
+  fForm->AddTargetRow({tiConverted,
+                       {},
+                       {u"R;C:\\app\\src", u"R;C:\\app\\src"},
+                       {u".\\VnxVirtualTarget[1]", u".\\VnxVirtualTarget[1]"}});
+  fForm->SetTargetRowCount(0, u"1");
+  fForm->AddTargetRow({tiNotConverted, {u"", u"Not converted."}, {}, {}});
+  const HWND list = fForm->lstTargets;
+  ASSERT_EQ(ListView_GetItemCount(list), 2);
+  EXPECT_EQ(CellImage(list, 0), 0);
+  EXPECT_EQ(CellImage(list, 1), 1);
+  const std::u16string expected[2][4] = {{u"", u"R;C:\\app\\src", u".\\VnxVirtualTarget[1]", u"1"},
+                                         {u"", u"", u"", u""}};
+  for (int row = 0; row < 2; ++row)
+    for (int column = 0; column < 4; ++column)
+      EXPECT_EQ(CellText(list, row, column), expected[row][column]) << row << "," << column;
+
+  const auto tip = [&](int aRow) {
+    wchar_t text[INFOTIPSIZE] = {};
+    NMLVGETINFOTIPW request{};
+    request.hdr = {list, 0, LVN_GETINFOTIPW};
+    request.pszText = text;
+    request.cchTextMax = INFOTIPSIZE;
+    request.iItem = aRow;
+    SendMessageW(Window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
+    return FromWide(text);
+  };
+  EXPECT_EQ(tip(0), u"R;C:\\app\\src\r\n.\\VnxVirtualTarget[1]");
+  EXPECT_EQ(tip(1), u"Not converted.");
+
+  fForm->ClearTargets();
+  EXPECT_EQ(ListView_GetItemCount(list), 0);
+  EXPECT_EQ(tip(0), u"");
+}
+
+TEST_F(TWin32MainFormTest, LogKeepsOneLinePerEntry) {
+  for (const char16_t* line :
+       {u"Opening old project...", u"\tDictionary name: Main", u"", u"Total processing time: 3ms"})
+    fForm->AddLogLine(line);
+  EXPECT_EQ(TextOf(fForm->memLog),
+            u"Opening old project...\r\n\tDictionary name: Main\r\n\r\nTotal processing time: 3ms");
+  fForm->ClearLog();
+  EXPECT_EQ(TextOf(fForm->memLog), u"");
+}
+
+TEST_F(TWin32MainFormTest, ConvertRunsTheWholeConversion) {
+  RunWorkedProject();
+  EXPECT_TRUE(fDesktop->Errors.empty());
+  const HWND list = fForm->lstTargets;
+  ASSERT_EQ(ListView_GetItemCount(list), 3);
+  const std::u16string expected[3][3] = {{u"C:\\app\\App.dpr", u"C:\\app\\App.dpr", u"2"},
+                                         {u"R;C:\\app\\src", u".\\VnxVirtualTarget[1]", u"1"},
+                                         {u"", u"", u""}};
+  for (int row = 0; row < 3; ++row) {
+    EXPECT_EQ(CellImage(list, row), row < 2 ? 0 : 1) << row;
+    for (int column = 1; column < 4; ++column)
+      EXPECT_EQ(CellText(list, row, column), expected[row][column - 1]) << row << "," << column;
+  }
+  const std::u16string log = TextOf(fForm->memLog);
+  EXPECT_EQ(log.rfind(u"Opening old project...\r\nReading dictionary info\r\n", 0), 0u);
+  EXPECT_NE(log.find(u"\r\nTotal processing time: "), std::u16string::npos);
+  EXPECT_EQ(fDesktop->Proposals,
+            std::vector<std::u16string>{*fDesktop->OldProject + u"_converted.vxp"});
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(*fDesktop->OutputPath)));
+  EXPECT_TRUE(IsWindowEnabled(fForm->btnConvert));
+}
+
+TEST_F(TWin32MainFormTest, AFailingProjectIsReportedAndTheWindowStaysUsable) {
+  fDesktop->OldProject = Fixture("unclosed.vlp");
+  SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  ASSERT_EQ(fDesktop->Errors.size(), 1u);
+  EXPECT_EQ(fDesktop->Errors[0].first, u"Missing close tag in element VORNALEXPROJECT");
+  EXPECT_EQ(fDesktop->Errors[0].second,
+            u"Exception class: EFilerError\n\nLast log lines:\nOpening old project...");
+  EXPECT_TRUE(IsWindowEnabled(fForm->btnConvert));
+  RunWorkedProject();
+  EXPECT_EQ(fDesktop->Errors.size(), 1u);
+  EXPECT_EQ(ListView_GetItemCount(fForm->lstTargets), 3);
+}
+
+TEST_F(TWin32MainFormTest, ButtonsAndKeysReachThePresenter) {
+  SendMessageW(fForm->btnHelp, BM_CLICK, 0, 0);
+  EXPECT_EQ(fDesktop->OpenedUrls,
+            std::vector<std::u16string>{
+                u"https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp"});
+  fDesktop->BrowserStarts = false;
+  SendMessageW(fForm->btnHelp, BM_CLICK, 0, 0);
+  ASSERT_EQ(fDesktop->Notices.size(), 1u);
+  EXPECT_NE(fDesktop->Notices[0].find(fDesktop->OpenedUrls[0]), std::u16string::npos);
+
+  fForm->Show(SW_SHOW);
+  SetForegroundWindow(Window());
+  // Enter on the focused button, and Alt with the underlined letter.
+  SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(fForm->btnHelp), TRUE);
+  ASSERT_EQ(GetFocus(), fForm->btnHelp);
+  MSG enter{fForm->btnHelp, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  EXPECT_TRUE(IsDialogMessageW(Window(), &enter));
+  EXPECT_EQ(fDesktop->OpenedUrls.size(), 3u);
+  MSG altC{fForm->btnHelp, WM_SYSCHAR, L'c', 1 << 29, 0, {}};
+  EXPECT_TRUE(IsDialogMessageW(Window(), &altC));
+  EXPECT_EQ(fDesktop->OpenCalls, 1);
+}
+
+TEST_F(TWin32MainFormTest, ConvertIsDisabledDuringARunAndGetsTheFocusBack) {
+  fForm->Show(SW_SHOW);
+  SetForegroundWindow(Window());
+  SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(fForm->btnConvert), TRUE);
+  bool enabledDuringRun = true;
+  HWND focusDuringRun = nullptr;
+  fDesktop->WhileSaveDialogOpen = [&] {
+    enabledDuringRun = IsWindowEnabled(fForm->btnConvert);
+    focusDuringRun = GetFocus();
+  };
+  RunWorkedProject();
+  EXPECT_FALSE(enabledDuringRun);
+  EXPECT_EQ(focusDuringRun, fForm->btnHelp);
+  EXPECT_EQ(GetFocus(), fForm->btnConvert);
+
+  // Unless the user put the focus elsewhere during the run.
+  fDesktop->WhileSaveDialogOpen = [&] {
+    SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(fForm->lstTargets), TRUE);
+  };
+  SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  EXPECT_EQ(GetFocus(), fForm->lstTargets);
+}
+
+TEST_F(TWin32MainFormTest, ADroppedProjectWithAUnicodeNameIsConverted) {
+  EXPECT_TRUE(GetWindowLongW(Window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  const std::u16string project = fFolder.Path().u16string() + u"\\Übersetzung €.vlp";
+  std::filesystem::copy_file(std::filesystem::path(Fixture("worked.vlp")),
+                             std::filesystem::path(project));
+  fDesktop->OutputPath = fFolder.Path().u16string() + u"\\out.vxp";
+  SendMessageW(Window(), WM_DROPFILES,
+               reinterpret_cast<WPARAM>(DropOf({u"C:\\notes.txt", project})), 0);
+  // The run starts once the drop has ended.
+  EXPECT_TRUE(fDesktop->Proposals.empty());
+  fForm->ProcessMessages();
+  EXPECT_EQ(fDesktop->Proposals, std::vector<std::u16string>{project + u"_converted.vxp"});
+  EXPECT_EQ(fDesktop->OpenCalls, 0);
+}
+
+TEST_F(TWin32MainFormTest, ACloseDuringARunWaitsForItsEnd) {
+  fDesktop->WhileSaveDialogOpen = [&] { SendMessageW(Window(), WM_CLOSE, 0, 0); };
+  const HWND window = Window();
+  RunWorkedProject();
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(*fDesktop->OutputPath)));
+  fForm->ProcessMessages();
+  EXPECT_FALSE(IsWindow(window));
+}
+
+TEST(Win32CommandLineTest, ArgumentsComeAsTheShellSplitsThem) {
+  EXPECT_EQ(ArgumentsOfCommandLine(L"vlp5tovxp.exe \"C:\\Über setzung\\a.vlp\""),
+            (std::vector<std::u16string>{u"vlp5tovxp.exe", u"C:\\Über setzung\\a.vlp"}));
+}
+
+// What a modal box of the thread showed: its caption, every text of its controls and whether
+// the control with aTextId is a read-only edit; the box is then answered with OK.
+struct TShownBox {
+  std::u16string Caption;
+  std::vector<std::u16string> Texts;
+  bool SelectableText = false;
+};
+
+TShownBox* gShown = nullptr;
+int gTextId = 0;
+
+BOOL CALLBACK NoteControl(HWND aControl, LPARAM) {
+  gShown->Texts.push_back(TextOf(aControl));
+  if (GetDlgCtrlID(aControl) == gTextId) {
+    wchar_t name[16] = {};
+    GetClassNameW(aControl, name, 16);
+    gShown->SelectableText =
+        _wcsicmp(name, L"Edit") == 0 && (GetWindowLongW(aControl, GWL_STYLE) & ES_READONLY);
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK AnswerBox(HWND aWindow, LPARAM aAnswered) {
+  wchar_t name[16] = {};
+  GetClassNameW(aWindow, name, 16);
+  if (std::wstring(name) != L"#32770" || !IsWindowVisible(aWindow))
+    return TRUE;
+  gShown->Caption = TextOf(aWindow);
+  EnumChildWindows(aWindow, NoteControl, 0);
+  PostMessageW(aWindow, WM_COMMAND, IDOK, 0);
+  *reinterpret_cast<bool*>(aAnswered) = true;
+  return FALSE;
+}
+
+void CALLBACK LookForBox(HWND, UINT, UINT_PTR aTimer, DWORD) {
+  bool answered = false;
+  EnumThreadWindows(GetCurrentThreadId(), AnswerBox, reinterpret_cast<LPARAM>(&answered));
+  if (answered)
+    KillTimer(nullptr, aTimer);
+}
+
+// Shows a box through aShow while a timer of the thread notes and answers it.
+TShownBox AnswerBoxShownBy(const std::function<void()>& aShow, int aTextId = 0) {
+  TShownBox shown;
+  gShown = &shown;
+  gTextId = aTextId;
+  SetTimer(nullptr, 0, 50, LookForBox);
+  aShow();
+  gShown = nullptr;
+  return shown;
+}
+
+bool Contains(const std::vector<std::u16string>& aTexts, const std::u16string& aText) {
+  return std::find(aTexts.begin(), aTexts.end(), aText) != aTexts.end();
+}
+
+TEST_F(TWin32MainFormTest, TheNoticeBoxLetsTheAddressBeSelected) {
+  const std::unique_ptr<TWin32Desktop> desktop = CreateWin32Desktop(GetModuleHandleW(nullptr));
+  const TShownBox shown = AnswerBoxShownBy(
+      [&] { desktop->ShowNotice(Window(), u"The help page is at:\n\nhttps://example.invalid/x"); },
+      IDC_NOTICE_TEXT);
+  EXPECT_EQ(shown.Caption, u"Vlp5ToVXP");
+  EXPECT_TRUE(Contains(shown.Texts, u"The help page is at:\r\n\r\nhttps://example.invalid/x"));
+  EXPECT_TRUE(shown.SelectableText);
+}
+
+TEST_F(TWin32MainFormTest, TheErrorBoxShowsTheMessageAndItsDetails) {
+  const std::unique_ptr<TWin32Desktop> desktop = CreateWin32Desktop(GetModuleHandleW(nullptr));
+  // The message comes from the old project and looks like markup; it is shown as it is.
+  const TShownBox shown = AnswerBoxShownBy([&] {
+    desktop->ShowError(Window(), u"'<a href=\"x\">1</a>' is not a valid integer value",
+                       u"Exception class: EConvertError");
+  });
+  EXPECT_EQ(shown.Caption, u"Vlp5ToVXP");
+  EXPECT_TRUE(Contains(shown.Texts, u"'<a href=\"x\">1</a>' is not a valid integer value"));
+  EXPECT_TRUE(IsWindow(Window()));
+}
+
+// The program's resources, which the suite carries too.
+TEST(Win32ResourcesTest, VersionAndManifestAreThere) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::vector<char> version(GetFileVersionInfoSizeW(path, nullptr));
+  ASSERT_FALSE(version.empty());
+  ASSERT_TRUE(GetFileVersionInfoW(path, 0, static_cast<DWORD>(version.size()), version.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(version.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(3, 8));
+  EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(0, 1));
+  EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+  wchar_t* text = nullptr;
+  ASSERT_TRUE(VerQueryValueW(version.data(), L"\\StringFileInfo\\040904B0\\FileVersion",
+                             reinterpret_cast<void**>(&text), &length));
+  EXPECT_EQ(FromWide(text), u"8.3.1.0");
+
+  const HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), RT_MANIFEST);
+  ASSERT_NE(found, nullptr);
+  const std::string manifest(static_cast<const char*>(LockResource(LoadResource(nullptr, found))),
+                             SizeofResource(nullptr, found));
+  for (const char* setting :
+       {"PerMonitorV2", "Microsoft.Windows.Common-Controls\" version=\"6.0.0.0",
+        "level=\"asInvoker\"", "version=\"8.3.1.0\""})
+    EXPECT_NE(manifest.find(setting), std::string::npos) << setting;
+  EXPECT_NE(FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_APPLICATION_ICON), RT_GROUP_ICON), nullptr);
+}
+
+class TWin32DialogTest : public testing::Test {
+protected:
+  void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+  void TearDown() override { CoUninitialize(); }
+};
+
+TEST_F(TWin32DialogTest, DialogsAreSetUpForProjects) {
+  FILEOPENDIALOGOPTIONS options = 0;
+  const TFileDialogPtr open = CreateOpenProjectDialog();
+  ASSERT_EQ(open->GetOptions(&options), S_OK);
+  // A typed name that does not exist goes to the run, which reports it.
+  EXPECT_FALSE(options & FOS_FILEMUSTEXIST);
+  EXPECT_FALSE(options & FOS_PATHMUSTEXIST);
+  EXPECT_TRUE(options & FOS_FORCEFILESYSTEM);
+
+  const TFileDialogPtr save = CreateSaveProjectDialog(u"C:\\windows\\app.vlp_converted.vxp");
+  ASSERT_EQ(save->GetOptions(&options), S_OK);
+  EXPECT_TRUE(options & FOS_PATHMUSTEXIST);
+  // The question before replacing a file is the window's own, with No as its default.
+  EXPECT_FALSE(options & FOS_OVERWRITEPROMPT);
+  wchar_t* name = nullptr;
+  ASSERT_EQ(save->GetFileName(&name), S_OK);
+  EXPECT_EQ(FromWide(name), u"app.vlp_converted.vxp");
+  CoTaskMemFree(name);
+  EXPECT_EQ(ReplaceQuestion(u"C:\\a.vxp"),
+            u"C:\\a.vxp already exists.\nDo you want to replace it?");
+}
+
+} // namespace
