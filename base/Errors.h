@@ -2,7 +2,11 @@
 // UTF-16 text; what() gives the same message as UTF-8.
 #pragma once
 
+#include "TextPlace.h"
+
+#include <cstdint>
 #include <exception>
+#include <optional>
 #include <string>
 
 namespace vbase {
@@ -15,9 +19,23 @@ public:
   // The kind's name as users see it in error reports, e.g. "EFilerError".
   virtual const char* ClassName() const noexcept { return "Exception"; }
 
+  // Set by the reader: the code unit of the decoded text at which it stopped, or -1. The place in
+  // the file is found from it only when a read fails.
+  int64_t TextIndex() const noexcept { return FTextIndex; }
+  void SetTextIndex(int64_t AIndex) noexcept { FTextIndex = AIndex; }
+  // Where in which file a read failed; none for an error that did not come from reading a file.
+  const std::optional<TTextPlace>& Place() const noexcept { return FPlace; }
+  void SetPlace(TTextPlace APlace) { FPlace = std::move(APlace); }
+  // The file was no XML document at all: no markup at its start, no element, or not text.
+  bool NotXmlDocument() const noexcept { return FNotXmlDocument; }
+  void SetNotXmlDocument() noexcept { FNotXmlDocument = true; }
+
 private:
   std::u16string FMessage;
   std::string FMessageUtf8;
+  int64_t FTextIndex = -1;
+  std::optional<TTextPlace> FPlace;
+  bool FNotXmlDocument = false;
 };
 
 #define VLP_DECLARE_ERROR(Kind, Base)                                                              \

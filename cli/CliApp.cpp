@@ -32,6 +32,14 @@ std::string ErrorMessage(const std::exception& aError) {
   return aError.what();
 }
 
+void NoteErrorPlace(const std::exception& aError, TInputResult& aResult) {
+  const auto* error = dynamic_cast<const Exception*>(&aError);
+  if (!error || !error->Place() || error->Place()->Line == 0)
+    return;
+  aResult.ErrorLine = error->Place()->Line;
+  aResult.ErrorColumn = error->Place()->Column;
+}
+
 TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptions,
                             std::ostream* aLog, TProgress* aProgress) {
   TInputResult result;
@@ -59,6 +67,7 @@ TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptio
     }
   } catch (const std::exception& error) {
     result.Error = ErrorMessage(error);
+    NoteErrorPlace(error, result);
   }
   result.Log = host.LogLines();
   result.Targets = host.Targets();

@@ -34,7 +34,11 @@ void TConsole::End(std::size_t aIndex, const TInputResult& aResult) {
       PrintCheckResult(fOut, *aResult.Verification);
   }
   fOut << std::flush;
-  if (aResult.Error)
+  // A place in the input is written as compilers write theirs, so that editors can go to it.
+  if (aResult.Error && aResult.ErrorLine > 0)
+    fErr << aResult.Input << ':' << aResult.ErrorLine << ':' << aResult.ErrorColumn << ": "
+         << *aResult.Error << '\n';
+  else if (aResult.Error)
     fErr << ProgramName << ": " << aResult.Input << ": " << *aResult.Error << '\n';
   else if (aResult.Verification && !aResult.Verification->Passed())
     fErr << ProgramName << ": " << aResult.Input

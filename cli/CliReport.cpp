@@ -76,6 +76,11 @@ TJson ToJson(const vconvert::TCheckResult& aCheck) {
           {"differences", std::move(differences)}};
 }
 
+// A line or column, null when there is none.
+TJson PlaceToJson(int64_t aNumber) {
+  return aNumber > 0 ? TJson(aNumber) : TJson(nullptr);
+}
+
 TJson ToJson(const TInputResult& aResult) {
   TJson log = TJson::array();
   for (const std::u16string& line : aResult.Log)
@@ -87,6 +92,8 @@ TJson ToJson(const TInputResult& aResult) {
           {"output", ToJson(aResult.Output)},
           {"ok", aResult.Ok()},
           {"error", ToJson(aResult.Error)},
+          {"line", PlaceToJson(aResult.ErrorLine)},
+          {"column", PlaceToJson(aResult.ErrorColumn)},
           {"log", std::move(log)},
           {"targets", std::move(targets)},
           {"rows_placed", aResult.RowsPlaced},

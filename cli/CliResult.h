@@ -16,6 +16,9 @@ struct TInputResult {
   std::string Input;
   std::optional<std::string> Output;
   std::optional<std::string> Error;
+  // Where reading the input stopped when that failed: line and column from 1, else 0.
+  int64_t ErrorLine = 0;
+  int64_t ErrorColumn = 0;
   std::vector<std::u16string> Log;
   std::vector<TTargetOutcome> Targets;
   int32_t RowsPlaced = 0;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package, unpacks it into a temporary root and checks it as a user's machine
 # would meet it: the files and dependencies are there, the desktop entry and the MIME types are
-# valid, and the installed batch command turns the sample project into the checked-in bytes.
+# valid, lintian (when installed) finds nothing to warn of, and the installed batch command turns
+# the sample project into the checked-in bytes.
 #   package-test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1
@@ -23,11 +24,17 @@ dpkg-deb -x "$deb" "$root"
 
 for file in usr/bin/vlp5tovxp usr/bin/vlp5tovxp-cli usr/share/applications/vlp5tovxp.desktop \
   usr/share/icons/hicolor/scalable/apps/vlp5tovxp.svg usr/share/mime/packages/vlp5tovxp.xml \
-  usr/share/man/man1/vlp5tovxp-cli.1.gz; do
+  usr/share/man/man1/vlp5tovxp-cli.1.gz usr/share/man/man1/vlp5tovxp.1.gz \
+  usr/share/doc/vlp5tovxp/copyright usr/share/doc/vlp5tovxp/changelog.gz; do
   [[ -f $root/$file ]] || fail "missing from the package: $file"
 done
 extra=$(cd "$root" && find . -type f | grep -v -e '^./usr/bin/' -e '^./usr/share/' || true)
 [[ -z $extra ]] || fail "unexpected files in the package: $extra"
+
+if command -v lintian >/dev/null; then
+  lintian --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1 ||
+    fail "lintian: $(grep -v 'running with root privileges' "$scratch/lintian.log")"
+fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 qt6-qpa-plugins; do

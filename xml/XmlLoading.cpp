@@ -15,10 +15,12 @@
 namespace vxml {
 
 using vbase::EAssertionFailed;
+using vbase::EEncodingError;
 using vbase::EFilerError;
 using vbase::EStreamError;
 using vbase::ReadToEnd;
 using vbase::TFileReader;
+using vbase::TLineCounter;
 using vbase::Utf8CompleteLength;
 using vbase::Utf8Decode;
 using vbase::Utf8DecodeAppend;
@@ -80,30 +82,82 @@ std::string ReadStart(TFileReader& AFile, std::size_t AMaximum) {
   return bytes;
 }
 
-// The rest of a UTF-8 file decoded piece by piece after AStart, the bytes read already: the raw
-// bytes are never held whole. A sequence cut off at the end of a piece waits for the next.
-std::u16string ReadUtf8Text(TFileReader& AFile, std::string AStart) {
-  std::u16string text;
-  // No sequence gives more code units than it has bytes.
-  text.reserve(static_cast<std::size_t>(AFile.Size()));
-  AdviseHugePages(text.data(), text.data() + text.capacity());
+// Hands the bytes of a UTF-8 file, AStart (those read already) and the rest, to AConsume piece by
+// piece, so that they are never held whole; a sequence cut off at the end of a piece waits for the
+// next. AConsume returns false to stop.
+template <class TConsume>
+void ForEachUtf8Piece(TFileReader& AFile, std::string AStart, TConsume AConsume) {
   std::string piece = std::move(AStart);
   std::size_t filled = piece.size();
   piece.resize(FilePiece + 4);
   for (;;) {
     const std::string_view bytes(piece.data(), filled);
     const std::size_t complete = Utf8CompleteLength(bytes);
-    Utf8DecodeAppend(bytes.substr(0, complete), text);
-    if (text.size() > MaxTextUnits)
-      RaiseTooLarge();
+    if (!AConsume(bytes.substr(0, complete)))
+      return;
     const std::size_t kept = filled - complete;
     std::memmove(piece.data(), piece.data() + complete, kept);
     const std::size_t count = AFile.Read(piece.data() + kept, FilePiece);
     filled = kept + count;
     if (count == 0) {
-      Utf8DecodeAppend(std::string_view(piece.data(), kept), text);
-      return text;
+      AConsume(std::string_view(piece.data(), kept));
+      return;
     }
+  }
+}
+
+std::u16string ReadUtf8Text(TFileReader& AFile, std::string AStart) {
+  std::u16string text;
+  // No sequence gives more code units than it has bytes.
+  text.reserve(static_cast<std::size_t>(AFile.Size()));
+  AdviseHugePages(text.data(), text.data() + text.capacity());
+  ForEachUtf8Piece(AFile, std::move(AStart), [&text](std::string_view ABytes) {
+    Utf8DecodeAppend(ABytes, text);
+    if (text.size() > MaxTextUnits)
+      RaiseTooLarge();
+    return true;
+  });
+  return text;
+}
+
+// Counts lines and columns up to code unit AIndex of the text that AFileName decodes to. The file
+// is read again, only after a failure: the parse takes memory from the text it has passed.
+TLineCounter CountUpTo(const std::u16string& AFileName, uint64_t AIndex) {
+  TLineCounter counter(AIndex);
+  if (AIndex == 0)
+    return counter;
+  TFileReader file(AFileName, MaxTextBytes);
+  std::string start = ReadStart(file, FilePiece);
+  const uint32_t codePage = DetectCodePage(start);
+  if (IsUtf8CodePage(codePage)) {
+    std::u16string decoded;
+    ForEachUtf8Piece(file, std::move(start), [&](std::string_view ABytes) {
+      decoded.clear();
+      Utf8DecodeAppend(ABytes, decoded);
+      return counter.Pass(decoded);
+    });
+  } else {
+    ReadToEnd(file, start);
+    counter.Pass(CodePageToUtf16(codePage, start));
+  }
+  return counter;
+}
+
+// AError, raised while AFileName was read, gets the file and, when the reader said where it
+// stopped, the line and column there.
+void PlaceInFile(vbase::Exception& AError, const std::u16string& AFileName) {
+  if (dynamic_cast<const EEncodingError*>(&AError))
+    AError.SetNotXmlDocument();
+  AError.SetPlace({AFileName, 0, 0});
+  if (AError.TextIndex() < 0)
+    return;
+  try {
+    const TLineCounter counter = CountUpTo(AFileName, static_cast<uint64_t>(AError.TextIndex()));
+    if (counter.SawNul())
+      AError.SetNotXmlDocument();
+    AError.SetPlace({AFileName, counter.Line(), counter.Column()});
+  } catch (const std::exception&) {
+    // The file changed or went since it was read: the error stands, naming only the file.
   }
 }
 
@@ -117,8 +171,12 @@ uint32_t DetectCodePage(std::string_view ABytes) {
   if (StartsWith(ABytes, "\xFE\xFF"))
     return 1201;
   const std::string_view header = HeaderOf(ABytes);
-  if (header.find('<') == std::string_view::npos)
-    throw EAssertionFailed(u"Xml header error (empty stream?) (XmlDocument, line 1336)");
+  if (header.find('<') == std::string_view::npos) {
+    EAssertionFailed error(u"Xml header error (empty stream?) (XmlDocument, line 1336)");
+    error.SetTextIndex(0);
+    error.SetNotXmlDocument();
+    throw error;
+  }
   std::string_view name;
   if (!FindDeclaredEncoding(header, name))
     return 0;
@@ -144,14 +202,19 @@ void TXmlDocument::LoadFromOwnBytes(std::string ABytes) {
 }
 
 void TXmlDocument::LoadFromFile(const std::u16string& FileName) {
-  TFileReader file(FileName, MaxTextBytes);
-  std::string start = ReadStart(file, FilePiece);
-  if (IsUtf8CodePage(DetectCodePage(start))) {
-    LoadFromText(ReadUtf8Text(file, std::move(start)));
-    return;
+  try {
+    TFileReader file(FileName, MaxTextBytes);
+    std::string start = ReadStart(file, FilePiece);
+    if (IsUtf8CodePage(DetectCodePage(start))) {
+      LoadFromText(ReadUtf8Text(file, std::move(start)));
+      return;
+    }
+    ReadToEnd(file, start);
+    LoadFromOwnBytes(std::move(start));
+  } catch (vbase::Exception& error) {
+    PlaceInFile(error, FileName);
+    throw;
   }
-  ReadToEnd(file, start);
-  LoadFromOwnBytes(std::move(start));
 }
 
 void TXmlDocument::LoadFromStream(std::istream& Stream) {

@@ -345,6 +345,13 @@ bool ReadPlainTag(TXmlCursor& C, TPlainTag& ATag) {
   return true;
 }
 
+// An error about the tag whose "<" is the code unit at AIndex: the place it reports points there.
+EFilerError TagError(std::u16string AMessage, int64_t AIndex) {
+  EFilerError error(std::move(AMessage));
+  error.SetTextIndex(AIndex);
+  return error;
+}
+
 // Line breaks and spaces at the end go; a TAB stops the strip.
 std::u16string_view StripTrailingBreaks(std::u16string_view AText) {
   return TrimRight(AText, [](char16_t c) { return c == u'\n' || c == u'\r' || c == u' '; });
@@ -371,6 +378,8 @@ public:
   void NotifyProgress(int64_t APosition) const;
   // The stream's size when the parse began: a consumable stream is empty once its text is taken.
   int64_t StreamSize() const { return FStreamSize; }
+  // An error raised while parsing stopped the reader where it stands, unless it says otherwise.
+  void NoteStop(vbase::Exception& AError) const;
 
 private:
   bool Aborted() const { return FDocument && FDocument->AbortParsing(); }
@@ -396,7 +405,7 @@ private:
   void ReadDoctype(TXmlNode& N);
   void ReadContent(TXmlNode& N);
   TTextRun ReadTextRun();
-  void ReadCloseTag(const TXmlNode& N);
+  void ReadCloseTag(const TXmlNode& N, const char16_t* ALess);
   TXmlNode* ParseChild(TXmlNode& AParent);
   bool KeepsRun(const TTextRun& ARun, bool ABeforeChild) const;
   void FinishContent(TXmlNode& N, const TTextRun& ALastRun, bool AHasChildren);
@@ -465,6 +474,11 @@ void TXmlParser::KeepLine(TXmlNode& N, std::u16string_view ALine) {
     TXmlLinesEdit::AddKept(N.EnsureAttributes(), *N.FStore, FTextStore->MoveIntoLentText(ALine));
   else
     N.AttributeLineAdd(ALine);
+}
+
+void TXmlParser::NoteStop(vbase::Exception& AError) const {
+  if (AError.TextIndex() < 0)
+    AError.SetTextIndex(FCursor.Pos - FCursor.Begin);
 }
 
 void TXmlParser::NotifyProgress(int64_t APosition) const {
@@ -567,7 +581,7 @@ void TXmlParser::ParseTagText(TXmlNode& N, std::u16string_view AText) {
     break;
   default:
     if (FTokens.empty())
-      throw EFilerError(u"Missing element name");
+      throw TagError(u"Missing element name", N.StartPos / 2);
     N.SetNameDirect(FTokens.front());
     break;
   }
@@ -677,16 +691,17 @@ bool ReadsExactCloseTag(TXmlCursor& C, std::u16string_view AName) {
   return true;
 }
 
-void TXmlParser::ReadCloseTag(const TXmlNode& N) {
+void TXmlParser::ReadCloseTag(const TXmlNode& N, const char16_t* ALess) {
   if (ReadsExactCloseTag(FCursor, N.Name()))
     return;
+  const int64_t lessIndex = ALess - FCursor.Begin;
   std::u16string_view name;
   if (!ReadUntilTerminator(FCursor, u">", name, true))
-    throw EFilerError(u"Missing \">\" in close tag of element " + N.Name());
+    throw TagError(u"Missing \">\" in close tag of element " + N.Name(), lessIndex);
   // A name may begin or end with control characters that trimming would cut off; a close tag
   // that repeats it exactly, as the writer writes it, matches too.
   if (!SameTextAscii(TrimControlChars(name), N.Name()) && !SameTextAscii(name, N.Name()))
-    throw EFilerError(u"Incorrect close tag in element " + N.Name());
+    throw TagError(u"Incorrect close tag in element " + N.Name(), lessIndex);
 }
 
 void TXmlParser::ReadContent(TXmlNode& N) {
@@ -697,12 +712,12 @@ void TXmlParser::ReadContent(TXmlNode& N) {
     if (FCursor.AtEnd())
       throw EFilerError(u"Missing close tag in element " + N.Name());
     N.EndValuePos = FCursor.Offset();
-    ++FCursor.Pos;
+    const char16_t* less = FCursor.Pos++;
     char16_t c = 0;
     if (!SkipWhitespace(FCursor, c))
       throw EFilerError(u"Missing data after \"<\" in element " + N.Name());
     if (c == u'/') {
-      ReadCloseTag(N);
+      ReadCloseTag(N, less);
       FinishContent(N, run, hasChildren);
       return;
     }
@@ -773,8 +788,8 @@ void TXmlNode::ReadFromString(std::u16string_view AValue) {
 void TXmlDocument::ParseStream(TXmlStringStream& S) {
   FAbortParsing = false;
   ClearTopLevel();
-  {
-    TXmlParser parser(this, S);
+  TXmlParser parser(this, S);
+  try {
     parser.NotifyProgress(0);
     do {
       parser.SkipStrayText();
@@ -786,8 +801,11 @@ void TXmlDocument::ParseStream(TXmlStringStream& S) {
         FRootNodes->NodeDelete(FRootNodes->NodeCount() - 1);
     } while (!parser.AtEnd());
     parser.NotifyProgress(parser.StreamSize());
+    CheckTopLevelStructure();
+  } catch (vbase::Exception& error) {
+    parser.NoteStop(error);
+    throw;
   }
-  CheckTopLevelStructure();
 }
 
 void TXmlDocument::ReadFromStringW(std::u16string_view AValue) {
@@ -819,8 +837,11 @@ void TXmlDocument::CheckTopLevelStructure() const {
       break;
     }
   }
-  if (roots == 0)
-    throw EFilerError(u"No root element found in xml");
+  if (roots == 0) {
+    EFilerError error(u"No root element found in xml");
+    error.SetNotXmlDocument();
+    throw error;
+  }
   if (!FParserWarnings)
     return;
   if (roots > 1)

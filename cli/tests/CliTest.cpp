@@ -329,6 +329,29 @@ TEST_F(CliProcessTest, ExistingOutputIsReplacedOnlyWithForce) {
   EXPECT_EQ((std::set<std::string>{"app.vlp", "chosen.vxp"}), fFolder.Entries());
 }
 
+// A broken project is pointed at as compilers point at a broken source: file, line, column.
+TEST_F(CliProcessTest, ABrokenProjectIsNamedWithTheLineAndColumnOfItsFault) {
+  const std::string broken = fFolder.File("broken.vlp");
+  WriteFileBytes(broken, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<PROJECT>\r\n  "
+                         "<NATIVE>Grüße</NATIV>\r\n</PROJECT>\r\n");
+  const std::string text = fFolder.File("text.vlp");
+  WriteFileBytes(text, "Only words here.\n");
+
+  const TProcessResult result = Run({"-q", "--report", "report.json", "broken.vlp", "text.vlp"});
+  EXPECT_EQ(1, result.Status);
+  EXPECT_EQ(broken + ":3:16: Incorrect close tag in element NATIVE\n" + text +
+                ":1:1: Xml header error (empty stream?) (XmlDocument, line 1336)\n",
+            result.Err);
+  const nlohmann::json report = nlohmann::json::parse(ReadFileBytes(fFolder.File("report.json")));
+  const nlohmann::json& results = report["results"];
+  ASSERT_EQ(2u, results.size());
+  EXPECT_EQ("Incorrect close tag in element NATIVE", results[0]["error"]);
+  EXPECT_EQ(3, results[0]["line"]);
+  EXPECT_EQ(16, results[0]["column"]);
+  EXPECT_EQ(1, results[1]["line"]);
+  EXPECT_EQ(1, results[1]["column"]);
+}
+
 #ifdef _WIN32
 // A file that another program holds open cannot be replaced: the save fails before anything is
 // written, and the file stays as it was.
@@ -400,6 +423,9 @@ TEST_F(CliProcessTest, FailingInputAmongGoodOnesWithReport) {
   EXPECT_TRUE(bad["output"].is_null());
   EXPECT_EQ(false, bad["ok"]);
   EXPECT_EQ("Assertion failure (uVLP5Reader, line 172)", bad["error"]);
+  // The file was read: the check that failed is the converter's, at no place in the file.
+  EXPECT_TRUE(bad["line"].is_null());
+  EXPECT_TRUE(bad["column"].is_null());
   EXPECT_EQ("Reading targets", bad["log"].back());
   // The run ended before the rows were counted.
   EXPECT_EQ(nlohmann::json::parse(R"([{"kind": "plain", "converted": true, "old_target": "b.exe",
