@@ -31,8 +31,14 @@ wait_for() {
     sleep 0.2
   done
 }
+# Whether a program started here has ended, waited for or not.
+ended() {
+  local state
+  state=$(ps -o stat= -p "$1") || return 0
+  [[ $state == Z* ]]
+}
 wine() {
-  timeout 300 "$source/scripts/wine-run" "$@"
+  timeout 300 "$source/scripts/wine-run" "$@" 8>&-
 }
 
 command -v Xvfb >/dev/null || skip "Xvfb is missing (scripts/install-deps installs xvfb)"
@@ -40,6 +46,7 @@ command -v xdotool >/dev/null || skip "xdotool is missing (scripts/install-deps 
 [[ -z $picture ]] || command -v import >/dev/null || fail "ImageMagick's import is missing"
 
 mkdir -p "$(dirname "$WINEPREFIX")"
+# The lock is not handed to the programs started here, which a killed run may leave behind.
 exec 8>"$WINEPREFIX.run-lock"
 flock -w 600 8 || fail "another run kept the Wine prefix for ten minutes"
 scratch=$(mktemp -d)
@@ -51,11 +58,18 @@ cleanup() {
   rm -rf "$scratch"
 }
 trap cleanup EXIT
+# A run that was killed may have left the server behind, bound to its display, which is gone.
+"$wineserver" -k 2>/dev/null || true
 
 # A display of its own: the X server writes the number it found free.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" \
+  8>&- &
 xvfb=$!
-wait_for 30 test -s "$scratch/display" || skip "the virtual X server did not start: $(cat "$scratch/xvfb.log")"
+display_known() {
+  [[ -s $scratch/display ]] || ended "$xvfb"
+}
+wait_for 30 display_known
+[[ -s $scratch/display ]] || skip "the virtual X server did not start: $(cat "$scratch/xvfb.log")"
 export DISPLAY=:$(cat "$scratch/display")
 wine cmd /c exit 0 >/dev/null 2>&1 || skip "Wine does not run Windows programs here"
 # Debian's Wine leaves out the symbol font of the caption buttons, which it takes from the
@@ -70,7 +84,7 @@ rm -rf "$work"
 mkdir -p "$work/examples"
 cp "$source/examples/demo.vlp" "$work/examples/"
 output=$work/examples/demo.vlp_converted.vxp
-(cd "$work" && exec timeout 300 "$source/scripts/wine-run" "$program" 'examples\demo.vlp') &
+(cd "$work" && exec timeout 300 "$source/scripts/wine-run" "$program" 'examples\demo.vlp' 8>&-) &
 window=$!
 
 visible() {
@@ -99,7 +113,8 @@ done
 [[ -f $output ]] || fail "the window saved nothing"
 
 # The new project names its old one by the absolute path; the fixture was made with demo.vlp.
-sed 's|&quot;C:\\work\\examples\\demo.vlp&quot;|\&quot;demo.vlp\&quot;|' "$output" >"$scratch/relative.vxp"
+sed 's|&quot;C:\\work\\examples\\demo.vlp&quot;|\&quot;demo.vlp\&quot;|' "$output" \
+  >"$scratch/relative.vxp"
 cmp "$scratch/relative.vxp" "$source/tests/data/demo.vlp_converted.vxp" ||
   fail "the window saved other bytes than the fixture"
 
@@ -113,11 +128,6 @@ fi
 xdotool windowfocus "$main" 2>/dev/null || true
 sleep 1
 xdotool key alt+F4
-ended() {
-  local state
-  state=$(ps -o stat= -p "$window") || return 0
-  [[ $state == Z* ]]
-}
-wait_for 30 ended || fail "the window did not close on Alt+F4"
+wait_for 30 ended "$window" || fail "the window did not close on Alt+F4"
 wait "$window" || fail "the window ended with exit code $?"
 echo "window-run-test: the window converted examples\\demo.vlp${picture:+; picture: $picture}"
