@@ -74,6 +74,7 @@ void CutTranslations(TTranslations& aTranslations, std::size_t aCount,
   }
 }
 
+// The message of the exception being handled, whatever its kind.
 std::u16string MessageOfCurrentException() {
   try {
     throw;

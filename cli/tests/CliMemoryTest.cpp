@@ -21,6 +21,12 @@ using namespace vcli;
 
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool UnderAddressSanitizer = true;
+#else
+constexpr bool UnderAddressSanitizer = false;
+#endif
+
 // Some thousand rows in a few targets with three languages: a few megabytes to convert, so that
 // a sweep of limits stays quick.
 std::string GeneratedProject(int aRows) {
@@ -67,27 +73,34 @@ struct TLimitedRun {
   uint64_t Growth = 0;
 };
 
+// The child's part of RunLimited. What escapes the command ends the child as it would end the
+// program: with a signal.
+[[noreturn]] void RunInChild(const std::vector<std::string>& aArgs,
+                             std::optional<uint64_t> aHeadroom, const std::string& aErrFile,
+                             const std::string& aGrowthFile) noexcept {
+  // Opened before the limit: only the run is to feel it.
+  std::ofstream err(aErrFile);
+  std::ofstream growth(aGrowthFile);
+  std::ostringstream out;
+  const uint64_t start = StatusKilobytes("VmSize") * 1024;
+  if (aHeadroom) {
+    const rlimit limit{start + *aHeadroom, RLIM_INFINITY};
+    ::setrlimit(RLIMIT_AS, &limit);
+  }
+  const int status = RunCli(aArgs, out, err, false);
+  err.flush();
+  growth << StatusKilobytes("VmPeak") * 1024 - start << std::flush;
+  ::_exit(status);
+}
+
 // The batch command in a forked child whose address space may grow by aHeadroom bytes at most.
 TLimitedRun RunLimited(const std::vector<std::string>& aArgs, std::optional<uint64_t> aHeadroom,
                        const TTempFolder& aScratch) {
   const std::string errFile = aScratch.File("err.txt");
   const std::string growthFile = aScratch.File("growth.txt");
   const pid_t child = ::fork();
-  if (child == 0) {
-    // Opened before the limit: only the run is to feel it.
-    std::ofstream err(errFile);
-    std::ofstream growth(growthFile);
-    std::ostringstream out;
-    const uint64_t start = StatusKilobytes("VmSize") * 1024;
-    if (aHeadroom) {
-      const rlimit limit{start + *aHeadroom, RLIM_INFINITY};
-      ::setrlimit(RLIMIT_AS, &limit);
-    }
-    const int status = RunCli(aArgs, out, err, false);
-    err.flush();
-    growth << StatusKilobytes("VmPeak") * 1024 - start << std::flush;
-    ::_exit(status);
-  }
+  if (child == 0)
+    RunInChild(aArgs, aHeadroom, errFile, growthFile);
   int status = 0;
   ::waitpid(child, &status, 0);
   TLimitedRun run;
@@ -101,9 +114,8 @@ TLimitedRun RunLimited(const std::vector<std::string>& aArgs, std::optional<uint
 }
 
 TEST(CliMemoryTest, EveryLimitGivesTheWholeProjectOrTheMessage) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "AddressSanitizer reserves address space far beyond any limit worth testing";
-#else
+  if (UnderAddressSanitizer)
+    GTEST_SKIP() << "AddressSanitizer reserves address space far beyond any limit worth testing";
   TTempFolder folder, scratch;
   const std::string input = folder.File("app.vlp");
   const std::string output = folder.File("app.vxp");
@@ -142,7 +154,27 @@ TEST(CliMemoryTest, EveryLimitGivesTheWholeProjectOrTheMessage) {
   // The sweep spans the limit: below it the message, above it the project.
   EXPECT_GT(saved, 0);
   EXPECT_GT(refused, 0);
-#endif
+}
+
+// Without room for the threads of -j the inputs are converted in turn, each failing alike.
+TEST(CliMemoryTest, NoRoomForThreadsConvertsInTurn) {
+  if (UnderAddressSanitizer)
+    GTEST_SKIP() << "AddressSanitizer reserves address space far beyond any limit worth testing";
+  TTempFolder folder, scratch;
+  std::string expected;
+  std::vector<std::string> args{"-q", "-j", "2"};
+  for (const char* name : {"a.vlp", "b.vlp"}) {
+    const std::string input = folder.File(name);
+    WriteFileBytes(input, GeneratedProject(3000));
+    args.push_back(input);
+    expected += "vlp5tovxp-cli: " + input + ": Not enough memory to convert \"" + input + "\"\n";
+  }
+  // Less than a thread's stack, less than the input's text.
+  const TLimitedRun run = RunLimited(args, 1 << 20, scratch);
+  ASSERT_TRUE(run.ExitStatus) << "signal " << run.Signal << ": " << run.Err;
+  EXPECT_EQ(1, *run.ExitStatus);
+  EXPECT_EQ(expected, run.Err);
+  EXPECT_EQ((std::set<std::string>{"a.vlp", "b.vlp"}), folder.Entries());
 }
 
 } // namespace
