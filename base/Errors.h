@@ -55,6 +55,8 @@ VLP_DECLARE_ERROR(EFOpenError, EStreamError);
 VLP_DECLARE_ERROR(EFCreateError, EStreamError);
 VLP_DECLARE_ERROR(EListError, Exception);
 VLP_DECLARE_ERROR(EStringListError, EListError);
+// A run that ran out of memory; what was built is released, nothing is saved.
+VLP_DECLARE_ERROR(EOutOfMemory, Exception);
 
 #undef VLP_DECLARE_ERROR
 

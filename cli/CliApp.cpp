@@ -13,6 +13,7 @@
 #include "uConversionRun.h"
 
 #include <algorithm>
+#include <new>
 #include <ostream>
 
 namespace vcli {
@@ -65,6 +66,8 @@ TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptio
       if (aOptions.Verify)
         result.Verification = vconvert::CheckConversion(Utf8Decode(aInput), *host.ChosenOutput());
     }
+  } catch (const std::bad_alloc&) {
+    throw; // from the check or the host: ConvertItem names the input
   } catch (const std::exception& error) {
     result.Error = ErrorMessage(error);
     NoteErrorPlace(error, result);
@@ -74,17 +77,26 @@ TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptio
   result.RowsPlaced = run.RowsPlaced();
   result.RowsUnplaced = run.RowsDropped();
   result.DroppedRows = run.DroppedRows();
+  result.DiscardedRows = run.DiscardedRows();
   return result;
 }
 
 TInputResult ConvertItem(const TInputItem& aItem, const TCliOptions& aOptions, std::ostream* aLog,
                          TProgress* aProgress) {
-  if (!aItem.Error)
-    return ConvertProject(aItem.Path, aOptions, aLog, aProgress);
   TInputResult result;
   result.Input = aItem.Path;
-  result.Error = aItem.Error;
-  return result;
+  if (aItem.Error) {
+    result.Error = aItem.Error;
+    return result;
+  }
+  try {
+    return ConvertProject(aItem.Path, aOptions, aLog, aProgress);
+  } catch (const std::bad_alloc&) {
+    // Out of memory after the run, in the check or on the way to the result: what was built is
+    // gone by now.
+    result.Error = Utf8Encode(vconvert::NotEnoughMemoryMessage(Utf8Decode(aItem.Path)));
+    return result;
+  }
 }
 
 // ---- The command ----
@@ -180,9 +192,15 @@ int RunCli(const std::vector<std::string>& aArgs, std::ostream& aOut, std::ostre
     aOut << ProgramName << ' ' << VLP_VERSION << '\n';
     return ceSuccess;
   }
-  if (options.Check)
-    return RunCheck(options, aOut, aErr);
-  return RunInputs(options, aOut, aErr, aErrIsTerminal);
+  try {
+    if (options.Check)
+      return RunCheck(options, aOut, aErr);
+    return RunInputs(options, aOut, aErr, aErrIsTerminal);
+  } catch (const std::bad_alloc&) {
+    // Beyond the inputs, whose runs say so themselves: the command's own lists or the report.
+    aErr << ProgramName << ": not enough memory\n";
+    return ceFailure;
+  }
 }
 
 } // namespace vcli

@@ -16,6 +16,12 @@ std::string DroppedRowsSummary(std::size_t aCount) {
   return std::to_string(aCount) + " rows without a converted target were not carried over";
 }
 
+std::string DiscardedRowsSummary(std::size_t aCount) {
+  if (aCount == 1)
+    return "1 row could not be read and was not carried over";
+  return std::to_string(aCount) + " rows could not be read and were not carried over";
+}
+
 } // namespace
 
 void TConsole::Begin(std::size_t aIndex, const std::string& aPath) {
@@ -30,6 +36,8 @@ void TConsole::End(std::size_t aIndex, const TInputResult& aResult) {
     PrintTargetTable(fOut, aResult.Targets);
     if (!aResult.DroppedRows.empty())
       fOut << DroppedRowsSummary(aResult.DroppedRows.size()) << '\n';
+    if (!aResult.DiscardedRows.empty())
+      fOut << DiscardedRowsSummary(aResult.DiscardedRows.size()) << '\n';
     if (aResult.Verification)
       PrintCheckResult(fOut, *aResult.Verification);
   }

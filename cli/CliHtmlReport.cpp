@@ -125,20 +125,27 @@ void WriteTargets(TPage& aPage, const std::vector<TTargetOutcome>& aTargets) {
   aPage.TableEnd();
 }
 
-void WriteRowsNotCarriedOver(TPage& aPage, std::string_view aHeading,
-                             const std::vector<TDroppedRow>& aRows) {
+// Rows of a kind that a run leaves out, each with its target, its context and aDetail.
+template <typename TRow>
+void WriteRowsLeftOut(TPage& aPage, std::string_view aHeading, const std::vector<TRow>& aRows,
+                      std::string_view aDetailCaption, std::u16string TRow::*aDetail) {
   if (aRows.empty())
     return;
   aPage.Element("h3", std::string(aHeading) + " (" + std::to_string(aRows.size()) + ")");
-  aPage.TableHead({"Vornalex 5 Target", "Context", "Native text"});
-  for (const TDroppedRow& row : aRows) {
+  aPage.TableHead({"Vornalex 5 Target", "Context", aDetailCaption});
+  for (const TRow& row : aRows) {
     aPage.Raw("<tr>");
     aPage.Element("td", row.VLP5Target);
     aPage.Element("td", vconvert::VisibleText(row.Context));
-    aPage.Element("td", vconvert::VisibleText(row.Native));
+    aPage.Element("td", vconvert::VisibleText(row.*aDetail));
     aPage.Raw("</tr>\n");
   }
   aPage.TableEnd();
+}
+
+void WriteRowsNotCarriedOver(TPage& aPage, std::string_view aHeading,
+                             const std::vector<TDroppedRow>& aRows) {
+  WriteRowsLeftOut(aPage, aHeading, aRows, "Native text", &TDroppedRow::Native);
 }
 
 void WriteDifferences(TPage& aPage, const std::vector<TCheckDifference>& aDifferences) {
@@ -205,6 +212,8 @@ void WriteInput(TPage& aPage, const TInputResult& aResult) {
   aPage.Raw("</dl>\n");
   WriteTargets(aPage, aResult.Targets);
   WriteRowsNotCarriedOver(aPage, "Rows not carried over", aResult.DroppedRows);
+  WriteRowsLeftOut(aPage, "Rows that could not be read", aResult.DiscardedRows, "Error",
+                   &vconvert::TDiscardedRow::Message);
   WriteVerification(aPage, aResult);
   aPage.Raw("</section>\n");
 }

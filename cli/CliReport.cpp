@@ -53,6 +53,15 @@ TJson ToJson(const std::vector<TDroppedRow>& aRows) {
   return rows;
 }
 
+TJson ToJson(const std::vector<vconvert::TDiscardedRow>& aRows) {
+  TJson rows = TJson::array();
+  for (const vconvert::TDiscardedRow& row : aRows)
+    rows.push_back({{"target", Utf8Encode(row.VLP5Target)},
+                    {"context", Utf8Encode(row.Context)},
+                    {"error", Utf8Encode(row.Message)}});
+  return rows;
+}
+
 TJson ToJson(const vconvert::TCheckResult& aCheck) {
   TJson readError = nullptr;
   if (const auto& error = aCheck.ReadError)
@@ -99,6 +108,7 @@ TJson ToJson(const TInputResult& aResult) {
           {"rows_placed", aResult.RowsPlaced},
           {"rows_unplaced", aResult.RowsUnplaced},
           {"rows_dropped", ToJson(aResult.DroppedRows)},
+          {"rows_discarded", ToJson(aResult.DiscardedRows)},
           {"verification", aResult.Verification ? ToJson(*aResult.Verification) : TJson(nullptr)}};
 }
 

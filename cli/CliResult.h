@@ -24,6 +24,7 @@ struct TInputResult {
   int32_t RowsPlaced = 0;
   int32_t RowsUnplaced = 0;
   std::vector<vconvert::TDroppedRow> DroppedRows;
+  std::vector<vconvert::TDiscardedRow> DiscardedRows;
   // The check of the saved project against the input, when one was asked for.
   std::optional<vconvert::TCheckResult> Verification;
 

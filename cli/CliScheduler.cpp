@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 #include <sstream>
+#include <system_error>
 #include <thread>
 
 namespace vcli {
@@ -85,8 +86,15 @@ std::vector<TInputResult> ConvertAtOnce(const std::vector<TInputItem>& aItems,
   };
   std::vector<std::jthread> workers;
   const std::size_t count = std::min(aItems.size(), aSchedule.Jobs);
-  for (std::size_t worker = 0; worker < count; ++worker)
-    workers.emplace_back(work);
+  for (std::size_t worker = 0; worker < count; ++worker) {
+    try {
+      workers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break; // no room for another thread's stack: those started do the work
+    }
+  }
+  if (workers.empty())
+    work();
 
   std::vector<TInputResult> results;
   for (std::size_t i = 0; i < aItems.size(); ++i) {

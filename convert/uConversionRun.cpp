@@ -4,9 +4,12 @@
 #include "Errors.h"
 #include "IntegerText.h"
 
+#include <new>
+
 namespace vconvert {
 
 using namespace std::string_view_literals;
+using vbase::EOutOfMemory;
 using vbase::EStringListError;
 using vbase::FindCodeUnit;
 using vbase::IntToText;
@@ -155,10 +158,20 @@ std::u16string RewriteExcludeContext(std::u16string_view aText) {
 
 // ---- The run ----
 
+std::u16string NotEnoughMemoryMessage(std::u16string_view aFileName) {
+  return u"Not enough memory to convert \"" + std::u16string(aFileName) + u"\"";
+}
+
 void TConversionRun::Execute() {
   const std::optional<std::u16string> fileName = fHost.AskOldProjectPath();
-  if (fileName)
+  if (!fileName)
+    return;
+  try {
     Convert(*fileName);
+  } catch (const std::bad_alloc&) {
+    // The run's documents are gone by now: there is room again for a message.
+    throw EOutOfMemory(NotEnoughMemoryMessage(*fileName));
+  }
 }
 
 void TConversionRun::Convert(const std::u16string& aFileName) {
@@ -169,6 +182,7 @@ void TConversionRun::Convert(const std::u16string& aFileName) {
   fFoundTargetCount = 0;
   fRowsPlaced = 0;
   fDroppedRows.clear();
+  fDiscardedRows.clear();
 
   // Nothing of a run outlives it, whether it saves, is cancelled or fails.
   struct TRunScope {
@@ -243,8 +257,14 @@ void TConversionRun::ReadProject(TVLP5Project& aReader) {
                                         const TLocation& aLocation) {
     DoTranslationsFound(aRowInfo, aTranslations, aLocation);
   });
+  aReader.SetOnRowDiscarded(
+      [this](const TRowInfo&, const TLocation& aLocation, const std::u16string& aMessage) {
+        fDiscardedRows.push_back({aLocation.VLP5Target, aLocation.VXPContext, aMessage});
+      });
   try {
     aReader.ReadTranslations();
+  } catch (const std::bad_alloc&) {
+    throw; // rows lost for want of memory would make the saved project silently short
   } catch (...) {
     // Rows are best effort: whatever was placed before the failure is kept and the run goes on.
   }

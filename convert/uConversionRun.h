@@ -69,6 +69,17 @@ struct TDroppedRow {
   std::u16string Native;
 };
 
+// A row that failed while it was read and was discarded: its old target and context path as far
+// as they were read, and the failure's message.
+struct TDiscardedRow {
+  std::u16string VLP5Target;
+  std::u16string Context;
+  std::u16string Message;
+};
+
+// The message of a run on aFileName that ran out of memory.
+std::u16string NotEnoughMemoryMessage(std::u16string_view aFileName);
+
 // "sh" becomes "sr.lat"; every other code stays as it is.
 std::u16string MapLanguageCode(std::u16string_view aCode);
 // Turns the old line-break markers (#C#L, #L#C, #N and their doubled forms) into CR LF.
@@ -88,7 +99,8 @@ public:
   TConversionRun& operator=(const TConversionRun&) = delete;
 
   // The whole run: asks for the old project, converts it, asks where to save and saves. A
-  // failure leaves as an exception after everything of the run has been released.
+  // failure leaves as an exception after everything of the run has been released; running out
+  // of memory leaves as EOutOfMemory with NotEnoughMemoryMessage.
   void Execute();
 
   // The dictionary name of the last run that got that far.
@@ -98,6 +110,9 @@ public:
   int32_t RowsDropped() const { return static_cast<int32_t>(fDroppedRows.size()); }
   // The dropped rows of the last run, in the order the old project holds them.
   const std::vector<TDroppedRow>& DroppedRows() const { return fDroppedRows; }
+  // The rows of the last run that failed while they were read, in the order the old project
+  // holds them.
+  const std::vector<TDiscardedRow>& DiscardedRows() const { return fDiscardedRows; }
 
 private:
   // The builder: handlers of the reader's events, valid only while a run is in progress.
@@ -130,6 +145,7 @@ private:
   std::u16string fDictionary;
   int32_t fRowsPlaced = 0;
   std::vector<TDroppedRow> fDroppedRows;
+  std::vector<TDiscardedRow> fDiscardedRows;
 };
 
 } // namespace vconvert

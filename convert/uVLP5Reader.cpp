@@ -3,8 +3,11 @@
 #include "Characters.h"
 #include "Errors.h"
 #include "IntegerText.h"
+#include "Utf8.h"
 
 #include <algorithm>
+#include <exception>
+#include <new>
 #include <string>
 
 namespace vconvert {
@@ -68,6 +71,19 @@ void CutTranslations(TTranslations& aTranslations, std::size_t aCount,
   while (aTranslations.size() > aCount) {
     aSpareTexts.push_back(std::move(aTranslations.back().Text));
     aTranslations.pop_back();
+  }
+}
+
+// The message of the exception being handled, whatever its kind.
+std::u16string MessageOfCurrentException() {
+  try {
+    throw;
+  } catch (const vbase::Exception& error) {
+    return error.Message();
+  } catch (const std::exception& error) {
+    return vbase::Utf8Decode(error.what());
+  } catch (...) {
+    return u"An unknown exception occurred.";
   }
 }
 
@@ -247,8 +263,12 @@ void TVLP5Project::ReadTranslations() {
     TXmlNode& row = *rows->Nodes(i);
     try {
       ReadRow(row, buffers);
+    } catch (const std::bad_alloc&) {
+      throw; // the next rows would fail alike, and a project short of rows must not be saved
     } catch (...) {
-      // A broken row must not cost the rows after it; the row is dropped unreported.
+      // A broken row must not cost the rows after it.
+      if (fOnRowDiscarded)
+        fOnRowDiscarded(buffers.RowInfo, buffers.Location, MessageOfCurrentException());
     }
     row.NodesClear();
   }

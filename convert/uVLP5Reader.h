@@ -69,6 +69,9 @@ using TOnLanguageFoundEvent = std::function<void(const std::u16string& aLanguage
 using TOnTranslationsFoundEvent = std::function<void(
     const TRowInfo& aRowInfo, const TTranslations& aTranslations, const TLocation& aLocation)>;
 using TOnExcludeFoundEvent = std::function<void(const std::u16string& aText)>;
+// A row that failed while it was read: what was read of it before the failure, and the message.
+using TOnRowDiscardedEvent = std::function<void(
+    const TRowInfo& aRowInfo, const TLocation& aLocation, const std::u16string& aMessage)>;
 // aDone of aTotal units of a long step.
 using TOnProgressEvent = std::function<void(int64_t aDone, int64_t aTotal)>;
 
@@ -96,8 +99,9 @@ public:
   // ReadTargets, which interprets (and may fail on) every target regardless.
   void ReadLanguages();
   void ReadTargets();
-  // Needs at least one language met by ReadLanguages. A failure inside one row drops that
-  // row silently and the walk goes on with the next. OnRowProgress counts the rows walked.
+  // Needs at least one language met by ReadLanguages. A failure inside one row discards that
+  // row, reported to OnRowDiscarded, and the walk goes on with the next; running out of memory
+  // is no failure of the row and leaves the walk. OnRowProgress counts the rows walked.
   // The rows are read once: each is released from the old document as soon as it is reported,
   // so that what its event builds in a document sharing the storage takes the row's memory.
   void ReadTranslations();
@@ -114,6 +118,8 @@ public:
   }
   const TOnExcludeFoundEvent& OnExcludeFound() const { return fOnExcludeFound; }
   void SetOnExcludeFound(TOnExcludeFoundEvent aEvent) { fOnExcludeFound = std::move(aEvent); }
+  const TOnRowDiscardedEvent& OnRowDiscarded() const { return fOnRowDiscarded; }
+  void SetOnRowDiscarded(TOnRowDiscardedEvent aEvent) { fOnRowDiscarded = std::move(aEvent); }
   const TOnProgressEvent& OnRowProgress() const { return fOnRowProgress; }
   void SetOnRowProgress(TOnProgressEvent aEvent) { fOnRowProgress = std::move(aEvent); }
 
@@ -139,6 +145,7 @@ private:
   TOnLanguageFoundEvent fOnLanguageFound;
   TOnTranslationsFoundEvent fOnTranslationsFound;
   TOnExcludeFoundEvent fOnExcludeFound;
+  TOnRowDiscardedEvent fOnRowDiscarded;
   TOnProgressEvent fOnRowProgress;
   std::set<std::u16string> fLanguages;
 };

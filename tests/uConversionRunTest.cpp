@@ -8,7 +8,9 @@
 
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <gtest/gtest.h>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -81,7 +83,19 @@ public:
       Ticks.pop_front();
     return tick;
   }
-  void ProcessMessages() override { ++MessageRounds; }
+  void ProcessMessages() override {
+    ++MessageRounds;
+    if (OnMessages)
+      OnMessages();
+  }
+  bool ShowsProgress() const override { return static_cast<bool>(OnProgress); }
+  void ShowProgress(TRunStage aStage, int64_t aDone, int64_t) override {
+    OnProgress(aStage, aDone);
+  }
+
+  // What the host does besides, where a test has it fail.
+  std::function<void()> OnMessages;
+  std::function<void(TRunStage, int64_t)> OnProgress;
 };
 
 const std::u16string ConvertedRowCountLines[] = {
@@ -236,6 +250,40 @@ TEST_F(ConversionRunTest, FailureEndsTheRunWithItsMessageAndWritesNothing) {
     EXPECT_FALSE(fHost.Proposal);
     EXPECT_EQ(c.Project ? std::set<std::string>{"in.vlp"} : std::set<std::string>{},
               folder.Entries());
+  }
+}
+
+// Memory that runs out anywhere in the run, the rows' walk included, ends the run: no row is
+// lost unnoticed and nothing is saved.
+TEST_F(ConversionRunTest, RunningOutOfMemoryEndsTheRunWithItsMessage) {
+  const std::string project =
+      "<TARGETS><CPP_BINARY><FILENAME>a.exe</FILENAME></CPP_BINARY></TARGETS>"
+      "<DATA><LANGUAGES><L language=\"de\"/></LANGUAGES><ROWS>"
+      "<ROW><NATIVE>one</NATIVE><LOCATION><TYPE>STRING</TYPE><TARGET>a.exe</TARGET></LOCATION></"
+      "ROW>"
+      "<ROW><NATIVE>two</NATIVE><LOCATION><TYPE>STRING</TYPE><TARGET>a.exe</TARGET></LOCATION></"
+      "ROW>"
+      "</ROWS></DATA>";
+  const auto outOfMemory = [] { throw std::bad_alloc(); };
+  for (const bool inRows : {false, true}) {
+    SCOPED_TRACE(inRows ? "in the rows" : "in the targets");
+    TTestHost host;
+    TConversionRun run(host);
+    if (inRows)
+      host.OnProgress = [&](TRunStage aStage, int64_t aDone) {
+        if (aStage == TRunStage::rsConverting && aDone == 1)
+          outOfMemory();
+      };
+    else
+      host.OnMessages = outOfMemory;
+    WriteFileBytes(fFolder.File("app.vlp"), OldProject(project));
+    host.OldPath = Utf8Decode(fFolder.File("app.vlp"));
+    host.OutputPath = Utf8Decode(fFolder.File("app.vxp"));
+    EXPECT_EQ(ErrorOf([&] { run.Execute(); }),
+              "EOutOfMemory: Not enough memory to convert \"" + fFolder.File("app.vlp") + "\"");
+    EXPECT_EQ(inRows ? u"Reading translations" : u"Reading targets", host.Log.back());
+    EXPECT_FALSE(host.Proposal);
+    EXPECT_EQ(std::set<std::string>{"app.vlp"}, fFolder.Entries());
   }
 }
 

@@ -6,6 +6,7 @@
 #include "Utf8.h"
 
 #include <gtest/gtest.h>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -320,11 +321,12 @@ TEST_F(VLP5ReaderTest, LocationWithoutTypeEndsTheRow) {
   EXPECT_TRUE(rows[0].Translations.empty());
 }
 
-TEST_F(VLP5ReaderTest, FailingRowIsDroppedAndTheNextStartsClean) {
+TEST_F(VLP5ReaderTest, FailingRowIsDiscardedAndTheNextStartsClean) {
   auto project = Open("<DATA><LANGUAGES><L language=\"de\"/></LANGUAGES><ROWS>"
                       "<ROW><NATIVE>one</NATIVE></ROW>"
                       "<ROW><NATIVE>two</NATIVE><TRANSLATION language=\"de\"><VALUE>zwei</VALUE>"
-                      "</TRANSLATION></ROW>"
+                      "</TRANSLATION><LOCATION><TYPE>STRING</TYPE><TARGET>a.exe</TARGET>"
+                      "<UNIT>U</UNIT><ITEM>S</ITEM></LOCATION></ROW>"
                       "<ROW><NATIVE>three</NATIVE></ROW>"
                       "<ROW><NATIVE>four</NATIVE><TRANSLATION language=\"de\"><VALUE>vier</VALUE>"
                       "</TRANSLATION></ROW>"
@@ -342,9 +344,40 @@ TEST_F(VLP5ReaderTest, FailingRowIsDroppedAndTheNextStartsClean) {
         natives.push_back(aRowInfo.native);
         translationsOfLastRow = aList.size();
       });
+  std::vector<std::u16string> discarded;
+  project->SetOnRowDiscarded(
+      [&](const TRowInfo& aRowInfo, const TLocation& aLocation, const std::u16string& aMessage) {
+        discarded.push_back(aRowInfo.native + u"|" + aLocation.VLP5Target + u"|" +
+                            aLocation.VXPContext + u"|" + aMessage);
+      });
   EXPECT_NO_THROW(project->ReadTranslations());
   EXPECT_EQ((std::vector<std::u16string>{u"one", u"three", u"five"}), natives);
   EXPECT_EQ(0u, translationsOfLastRow);
+  EXPECT_EQ((std::vector<std::u16string>{u"two|a.exe|Strings.U.S|handler failed",
+                                         u"four|||An unknown exception occurred."}),
+            discarded);
+}
+
+// A row that fails for want of memory is not the row's fault: the walk ends there.
+TEST_F(VLP5ReaderTest, RunningOutOfMemoryInARowLeavesTheWalk) {
+  auto project = Open("<DATA><LANGUAGES><L language=\"de\"/></LANGUAGES><ROWS>"
+                      "<ROW><NATIVE>one</NATIVE></ROW><ROW><NATIVE>two</NATIVE></ROW>"
+                      "<ROW><NATIVE>three</NATIVE></ROW></ROWS></DATA>");
+  project->SetOnLanguageFound([](const std::u16string&) {});
+  project->ReadLanguages();
+  std::vector<std::u16string> natives;
+  project->SetOnTranslationsFound(
+      [&](const TRowInfo& aRowInfo, const TTranslations&, const TLocation&) {
+        if (aRowInfo.native == u"two")
+          throw std::bad_alloc();
+        natives.push_back(aRowInfo.native);
+      });
+  bool discarded = false;
+  project->SetOnRowDiscarded(
+      [&](const TRowInfo&, const TLocation&, const std::u16string&) { discarded = true; });
+  EXPECT_THROW(project->ReadTranslations(), std::bad_alloc);
+  EXPECT_EQ(std::vector<std::u16string>{u"one"}, natives);
+  EXPECT_FALSE(discarded);
 }
 
 TEST_F(VLP5ReaderTest, TranslationsNeedALanguageReadBefore) {

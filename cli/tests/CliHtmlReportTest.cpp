@@ -27,6 +27,7 @@ std::vector<TInputResult> ResultsWithHostileTexts() {
       {true, vconvert::TTargetKind::tkVirtual, u"R;C:\\<src>", u".\\VnxVirtualTarget[1]", 7});
   converted.Targets.push_back({});
   converted.DroppedRows.push_back({u"C:\\gone & lost", u"Strings.U.S", Hostile});
+  converted.DiscardedRows.push_back({u"C:\\a.exe", u"Strings.U.T", u"row <failed>"});
   converted.Verification.emplace();
   converted.Verification->Differences.push_back(
       {u"C:\\a.exe", u"Forms.F.B.Caption", u"comment", Hostile, std::nullopt});
@@ -69,7 +70,8 @@ TEST(CliHtmlReportTest, EveryTextIsEscapedAndNothingComesFromElsewhere) {
        {std::u16string(u"/p/a<b>.vlp"), std::u16string(u"R;C:\\<src>"),
         std::u16string(u"C:\\gone & lost"), Hostile,
         std::u16string(u"Missing close tag in element <ROW>"), std::u16string(u"missing"),
-        std::u16string(u"not in the old project"), std::u16string(u"7")})
+        std::u16string(u"not in the old project"), std::u16string(u"7"),
+        std::u16string(u"row <failed>")})
     EXPECT_EQ(1u, texts.count(expected)) << Utf8Encode(expected);
   for (const char16_t* foreign : {u"script", u"link", u"img", u"iframe", u"src", u"href"})
     EXPECT_EQ(0u, names.count(foreign)) << Utf8Encode(foreign);
@@ -83,7 +85,10 @@ TEST(CliHtmlReportTest, ShowsOutcomeAndVerificationOfEachInput) {
                             "<p class=\"failed\">failed: 2 differences in 0 rows, 0 targets, 0 "
                             "excludes, 0 languages</p>",
                             "<p class=\"none\">not verified</p>", "<td class=\"count\">7</td>",
-                            "<h3>Rows not carried over (1)</h3>", "@media print"})
+                            "<h3>Rows not carried over (1)</h3>",
+                            "<h3>Rows that could not be read (1)</h3><table>\n<thead><tr>"
+                            "<th>Vornalex 5 Target</th><th>Context</th><th>Error</th></tr>",
+                            "<td>row &lt;failed&gt;</td>", "@media print"})
     EXPECT_NE(std::string::npos, html.find(shown)) << shown;
 }
 

@@ -1,7 +1,10 @@
 #include "ChildProcess.h"
 #include "CliApp.h"
+#include "CliConsole.h"
 #include "CliInputs.h"
 #include "CliOptions.h"
+#include "CliProgress.h"
+#include "CliReport.h"
 #include "ConvertTestSupport.h"
 #include "ErrorOf.h"
 #include "Utf8.h"
@@ -514,6 +517,31 @@ TEST_F(CliProcessTest, DroppedRowsAreListedAndSummed) {
                   .Out.ends_with("\nno\n1 row without a converted target was not carried over\n"));
   AddWorkedExample("worked.vlp");
   EXPECT_TRUE(Run({"worked.vlp"}).Out.ends_with("\nno\n"));
+}
+
+// Rows that failed while they were read are summed after the table and listed in the report
+// with their failure. No data of an old project makes a row fail today, so the result stands in
+// for a run.
+TEST(CliConsoleTest, DiscardedRowsAreListedAndSummed) {
+  TInputResult result;
+  result.Input = "/p/app.vlp";
+  result.Output = "/p/app.vlp_converted.vxp";
+  result.DiscardedRows.push_back({u"C:\\a.exe", u"Strings.U.S", u"handler failed"});
+  TCliOptions options;
+  std::ostringstream out, err;
+  TProgress progress(TProgressMode::pmNone, err, 1);
+  TConsole console(options, out, err, progress, 1);
+  console.End(0, result);
+  EXPECT_EQ("1 row could not be read and was not carried over\n", out.str());
+  EXPECT_EQ("", err.str());
+  EXPECT_EQ(nlohmann::json::parse(R"([
+      {"target": "C:\\a.exe", "context": "Strings.U.S", "error": "handler failed"}])"),
+            nlohmann::json::parse(ReportJson({result}))["results"][0]["rows_discarded"]);
+
+  result.DiscardedRows.push_back({u"", u"", u"An unknown exception occurred."});
+  out.str("");
+  console.End(0, result);
+  EXPECT_EQ("2 rows could not be read and were not carried over\n", out.str());
 }
 
 // The log's one line that differs from run to run.

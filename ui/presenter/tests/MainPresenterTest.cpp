@@ -10,6 +10,7 @@
 #include <deque>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <new>
 #include <stdexcept>
 
 using namespace vui;
@@ -247,6 +248,24 @@ TEST_F(MainPresenterTest, AFailedRunIsReportedBeforeAWaitingCloseAndTheNextRunWo
   EXPECT_EQ(fView.Errors.size(), 1u);
   EXPECT_EQ(fView.Rows.size(), 3u);
   EXPECT_EQ(fView.Closes, 1);
+  EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "out.vxp"));
+}
+
+TEST_F(MainPresenterTest, RunningOutOfMemoryIsReportedAndTheWindowStaysUsable) {
+  const std::u16string project = FixtureCopy("worked.vlp");
+  fView.OpenAnswer = project;
+  fView.SaveAnswer = Output();
+  fView.WhileSaving = [] { throw std::bad_alloc(); };
+  fPresenter.ConvertClicked();
+  ASSERT_EQ(fView.Errors.size(), 1u);
+  EXPECT_EQ(fView.Errors[0].Message, u"Not enough memory to convert \"" + project + u"\"");
+  EXPECT_EQ(fView.Errors[0].ClassName, u"EOutOfMemory");
+  EXPECT_EQ(fFolder.Entries(), std::set<std::string>{"worked.vlp"});
+  EXPECT_TRUE(fView.ConvertEnabled);
+
+  fView.WhileSaving = nullptr;
+  fPresenter.ConvertClicked();
+  EXPECT_EQ(fView.Errors.size(), 1u);
   EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "out.vxp"));
 }
 
