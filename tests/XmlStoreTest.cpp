@@ -12,6 +12,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -273,6 +274,20 @@ TEST(XmlStoreTest, AssignedValuesAreCopiesThatOutliveTheSource) {
   ExpectRow(*copy.Root()->Nodes(0), u"first <one>");
   ExpectRow(detached, u"first <one>");
   EXPECT_EQ(copy.Root()->AttributeByName(u"kind"), u"rows");
+}
+
+// The length and the owned mark share a word: a text too long for it fails rather than being cut.
+TEST(XmlStoreTest, TextsTooLongToKeepFailWhole) {
+  TXmlDocument document(u"list");
+  TXmlNode* row = document.Root()->NodeNew(u"row");
+  row->SetValueDirect(u"kept");
+  const char16_t one = u'x';
+  // Only the length is looked at before the text is refused, so one character can stand for it.
+  const std::u16string_view huge(&one, std::size_t(1) << 31);
+  EXPECT_THROW(row->SetValueDirect(huge), std::length_error);
+  EXPECT_EQ(row->ValueDirect(), u"kept");
+  row->SetValueDirect(huge.substr(0, 1));
+  EXPECT_EQ(row->ValueDirect(), u"x");
 }
 
 TEST(XmlStoreTest, ValuesRewrittenInPlaceAndSharedNamesStayApart) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -253,10 +254,20 @@ bool SameStep(uint32_t ALength1, uint32_t ALength2) {
   return step(ALength1) == step(ALength2);
 }
 
+// The length shares its word with the owned mark, its top bit: a longer text would be stored cut
+// short.
+constexpr std::size_t MaxStoredLength = (std::size_t(1) << 31) - 1;
+
+uint32_t StoredLength(std::u16string_view AText) {
+  if (AText.size() > MaxStoredLength)
+    throw std::length_error("a text of more than 2147483647 characters cannot be kept");
+  return static_cast<uint32_t>(AText.size());
+}
+
 } // namespace
 
 void TXmlTextEdit::Assign(TXmlStoredText& AText, TXmlStore& AStore, std::u16string_view ASource) {
-  const auto length = static_cast<uint32_t>(ASource.size());
+  const uint32_t length = StoredLength(ASource);
   if (length == 0) {
     Clear(AText, AStore);
     return;
@@ -275,9 +286,10 @@ void TXmlTextEdit::Assign(TXmlStoredText& AText, TXmlStore& AStore, std::u16stri
 }
 
 void TXmlTextEdit::Refer(TXmlStoredText& AText, TXmlStore& AStore, std::u16string_view ASource) {
+  const uint32_t length = StoredLength(ASource);
   Clear(AText, AStore);
   AText.FData = ASource.data();
-  AText.FSize = static_cast<uint32_t>(ASource.size());
+  AText.FSize = length;
 }
 
 void TXmlTextEdit::CopyFrom(TXmlStoredText& AText, TXmlStore& AStore, const TXmlStoredText& ASource,
