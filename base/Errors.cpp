@@ -4,7 +4,7 @@
 
 namespace vbase {
 
-Exception::Exception(std::u16string message)
-    : FMessage(std::move(message)), FMessageUtf8(Utf8Encode(FMessage)) {}
+Exception::Exception(std::u16string AMessage)
+    : FMessage(std::move(AMessage)), FMessageUtf8(Utf8Encode(FMessage)) {}
 
 } // namespace vbase

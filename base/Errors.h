@@ -13,7 +13,7 @@ namespace vbase {
 
 class Exception : public std::exception {
 public:
-  explicit Exception(std::u16string message);
+  explicit Exception(std::u16string AMessage);
   const std::u16string& Message() const noexcept { return FMessage; }
   const char* what() const noexcept override { return FMessageUtf8.c_str(); }
   // The kind's name as users see it in error reports, e.g. "EFilerError".

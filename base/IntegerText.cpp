@@ -12,48 +12,48 @@ namespace {
 
 // The integer rule for both widths: a hexadecimal number is a bit pattern of TInt's width, of
 // at most a digit per four bits; a decimal one must lie in TInt's range.
-template <typename TInt> bool TryTextToInteger(std::u16string_view text, TInt& result) {
+template <typename TInt> bool TryTextToInteger(std::u16string_view AText, TInt& AResult) {
   using TUnsigned = std::make_unsigned_t<TInt>;
-  constexpr std::size_t hexDigits = sizeof(TInt) * 2;
+  constexpr std::size_t MaxHexDigits = sizeof(TInt) * 2;
   std::size_t i = 0;
-  while (i < text.size() && text[i] == u' ')
+  while (i < AText.size() && AText[i] == u' ')
     ++i;
   bool negative = false;
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-    negative = text[i] == u'-';
+  if (i < AText.size() && (AText[i] == u'+' || AText[i] == u'-')) {
+    negative = AText[i] == u'-';
     ++i;
   }
   bool hex = false;
-  if (i < text.size() && (text[i] == u'$' || text[i] == u'x' || text[i] == u'X')) {
+  if (i < AText.size() && (AText[i] == u'$' || AText[i] == u'x' || AText[i] == u'X')) {
     hex = true;
     ++i;
-  } else if (i + 1 < text.size() && text[i] == u'0' &&
-             (text[i + 1] == u'x' || text[i + 1] == u'X')) {
+  } else if (i + 1 < AText.size() && AText[i] == u'0' &&
+             (AText[i + 1] == u'x' || AText[i + 1] == u'X')) {
     hex = true;
     i += 2;
   }
-  if (i >= text.size())
+  if (i >= AText.size())
     return false;
   TUnsigned magnitude = 0;
   if (hex) {
     // Leading zeros count: "$000000001" has more digits than a 32-bit number holds.
-    if (text.size() - i > hexDigits)
+    if (AText.size() - i > MaxHexDigits)
       return false;
-    for (; i < text.size(); ++i) {
-      const int digit = HexDigit(text[i]);
+    for (; i < AText.size(); ++i) {
+      const int digit = HexDigit(AText[i]);
       if (digit < 0)
         return false;
       magnitude = (magnitude << 4) | static_cast<TUnsigned>(digit);
     }
     const TUnsigned pattern = negative ? TUnsigned(0) - magnitude : magnitude;
-    result = static_cast<TInt>(pattern);
+    AResult = static_cast<TInt>(pattern);
     return true;
   }
   // The magnitude may reach one past the largest positive value, for the most negative number.
   const TUnsigned limit =
       static_cast<TUnsigned>(std::numeric_limits<TInt>::max()) + (negative ? 1 : 0);
-  for (; i < text.size(); ++i) {
-    const char16_t c = text[i];
+  for (; i < AText.size(); ++i) {
+    const char16_t c = AText[i];
     if (c < u'0' || c > u'9')
       return false;
     const TUnsigned digit = c - u'0';
@@ -61,7 +61,7 @@ template <typename TInt> bool TryTextToInteger(std::u16string_view text, TInt& r
       return false;
     magnitude = magnitude * 10 + digit;
   }
-  result = static_cast<TInt>(negative ? TUnsigned(0) - magnitude : magnitude);
+  AResult = static_cast<TInt>(negative ? TUnsigned(0) - magnitude : magnitude);
   return true;
 }
 

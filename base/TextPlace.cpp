@@ -6,12 +6,12 @@ namespace vbase {
 
 namespace {
 
-bool IsHighSurrogate(char16_t c) {
-  return c >= 0xD800 && c <= 0xDBFF;
+bool IsHighSurrogate(char16_t AUnit) {
+  return AUnit >= 0xD800 && AUnit <= 0xDBFF;
 }
 
-bool IsLowSurrogate(char16_t c) {
-  return c >= 0xDC00 && c <= 0xDFFF;
+bool IsLowSurrogate(char16_t AUnit) {
+  return AUnit >= 0xDC00 && AUnit <= 0xDFFF;
 }
 
 } // namespace

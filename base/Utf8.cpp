@@ -9,48 +9,48 @@ namespace vbase {
 
 namespace {
 
-char* PutCodePoint(char32_t c, char* q) {
-  if (c < 0x80) {
-    *q++ = static_cast<char>(c);
-  } else if (c < 0x800) {
-    *q++ = static_cast<char>(0xC0 | (c >> 6));
-    *q++ = static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    *q++ = static_cast<char>(0xE0 | (c >> 12));
-    *q++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    *q++ = static_cast<char>(0x80 | (c & 0x3F));
+char* PutCodePoint(char32_t ACodePoint, char* AOut) {
+  if (ACodePoint < 0x80) {
+    *AOut++ = static_cast<char>(ACodePoint);
+  } else if (ACodePoint < 0x800) {
+    *AOut++ = static_cast<char>(0xC0 | (ACodePoint >> 6));
+    *AOut++ = static_cast<char>(0x80 | (ACodePoint & 0x3F));
+  } else if (ACodePoint < 0x10000) {
+    *AOut++ = static_cast<char>(0xE0 | (ACodePoint >> 12));
+    *AOut++ = static_cast<char>(0x80 | ((ACodePoint >> 6) & 0x3F));
+    *AOut++ = static_cast<char>(0x80 | (ACodePoint & 0x3F));
   } else {
-    *q++ = static_cast<char>(0xF0 | (c >> 18));
-    *q++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    *q++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    *q++ = static_cast<char>(0x80 | (c & 0x3F));
+    *AOut++ = static_cast<char>(0xF0 | (ACodePoint >> 18));
+    *AOut++ = static_cast<char>(0x80 | ((ACodePoint >> 12) & 0x3F));
+    *AOut++ = static_cast<char>(0x80 | ((ACodePoint >> 6) & 0x3F));
+    *AOut++ = static_cast<char>(0x80 | (ACodePoint & 0x3F));
   }
-  return q;
+  return AOut;
 }
 
 // The valid range of the second byte depends on the lead byte (Unicode table 3-7); later
 // continuation bytes are always 80..BF.
-bool SecondByteFits(unsigned lead, unsigned second) {
-  switch (lead) {
+bool SecondByteFits(unsigned ALead, unsigned ASecond) {
+  switch (ALead) {
   case 0xE0:
-    return second >= 0xA0 && second <= 0xBF;
+    return ASecond >= 0xA0 && ASecond <= 0xBF;
   case 0xED:
-    return second >= 0x80 && second <= 0x9F;
+    return ASecond >= 0x80 && ASecond <= 0x9F;
   case 0xF0:
-    return second >= 0x90 && second <= 0xBF;
+    return ASecond >= 0x90 && ASecond <= 0xBF;
   case 0xF4:
-    return second >= 0x80 && second <= 0x8F;
+    return ASecond >= 0x80 && ASecond <= 0x8F;
   default:
-    return second >= 0x80 && second <= 0xBF;
+    return ASecond >= 0x80 && ASecond <= 0xBF;
   }
 }
 
-int SequenceLength(unsigned lead) {
-  if (lead >= 0xC2 && lead <= 0xDF)
+int SequenceLength(unsigned ALead) {
+  if (ALead >= 0xC2 && ALead <= 0xDF)
     return 2;
-  if (lead >= 0xE0 && lead <= 0xEF)
+  if (ALead >= 0xE0 && ALead <= 0xEF)
     return 3;
-  if (lead >= 0xF0 && lead <= 0xF4)
+  if (ALead >= 0xF0 && ALead <= 0xF4)
     return 4;
   return 0;
 }
@@ -60,78 +60,78 @@ constexpr std::size_t AsciiRun = 8;
 using TAsciiBytes = std::uint8_t __attribute__((vector_size(AsciiRun)));
 using TAsciiUnits = std::uint16_t __attribute__((vector_size(2 * AsciiRun)));
 
-bool AllAscii(const std::uint8_t* p) {
+bool AllAscii(const std::uint8_t* ABytes) {
   std::uint64_t word;
-  std::memcpy(&word, p, sizeof word);
+  std::memcpy(&word, ABytes, sizeof word);
   return (word & 0x8080808080808080u) == 0;
 }
 
-bool AllAscii(const char16_t* p) {
+bool AllAscii(const char16_t* AUnits) {
   std::uint64_t words[2];
-  std::memcpy(words, p, sizeof words);
+  std::memcpy(words, AUnits, sizeof words);
   return ((words[0] | words[1]) & 0xFF80FF80FF80FF80u) == 0;
 }
 
-void WidenAsciiRun(const std::uint8_t* p, char16_t* q) {
+void WidenAsciiRun(const std::uint8_t* ABytes, char16_t* AOut) {
   TAsciiBytes bytes;
-  std::memcpy(&bytes, p, sizeof bytes);
+  std::memcpy(&bytes, ABytes, sizeof bytes);
   const auto units = __builtin_convertvector(bytes, TAsciiUnits);
-  std::memcpy(q, &units, sizeof units);
+  std::memcpy(AOut, &units, sizeof units);
 }
 
-void NarrowAsciiRun(const char16_t* p, char* q) {
+void NarrowAsciiRun(const char16_t* AUnits, char* AOut) {
   TAsciiUnits units;
-  std::memcpy(&units, p, sizeof units);
+  std::memcpy(&units, AUnits, sizeof units);
   const auto bytes = __builtin_convertvector(units, TAsciiBytes);
-  std::memcpy(q, &bytes, sizeof bytes);
+  std::memcpy(AOut, &bytes, sizeof bytes);
 }
 
 } // namespace
 
-char* Utf8EncodeTo(std::u16string_view text, char* q) {
-  const std::size_t n = text.size();
+char* Utf8EncodeTo(std::u16string_view AText, char* AOut) {
+  const std::size_t n = AText.size();
   for (std::size_t i = 0; i < n; ++i) {
-    for (; i + AsciiRun <= n && AllAscii(text.data() + i); i += AsciiRun, q += AsciiRun)
-      NarrowAsciiRun(text.data() + i, q);
+    for (; i + AsciiRun <= n && AllAscii(AText.data() + i); i += AsciiRun, AOut += AsciiRun)
+      NarrowAsciiRun(AText.data() + i, AOut);
     if (i == n)
       break;
-    char32_t c = text[i];
+    char32_t c = AText[i];
     if (c < 0x80) {
-      *q++ = static_cast<char>(c);
+      *AOut++ = static_cast<char>(c);
       continue;
     }
-    if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(text[i + 1])) {
-      c = CodePointOfPair(c, text[i + 1]);
+    if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(AText[i + 1])) {
+      c = CodePointOfPair(c, AText[i + 1]);
       ++i;
     } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
       c = ReplacementCharacter;
     }
-    q = PutCodePoint(c, q);
+    AOut = PutCodePoint(c, AOut);
   }
-  return q;
+  return AOut;
 }
 
-void Utf8EncodeAppend(std::u16string_view text, std::string& out) {
+void Utf8EncodeAppend(std::u16string_view AText, std::string& AOut) {
   // Written into room for the longest result, then cut to what was written.
-  const std::size_t start = out.size();
-  out.resize(start + 3 * text.size());
-  const char* end = Utf8EncodeTo(text, out.data() + start);
-  out.resize(static_cast<std::size_t>(end - out.data()));
+  const std::size_t start = AOut.size();
+  AOut.resize(start + 3 * AText.size());
+  const char* end = Utf8EncodeTo(AText, AOut.data() + start);
+  AOut.resize(static_cast<std::size_t>(end - AOut.data()));
 }
 
-std::string Utf8Encode(std::u16string_view text) {
+std::string Utf8Encode(std::u16string_view AText) {
   std::string out;
-  Utf8EncodeAppend(text, out);
+  Utf8EncodeAppend(AText, out);
   return out;
 }
 
-void Utf8DecodeAppend(std::string_view bytes, std::u16string& out) {
+void Utf8DecodeAppend(std::string_view ABytes, std::u16string& AOut) {
   // No sequence gives more code units than it has bytes.
-  const std::size_t start = out.size();
-  out.resize(start + bytes.size());
-  char16_t* q = out.data() + start;
-  const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
-  const std::size_t n = bytes.size();
+  const std::size_t start = AOut.size();
+  AOut.resize(start + ABytes.size());
+  char16_t* q = AOut.data() + start;
+  const auto* p = reinterpret_cast<const std::uint8_t*>(ABytes.data());
+  const std::size_t n = ABytes.size();
   std::size_t i = 0;
   while (i < n) {
     for (; i + AsciiRun <= n && AllAscii(p + i); i += AsciiRun, q += AsciiRun)
@@ -164,28 +164,28 @@ void Utf8DecodeAppend(std::string_view bytes, std::u16string& out) {
       *q++ = ReplacementCharacter; // the maximal subpart i..j-1 is replaced as one
     i = j;
   }
-  out.resize(static_cast<std::size_t>(q - out.data()));
+  AOut.resize(static_cast<std::size_t>(q - AOut.data()));
 }
 
-std::u16string Utf8Decode(std::string_view bytes) {
+std::u16string Utf8Decode(std::string_view ABytes) {
   std::u16string out;
-  Utf8DecodeAppend(bytes, out);
+  Utf8DecodeAppend(ABytes, out);
   return out;
 }
 
-std::size_t Utf8CompleteLength(std::string_view bytes) {
-  std::size_t start = bytes.size();
+std::size_t Utf8CompleteLength(std::string_view ABytes) {
+  std::size_t start = ABytes.size();
   for (int back = 0; back < 4 && start > 0; ++back) {
-    const auto byte = static_cast<unsigned char>(bytes[start - 1]);
+    const auto byte = static_cast<unsigned char>(ABytes[start - 1]);
     if (byte < 0x80)
-      return bytes.size();
+      return ABytes.size();
     --start;
     if (byte >= 0xC0) {
       const std::size_t needed = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
-      return bytes.size() - start >= needed ? bytes.size() : start;
+      return ABytes.size() - start >= needed ? ABytes.size() : start;
     }
   }
-  return bytes.size();
+  return ABytes.size();
 }
 
 } // namespace vbase

@@ -7,18 +7,18 @@
 namespace vbase {
 
 // A lone surrogate becomes U+FFFD; a surrogate pair becomes one four-byte sequence.
-std::string Utf8Encode(std::u16string_view text);
-void Utf8EncodeAppend(std::u16string_view text, std::string& out);
-// The same into out, which has room for three bytes a code unit; returns the end of the bytes.
-char* Utf8EncodeTo(std::u16string_view text, char* out);
+std::string Utf8Encode(std::u16string_view AText);
+void Utf8EncodeAppend(std::u16string_view AText, std::string& AOut);
+// The same into AOut, which has room for three bytes a code unit; returns the end of the bytes.
+char* Utf8EncodeTo(std::u16string_view AText, char* AOut);
 
 // Invalid input becomes U+FFFD, one for each maximal invalid subpart (Unicode's recommended
 // practice), so decoding never fails.
-std::u16string Utf8Decode(std::string_view bytes);
-void Utf8DecodeAppend(std::string_view bytes, std::u16string& out);
+std::u16string Utf8Decode(std::string_view ABytes);
+void Utf8DecodeAppend(std::string_view ABytes, std::u16string& AOut);
 
 // The length of the bytes up to where a UTF-8 sequence that the end cuts off begins (all of
 // them when none is cut off), so that text arriving in pieces decodes as it would in one.
-std::size_t Utf8CompleteLength(std::string_view bytes);
+std::size_t Utf8CompleteLength(std::string_view ABytes);
 
 } // namespace vbase

@@ -11,8 +11,8 @@ namespace {
 // Never valid in EUC-CN, so it becomes U+FFFD where HZ is malformed.
 constexpr char InvalidMarker = '\xFF';
 
-bool IsGbByte(unsigned char b) {
-  return b >= 0x21 && b <= 0x7E;
+bool IsGbByte(unsigned char AByte) {
+  return AByte >= 0x21 && AByte <= 0x7E;
 }
 
 class THzToEucCn {

@@ -117,8 +117,8 @@ constexpr std::array IconvNames{
 };
 
 static_assert(std::is_sorted(IconvNames.begin(), IconvNames.end(),
-                             [](const TIconvName& a, const TIconvName& b) {
-                               return a.CodePage < b.CodePage;
+                             [](const TIconvName& ALeft, const TIconvName& ARight) {
+                               return ALeft.CodePage < ARight.CodePage;
                              }));
 
 const char* IconvNameOf(uint32_t ACodePage) {

@@ -12,16 +12,17 @@ using vbase::ReplacementCharacter;
 
 namespace {
 
-bool IsDirect(char16_t c) {
-  if ((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'))
+bool IsDirect(char16_t AUnit) {
+  if ((AUnit >= u'A' && AUnit <= u'Z') || (AUnit >= u'a' && AUnit <= u'z') ||
+      (AUnit >= u'0' && AUnit <= u'9'))
     return true;
-  return std::u16string_view(u"'(),-./:? \t\r\n").find(c) != std::u16string_view::npos;
+  return std::u16string_view(u"'(),-./:? \t\r\n").find(AUnit) != std::u16string_view::npos;
 }
 
 // Written directly rather than in base64: markup such as "<" and "=" must stay readable to the
 // XML reader, whose header scan looks for them as plain bytes.
-bool IsOptionalDirect(char16_t c) {
-  return std::u16string_view(u"!\"#$%&*;<=>@[]^_`{|}").find(c) != std::u16string_view::npos;
+bool IsOptionalDirect(char16_t AUnit) {
+  return std::u16string_view(u"!\"#$%&*;<=>@[]^_`{|}").find(AUnit) != std::u16string_view::npos;
 }
 
 // The bits of one base64 run that are not yet written out (encoding) or not yet a code unit
@@ -47,20 +48,20 @@ class TUtf7Encoder {
 public:
   explicit TUtf7Encoder(std::string& AOut) : FOut(AOut) {}
 
-  void Add(char16_t c) {
-    if (IsDirect(c) || IsOptionalDirect(c) || c == u'+') {
+  void Add(char16_t AUnit) {
+    if (IsDirect(AUnit) || IsOptionalDirect(AUnit) || AUnit == u'+') {
       CloseRun();
-      if (c == u'+')
+      if (AUnit == u'+')
         FOut += "+-";
       else
-        FOut += static_cast<char>(c);
+        FOut += static_cast<char>(AUnit);
       return;
     }
     if (!FInRun) {
       FOut += '+';
       FInRun = true;
     }
-    FPending.Push(c, 16);
+    FPending.Push(AUnit, 16);
     while (FPending.Count >= 6)
       FOut += static_cast<char>(Base64DigitChars[FPending.Pop(6)]);
   }

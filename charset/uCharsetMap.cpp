@@ -132,8 +132,8 @@ struct TStartupValues {
 
 // Every system this runs on converts US-ASCII as code page 20127.
 const TStartupValues& StartupValues() {
-  static const TStartupValues values{20127, CodePageFromLocale(UserLocaleName())};
-  return values;
+  static const TStartupValues Values{20127, CodePageFromLocale(UserLocaleName())};
+  return Values;
 }
 
 } // namespace
@@ -147,14 +147,14 @@ uint32_t DefaultCodePage() {
 }
 
 const std::vector<TCharsetRec>& BuiltinCharsetTable() {
-  static const std::vector<TCharsetRec> table = [] {
+  static const std::vector<TCharsetRec> Table = [] {
     std::vector<TCharsetRec> rows;
     rows.reserve(BuiltinCharsets.size());
     for (const auto& row : BuiltinCharsets)
       rows.push_back(ToRecord(row));
     return rows;
   }();
-  return table;
+  return Table;
 }
 
 std::vector<TCharsetRec> BuildCharsetTable(std::span<const TMimeCodePageInfo> AEnumeration,
@@ -173,9 +173,9 @@ std::vector<TCharsetRec> BuildCharsetTable(std::span<const TMimeCodePageInfo> AE
 }
 
 const std::vector<TCharsetRec>& CharsetTable() {
-  static const std::vector<TCharsetRec> table =
+  static const std::vector<TCharsetRec> Table =
       BuildCharsetTable(MailNewsCodePages(), DefaultCodePage());
-  return table;
+  return Table;
 }
 
 uint32_t CodePageFromCharsetName(std::u16string_view AName) {

@@ -167,7 +167,7 @@ int RunInputs(const TCliOptions& aOptions, std::ostream& aOut, std::ostream& aEr
       console);
   progress.Clear();
   const bool allOk = std::all_of(results.begin(), results.end(),
-                                 [](const TInputResult& result) { return result.Ok(); });
+                                 [](const TInputResult& aResult) { return aResult.Ok(); });
   const bool reported = WriteReportIfAsked(aOptions, results, aErr);
   return allOk && reported ? ceSuccess : ceFailure;
 }

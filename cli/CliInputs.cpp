@@ -45,8 +45,9 @@ std::vector<TInputItem> ProjectsInFolder(const std::string& aFolder) {
       items.push_back({Utf8OfPath(entry->path()), std::nullopt});
     }
   }
-  std::sort(items.begin(), items.end(),
-            [](const TInputItem& a, const TInputItem& b) { return a.Path < b.Path; });
+  std::sort(items.begin(), items.end(), [](const TInputItem& aLeft, const TInputItem& aRight) {
+    return aLeft.Path < aRight.Path;
+  });
   return items;
 }
 

@@ -20,7 +20,7 @@ using TLine = std::vector<std::u16string>;
 // Characters as a terminal counts them, near enough: code points.
 std::size_t DisplayWidth(std::u16string_view aText) {
   return static_cast<std::size_t>(std::count_if(
-      aText.begin(), aText.end(), [](char16_t c) { return c < 0xDC00 || c > 0xDFFF; }));
+      aText.begin(), aText.end(), [](char16_t aUnit) { return aUnit < 0xDC00 || aUnit > 0xDFFF; }));
 }
 
 TLine LineOf(const TTargetOutcome& aTarget) {

@@ -10,19 +10,19 @@ namespace vcli {
 
 class TWindowsOutput {
 public:
-  // AStandardHandle is STD_OUTPUT_HANDLE or STD_ERROR_HANDLE.
-  explicit TWindowsOutput(unsigned long AStandardHandle);
+  // aStandardHandle is STD_OUTPUT_HANDLE or STD_ERROR_HANDLE.
+  explicit TWindowsOutput(unsigned long aStandardHandle);
   ~TWindowsOutput();
   TWindowsOutput(const TWindowsOutput&) = delete;
   TWindowsOutput& operator=(const TWindowsOutput&) = delete;
 
-  std::ostream& Stream() { return FStream; }
-  bool IsConsole() const { return FIsConsole; }
+  std::ostream& Stream() { return fStream; }
+  bool IsConsole() const { return fIsConsole; }
 
 private:
-  bool FIsConsole;
-  std::unique_ptr<std::streambuf> FBuffer;
-  std::ostream FStream;
+  bool fIsConsole;
+  std::unique_ptr<std::streambuf> fBuffer;
+  std::ostream fStream;
 };
 
 } // namespace vcli

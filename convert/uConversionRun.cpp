@@ -186,11 +186,11 @@ void TConversionRun::Convert(const std::u16string& aFileName) {
 
   // Nothing of a run outlives it, whether it saves, is cancelled or fails.
   struct TRunScope {
-    TConversionRun& fRun;
+    TConversionRun& Run;
     ~TRunScope() {
-      fRun.fLanguagesNode = fRun.fTargetsNode = fRun.fExcludesNode = nullptr;
-      fRun.fVXPProject.reset();
-      fRun.fTargetList.reset();
+      Run.fLanguagesNode = Run.fTargetsNode = Run.fExcludesNode = nullptr;
+      Run.fVXPProject.reset();
+      Run.fTargetList.reset();
     }
   } runScope{*this};
 

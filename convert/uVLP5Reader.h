@@ -48,7 +48,7 @@ struct TLocation {
 // Carries one text; here the language code of a translation, as the old file gives it.
 class TWideString {
 public:
-  explicit TWideString(std::u16string Str) : FString(std::move(Str)) {}
+  explicit TWideString(std::u16string aText) : FString(std::move(aText)) {}
   const std::u16string& Value() const { return FString; }
 
 private:

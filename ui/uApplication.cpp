@@ -10,7 +10,7 @@ namespace vui {
 
 using vbase::Utf8Encode;
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+TApplication::TApplication(int& aArgc, char** aArgv) : QApplication(aArgc, aArgv) {
   // No display name: the window system would append it to the window's caption.
   setApplicationName(QStringLiteral("vlp5tovxp"));
   setApplicationVersion(QStringLiteral(VLP_VERSION));
@@ -21,8 +21,8 @@ bool TApplication::notify(QObject* aReceiver, QEvent* aEvent) {
   try {
     return QApplication::notify(aReceiver, aEvent);
   } catch (...) {
-    if (FReporter) {
-      FReporter(std::current_exception());
+    if (fReporter) {
+      fReporter(std::current_exception());
     } else {
       const TErrorReport report = DescribeException(std::current_exception());
       std::fprintf(stderr, "vlp5tovxp: %s: %s\n", Utf8Encode(report.ClassName).c_str(),
@@ -33,7 +33,7 @@ bool TApplication::notify(QObject* aReceiver, QEvent* aEvent) {
 }
 
 void TApplication::SetExceptionReporter(TExceptionReporter aReporter) {
-  FReporter = std::move(aReporter);
+  fReporter = std::move(aReporter);
 }
 
 } // namespace vui

@@ -12,12 +12,12 @@ class TApplication : public QApplication {
 public:
   using TExceptionReporter = std::function<void(std::exception_ptr)>;
 
-  TApplication(int& argc, char** argv);
+  TApplication(int& aArgc, char** aArgv);
   bool notify(QObject* aReceiver, QEvent* aEvent) override;
   void SetExceptionReporter(TExceptionReporter aReporter);
 
 private:
-  TExceptionReporter FReporter;
+  TExceptionReporter fReporter;
 };
 
 } // namespace vui

@@ -33,26 +33,26 @@ std::optional<QString> ChosenFile(QFileDialog& aDialog) {
   return aDialog.selectedFiles().constFirst();
 }
 
-class TDesktopOpenFileChooser : public TOpenFileChooser {
+class TDesktopOpenFileChooser : public IOpenFileChooser {
 public:
   std::optional<QString> Execute(QWidget* aOwner) override {
     return ChosenFile(*CreateOpenProjectDialog(aOwner));
   }
 };
 
-class TDesktopSaveFileChooser : public TSaveFileChooser {
+class TDesktopSaveFileChooser : public ISaveFileChooser {
 public:
   std::optional<QString> Execute(QWidget* aOwner, const QString& aProposal) override {
     return ChosenFile(*CreateSaveProjectDialog(aOwner, aProposal));
   }
 };
 
-class TDesktopUrlOpener : public TUrlOpener {
+class TDesktopUrlOpener : public IUrlOpener {
 public:
   bool Open(QWidget*, const QUrl& aUrl) override { return QDesktopServices::openUrl(aUrl); }
 };
 
-class TDesktopErrorPresenter : public TErrorPresenter {
+class TDesktopErrorPresenter : public IErrorPresenter {
 public:
   void Show(QWidget* aOwner, const TErrorReport& aReport) override {
     QMessageBox box(QMessageBox::Critical, Title, QString::fromStdU16String(aReport.Message),
@@ -64,7 +64,7 @@ public:
   }
 };
 
-class TDesktopNoticePresenter : public TNoticePresenter {
+class TDesktopNoticePresenter : public INoticePresenter {
 public:
   void Show(QWidget* aOwner, const QString& aText) override {
     QMessageBox box(QMessageBox::Information, Title, aText, QMessageBox::Ok, aOwner);
@@ -107,23 +107,23 @@ std::unique_ptr<QFileDialog> CreateSaveProjectDialog(QWidget* aOwner, const QStr
   return dialog;
 }
 
-std::unique_ptr<TOpenFileChooser> CreateDesktopOpenFileChooser() {
+std::unique_ptr<IOpenFileChooser> CreateDesktopOpenFileChooser() {
   return std::make_unique<TDesktopOpenFileChooser>();
 }
 
-std::unique_ptr<TSaveFileChooser> CreateDesktopSaveFileChooser() {
+std::unique_ptr<ISaveFileChooser> CreateDesktopSaveFileChooser() {
   return std::make_unique<TDesktopSaveFileChooser>();
 }
 
-std::unique_ptr<TUrlOpener> CreateDesktopUrlOpener() {
+std::unique_ptr<IUrlOpener> CreateDesktopUrlOpener() {
   return std::make_unique<TDesktopUrlOpener>();
 }
 
-std::unique_ptr<TErrorPresenter> CreateDesktopErrorPresenter() {
+std::unique_ptr<IErrorPresenter> CreateDesktopErrorPresenter() {
   return std::make_unique<TDesktopErrorPresenter>();
 }
 
-std::unique_ptr<TNoticePresenter> CreateDesktopNoticePresenter() {
+std::unique_ptr<INoticePresenter> CreateDesktopNoticePresenter() {
   return std::make_unique<TDesktopNoticePresenter>();
 }
 

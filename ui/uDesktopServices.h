@@ -16,38 +16,38 @@ class QWidget;
 
 namespace vui {
 
-class TOpenFileChooser {
+class IOpenFileChooser {
 public:
-  virtual ~TOpenFileChooser() = default;
+  virtual ~IOpenFileChooser() = default;
   // The chosen path, or nothing when the user cancels.
   virtual std::optional<QString> Execute(QWidget* aOwner) = 0;
 };
 
-class TSaveFileChooser {
+class ISaveFileChooser {
 public:
-  virtual ~TSaveFileChooser() = default;
+  virtual ~ISaveFileChooser() = default;
   // The chosen path, or nothing when the user cancels.
   virtual std::optional<QString> Execute(QWidget* aOwner, const QString& aProposal) = 0;
 };
 
-class TUrlOpener {
+class IUrlOpener {
 public:
-  virtual ~TUrlOpener() = default;
+  virtual ~IUrlOpener() = default;
   // False when no browser took the address.
   virtual bool Open(QWidget* aOwner, const QUrl& aUrl) = 0;
 };
 
 // A message for the user whose text can be selected and copied, such as an address.
-class TNoticePresenter {
+class INoticePresenter {
 public:
-  virtual ~TNoticePresenter() = default;
+  virtual ~INoticePresenter() = default;
   virtual void Show(QWidget* aOwner, const QString& aText) = 0;
 };
 
 // The error box: the message, and ErrorDetails in its details section.
-class TErrorPresenter {
+class IErrorPresenter {
 public:
-  virtual ~TErrorPresenter() = default;
+  virtual ~IErrorPresenter() = default;
   virtual void Show(QWidget* aOwner, const TErrorReport& aReport) = 0;
 };
 
@@ -63,10 +63,10 @@ protected:
 std::unique_ptr<QFileDialog> CreateOpenProjectDialog(QWidget* aOwner);
 std::unique_ptr<QFileDialog> CreateSaveProjectDialog(QWidget* aOwner, const QString& aProposal);
 
-std::unique_ptr<TOpenFileChooser> CreateDesktopOpenFileChooser();
-std::unique_ptr<TSaveFileChooser> CreateDesktopSaveFileChooser();
-std::unique_ptr<TUrlOpener> CreateDesktopUrlOpener();
-std::unique_ptr<TErrorPresenter> CreateDesktopErrorPresenter();
-std::unique_ptr<TNoticePresenter> CreateDesktopNoticePresenter();
+std::unique_ptr<IOpenFileChooser> CreateDesktopOpenFileChooser();
+std::unique_ptr<ISaveFileChooser> CreateDesktopSaveFileChooser();
+std::unique_ptr<IUrlOpener> CreateDesktopUrlOpener();
+std::unique_ptr<IErrorPresenter> CreateDesktopErrorPresenter();
+std::unique_ptr<INoticePresenter> CreateDesktopNoticePresenter();
 
 } // namespace vui

@@ -242,23 +242,23 @@ void TMainform::dropEvent(QDropEvent* aEvent) {
     aEvent->acceptProposedAction();
 }
 
-void TMainform::SetOpenFileChooser(std::unique_ptr<TOpenFileChooser> aChooser) {
+void TMainform::SetOpenFileChooser(std::unique_ptr<IOpenFileChooser> aChooser) {
   fOpenFileChooser = std::move(aChooser);
 }
 
-void TMainform::SetSaveFileChooser(std::unique_ptr<TSaveFileChooser> aChooser) {
+void TMainform::SetSaveFileChooser(std::unique_ptr<ISaveFileChooser> aChooser) {
   fSaveFileChooser = std::move(aChooser);
 }
 
-void TMainform::SetUrlOpener(std::unique_ptr<TUrlOpener> aOpener) {
+void TMainform::SetUrlOpener(std::unique_ptr<IUrlOpener> aOpener) {
   fUrlOpener = std::move(aOpener);
 }
 
-void TMainform::SetErrorPresenter(std::unique_ptr<TErrorPresenter> aPresenter) {
+void TMainform::SetErrorPresenter(std::unique_ptr<IErrorPresenter> aPresenter) {
   fErrorPresenter = std::move(aPresenter);
 }
 
-void TMainform::SetNoticePresenter(std::unique_ptr<TNoticePresenter> aPresenter) {
+void TMainform::SetNoticePresenter(std::unique_ptr<INoticePresenter> aPresenter) {
   fNoticePresenter = std::move(aPresenter);
 }
 

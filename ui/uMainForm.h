@@ -47,11 +47,11 @@ public:
   void ConvertProjectLater(const QString& aPath);
 
   // Tests answer the dialogs and catch the browser and the error box through these.
-  void SetOpenFileChooser(std::unique_ptr<TOpenFileChooser> aChooser);
-  void SetSaveFileChooser(std::unique_ptr<TSaveFileChooser> aChooser);
-  void SetUrlOpener(std::unique_ptr<TUrlOpener> aOpener);
-  void SetErrorPresenter(std::unique_ptr<TErrorPresenter> aPresenter);
-  void SetNoticePresenter(std::unique_ptr<TNoticePresenter> aPresenter);
+  void SetOpenFileChooser(std::unique_ptr<IOpenFileChooser> aChooser);
+  void SetSaveFileChooser(std::unique_ptr<ISaveFileChooser> aChooser);
+  void SetUrlOpener(std::unique_ptr<IUrlOpener> aOpener);
+  void SetErrorPresenter(std::unique_ptr<IErrorPresenter> aPresenter);
+  void SetNoticePresenter(std::unique_ptr<INoticePresenter> aPresenter);
 
   // The presenter is the conversion run's host; tests feed it run events directly.
   TMainPresenter& Presenter() { return fPresenter; }
@@ -101,11 +101,11 @@ private:
   // The two target columns share the free width until the user sizes one of them.
   bool fTargetColumnsSizedByUser = false;
   bool fSharingFreeWidth = false;
-  std::unique_ptr<TOpenFileChooser> fOpenFileChooser;
-  std::unique_ptr<TSaveFileChooser> fSaveFileChooser;
-  std::unique_ptr<TUrlOpener> fUrlOpener;
-  std::unique_ptr<TErrorPresenter> fErrorPresenter;
-  std::unique_ptr<TNoticePresenter> fNoticePresenter;
+  std::unique_ptr<IOpenFileChooser> fOpenFileChooser;
+  std::unique_ptr<ISaveFileChooser> fSaveFileChooser;
+  std::unique_ptr<IUrlOpener> fUrlOpener;
+  std::unique_ptr<IErrorPresenter> fErrorPresenter;
+  std::unique_ptr<INoticePresenter> fNoticePresenter;
   // Last: its run may call the view as long as the window lives.
   TMainPresenter fPresenter;
 };

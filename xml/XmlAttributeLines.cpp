@@ -16,10 +16,11 @@ int32_t TXmlLinesEdit::InsertionIndex(const TXmlAttributeLines& ALines, std::u16
   if (!ALines.Sorted())
     return ALines.Count();
   const TXmlItems<TXmlStoredText>& lines = ALines.FLines;
-  const auto position = std::lower_bound(lines.begin(), lines.end(), ALine,
-                                         [](const TXmlStoredText& a, std::u16string_view b) {
-                                           return CompareTextAscii(a.View(), b) < 0;
-                                         });
+  const auto position =
+      std::lower_bound(lines.begin(), lines.end(), ALine,
+                       [](const TXmlStoredText& ALeft, std::u16string_view ARight) {
+                         return CompareTextAscii(ALeft.View(), ARight) < 0;
+                       });
   if (position != lines.end() && CompareTextAscii(position->View(), ALine) == 0)
     return -1;
   return static_cast<int32_t>(position - lines.begin());

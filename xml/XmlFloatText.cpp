@@ -90,7 +90,7 @@ std::u16string FloatToText(double X, int32_t Digits, bool AllowScientific) {
 }
 
 bool TryTextToFloat(std::u16string_view Text, double& Value) {
-  std::u16string_view text = Trim(Text, [](char16_t c) { return c == u' '; });
+  std::u16string_view text = Trim(Text, [](char16_t AUnit) { return AUnit == u' '; });
   if (text.empty())
     return false;
   // from_chars takes no "+" of its own; a second sign after it stays an error.

@@ -87,8 +87,8 @@ const TTagType& ReadTagKind(TXmlCursor& C) {
 
 namespace {
 
-bool IsQuote(char16_t c) {
-  return c == u'"' || c == u'\'';
+bool IsQuote(char16_t AUnit) {
+  return AUnit == u'"' || AUnit == u'\'';
 }
 
 } // namespace
@@ -305,8 +305,8 @@ struct TPlainTag {
   std::size_t LineCount = 0;
 };
 
-bool EndsNamePart(char16_t c) {
-  return IsXmlWhitespace(c) || IsQuote(c) || c == u'>';
+bool EndsNamePart(char16_t AUnit) {
+  return IsXmlWhitespace(AUnit) || IsQuote(AUnit) || AUnit == u'>';
 }
 
 // The attribute line at APos with the blank or ">" after it, or an empty view when there is none.
@@ -354,7 +354,8 @@ EFilerError TagError(std::u16string AMessage, int64_t AIndex) {
 
 // Line breaks and spaces at the end go; a TAB stops the strip.
 std::u16string_view StripTrailingBreaks(std::u16string_view AText) {
-  return TrimRight(AText, [](char16_t c) { return c == u'\n' || c == u'\r' || c == u' '; });
+  return TrimRight(
+      AText, [](char16_t AUnit) { return AUnit == u'\n' || AUnit == u'\r' || AUnit == u' '; });
 }
 
 } // namespace
@@ -615,8 +616,8 @@ void TXmlParser::ParseDtdDeclaration(TXmlNode& N) {
 
 void TXmlParser::ReadDoctype(TXmlNode& N) {
   const char16_t* first = FCursor.Pos;
-  const char16_t* stop =
-      std::find_if(first, FCursor.End, [](char16_t c) { return c == u'[' || c == u'>'; });
+  const char16_t* stop = std::find_if(
+      first, FCursor.End, [](char16_t AUnit) { return AUnit == u'[' || AUnit == u'>'; });
   FCursor.Pos = stop;
   if (FCursor.AtEnd())
     return;

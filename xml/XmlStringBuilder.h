@@ -11,27 +11,27 @@ namespace vxml {
 class TXmlStringBuilder {
 public:
   TXmlStringBuilder() = default;
-  explicit TXmlStringBuilder(std::size_t capacity) { FData.resize(capacity); }
+  explicit TXmlStringBuilder(std::size_t ACapacity) { FData.resize(ACapacity); }
 
   // The writer adds a few code units at a time, millions of times: the buffer only grows, and
   // its room is written directly.
-  void AddChar(char16_t c) {
+  void AddChar(char16_t AUnit) {
     if (FLength == FData.size())
       Grow(1);
-    FData[FLength++] = c;
+    FData[FLength++] = AUnit;
   }
-  void AddString(std::u16string_view s) {
-    if (s.size() > FData.size() - FLength)
-      Grow(s.size());
+  void AddString(std::u16string_view AText) {
+    if (AText.size() > FData.size() - FLength)
+      Grow(AText.size());
     // Names and marks are a few code units: a call to copy them would cost more than the copy.
     constexpr std::size_t ShortText = 8;
     char16_t* target = FData.data() + FLength;
-    if (s.size() <= ShortText)
-      for (const char16_t c : s)
+    if (AText.size() <= ShortText)
+      for (const char16_t c : AText)
         *target++ = c;
     else
-      std::char_traits<char16_t>::copy(target, s.data(), s.size());
-    FLength += s.size();
+      std::char_traits<char16_t>::copy(target, AText.data(), AText.size());
+    FLength += AText.size();
   }
   void Clear() { FLength = 0; }
 

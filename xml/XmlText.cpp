@@ -31,22 +31,23 @@ constexpr std::array<TEscape, 6> EscapeTable{{
     {u'\0', u"&null;"},
 }};
 
-bool NeedsEscape(char16_t c) {
-  return c == u'&' || c == u'<' || c == u'>' || c == u'\'' || c == u'"' || c == u'\0';
+bool NeedsEscape(char16_t AUnit) {
+  return AUnit == u'&' || AUnit == u'<' || AUnit == u'>' || AUnit == u'\'' || AUnit == u'"' ||
+         AUnit == u'\0';
 }
 
-std::u16string_view EntityOf(char16_t c) {
+std::u16string_view EntityOf(char16_t AUnit) {
   for (const auto& row : EscapeTable)
-    if (row.Character == c)
+    if (row.Character == AUnit)
       return row.Entity;
   return {};
 }
 
 // A numeric reference "&#...;" gives its code unit when the number is 0..0xFFFE.
-bool ResolveNumericReference(std::u16string_view digits, char16_t& resolved) {
-  if (digits.empty())
+bool ResolveNumericReference(std::u16string_view ADigits, char16_t& AResolved) {
+  if (ADigits.empty())
     return false;
-  std::u16string number(digits);
+  std::u16string number(ADigits);
   if ((number[0] | 0x20) == u'x')
     number[0] = u'$';
   int32_t value = -1;
@@ -54,16 +55,16 @@ bool ResolveNumericReference(std::u16string_view digits, char16_t& resolved) {
     value = -1;
   if (value < 0 || value > 0xFFFE)
     return false;
-  resolved = static_cast<char16_t>(value);
+  AResolved = static_cast<char16_t>(value);
   return true;
 }
 
-bool ResolveReference(std::u16string_view reference, char16_t& resolved) {
-  if (reference.size() >= 2 && reference[1] == u'#')
-    return ResolveNumericReference(reference.substr(2, reference.size() - 3), resolved);
+bool ResolveReference(std::u16string_view AReference, char16_t& AResolved) {
+  if (AReference.size() >= 2 && AReference[1] == u'#')
+    return ResolveNumericReference(AReference.substr(2, AReference.size() - 3), AResolved);
   for (const auto& row : EscapeTable) {
-    if (row.Entity == reference) {
-      resolved = row.Character;
+    if (row.Entity == AReference) {
+      AResolved = row.Character;
       return true;
     }
   }

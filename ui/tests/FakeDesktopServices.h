@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-class TFakeOpenFileChooser : public vui::TOpenFileChooser {
+class TFakeOpenFileChooser : public vui::IOpenFileChooser {
 public:
   std::optional<QString> Answer;
   int Calls = 0;
@@ -19,7 +19,7 @@ public:
   }
 };
 
-class TFakeSaveFileChooser : public vui::TSaveFileChooser {
+class TFakeSaveFileChooser : public vui::ISaveFileChooser {
 public:
   std::optional<QString> Answer;
   QStringList Proposals;
@@ -34,7 +34,7 @@ public:
   }
 };
 
-class TFakeUrlOpener : public vui::TUrlOpener {
+class TFakeUrlOpener : public vui::IUrlOpener {
 public:
   std::vector<QUrl> Opened;
   // False stands for a desktop without a browser.
@@ -46,14 +46,14 @@ public:
   }
 };
 
-class TFakeNoticePresenter : public vui::TNoticePresenter {
+class TFakeNoticePresenter : public vui::INoticePresenter {
 public:
   QStringList Shown;
 
   void Show(QWidget*, const QString& aText) override { Shown << aText; }
 };
 
-class TFakeErrorPresenter : public vui::TErrorPresenter {
+class TFakeErrorPresenter : public vui::IErrorPresenter {
 public:
   std::vector<vui::TErrorReport> Shown;
 

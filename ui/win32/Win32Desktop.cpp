@@ -148,7 +148,7 @@ std::u16string WithControlLineBreaks(const std::u16string& aText) {
   return text;
 }
 
-class TDesktop : public TWin32Desktop {
+class TDesktop : public IWin32Desktop {
 public:
   explicit TDesktop(HINSTANCE aResources) : fResources(aResources) {}
 
@@ -201,7 +201,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<TWin32Desktop> CreateWin32Desktop(HINSTANCE aResources) {
+std::unique_ptr<IWin32Desktop> CreateWin32Desktop(HINSTANCE aResources) {
   return std::make_unique<TDesktop>(aResources);
 }
 

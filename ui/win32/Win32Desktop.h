@@ -11,9 +11,9 @@
 
 namespace vui {
 
-class TWin32Desktop {
+class IWin32Desktop {
 public:
-  virtual ~TWin32Desktop() = default;
+  virtual ~IWin32Desktop() = default;
   // The chosen path, or nothing when the user cancels.
   virtual std::optional<std::u16string> ChooseOldProject(HWND aOwner) = 0;
   virtual std::optional<std::u16string> ChooseOutputPath(HWND aOwner,
@@ -27,7 +27,7 @@ public:
   virtual void ShowNotice(HWND aOwner, const std::u16string& aText) = 0;
 };
 
-std::unique_ptr<TWin32Desktop> CreateWin32Desktop(HINSTANCE aResources);
+std::unique_ptr<IWin32Desktop> CreateWin32Desktop(HINSTANCE aResources);
 
 // The common dialogs, set up for projects but not shown; a test reads their settings back.
 struct TFileDialogRelease {

@@ -86,7 +86,7 @@ bool DispatchesAsDialog(HWND aWindow, MSG& aMessage) {
 
 } // namespace
 
-TWin32Mainform::TWin32Mainform(HINSTANCE aInstance, std::unique_ptr<TWin32Desktop> aDesktop)
+TWin32Mainform::TWin32Mainform(HINSTANCE aInstance, std::unique_ptr<IWin32Desktop> aDesktop)
     : fInstance(aInstance), fDesktop(std::move(aDesktop)), fPresenter(*this) {
   RegisterWindowClass(aInstance, WindowProc);
   const std::u16string caption(WindowCaption);

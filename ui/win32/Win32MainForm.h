@@ -21,13 +21,13 @@ namespace vui {
 
 class TWin32Mainform : public IMainView {
 public:
-  TWin32Mainform(HINSTANCE aInstance, std::unique_ptr<TWin32Desktop> aDesktop);
+  TWin32Mainform(HINSTANCE aInstance, std::unique_ptr<IWin32Desktop> aDesktop);
   ~TWin32Mainform() override;
   TWin32Mainform(const TWin32Mainform&) = delete;
   TWin32Mainform& operator=(const TWin32Mainform&) = delete;
 
   // Tests answer the dialogs and catch the browser and the boxes through this.
-  void SetDesktop(std::unique_ptr<TWin32Desktop> aDesktop) { fDesktop = std::move(aDesktop); }
+  void SetDesktop(std::unique_ptr<IWin32Desktop> aDesktop) { fDesktop = std::move(aDesktop); }
   TMainPresenter& Presenter() { return fPresenter; }
 
   HWND Handle() const { return fWindow; }
@@ -78,7 +78,7 @@ private:
   int Scaled(int aPixels) const;
 
   HINSTANCE fInstance;
-  std::unique_ptr<TWin32Desktop> fDesktop;
+  std::unique_ptr<IWin32Desktop> fDesktop;
   HWND fWindow = nullptr;
   UINT fDpi = USER_DEFAULT_SCREEN_DPI;
   HFONT fFont = nullptr;

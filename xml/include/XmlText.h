@@ -18,8 +18,8 @@ std::u16string QuoteText(std::u16string_view Text);
 std::u16string UnquoteText(std::u16string_view Text);
 
 // TAB, LF, CR and space.
-inline bool IsXmlWhitespace(char16_t c) {
-  return c == u' ' || c == u'\n' || c == u'\r' || c == u'\t';
+inline bool IsXmlWhitespace(char16_t AUnit) {
+  return AUnit == u' ' || AUnit == u'\n' || AUnit == u'\r' || AUnit == u'\t';
 }
 
 std::u16string BoolToText(bool Value);

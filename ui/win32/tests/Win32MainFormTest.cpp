@@ -27,7 +27,7 @@ std::ostream& operator<<(std::ostream& aOut, const RECT& aRect) {
 
 namespace {
 
-struct TFakeDesktop : TWin32Desktop {
+struct TFakeDesktop : IWin32Desktop {
   std::optional<std::u16string> OldProject;
   std::optional<std::u16string> OutputPath;
   bool BrowserStarts = true;
@@ -549,7 +549,7 @@ bool Contains(const std::vector<std::u16string>& aTexts, const std::u16string& a
 }
 
 TEST_F(TWin32MainFormTest, TheNoticeBoxLetsTheAddressBeSelected) {
-  const std::unique_ptr<TWin32Desktop> desktop = CreateWin32Desktop(GetModuleHandleW(nullptr));
+  const std::unique_ptr<IWin32Desktop> desktop = CreateWin32Desktop(GetModuleHandleW(nullptr));
   const TShownBox shown = AnswerBoxShownBy(
       [&] { desktop->ShowNotice(Window(), u"The help page is at:\n\nhttps://example.invalid/x"); },
       IDC_NOTICE_TEXT);
@@ -559,7 +559,7 @@ TEST_F(TWin32MainFormTest, TheNoticeBoxLetsTheAddressBeSelected) {
 }
 
 TEST_F(TWin32MainFormTest, TheErrorBoxShowsTheMessageAndItsDetails) {
-  const std::unique_ptr<TWin32Desktop> desktop = CreateWin32Desktop(GetModuleHandleW(nullptr));
+  const std::unique_ptr<IWin32Desktop> desktop = CreateWin32Desktop(GetModuleHandleW(nullptr));
   // The message comes from the old project and looks like markup; it is shown as it is.
   const TShownBox shown = AnswerBoxShownBy([&] {
     desktop->ShowError(Window(), u"'<a href=\"x\">1</a>' is not a valid integer value",
