@@ -31,6 +31,9 @@ th, td { border: 1px solid #bbb; padding: .2em .4em; text-align: left; vertical-
          white-space: pre-wrap; overflow-wrap: anywhere; }
 th { background: #eee; }
 td.count { text-align: right; white-space: nowrap; }
+tr.unconverted td { color: #777; }
+pre.log { font-size: .9em; background: #f6f6f6; border: 1px solid #ddd; padding: .4em .6em;
+          margin: 0; white-space: pre-wrap; overflow-wrap: anywhere; tab-size: 4; }
 .ok { color: #185c18; font-weight: bold; }
 .failed { color: #a11; font-weight: bold; }
 .none { color: #777; font-style: italic; }
@@ -112,7 +115,7 @@ void WriteTargets(TPage& aPage, const std::vector<TTargetOutcome>& aTargets) {
   aPage.Element("h3", std::string_view("Targets"));
   aPage.TableHead({"Converted", "Kind", "Vornalex 5 Target", "Vornalex 7 Target", "Rows"});
   for (const TTargetOutcome& target : aTargets) {
-    aPage.Raw("<tr>");
+    aPage.Raw(target.Converted ? "<tr>" : "<tr class=\"unconverted\">");
     aPage.Element("td", std::string_view(target.Converted ? "yes" : "no"));
     aPage.Element("td", std::string_view(!target.Converted                       ? ""
                                          : target.Kind == TTargetKind::tkVirtual ? "virtual"
@@ -194,6 +197,24 @@ void WriteVerification(TPage& aPage, const TInputResult& aResult) {
                             check.RowsNotCarriedOver);
 }
 
+void WriteLog(TPage& aPage, const std::vector<std::u16string>& aLog) {
+  if (aLog.empty())
+    return;
+  aPage.Element("h3", std::string_view("Log"));
+  aPage.Raw("<pre class=\"log\">");
+  for (const std::u16string& line : aLog) {
+    aPage.Text(line);
+    aPage.Raw("\n");
+  }
+  aPage.Raw("</pre>\n");
+}
+
+// Where reading the input stopped, as the reader said: the file, line and column.
+std::string ErrorPlace(const TInputResult& aResult) {
+  return aResult.Input + ", line " + std::to_string(aResult.ErrorLine) + ", column " +
+         std::to_string(aResult.ErrorColumn);
+}
+
 void WriteInput(TPage& aPage, const TInputResult& aResult) {
   aPage.Raw("<section>\n");
   aPage.Element("h2", aResult.Input);
@@ -209,12 +230,21 @@ void WriteInput(TPage& aPage, const TInputResult& aResult) {
     aPage.Element("dt", std::string_view("Error"));
     aPage.Element("dd", *aResult.Error, "failed");
   }
+  if (aResult.ErrorLine > 0) {
+    aPage.Element("dt", std::string_view("Where"));
+    aPage.Element("dd", ErrorPlace(aResult));
+  }
+  aPage.Element("dt", std::string_view("Rows placed"));
+  aPage.Element("dd", std::to_string(aResult.RowsPlaced));
+  aPage.Element("dt", std::string_view("Rows not carried over"));
+  aPage.Element("dd", std::to_string(aResult.RowsUnplaced));
   aPage.Raw("</dl>\n");
   WriteTargets(aPage, aResult.Targets);
   WriteRowsNotCarriedOver(aPage, "Rows not carried over", aResult.DroppedRows);
   WriteRowsLeftOut(aPage, "Rows that could not be read", aResult.DiscardedRows, "Error",
                    &vconvert::TDiscardedRow::Message);
   WriteVerification(aPage, aResult);
+  WriteLog(aPage, aResult.Log);
   aPage.Raw("</section>\n");
 }
 

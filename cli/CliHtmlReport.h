@@ -1,6 +1,7 @@
-// The report of a whole command as one self-contained HTML page: per input its outcome, its
-// targets, the rows not carried over and the verification. Nothing is loaded from elsewhere, the
-// style is inline, and the page prints; every text of the results is escaped.
+// The report of a whole command as one self-contained HTML page: per input its outcome, the error
+// with the file, line and column where reading stopped, its targets, the rows not carried over,
+// the verification and the log; the facts of the JSON report, no more and no fewer. Nothing is
+// loaded from elsewhere, the style is inline, and the page prints; every text is escaped.
 #pragma once
 
 #include "CliResult.h"

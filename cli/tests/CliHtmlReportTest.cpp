@@ -1,11 +1,14 @@
 #include "CliHtmlReport.h"
 
+#include "ChildProcess.h"
 #include "CliReport.h"
+#include "TestFiles.h"
 #include "Utf8.h"
 #include "XmlDocument.h"
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <string>
 
@@ -91,6 +94,99 @@ TEST(CliHtmlReportTest, ShowsOutcomeAndVerificationOfEachInput) {
                             "<td>row &lt;failed&gt;</td>", "@media print"})
     EXPECT_NE(std::string::npos, html.find(shown)) << shown;
 }
+
+// Every kind of fact a report holds, each number distinct so that it is found only where it stands.
+std::vector<TInputResult> ResultsOfEveryKind() {
+  std::vector<TInputResult> results = ResultsWithHostileTexts();
+  results[0].Log = {u"Opening old project...", u"Dictionary name: Demo dictionary",
+                    u"Total processing time: 97ms"};
+  results[0].RowsPlaced = 1201;
+  results[0].RowsUnplaced = 1;
+  results[1].ErrorLine = 42;
+  results[1].ErrorColumn = 17;
+  results[1].Log = {u"Opening old project..."};
+
+  TInputResult verified;
+  verified.Input = "/p/verified.vlp";
+  verified.Output = "/p/verified.vlp_converted.vxp";
+  verified.Targets.push_back(
+      {true, vconvert::TTargetKind::tkPlain, u"C:\\app\\App.dpr", u"C:\\app\\App.dpr", 305});
+  verified.RowsPlaced = 305;
+  verified.Verification.emplace();
+  verified.Verification->Rows = 305;
+  verified.Verification->Targets = 11;
+  verified.Verification->Excludes = 23;
+  verified.Verification->Languages = 5;
+  verified.Verification->RowsNotCarriedOver.push_back({u"C:\\app\\App.res", u"Strings.S", u"Gone"});
+
+  TInputResult unreadable;
+  unreadable.Input = "/p/unreadable.vlp";
+  unreadable.Output = "/p/unreadable.vxp";
+  unreadable.Verification.emplace();
+  unreadable.Verification->ReadError = {vconvert::TCheckSide::csNew, u"/p/unreadable.vxp",
+                                        u"Incorrect close tag in element row"};
+  results.push_back(verified);
+  results.push_back(unreadable);
+  return results;
+}
+
+// The texts of the page, one a line.
+std::u16string PageText(const std::string& aHtml) {
+  const std::unique_ptr<TXmlDocument> page = ReadPage(aHtml);
+  std::set<std::u16string> texts, names;
+  CollectTexts(*page->Root(), texts, names);
+  std::u16string joined;
+  for (const std::u16string& text : texts)
+    joined.append(text).append(u"\n");
+  return joined;
+}
+
+// aNumber as a whole number somewhere in aText: no digit right before or after it.
+bool HoldsNumber(std::u16string_view aText, const std::u16string& aNumber) {
+  const auto digit = [](char16_t aChar) { return aChar >= u'0' && aChar <= u'9'; };
+  for (std::size_t at = aText.find(aNumber); at != std::u16string_view::npos;
+       at = aText.find(aNumber, at + 1)) {
+    const std::size_t end = at + aNumber.size();
+    if ((at == 0 || !digit(aText[at - 1])) && (end == aText.size() || !digit(aText[end])))
+      return true;
+  }
+  return false;
+}
+
+// Every text and number of the JSON report, wherever it stands, is on the page; true, false and
+// null are said in words, which the other tests check.
+void ExpectFactsOnPage(const nlohmann::json& aValue, std::u16string_view aPage) {
+  if (aValue.is_string()) {
+    const std::u16string text = vbase::Utf8Decode(aValue.get<std::string>());
+    EXPECT_NE(std::u16string_view::npos, aPage.find(text)) << aValue.get<std::string>();
+  } else if (aValue.is_number()) {
+    EXPECT_TRUE(HoldsNumber(aPage, vbase::Utf8Decode(aValue.dump()))) << aValue.dump();
+  } else if (aValue.is_structured()) {
+    for (const nlohmann::json& item : aValue)
+      ExpectFactsOnPage(item, aPage);
+  }
+}
+
+TEST(CliHtmlReportTest, HoldsEveryFactOfTheJsonReport) {
+  const std::vector<TInputResult> results = ResultsOfEveryKind();
+  const nlohmann::json report = nlohmann::json::parse(ReportJson(results));
+  const std::u16string page = PageText(ReportHtml(results));
+  ExpectFactsOnPage(report, page);
+  EXPECT_NE(std::u16string::npos, page.find(u"/p/broken.vlp, line 42, column 17"));
+}
+
+#ifndef _WIN32
+// What a browser is given must be HTML without a fault, not only well-formed.
+TEST(CliHtmlReportTest, PageIsValidHtml) {
+  TTempFolder folder;
+  WriteFileBytes(folder.File("report.html"), ReportHtml(ResultsOfEveryKind()));
+  TTempFolder capture;
+  const TProcessResult tidy =
+      RunCapturing("tidy", {"-q", "-e", "report.html"}, folder.Path(), capture);
+  EXPECT_EQ(0, tidy.Status) << tidy.Err;
+  EXPECT_EQ("", tidy.Err);
+}
+#endif
 
 TEST(CliHtmlReportTest, FormatFollowsTheReportName) {
   for (const char* html : {"r.html", "R.HTM", "dir.json/r.Html"})
