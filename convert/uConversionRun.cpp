@@ -153,6 +153,13 @@ std::u16string RewriteExcludeContext(std::u16string_view aText) {
          std::u16string(aText.substr(fileNameEnd));
 }
 
+std::u16string DroppedRowsSentence(std::size_t aCount) {
+  if (aCount == 1)
+    return u"1 row without a converted target was not carried over";
+  return IntToText(static_cast<int64_t>(aCount)) +
+         u" rows without a converted target were not carried over";
+}
+
 // ---- The run ----
 
 void TConversionRun::Execute() {
@@ -168,12 +175,14 @@ void TConversionRun::Convert(const std::u16string& aFileName) {
   fVirtualNodeCount = 0;
   fFoundTargetCount = 0;
   fRowsPlaced = 0;
+  fConvertedCount = 0;
   fDroppedRows.clear();
 
   // Nothing of a run outlives it, whether it saves, is cancelled or fails.
   struct TRunScope {
     TConversionRun& fRun;
     ~TRunScope() {
+      fRun.fConvertedCount = fRun.fTargetList ? fRun.fTargetList->Count() : 0;
       fRun.fLanguagesNode = fRun.fTargetsNode = fRun.fExcludesNode = nullptr;
       fRun.fVXPProject.reset();
       fRun.fTargetList.reset();

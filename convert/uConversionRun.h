@@ -98,6 +98,14 @@ public:
   int32_t RowsDropped() const { return static_cast<int32_t>(fDroppedRows.size()); }
   // The dropped rows of the last run, in the order the old project holds them.
   const std::vector<TDroppedRow>& DroppedRows() const { return fDroppedRows; }
+  // Targets of the last run, converted or not, and those converted.
+  int32_t TargetsFound() const { return fFoundTargetCount; }
+  int32_t TargetsConverted() const { return fTargetList ? fTargetList->Count() : fConvertedCount; }
+  // Whether the last run found neither a target nor a row: any well-formed XML converts, but a
+  // file without them is no old project (a web page, a new project picked by mistake).
+  bool FoundNothingOfOldProject() const {
+    return fFoundTargetCount == 0 && fRowsPlaced == 0 && fDroppedRows.empty();
+  }
 
 private:
   // The builder: handlers of the reader's events, valid only while a run is in progress.
@@ -129,7 +137,15 @@ private:
   int32_t fFoundTargetCount = 0;
   std::u16string fDictionary;
   int32_t fRowsPlaced = 0;
+  // The converted targets, kept once the target list is released at the end of the run.
+  int32_t fConvertedCount = 0;
   std::vector<TDroppedRow> fDroppedRows;
 };
+
+// The warning for a run that found nothing of an old project.
+inline constexpr std::u16string_view NothingOfOldProjectWarning =
+    u"The file holds nothing of an old project: no targets and no rows were found.";
+// "N rows without a converted target were not carried over", "1 row ... was ..." for one.
+std::u16string DroppedRowsSentence(std::size_t aCount);
 
 } // namespace vconvert
