@@ -138,11 +138,11 @@ void TMainPresenter::ConvertAndVerify() {
 }
 
 void TMainPresenter::ShowSummary(bool aFailed) {
-  std::vector<std::u16string> lines;
   if (aFailed) {
     fView.ShowSummary({std::u16string(FailedLine)}, false);
     return;
   }
+  std::vector<std::u16string> lines;
   lines.push_back(fSavedTo ? SavedLine(*fSavedTo) : std::u16string(NotSavedLine));
   lines.push_back(CountsLine(fRun.TargetsConverted(), fRun.TargetsFound(), fRun.RowsPlaced()));
   const bool dropped = !fRun.DroppedRows().empty();

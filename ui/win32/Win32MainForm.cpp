@@ -337,9 +337,7 @@ void TWin32Mainform::AddTargetRow(const TTargetRow& aRow) {
 
 void TWin32Mainform::SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) {
   SetCellText(aRow, tcRows, aCount.Text);
-  if (aRow >= 0 && static_cast<size_t>(aRow) < fHints.size())
-    fHints[static_cast<size_t>(aRow)][tcRows] = aCount.Hint;
-  // A count wider than the column widens it rather than being cut.
+  // A count wider than the column widens it rather than being cut, so it needs no tip.
   const std::u16string text(aCount.Text);
   const int needed = ListView_GetStringWidth(lstTargets, Wide(text)) + Scaled(CountPadding);
   if (needed > ListView_GetColumnWidth(lstTargets, tcRows)) {
