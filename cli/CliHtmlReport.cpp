@@ -202,6 +202,10 @@ void WriteInput(TPage& aPage, const TInputResult& aResult) {
     aPage.Element("dt", std::string_view("Error"));
     aPage.Element("dd", *aResult.Error, "failed");
   }
+  if (aResult.Warning) {
+    aPage.Element("dt", std::string_view("Warning"));
+    aPage.Element("dd", *aResult.Warning);
+  }
   aPage.Raw("</dl>\n");
   WriteTargets(aPage, aResult.Targets);
   WriteRowsNotCarriedOver(aPage, "Rows not carried over", aResult.DroppedRows);

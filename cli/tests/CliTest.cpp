@@ -529,6 +529,8 @@ TEST_F(CliProcessTest, AFileWithNothingOfAnOldProjectIsWarnedAbout) {
   const nlohmann::json report = nlohmann::json::parse(ReadFileBytes(fFolder.File("report.json")));
   EXPECT_EQ(warning.substr(9, warning.size() - 10), report["results"][0]["warning"]);
   EXPECT_EQ(true, report["results"][0]["ok"]);
+  EXPECT_EQ(0, Run({"-f", "--report", "report.html", "page.vlp"}).Status);
+  EXPECT_NE(ReadFileBytes(fFolder.File("report.html")).find("<dt>Warning</dt>"), std::string::npos);
 
   AddWorkedExample("worked.vlp");
   const TProcessResult worked = Run({"--report", "report.json", "worked.vlp"});
