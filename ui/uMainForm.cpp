@@ -412,14 +412,4 @@ void TMainform::Close() {
   close();
 }
 
-std::optional<QString> ProjectOfArguments(const QStringList& aArguments) {
-  std::vector<std::u16string> arguments;
-  for (const QString& argument : aArguments)
-    arguments.push_back(argument.toStdU16String());
-  const std::optional<std::u16string> project = vui::ProjectOfArguments(arguments);
-  if (!project)
-    return std::nullopt;
-  return QString::fromStdU16String(*project);
-}
-
 } // namespace vui

@@ -121,7 +121,4 @@ private:
   TMainPresenter fPresenter;
 };
 
-// The project named on a command line (program name first), made absolute, if there is one.
-std::optional<QString> ProjectOfArguments(const QStringList& aArguments);
-
 } // namespace vui
