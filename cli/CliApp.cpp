@@ -58,6 +58,8 @@ TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptio
   TConversionRun run(host);
   try {
     run.Execute();
+    if (run.FoundNothingOfOldProject())
+      result.Warning = Utf8Encode(vconvert::NothingOfOldProjectWarning);
     if (host.RefusedOutput()) {
       result.Error = "Output file \"" + Utf8Encode(*host.RefusedOutput()) +
                      "\" already exists; use -f to replace it";

@@ -33,10 +33,7 @@ void PrintCheckResult(std::ostream& aOut, const TCheckResult& aResult) {
 }
 
 std::string CheckFailureText(const TCheckResult& aResult) {
-  if (const auto& error = aResult.ReadError)
-    return "the " + Utf8Encode(vconvert::SideName(error->Side)) + " \"" +
-           Utf8Encode(error->FileName) + "\" cannot be read: " + Utf8Encode(error->Message);
-  return DifferenceCount(aResult.Differences.size());
+  return Utf8Encode(vconvert::CheckFailureReason(aResult));
 }
 
 } // namespace vcli

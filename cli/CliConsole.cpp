@@ -3,26 +3,14 @@
 #include "CliCheck.h"
 #include "CliProgress.h"
 #include "CliTargetTable.h"
+#include "Utf8.h"
+#include "uConversionRun.h"
 
 #include <ostream>
 
 namespace vcli {
 
-namespace {
-
-std::string DroppedRowsSummary(std::size_t aCount) {
-  if (aCount == 1)
-    return "1 row without a converted target was not carried over";
-  return std::to_string(aCount) + " rows without a converted target were not carried over";
-}
-
-std::string DiscardedRowsSummary(std::size_t aCount) {
-  if (aCount == 1)
-    return "1 row could not be read and was not carried over";
-  return std::to_string(aCount) + " rows could not be read and were not carried over";
-}
-
-} // namespace
+using vbase::Utf8Encode;
 
 void TConsole::Begin(std::size_t aIndex, const std::string& aPath) {
   fProgress.Starting(aIndex, aPath);
@@ -35,13 +23,15 @@ void TConsole::End(std::size_t aIndex, const TInputResult& aResult) {
   if (!fOptions.Quiet) {
     PrintTargetTable(fOut, aResult.Targets);
     if (!aResult.DroppedRows.empty())
-      fOut << DroppedRowsSummary(aResult.DroppedRows.size()) << '\n';
+      fOut << Utf8Encode(vconvert::DroppedRowsSentence(aResult.DroppedRows.size())) << '\n';
     if (!aResult.DiscardedRows.empty())
-      fOut << DiscardedRowsSummary(aResult.DiscardedRows.size()) << '\n';
+      fOut << Utf8Encode(vconvert::DiscardedRowsSentence(aResult.DiscardedRows.size())) << '\n';
     if (aResult.Verification)
       PrintCheckResult(fOut, *aResult.Verification);
   }
   fOut << std::flush;
+  if (aResult.Warning)
+    fErr << ProgramName << ": " << aResult.Input << ": warning: " << *aResult.Warning << '\n';
   // A place in the input is written as compilers write theirs, so that editors can go to it.
   if (aResult.Error && aResult.ErrorLine > 0)
     fErr << aResult.Input << ':' << aResult.ErrorLine << ':' << aResult.ErrorColumn << ": "

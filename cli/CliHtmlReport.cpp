@@ -238,6 +238,10 @@ void WriteInput(TPage& aPage, const TInputResult& aResult) {
   aPage.Element("dd", std::to_string(aResult.RowsPlaced));
   aPage.Element("dt", std::string_view("Rows not carried over"));
   aPage.Element("dd", std::to_string(aResult.RowsUnplaced));
+  if (aResult.Warning) {
+    aPage.Element("dt", std::string_view("Warning"));
+    aPage.Element("dd", *aResult.Warning);
+  }
   aPage.Raw("</dl>\n");
   WriteTargets(aPage, aResult.Targets);
   WriteRowsNotCarriedOver(aPage, "Rows not carried over", aResult.DroppedRows);

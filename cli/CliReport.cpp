@@ -103,6 +103,7 @@ TJson ToJson(const TInputResult& aResult) {
           {"error", ToJson(aResult.Error)},
           {"line", PlaceToJson(aResult.ErrorLine)},
           {"column", PlaceToJson(aResult.ErrorColumn)},
+          {"warning", ToJson(aResult.Warning)},
           {"log", std::move(log)},
           {"targets", std::move(targets)},
           {"rows_placed", aResult.RowsPlaced},

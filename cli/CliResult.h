@@ -19,6 +19,8 @@ struct TInputResult {
   // Where reading the input stopped when that failed: line and column from 1, else 0.
   int64_t ErrorLine = 0;
   int64_t ErrorColumn = 0;
+  // Said of an input that converted but is no old project (see FoundNothingOfOldProject).
+  std::optional<std::string> Warning;
   std::vector<std::u16string> Log;
   std::vector<TTargetOutcome> Targets;
   int32_t RowsPlaced = 0;

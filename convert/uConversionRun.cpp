@@ -156,6 +156,19 @@ std::u16string RewriteExcludeContext(std::u16string_view aText) {
          std::u16string(aText.substr(fileNameEnd));
 }
 
+std::u16string DroppedRowsSentence(std::size_t aCount) {
+  if (aCount == 1)
+    return u"1 row without a converted target was not carried over";
+  return IntToText(static_cast<int64_t>(aCount)) +
+         u" rows without a converted target were not carried over";
+}
+
+std::u16string DiscardedRowsSentence(std::size_t aCount) {
+  if (aCount == 1)
+    return u"1 row could not be read and was not carried over";
+  return IntToText(static_cast<int64_t>(aCount)) + u" rows could not be read and were not carried over";
+}
+
 // ---- The run ----
 
 std::u16string NotEnoughMemoryMessage(std::u16string_view aFileName) {
@@ -181,6 +194,7 @@ void TConversionRun::Convert(const std::u16string& aFileName) {
   fVirtualNodeCount = 0;
   fFoundTargetCount = 0;
   fRowsPlaced = 0;
+  fConvertedCount = 0;
   fDroppedRows.clear();
   fDiscardedRows.clear();
 
@@ -188,6 +202,7 @@ void TConversionRun::Convert(const std::u16string& aFileName) {
   struct TRunScope {
     TConversionRun& Run;
     ~TRunScope() {
+      Run.fConvertedCount = Run.fTargetList ? Run.fTargetList->Count() : 0;
       Run.fLanguagesNode = Run.fTargetsNode = Run.fExcludesNode = nullptr;
       Run.fVXPProject.reset();
       Run.fTargetList.reset();

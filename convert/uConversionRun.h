@@ -113,6 +113,15 @@ public:
   // The rows of the last run that failed while they were read, in the order the old project
   // holds them.
   const std::vector<TDiscardedRow>& DiscardedRows() const { return fDiscardedRows; }
+  // Targets of the last run, converted or not, and those converted.
+  int32_t TargetsFound() const { return fFoundTargetCount; }
+  int32_t TargetsConverted() const { return fTargetList ? fTargetList->Count() : fConvertedCount; }
+  // Whether the last run found neither a target nor a row: any well-formed XML converts, but a
+  // file without them is no old project (a web page, a new project picked by mistake).
+  bool FoundNothingOfOldProject() const {
+    return fFoundTargetCount == 0 && fRowsPlaced == 0 && fDroppedRows.empty() &&
+           fDiscardedRows.empty();
+  }
 
 private:
   // The builder: handlers of the reader's events, valid only while a run is in progress.
@@ -144,8 +153,18 @@ private:
   int32_t fFoundTargetCount = 0;
   std::u16string fDictionary;
   int32_t fRowsPlaced = 0;
+  // The converted targets, kept once the target list is released at the end of the run.
+  int32_t fConvertedCount = 0;
   std::vector<TDroppedRow> fDroppedRows;
   std::vector<TDiscardedRow> fDiscardedRows;
 };
+
+// The warning for a run that found nothing of an old project.
+inline constexpr std::u16string_view NothingOfOldProjectWarning =
+    u"The file holds nothing of an old project: no targets and no rows were found.";
+// "N rows without a converted target were not carried over", "1 row ... was ..." for one.
+std::u16string DroppedRowsSentence(std::size_t aCount);
+// "N rows could not be read and were not carried over", "1 row ... was ..." for one.
+std::u16string DiscardedRowsSentence(std::size_t aCount);
 
 } // namespace vconvert

@@ -592,6 +592,19 @@ std::u16string CheckCounts(const TCheckResult& aResult) {
          count(aResult.Excludes, u"exclude") + u", " + count(aResult.Languages, u"language");
 }
 
+std::u16string CheckFailureReason(const TCheckResult& aResult) {
+  if (const auto& error = aResult.ReadError)
+    return u"the " + std::u16string(SideName(error->Side)) + u" \"" + error->FileName +
+           u"\" cannot be read: " + error->Message;
+  const std::size_t count = aResult.Differences.size();
+  return IntToText(static_cast<int64_t>(count)) + (count == 1 ? u" difference" : u" differences");
+}
+
+std::u16string DroppedRowText(const TDroppedRow& aRow) {
+  return u"target " + Quoted(aRow.VLP5Target, u"") + u", row " + Quoted(aRow.Context, u"") +
+         u": native " + Quoted(aRow.Native, u"");
+}
+
 std::u16string DifferenceText(const TCheckDifference& aDifference) {
   std::u16string text;
   if (!aDifference.Target.empty())

@@ -4,8 +4,12 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
 
 namespace vui {
 
@@ -27,11 +31,31 @@ void SetUpProjectDialog(QFileDialog& aDialog, QFileDialog::AcceptMode aMode,
   aDialog.setNameFilter(aFilter);
 }
 
+// Not modal: Qt drops a close request to a window that a modal dialog blocks, and the window's
+// presenter is to keep it until the run ends. The run keeps the window's other controls idle.
 std::optional<QString> ChosenFile(QFileDialog& aDialog) {
-  if (aDialog.exec() != QDialog::Accepted || aDialog.selectedFiles().isEmpty())
+  aDialog.setWindowModality(Qt::NonModal);
+  QEventLoop loop;
+  QObject::connect(&aDialog, &QDialog::finished, &loop, &QEventLoop::quit);
+  aDialog.show();
+  loop.exec();
+  if (aDialog.result() != QDialog::Accepted || aDialog.selectedFiles().isEmpty())
     return std::nullopt;
   return aDialog.selectedFiles().constFirst();
 }
+
+// Where the window system would not put it: a box over the middle of its window.
+void CentreOnOwner(QWidget& aBox, const QWidget* aOwner) {
+  if (!aOwner)
+    return;
+  const QRect owner = aOwner->window()->frameGeometry();
+  const QSize size = aBox.frameGeometry().size();
+  aBox.move(owner.center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+// How long the desktop's opener may take to say whether a browser took the address; one that
+// is still running then has started the browser in the foreground.
+constexpr int OpenerVerdictMs = 3000;
 
 class TDesktopOpenFileChooser : public IOpenFileChooser {
 public:
@@ -49,17 +73,34 @@ public:
 
 class TDesktopUrlOpener : public IUrlOpener {
 public:
-  bool Open(QWidget*, const QUrl& aUrl) override { return QDesktopServices::openUrl(aUrl); }
+  // Qt counts a started opener as success; one that exits with an error started no browser.
+  bool Open(QWidget*, const QUrl& aUrl) override {
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty())
+      return QDesktopServices::openUrl(aUrl);
+    auto* process = new QProcess;
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    process->start(opener, {aUrl.toString(QUrl::FullyEncoded)});
+    if (!process->waitForStarted()) {
+      delete process;
+      return false;
+    }
+    if (!process->waitForFinished(OpenerVerdictMs))
+      return true;
+    return process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+  }
 };
 
 class TDesktopErrorPresenter : public IErrorPresenter {
 public:
   void Show(QWidget* aOwner, const TErrorReport& aReport) override {
-    QMessageBox box(QMessageBox::Critical, Title, QString::fromStdU16String(aReport.Message),
+    QMessageBox box(QMessageBox::Critical, Title, QString::fromStdU16String(ErrorBoxText(aReport)),
                     QMessageBox::Ok, aOwner);
     // Messages quote names and values from the input, which must not be read as markup.
     box.setTextFormat(Qt::PlainText);
     box.setDetailedText(QString::fromStdU16String(ErrorDetails(aReport)));
+    // Once shown and laid out, when its size is known.
+    QTimer::singleShot(0, &box, [&box, aOwner] { CentreOnOwner(box, aOwner); });
     box.exec();
   }
 };
@@ -101,6 +142,7 @@ std::unique_ptr<QFileDialog> CreateOpenProjectDialog(QWidget* aOwner) {
 std::unique_ptr<QFileDialog> CreateSaveProjectDialog(QWidget* aOwner, const QString& aProposal) {
   std::unique_ptr<QFileDialog> dialog = std::make_unique<TSaveProjectDialog>(aOwner);
   SetUpProjectDialog(*dialog, QFileDialog::AcceptSave, SaveFilter);
+  dialog->setDefaultSuffix(QStringView(SaveProjectExtension).toString());
   const QFileInfo proposal(aProposal);
   dialog->setDirectory(proposal.absolutePath());
   dialog->selectFile(proposal.fileName());

@@ -7,9 +7,12 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
@@ -114,6 +117,37 @@ void TMainform::CreateTopPanel() {
 
   btnHelp = CreateButton(QStringLiteral("btnHelp"), HelpCaption, HelpButtonRect, pnlTop);
   connect(btnHelp, &QPushButton::clicked, this, &TMainform::btnHelpClick);
+
+  barProgress = new QProgressBar(pnlTop);
+  barProgress->setObjectName(QStringLiteral("barProgress"));
+  barProgress->setTextVisible(false);
+  barProgress->setFixedHeight(ProgressBarRect.Height);
+  barProgress->hide();
+  // The buttons keep their places; only the bar follows the panel's width.
+  auto* layout = new QVBoxLayout(pnlTop);
+  layout->setContentsMargins(ProgressBarRect.Left, ProgressBarRect.Top, ProgressBarRect.Left,
+                             TopPanelHeight - ProgressBarRect.Top - ProgressBarRect.Height);
+  layout->addWidget(barProgress);
+}
+
+void TMainform::CreateSummary() {
+  pnlSummary = new QWidget(shtLog);
+  pnlSummary->setObjectName(QStringLiteral("pnlSummary"));
+  lblSummary = new QLabel(pnlSummary);
+  lblSummary->setObjectName(QStringLiteral("lblSummary"));
+  // Paths and texts from the project must not be read as markup; the path can be copied.
+  lblSummary->setTextFormat(Qt::PlainText);
+  lblSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  btnShowRows = new QPushButton(ToQString(ShowDroppedRowsCaption), pnlSummary);
+  btnShowRows->setObjectName(QStringLiteral("btnShowRows"));
+  btnShowRows->hide();
+  connect(btnShowRows, &QPushButton::clicked, this,
+          [this] { fPresenter.ShowDroppedRowsClicked(); });
+  auto* layout = new QHBoxLayout(pnlSummary);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(lblSummary, 1);
+  layout->addWidget(btnShowRows, 0, Qt::AlignTop);
+  pnlSummary->hide();
 }
 
 void TMainform::CreateLogPage() {
@@ -154,10 +188,13 @@ void TMainform::CreateLogPage() {
   // The log indents with TABs; Qt's default stop of 80 pixels spreads it too wide.
   memLog->setTabStopDistance(4 * memLog->fontMetrics().averageCharWidth());
 
+  CreateSummary();
+
   auto* layout = new QVBoxLayout(shtLog);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->addWidget(lstTargets, 1);
+  layout->addWidget(pnlSummary);
   layout->addWidget(memLog);
 }
 
@@ -284,16 +321,36 @@ void TMainform::AddTargetRow(const TTargetRow& aRow) {
   lstTargets->setItem(row, tcImage, item);
   SetTargetCell(row, tcOldTarget, aRow.OldTarget);
   SetTargetCell(row, tcNewTarget, aRow.NewTarget);
+  SetTargetCell(row, tcRows, aRow.Rows);
 }
 
-void TMainform::SetTargetRowCount(int32_t aRow, std::u16string_view aCount) {
-  auto* item = new QTableWidgetItem(ToQString(aCount));
-  item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  lstTargets->setItem(aRow, tcRows, item);
+void TMainform::SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) {
+  SetTargetCell(aRow, tcRows, aCount);
+  lstTargets->item(aRow, tcRows)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  // A count wider than the column widens it rather than being cut.
+  const int needed = lstTargets->sizeHintForIndex(lstTargets->model()->index(aRow, tcRows)).width();
+  QHeaderView* header = lstTargets->horizontalHeader();
+  if (needed > header->sectionSize(tcRows))
+    header->resizeSection(tcRows, needed);
+}
+
+void TMainform::ShowSummary(const std::vector<std::u16string>& aLines, bool aOffersDroppedRows) {
+  QStringList lines;
+  for (const std::u16string& line : aLines)
+    lines << ToQString(line);
+  lblSummary->setText(lines.join(u'\n'));
+  btnShowRows->setVisible(aOffersDroppedRows);
+  pnlSummary->setVisible(!aLines.empty());
+}
+
+void TMainform::ShowProgressBar(std::optional<int32_t> aPercent) {
+  if (aPercent)
+    barProgress->setValue(*aPercent);
+  barProgress->setVisible(aPercent.has_value());
 }
 
 void TMainform::SetTargetCell(int aRow, int aColumn, const TTargetCell& aCell) {
-  if (aCell.Text.empty())
+  if (aCell.Text.empty() && aCell.Hint.empty())
     return;
   auto* item = new QTableWidgetItem(ToQString(aCell.Text));
   item->setToolTip(ToQString(aCell.Hint));
@@ -353,16 +410,6 @@ void TMainform::ShowError(const TErrorReport& aReport) {
 
 void TMainform::Close() {
   close();
-}
-
-std::optional<QString> ProjectOfArguments(const QStringList& aArguments) {
-  std::vector<std::u16string> arguments;
-  for (const QString& argument : aArguments)
-    arguments.push_back(argument.toStdU16String());
-  const std::optional<std::u16string> project = vui::ProjectOfArguments(arguments);
-  if (!project)
-    return std::nullopt;
-  return QString::fromStdU16String(*project);
 }
 
 } // namespace vui

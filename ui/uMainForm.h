@@ -18,7 +18,9 @@
 class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
+class QLabel;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QTableWidget;
@@ -62,7 +64,13 @@ public:
   QTabWidget* pgcMain;
   QWidget* shtLog;
   QTableWidget* lstTargets;
+  // What the last run did, under the list; hidden before the first run.
+  QWidget* pnlSummary;
+  QLabel* lblSummary;
+  QPushButton* btnShowRows;
   QPlainTextEdit* memLog;
+  // A thin bar at the foot of the top panel while a run loads and converts.
+  QProgressBar* barProgress;
   // Image 0 marks a converted target, image 1 one that cannot be converted.
   const std::array<QIcon, 2> ImageList1;
 
@@ -78,7 +86,9 @@ private:
   void AddLogLine(std::u16string_view aLine) override;
   void ClearTargets() override;
   void AddTargetRow(const TTargetRow& aRow) override;
-  void SetTargetRowCount(int32_t aRow, std::u16string_view aCount) override;
+  void SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) override;
+  void ShowSummary(const std::vector<std::u16string>& aLines, bool aOffersDroppedRows) override;
+  void ShowProgressBar(std::optional<int32_t> aPercent) override;
   void SetConvertEnabled(bool aEnabled) override;
   TMainControl FocusedControl() const override;
   void FocusConvert() override;
@@ -93,6 +103,7 @@ private:
 
   void CreateTopPanel();
   void CreateLogPage();
+  void CreateSummary();
   void SetUpTargetColumns();
   void ShareFreeWidth();
   void TargetColumnResized(int aColumn);
@@ -109,8 +120,5 @@ private:
   // Last: its run may call the view as long as the window lives.
   TMainPresenter fPresenter;
 };
-
-// The project named on a command line (program name first), made absolute, if there is one.
-std::optional<QString> ProjectOfArguments(const QStringList& aArguments);
 
 } // namespace vui

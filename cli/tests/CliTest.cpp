@@ -544,6 +544,30 @@ TEST(CliConsoleTest, DiscardedRowsAreListedAndSummed) {
   EXPECT_EQ("2 rows could not be read and were not carried over\n", out.str());
 }
 
+// Any well-formed XML converts, to an empty project; a file with neither a target nor a row is
+// named as holding nothing of an old project, without failing the input.
+TEST_F(CliProcessTest, AFileWithNothingOfAnOldProjectIsWarnedAbout) {
+  const std::string warning =
+      "warning: The file holds nothing of an old project: no targets and no rows were found.\n";
+  WriteFileBytes(fFolder.File("page.vlp"), "<html><body><p>Hello</p></body></html>");
+  const TProcessResult page = Run({"--report", "report.json", "page.vlp"});
+  EXPECT_EQ(0, page.Status);
+  EXPECT_TRUE(page.Err.ends_with("page.vlp: " + warning)) << page.Err;
+  EXPECT_TRUE(std::filesystem::exists(fFolder.File("page.vlp_converted.vxp")));
+  const nlohmann::json report = nlohmann::json::parse(ReadFileBytes(fFolder.File("report.json")));
+  EXPECT_EQ(warning.substr(9, warning.size() - 10), report["results"][0]["warning"]);
+  EXPECT_EQ(true, report["results"][0]["ok"]);
+  EXPECT_EQ(0, Run({"-f", "--report", "report.html", "page.vlp"}).Status);
+  EXPECT_NE(ReadFileBytes(fFolder.File("report.html")).find("<dt>Warning</dt>"), std::string::npos);
+
+  AddWorkedExample("worked.vlp");
+  const TProcessResult worked = Run({"--report", "report.json", "worked.vlp"});
+  EXPECT_EQ("", worked.Err);
+  EXPECT_TRUE(
+      nlohmann::json::parse(ReadFileBytes(fFolder.File("report.json")))["results"][0]["warning"]
+          .is_null());
+}
+
 // The log's one line that differs from run to run.
 std::string WithoutTimes(const std::string& aText) {
   static const std::regex time("Total processing time: [0-9]+ms");

@@ -2,6 +2,7 @@
 
 #include "Errors.h"
 #include "Utf8.h"
+#include "uReadFailure.h"
 
 #include <cstdlib>
 #include <cxxabi.h>
@@ -28,12 +29,19 @@ TErrorReport DescribeException(std::exception_ptr aError) {
   try {
     std::rethrow_exception(aError);
   } catch (const Exception& error) {
-    return {error.Message(), Utf8Decode(error.ClassName()), {}};
+    return {
+        error.Message(), Utf8Decode(error.ClassName()), {}, vconvert::ReadFailureSentence(error)};
   } catch (const std::exception& error) {
-    return {Utf8Decode(error.what()), DemangledName(typeid(error)), {}};
+    return {Utf8Decode(error.what()), DemangledName(typeid(error)), {}, {}};
   } catch (...) {
-    return {u"An unknown exception occurred.", u"unknown", {}};
+    return {u"An unknown exception occurred.", u"unknown", {}, {}};
   }
+}
+
+std::u16string ErrorBoxText(const TErrorReport& aReport) {
+  if (aReport.Sentence.empty())
+    return aReport.Message;
+  return aReport.Sentence + u"\n\n" + aReport.Message;
 }
 
 std::u16string ErrorDetails(const TErrorReport& aReport) {

@@ -22,6 +22,8 @@ inline constexpr int TopPanelHeight = 73;
 inline constexpr TRect96 ConvertButtonRect{8, 8, 129, 49};
 inline constexpr TRect96 HelpButtonRect{144, 8, 129, 49};
 inline constexpr int ButtonImageSize = 32;
+// The run's progress, thin, under the buttons across the top panel (its width follows it).
+inline constexpr TRect96 ProgressBarRect{8, 63, 0, 4};
 inline constexpr int ListImageSize = 16;
 inline constexpr int LogHeight = 95;
 inline constexpr int ImageColumnWidth = 32;

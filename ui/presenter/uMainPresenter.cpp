@@ -18,6 +18,34 @@ constexpr std::u16string_view NotConvertedHint =
     u"Not converted: the new format has no counterpart for this kind of target.";
 constexpr std::u16string_view NoBrowserNotice =
     u"No web browser could be started for the help. The help page is at:\n\n";
+constexpr std::u16string_view NotSavedLine =
+    u"The new project was not saved: the save dialog was cancelled.";
+constexpr std::u16string_view FailedLine = u"The conversion failed; the new project was not saved.";
+// While loading, the bar goes to this percentage; converting fills the rest.
+constexpr int64_t LoadingShare = 50;
+
+std::u16string SavedLine(const std::u16string& aPath) {
+  return u"The new project was saved to \"" + aPath + u"\".";
+}
+
+std::u16string CountsLine(int32_t aConverted, int32_t aFound, int32_t aRows) {
+  return u"Targets converted: " + IntToText(aConverted) + u" of " + IntToText(aFound) +
+         u". Rows carried over: " + IntToText(aRows) + u".";
+}
+
+std::u16string VerificationLine(const vconvert::TCheckResult& aCheck) {
+  if (aCheck.Passed())
+    return u"verified: " + vconvert::CheckCounts(aCheck);
+  return u"verification failed: " + vconvert::CheckFailureReason(aCheck);
+}
+
+int32_t RunPercent(TRunStage aStage, int64_t aDone, int64_t aTotal) {
+  const int64_t ofStage = aTotal > 0 ? std::clamp<int64_t>(aDone * 100 / aTotal, 0, 100) : 0;
+  const int64_t percent = aStage == TRunStage::rsLoading
+                              ? ofStage * LoadingShare / 100
+                              : LoadingShare + ofStage * (100 - LoadingShare) / 100;
+  return static_cast<int32_t>(percent);
+}
 
 // The characters on which a log box begins a new line; U+FDD0 and U+FDD1 are frame marks of
 // Qt's text documents.
@@ -80,17 +108,64 @@ void TMainPresenter::ConvertClicked() {
 }
 
 void TMainPresenter::RunConversion() {
+  fRunInput.reset();
+  fSavedTo.reset();
+  fCheck.reset();
+  bool failed = false;
   try {
     TRunScope scope(fState, fView);
-    fRun.Execute();
+    ConvertAndVerify();
   } catch (...) {
+    failed = true;
     ReportException(std::current_exception());
   }
+  fProgressPercent.reset();
+  fView.ShowProgressBar(std::nullopt);
+  // A cancelled open dialog leaves the last run's summary as it is.
+  if (fRunInput)
+    ShowSummary(failed);
   // A close that arrived while the run processed messages waited for the run to end.
   if (fState == TMainState::msClosing) {
     fState = TMainState::msIdle;
     fView.Close();
   }
+}
+
+void TMainPresenter::ConvertAndVerify() {
+  fRun.Execute();
+  if (fSavedTo)
+    fCheck = vconvert::CheckConversion(*fRunInput, *fSavedTo);
+}
+
+void TMainPresenter::ShowSummary(bool aFailed) {
+  if (aFailed) {
+    fView.ShowSummary({std::u16string(FailedLine)}, false);
+    return;
+  }
+  std::vector<std::u16string> lines;
+  lines.push_back(fSavedTo ? SavedLine(*fSavedTo) : std::u16string(NotSavedLine));
+  lines.push_back(CountsLine(fRun.TargetsConverted(), fRun.TargetsFound(), fRun.RowsPlaced()));
+  const bool dropped = !fRun.DroppedRows().empty();
+  if (dropped)
+    lines.push_back(vconvert::DroppedRowsSentence(fRun.DroppedRows().size()));
+  if (fRun.FoundNothingOfOldProject())
+    lines.emplace_back(vconvert::NothingOfOldProjectWarning);
+  if (fCheck)
+    lines.push_back(VerificationLine(*fCheck));
+  fView.ShowSummary(lines, dropped);
+}
+
+void TMainPresenter::ShowDroppedRowsClicked() {
+  const std::vector<vconvert::TDroppedRow>& rows = fRun.DroppedRows();
+  if (rows.empty())
+    return;
+  std::u16string text = vconvert::DroppedRowsSentence(rows.size()) + u":\n";
+  for (std::size_t index = 0; index < rows.size() && index < ListedDroppedRows; ++index)
+    text += u'\n' + vconvert::DroppedRowText(rows[index]);
+  if (rows.size() > ListedDroppedRows)
+    text += u"\n... and " + IntToText(static_cast<int64_t>(rows.size() - ListedDroppedRows)) +
+            u" more (the batch command's report lists them all)";
+  fView.ShowNotice(text);
 }
 
 void TMainPresenter::HelpClicked() {
@@ -108,6 +183,9 @@ void TMainPresenter::ConvertProject(const std::u16string& aPath) {
   fGivenProject = aPath;
   RunConversion();
   fGivenProject.reset();
+  // Wherever the focus was when the project came, Enter should convert again now.
+  if (fState == TMainState::msIdle)
+    fView.FocusConvert();
 }
 
 void TMainPresenter::ConvertProjectLater(const std::u16string& aPath) {
@@ -140,9 +218,8 @@ void TMainPresenter::ReportException(std::exception_ptr aError) {
 }
 
 std::optional<std::u16string> TMainPresenter::AskOldProjectPath() {
-  if (fGivenProject)
-    return fGivenProject;
-  return fView.AskOpenPath();
+  fRunInput = fGivenProject ? fGivenProject : fView.AskOpenPath();
+  return fRunInput;
 }
 
 void TMainPresenter::ClearLog() {
@@ -169,20 +246,25 @@ void TMainPresenter::TargetFound(const TFoundTarget& aTarget) {
     row.OldTarget = PathCell(aTarget.OldTarget);
     row.NewTarget = PathCell(aTarget.NewTarget);
   } else {
+    // Every cell of the row tells why it is empty.
     row.Image = tiNotConverted;
-    row.Number.Hint = NotConvertedHint;
+    for (TTargetCell* cell : {&row.Number, &row.OldTarget, &row.NewTarget, &row.Rows})
+      cell->Hint = NotConvertedHint;
   }
   fView.AddTargetRow(row);
   ++fTargetRows;
 }
 
 void TMainPresenter::TargetRowsCounted(int32_t aTarget, int32_t aCount) {
-  if (aTarget >= 0 && aTarget < fTargetRows)
-    fView.SetTargetRowCount(aTarget, IntToText(aCount));
+  if (aTarget >= 0 && aTarget < fTargetRows) {
+    const std::u16string count = IntToText(aCount);
+    fView.SetTargetRowCount(aTarget, {count, count});
+  }
 }
 
 std::optional<std::u16string> TMainPresenter::AskOutputPath(const std::u16string& aProposal) {
-  return fView.AskSavePath(aProposal);
+  fSavedTo = fView.AskSavePath(aProposal);
+  return fSavedTo;
 }
 
 uint32_t TMainPresenter::TickCount() {
@@ -195,8 +277,14 @@ void TMainPresenter::ProcessMessages() {
 
 // A stage that starts is shown at once: before a large file loads, the window has to lose the
 // image of the dialog that was just closed and show what it is doing.
+// The bar moves only when its percentage does: a call per node must not mean a call per node to
+// the view.
 void TMainPresenter::ShowProgress(TRunStage aStage, int64_t aDone, int64_t aTotal) {
-  fView.ShowProgress(aStage, aDone, aTotal);
+  const int32_t percent = RunPercent(aStage, aDone, aTotal);
+  if (percent != fProgressPercent) {
+    fProgressPercent = percent;
+    fView.ShowProgressBar(percent);
+  }
   RepaintIfDue(aDone == 0);
 }
 

@@ -7,7 +7,9 @@
 #include "uConversionHost.h"
 #include "uConversionRun.h"
 #include "uMainView.h"
+#include "uProjectCheck.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <exception>
@@ -41,6 +43,8 @@ public:
   void ConvertClicked();
   // "Help...": the help page in the browser, or its address in a notice.
   void HelpClicked();
+  // The summary's button: the rows of the last run that were not carried over, in a notice.
+  void ShowDroppedRowsClicked();
   // Converts aPath as if it had been chosen in the open dialog; nothing while a run is going.
   void ConvertProject(const std::u16string& aPath);
   // The same, once the message loop runs (for a project named on the command line).
@@ -71,8 +75,14 @@ public:
   bool ShowsProgress() const override { return true; }
   void ShowProgress(vconvert::TRunStage aStage, int64_t aDone, int64_t aTotal) override;
 
+  // Rows listed in the notice of ShowDroppedRowsClicked; a report lists them all.
+  static constexpr std::size_t ListedDroppedRows = 200;
+
 private:
   void RunConversion();
+  // Converts, saves and checks what was saved; a failure leaves as an exception.
+  void ConvertAndVerify();
+  void ShowSummary(bool aFailed);
   void RepaintIfDue(bool aNow);
 
   IMainView& fView;
@@ -84,6 +94,11 @@ private:
   std::deque<std::u16string> fLastLogLines;
   int32_t fTargetRows = 0;
   std::optional<uint32_t> fLastRepaint;
+  std::optional<int32_t> fProgressPercent;
+  // The last run's project, where it was saved, and the check of the saved file.
+  std::optional<std::u16string> fRunInput;
+  std::optional<std::u16string> fSavedTo;
+  std::optional<vconvert::TCheckResult> fCheck;
 };
 
 // The text a log entry shows: every line break of any kind becomes a blank, CR LF one blank.

@@ -22,6 +22,11 @@ enum TTargetColumn { tcImage, tcOldTarget, tcNewTarget, tcRows, tcCount };
 inline constexpr std::array<std::u16string_view, tcCount> TargetColumnCaptions{
     u"#", u"Vornalex 5 Target", u"Vornalex 7 Target", u"Rows"};
 
+// The button beside the summary that lists the rows not carried over.
+inline constexpr std::u16string_view ShowDroppedRowsCaption = u"Show rows...";
+// Added by the save dialog to a name typed without an extension.
+inline constexpr std::u16string_view SaveProjectExtension = u"vxp";
+
 inline constexpr TFileFilter OpenProjectFilter{u"Vornalex 5 Projects (*.vlp)", u"*.vlp"};
 inline constexpr TFileFilter SaveProjectFilter{u"Vornalex 2010 Projects (*.vxp)", u"*.vxp"};
 

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vui {
 
@@ -33,6 +34,8 @@ struct TTargetRow {
   TTargetCell Number;
   TTargetCell OldTarget;
   TTargetCell NewTarget;
+  // Empty until the count comes; a target that is not converted has only the hint.
+  TTargetCell Rows;
 };
 
 class IMainView {
@@ -49,8 +52,16 @@ public:
   // Appends aRow at the end of the target list: the image cell shows its image and hint; a
   // target cell with an empty text stays empty.
   virtual void AddTargetRow(const TTargetRow& aRow) = 0;
-  // Shows aCount, aligned right, in the "Rows" column of the existing row aRow (from 0).
-  virtual void SetTargetRowCount(int32_t aRow, std::u16string_view aCount) = 0;
+  // Shows aCount, aligned right, in the "Rows" column of the existing row aRow (from 0); the
+  // column grows to show the whole number.
+  virtual void SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) = 0;
+
+  // The summary under the list, one entry a line, whose text can be selected; no lines hide
+  // it. aOffersDroppedRows shows the button ShowDroppedRowsCaption, which calls the presenter's
+  // ShowDroppedRowsClicked.
+  virtual void ShowSummary(const std::vector<std::u16string>& aLines, bool aOffersDroppedRows) = 0;
+  // A thin bar of how far the run has come, in percent; none hides it.
+  virtual void ShowProgressBar(std::optional<int32_t> aPercent) = 0;
 
   // Enables or disables the "Convert..." button.
   virtual void SetConvertEnabled(bool aEnabled) = 0;
@@ -73,14 +84,11 @@ public:
   virtual bool OpenUrl(std::u16string_view aUrl) = 0;
   // A modal information box titled BoxTitle whose plain text can be selected and copied.
   virtual void ShowNotice(std::u16string_view aText) = 0;
-  // A modal error box titled BoxTitle: the message as plain text, ErrorDetails as details.
+  // A modal error box titled BoxTitle, centred on the window: ErrorBoxText as plain text,
+  // ErrorDetails as details.
   virtual void ShowError(const TErrorReport& aReport) = 0;
   // Closes the window; the view asks the presenter's CloseRequested first, as for the user.
   virtual void Close() = 0;
-  // How far a stage of the run has come (see IConversionHost::ShowProgress); a view may
-  // show nothing of it: the presenter repaints either way.
-  virtual void ShowProgress(vconvert::TRunStage /*aStage*/, int64_t /*aDone*/, int64_t /*aTotal*/) {
-  }
 };
 
 } // namespace vui

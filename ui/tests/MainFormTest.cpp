@@ -7,10 +7,14 @@
 
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -19,6 +23,7 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
+#include <QWindow>
 
 using namespace vbase;
 using namespace vui;
@@ -282,9 +287,37 @@ private slots:
   void aTargetThatIsNotConvertedSaysWhy() {
     RunWorkedProject();
     QCOMPARE(CellImage(2), 1);
-    QVERIFY2(fWindow->lstTargets->item(2, 0)->toolTip().contains(QStringLiteral("no counterpart")),
-             qPrintable(fWindow->lstTargets->item(2, 0)->toolTip()));
+    // On every cell of its row, not only beside the image.
+    for (int column = 0; column < 4; ++column) {
+      const QTableWidgetItem* cell = fWindow->lstTargets->item(2, column);
+      QVERIFY2(cell, qPrintable(QString::number(column)));
+      QVERIFY2(cell->toolTip().contains(QStringLiteral("no counterpart")),
+               qPrintable(cell->toolTip()));
+      QCOMPARE(cell->text(), QString());
+    }
     QVERIFY(fWindow->lstTargets->item(0, 0)->toolTip().isEmpty());
+  }
+
+  void theRowsColumnShowsTheWholeNumber() {
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    vconvert::TFoundTarget target;
+    target.Converted = true;
+    target.OldTarget = u"C:\\app\\App.dpr";
+    target.NewTarget = u"C:\\app\\App.dpr";
+    fWindow->Presenter().TargetFound(target);
+    fWindow->Presenter().TargetRowsCounted(0, 120000);
+    const QTableWidgetItem* count = fWindow->lstTargets->item(0, 3);
+    QCOMPARE(count->text(), QStringLiteral("120000"));
+    QCOMPARE(count->toolTip(), QStringLiteral("120000"));
+    QVERIFY(
+        fWindow->lstTargets->horizontalHeader()->sectionSize(3) >=
+        fWindow->lstTargets->sizeHintForIndex(fWindow->lstTargets->model()->index(0, 3)).width());
+    // The target columns still share what is left.
+    QHeaderView* header = fWindow->lstTargets->horizontalHeader();
+    QVERIFY(header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2) +
+                header->sectionSize(3) <=
+            fWindow->lstTargets->viewport()->width());
   }
 
   // Rows are selected whole: the current cell draws no focus frame, which beside an image
@@ -347,9 +380,53 @@ private slots:
     QCOMPARE(save->nameFilters(), QStringList{QStringLiteral("Vornalex 2010 Projects (*.vxp)")});
     QCOMPARE(save->acceptMode(), QFileDialog::AcceptSave);
     QVERIFY(!save->testOption(QFileDialog::DontConfirmOverwrite));
-    QCOMPARE(save->defaultSuffix(), QString());
+    QCOMPARE(save->defaultSuffix(), QStringLiteral("vxp"));
     QVERIFY(save->testOption(QFileDialog::DontUseNativeDialog));
     QCOMPARE(save->selectedFiles(), QStringList{proposal});
+  }
+
+  void saveDialogAddsTheExtensionToATypedName() {
+    const auto save = CreateSaveProjectDialog(nullptr, fFolder->filePath(QStringLiteral("x.vxp")));
+    save->show();
+    auto* name = save->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name);
+    name->setText(QStringLiteral("typed"));
+    QMetaObject::invokeMethod(save.get(), "accept");
+    QCOMPARE(save->result(), int(QDialog::Accepted));
+    QCOMPARE(save->selectedFiles(), QStringList{fFolder->filePath(QStringLiteral("typed.vxp"))});
+  }
+
+  // The platform's close of the window (its title bar, the task bar) while the run's save
+  // dialog is open closes it once the run has saved.
+  void aCloseDuringTheSaveDialogIsHonouredAfterIt() {
+    ShowActive();
+    fWindow->SetSaveFileChooser(CreateDesktopSaveFileChooser());
+    fOpen->Answer = CopyFixture(QStringLiteral("worked.vlp"));
+    const QString output = fFolder->filePath(QStringLiteral("out.vxp"));
+    bool visibleAfterClose = false;
+    bool blockedByTheDialog = true;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+      QFileDialog* dialog = nullptr;
+      for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<QFileDialog*>(widget); found && found->isVisible())
+          dialog = found;
+      if (!dialog)
+        return;
+      poll.stop();
+      // Qt drops the window system's close of a window that a modal dialog blocks.
+      blockedByTheDialog = QApplication::activeModalWidget() != nullptr;
+      fWindow->windowHandle()->close();
+      visibleAfterClose = fWindow->isVisible();
+      dialog->selectFile(output);
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    poll.start(10);
+    fWindow->btnConvert->click();
+    QVERIFY(!blockedByTheDialog);
+    QVERIFY(visibleAfterClose);
+    QVERIFY(QFile::exists(output));
+    QTRY_VERIFY(!fWindow->isVisible());
   }
 
   void openDialogAcceptsANameThatDoesNotExist() {
@@ -467,11 +544,7 @@ private slots:
   }
 
   void aProjectOnTheCommandLineIsConverted() {
-    QCOMPARE(ProjectOfArguments({QStringLiteral("vlp5tovxp")}), std::nullopt);
     const QString project = CopyFixture(QStringLiteral("worked.vlp"));
-    QCOMPARE(ProjectOfArguments({QStringLiteral("vlp5tovxp"), project}), project);
-    QCOMPARE(ProjectOfArguments({QStringLiteral("vlp5tovxp"), QStringLiteral("a.vlp")}),
-             QDir::current().absoluteFilePath(QStringLiteral("a.vlp")));
 
     fSave->Answer = fFolder->filePath(QStringLiteral("out.vxp"));
     fWindow->ConvertProjectLater(project);
@@ -499,6 +572,52 @@ private slots:
     QCOMPARE(fOpen->Calls, 0);
     QTest::qWait(50);
     QCOMPARE(fSave->Proposals.size(), 1);
+  }
+
+  void aProjectOnTheCommandLineLeavesTheFocusOnConvert() {
+    ShowActive();
+    fWindow->btnHelp->setFocus();
+    fSave->Answer = fFolder->filePath(QStringLiteral("out.vxp"));
+    fWindow->ConvertProjectLater(CopyFixture(QStringLiteral("worked.vlp")));
+    QTRY_VERIFY(QFile::exists(*fSave->Answer));
+    QTRY_COMPARE(fWindow->focusWidget(), fWindow->btnConvert);
+  }
+
+  // After converting the demo project the summary says where it went, what was left out, and
+  // that the saved file holds everything else.
+  void theSummaryTellsWhatTheRunDid() {
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    QVERIFY(!fWindow->pnlSummary->isVisible());
+    const QString input = fFolder->filePath(QStringLiteral("demo.vlp"));
+    QVERIFY(QFile::copy(QStringLiteral(VLP_SOURCE_DIR "/examples/demo.vlp"), input));
+    fOpen->Answer = input;
+    fSave->Answer = fFolder->filePath(QStringLiteral("demo.vxp"));
+    bool barDuringRun = false;
+    fSave->WhileOpen = [&] { barDuringRun = fWindow->barProgress->isVisible(); };
+    fWindow->btnConvert->click();
+
+    QVERIFY(barDuringRun);
+    QVERIFY(!fWindow->barProgress->isVisible());
+    QVERIFY(fWindow->pnlSummary->isVisible());
+    const QStringList lines = fWindow->lblSummary->text().split(u'\n');
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines[0], QStringLiteral("The new project was saved to \"%1\".").arg(*fSave->Answer));
+    QVERIFY2(lines[1].startsWith(QStringLiteral("Targets converted: ")), qPrintable(lines[1]));
+    QCOMPARE(lines[2], QStringLiteral("2 rows without a converted target were not carried over"));
+    QVERIFY2(lines[3].startsWith(QStringLiteral("verified: ")), qPrintable(lines[3]));
+    // The log stays as it was.
+    QVERIFY(LogLines().constLast().startsWith(QStringLiteral("Total processing time: ")));
+
+    QVERIFY(fWindow->btnShowRows->isVisible());
+    fWindow->btnShowRows->click();
+    QCOMPARE(fNotices->Shown.size(), 1);
+    QVERIFY2(fNotices->Shown[0].startsWith(lines[2] + u':'), qPrintable(fNotices->Shown[0]));
+
+    fSave->Answer.reset();
+    fWindow->btnConvert->click();
+    QCOMPARE(fWindow->lblSummary->text().split(u'\n').constFirst(),
+             QStringLiteral("The new project was not saved: the save dialog was cancelled."));
   }
 
   void convertKeepsTheFocusForTheNextRun() {
@@ -628,14 +747,83 @@ private slots:
     QVERIFY(shown.Interaction.testFlag(Qt::TextSelectableByKeyboard));
   }
 
+  // A browser command that runs but starts no browser is no browser.
+  void helpWhoseBrowserCommandFailsShowsTheAddress() {
+    const QByteArray path = qgetenv("PATH");
+    for (const int status : {0, 3}) {
+      QFile opener(fFolder->filePath(QStringLiteral("xdg-open")));
+      QVERIFY(opener.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      opener.write(QStringLiteral("#!/bin/sh\nexit %1\n").arg(status).toUtf8());
+      opener.close();
+      opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+      qputenv("PATH", fFolder->path().toUtf8() + ':' + path);
+      fWindow->SetUrlOpener(CreateDesktopUrlOpener());
+      fWindow->btnHelp->click();
+      qputenv("PATH", path);
+      QCOMPARE(fNotices->Shown.size(), status == 0 ? 0 : 1);
+    }
+    QVERIFY(fNotices->Shown[0].contains(QStringLiteral("jumper.php")));
+  }
+
+  void errorBoxIsCentredOnTheWindow() {
+    ShowActive();
+    fWindow->move(100, 80);
+    QRect box;
+    QTimer::singleShot(50, [&box] {
+      QWidget* shown = QApplication::activeModalWidget();
+      QVERIFY(shown);
+      box = shown->frameGeometry();
+      qobject_cast<QMessageBox*>(shown)->accept();
+    });
+    CreateDesktopErrorPresenter()->Show(fWindow.get(), {u"message", u"EFilerError", {}, {}});
+    const QPoint offset = box.center() - fWindow->frameGeometry().center();
+    QVERIFY2(offset.manhattanLength() <= 2,
+             qPrintable(QStringLiteral("%1, %2 off the centre").arg(offset.x()).arg(offset.y())));
+  }
+
+  // --help and --version answer without a window; an unknown option is a usage error. No display
+  // is there: a window would fail.
+  void theProgramAnswersHelpAndVersionOnTheConsole() {
+    const struct {
+      QString Option;
+      int Status;
+      QString Out;
+      QString ErrStart;
+    } cases[] = {
+        {QStringLiteral("--help"), 0, QStringLiteral("Usage: vlp5tovxp [OLD.vlp]\n"), QString()},
+        {QStringLiteral("--version"), 0, QString::fromUtf8("vlp5tovxp " VLP_VERSION "\n"),
+         QString()},
+        {QStringLiteral("--frce"), 2, QString(),
+         QStringLiteral("vlp5tovxp: unknown option --frce\n\nUsage: vlp5tovxp [OLD.vlp]\n")},
+    };
+    for (const auto& test : cases) {
+      QProcess program;
+      QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+      environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+      environment.remove(QStringLiteral("DISPLAY"));
+      environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+      program.setProcessEnvironment(environment);
+      program.start(QString::fromUtf8(VLP_WINDOW_PROGRAM), {test.Option});
+      QVERIFY(program.waitForFinished(10000));
+      const QString out = QString::fromUtf8(program.readAllStandardOutput());
+      const QString err = QString::fromUtf8(program.readAllStandardError());
+      QCOMPARE(program.exitCode(), test.Status);
+      QVERIFY2(out.startsWith(test.Out) && (test.Status != 0 || err.isEmpty()), qPrintable(err));
+      QVERIFY2(err.startsWith(test.ErrStart), qPrintable(err));
+      QCOMPARE(out.isEmpty(), test.Out.isEmpty());
+    }
+  }
+
   void errorBoxShowsMessageClassAndLastLogLines() {
     // The value comes from the old project and looks like markup; it is shown as it is.
-    const TErrorReport report{
-        u"'<b>1</b>' is not a valid integer value", u"EConvertError", {u"Reading targets"}};
+    const TErrorReport report{u"'<b>1</b>' is not a valid integer value",
+                              u"EConvertError",
+                              {u"Reading targets"},
+                              u"The project \"a.vlp\" could not be read: line 3, column 9."};
     TShownBox shown;
     AnswerNextMessageBox(shown);
     CreateDesktopErrorPresenter()->Show(fWindow.get(), report);
-    QCOMPARE(shown.Text, ToQ(report.Message));
+    QCOMPARE(shown.Text, ToQ(report.Sentence) + QStringLiteral("\n\n") + ToQ(report.Message));
     QCOMPARE(shown.Format, Qt::PlainText);
     QCOMPARE(shown.Details, QStringLiteral("Exception class: EConvertError\n\n"
                                            "Last log lines:\nReading targets"));

@@ -14,6 +14,7 @@ namespace {
 const wchar_t* const BoxTitle = L"Vlp5ToVXP";
 const COMDLG_FILTERSPEC OpenFilter{L"Vornalex 5 Projects (*.vlp)", L"*.vlp"};
 const COMDLG_FILTERSPEC SaveFilter{L"Vornalex 2010 Projects (*.vxp)", L"*.vxp"};
+const wchar_t* const SaveExtension = L"vxp";
 
 void Check(HRESULT aResult) {
   if (FAILED(aResult))
@@ -216,8 +217,9 @@ TFileDialogPtr CreateOpenProjectDialog() {
 TFileDialogPtr CreateSaveProjectDialog(const std::u16string& aProposal) {
   TComPtr<IFileSaveDialog> dialog = CreateComObject<IFileSaveDialog>(CLSID_FileSaveDialog);
   Check(dialog->SetFileTypes(1, &SaveFilter));
-  // The replace question is ours; no extension is added to a typed name.
+  // The replace question is ours; a name typed without an extension gets the project's.
   ChangeOptions(*dialog, FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST, FOS_OVERWRITEPROMPT);
+  Check(dialog->SetDefaultExtension(SaveExtension));
   const size_t nameStart = aProposal.find_last_of(u"\\/");
   const std::u16string name =
       nameStart == std::u16string::npos ? aProposal : aProposal.substr(nameStart + 1);

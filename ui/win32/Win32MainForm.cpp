@@ -15,7 +15,19 @@ namespace {
 const wchar_t* const WindowClassName = L"Vlp5ToVXPMainform";
 constexpr UINT RunLaterMessage = WM_APP + 1;
 
-enum TControlId : WORD { idConvert = 1001, idHelp, idPages, idTargets, idLog };
+enum TControlId : WORD {
+  idConvert = 1001,
+  idHelp,
+  idPages,
+  idTargets,
+  idLog,
+  idSummary,
+  idShowRows,
+  idProgress
+};
+// Room around the summary's text, and beside a count in its column, at 96 DPI.
+constexpr int SummaryPadding = 4;
+constexpr int CountPadding = 12;
 
 constexpr DWORD WindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD WindowExStyle = WS_EX_CONTROLPARENT;
@@ -89,6 +101,9 @@ bool DispatchesAsDialog(HWND aWindow, MSG& aMessage) {
 TWin32Mainform::TWin32Mainform(HINSTANCE aInstance, std::unique_ptr<IWin32Desktop> aDesktop)
     : fInstance(aInstance), fDesktop(std::move(aDesktop)), fPresenter(*this) {
   RegisterWindowClass(aInstance, WindowProc);
+  // Whoever made the window's other classes ready may not know of the progress bar.
+  const INITCOMMONCONTROLSEX progressClass{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&progressClass);
   const std::u16string caption(WindowCaption);
   fWindow =
       CreateWindowExW(WindowExStyle, WindowClassName, Wide(caption), WindowStyle, CW_USEDEFAULT,
@@ -140,6 +155,15 @@ void TWin32Mainform::CreateControls() {
   // The log indents with TABs; four average characters each, not eight.
   const int tabStop = 16;
   SendMessageW(memLog, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
+  lblSummary = CreateChild(WC_EDITW, L"", WS_CLIPSIBLINGS | ES_MULTILINE | ES_READONLY, 0,
+                           idSummary, fWindow, fInstance);
+  ShowWindow(lblSummary, SW_HIDE);
+  btnShowRows = CreateChild(WC_BUTTONW, Wide(std::u16string(ShowDroppedRowsCaption)),
+                            WS_TABSTOP | BS_PUSHBUTTON, 0, idShowRows, fWindow, fInstance);
+  ShowWindow(btnShowRows, SW_HIDE);
+  barProgress = CreateChild(PROGRESS_CLASSW, L"", 0, 0, idProgress, fWindow, fInstance);
+  SendMessageW(barProgress, PBM_SETRANGE32, 0, 100);
+  ShowWindow(barProgress, SW_HIDE);
   pgcMain = CreateChild(WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | TCS_HOTTRACK, 0, idPages, fWindow,
                         fInstance);
   TCITEMW page{};
@@ -174,11 +198,19 @@ void TWin32Mainform::ApplyDpi(UINT aDpi) {
   metrics.cbSize = sizeof metrics;
   SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, fDpi);
   const HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
-  for (const HWND control : {btnConvert, btnHelp, pgcMain, lstTargets, memLog})
+  for (const HWND control :
+       {btnConvert, btnHelp, pgcMain, lstTargets, memLog, lblSummary, btnShowRows})
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   if (fFont)
     DeleteObject(fFont);
   fFont = font;
+  const HDC context = GetDC(fWindow);
+  const HGDIOBJ previous = SelectObject(context, font);
+  TEXTMETRICW text{};
+  GetTextMetricsW(context, &text);
+  SelectObject(context, previous);
+  ReleaseDC(fWindow, context);
+  fLineHeight = text.tmHeight;
   LoadImages();
   ListView_SetColumnWidth(lstTargets, tcImage, Scaled(ImageColumnWidth));
   ListView_SetColumnWidth(lstTargets, tcRows, Scaled(RowsColumnWidth));
@@ -219,13 +251,25 @@ void TWin32Mainform::LayOut() {
   TabCtrl_AdjustRect(pgcMain, FALSE, &page);
   OffsetRect(&page, pages.left, pages.top);
   const int logHeight = std::min<int>(Scaled(LogHeight), page.bottom - page.top);
+  const int padding = Scaled(SummaryPadding);
+  const int summaryHeight = fSummaryLines > 0 ? fSummaryLines * fLineHeight + 2 * padding : 0;
+  const LONG summaryTop = std::max<LONG>(page.bottom - logHeight - summaryHeight, page.top);
+  const RECT bar = ScaledRect(ProgressBarRect, static_cast<int>(fDpi));
+  SIZE button{};
+  SendMessageW(btnShowRows, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&button));
+  const int buttonHeight = fLineHeight + 2 * padding;
 
-  HDWP positions = BeginDeferWindowPos(5);
+  HDWP positions = BeginDeferWindowPos(8);
   Place(positions, btnConvert, ScaledRect(ConvertButtonRect, static_cast<int>(fDpi)));
   Place(positions, btnHelp, ScaledRect(HelpButtonRect, static_cast<int>(fDpi)));
+  Place(positions, barProgress, {bar.left, bar.top, client.right - bar.left, bar.bottom});
   Place(positions, pgcMain, pages);
-  Place(positions, lstTargets,
-        {page.left, page.top, page.right, std::max<LONG>(page.bottom - logHeight, page.top)});
+  Place(positions, lstTargets, {page.left, page.top, page.right, summaryTop});
+  Place(positions, lblSummary,
+        {page.left + padding, summaryTop + padding, page.right - padding - button.cx - padding,
+         summaryTop + summaryHeight - padding});
+  Place(positions, btnShowRows,
+        Bounds(page.right - padding - button.cx, summaryTop + padding, button.cx, buttonHeight));
   Place(positions, memLog, {page.left, page.bottom - logHeight, page.right, page.bottom});
   EndDeferWindowPos(positions);
   ShareFreeWidth();
@@ -288,11 +332,36 @@ void TWin32Mainform::AddTargetRow(const TTargetRow& aRow) {
       SendMessageW(lstTargets, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
   SetCellText(row, tcOldTarget, aRow.OldTarget.Text);
   SetCellText(row, tcNewTarget, aRow.NewTarget.Text);
-  fHints.push_back({aRow.Number.Hint, aRow.OldTarget.Hint, aRow.NewTarget.Hint});
+  fHints.push_back({aRow.Number.Hint, aRow.OldTarget.Hint, aRow.NewTarget.Hint, aRow.Rows.Hint});
 }
 
-void TWin32Mainform::SetTargetRowCount(int32_t aRow, std::u16string_view aCount) {
-  SetCellText(aRow, tcRows, aCount);
+void TWin32Mainform::SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) {
+  SetCellText(aRow, tcRows, aCount.Text);
+  // A count wider than the column widens it rather than being cut, so it needs no tip.
+  const std::u16string text(aCount.Text);
+  const int needed = ListView_GetStringWidth(lstTargets, Wide(text)) + Scaled(CountPadding);
+  if (needed > ListView_GetColumnWidth(lstTargets, tcRows)) {
+    ListView_SetColumnWidth(lstTargets, tcRows, needed);
+    ShareFreeWidth();
+  }
+}
+
+void TWin32Mainform::ShowSummary(const std::vector<std::u16string>& aLines,
+                                 bool aOffersDroppedRows) {
+  std::u16string text;
+  for (const std::u16string& line : aLines)
+    text += (text.empty() ? u"" : u"\r\n") + line;
+  SetWindowTextW(lblSummary, Wide(text));
+  fSummaryLines = static_cast<int>(aLines.size());
+  ShowWindow(lblSummary, aLines.empty() ? SW_HIDE : SW_SHOWNA);
+  ShowWindow(btnShowRows, aOffersDroppedRows ? SW_SHOWNA : SW_HIDE);
+  LayOut();
+}
+
+void TWin32Mainform::ShowProgressBar(std::optional<int32_t> aPercent) {
+  if (aPercent)
+    SendMessageW(barProgress, PBM_SETPOS, static_cast<WPARAM>(*aPercent), 0);
+  ShowWindow(barProgress, aPercent ? SW_SHOWNA : SW_HIDE);
 }
 
 void TWin32Mainform::SetCellText(int aRow, int aColumn, std::u16string_view aText) {
@@ -347,7 +416,7 @@ void TWin32Mainform::ShowNotice(std::u16string_view aText) {
 }
 
 void TWin32Mainform::ShowError(const TErrorReport& aReport) {
-  fDesktop->ShowError(fWindow, aReport.Message, ErrorDetails(aReport));
+  fDesktop->ShowError(fWindow, ErrorBoxText(aReport), ErrorDetails(aReport));
 }
 
 void TWin32Mainform::ProcessMessages() {
@@ -389,9 +458,12 @@ void TWin32Mainform::ShowInfoTip(NMLVGETINFOTIPW& aTip) const {
   if (aTip.iItem < 0 || static_cast<size_t>(aTip.iItem) >= fHints.size() || aTip.cchTextMax <= 0)
     return;
   std::u16string tip;
+  std::u16string_view last;
   for (const std::u16string& hint : fHints[static_cast<size_t>(aTip.iItem)]) {
-    if (hint.empty())
+    // The cells of a row that is not converted all say the same.
+    if (hint.empty() || hint == last)
       continue;
+    last = hint;
     if (!tip.empty())
       tip += u"\r\n";
     tip += hint;
@@ -458,6 +530,8 @@ LRESULT TWin32Mainform::HandleMessage(UINT aMessage, WPARAM aWParam, LPARAM aLPa
       fPresenter.ConvertClicked();
     else if (HIWORD(aWParam) == BN_CLICKED && LOWORD(aWParam) == idHelp)
       fPresenter.HelpClicked();
+    else if (HIWORD(aWParam) == BN_CLICKED && LOWORD(aWParam) == idShowRows)
+      fPresenter.ShowDroppedRowsClicked();
     return 0;
   case WM_NOTIFY:
     return Notify(*reinterpret_cast<const NMHDR*>(aLParam));

@@ -5,6 +5,7 @@
 
 #include "Win32Desktop.h"
 #include "uMainPresenter.h"
+#include "uMainTexts.h"
 #include "uMainView.h"
 
 #include <array>
@@ -41,7 +42,9 @@ public:
   void AddLogLine(std::u16string_view aLine) override;
   void ClearTargets() override;
   void AddTargetRow(const TTargetRow& aRow) override;
-  void SetTargetRowCount(int32_t aRow, std::u16string_view aCount) override;
+  void SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) override;
+  void ShowSummary(const std::vector<std::u16string>& aLines, bool aOffersDroppedRows) override;
+  void ShowProgressBar(std::optional<int32_t> aPercent) override;
   void SetConvertEnabled(bool aEnabled) override;
   TMainControl FocusedControl() const override;
   void FocusConvert() override;
@@ -59,6 +62,11 @@ public:
   HWND pgcMain = nullptr;
   HWND lstTargets = nullptr;
   HWND memLog = nullptr;
+  // What the last run did, under the list, and the button that lists the rows not carried over.
+  HWND lblSummary = nullptr;
+  HWND btnShowRows = nullptr;
+  // A thin bar at the foot of the top area while a run loads and converts.
+  HWND barProgress = nullptr;
   // Image 0 marks a converted target, image 1 one that cannot be converted.
   HIMAGELIST ImageList1 = nullptr;
 
@@ -86,8 +94,11 @@ private:
   // The two target columns share the free width until the user sizes one of them.
   bool fTargetColumnsSizedByUser = false;
   bool fEndsProgram = false;
+  // Lines of the summary; none hides it.
+  int fSummaryLines = 0;
+  int fLineHeight = 0;
   // The tooltips of the rows' cells, by row and column; a list view keeps no tooltips.
-  std::vector<std::array<std::u16string, 3>> fHints;
+  std::vector<std::array<std::u16string, tcCount>> fHints;
   std::vector<std::function<void()>> fLater;
   TMainPresenter fPresenter;
 };

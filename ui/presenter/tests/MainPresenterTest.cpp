@@ -6,6 +6,7 @@
 #include "uMainLayout.h"
 #include "uMainPresenter.h"
 #include "uMainTexts.h"
+#include "uStartArguments.h"
 
 #include <deque>
 #include <filesystem>
@@ -25,6 +26,7 @@ const std::filesystem::path DataFolder = VLP_UI_TEST_DATA;
 struct TShownRow {
   TTargetRow Row;
   std::u16string Count;
+  std::u16string CountHint;
 };
 
 class TRecordingView : public IMainView {
@@ -53,14 +55,26 @@ public:
   std::vector<TErrorReport> Errors;
   int Closes = 0;
   std::vector<int> ClosesAtError;
-  std::vector<int64_t> ProgressDone;
+  std::vector<std::optional<int32_t>> ProgressPercents;
+  std::vector<std::u16string> Summary;
+  bool OffersDroppedRows = false;
+  int Summaries = 0;
 
   void ClearLog() override { Log.clear(); }
   void AddLogLine(std::u16string_view aLine) override { Log.emplace_back(aLine); }
   void ClearTargets() override { Rows.clear(); }
-  void AddTargetRow(const TTargetRow& aRow) override { Rows.push_back({aRow, {}}); }
-  void SetTargetRowCount(int32_t aRow, std::u16string_view aCount) override {
-    Rows.at(aRow).Count = aCount;
+  void AddTargetRow(const TTargetRow& aRow) override { Rows.push_back({aRow, {}, {}}); }
+  void SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) override {
+    Rows.at(aRow).Count = aCount.Text;
+    Rows.at(aRow).CountHint = aCount.Hint;
+  }
+  void ShowSummary(const std::vector<std::u16string>& aLines, bool aOffersDroppedRows) override {
+    Summary = aLines;
+    OffersDroppedRows = aOffersDroppedRows;
+    ++Summaries;
+  }
+  void ShowProgressBar(std::optional<int32_t> aPercent) override {
+    ProgressPercents.push_back(aPercent);
   }
   void SetConvertEnabled(bool aEnabled) override {
     ConvertEnabled = aEnabled;
@@ -99,7 +113,6 @@ public:
     ClosesAtError.push_back(Closes);
   }
   void Close() override { ++Closes; }
-  void ShowProgress(TRunStage, int64_t aDone, int64_t) override { ProgressDone.push_back(aDone); }
 
   // Runs what the message loop would run next.
   void RunPending() {
@@ -144,21 +157,26 @@ TEST_F(MainPresenterTest, ARunFillsTheListInTheOrderOfTheTargetsWithTheirCounts)
       {tiConverted, u"R;C:\\app\\src", u".\\VnxVirtualTarget[1]", u"1"},
       {tiNotConverted, u"", u"", u""}, // no counterpart in the new format, so no count either
   };
+  const std::u16string notConverted =
+      u"Not converted: the new format has no counterpart for this kind of target.";
   for (size_t index = 0; index < std::size(expected); ++index) {
     SCOPED_TRACE(index);
     const TShownRow& shown = fView.Rows[index];
     EXPECT_EQ(shown.Row.Image, expected[index].Image);
     EXPECT_EQ(shown.Row.Number.Text, u"");
-    // Paths are cut by their columns and shown whole in their tooltips.
+    // Paths and counts are cut by their columns and shown whole in their tooltips; every cell
+    // of a row that is not converted tells why it is empty.
+    const bool converted = expected[index].Image == tiConverted;
     EXPECT_EQ(shown.Row.OldTarget.Text, expected[index].Old);
-    EXPECT_EQ(shown.Row.OldTarget.Hint, expected[index].Old);
+    EXPECT_EQ(shown.Row.OldTarget.Hint, converted ? expected[index].Old : notConverted);
     EXPECT_EQ(shown.Row.NewTarget.Text, expected[index].New);
-    EXPECT_EQ(shown.Row.NewTarget.Hint, expected[index].New);
+    EXPECT_EQ(shown.Row.NewTarget.Hint, converted ? expected[index].New : notConverted);
     EXPECT_EQ(shown.Count, expected[index].Count);
+    EXPECT_EQ(shown.CountHint, expected[index].Count);
+    EXPECT_EQ(shown.Row.Rows.Text, u"");
+    EXPECT_EQ(shown.Row.Rows.Hint, converted ? u"" : notConverted);
+    EXPECT_EQ(shown.Row.Number.Hint, converted ? u"" : notConverted);
   }
-  EXPECT_EQ(fView.Rows[0].Row.Number.Hint, u"");
-  EXPECT_EQ(fView.Rows[2].Row.Number.Hint,
-            u"Not converted: the new format has no counterpart for this kind of target.");
 
   ASSERT_FALSE(fView.Log.empty());
   EXPECT_EQ(fView.Log.front(), u"Opening old project...");
@@ -466,7 +484,8 @@ TEST_F(MainPresenterTest, RepaintsAtMostEvery50MsAndAtOnceWhenAStageStarts) {
       fPresenter.ProcessMessages();
     EXPECT_EQ(fView.Repaints, step.Repaints);
   }
-  EXPECT_EQ(fView.ProgressDone, (std::vector<int64_t>{0, 10, 20}));
+  // Loading fills the first half of the bar.
+  EXPECT_EQ(fView.ProgressPercents, (std::vector<std::optional<int32_t>>{0, 5, 10}));
 }
 
 TEST_F(MainPresenterTest, TheRunTimesItselfWithThePresentersClock) {
@@ -501,6 +520,146 @@ TEST(SharedTargetColumnWidthsTest, ShareTheFreeWidthButStayReadable) {
     EXPECT_EQ(widths.OldTarget, test.Old);
     EXPECT_EQ(widths.NewTarget, test.New);
   }
+}
+
+} // namespace
+
+namespace {
+
+const std::u16string WorkedCounts = u"Targets converted: 2 of 3. Rows carried over: 3.";
+
+// After every run the summary says where the project went, what was carried over, what was not,
+// and whether the saved file holds all of the old project.
+TEST_F(MainPresenterTest, TheSummaryTellsWhatTheRunDid) {
+  ConvertWorkedProject();
+  EXPECT_EQ(fView.Summary, (std::vector<std::u16string>{
+                               u"The new project was saved to \"" + Output() + u"\".", WorkedCounts,
+                               u"verified: 3 rows, 2 targets, 2 excludes, 2 languages"}));
+  EXPECT_FALSE(fView.OffersDroppedRows);
+
+  fView.SaveAnswer.reset();
+  fPresenter.ConvertClicked();
+  EXPECT_EQ(fView.Summary,
+            (std::vector<std::u16string>{
+                u"The new project was not saved: the save dialog was cancelled.", WorkedCounts}));
+
+  // A cancelled open dialog is no run: the summary stays.
+  fView.OpenAnswer.reset();
+  const int summaries = fView.Summaries;
+  fPresenter.ConvertClicked();
+  EXPECT_EQ(fView.Summaries, summaries);
+
+  fView.OpenAnswer = FixtureCopy("unclosed.vlp");
+  fPresenter.ConvertClicked();
+  EXPECT_EQ(fView.Summary,
+            std::vector<std::u16string>{u"The conversion failed; the new project was not saved."});
+}
+
+TEST_F(MainPresenterTest, TheSummaryOffersTheRowsNotCarriedOver) {
+  std::filesystem::copy_file(DataFolder / "../../../examples/demo.vlp",
+                             fFolder.Path() / "demo.vlp");
+  fView.OpenAnswer = Utf8Decode(fFolder.File("demo.vlp"));
+  fView.SaveAnswer = Output();
+  fPresenter.ConvertClicked();
+  ASSERT_EQ(fView.Summary.size(), 4u);
+  EXPECT_EQ(fView.Summary[2], u"2 rows without a converted target were not carried over");
+  EXPECT_TRUE(fView.Summary[3].starts_with(u"verified: ")) << vbase::Utf8Encode(fView.Summary[3]);
+  EXPECT_TRUE(fView.OffersDroppedRows);
+
+  fPresenter.ShowDroppedRowsClicked();
+  ASSERT_EQ(fView.Notices.size(), 1u);
+  const std::u16string& notice = fView.Notices[0];
+  EXPECT_TRUE(notice.starts_with(u"2 rows without a converted target were not carried over:\n\n"
+                                 u"target \""))
+      << vbase::Utf8Encode(notice);
+  EXPECT_EQ(std::count(notice.begin(), notice.end(), u'\n'), 3);
+}
+
+TEST_F(MainPresenterTest, AFileWithNothingOfAnOldProjectIsWarnedAbout) {
+  WriteFileBytes(fFolder.File("page.vlp"), "<html><body><p>Hello</p></body></html>");
+  fView.OpenAnswer = Utf8Decode(fFolder.File("page.vlp"));
+  fView.SaveAnswer = Output();
+  fPresenter.ConvertClicked();
+  ASSERT_TRUE(fView.Errors.empty());
+  EXPECT_EQ(fView.Summary,
+            (std::vector<std::u16string>{
+                u"The new project was saved to \"" + Output() + u"\".",
+                u"Targets converted: 0 of 0. Rows carried over: 0.",
+                u"The file holds nothing of an old project: no targets and no rows were found.",
+                u"verified: 0 rows, 0 targets, 0 excludes, 0 languages"}));
+}
+
+TEST_F(MainPresenterTest, AProjectThatCannotBeReadIsNamedBeforeTheMessage) {
+  fView.OpenAnswer = FixtureCopy("unclosed.vlp");
+  fPresenter.ConvertClicked();
+  ASSERT_EQ(fView.Errors.size(), 1u);
+  const TErrorReport& report = fView.Errors[0];
+  EXPECT_TRUE(report.Sentence.starts_with(u"The project \"unclosed.vlp\" could not be read: line "))
+      << vbase::Utf8Encode(report.Sentence);
+  EXPECT_EQ(ErrorBoxText(report), report.Sentence + u"\n\n" + report.Message);
+  EXPECT_EQ(ErrorDetails(report).substr(0, 28), u"Exception class: EFilerError");
+
+  fPresenter.ReportException(std::make_exception_ptr(std::runtime_error("plain")));
+  EXPECT_EQ(ErrorBoxText(fView.Errors[1]), u"plain");
+}
+
+// After a project from the command line or a drop, Enter converts again, wherever the focus
+// was when it came.
+TEST_F(MainPresenterTest, AGivenProjectLeavesTheFocusOnConvert) {
+  fView.Focus = TMainControl::mcHelp;
+  fView.OpenAnswer.reset();
+  fView.SaveAnswer = Output();
+  fPresenter.ConvertProjectLater(FixtureCopy("worked.vlp"));
+  fView.RunPending();
+  EXPECT_EQ(fView.Focus, TMainControl::mcConvert);
+}
+
+TEST_F(MainPresenterTest, TheProgressBarMovesByWholePercentsAndGoesWhenTheRunEnds) {
+  fPresenter.ShowProgress(TRunStage::rsLoading, 0, 0);
+  for (int64_t done = 0; done <= 1000; done += 5)
+    fPresenter.ShowProgress(TRunStage::rsLoading, done, 1000);
+  fPresenter.ShowProgress(TRunStage::rsConverting, 0, 10);
+  fPresenter.ShowProgress(TRunStage::rsConverting, 10, 10);
+  ASSERT_EQ(fView.ProgressPercents.size(), 52u);
+  EXPECT_EQ(fView.ProgressPercents[1], 1);
+  EXPECT_EQ(fView.ProgressPercents[50], 50);
+  EXPECT_EQ(fView.ProgressPercents[51], 100);
+
+  ConvertWorkedProject();
+  EXPECT_EQ(fView.ProgressPercents.back(), std::nullopt);
+}
+
+TEST(StartArgumentsTest, HelpVersionProjectOrUsageError) {
+  const struct {
+    std::vector<std::u16string> Arguments;
+    TStartAction Action;
+    int ExitCode;
+    std::u16string TextStart;
+  } cases[] = {
+      {{u"vlp5tovxp"}, TStartAction::saWindow, 0, u""},
+      {{u"vlp5tovxp", u"a.vlp"}, TStartAction::saWindow, 0, u""},
+      {{u"vlp5tovxp", u"--", u"--help"}, TStartAction::saWindow, 0, u""},
+      {{u"vlp5tovxp", u"--help"}, TStartAction::saHelp, 0, u"Usage: vlp5tovxp [OLD.vlp]\n"},
+      {{u"vlp5tovxp", u"a.vlp", u"-h"}, TStartAction::saHelp, 0, u"Usage: vlp5tovxp [OLD.vlp]\n"},
+      {{u"vlp5tovxp", u"--version"}, TStartAction::saVersion, 0, u"vlp5tovxp 1.2.3.4\n"},
+      {{u"vlp5tovxp", u"--frce"},
+       TStartAction::saUsageError,
+       2,
+       u"vlp5tovxp: unknown option --frce\n\nUsage: vlp5tovxp [OLD.vlp]\n"},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(vbase::Utf8Encode(test.Arguments.back()));
+    const TStartRequest request = ParseStartArguments(test.Arguments, u"1.2.3.4");
+    EXPECT_EQ(request.Action, test.Action);
+    EXPECT_EQ(request.ExitCode, test.ExitCode);
+    EXPECT_TRUE(request.Text.starts_with(test.TextStart)) << vbase::Utf8Encode(request.Text);
+    EXPECT_EQ(request.Project.has_value(),
+              test.Action == TStartAction::saWindow && test.Arguments.size() > 1);
+  }
+  const TStartRequest request = ParseStartArguments({u"vlp5tovxp", u"--", u"--help"}, u"1");
+  EXPECT_EQ(
+      request.Project,
+      std::filesystem::absolute(std::filesystem::path(u"--help")).lexically_normal().u16string());
 }
 
 } // namespace

@@ -77,6 +77,11 @@ RECT Rect(int aLeft, int aTop, int aWidth, int aHeight) {
   return {aLeft, aTop, aLeft + aWidth, aTop + aHeight};
 }
 
+// Whether a control is shown in its window, shown or not itself.
+bool IsShown(HWND aControl) {
+  return GetWindowLongW(aControl, GWL_STYLE) & WS_VISIBLE;
+}
+
 SIZE ClientSize(HWND aWindow) {
   RECT client{};
   GetClientRect(aWindow, &client);
@@ -341,9 +346,12 @@ TEST_F(TWin32MainFormTest, TargetRowsShowTheirImagesTextsAndTips) {
   fForm->AddTargetRow({tiConverted,
                        {},
                        {u"R;C:\\app\\src", u"R;C:\\app\\src"},
-                       {u".\\VnxVirtualTarget[1]", u".\\VnxVirtualTarget[1]"}});
-  fForm->SetTargetRowCount(0, u"1");
-  fForm->AddTargetRow({tiNotConverted, {u"", u"Not converted."}, {}, {}});
+                       {u".\\VnxVirtualTarget[1]", u".\\VnxVirtualTarget[1]"},
+                       {}});
+  fForm->SetTargetRowCount(0, {u"1", u"1"});
+  // Every cell of a row that is not converted says why; the row's tip says it once.
+  const TTargetCell why{u"", u"Not converted."};
+  fForm->AddTargetRow({tiNotConverted, why, why, why, why});
   const HWND list = fForm->lstTargets;
   ASSERT_EQ(ListView_GetItemCount(list), 2);
   EXPECT_EQ(CellImage(list, 0), 0);
@@ -402,13 +410,54 @@ TEST_F(TWin32MainFormTest, ConvertRunsTheWholeConversion) {
             std::vector<std::u16string>{*fDesktop->OldProject + u"_converted.vxp"});
   EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(*fDesktop->OutputPath)));
   EXPECT_TRUE(IsWindowEnabled(fForm->btnConvert));
+
+  // The summary sits between the list and the log.
+  EXPECT_TRUE(IsShown(fForm->lblSummary));
+  EXPECT_EQ(TextOf(fForm->lblSummary),
+            u"The new project was saved to \"" + *fDesktop->OutputPath +
+                u"\".\r\nTargets converted: 2 of 3. Rows carried over: 3.\r\n"
+                u"verified: 3 rows, 2 targets, 2 excludes, 2 languages");
+  EXPECT_FALSE(IsShown(fForm->btnShowRows));
+  EXPECT_FALSE(IsShown(fForm->barProgress));
+  EXPECT_LT(BoundsInParent(fForm->lstTargets).bottom, BoundsInParent(fForm->lblSummary).top);
+  EXPECT_LT(BoundsInParent(fForm->lblSummary).bottom, BoundsInParent(fForm->memLog).top);
+}
+
+TEST_F(TWin32MainFormTest, TheSummaryListsTheRowsNotCarriedOver) {
+  const std::filesystem::path demo = fFolder.Path() / "demo.vlp";
+  std::filesystem::copy_file(std::filesystem::path(VLP_SOURCE_DIR) / "examples" / "demo.vlp", demo);
+  fDesktop->OldProject = demo.u16string();
+  fDesktop->OutputPath = (fFolder.Path() / "demo.vxp").u16string();
+  SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  ASSERT_TRUE(fDesktop->Errors.empty());
+  EXPECT_NE(TextOf(fForm->lblSummary)
+                .find(u"\r\n2 rows without a converted target were not carried over\r\nverified: "),
+            std::u16string::npos);
+  ASSERT_TRUE(IsShown(fForm->btnShowRows));
+  SendMessageW(fForm->btnShowRows, BM_CLICK, 0, 0);
+  ASSERT_EQ(fDesktop->Notices.size(), 1u);
+  EXPECT_EQ(fDesktop->Notices[0].rfind(
+                u"2 rows without a converted target were not carried over:\n\ntarget \"", 0),
+            0u);
+}
+
+TEST_F(TWin32MainFormTest, TheRowsColumnWidensForALargeCount) {
+  fForm->AddTargetRow({tiConverted, {}, {u"a", u"a"}, {u"a", u"a"}, {}});
+  fForm->SetTargetRowCount(0, {u"1200000", u"1200000"});
+  const HWND list = fForm->lstTargets;
+  EXPECT_EQ(CellText(list, 0, 3), u"1200000");
+  EXPECT_GT(Column(list, 3).Width, ListView_GetStringWidth(list, L"1200000"));
 }
 
 TEST_F(TWin32MainFormTest, AFailingProjectIsReportedAndTheWindowStaysUsable) {
   fDesktop->OldProject = Fixture("unclosed.vlp");
   SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
   ASSERT_EQ(fDesktop->Errors.size(), 1u);
-  EXPECT_EQ(fDesktop->Errors[0].first, u"Missing close tag in element VORNALEXPROJECT");
+  // The file and the place first, then the reader's message.
+  const std::u16string& message = fDesktop->Errors[0].first;
+  EXPECT_EQ(message.rfind(u"The project \"unclosed.vlp\" could not be read: line ", 0), 0u);
+  EXPECT_TRUE(message.ends_with(u".\n\nMissing close tag in element VORNALEXPROJECT"));
+  EXPECT_EQ(TextOf(fForm->lblSummary), u"The conversion failed; the new project was not saved.");
   EXPECT_EQ(fDesktop->Errors[0].second,
             u"Exception class: EFilerError\n\nLast log lines:\nOpening old project...");
   EXPECT_TRUE(IsWindowEnabled(fForm->btnConvert));
