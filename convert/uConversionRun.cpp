@@ -166,7 +166,8 @@ std::u16string DroppedRowsSentence(std::size_t aCount) {
 std::u16string DiscardedRowsSentence(std::size_t aCount) {
   if (aCount == 1)
     return u"1 row could not be read and was not carried over";
-  return IntToText(static_cast<int64_t>(aCount)) + u" rows could not be read and were not carried over";
+  return IntToText(static_cast<int64_t>(aCount)) +
+         u" rows could not be read and were not carried over";
 }
 
 // ---- The run ----

@@ -9,10 +9,10 @@
 namespace {
 
 // The arguments as the program got them, before Qt takes its own.
-std::vector<std::u16string> Arguments(int argc, char** argv) {
+std::vector<std::u16string> Arguments(int aArgc, char** aArgv) {
   std::vector<std::u16string> arguments;
-  for (int index = 0; index < argc; ++index)
-    arguments.push_back(vbase::Utf8Decode(argv[index]));
+  for (int index = 0; index < aArgc; ++index)
+    arguments.push_back(vbase::Utf8Decode(aArgv[index]));
   return arguments;
 }
 
