@@ -3,6 +3,7 @@
 #include "Errors.h"
 #include "Win32Resources.h"
 #include "WindowsErrors.h"
+#include "uMainTexts.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -11,10 +12,9 @@ namespace vui {
 
 namespace {
 
-const wchar_t* const BoxTitle = L"Vlp5ToVXP";
-const COMDLG_FILTERSPEC OpenFilter{L"Vornalex 5 Projects (*.vlp)", L"*.vlp"};
-const COMDLG_FILTERSPEC SaveFilter{L"Vornalex 2010 Projects (*.vxp)", L"*.vxp"};
-const wchar_t* const SaveExtension = L"vxp";
+COMDLG_FILTERSPEC DialogFilter(const TFileFilter& aFilter) {
+  return {WideLiteral(aFilter.Description), WideLiteral(aFilter.Pattern)};
+}
 
 void Check(HRESULT aResult) {
   if (FAILED(aResult))
@@ -103,8 +103,9 @@ public:
     }
     if (!IsExistingFile(path))
       return S_OK;
-    const int answer = MessageBoxW(DialogWindow(*aDialog), Wide(ReplaceQuestion(path)), BoxTitle,
-                                   MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+    const int answer =
+        MessageBoxW(DialogWindow(*aDialog), Wide(ReplaceQuestion(path)), WideLiteral(BoxTitle),
+                    MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
     return answer == IDYES ? S_OK : S_FALSE;
   }
   IFACEMETHODIMP OnFolderChanging(IFileDialog*, IShellItem*) override { return S_OK; }
@@ -182,12 +183,13 @@ public:
     config.dwFlags =
         TDF_ALLOW_DIALOG_CANCELLATION | TDF_EXPAND_FOOTER_AREA | TDF_POSITION_RELATIVE_TO_WINDOW;
     config.dwCommonButtons = TDCBF_OK_BUTTON;
-    config.pszWindowTitle = BoxTitle;
+    config.pszWindowTitle = WideLiteral(BoxTitle);
     config.pszMainIcon = TD_ERROR_ICON;
     config.pszContent = Wide(aMessage);
     config.pszExpandedInformation = Wide(aDetails);
     if (FAILED(TaskDialogIndirect(&config, nullptr, nullptr, nullptr)))
-      MessageBoxW(aOwner, Wide(aMessage + u"\n\n" + aDetails), BoxTitle, MB_OK | MB_ICONERROR);
+      MessageBoxW(aOwner, Wide(aMessage + u"\n\n" + aDetails), WideLiteral(BoxTitle),
+                  MB_OK | MB_ICONERROR);
   }
 
   void ShowNotice(HWND aOwner, const std::u16string& aText) override {
@@ -208,7 +210,8 @@ std::unique_ptr<IWin32Desktop> CreateWin32Desktop(HINSTANCE aResources) {
 
 TFileDialogPtr CreateOpenProjectDialog() {
   TComPtr<IFileOpenDialog> dialog = CreateComObject<IFileOpenDialog>(CLSID_FileOpenDialog);
-  Check(dialog->SetFileTypes(1, &OpenFilter));
+  const COMDLG_FILTERSPEC filter = DialogFilter(OpenProjectFilter);
+  Check(dialog->SetFileTypes(1, &filter));
   // A typed name that does not exist is passed on: loading reports it.
   ChangeOptions(*dialog, FOS_FORCEFILESYSTEM, FOS_FILEMUSTEXIST | FOS_PATHMUSTEXIST);
   return TFileDialogPtr(dialog.release());
@@ -216,10 +219,11 @@ TFileDialogPtr CreateOpenProjectDialog() {
 
 TFileDialogPtr CreateSaveProjectDialog(const std::u16string& aProposal) {
   TComPtr<IFileSaveDialog> dialog = CreateComObject<IFileSaveDialog>(CLSID_FileSaveDialog);
-  Check(dialog->SetFileTypes(1, &SaveFilter));
+  const COMDLG_FILTERSPEC filter = DialogFilter(SaveProjectFilter);
+  Check(dialog->SetFileTypes(1, &filter));
   // The replace question is ours; a name typed without an extension gets the project's.
   ChangeOptions(*dialog, FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST, FOS_OVERWRITEPROMPT);
-  Check(dialog->SetDefaultExtension(SaveExtension));
+  Check(dialog->SetDefaultExtension(WideLiteral(SaveProjectExtension)));
   const size_t nameStart = aProposal.find_last_of(u"\\/");
   const std::u16string name =
       nameStart == std::u16string::npos ? aProposal : aProposal.substr(nameStart + 1);

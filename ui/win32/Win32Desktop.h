@@ -7,6 +7,7 @@
 #include <optional>
 #include <shobjidl.h>
 #include <string>
+#include <string_view>
 #include <windows.h>
 
 namespace vui {
@@ -42,6 +43,12 @@ std::u16string ReplaceQuestion(const std::u16string& aPath);
 
 inline const wchar_t* Wide(const std::u16string& aText) {
   return reinterpret_cast<const wchar_t*>(aText.c_str());
+}
+
+// For the window's shared texts only: they are literals, whose views end in a null as the
+// system wants.
+inline const wchar_t* WideLiteral(std::u16string_view aText) {
+  return reinterpret_cast<const wchar_t*>(aText.data());
 }
 
 inline std::u16string FromWide(const wchar_t* aText) {

@@ -1,6 +1,7 @@
 #include "Utf8.h"
 #include "Win32Desktop.h"
 #include "Win32MainForm.h"
+#include "uMainTexts.h"
 #include "uStartArguments.h"
 
 #include <commctrl.h>
@@ -26,7 +27,7 @@ void Answer(const vui::TStartRequest& aRequest) {
     const std::string bytes = vbase::Utf8Encode(aRequest.Text);
     WriteFile(output, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   } else if (!attached) {
-    MessageBoxW(nullptr, vui::Wide(aRequest.Text), L"Vlp5ToVXP",
+    MessageBoxW(nullptr, vui::Wide(aRequest.Text), vui::WideLiteral(vui::BoxTitle),
                 aRequest.ExitCode == 0 ? MB_ICONINFORMATION : MB_ICONERROR);
   }
 }
