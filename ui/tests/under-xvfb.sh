@@ -22,7 +22,9 @@ trap cleanup EXIT
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
 xvfb=$!
 for _ in $(seq 150); do
-  [[ ! -s $scratch/display ]] && kill -0 "$xvfb" 2>/dev/null || break
+  if [[ -s $scratch/display ]] || ! kill -0 "$xvfb" 2>/dev/null; then
+    break
+  fi
   sleep 0.2
 done
 [[ -s $scratch/display ]] ||
