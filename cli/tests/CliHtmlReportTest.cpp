@@ -1,7 +1,6 @@
-#include "CliHtmlReport.h"
-
 #include "ChildProcess.h"
-#include "CliReport.h"
+#include "HtmlReport.h"
+#include "Report.h"
 #include "TestFiles.h"
 #include "Utf8.h"
 #include "XmlDocument.h"
@@ -12,7 +11,7 @@
 #include <set>
 #include <string>
 
-using namespace vcli;
+using namespace vreport;
 using vbase::Utf8Encode;
 using vxml::TXmlDocument;
 using vxml::TXmlNode;
@@ -22,8 +21,8 @@ namespace {
 // Texts that would be markup if they were not escaped.
 const std::u16string Hostile = u"<script>alert('x')</script> & \"quoted\"";
 
-std::vector<TInputResult> ResultsWithHostileTexts() {
-  TInputResult converted;
+std::vector<vreport::TInputResult> ResultsWithHostileTexts() {
+  vreport::TInputResult converted;
   converted.Input = "/p/a<b>.vlp";
   converted.Output = "/p/a<b>.vlp_converted.vxp";
   converted.Targets.push_back(
@@ -37,7 +36,7 @@ std::vector<TInputResult> ResultsWithHostileTexts() {
   converted.Verification->Differences.push_back(
       {u"", std::nullopt, u"language", std::nullopt, u"fr"});
 
-  TInputResult failed;
+  vreport::TInputResult failed;
   failed.Input = "/p/broken.vlp";
   failed.Error = "Missing close tag in element <ROW>";
   return {converted, failed};
@@ -62,7 +61,7 @@ void CollectTexts(const TXmlNode& aNode, std::set<std::u16string>& aTexts,
 }
 
 TEST(CliHtmlReportTest, EveryTextIsEscapedAndNothingComesFromElsewhere) {
-  const std::string html = ReportHtml(ResultsWithHostileTexts());
+  const std::string html = vreport::ReportHtml(ResultsWithHostileTexts());
   EXPECT_EQ(0u, html.find("<!DOCTYPE html>\n<html lang=\"en\">"));
   const std::unique_ptr<TXmlDocument> page = ReadPage(html);
   ASSERT_NE(nullptr, page->Root());
@@ -82,7 +81,7 @@ TEST(CliHtmlReportTest, EveryTextIsEscapedAndNothingComesFromElsewhere) {
 }
 
 TEST(CliHtmlReportTest, ShowsOutcomeAndVerificationOfEachInput) {
-  const std::string html = ReportHtml(ResultsWithHostileTexts());
+  const std::string html = vreport::ReportHtml(ResultsWithHostileTexts());
   for (const char* shown : {"2 inputs: 0 ok, 2 failed.", "<h2>/p/broken.vlp</h2>",
                             "<dd class=\"failed\">Missing close tag in element &lt;ROW&gt;</dd>",
                             "<p class=\"failed\">failed: 2 differences in 0 rows, 0 targets, 0 "
@@ -96,8 +95,8 @@ TEST(CliHtmlReportTest, ShowsOutcomeAndVerificationOfEachInput) {
 }
 
 // Every kind of fact a report holds, each number distinct so that it is found only where it stands.
-std::vector<TInputResult> ResultsOfEveryKind() {
-  std::vector<TInputResult> results = ResultsWithHostileTexts();
+std::vector<vreport::TInputResult> ResultsOfEveryKind() {
+  std::vector<vreport::TInputResult> results = ResultsWithHostileTexts();
   results[0].Log = {u"Opening old project...", u"Dictionary name: Demo dictionary",
                     u"Total processing time: 97ms"};
   results[0].RowsPlaced = 1201;
@@ -106,7 +105,7 @@ std::vector<TInputResult> ResultsOfEveryKind() {
   results[1].ErrorColumn = 17;
   results[1].Log = {u"Opening old project..."};
 
-  TInputResult verified;
+  vreport::TInputResult verified;
   verified.Input = "/p/verified.vlp";
   verified.Output = "/p/verified.vlp_converted.vxp";
   verified.Targets.push_back(
@@ -119,7 +118,7 @@ std::vector<TInputResult> ResultsOfEveryKind() {
   verified.Verification->Languages = 5;
   verified.Verification->RowsNotCarriedOver.push_back({u"C:\\app\\App.res", u"Strings.S", u"Gone"});
 
-  TInputResult unreadable;
+  vreport::TInputResult unreadable;
   unreadable.Input = "/p/unreadable.vlp";
   unreadable.Output = "/p/unreadable.vxp";
   unreadable.Verification.emplace();
@@ -168,9 +167,9 @@ void ExpectFactsOnPage(const nlohmann::json& aValue, std::u16string_view aPage) 
 }
 
 TEST(CliHtmlReportTest, HoldsEveryFactOfTheJsonReport) {
-  const std::vector<TInputResult> results = ResultsOfEveryKind();
-  const nlohmann::json report = nlohmann::json::parse(ReportJson(results));
-  const std::u16string page = PageText(ReportHtml(results));
+  const std::vector<vreport::TInputResult> results = ResultsOfEveryKind();
+  const nlohmann::json report = nlohmann::json::parse(vreport::ReportJson(results));
+  const std::u16string page = PageText(vreport::ReportHtml(results));
   ExpectFactsOnPage(report, page);
   EXPECT_NE(std::u16string::npos, page.find(u"/p/broken.vlp, line 42, column 17"));
 }
@@ -179,7 +178,7 @@ TEST(CliHtmlReportTest, HoldsEveryFactOfTheJsonReport) {
 // What a browser is given must be HTML without a fault, not only well-formed.
 TEST(CliHtmlReportTest, PageIsValidHtml) {
   TTempFolder folder;
-  WriteFileBytes(folder.File("report.html"), ReportHtml(ResultsOfEveryKind()));
+  WriteFileBytes(folder.File("report.html"), vreport::ReportHtml(ResultsOfEveryKind()));
   TTempFolder capture;
   const TProcessResult tidy =
       RunCapturing("tidy", {"-q", "-e", "report.html"}, folder.Path(), capture);
@@ -190,9 +189,9 @@ TEST(CliHtmlReportTest, PageIsValidHtml) {
 
 TEST(CliHtmlReportTest, FormatFollowsTheReportName) {
   for (const char* html : {"r.html", "R.HTM", "dir.json/r.Html"})
-    EXPECT_TRUE(IsHtmlReportPath(html)) << html;
+    EXPECT_TRUE(vreport::IsHtmlReportPath(html)) << html;
   for (const char* json : {"r.json", "r", "r.html.json", "html"})
-    EXPECT_FALSE(IsHtmlReportPath(json)) << json;
+    EXPECT_FALSE(vreport::IsHtmlReportPath(json)) << json;
 }
 
 } // namespace
