@@ -21,8 +21,8 @@ namespace {
 // Texts that would be markup if they were not escaped.
 const std::u16string Hostile = u"<script>alert('x')</script> & \"quoted\"";
 
-std::vector<vreport::TInputResult> ResultsWithHostileTexts() {
-  vreport::TInputResult converted;
+std::vector<TInputResult> ResultsWithHostileTexts() {
+  TInputResult converted;
   converted.Input = "/p/a<b>.vlp";
   converted.Output = "/p/a<b>.vlp_converted.vxp";
   converted.Targets.push_back(
@@ -36,7 +36,7 @@ std::vector<vreport::TInputResult> ResultsWithHostileTexts() {
   converted.Verification->Differences.push_back(
       {u"", std::nullopt, u"language", std::nullopt, u"fr"});
 
-  vreport::TInputResult failed;
+  TInputResult failed;
   failed.Input = "/p/broken.vlp";
   failed.Error = "Missing close tag in element <ROW>";
   return {converted, failed};
@@ -61,7 +61,7 @@ void CollectTexts(const TXmlNode& aNode, std::set<std::u16string>& aTexts,
 }
 
 TEST(CliHtmlReportTest, EveryTextIsEscapedAndNothingComesFromElsewhere) {
-  const std::string html = vreport::ReportHtml(ResultsWithHostileTexts());
+  const std::string html = ReportHtml(ResultsWithHostileTexts());
   EXPECT_EQ(0u, html.find("<!DOCTYPE html>\n<html lang=\"en\">"));
   const std::unique_ptr<TXmlDocument> page = ReadPage(html);
   ASSERT_NE(nullptr, page->Root());
@@ -81,7 +81,7 @@ TEST(CliHtmlReportTest, EveryTextIsEscapedAndNothingComesFromElsewhere) {
 }
 
 TEST(CliHtmlReportTest, ShowsOutcomeAndVerificationOfEachInput) {
-  const std::string html = vreport::ReportHtml(ResultsWithHostileTexts());
+  const std::string html = ReportHtml(ResultsWithHostileTexts());
   for (const char* shown : {"2 inputs: 0 ok, 2 failed.", "<h2>/p/broken.vlp</h2>",
                             "<dd class=\"failed\">Missing close tag in element &lt;ROW&gt;</dd>",
                             "<p class=\"failed\">failed: 2 differences in 0 rows, 0 targets, 0 "
@@ -95,8 +95,8 @@ TEST(CliHtmlReportTest, ShowsOutcomeAndVerificationOfEachInput) {
 }
 
 // Every kind of fact a report holds, each number distinct so that it is found only where it stands.
-std::vector<vreport::TInputResult> ResultsOfEveryKind() {
-  std::vector<vreport::TInputResult> results = ResultsWithHostileTexts();
+std::vector<TInputResult> ResultsOfEveryKind() {
+  std::vector<TInputResult> results = ResultsWithHostileTexts();
   results[0].Log = {u"Opening old project...", u"Dictionary name: Demo dictionary",
                     u"Total processing time: 97ms"};
   results[0].RowsPlaced = 1201;
@@ -105,7 +105,7 @@ std::vector<vreport::TInputResult> ResultsOfEveryKind() {
   results[1].ErrorColumn = 17;
   results[1].Log = {u"Opening old project..."};
 
-  vreport::TInputResult verified;
+  TInputResult verified;
   verified.Input = "/p/verified.vlp";
   verified.Output = "/p/verified.vlp_converted.vxp";
   verified.Targets.push_back(
@@ -118,7 +118,7 @@ std::vector<vreport::TInputResult> ResultsOfEveryKind() {
   verified.Verification->Languages = 5;
   verified.Verification->RowsNotCarriedOver.push_back({u"C:\\app\\App.res", u"Strings.S", u"Gone"});
 
-  vreport::TInputResult unreadable;
+  TInputResult unreadable;
   unreadable.Input = "/p/unreadable.vlp";
   unreadable.Output = "/p/unreadable.vxp";
   unreadable.Verification.emplace();
@@ -167,9 +167,9 @@ void ExpectFactsOnPage(const nlohmann::json& aValue, std::u16string_view aPage) 
 }
 
 TEST(CliHtmlReportTest, HoldsEveryFactOfTheJsonReport) {
-  const std::vector<vreport::TInputResult> results = ResultsOfEveryKind();
-  const nlohmann::json report = nlohmann::json::parse(vreport::ReportJson(results));
-  const std::u16string page = PageText(vreport::ReportHtml(results));
+  const std::vector<TInputResult> results = ResultsOfEveryKind();
+  const nlohmann::json report = nlohmann::json::parse(ReportJson(results));
+  const std::u16string page = PageText(ReportHtml(results));
   ExpectFactsOnPage(report, page);
   EXPECT_NE(std::u16string::npos, page.find(u"/p/broken.vlp, line 42, column 17"));
 }
@@ -178,7 +178,7 @@ TEST(CliHtmlReportTest, HoldsEveryFactOfTheJsonReport) {
 // What a browser is given must be HTML without a fault, not only well-formed.
 TEST(CliHtmlReportTest, PageIsValidHtml) {
   TTempFolder folder;
-  WriteFileBytes(folder.File("report.html"), vreport::ReportHtml(ResultsOfEveryKind()));
+  WriteFileBytes(folder.File("report.html"), ReportHtml(ResultsOfEveryKind()));
   TTempFolder capture;
   const TProcessResult tidy =
       RunCapturing("tidy", {"-q", "-e", "report.html"}, folder.Path(), capture);
@@ -189,9 +189,9 @@ TEST(CliHtmlReportTest, PageIsValidHtml) {
 
 TEST(CliHtmlReportTest, FormatFollowsTheReportName) {
   for (const char* html : {"r.html", "R.HTM", "dir.json/r.Html"})
-    EXPECT_TRUE(vreport::IsHtmlReportPath(html)) << html;
+    EXPECT_TRUE(IsHtmlReportPath(html)) << html;
   for (const char* json : {"r.json", "r", "r.html.json", "html"})
-    EXPECT_FALSE(vreport::IsHtmlReportPath(json)) << json;
+    EXPECT_FALSE(IsHtmlReportPath(json)) << json;
 }
 
 } // namespace
