@@ -6,9 +6,9 @@
 #include "CliInputs.h"
 #include "CliOptions.h"
 #include "CliProgress.h"
-#include "CliReport.h"
 #include "CliScheduler.h"
 #include "Errors.h"
+#include "Report.h"
 #include "Utf8.h"
 #include "uConversionRun.h"
 
@@ -27,23 +27,9 @@ namespace {
 
 // ---- One input ----
 
-std::string ErrorMessage(const std::exception& aError) {
-  if (const auto* error = dynamic_cast<const Exception*>(&aError))
-    return Utf8Encode(error->Message());
-  return aError.what();
-}
-
-void NoteErrorPlace(const std::exception& aError, TInputResult& aResult) {
-  const auto* error = dynamic_cast<const Exception*>(&aError);
-  if (!error || !error->Place() || error->Place()->Line == 0)
-    return;
-  aResult.ErrorLine = error->Place()->Line;
-  aResult.ErrorColumn = error->Place()->Column;
-}
-
-TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptions,
-                            std::ostream* aLog, TProgress* aProgress) {
-  TInputResult result;
+vreport::TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptions,
+                                     std::ostream* aLog, TProgress* aProgress) {
+  vreport::TInputResult result;
   result.Input = aInput;
   std::optional<std::u16string> output;
   if (aOptions.Output) {
@@ -71,21 +57,17 @@ TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptio
   } catch (const std::bad_alloc&) {
     throw; // from the check or the host: ConvertItem names the input
   } catch (const std::exception& error) {
-    result.Error = ErrorMessage(error);
-    NoteErrorPlace(error, result);
+    vreport::NoteError(error, result);
   }
   result.Log = host.LogLines();
   result.Targets = host.Targets();
-  result.RowsPlaced = run.RowsPlaced();
-  result.RowsUnplaced = run.RowsDropped();
-  result.DroppedRows = run.DroppedRows();
-  result.DiscardedRows = run.DiscardedRows();
+  vreport::NoteRunCounts(run, result);
   return result;
 }
 
-TInputResult ConvertItem(const TInputItem& aItem, const TCliOptions& aOptions, std::ostream* aLog,
-                         TProgress* aProgress) {
-  TInputResult result;
+vreport::TInputResult ConvertItem(const TInputItem& aItem, const TCliOptions& aOptions,
+                                  std::ostream* aLog, TProgress* aProgress) {
+  vreport::TInputResult result;
   result.Input = aItem.Path;
   if (aItem.Error) {
     result.Error = aItem.Error;
@@ -104,12 +86,12 @@ TInputResult ConvertItem(const TInputItem& aItem, const TCliOptions& aOptions, s
 // ---- The command ----
 
 // The report, if one was asked for; false when it cannot be written.
-bool WriteReportIfAsked(const TCliOptions& aOptions, const std::vector<TInputResult>& aResults,
-                        std::ostream& aErr) {
+bool WriteReportIfAsked(const TCliOptions& aOptions,
+                        const std::vector<vreport::TInputResult>& aResults, std::ostream& aErr) {
   if (!aOptions.ReportPath)
     return true;
   try {
-    WriteReport(*aOptions.ReportPath, aResults);
+    vreport::WriteReport(*aOptions.ReportPath, aResults);
     return true;
   } catch (const Exception& error) {
     aErr << ProgramName << ": " << *aOptions.ReportPath
@@ -129,7 +111,7 @@ std::string RowsLeftOutSummary(std::size_t aCount) {
 
 // --check: the two inputs compared, nothing converted.
 int RunCheck(const TCliOptions& aOptions, std::ostream& aOut, std::ostream& aErr) {
-  TInputResult result;
+  vreport::TInputResult result;
   result.Input = AbsolutePath(aOptions.Inputs[0]);
   result.Output = AbsolutePath(aOptions.Inputs[1]);
   result.Verification =
@@ -161,7 +143,7 @@ int RunInputs(const TCliOptions& aOptions, std::ostream& aOut, std::ostream& aEr
   TConsole console(aOptions, aOut, aErr, progress, items.size());
   const TSchedule schedule{static_cast<std::size_t>(aOptions.Jobs),
                            aOptions.Quiet ? nullptr : &aOut, &progress};
-  const std::vector<TInputResult> results = ConvertInputs(
+  const std::vector<vreport::TInputResult> results = ConvertInputs(
       items, schedule,
       [&aOptions](const TInputItem& aItem, std::ostream* aLog, TProgress* aProgress) {
         return ConvertItem(aItem, aOptions, aLog, aProgress);
@@ -169,7 +151,7 @@ int RunInputs(const TCliOptions& aOptions, std::ostream& aOut, std::ostream& aEr
       console);
   progress.Clear();
   const bool allOk = std::all_of(results.begin(), results.end(),
-                                 [](const TInputResult& aResult) { return aResult.Ok(); });
+                                 [](const vreport::TInputResult& aResult) { return aResult.Ok(); });
   const bool reported = WriteReportIfAsked(aOptions, results, aErr);
   return allOk && reported ? ceSuccess : ceFailure;
 }

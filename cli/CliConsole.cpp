@@ -18,7 +18,7 @@ void TConsole::Begin(std::size_t aIndex, const std::string& aPath) {
     fOut << (aIndex ? "\n" : "") << "==> " << aPath << " <==\n";
 }
 
-void TConsole::End(std::size_t aIndex, const TInputResult& aResult) {
+void TConsole::End(std::size_t aIndex, const vreport::TInputResult& aResult) {
   fProgress.Clear();
   if (!fOptions.Quiet) {
     PrintTargetTable(fOut, aResult.Targets);

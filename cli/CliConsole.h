@@ -20,7 +20,7 @@ public:
       : fOptions(aOptions), fOut(aOut), fErr(aErr), fProgress(aProgress), fCount(aCount) {}
 
   void Begin(std::size_t aIndex, const std::string& aPath) override;
-  void End(std::size_t aIndex, const TInputResult& aResult) override;
+  void End(std::size_t aIndex, const vreport::TInputResult& aResult) override;
 
 private:
   const TCliOptions& fOptions;

@@ -38,13 +38,11 @@ void TCliHost::AddLogLine(std::u16string_view aLine) {
 }
 
 void TCliHost::TargetFound(const vconvert::TFoundTarget& aTarget) {
-  fTargets.push_back({aTarget.Converted, aTarget.Kind, std::u16string(aTarget.OldTarget),
-                      std::u16string(aTarget.NewTarget), std::nullopt});
+  fTargets.push_back(vreport::OutcomeOf(aTarget));
 }
 
 void TCliHost::TargetRowsCounted(int32_t aTarget, int32_t aCount) {
-  if (aTarget >= 0 && static_cast<std::size_t>(aTarget) < fTargets.size())
-    fTargets[static_cast<std::size_t>(aTarget)].Rows = aCount;
+  vreport::NoteRowCount(fTargets, aTarget, aCount);
 }
 
 std::optional<std::u16string> TCliHost::AskOutputPath(const std::u16string& aProposal) {

@@ -2,6 +2,7 @@
 // a console, and an existing output file is replaced only when that was asked for.
 #pragma once
 
+#include "InputResult.h"
 #include "uConversionHost.h"
 
 #include <cstdint>
@@ -13,16 +14,6 @@
 namespace vcli {
 
 class TProgress;
-
-// A target of the run, as found and, once its rows are read, counted.
-struct TTargetOutcome {
-  bool Converted = false;
-  vconvert::TTargetKind Kind = vconvert::TTargetKind::tkPlain;
-  std::u16string OldTarget;
-  std::u16string NewTarget;
-  // None for a target that is not converted, or when the run ended before the count.
-  std::optional<int32_t> Rows;
-};
 
 class TCliHost final : public vconvert::IConversionHost {
 public:
@@ -47,7 +38,7 @@ public:
 
   const std::vector<std::u16string>& LogLines() const { return fLog; }
   // The targets in the order found: a target's number is its index.
-  const std::vector<TTargetOutcome>& Targets() const { return fTargets; }
+  const std::vector<vreport::TTargetOutcome>& Targets() const { return fTargets; }
   // The path handed to the run for saving, if it got that far.
   const std::optional<std::u16string>& ChosenOutput() const { return fChosenOutput; }
   // The existing file that was not replaced, if any.
@@ -60,7 +51,7 @@ private:
   std::ostream* fLogStream;
   TProgress* fProgress;
   std::vector<std::u16string> fLog;
-  std::vector<TTargetOutcome> fTargets;
+  std::vector<vreport::TTargetOutcome> fTargets;
   std::optional<std::u16string> fChosenOutput;
   std::optional<std::u16string> fRefusedOutput;
 };

@@ -1,5 +1,6 @@
 #include "CliInputs.h"
 
+#include "Report.h"
 #include "Utf8.h"
 #include "Utf8Path.h"
 
@@ -20,7 +21,8 @@ namespace {
 
 bool IsProjectFile(const fs::directory_entry& aEntry) {
   std::error_code error;
-  return LowerCaseExtension(Utf8OfPath(aEntry.path())) == ".vlp" && aEntry.is_regular_file(error);
+  return vreport::LowerCaseExtension(Utf8OfPath(aEntry.path())) == ".vlp" &&
+         aEntry.is_regular_file(error);
 }
 
 // Why a subfolder cannot be listed, if it cannot. Links to folders are not followed by the walk,
@@ -94,14 +96,6 @@ std::vector<TInputItem> ExpandInputs(const std::vector<std::string>& aInputs) {
     }
   }
   return items;
-}
-
-std::string LowerCaseExtension(const std::string& aPath) {
-  std::string extension = Utf8OfPath(PathOfUtf8(aPath).extension());
-  std::transform(extension.begin(), extension.end(), extension.begin(), [](char aChar) {
-    return aChar >= 'A' && aChar <= 'Z' ? static_cast<char>(aChar + 32) : aChar;
-  });
-  return extension;
 }
 
 } // namespace vcli

@@ -32,7 +32,4 @@ std::string AbsolutePath(const std::string& aPath);
 // that round trip as the name of another file.
 bool IsUtf8Path(const std::string& aPath);
 
-// The extension of the UTF-8 path aPath (".vlp"), its ASCII letters lowered.
-std::string LowerCaseExtension(const std::string& aPath);
-
 } // namespace vcli

@@ -1,6 +1,8 @@
 // The command line of vlp5tovxp-cli.
 #pragma once
 
+#include "Report.h"
+
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -9,7 +11,7 @@
 namespace vcli {
 
 // The name the command's messages begin with.
-inline constexpr const char* ProgramName = "vlp5tovxp-cli";
+using vreport::ProgramName;
 
 enum class TProgressMode { pmAuto, pmNone, pmNames, pmBar };
 

@@ -14,10 +14,11 @@ namespace vcli {
 
 namespace {
 
-std::vector<TInputResult> ConvertInTurn(const std::vector<TInputItem>& aItems,
-                                        const TSchedule& aSchedule, const TConvertInput& aConvert,
-                                        IInputConsole& aConsole) {
-  std::vector<TInputResult> results;
+std::vector<vreport::TInputResult> ConvertInTurn(const std::vector<TInputItem>& aItems,
+                                                 const TSchedule& aSchedule,
+                                                 const TConvertInput& aConvert,
+                                                 IInputConsole& aConsole) {
+  std::vector<vreport::TInputResult> results;
   for (std::size_t i = 0; i < aItems.size(); ++i) {
     aConsole.Begin(i, aItems[i].Path);
     results.push_back(aConvert(aItems[i], aSchedule.Log, aSchedule.Progress));
@@ -42,23 +43,24 @@ std::vector<std::optional<std::size_t>> EarlierSamePaths(const std::vector<TInpu
 }
 
 // One input on a worker thread: nothing it raises may leave the thread.
-TInputResult ConvertOnWorker(const TInputItem& aItem, std::ostream* aLog,
-                             const TConvertInput& aConvert) {
+vreport::TInputResult ConvertOnWorker(const TInputItem& aItem, std::ostream* aLog,
+                                      const TConvertInput& aConvert) {
   try {
     return aConvert(aItem, aLog, nullptr);
   } catch (const std::exception& error) {
-    TInputResult result;
+    vreport::TInputResult result;
     result.Input = aItem.Path;
     result.Error = error.what();
     return result;
   }
 }
 
-std::vector<TInputResult> ConvertAtOnce(const std::vector<TInputItem>& aItems,
-                                        const TSchedule& aSchedule, const TConvertInput& aConvert,
-                                        IInputConsole& aConsole) {
+std::vector<vreport::TInputResult> ConvertAtOnce(const std::vector<TInputItem>& aItems,
+                                                 const TSchedule& aSchedule,
+                                                 const TConvertInput& aConvert,
+                                                 IInputConsole& aConsole) {
   struct TDone {
-    TInputResult Result;
+    vreport::TInputResult Result;
     std::string Log;
   };
   std::vector<std::optional<TDone>> done(aItems.size());
@@ -96,7 +98,7 @@ std::vector<TInputResult> ConvertAtOnce(const std::vector<TInputItem>& aItems,
   if (workers.empty())
     work();
 
-  std::vector<TInputResult> results;
+  std::vector<vreport::TInputResult> results;
   for (std::size_t i = 0; i < aItems.size(); ++i) {
     {
       std::unique_lock lock(mutex);
@@ -113,9 +115,10 @@ std::vector<TInputResult> ConvertAtOnce(const std::vector<TInputItem>& aItems,
 
 } // namespace
 
-std::vector<TInputResult> ConvertInputs(const std::vector<TInputItem>& aItems,
-                                        const TSchedule& aSchedule, const TConvertInput& aConvert,
-                                        IInputConsole& aConsole) {
+std::vector<vreport::TInputResult> ConvertInputs(const std::vector<TInputItem>& aItems,
+                                                 const TSchedule& aSchedule,
+                                                 const TConvertInput& aConvert,
+                                                 IInputConsole& aConsole) {
   if (aSchedule.Jobs > 1 && aItems.size() > 1)
     return ConvertAtOnce(aItems, aSchedule, aConvert, aConsole);
   return ConvertInTurn(aItems, aSchedule, aConvert, aConsole);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "CliInputs.h"
-#include "CliResult.h"
+#include "InputResult.h"
 
 #include <cstddef>
 #include <functional>
@@ -16,15 +16,15 @@ namespace vcli {
 class TProgress;
 
 // Converts one input. Its log goes to aLog and its stages to aProgress, each when given.
-using TConvertInput =
-    std::function<TInputResult(const TInputItem& aItem, std::ostream* aLog, TProgress* aProgress)>;
+using TConvertInput = std::function<vreport::TInputResult(
+    const TInputItem& aItem, std::ostream* aLog, TProgress* aProgress)>;
 
 // What is printed around each input's log.
 class IInputConsole {
 public:
   virtual ~IInputConsole() = default;
   virtual void Begin(std::size_t aIndex, const std::string& aPath) = 0;
-  virtual void End(std::size_t aIndex, const TInputResult& aResult) = 0;
+  virtual void End(std::size_t aIndex, const vreport::TInputResult& aResult) = 0;
 };
 
 struct TSchedule {
@@ -39,8 +39,9 @@ struct TSchedule {
 // The results in input order. In turn, each log is printed as it comes; at once, each is kept
 // back and printed whole when the inputs before it are done. Inputs of the same path are never
 // converted at the same time: the later waits for the earlier, as it would in turn.
-std::vector<TInputResult> ConvertInputs(const std::vector<TInputItem>& aItems,
-                                        const TSchedule& aSchedule, const TConvertInput& aConvert,
-                                        IInputConsole& aConsole);
+std::vector<vreport::TInputResult> ConvertInputs(const std::vector<TInputItem>& aItems,
+                                                 const TSchedule& aSchedule,
+                                                 const TConvertInput& aConvert,
+                                                 IInputConsole& aConsole);
 
 } // namespace vcli

@@ -23,7 +23,7 @@ std::size_t DisplayWidth(std::u16string_view aText) {
       aText.begin(), aText.end(), [](char16_t aUnit) { return aUnit < 0xDC00 || aUnit > 0xDFFF; }));
 }
 
-TLine LineOf(const TTargetOutcome& aTarget) {
+TLine LineOf(const vreport::TTargetOutcome& aTarget) {
   return {aTarget.Converted ? u"yes" : u"no", aTarget.OldTarget, aTarget.NewTarget,
           aTarget.Rows ? IntToText(*aTarget.Rows) : u""};
 }
@@ -48,11 +48,11 @@ std::string LineText(const TLine& aLine, const std::vector<std::size_t>& aWidths
 
 } // namespace
 
-void PrintTargetTable(std::ostream& aOut, const std::vector<TTargetOutcome>& aTargets) {
+void PrintTargetTable(std::ostream& aOut, const std::vector<vreport::TTargetOutcome>& aTargets) {
   if (aTargets.empty())
     return;
   std::vector<TLine> lines{{u"Converted", u"Vornalex 5 Target", u"Vornalex 7 Target", u"Rows"}};
-  for (const TTargetOutcome& target : aTargets)
+  for (const vreport::TTargetOutcome& target : aTargets)
     lines.push_back(LineOf(target));
   const std::vector<std::size_t> widths = ColumnWidths(lines);
   aOut << '\n';

@@ -18,6 +18,9 @@ namespace {
 // Qt reads the pattern from the parentheses of the description.
 const QString OpenFilter = QStringView(OpenProjectFilter.Description).toString();
 const QString SaveFilter = QStringView(SaveProjectFilter.Description).toString();
+const QString ReportFilter = QStringView(ReportFilters[0].Description).toString() +
+                             QStringLiteral(";;") +
+                             QStringView(ReportFilters[1].Description).toString();
 const QString Title = QStringView(BoxTitle).toString();
 
 // Qt's own dialog on every desktop: a native one insists that an opened file exists and
@@ -68,6 +71,13 @@ class TDesktopSaveFileChooser : public ISaveFileChooser {
 public:
   std::optional<QString> Execute(QWidget* aOwner, const QString& aProposal) override {
     return ChosenFile(*CreateSaveProjectDialog(aOwner, aProposal));
+  }
+};
+
+class TDesktopReportFileChooser : public ISaveFileChooser {
+public:
+  std::optional<QString> Execute(QWidget* aOwner, const QString& aProposal) override {
+    return ChosenFile(*CreateSaveReportDialog(aOwner, aProposal));
   }
 };
 
@@ -139,18 +149,36 @@ std::unique_ptr<QFileDialog> CreateOpenProjectDialog(QWidget* aOwner) {
   return dialog;
 }
 
-std::unique_ptr<QFileDialog> CreateSaveProjectDialog(QWidget* aOwner, const QString& aProposal) {
+namespace {
+
+std::unique_ptr<QFileDialog> CreateSaveDialog(QWidget* aOwner, const QString& aProposal,
+                                              const QString& aFilter,
+                                              std::u16string_view aExtension) {
   std::unique_ptr<QFileDialog> dialog = std::make_unique<TSaveProjectDialog>(aOwner);
-  SetUpProjectDialog(*dialog, QFileDialog::AcceptSave, SaveFilter);
-  dialog->setDefaultSuffix(QStringView(SaveProjectExtension).toString());
+  SetUpProjectDialog(*dialog, QFileDialog::AcceptSave, aFilter);
+  dialog->setDefaultSuffix(QStringView(aExtension).toString());
   const QFileInfo proposal(aProposal);
   dialog->setDirectory(proposal.absolutePath());
   dialog->selectFile(proposal.fileName());
   return dialog;
 }
 
+} // namespace
+
+std::unique_ptr<QFileDialog> CreateSaveProjectDialog(QWidget* aOwner, const QString& aProposal) {
+  return CreateSaveDialog(aOwner, aProposal, SaveFilter, SaveProjectExtension);
+}
+
+std::unique_ptr<QFileDialog> CreateSaveReportDialog(QWidget* aOwner, const QString& aProposal) {
+  return CreateSaveDialog(aOwner, aProposal, ReportFilter, ReportExtension);
+}
+
 std::unique_ptr<IOpenFileChooser> CreateDesktopOpenFileChooser() {
   return std::make_unique<TDesktopOpenFileChooser>();
+}
+
+std::unique_ptr<ISaveFileChooser> CreateDesktopReportFileChooser() {
+  return std::make_unique<TDesktopReportFileChooser>();
 }
 
 std::unique_ptr<ISaveFileChooser> CreateDesktopSaveFileChooser() {

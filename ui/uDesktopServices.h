@@ -1,4 +1,4 @@
-// What the main window asks of the desktop: the two file dialogs, the browser, the error box
+// What the main window asks of the desktop: the file dialogs, the browser, the error box
 // and the notice box. Each sits behind a small interface that the window owns, so that a test can
 // answer a dialog or catch a browser call without a person in front of the screen.
 #pragma once
@@ -62,9 +62,12 @@ protected:
 
 std::unique_ptr<QFileDialog> CreateOpenProjectDialog(QWidget* aOwner);
 std::unique_ptr<QFileDialog> CreateSaveProjectDialog(QWidget* aOwner, const QString& aProposal);
+// The save dialog of a report: an HTML page or JSON, by the extension.
+std::unique_ptr<QFileDialog> CreateSaveReportDialog(QWidget* aOwner, const QString& aProposal);
 
 std::unique_ptr<IOpenFileChooser> CreateDesktopOpenFileChooser();
 std::unique_ptr<ISaveFileChooser> CreateDesktopSaveFileChooser();
+std::unique_ptr<ISaveFileChooser> CreateDesktopReportFileChooser();
 std::unique_ptr<IUrlOpener> CreateDesktopUrlOpener();
 std::unique_ptr<IErrorPresenter> CreateDesktopErrorPresenter();
 std::unique_ptr<INoticePresenter> CreateDesktopNoticePresenter();

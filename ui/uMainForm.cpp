@@ -83,7 +83,8 @@ TMainform::TMainform(QWidget* aParent)
     : QWidget(aParent), ImageList1{ListImage(QStringLiteral(":/images/check.svg")),
                                    ListImage(QStringLiteral(":/images/cross.svg"))},
       fOpenFileChooser(CreateDesktopOpenFileChooser()),
-      fSaveFileChooser(CreateDesktopSaveFileChooser()), fUrlOpener(CreateDesktopUrlOpener()),
+      fSaveFileChooser(CreateDesktopSaveFileChooser()),
+      fReportFileChooser(CreateDesktopReportFileChooser()), fUrlOpener(CreateDesktopUrlOpener()),
       fErrorPresenter(CreateDesktopErrorPresenter()),
       fNoticePresenter(CreateDesktopNoticePresenter()), fPresenter(*this) {
   setObjectName(QStringLiteral("Mainform"));
@@ -143,10 +144,14 @@ void TMainform::CreateSummary() {
   btnShowRows->hide();
   connect(btnShowRows, &QPushButton::clicked, this,
           [this] { fPresenter.ShowDroppedRowsClicked(); });
+  btnSaveReport = new QPushButton(ToQString(SaveReportCaption), pnlSummary);
+  btnSaveReport->setObjectName(QStringLiteral("btnSaveReport"));
+  connect(btnSaveReport, &QPushButton::clicked, this, [this] { fPresenter.SaveReportClicked(); });
   auto* layout = new QHBoxLayout(pnlSummary);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addWidget(lblSummary, 1);
   layout->addWidget(btnShowRows, 0, Qt::AlignTop);
+  layout->addWidget(btnSaveReport, 0, Qt::AlignTop);
   pnlSummary->hide();
 }
 
@@ -287,6 +292,10 @@ void TMainform::SetSaveFileChooser(std::unique_ptr<ISaveFileChooser> aChooser) {
   fSaveFileChooser = std::move(aChooser);
 }
 
+void TMainform::SetReportFileChooser(std::unique_ptr<ISaveFileChooser> aChooser) {
+  fReportFileChooser = std::move(aChooser);
+}
+
 void TMainform::SetUrlOpener(std::unique_ptr<IUrlOpener> aOpener) {
   fUrlOpener = std::move(aOpener);
 }
@@ -394,6 +403,10 @@ std::optional<std::u16string> TMainform::AskOpenPath() {
 
 std::optional<std::u16string> TMainform::AskSavePath(const std::u16string& aProposal) {
   return ToU16(fSaveFileChooser->Execute(this, QString::fromStdU16String(aProposal)));
+}
+
+std::optional<std::u16string> TMainform::AskReportPath(const std::u16string& aProposal) {
+  return ToU16(fReportFileChooser->Execute(this, QString::fromStdU16String(aProposal)));
 }
 
 bool TMainform::OpenUrl(std::u16string_view aUrl) {

@@ -51,6 +51,7 @@ public:
   // Tests answer the dialogs and catch the browser and the error box through these.
   void SetOpenFileChooser(std::unique_ptr<IOpenFileChooser> aChooser);
   void SetSaveFileChooser(std::unique_ptr<ISaveFileChooser> aChooser);
+  void SetReportFileChooser(std::unique_ptr<ISaveFileChooser> aChooser);
   void SetUrlOpener(std::unique_ptr<IUrlOpener> aOpener);
   void SetErrorPresenter(std::unique_ptr<IErrorPresenter> aPresenter);
   void SetNoticePresenter(std::unique_ptr<INoticePresenter> aPresenter);
@@ -68,6 +69,7 @@ public:
   QWidget* pnlSummary;
   QLabel* lblSummary;
   QPushButton* btnShowRows;
+  QPushButton* btnSaveReport;
   QPlainTextEdit* memLog;
   // A thin bar at the foot of the top panel while a run loads and converts.
   QProgressBar* barProgress;
@@ -96,6 +98,7 @@ private:
   void RunLater(std::function<void()> aAction) override;
   std::optional<std::u16string> AskOpenPath() override;
   std::optional<std::u16string> AskSavePath(const std::u16string& aProposal) override;
+  std::optional<std::u16string> AskReportPath(const std::u16string& aProposal) override;
   bool OpenUrl(std::u16string_view aUrl) override;
   void ShowNotice(std::u16string_view aText) override;
   void ShowError(const TErrorReport& aReport) override;
@@ -114,6 +117,7 @@ private:
   bool fSharingFreeWidth = false;
   std::unique_ptr<IOpenFileChooser> fOpenFileChooser;
   std::unique_ptr<ISaveFileChooser> fSaveFileChooser;
+  std::unique_ptr<ISaveFileChooser> fReportFileChooser;
   std::unique_ptr<IUrlOpener> fUrlOpener;
   std::unique_ptr<IErrorPresenter> fErrorPresenter;
   std::unique_ptr<INoticePresenter> fNoticePresenter;

@@ -137,7 +137,7 @@ TEST(CliCheckTest, VerifyChecksTheSavedProject) {
 
 // A verification that fails fails the input, with its differences on the console.
 TEST(CliCheckTest, FailedVerificationIsShownAndFailsTheInput) {
-  TInputResult result;
+  vreport::TInputResult result;
   result.Input = "/p/app.vlp";
   result.Output = "/p/app.vlp_converted.vxp";
   result.Verification.emplace();

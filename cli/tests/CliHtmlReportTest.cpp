@@ -1,7 +1,6 @@
-#include "CliHtmlReport.h"
-
 #include "ChildProcess.h"
-#include "CliReport.h"
+#include "HtmlReport.h"
+#include "Report.h"
 #include "TestFiles.h"
 #include "Utf8.h"
 #include "XmlDocument.h"
@@ -12,7 +11,7 @@
 #include <set>
 #include <string>
 
-using namespace vcli;
+using namespace vreport;
 using vbase::Utf8Encode;
 using vxml::TXmlDocument;
 using vxml::TXmlNode;

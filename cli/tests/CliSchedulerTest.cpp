@@ -21,7 +21,7 @@ public:
   void Begin(std::size_t aIndex, const std::string& aPath) override {
     fOut << "begin " << aIndex << ' ' << aPath << '\n';
   }
-  void End(std::size_t aIndex, const TInputResult& aResult) override {
+  void End(std::size_t aIndex, const vreport::TInputResult& aResult) override {
     fOut << "end " << aIndex << ' ' << aResult.Input << '\n';
   }
 
@@ -33,7 +33,7 @@ private:
 // first; notes an input whose path is being converted already.
 class TSlowConverter {
 public:
-  TInputResult operator()(const TInputItem& aItem, std::ostream* aLog, TProgress*) {
+  vreport::TInputResult operator()(const TInputItem& aItem, std::ostream* aLog, TProgress*) {
     {
       std::lock_guard lock(fMutex);
       if (!fBusy.insert(aItem.Path).second)
@@ -50,7 +50,7 @@ public:
     }
     if (aItem.Path == "bad")
       throw std::runtime_error("cannot convert");
-    TInputResult result;
+    vreport::TInputResult result;
     result.Input = aItem.Path;
     return result;
   }
@@ -65,7 +65,7 @@ private:
 
 struct TScheduled {
   std::string Output;
-  std::vector<TInputResult> Results;
+  std::vector<vreport::TInputResult> Results;
 };
 
 TScheduled Schedule(const std::vector<TInputItem>& aItems, std::size_t aJobs, bool aShowLogs,

@@ -10,7 +10,7 @@ using vconvert::TTargetKind;
 
 namespace {
 
-std::string TableOf(const std::vector<TTargetOutcome>& aTargets) {
+std::string TableOf(const std::vector<vreport::TTargetOutcome>& aTargets) {
   std::ostringstream out;
   PrintTargetTable(out, aTargets);
   return out.str();
@@ -23,7 +23,7 @@ TEST(CliTargetTableTest, NoTargetsNoTable) {
 // Columns line up by characters, whatever their length in UTF-8 or UTF-16: Cyrillic and
 // Japanese texts, a character beyond the 16-bit range and a count wider than its header.
 TEST(CliTargetTableTest, ColumnsAlignByCharacters) {
-  const std::vector<TTargetOutcome> targets{
+  const std::vector<vreport::TTargetOutcome> targets{
       {true, TTargetKind::tkPlain, u"C:\\\u0444\u0430\u0439\u043B.exe",
        u"C:\\\u0444\u0430\u0439\u043B.exe", 12345},
       {false, TTargetKind::tkPlain, u"", u"", std::nullopt},

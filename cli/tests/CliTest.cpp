@@ -4,9 +4,9 @@
 #include "CliInputs.h"
 #include "CliOptions.h"
 #include "CliProgress.h"
-#include "CliReport.h"
 #include "ConvertTestSupport.h"
 #include "ErrorOf.h"
+#include "Report.h"
 #include "Utf8.h"
 
 #ifdef _WIN32
@@ -523,7 +523,7 @@ TEST_F(CliProcessTest, DroppedRowsAreListedAndSummed) {
 // with their failure. No data of an old project makes a row fail today, so the result stands in
 // for a run.
 TEST(CliConsoleTest, DiscardedRowsAreListedAndSummed) {
-  TInputResult result;
+  vreport::TInputResult result;
   result.Input = "/p/app.vlp";
   result.Output = "/p/app.vlp_converted.vxp";
   result.DiscardedRows.push_back({u"C:\\a.exe", u"Strings.U.S", u"handler failed"});
@@ -536,7 +536,7 @@ TEST(CliConsoleTest, DiscardedRowsAreListedAndSummed) {
   EXPECT_EQ("", err.str());
   EXPECT_EQ(nlohmann::json::parse(R"([
       {"target": "C:\\a.exe", "context": "Strings.U.S", "error": "handler failed"}])"),
-            nlohmann::json::parse(ReportJson({result}))["results"][0]["rows_discarded"]);
+            nlohmann::json::parse(vreport::ReportJson({result}))["results"][0]["rows_discarded"]);
 
   result.DiscardedRows.push_back({u"", u"", u"An unknown exception occurred."});
   out.str("");

@@ -1,6 +1,8 @@
 #include "uMainPresenter.h"
 
 #include "IntegerText.h"
+#include "Report.h"
+#include "Utf8.h"
 #include "uMainTexts.h"
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 namespace vui {
 
 using vbase::IntToText;
+using vbase::Utf8Encode;
 using vconvert::TFoundTarget;
 using vconvert::TRunStage;
 
@@ -111,19 +114,21 @@ void TMainPresenter::RunConversion() {
   fRunInput.reset();
   fSavedTo.reset();
   fCheck.reset();
-  bool failed = false;
+  std::exception_ptr error;
   try {
     TRunScope scope(fState, fView);
     ConvertAndVerify();
   } catch (...) {
-    failed = true;
-    ReportException(std::current_exception());
+    error = std::current_exception();
+    ReportException(error);
   }
   fProgressPercent.reset();
   fView.ShowProgressBar(std::nullopt);
   // A cancelled open dialog leaves the last run's summary as it is.
-  if (fRunInput)
-    ShowSummary(failed);
+  if (fRunInput) {
+    fLastRun = RunResult(error);
+    ShowSummary(error != nullptr);
+  }
   // A close that arrived while the run processed messages waited for the run to end.
   if (fState == TMainState::msClosing) {
     fState = TMainState::msIdle;
@@ -166,6 +171,47 @@ void TMainPresenter::ShowDroppedRowsClicked() {
     text += u"\n... and " + IntToText(static_cast<int64_t>(rows.size() - ListedDroppedRows)) +
             u" more (the batch command's report lists them all)";
   fView.ShowNotice(text);
+}
+
+void TMainPresenter::SaveReportClicked() {
+  if (fState != TMainState::msIdle || !fLastRun)
+    return;
+  const std::optional<std::u16string> chosen =
+      fView.AskReportPath(vbase::Utf8Decode(fLastRun->Input) + std::u16string(ReportNameSuffix));
+  if (!chosen)
+    return;
+  try {
+    std::string path = Utf8Encode(*chosen);
+    if (vreport::LowerCaseExtension(path).empty())
+      path.append(1, '.').append(Utf8Encode(ReportExtension));
+    vreport::WriteReport(path, {*fLastRun});
+  } catch (...) {
+    ReportException(std::current_exception());
+  }
+}
+
+vreport::TInputResult TMainPresenter::RunResult(std::exception_ptr aError) {
+  vreport::TInputResult result;
+  result.Input = Utf8Encode(*fRunInput);
+  if (aError) {
+    try {
+      std::rethrow_exception(aError);
+    } catch (const std::exception& error) {
+      vreport::NoteError(error, result);
+    } catch (...) {
+      result.Error = Utf8Encode(DescribeException(aError).Message);
+    }
+  } else {
+    if (fSavedTo)
+      result.Output = Utf8Encode(*fSavedTo);
+    if (fRun.FoundNothingOfOldProject())
+      result.Warning = Utf8Encode(vconvert::NothingOfOldProjectWarning);
+  }
+  result.Log = std::move(fRunLog);
+  result.Targets = std::move(fRunTargets);
+  vreport::NoteRunCounts(fRun, result);
+  result.Verification = fCheck;
+  return result;
 }
 
 void TMainPresenter::HelpClicked() {
@@ -224,10 +270,12 @@ std::optional<std::u16string> TMainPresenter::AskOldProjectPath() {
 
 void TMainPresenter::ClearLog() {
   fLastLogLines.clear();
+  fRunLog.clear();
   fView.ClearLog();
 }
 
 void TMainPresenter::AddLogLine(std::u16string_view aLine) {
+  fRunLog.emplace_back(aLine);
   const std::u16string line = SingleLine(aLine);
   fView.AddLogLine(line);
   if (fLastLogLines.size() == LastLogLinesInReport)
@@ -237,6 +285,7 @@ void TMainPresenter::AddLogLine(std::u16string_view aLine) {
 
 void TMainPresenter::TargetsCleared() {
   fTargetRows = 0;
+  fRunTargets.clear();
   fView.ClearTargets();
 }
 
@@ -253,9 +302,11 @@ void TMainPresenter::TargetFound(const TFoundTarget& aTarget) {
   }
   fView.AddTargetRow(row);
   ++fTargetRows;
+  fRunTargets.push_back(vreport::OutcomeOf(aTarget));
 }
 
 void TMainPresenter::TargetRowsCounted(int32_t aTarget, int32_t aCount) {
+  vreport::NoteRowCount(fRunTargets, aTarget, aCount);
   if (aTarget >= 0 && aTarget < fTargetRows) {
     const std::u16string count = IntToText(aCount);
     fView.SetTargetRowCount(aTarget, {count, count});

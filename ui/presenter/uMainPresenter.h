@@ -4,6 +4,7 @@
 // what they are told through IMainView.
 #pragma once
 
+#include "InputResult.h"
 #include "uConversionHost.h"
 #include "uConversionRun.h"
 #include "uMainView.h"
@@ -45,6 +46,9 @@ public:
   void HelpClicked();
   // The summary's button: the rows of the last run that were not carried over, in a notice.
   void ShowDroppedRowsClicked();
+  // The summary's other button: the report of the last run, failed or not, as the batch command
+  // writes it for that input, to a path from the save dialog; nothing during a run.
+  void SaveReportClicked();
   // Converts aPath as if it had been chosen in the open dialog; nothing while a run is going.
   void ConvertProject(const std::u16string& aPath);
   // The same, once the message loop runs (for a project named on the command line).
@@ -84,6 +88,8 @@ private:
   void ConvertAndVerify();
   void ShowSummary(bool aFailed);
   void RepaintIfDue(bool aNow);
+  // What became of the run that just ended (aError, if it failed), as its report tells it.
+  vreport::TInputResult RunResult(std::exception_ptr aError);
 
   IMainView& fView;
   TTickClock fClock;
@@ -99,6 +105,11 @@ private:
   std::optional<std::u16string> fRunInput;
   std::optional<std::u16string> fSavedTo;
   std::optional<vconvert::TCheckResult> fCheck;
+  // The running conversion's log entries and targets as its report lists them.
+  std::vector<std::u16string> fRunLog;
+  std::vector<vreport::TTargetOutcome> fRunTargets;
+  // The last run's report; a cancelled open dialog keeps it, as it keeps the summary.
+  std::optional<vreport::TInputResult> fLastRun;
 };
 
 // The text a log entry shows: every line break of any kind becomes a blank, CR LF one blank.

@@ -24,11 +24,20 @@ inline constexpr std::array<std::u16string_view, tcCount> TargetColumnCaptions{
 
 // The button beside the summary that lists the rows not carried over.
 inline constexpr std::u16string_view ShowDroppedRowsCaption = u"Show rows...";
+// The button beside it that writes the report of the last run.
+inline constexpr std::u16string_view SaveReportCaption = u"Save report...";
 // Added by the save dialog to a name typed without an extension.
 inline constexpr std::u16string_view SaveProjectExtension = u"vxp";
 
 inline constexpr TFileFilter OpenProjectFilter{u"Vornalex 5 Projects (*.vlp)", u"*.vlp"};
 inline constexpr TFileFilter SaveProjectFilter{u"Vornalex 2010 Projects (*.vxp)", u"*.vxp"};
+// The report's format follows the extension of its name; the page is the first choice.
+inline constexpr std::array<TFileFilter, 2> ReportFilters{
+    TFileFilter{u"HTML report (*.html)", u"*.html"},
+    TFileFilter{u"JSON report (*.json)", u"*.json"}};
+inline constexpr std::u16string_view ReportExtension = u"html";
+// Proposed for the report: the input's name with this added, beside the input.
+inline constexpr std::u16string_view ReportNameSuffix = u".report.html";
 
 inline constexpr std::u16string_view HelpPageUrl =
     u"https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp";

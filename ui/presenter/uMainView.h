@@ -58,7 +58,8 @@ public:
 
   // The summary under the list, one entry a line, whose text can be selected; no lines hide
   // it. aOffersDroppedRows shows the button ShowDroppedRowsCaption, which calls the presenter's
-  // ShowDroppedRowsClicked.
+  // ShowDroppedRowsClicked; the button SaveReportCaption shows with any summary and calls
+  // SaveReportClicked.
   virtual void ShowSummary(const std::vector<std::u16string>& aLines, bool aOffersDroppedRows) = 0;
   // A thin bar of how far the run has come, in percent; none hides it.
   virtual void ShowProgressBar(std::optional<int32_t> aPercent) = 0;
@@ -80,6 +81,9 @@ public:
   // The save dialog with SaveProjectFilter, starting at aProposal; it asks before replacing a
   // file and refuses a folder that does not exist. None when cancelled.
   virtual std::optional<std::u16string> AskSavePath(const std::u16string& aProposal) = 0;
+  // The save dialog with ReportFilters, starting at aProposal; a name typed without an extension
+  // gets ReportExtension, and it asks before replacing a file. None when cancelled.
+  virtual std::optional<std::u16string> AskReportPath(const std::u16string& aProposal) = 0;
   // Opens aUrl in the default browser; false when no browser could be started.
   virtual bool OpenUrl(std::u16string_view aUrl) = 0;
   // A modal information box titled BoxTitle whose plain text can be selected and copied.

@@ -106,6 +106,7 @@ private:
   std::unique_ptr<TMainform> fWindow;
   TFakeOpenFileChooser* fOpen = nullptr;
   TFakeSaveFileChooser* fSave = nullptr;
+  TFakeSaveFileChooser* fReport = nullptr;
   TFakeUrlOpener* fBrowser = nullptr;
   TFakeErrorPresenter* fErrors = nullptr;
   TFakeNoticePresenter* fNotices = nullptr;
@@ -159,16 +160,19 @@ private slots:
     fWindow = std::make_unique<TMainform>();
     auto open = std::make_unique<TFakeOpenFileChooser>();
     auto save = std::make_unique<TFakeSaveFileChooser>();
+    auto report = std::make_unique<TFakeSaveFileChooser>();
     auto browser = std::make_unique<TFakeUrlOpener>();
     auto errors = std::make_unique<TFakeErrorPresenter>();
     auto notices = std::make_unique<TFakeNoticePresenter>();
     fNotices = notices.get();
     fOpen = open.get();
     fSave = save.get();
+    fReport = report.get();
     fBrowser = browser.get();
     fErrors = errors.get();
     fWindow->SetOpenFileChooser(std::move(open));
     fWindow->SetSaveFileChooser(std::move(save));
+    fWindow->SetReportFileChooser(std::move(report));
     fWindow->SetUrlOpener(std::move(browser));
     fWindow->SetErrorPresenter(std::move(errors));
     fWindow->SetNoticePresenter(std::move(notices));
@@ -355,6 +359,8 @@ private slots:
     QTest::keyClick(fWindow->lstTargets, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), fWindow->memLog);
     QTest::keyClick(fWindow->memLog, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), fWindow->btnSaveReport);
+    QTest::keyClick(fWindow->btnSaveReport, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), fWindow->btnConvert);
 
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
@@ -383,6 +389,28 @@ private slots:
     QCOMPARE(save->defaultSuffix(), QStringLiteral("vxp"));
     QVERIFY(save->testOption(QFileDialog::DontUseNativeDialog));
     QCOMPARE(save->selectedFiles(), QStringList{proposal});
+  }
+
+  void saveReportWritesThePageOfTheLastRun() {
+    QVERIFY(!fWindow->btnSaveReport->isVisibleTo(fWindow.get()));
+    RunWorkedProject();
+    QVERIFY(fWindow->btnSaveReport->isVisibleTo(fWindow.get()));
+    fReport->Answer = fFolder->filePath(QStringLiteral("report.html"));
+    fWindow->btnSaveReport->click();
+    QCOMPARE(fReport->Proposals, QStringList{*fOpen->Answer + QStringLiteral(".report.html")});
+    QFile page(*fReport->Answer);
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(page.readAll());
+    QVERIFY(text.startsWith(QStringLiteral("<!DOCTYPE html>")));
+    QVERIFY(text.contains(QStringLiteral("worked.vlp")));
+    QVERIFY(fErrors->Shown.empty());
+
+    const auto dialog = CreateSaveReportDialog(nullptr, *fReport->Answer);
+    QCOMPARE(dialog->nameFilters(), (QStringList{QStringLiteral("HTML report (*.html)"),
+                                                 QStringLiteral("JSON report (*.json)")}));
+    QCOMPARE(dialog->defaultSuffix(), QStringLiteral("html"));
+    QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+    QCOMPARE(dialog->selectedFiles(), QStringList{*fReport->Answer});
   }
 
   void saveDialogAddsTheExtensionToATypedName() {

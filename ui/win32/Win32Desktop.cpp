@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <vector>
 
 namespace vui {
 
@@ -150,6 +151,16 @@ std::u16string WithControlLineBreaks(const std::u16string& aText) {
   return text;
 }
 
+// A save dialog that asks the window's own question before replacing a file.
+std::optional<std::u16string> ChosenSavePath(const TFileDialogPtr& aDialog, HWND aOwner) {
+  TReplaceQuestion question;
+  DWORD cookie = 0;
+  Check(aDialog->Advise(&question, &cookie));
+  std::optional<std::u16string> chosen = ChosenPath(*aDialog, aOwner);
+  aDialog->Unadvise(cookie);
+  return chosen;
+}
+
 class TDesktop : public IWin32Desktop {
 public:
   explicit TDesktop(HINSTANCE aResources) : fResources(aResources) {}
@@ -160,13 +171,12 @@ public:
 
   std::optional<std::u16string> ChooseOutputPath(HWND aOwner,
                                                  const std::u16string& aProposal) override {
-    const TFileDialogPtr dialog = CreateSaveProjectDialog(aProposal);
-    TReplaceQuestion question;
-    DWORD cookie = 0;
-    Check(dialog->Advise(&question, &cookie));
-    std::optional<std::u16string> chosen = ChosenPath(*dialog, aOwner);
-    dialog->Unadvise(cookie);
-    return chosen;
+    return ChosenSavePath(CreateSaveProjectDialog(aProposal), aOwner);
+  }
+
+  std::optional<std::u16string> ChooseReportPath(HWND aOwner,
+                                                 const std::u16string& aProposal) override {
+    return ChosenSavePath(CreateSaveReportDialog(aProposal), aOwner);
   }
 
   bool OpenUrl(HWND aOwner, const std::u16string& aUrl) override {
@@ -217,13 +227,16 @@ TFileDialogPtr CreateOpenProjectDialog() {
   return TFileDialogPtr(dialog.release());
 }
 
-TFileDialogPtr CreateSaveProjectDialog(const std::u16string& aProposal) {
+namespace {
+
+TFileDialogPtr CreateSaveDialog(const std::u16string& aProposal,
+                                const std::vector<COMDLG_FILTERSPEC>& aFilters,
+                                std::u16string_view aExtension) {
   TComPtr<IFileSaveDialog> dialog = CreateComObject<IFileSaveDialog>(CLSID_FileSaveDialog);
-  const COMDLG_FILTERSPEC filter = DialogFilter(SaveProjectFilter);
-  Check(dialog->SetFileTypes(1, &filter));
-  // The replace question is ours; a name typed without an extension gets the project's.
+  Check(dialog->SetFileTypes(static_cast<UINT>(aFilters.size()), aFilters.data()));
+  // The replace question is ours; a name typed without an extension gets the file type's.
   ChangeOptions(*dialog, FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST, FOS_OVERWRITEPROMPT);
-  Check(dialog->SetDefaultExtension(WideLiteral(SaveProjectExtension)));
+  Check(dialog->SetDefaultExtension(WideLiteral(aExtension)));
   const size_t nameStart = aProposal.find_last_of(u"\\/");
   const std::u16string name =
       nameStart == std::u16string::npos ? aProposal : aProposal.substr(nameStart + 1);
@@ -238,6 +251,17 @@ TFileDialogPtr CreateSaveProjectDialog(const std::u16string& aProposal) {
   }
   Check(dialog->SetFileName(Wide(name)));
   return TFileDialogPtr(dialog.release());
+}
+
+} // namespace
+
+TFileDialogPtr CreateSaveProjectDialog(const std::u16string& aProposal) {
+  return CreateSaveDialog(aProposal, {DialogFilter(SaveProjectFilter)}, SaveProjectExtension);
+}
+
+TFileDialogPtr CreateSaveReportDialog(const std::u16string& aProposal) {
+  return CreateSaveDialog(
+      aProposal, {DialogFilter(ReportFilters[0]), DialogFilter(ReportFilters[1])}, ReportExtension);
 }
 
 std::u16string ReplaceQuestion(const std::u16string& aPath) {

@@ -1,4 +1,4 @@
-// What the Windows window asks of the desktop: the two file dialogs, the browser, the error box
+// What the Windows window asks of the desktop: the file dialogs, the browser, the error box
 // and the notice box. They sit behind one interface that the window owns, so that a test can
 // answer a dialog or catch a browser call without a person in front of the screen.
 #pragma once
@@ -19,6 +19,9 @@ public:
   virtual std::optional<std::u16string> ChooseOldProject(HWND aOwner) = 0;
   virtual std::optional<std::u16string> ChooseOutputPath(HWND aOwner,
                                                          const std::u16string& aProposal) = 0;
+  // The report's path: an HTML page or JSON, by the extension.
+  virtual std::optional<std::u16string> ChooseReportPath(HWND aOwner,
+                                                         const std::u16string& aProposal) = 0;
   // False when no browser took the address.
   virtual bool OpenUrl(HWND aOwner, const std::u16string& aUrl) = 0;
   // The message in the box, the details behind its expander.
@@ -37,6 +40,7 @@ struct TFileDialogRelease {
 using TFileDialogPtr = std::unique_ptr<IFileDialog, TFileDialogRelease>;
 TFileDialogPtr CreateOpenProjectDialog();
 TFileDialogPtr CreateSaveProjectDialog(const std::u16string& aProposal);
+TFileDialogPtr CreateSaveReportDialog(const std::u16string& aProposal);
 
 // The question asked before a chosen output replaces an existing file.
 std::u16string ReplaceQuestion(const std::u16string& aPath);

@@ -23,6 +23,7 @@ enum TControlId : WORD {
   idLog,
   idSummary,
   idShowRows,
+  idSaveReport,
   idProgress
 };
 // Room around the summary's text, and beside a count in its column, at 96 DPI.
@@ -161,6 +162,9 @@ void TWin32Mainform::CreateControls() {
   btnShowRows = CreateChild(WC_BUTTONW, Wide(std::u16string(ShowDroppedRowsCaption)),
                             WS_TABSTOP | BS_PUSHBUTTON, 0, idShowRows, fWindow, fInstance);
   ShowWindow(btnShowRows, SW_HIDE);
+  btnSaveReport = CreateChild(WC_BUTTONW, Wide(std::u16string(SaveReportCaption)),
+                              WS_TABSTOP | BS_PUSHBUTTON, 0, idSaveReport, fWindow, fInstance);
+  ShowWindow(btnSaveReport, SW_HIDE);
   barProgress = CreateChild(PROGRESS_CLASSW, L"", 0, 0, idProgress, fWindow, fInstance);
   SendMessageW(barProgress, PBM_SETRANGE32, 0, 100);
   ShowWindow(barProgress, SW_HIDE);
@@ -199,7 +203,7 @@ void TWin32Mainform::ApplyDpi(UINT aDpi) {
   SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, fDpi);
   const HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
   for (const HWND control :
-       {btnConvert, btnHelp, pgcMain, lstTargets, memLog, lblSummary, btnShowRows})
+       {btnConvert, btnHelp, pgcMain, lstTargets, memLog, lblSummary, btnShowRows, btnSaveReport})
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   if (fFont)
     DeleteObject(fFont);
@@ -255,21 +259,28 @@ void TWin32Mainform::LayOut() {
   const int summaryHeight = fSummaryLines > 0 ? fSummaryLines * fLineHeight + 2 * padding : 0;
   const LONG summaryTop = std::max<LONG>(page.bottom - logHeight - summaryHeight, page.top);
   const RECT bar = ScaledRect(ProgressBarRect, static_cast<int>(fDpi));
-  SIZE button{};
-  SendMessageW(btnShowRows, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&button));
+  SIZE showRows{};
+  SendMessageW(btnShowRows, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&showRows));
+  SIZE saveReport{};
+  SendMessageW(btnSaveReport, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&saveReport));
   const int buttonHeight = fLineHeight + 2 * padding;
+  // The buttons stand side by side at the right, "Save report..." last.
+  const LONG saveReportLeft = page.right - padding - saveReport.cx;
+  const LONG showRowsLeft = saveReportLeft - padding - showRows.cx;
 
-  HDWP positions = BeginDeferWindowPos(8);
+  HDWP positions = BeginDeferWindowPos(9);
   Place(positions, btnConvert, ScaledRect(ConvertButtonRect, static_cast<int>(fDpi)));
   Place(positions, btnHelp, ScaledRect(HelpButtonRect, static_cast<int>(fDpi)));
   Place(positions, barProgress, {bar.left, bar.top, client.right - bar.left, bar.bottom});
   Place(positions, pgcMain, pages);
   Place(positions, lstTargets, {page.left, page.top, page.right, summaryTop});
   Place(positions, lblSummary,
-        {page.left + padding, summaryTop + padding, page.right - padding - button.cx - padding,
+        {page.left + padding, summaryTop + padding, showRowsLeft - padding,
          summaryTop + summaryHeight - padding});
   Place(positions, btnShowRows,
-        Bounds(page.right - padding - button.cx, summaryTop + padding, button.cx, buttonHeight));
+        Bounds(showRowsLeft, summaryTop + padding, showRows.cx, buttonHeight));
+  Place(positions, btnSaveReport,
+        Bounds(saveReportLeft, summaryTop + padding, saveReport.cx, buttonHeight));
   Place(positions, memLog, {page.left, page.bottom - logHeight, page.right, page.bottom});
   EndDeferWindowPos(positions);
   ShareFreeWidth();
@@ -355,6 +366,7 @@ void TWin32Mainform::ShowSummary(const std::vector<std::u16string>& aLines,
   fSummaryLines = static_cast<int>(aLines.size());
   ShowWindow(lblSummary, aLines.empty() ? SW_HIDE : SW_SHOWNA);
   ShowWindow(btnShowRows, aOffersDroppedRows ? SW_SHOWNA : SW_HIDE);
+  ShowWindow(btnSaveReport, aLines.empty() ? SW_HIDE : SW_SHOWNA);
   LayOut();
 }
 
@@ -405,6 +417,10 @@ std::optional<std::u16string> TWin32Mainform::AskOpenPath() {
 
 std::optional<std::u16string> TWin32Mainform::AskSavePath(const std::u16string& aProposal) {
   return fDesktop->ChooseOutputPath(fWindow, aProposal);
+}
+
+std::optional<std::u16string> TWin32Mainform::AskReportPath(const std::u16string& aProposal) {
+  return fDesktop->ChooseReportPath(fWindow, aProposal);
 }
 
 bool TWin32Mainform::OpenUrl(std::u16string_view aUrl) {
@@ -532,6 +548,8 @@ LRESULT TWin32Mainform::HandleMessage(UINT aMessage, WPARAM aWParam, LPARAM aLPa
       fPresenter.HelpClicked();
     else if (HIWORD(aWParam) == BN_CLICKED && LOWORD(aWParam) == idShowRows)
       fPresenter.ShowDroppedRowsClicked();
+    else if (HIWORD(aWParam) == BN_CLICKED && LOWORD(aWParam) == idSaveReport)
+      fPresenter.SaveReportClicked();
     return 0;
   case WM_NOTIFY:
     return Notify(*reinterpret_cast<const NMHDR*>(aLParam));

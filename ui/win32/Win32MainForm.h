@@ -52,6 +52,7 @@ public:
   void RunLater(std::function<void()> aAction) override;
   std::optional<std::u16string> AskOpenPath() override;
   std::optional<std::u16string> AskSavePath(const std::u16string& aProposal) override;
+  std::optional<std::u16string> AskReportPath(const std::u16string& aProposal) override;
   bool OpenUrl(std::u16string_view aUrl) override;
   void ShowNotice(std::u16string_view aText) override;
   void ShowError(const TErrorReport& aReport) override;
@@ -65,6 +66,7 @@ public:
   // What the last run did, under the list, and the button that lists the rows not carried over.
   HWND lblSummary = nullptr;
   HWND btnShowRows = nullptr;
+  HWND btnSaveReport = nullptr;
   // A thin bar at the foot of the top area while a run loads and converts.
   HWND barProgress = nullptr;
   // Image 0 marks a converted target, image 1 one that cannot be converted.

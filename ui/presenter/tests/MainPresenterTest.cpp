@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <new>
+#include <nlohmann/json.hpp>
 #include <stdexcept>
 
 using namespace vui;
@@ -49,6 +50,8 @@ public:
   std::vector<std::u16string> Proposals;
   // Runs while the save dialog would be open, in the middle of a run.
   std::function<void()> WhileSaving;
+  std::optional<std::u16string> ReportAnswer;
+  std::vector<std::u16string> ReportProposals;
   bool BrowserStarts = true;
   std::vector<std::u16string> Opened;
   std::vector<std::u16string> Notices;
@@ -103,6 +106,10 @@ public:
       WhileSaving();
     return SaveAnswer;
   }
+  std::optional<std::u16string> AskReportPath(const std::u16string& aProposal) override {
+    ReportProposals.push_back(aProposal);
+    return ReportAnswer;
+  }
   bool OpenUrl(std::u16string_view aUrl) override {
     Opened.emplace_back(aUrl);
     return BrowserStarts;
@@ -136,6 +143,15 @@ protected:
     return Utf8Decode(fFolder.File(aName));
   }
   std::u16string Output() const { return Utf8Decode(fFolder.File("out.vxp")); }
+
+  // The example, whose summary lists rows not carried over.
+  void ConvertDemo() {
+    std::filesystem::copy_file(DataFolder / "../../../examples/demo.vlp",
+                               fFolder.Path() / "demo.vlp");
+    fView.OpenAnswer = Utf8Decode(fFolder.File("demo.vlp"));
+    fView.SaveAnswer = Output();
+    fPresenter.ConvertClicked();
+  }
 
   void ConvertWorkedProject() {
     fView.OpenAnswer = FixtureCopy("worked.vlp");
@@ -556,11 +572,7 @@ TEST_F(MainPresenterTest, TheSummaryTellsWhatTheRunDid) {
 }
 
 TEST_F(MainPresenterTest, TheSummaryOffersTheRowsNotCarriedOver) {
-  std::filesystem::copy_file(DataFolder / "../../../examples/demo.vlp",
-                             fFolder.Path() / "demo.vlp");
-  fView.OpenAnswer = Utf8Decode(fFolder.File("demo.vlp"));
-  fView.SaveAnswer = Output();
-  fPresenter.ConvertClicked();
+  ConvertDemo();
   ASSERT_EQ(fView.Summary.size(), 4u);
   EXPECT_EQ(fView.Summary[2], u"2 rows without a converted target were not carried over");
   EXPECT_TRUE(fView.Summary[3].starts_with(u"verified: ")) << vbase::Utf8Encode(fView.Summary[3]);
@@ -601,6 +613,78 @@ TEST_F(MainPresenterTest, AProjectThatCannotBeReadIsNamedBeforeTheMessage) {
 
   fPresenter.ReportException(std::make_exception_ptr(std::runtime_error("plain")));
   EXPECT_EQ(ErrorBoxText(fView.Errors[1]), u"plain");
+}
+
+// The report of the last run as the batch command writes it: what the run did, or where reading
+// the project stopped.
+TEST_F(MainPresenterTest, SaveReportWritesTheLastRunsReport) {
+  ConvertDemo();
+  fView.ReportAnswer = Utf8Decode(fFolder.File("demo.json"));
+  fPresenter.SaveReportClicked();
+  ASSERT_TRUE(fView.Errors.empty());
+  EXPECT_EQ(fView.ReportProposals,
+            std::vector<std::u16string>{Utf8Decode(fFolder.File("demo.vlp.report.html"))});
+  const auto report = nlohmann::json::parse(ReadFileBytes(fFolder.File("demo.json")));
+  ASSERT_EQ(report["results"].size(), 1u);
+  const auto& result = report["results"][0];
+  EXPECT_EQ(result["input"], fFolder.File("demo.vlp"));
+  EXPECT_EQ(result["output"], vbase::Utf8Encode(Output()));
+  EXPECT_EQ(result["ok"], true);
+  EXPECT_TRUE(result["error"].is_null());
+  EXPECT_EQ(result["rows_dropped"].size(), 2u);
+  EXPECT_EQ(result["verification"]["passed"], true);
+  EXPECT_EQ(result["log"].size(), fView.Log.size());
+  ASSERT_EQ(result["targets"].size(), fView.Rows.size());
+  for (std::size_t index = 0; index < fView.Rows.size(); ++index)
+    EXPECT_EQ(vbase::Utf8Decode(result["targets"][index]["rows"].is_null()
+                                    ? std::string()
+                                    : std::to_string(result["targets"][index]["rows"].get<int>())),
+              fView.Rows[index].Count);
+
+  // A name without an extension is a page.
+  fView.ReportAnswer = Utf8Decode(fFolder.File("page"));
+  fPresenter.SaveReportClicked();
+  EXPECT_TRUE(ReadFileBytes(fFolder.File("page.html")).starts_with("<!DOCTYPE html>"));
+
+  fView.OpenAnswer = FixtureCopy("unclosed.vlp");
+  fPresenter.ConvertClicked();
+  ASSERT_EQ(fView.Errors.size(), 1u);
+  fView.ReportAnswer = Utf8Decode(fFolder.File("failed.json"));
+  fPresenter.SaveReportClicked();
+  const auto failed = nlohmann::json::parse(ReadFileBytes(fFolder.File("failed.json")));
+  const auto& failure = failed["results"][0];
+  EXPECT_EQ(failure["input"], fFolder.File("unclosed.vlp"));
+  EXPECT_EQ(failure["ok"], false);
+  EXPECT_EQ(failure["error"], vbase::Utf8Encode(fView.Errors[0].Message));
+  EXPECT_GT(failure["line"].get<int>(), 0);
+  EXPECT_GT(failure["column"].get<int>(), 0);
+  EXPECT_TRUE(failure["output"].is_null());
+
+  // A cancelled open dialog keeps the last run, and its report.
+  fView.OpenAnswer.reset();
+  fPresenter.ConvertClicked();
+  fView.ReportAnswer = Utf8Decode(fFolder.File("again.json"));
+  fPresenter.SaveReportClicked();
+  EXPECT_EQ(ReadFileBytes(fFolder.File("again.json")), ReadFileBytes(fFolder.File("failed.json")));
+}
+
+TEST_F(MainPresenterTest, SaveReportWritesNothingWhenCancelledAndShowsAFailedWrite) {
+  fPresenter.SaveReportClicked();
+  EXPECT_TRUE(fView.ReportProposals.empty()) << "no run, no report";
+
+  ConvertWorkedProject();
+  const auto filesAfterRun = std::distance(std::filesystem::directory_iterator(fFolder.Path()),
+                                           std::filesystem::directory_iterator());
+  fPresenter.SaveReportClicked();
+  EXPECT_EQ(fView.ReportProposals.size(), 1u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(fFolder.Path()),
+                          std::filesystem::directory_iterator()),
+            filesAfterRun);
+
+  fView.ReportAnswer = Utf8Decode(fFolder.File("missing/report.html"));
+  fPresenter.SaveReportClicked();
+  ASSERT_EQ(fView.Errors.size(), 1u);
+  EXPECT_FALSE(std::filesystem::exists(fFolder.Path() / "missing"));
 }
 
 // After a project from the command line or a drop, Enter converts again, wherever the focus

@@ -37,6 +37,8 @@ struct TFakeDesktop : IWin32Desktop {
   std::vector<std::pair<std::u16string, std::u16string>> Errors;
   std::vector<std::u16string> Notices;
   std::function<void()> WhileSaveDialogOpen;
+  std::optional<std::u16string> ReportPath;
+  std::vector<std::u16string> ReportProposals;
 
   std::optional<std::u16string> ChooseOldProject(HWND) override {
     ++OpenCalls;
@@ -47,6 +49,10 @@ struct TFakeDesktop : IWin32Desktop {
     if (WhileSaveDialogOpen)
       WhileSaveDialogOpen();
     return OutputPath;
+  }
+  std::optional<std::u16string> ChooseReportPath(HWND, const std::u16string& aProposal) override {
+    ReportProposals.push_back(aProposal);
+    return ReportPath;
   }
   bool OpenUrl(HWND, const std::u16string& aUrl) override {
     OpenedUrls.push_back(aUrl);
@@ -439,6 +445,17 @@ TEST_F(TWin32MainFormTest, TheSummaryListsTheRowsNotCarriedOver) {
   EXPECT_EQ(fDesktop->Notices[0].rfind(
                 u"2 rows without a converted target were not carried over:\n\ntarget \"", 0),
             0u);
+
+  ASSERT_TRUE(IsShown(fForm->btnSaveReport));
+  EXPECT_LT(BoundsInParent(fForm->btnShowRows).right, BoundsInParent(fForm->btnSaveReport).left);
+  fDesktop->ReportPath = (fFolder.Path() / "demo.html").u16string();
+  SendMessageW(fForm->btnSaveReport, BM_CLICK, 0, 0);
+  EXPECT_EQ(fDesktop->ReportProposals,
+            std::vector<std::u16string>{demo.u16string() + u".report.html"});
+  ASSERT_TRUE(fDesktop->Errors.empty());
+  const std::string text = ReadFileBytes(fFolder.Path() / "demo.html");
+  EXPECT_EQ(text.rfind("<!DOCTYPE html>", 0), 0u);
+  EXPECT_NE(text.find("demo.vlp"), std::string::npos);
 }
 
 TEST_F(TWin32MainFormTest, TheRowsColumnWidensForALargeCount) {
@@ -671,6 +688,13 @@ TEST_F(TWin32DialogTest, DialogsAreSetUpForProjects) {
   wchar_t* name = nullptr;
   ASSERT_EQ(save->GetFileName(&name), S_OK);
   EXPECT_EQ(FromWide(name), u"app.vlp_converted.vxp");
+  CoTaskMemFree(name);
+  const TFileDialogPtr report = CreateSaveReportDialog(u"C:\\windows\\app.vlp.report.html");
+  ASSERT_EQ(report->GetOptions(&options), S_OK);
+  EXPECT_TRUE(options & FOS_PATHMUSTEXIST);
+  EXPECT_FALSE(options & FOS_OVERWRITEPROMPT);
+  ASSERT_EQ(report->GetFileName(&name), S_OK);
+  EXPECT_EQ(FromWide(name), u"app.vlp.report.html");
   CoTaskMemFree(name);
   EXPECT_EQ(ReplaceQuestion(u"C:\\a.vxp"),
             u"C:\\a.vxp already exists.\nDo you want to replace it?");

@@ -1,13 +1,13 @@
-#include "CliHtmlReport.h"
+#include "HtmlReport.h"
 
-#include "CliOptions.h"
+#include "Report.h"
 #include "Utf8.h"
 
 #include <algorithm>
 #include <initializer_list>
 #include <string_view>
 
-namespace vcli {
+namespace vreport {
 
 using vbase::Utf8Encode;
 using vconvert::TCheckDifference;
@@ -277,4 +277,4 @@ std::string ReportHtml(const std::vector<TInputResult>& aResults) {
   return page.Take();
 }
 
-} // namespace vcli
+} // namespace vreport

@@ -1,13 +1,19 @@
 // The report of a whole command, what became of every input: JSON here, or an HTML page
-// (CliHtmlReport) for a file named so.
+// (HtmlReport) for a file named so.
 #pragma once
 
-#include "CliResult.h"
+#include "InputResult.h"
 
 #include <string>
 #include <vector>
 
-namespace vcli {
+namespace vreport {
+
+// The batch command, whose name and version the report carries.
+inline constexpr const char* ProgramName = "vlp5tovxp-cli";
+
+// The extension of the UTF-8 path aPath (".vlp"), its ASCII letters lowered.
+std::string LowerCaseExtension(const std::string& aPath);
 
 // The report document, as UTF-8 JSON text.
 std::string ReportJson(const std::vector<TInputResult>& aResults);
@@ -20,4 +26,4 @@ bool IsHtmlReportPath(const std::string& aPath);
 // errors.
 void WriteReport(const std::string& aPath, const std::vector<TInputResult>& aResults);
 
-} // namespace vcli
+} // namespace vreport

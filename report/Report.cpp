@@ -1,18 +1,19 @@
-#include "CliReport.h"
+#include "Report.h"
 
-#include "CliHtmlReport.h"
-#include "CliInputs.h"
+#include "HtmlReport.h"
 #include "ReplacementFile.h"
 #include "Utf8.h"
 #include "Utf8Path.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
-namespace vcli {
+namespace vreport {
 
 using vbase::PathOfUtf8;
 using vbase::TReplacementFile;
 using vbase::Utf8Encode;
+using vbase::Utf8OfPath;
 using vconvert::TDroppedRow;
 using vconvert::TTargetKind;
 
@@ -123,6 +124,14 @@ std::string ReportJson(const std::vector<TInputResult>& aResults) {
   return report.dump(2, ' ', false, TJson::error_handler_t::replace) + "\n";
 }
 
+std::string LowerCaseExtension(const std::string& aPath) {
+  std::string extension = Utf8OfPath(PathOfUtf8(aPath).extension());
+  std::transform(extension.begin(), extension.end(), extension.begin(), [](char aChar) {
+    return aChar >= 'A' && aChar <= 'Z' ? static_cast<char>(aChar + 32) : aChar;
+  });
+  return extension;
+}
+
 bool IsHtmlReportPath(const std::string& aPath) {
   const std::string extension = LowerCaseExtension(aPath);
   return extension == ".html" || extension == ".htm";
@@ -134,4 +143,4 @@ void WriteReport(const std::string& aPath, const std::vector<TInputResult>& aRes
   file.Commit();
 }
 
-} // namespace vcli
+} // namespace vreport

@@ -4,14 +4,14 @@
 // loaded from elsewhere, the style is inline, and the page prints; every text is escaped.
 #pragma once
 
-#include "CliResult.h"
+#include "InputResult.h"
 
 #include <string>
 #include <vector>
 
-namespace vcli {
+namespace vreport {
 
 // The page, as UTF-8 text.
 std::string ReportHtml(const std::vector<TInputResult>& aResults);
 
-} // namespace vcli
+} // namespace vreport
