@@ -1,4 +1,4 @@
-#include "Characters.h"
+#include "vbase/Characters.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "Errors.h"
+#include "vbase/Errors.h"
 
-#include "Utf8.h"
+#include "vbase/Utf8.h"
 
 namespace vbase {
 

@@ -1,4 +1,4 @@
-#include "FileContent.h"
+#include "vbase/FileContent.h"
 
 namespace vbase {
 

@@ -1,6 +1,6 @@
-#include "IntegerText.h"
+#include "vbase/IntegerText.h"
 
-#include "Characters.h"
+#include "vbase/Characters.h"
 
 #include <charconv>
 #include <limits>

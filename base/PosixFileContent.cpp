@@ -1,6 +1,6 @@
-#include "Errors.h"
-#include "FileContent.h"
-#include "Utf8.h"
+#include "vbase/Errors.h"
+#include "vbase/FileContent.h"
+#include "vbase/Utf8.h"
 
 #include <cerrno>
 #include <cstring>

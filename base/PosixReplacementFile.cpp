@@ -1,7 +1,7 @@
-#include "Errors.h"
-#include "ReplacementFile.h"
 #include "ReplacementFileCalls.h"
-#include "Utf8.h"
+#include "vbase/Errors.h"
+#include "vbase/ReplacementFile.h"
+#include "vbase/Utf8.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "ReplacementFile.h"
+#include "vbase/ReplacementFile.h"
 
 namespace vbase {
 

@@ -1,4 +1,4 @@
-#include "TextPlace.h"
+#include "vbase/TextPlace.h"
 
 #include <algorithm>
 

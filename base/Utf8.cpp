@@ -1,6 +1,6 @@
-#include "Utf8.h"
+#include "vbase/Utf8.h"
 
-#include "Characters.h"
+#include "vbase/Characters.h"
 
 #include <cstdint>
 #include <cstring>

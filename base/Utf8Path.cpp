@@ -1,4 +1,4 @@
-#include "Utf8Path.h"
+#include "vbase/Utf8Path.h"
 
 namespace vbase {
 

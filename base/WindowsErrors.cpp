@@ -1,4 +1,4 @@
-#include "WindowsErrors.h"
+#include "vbase/WindowsErrors.h"
 
 #include <string>
 #include <windows.h>

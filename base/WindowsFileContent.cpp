@@ -1,6 +1,6 @@
-#include "Errors.h"
-#include "FileContent.h"
-#include "WindowsErrors.h"
+#include "vbase/Errors.h"
+#include "vbase/FileContent.h"
+#include "vbase/WindowsErrors.h"
 
 #include <algorithm>
 #include <windows.h>

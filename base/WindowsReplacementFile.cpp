@@ -1,7 +1,7 @@
-#include "Errors.h"
-#include "ReplacementFile.h"
 #include "ReplacementFileCalls.h"
-#include "WindowsErrors.h"
+#include "vbase/Errors.h"
+#include "vbase/ReplacementFile.h"
+#include "vbase/WindowsErrors.h"
 
 #include <algorithm>
 #include <atomic>

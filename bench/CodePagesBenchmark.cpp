@@ -1,4 +1,4 @@
-#include "CodePages.h"
+#include "vcharset/CodePages.h"
 
 #include <benchmark/benchmark.h>
 #include <string>

@@ -2,10 +2,10 @@
 // converting it (the load included, nothing saved), saving the new project, and the whole
 // conversion with its save beside the check of what it saved. Throughput counts bytes of the old
 // project, and for saving bytes of the written file.
-#include "XmlDocument.h"
-#include "uConversionRun.h"
-#include "uProjectCheck.h"
-#include "uVLP5Reader.h"
+#include "vconvert/uConversionRun.h"
+#include "vconvert/uProjectCheck.h"
+#include "vconvert/uVLP5Reader.h"
+#include "vxml/XmlDocument.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

@@ -1,12 +1,12 @@
 // The window as a front end: the same project of 5,000 targets converted by the window (on the
 // offscreen platform, dialogs answered) and by the batch command's host. The window repaints at
 // most every 50 ms, so its run should take little more than the batch run.
-#include "../ui/tests/FakeDesktopServices.h"
-#include "CliHost.h"
-#include "Utf8.h"
-#include "uApplication.h"
-#include "uConversionRun.h"
-#include "uMainForm.h"
+#include "../ui/qt/tests/FakeDesktopServices.h"
+#include "vbase/Utf8.h"
+#include "vcli/CliHost.h"
+#include "vconvert/uConversionRun.h"
+#include "vui/uApplication.h"
+#include "vui/uMainForm.h"
 
 #include <QPushButton>
 #include <QTemporaryDir>

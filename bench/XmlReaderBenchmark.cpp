@@ -1,8 +1,8 @@
 // Reading speed: an old project of about 10 MB, generated as text, loaded from its UTF-8 bytes
 // (encoding detection and decoding included) and parsed from UTF-16. Throughput counts bytes of
 // the file.
-#include "Utf8.h"
-#include "XmlDocument.h"
+#include "vbase/Utf8.h"
+#include "vxml/XmlDocument.h"
 
 #include <benchmark/benchmark.h>
 #include <string>

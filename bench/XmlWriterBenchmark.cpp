@@ -1,7 +1,7 @@
 // Writing speed: a generated project of about 10 MB built through the node model, written as
 // text and saved as UTF-8 into memory. Throughput counts the bytes of the saved file.
-#include "IntegerText.h"
-#include "XmlDocument.h"
+#include "vbase/IntegerText.h"
+#include "vxml/XmlDocument.h"
 
 #include <benchmark/benchmark.h>
 #include <memory>

@@ -1,11 +1,11 @@
-#include "CodePages.h"
+#include "vcharset/CodePages.h"
 
-#include "Characters.h"
-#include "Errors.h"
 #include "HzCodec.h"
 #include "SystemCodePages.h"
 #include "Utf7.h"
-#include "Utf8.h"
+#include "vbase/Characters.h"
+#include "vbase/Errors.h"
+#include "vbase/Utf8.h"
 
 #include <algorithm>
 #include <array>

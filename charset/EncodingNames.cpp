@@ -1,6 +1,6 @@
-#include "EncodingNames.h"
+#include "vcharset/EncodingNames.h"
 
-#include "Characters.h"
+#include "vbase/Characters.h"
 
 namespace vcharset {
 

@@ -1,7 +1,7 @@
 #include "IconvCodec.h"
 
-#include "Characters.h"
 #include "SystemCodePages.h"
+#include "vbase/Characters.h"
 
 #include <cerrno>
 #include <iconv.h>

@@ -1,4 +1,4 @@
-#include "MailNewsCharsets.h"
+#include "vcharset/MailNewsCharsets.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
-#include "CodePages.h"
 #include "IconvCodec.h"
 #include "SystemCodePages.h"
+#include "vcharset/CodePages.h"
 
 #include <algorithm>
 #include <array>

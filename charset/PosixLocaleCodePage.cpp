@@ -1,4 +1,4 @@
-#include "LocaleCodePage.h"
+#include "vcharset/LocaleCodePage.h"
 
 #include <array>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "Utf7.h"
 
-#include "Characters.h"
+#include "vbase/Characters.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "Characters.h"
-#include "CodePages.h"
 #include "SystemCodePages.h"
+#include "vbase/Characters.h"
+#include "vcharset/CodePages.h"
 
 #include <algorithm>
 #include <climits>

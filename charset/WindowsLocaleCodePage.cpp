@@ -1,6 +1,6 @@
-#include "IntegerText.h"
-#include "LocaleCodePage.h"
-#include "Utf8.h"
+#include "vbase/IntegerText.h"
+#include "vbase/Utf8.h"
+#include "vcharset/LocaleCodePage.h"
 
 #include <windows.h>
 

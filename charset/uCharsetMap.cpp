@@ -1,9 +1,9 @@
-#include "uCharsetMap.h"
+#include "vcharset/uCharsetMap.h"
 
-#include "Characters.h"
-#include "CodePages.h"
-#include "IntegerText.h"
-#include "LocaleCodePage.h"
+#include "vbase/Characters.h"
+#include "vbase/IntegerText.h"
+#include "vcharset/CodePages.h"
+#include "vcharset/LocaleCodePage.h"
 
 #include <array>
 

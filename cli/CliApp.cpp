@@ -2,15 +2,15 @@
 
 #include "CliCheck.h"
 #include "CliConsole.h"
-#include "CliHost.h"
 #include "CliInputs.h"
 #include "CliOptions.h"
 #include "CliProgress.h"
 #include "CliScheduler.h"
-#include "Errors.h"
-#include "Report.h"
-#include "Utf8.h"
-#include "uConversionRun.h"
+#include "vbase/Errors.h"
+#include "vbase/Utf8.h"
+#include "vcli/CliHost.h"
+#include "vconvert/uConversionRun.h"
+#include "vreport/Report.h"
 
 #include <algorithm>
 #include <new>

@@ -1,6 +1,6 @@
 #include "CliCheck.h"
 
-#include "Utf8.h"
+#include "vbase/Utf8.h"
 
 #include <ostream>
 

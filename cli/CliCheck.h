@@ -2,7 +2,7 @@
 // the first differences (a report holds them all).
 #pragma once
 
-#include "uProjectCheck.h"
+#include "vconvert/uProjectCheck.h"
 
 #include <cstddef>
 #include <iosfwd>

@@ -3,8 +3,8 @@
 #include "CliCheck.h"
 #include "CliProgress.h"
 #include "CliTargetTable.h"
-#include "Utf8.h"
-#include "uConversionRun.h"
+#include "vbase/Utf8.h"
+#include "vconvert/uConversionRun.h"
 
 #include <ostream>
 

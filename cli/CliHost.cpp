@@ -1,7 +1,7 @@
-#include "CliHost.h"
+#include "vcli/CliHost.h"
 
 #include "CliProgress.h"
-#include "Utf8.h"
+#include "vbase/Utf8.h"
 
 #include <filesystem>
 #include <ostream>

@@ -1,8 +1,8 @@
 #include "CliInputs.h"
 
-#include "Report.h"
-#include "Utf8.h"
-#include "Utf8Path.h"
+#include "vbase/Utf8.h"
+#include "vbase/Utf8Path.h"
+#include "vreport/Report.h"
 
 #include <algorithm>
 #include <filesystem>

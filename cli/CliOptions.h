@@ -1,7 +1,7 @@
 // The command line of vlp5tovxp-cli.
 #pragma once
 
-#include "Report.h"
+#include "vreport/Report.h"
 
 #include <optional>
 #include <stdexcept>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "CliOptions.h"
-#include "uConversionHost.h"
+#include "vconvert/uConversionHost.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "CliInputs.h"
-#include "InputResult.h"
+#include "vreport/InputResult.h"
 
 #include <cstddef>
 #include <functional>

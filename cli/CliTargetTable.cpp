@@ -1,7 +1,7 @@
 #include "CliTargetTable.h"
 
-#include "IntegerText.h"
-#include "Utf8.h"
+#include "vbase/IntegerText.h"
+#include "vbase/Utf8.h"
 
 #include <algorithm>
 #include <ostream>

@@ -1,6 +1,6 @@
 #include "WindowsConsole.h"
 
-#include "Utf8.h"
+#include "vbase/Utf8.h"
 
 #include <algorithm>
 #include <string>

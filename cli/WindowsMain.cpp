@@ -1,6 +1,6 @@
 #include "CliApp.h"
-#include "Utf8.h"
 #include "WindowsConsole.h"
+#include "vbase/Utf8.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "uConversionHost.h"
+#include "vconvert/uConversionHost.h"
 
 #include <chrono>
 

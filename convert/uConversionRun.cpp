@@ -1,8 +1,8 @@
-#include "uConversionRun.h"
+#include "vconvert/uConversionRun.h"
 
-#include "Characters.h"
-#include "Errors.h"
-#include "IntegerText.h"
+#include "vbase/Characters.h"
+#include "vbase/Errors.h"
+#include "vbase/IntegerText.h"
 
 #include <new>
 

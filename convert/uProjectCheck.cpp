@@ -1,9 +1,9 @@
-#include "uProjectCheck.h"
+#include "vconvert/uProjectCheck.h"
 
-#include "Characters.h"
-#include "Errors.h"
-#include "IntegerText.h"
-#include "XmlDocument.h"
+#include "vbase/Characters.h"
+#include "vbase/Errors.h"
+#include "vbase/IntegerText.h"
+#include "vxml/XmlDocument.h"
 
 #include <deque>
 #include <exception>

@@ -1,6 +1,6 @@
-#include "uReadFailure.h"
+#include "vconvert/uReadFailure.h"
 
-#include "IntegerText.h"
+#include "vbase/IntegerText.h"
 
 namespace vconvert {
 

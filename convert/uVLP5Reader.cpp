@@ -1,9 +1,9 @@
-#include "uVLP5Reader.h"
+#include "vconvert/uVLP5Reader.h"
 
-#include "Characters.h"
-#include "Errors.h"
-#include "IntegerText.h"
-#include "Utf8.h"
+#include "vbase/Characters.h"
+#include "vbase/Errors.h"
+#include "vbase/IntegerText.h"
+#include "vbase/Utf8.h"
 
 #include <algorithm>
 #include <exception>

@@ -1,11 +1,11 @@
 // Any bytes loaded as a document. A document that loads is saved in every layout, in its own
 // encoding and in UTF-8, and what was saved must load again whenever the encoding carries it.
 // Its entity references are then resolved, and the result must still save.
-#include "CodePages.h"
-#include "Errors.h"
 #include "FuzzTarget.h"
-#include "XmlDocument.h"
 #include "XmlLoading.h"
+#include "vbase/Errors.h"
+#include "vcharset/CodePages.h"
+#include "vxml/XmlDocument.h"
 
 #include <optional>
 #include <sstream>

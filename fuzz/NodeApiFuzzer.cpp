@@ -4,9 +4,9 @@
 // documents go in any order. Whatever the order, no call may read freed memory (the sanitizers
 // watch), and the lifetime rule holds: a held node has no parent and no document, and every node
 // of a tree names its parent and follows the document of the tree.
-#include "Errors.h"
 #include "FuzzTarget.h"
-#include "XmlDocument.h"
+#include "vbase/Errors.h"
+#include "vxml/XmlDocument.h"
 
 #include <array>
 #include <memory>

@@ -1,12 +1,12 @@
 // Any bytes converted as an old project by the batch host. A conversion that succeeds leaves a
 // new project that loads; one that fails leaves no output, not even a partial one.
-#include "CliHost.h"
-#include "Errors.h"
 #include "FuzzTarget.h"
 #include "TestFiles.h"
-#include "Utf8.h"
-#include "XmlDocument.h"
-#include "uConversionRun.h"
+#include "vbase/Errors.h"
+#include "vbase/Utf8.h"
+#include "vcli/CliHost.h"
+#include "vconvert/uConversionRun.h"
+#include "vxml/XmlDocument.h"
 
 #include <string>
 

@@ -1,10 +1,10 @@
 // Any text read through every typed accessor of a node: as its value, as the value of a named
 // child, as the members of a font, a pen and a brush, and as attribute lines. A read gives a
 // value or raises one of the layer's errors; a value that reads is written and read back alike.
-#include "Errors.h"
 #include "FuzzTarget.h"
-#include "Utf8.h"
-#include "XmlDocument.h"
+#include "vbase/Errors.h"
+#include "vbase/Utf8.h"
+#include "vxml/XmlDocument.h"
 
 #include <optional>
 #include <string>

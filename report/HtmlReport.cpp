@@ -1,7 +1,7 @@
-#include "HtmlReport.h"
+#include "vreport/HtmlReport.h"
 
-#include "Report.h"
-#include "Utf8.h"
+#include "vbase/Utf8.h"
+#include "vreport/Report.h"
 
 #include <algorithm>
 #include <initializer_list>

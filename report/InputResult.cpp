@@ -1,7 +1,7 @@
-#include "InputResult.h"
+#include "vreport/InputResult.h"
 
-#include "Errors.h"
-#include "Utf8.h"
+#include "vbase/Errors.h"
+#include "vbase/Utf8.h"
 
 namespace vreport {
 

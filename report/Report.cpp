@@ -1,9 +1,9 @@
-#include "Report.h"
+#include "vreport/Report.h"
 
-#include "HtmlReport.h"
-#include "ReplacementFile.h"
-#include "Utf8.h"
-#include "Utf8Path.h"
+#include "vbase/ReplacementFile.h"
+#include "vbase/Utf8.h"
+#include "vbase/Utf8Path.h"
+#include "vreport/HtmlReport.h"
 
 #include <algorithm>
 #include <nlohmann/json.hpp>

@@ -2,7 +2,7 @@
 // action raises, as one text to compare.
 #pragma once
 
-#include "Errors.h"
+#include "vbase/Errors.h"
 
 #include <cstdlib>
 #include <cxxabi.h>

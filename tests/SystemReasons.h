@@ -4,7 +4,7 @@
 #include <string>
 
 #ifdef _WIN32
-#include "WindowsErrors.h"
+#include "vbase/WindowsErrors.h"
 
 #include <windows.h>
 #endif

@@ -2,7 +2,7 @@
 // a working folder that is put back afterwards.
 #pragma once
 
-#include "Utf8Path.h"
+#include "vbase/Utf8Path.h"
 
 #include <filesystem>
 #include <fstream>

@@ -2,8 +2,8 @@
 // whole outcome: kind letter, name, value in quotes, {attribute lines}, [children].
 #pragma once
 
-#include "Utf8.h"
-#include "XmlDocument.h"
+#include "vbase/Utf8.h"
+#include "vxml/XmlDocument.h"
 
 #include <gtest/gtest.h>
 #include <string>

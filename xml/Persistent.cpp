@@ -1,6 +1,6 @@
-#include "Persistent.h"
+#include "vxml/Persistent.h"
 
-#include "Errors.h"
+#include "vbase/Errors.h"
 
 #include <string>
 

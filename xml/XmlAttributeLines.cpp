@@ -1,8 +1,8 @@
 #include "XmlAttributeLines.h"
 
-#include "Characters.h"
-#include "Errors.h"
-#include "XmlText.h"
+#include "vbase/Characters.h"
+#include "vbase/Errors.h"
+#include "vxml/XmlText.h"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 // changes them names that store.
 #pragma once
 
-#include "XmlDocument.h"
 #include "XmlStore.h"
+#include "vxml/XmlDocument.h"
 
 #include <cstdint>
 #include <string_view>

@@ -1,8 +1,8 @@
-#include "XmlDateTime.h"
+#include "vxml/XmlDateTime.h"
 
-#include "Errors.h"
-#include "IntegerText.h"
-#include "XmlText.h"
+#include "vbase/Errors.h"
+#include "vbase/IntegerText.h"
+#include "vxml/XmlText.h"
 
 #include <optional>
 #include <span>

@@ -1,7 +1,7 @@
-#include "XmlDocument.h"
+#include "vxml/XmlDocument.h"
 
-#include "Characters.h"
 #include "XmlStore.h"
+#include "vbase/Characters.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "Characters.h"
-#include "XmlDocument.h"
 #include "XmlReader.h"
 #include "XmlStringStream.h"
+#include "vbase/Characters.h"
+#include "vxml/XmlDocument.h"
 
 #include <memory>
 #include <unordered_map>

@@ -1,8 +1,8 @@
 #include "XmlFloatText.h"
 
-#include "Characters.h"
-#include "Errors.h"
-#include "IntegerText.h"
+#include "vbase/Characters.h"
+#include "vbase/Errors.h"
+#include "vbase/IntegerText.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "XmlDocument.h"
+#include "vxml/XmlDocument.h"
 
 namespace vxml {
 

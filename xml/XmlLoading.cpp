@@ -1,13 +1,13 @@
 #include "XmlLoading.h"
 
-#include "CodePages.h"
-#include "FileContent.h"
-#include "Utf8.h"
-#include "XmlDocument.h"
 #include "XmlReader.h"
 #include "XmlStore.h"
 #include "XmlStringStream.h"
-#include "uCharsetMap.h"
+#include "vbase/FileContent.h"
+#include "vbase/Utf8.h"
+#include "vcharset/CodePages.h"
+#include "vcharset/uCharsetMap.h"
+#include "vxml/XmlDocument.h"
 
 #include <cstring>
 #include <istream>

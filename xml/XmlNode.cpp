@@ -1,8 +1,8 @@
-#include "IntegerText.h"
-#include "Utf8.h"
 #include "XmlAttributeLines.h"
-#include "XmlDocument.h"
 #include "XmlStore.h"
+#include "vbase/IntegerText.h"
+#include "vbase/Utf8.h"
+#include "vxml/XmlDocument.h"
 
 #include <algorithm>
 #include <vector>

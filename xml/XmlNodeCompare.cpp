@@ -1,5 +1,5 @@
-#include "Characters.h"
-#include "XmlDocument.h"
+#include "vbase/Characters.h"
+#include "vxml/XmlDocument.h"
 
 #include <unordered_map>
 #include <vector>

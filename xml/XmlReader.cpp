@@ -1,11 +1,11 @@
 #include "XmlReader.h"
 
-#include "Characters.h"
 #include "XmlAttributeLines.h"
-#include "XmlDocument.h"
 #include "XmlStore.h"
 #include "XmlStringStream.h"
 #include "XmlUnitBlocks.h"
+#include "vbase/Characters.h"
+#include "vxml/XmlDocument.h"
 
 #include <array>
 #include <cstddef>

@@ -6,8 +6,8 @@
 // of the node.
 #pragma once
 
-#include "Characters.h"
-#include "XmlDocument.h"
+#include "vbase/Characters.h"
+#include "vxml/XmlDocument.h"
 
 #include <algorithm>
 #include <cstddef>

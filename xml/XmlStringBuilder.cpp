@@ -1,8 +1,8 @@
 #include "XmlStringBuilder.h"
 
-#include "Errors.h"
-#include "IntegerText.h"
-#include "XmlText.h"
+#include "vbase/Errors.h"
+#include "vbase/IntegerText.h"
+#include "vxml/XmlText.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // The markup that opens and closes each kind of node, shared by the reader and the writer.
 #pragma once
 
-#include "XmlTypes.h"
+#include "vxml/XmlTypes.h"
 
 #include <array>
 #include <string_view>

@@ -1,9 +1,9 @@
-#include "XmlText.h"
+#include "vxml/XmlText.h"
 
-#include "Characters.h"
-#include "Errors.h"
-#include "IntegerText.h"
 #include "XmlUnitBlocks.h"
+#include "vbase/Characters.h"
+#include "vbase/Errors.h"
+#include "vbase/IntegerText.h"
 
 #include <array>
 

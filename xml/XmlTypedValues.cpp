@@ -1,7 +1,7 @@
-#include "Characters.h"
-#include "IntegerText.h"
-#include "XmlDocument.h"
 #include "XmlFloatText.h"
+#include "vbase/Characters.h"
+#include "vbase/IntegerText.h"
+#include "vxml/XmlDocument.h"
 
 #include <optional>
 

@@ -1,14 +1,14 @@
 // The writer: nodes to UTF-16 text, the text to the bytes of a code page, the bytes to a
 // stream or to a file that is replaced only once the new content is complete.
-#include "Characters.h"
-#include "CodePages.h"
-#include "EncodingNames.h"
-#include "ReplacementFile.h"
-#include "Utf8.h"
-#include "Utf8Path.h"
-#include "XmlDocument.h"
 #include "XmlStringBuilder.h"
-#include "uCharsetMap.h"
+#include "vbase/Characters.h"
+#include "vbase/ReplacementFile.h"
+#include "vbase/Utf8.h"
+#include "vbase/Utf8Path.h"
+#include "vcharset/CodePages.h"
+#include "vcharset/EncodingNames.h"
+#include "vcharset/uCharsetMap.h"
+#include "vxml/XmlDocument.h"
 
 #include <optional>
 #include <ostream>

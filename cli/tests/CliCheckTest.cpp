@@ -2,7 +2,7 @@
 #include "CliConsole.h"
 #include "CliProgress.h"
 #include "ConvertTestSupport.h"
-#include "Utf8.h"
+#include "vbase/Utf8.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -1,9 +1,9 @@
 #include "ChildProcess.h"
-#include "HtmlReport.h"
-#include "Report.h"
 #include "TestFiles.h"
-#include "Utf8.h"
-#include "XmlDocument.h"
+#include "vbase/Utf8.h"
+#include "vreport/HtmlReport.h"
+#include "vreport/Report.h"
+#include "vxml/XmlDocument.h"
 
 #include <functional>
 #include <gtest/gtest.h>

@@ -6,11 +6,11 @@
 #include "CliProgress.h"
 #include "ConvertTestSupport.h"
 #include "ErrorOf.h"
-#include "Report.h"
-#include "Utf8.h"
+#include "vbase/Utf8.h"
+#include "vreport/Report.h"
 
 #ifdef _WIN32
-#include "WindowsErrors.h"
+#include "vbase/WindowsErrors.h"
 #endif
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "uErrorReport.h"
+#include "vpresenter/uErrorReport.h"
 
-#include "Errors.h"
-#include "Utf8.h"
-#include "uReadFailure.h"
+#include "vbase/Errors.h"
+#include "vbase/Utf8.h"
+#include "vconvert/uReadFailure.h"
 
 #include <cstdlib>
 #include <cxxabi.h>

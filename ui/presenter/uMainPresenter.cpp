@@ -1,9 +1,9 @@
-#include "uMainPresenter.h"
+#include "vpresenter/uMainPresenter.h"
 
-#include "IntegerText.h"
-#include "Report.h"
-#include "Utf8.h"
-#include "uMainTexts.h"
+#include "vbase/IntegerText.h"
+#include "vbase/Utf8.h"
+#include "vpresenter/uMainTexts.h"
+#include "vreport/Report.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,6 +1,6 @@
-#include "uStartArguments.h"
+#include "vpresenter/uStartArguments.h"
 
-#include "uMainPresenter.h"
+#include "vpresenter/uMainPresenter.h"
 
 namespace vui {
 

@@ -1,9 +1,9 @@
 #include "Win32Desktop.h"
 
-#include "Errors.h"
 #include "Win32Resources.h"
-#include "WindowsErrors.h"
-#include "uMainTexts.h"
+#include "vbase/Errors.h"
+#include "vbase/WindowsErrors.h"
+#include "vpresenter/uMainTexts.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

@@ -1,10 +1,10 @@
 #include "Win32MainForm.h"
 
-#include "Errors.h"
 #include "Win32Resources.h"
-#include "WindowsErrors.h"
-#include "uMainLayout.h"
-#include "uMainTexts.h"
+#include "vbase/Errors.h"
+#include "vbase/WindowsErrors.h"
+#include "vpresenter/uMainLayout.h"
+#include "vpresenter/uMainTexts.h"
 
 #include <shellapi.h>
 

@@ -4,9 +4,9 @@
 #pragma once
 
 #include "Win32Desktop.h"
-#include "uMainPresenter.h"
-#include "uMainTexts.h"
-#include "uMainView.h"
+#include "vpresenter/uMainPresenter.h"
+#include "vpresenter/uMainTexts.h"
+#include "vpresenter/uMainView.h"
 
 #include <array>
 #include <commctrl.h>

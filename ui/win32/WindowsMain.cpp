@@ -1,8 +1,8 @@
-#include "Utf8.h"
 #include "Win32Desktop.h"
 #include "Win32MainForm.h"
-#include "uMainTexts.h"
-#include "uStartArguments.h"
+#include "vbase/Utf8.h"
+#include "vpresenter/uMainTexts.h"
+#include "vpresenter/uStartArguments.h"
 
 #include <commctrl.h>
 #include <cstdlib>

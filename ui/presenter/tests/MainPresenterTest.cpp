@@ -1,12 +1,12 @@
 // The window's presenter without a window: a recording view answers the dialogs, and small
 // fixture projects are converted for real in a temporary folder.
-#include "IntegerText.h"
 #include "TestFiles.h"
-#include "Utf8.h"
-#include "uMainLayout.h"
-#include "uMainPresenter.h"
-#include "uMainTexts.h"
-#include "uStartArguments.h"
+#include "vbase/IntegerText.h"
+#include "vbase/Utf8.h"
+#include "vpresenter/uMainLayout.h"
+#include "vpresenter/uMainPresenter.h"
+#include "vpresenter/uMainTexts.h"
+#include "vpresenter/uStartArguments.h"
 
 #include <deque>
 #include <filesystem>
@@ -146,7 +146,7 @@ protected:
 
   // The example, whose summary lists rows not carried over.
   void ConvertDemo() {
-    std::filesystem::copy_file(DataFolder / "../../../examples/demo.vlp",
+    std::filesystem::copy_file(DataFolder / "../../../../examples/demo.vlp",
                                fFolder.Path() / "demo.vlp");
     fView.OpenAnswer = Utf8Decode(fFolder.File("demo.vlp"));
     fView.SaveAnswer = Output();

@@ -5,7 +5,7 @@
 #include "TestFiles.h"
 #include "Win32Desktop.h"
 #include "Win32Resources.h"
-#include "uMainLayout.h"
+#include "vpresenter/uMainLayout.h"
 
 #include <commctrl.h>
 #include <filesystem>
@@ -194,7 +194,7 @@ protected:
   // A fixture of the window's tests copied into the test's folder.
   std::u16string Fixture(const char* aName) {
     const std::filesystem::path copy = fFolder.Path() / aName;
-    std::filesystem::copy_file(std::filesystem::path(VLP_TEST_DATA) / aName, copy,
+    std::filesystem::copy_file(std::filesystem::path(VLP_UI_TEST_DATA) / aName, copy,
                                std::filesystem::copy_options::overwrite_existing);
     return copy.u16string();
   }

@@ -1,0 +1,63 @@
+// The error kinds of the document layer and the conversion core. Each carries its message as
+// UTF-16 text; what() gives the same message as UTF-8.
+#pragma once
+
+#include "vbase/TextPlace.h"
+
+#include <cstdint>
+#include <exception>
+#include <optional>
+#include <string>
+
+namespace vbase {
+
+class Exception : public std::exception {
+public:
+  explicit Exception(std::u16string AMessage);
+  const std::u16string& Message() const noexcept { return FMessage; }
+  const char* what() const noexcept override { return FMessageUtf8.c_str(); }
+  // The kind's name as users see it in error reports, e.g. "EFilerError".
+  virtual const char* ClassName() const noexcept { return "Exception"; }
+
+  // Set by the reader: the code unit of the decoded text at which it stopped, or -1. The place in
+  // the file is found from it only when a read fails.
+  int64_t TextIndex() const noexcept { return FTextIndex; }
+  void SetTextIndex(int64_t AIndex) noexcept { FTextIndex = AIndex; }
+  // Where in which file a read failed; none for an error that did not come from reading a file.
+  const std::optional<TTextPlace>& Place() const noexcept { return FPlace; }
+  void SetPlace(TTextPlace APlace) { FPlace = std::move(APlace); }
+  // The file was no XML document at all: no markup at its start, no element, or not text.
+  bool NotXmlDocument() const noexcept { return FNotXmlDocument; }
+  void SetNotXmlDocument() noexcept { FNotXmlDocument = true; }
+
+private:
+  std::u16string FMessage;
+  std::string FMessageUtf8;
+  int64_t FTextIndex = -1;
+  std::optional<TTextPlace> FPlace;
+  bool FNotXmlDocument = false;
+};
+
+#define VLP_DECLARE_ERROR(Kind, Base)                                                              \
+  class Kind : public Base {                                                                       \
+  public:                                                                                          \
+    using Base::Base;                                                                              \
+    const char* ClassName() const noexcept override { return #Kind; }                              \
+  }
+
+VLP_DECLARE_ERROR(EConvertError, Exception);
+VLP_DECLARE_ERROR(EAssertionFailed, Exception);
+VLP_DECLARE_ERROR(EEncodingError, Exception);
+VLP_DECLARE_ERROR(EStreamError, Exception);
+VLP_DECLARE_ERROR(EFilerError, EStreamError);
+VLP_DECLARE_ERROR(EWriteError, EFilerError);
+VLP_DECLARE_ERROR(EFOpenError, EStreamError);
+VLP_DECLARE_ERROR(EFCreateError, EStreamError);
+VLP_DECLARE_ERROR(EListError, Exception);
+VLP_DECLARE_ERROR(EStringListError, EListError);
+// A run that ran out of memory; what was built is released, nothing is saved.
+VLP_DECLARE_ERROR(EOutOfMemory, Exception);
+
+#undef VLP_DECLARE_ERROR
+
+} // namespace vbase

@@ -1,0 +1,122 @@
+// Everything the window decides, without a toolkit: the run's states, what the log and the
+// target list show, when the window repaints, what Help, a dropped file and a project on the
+// command line do, and what the error box says. The views forward their events here and draw
+// what they are told through IMainView.
+#pragma once
+
+#include "vconvert/uConversionHost.h"
+#include "vconvert/uConversionRun.h"
+#include "vconvert/uProjectCheck.h"
+#include "vpresenter/uMainView.h"
+#include "vreport/InputResult.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vui {
+
+using TTickClock = std::function<uint32_t()>;
+
+// The window is idle, runs a conversion, or runs one and closes once it ends.
+enum class TMainState { msIdle, msRunning, msClosing };
+
+class TMainPresenter : public vconvert::IConversionHost {
+public:
+  static constexpr int LastLogLinesInReport = 10;
+  // During a run the window repaints at most this often; each repaint of a long list costs time.
+  static constexpr uint32_t RepaintIntervalMs = 50;
+
+  // aClock gives the run's milliseconds and paces the repaints.
+  explicit TMainPresenter(IMainView& aView, TTickClock aClock = vconvert::SteadyTickCount);
+  TMainPresenter(const TMainPresenter&) = delete;
+  TMainPresenter& operator=(const TMainPresenter&) = delete;
+
+  TMainState State() const { return fState; }
+
+  // "Convert...": one conversion run; a failure is shown in the error box.
+  void ConvertClicked();
+  // "Help...": the help page in the browser, or its address in a notice.
+  void HelpClicked();
+  // The summary's button: the rows of the last run that were not carried over, in a notice.
+  void ShowDroppedRowsClicked();
+  // The summary's other button: the report of the last run, failed or not, as the batch command
+  // writes it for that input, to a path from the save dialog; nothing during a run.
+  void SaveReportClicked();
+  // Converts aPath as if it had been chosen in the open dialog; nothing while a run is going.
+  void ConvertProject(const std::u16string& aPath);
+  // The same, once the message loop runs (for a project named on the command line).
+  void ConvertProjectLater(const std::u16string& aPath);
+  // Whether files dragged over the window would be taken.
+  bool AcceptsDrop(const std::vector<std::u16string>& aPaths) const;
+  // Takes the first old project among dropped files and converts it once the drop has ended;
+  // false when nothing was taken.
+  bool FilesDropped(const std::vector<std::u16string>& aPaths);
+  // The window is asked to close: true when it may close now; during a run it closes after.
+  bool CloseRequested();
+  // Shows the exception in the error box with the last log lines; the window stays usable.
+  void ReportException(std::exception_ptr aError);
+
+  // IConversionHost
+  std::optional<std::u16string> AskOldProjectPath() override;
+  void ClearLog() override;
+  // One line per entry: a name from the project may hold line breaks.
+  void AddLogLine(std::u16string_view aLine) override;
+  // A target is a row of the list: its number is the row, its image tells whether it was
+  // converted, and a converted one shows its old and new target, then its row count.
+  void TargetsCleared() override;
+  void TargetFound(const vconvert::TFoundTarget& aTarget) override;
+  void TargetRowsCounted(int32_t aTarget, int32_t aCount) override;
+  std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override;
+  uint32_t TickCount() override;
+  void ProcessMessages() override;
+  bool ShowsProgress() const override { return true; }
+  void ShowProgress(vconvert::TRunStage aStage, int64_t aDone, int64_t aTotal) override;
+
+  // Rows listed in the notice of ShowDroppedRowsClicked; a report lists them all.
+  static constexpr std::size_t ListedDroppedRows = 200;
+
+private:
+  void RunConversion();
+  // Converts, saves and checks what was saved; a failure leaves as an exception.
+  void ConvertAndVerify();
+  void ShowSummary(bool aFailed);
+  void RepaintIfDue(bool aNow);
+  // What became of the run that just ended (aError, if it failed), as its report tells it.
+  vreport::TInputResult RunResult(std::exception_ptr aError);
+
+  IMainView& fView;
+  TTickClock fClock;
+  vconvert::TConversionRun fRun;
+  TMainState fState = TMainState::msIdle;
+  // The project the next run converts instead of asking the open dialog.
+  std::optional<std::u16string> fGivenProject;
+  std::deque<std::u16string> fLastLogLines;
+  int32_t fTargetRows = 0;
+  std::optional<uint32_t> fLastRepaint;
+  std::optional<int32_t> fProgressPercent;
+  // The last run's project, where it was saved, and the check of the saved file.
+  std::optional<std::u16string> fRunInput;
+  std::optional<std::u16string> fSavedTo;
+  std::optional<vconvert::TCheckResult> fCheck;
+  // The running conversion's log entries and targets as its report lists them.
+  std::vector<std::u16string> fRunLog;
+  std::vector<vreport::TTargetOutcome> fRunTargets;
+  // The last run's report; a cancelled open dialog keeps it, as it keeps the summary.
+  std::optional<vreport::TInputResult> fLastRun;
+};
+
+// The text a log entry shows: every line break of any kind becomes a blank, CR LF one blank.
+std::u16string SingleLine(std::u16string_view aText);
+// The first old project (.vlp, in any case) among aPaths.
+std::optional<std::u16string> OldProjectAmong(const std::vector<std::u16string>& aPaths);
+// The project named on a command line (program name first), made absolute, if there is one.
+std::optional<std::u16string> ProjectOfArguments(const std::vector<std::u16string>& aArguments);
+
+} // namespace vui

@@ -1,0 +1,98 @@
+// The window as its presenter sees it. The Qt window and the Win32 window implement this and
+// nothing more: they set and read their controls and run their dialogs; every decision of the
+// window is the presenter's (uMainPresenter.h).
+#pragma once
+
+#include "vconvert/uConversionHost.h"
+#include "vpresenter/uErrorReport.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vui {
+
+// The controls that can hold the keyboard focus, as far as the presenter tells them apart.
+enum class TMainControl { mcNone, mcConvert, mcHelp, mcTargets, mcLog, mcOther };
+
+// Images of the target list, by their index in the view's 16 x 16 image list.
+enum TTargetImage : int32_t { tiConverted = 0, tiNotConverted = 1 };
+
+// A cell of the target list: its text and its tooltip (empty: no text, no tooltip).
+struct TTargetCell {
+  std::u16string Text;
+  std::u16string Hint;
+};
+
+// A row of the target list; the "Rows" column is filled later (SetTargetRowCount).
+struct TTargetRow {
+  TTargetImage Image = tiConverted;
+  // The image column: its text is always empty, its hint says why a target is not converted.
+  TTargetCell Number;
+  TTargetCell OldTarget;
+  TTargetCell NewTarget;
+  // Empty until the count comes; a target that is not converted has only the hint.
+  TTargetCell Rows;
+};
+
+class IMainView {
+public:
+  virtual ~IMainView() = default;
+
+  // Removes every line of the log box.
+  virtual void ClearLog() = 0;
+  // Appends aLine as the log box's last line; it holds no line break.
+  virtual void AddLogLine(std::u16string_view aLine) = 0;
+
+  // Removes every row of the target list.
+  virtual void ClearTargets() = 0;
+  // Appends aRow at the end of the target list: the image cell shows its image and hint; a
+  // target cell with an empty text stays empty.
+  virtual void AddTargetRow(const TTargetRow& aRow) = 0;
+  // Shows aCount, aligned right, in the "Rows" column of the existing row aRow (from 0); the
+  // column grows to show the whole number.
+  virtual void SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) = 0;
+
+  // The summary under the list, one entry a line, whose text can be selected; no lines hide
+  // it. aOffersDroppedRows shows the button ShowDroppedRowsCaption, which calls the presenter's
+  // ShowDroppedRowsClicked; the button SaveReportCaption shows with any summary and calls
+  // SaveReportClicked.
+  virtual void ShowSummary(const std::vector<std::u16string>& aLines, bool aOffersDroppedRows) = 0;
+  // A thin bar of how far the run has come, in percent; none hides it.
+  virtual void ShowProgressBar(std::optional<int32_t> aPercent) = 0;
+
+  // Enables or disables the "Convert..." button.
+  virtual void SetConvertEnabled(bool aEnabled) = 0;
+  // The control that has the keyboard focus within the window.
+  virtual TMainControl FocusedControl() const = 0;
+  // Gives the keyboard focus to the "Convert..." button.
+  virtual void FocusConvert() = 0;
+
+  // Handles every pending window message (repaints, clicks, close requests) and returns.
+  virtual void ProcessMessages() = 0;
+  // Runs aAction from the message loop once the message being handled is done.
+  virtual void RunLater(std::function<void()> aAction) = 0;
+
+  // The open dialog with OpenProjectFilter; a typed name need not exist. None when cancelled.
+  virtual std::optional<std::u16string> AskOpenPath() = 0;
+  // The save dialog with SaveProjectFilter, starting at aProposal; it asks before replacing a
+  // file and refuses a folder that does not exist. None when cancelled.
+  virtual std::optional<std::u16string> AskSavePath(const std::u16string& aProposal) = 0;
+  // The save dialog with ReportFilters, starting at aProposal; a name typed without an extension
+  // gets ReportExtension, and it asks before replacing a file. None when cancelled.
+  virtual std::optional<std::u16string> AskReportPath(const std::u16string& aProposal) = 0;
+  // Opens aUrl in the default browser; false when no browser could be started.
+  virtual bool OpenUrl(std::u16string_view aUrl) = 0;
+  // A modal information box titled BoxTitle whose plain text can be selected and copied.
+  virtual void ShowNotice(std::u16string_view aText) = 0;
+  // A modal error box titled BoxTitle, centred on the window: ErrorBoxText as plain text,
+  // ErrorDetails as details.
+  virtual void ShowError(const TErrorReport& aReport) = 0;
+  // Closes the window; the view asks the presenter's CloseRequested first, as for the user.
+  virtual void Close() = 0;
+};
+
+} // namespace vui

@@ -1,0 +1,128 @@
+// The program's one window in Qt: a view over the window's presenter, which decides what the
+// buttons, the list, the log, a drop and a close do. The window lays out its controls, hands
+// their events to the presenter and shows what the presenter tells it.
+#pragma once
+
+#include "vpresenter/uMainLayout.h"
+#include "vpresenter/uMainPresenter.h"
+#include "vpresenter/uMainView.h"
+#include "vui/uDesktopServices.h"
+
+#include <QIcon>
+#include <QWidget>
+#include <array>
+#include <exception>
+#include <functional>
+#include <memory>
+
+class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class QTableWidget;
+
+namespace vui {
+
+class TMainform : public QWidget, public IMainView {
+  Q_OBJECT
+
+public:
+  static constexpr QSize MinimumSize{MinimumWidth, MinimumHeight};
+
+  explicit TMainform(QWidget* aParent = nullptr);
+  ~TMainform() override;
+
+  // "Convert...": the conversion run; a failure is shown in the error box.
+  void Button1Click();
+  void btnHelpClick();
+
+  // Shows the exception in the error box; the window stays usable.
+  void ReportException(std::exception_ptr aError);
+
+  // Converts aPath as if it had been chosen in the open dialog; nothing while a run is going.
+  void ConvertProject(const QString& aPath);
+  // The same, once the event loop runs (for a project named on the command line).
+  void ConvertProjectLater(const QString& aPath);
+
+  // Tests answer the dialogs and catch the browser and the error box through these.
+  void SetOpenFileChooser(std::unique_ptr<IOpenFileChooser> aChooser);
+  void SetSaveFileChooser(std::unique_ptr<ISaveFileChooser> aChooser);
+  void SetReportFileChooser(std::unique_ptr<ISaveFileChooser> aChooser);
+  void SetUrlOpener(std::unique_ptr<IUrlOpener> aOpener);
+  void SetErrorPresenter(std::unique_ptr<IErrorPresenter> aPresenter);
+  void SetNoticePresenter(std::unique_ptr<INoticePresenter> aPresenter);
+
+  // The presenter is the conversion run's host; tests feed it run events directly.
+  TMainPresenter& Presenter() { return fPresenter; }
+
+  QWidget* pnlTop;
+  QPushButton* btnConvert;
+  QPushButton* btnHelp;
+  QTabWidget* pgcMain;
+  QWidget* shtLog;
+  QTableWidget* lstTargets;
+  // What the last run did, under the list; hidden before the first run.
+  QWidget* pnlSummary;
+  QLabel* lblSummary;
+  QPushButton* btnShowRows;
+  QPushButton* btnSaveReport;
+  QPlainTextEdit* memLog;
+  // A thin bar at the foot of the top panel while a run loads and converts.
+  QProgressBar* barProgress;
+  // Image 0 marks a converted target, image 1 one that cannot be converted.
+  const std::array<QIcon, 2> ImageList1;
+
+protected:
+  void closeEvent(QCloseEvent* aEvent) override;
+  void dragEnterEvent(QDragEnterEvent* aEvent) override;
+  void dropEvent(QDropEvent* aEvent) override;
+  bool eventFilter(QObject* aWatched, QEvent* aEvent) override;
+
+private:
+  // IMainView: the presenter reaches these through the interface only.
+  void ClearLog() override;
+  void AddLogLine(std::u16string_view aLine) override;
+  void ClearTargets() override;
+  void AddTargetRow(const TTargetRow& aRow) override;
+  void SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) override;
+  void ShowSummary(const std::vector<std::u16string>& aLines, bool aOffersDroppedRows) override;
+  void ShowProgressBar(std::optional<int32_t> aPercent) override;
+  void SetConvertEnabled(bool aEnabled) override;
+  TMainControl FocusedControl() const override;
+  void FocusConvert() override;
+  void ProcessMessages() override;
+  void RunLater(std::function<void()> aAction) override;
+  std::optional<std::u16string> AskOpenPath() override;
+  std::optional<std::u16string> AskSavePath(const std::u16string& aProposal) override;
+  std::optional<std::u16string> AskReportPath(const std::u16string& aProposal) override;
+  bool OpenUrl(std::u16string_view aUrl) override;
+  void ShowNotice(std::u16string_view aText) override;
+  void ShowError(const TErrorReport& aReport) override;
+  void Close() override;
+
+  void CreateTopPanel();
+  void CreateLogPage();
+  void CreateSummary();
+  void SetUpTargetColumns();
+  void ShareFreeWidth();
+  void TargetColumnResized(int aColumn);
+  void SetTargetCell(int aRow, int aColumn, const TTargetCell& aCell);
+
+  // The two target columns share the free width until the user sizes one of them.
+  bool fTargetColumnsSizedByUser = false;
+  bool fSharingFreeWidth = false;
+  std::unique_ptr<IOpenFileChooser> fOpenFileChooser;
+  std::unique_ptr<ISaveFileChooser> fSaveFileChooser;
+  std::unique_ptr<ISaveFileChooser> fReportFileChooser;
+  std::unique_ptr<IUrlOpener> fUrlOpener;
+  std::unique_ptr<IErrorPresenter> fErrorPresenter;
+  std::unique_ptr<INoticePresenter> fNoticePresenter;
+  // Last: its run may call the view as long as the window lives.
+  TMainPresenter fPresenter;
+};
+
+} // namespace vui

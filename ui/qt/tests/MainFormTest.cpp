@@ -1,0 +1,898 @@
+// The real window on the offscreen platform; only the dialogs, the browser and the error box
+// are stand-ins.
+#include "FakeDesktopServices.h"
+#include "vbase/Errors.h"
+#include "vui/uApplication.h"
+#include "vui/uMainForm.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextDocument>
+#include <QTimer>
+#include <QWindow>
+
+using namespace vbase;
+using namespace vui;
+
+namespace {
+
+const QString DataFolder = QStringLiteral(VLP_UI_TEST_DATA);
+
+QString ToQ(const std::u16string& aText) {
+  return QString::fromStdU16String(aText);
+}
+
+QStringList ToQ(const std::vector<std::u16string>& aLines) {
+  QStringList lines;
+  for (const std::u16string& line : aLines)
+    lines << ToQ(line);
+  return lines;
+}
+
+struct TExpectedRow {
+  int Image;
+  QStringList Texts; // columns 1 to 3
+};
+
+// An image whose pixels are mostly of one hue, told apart by the dominant channel.
+bool HasPixel(const QIcon& aIcon, const std::function<bool(QColor)>& aMatch) {
+  const QImage image = aIcon.pixmap(16, 16).toImage();
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixelColor(x, y).alpha() > 128 && aMatch(image.pixelColor(x, y)))
+        return true;
+  return false;
+}
+
+struct TShownBox {
+  QString Text;
+  QString Details;
+  Qt::TextFormat Format = Qt::AutoText;
+  Qt::TextInteractionFlags Interaction;
+};
+
+// Answers the next modal box once it is open, after noting what it showed.
+void AnswerNextMessageBox(TShownBox& aShown) {
+  QTimer::singleShot(0, [&aShown] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    QVERIFY(box);
+    aShown = {box->text(), box->detailedText(), box->textFormat(), box->textInteractionFlags()};
+    box->accept();
+  });
+}
+
+// What a file manager delivers when files are dropped on the window.
+bool DropFiles(QWidget* aWindow, const QStringList& aPaths) {
+  QMimeData data;
+  QList<QUrl> urls;
+  for (const QString& path : aPaths)
+    urls << QUrl::fromLocalFile(path);
+  data.setUrls(urls);
+  const QPoint centre = aWindow->rect().center();
+  QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(aWindow, &enter);
+  if (!enter.isAccepted())
+    return false;
+  QDropEvent drop(QPointF(centre), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(aWindow, &drop);
+  return drop.isAccepted();
+}
+
+class TThrowingObject : public QObject {
+public:
+  bool event(QEvent*) override { throw EConvertError(u"Thrown from an event"); }
+};
+
+} // namespace
+
+class TMainFormTest : public QObject {
+  Q_OBJECT
+
+private:
+  std::unique_ptr<TMainform> fWindow;
+  TFakeOpenFileChooser* fOpen = nullptr;
+  TFakeSaveFileChooser* fSave = nullptr;
+  TFakeSaveFileChooser* fReport = nullptr;
+  TFakeUrlOpener* fBrowser = nullptr;
+  TFakeErrorPresenter* fErrors = nullptr;
+  TFakeNoticePresenter* fNotices = nullptr;
+  std::unique_ptr<QTemporaryDir> fFolder;
+
+  QString CopyFixture(const QString& aName) {
+    const QString path = fFolder->filePath(aName);
+    QFile::copy(DataFolder + u'/' + aName, path);
+    return path;
+  }
+
+  QStringList LogLines() const { return fWindow->memLog->toPlainText().split(u'\n'); }
+
+  QString CellText(int aRow, int aColumn) const {
+    const QTableWidgetItem* item = fWindow->lstTargets->item(aRow, aColumn);
+    return item ? item->text() : QString();
+  }
+
+  int CellImage(int aRow) const {
+    const qint64 key = fWindow->lstTargets->item(aRow, 0)->icon().cacheKey();
+    for (size_t image = 0; image < fWindow->ImageList1.size(); ++image)
+      if (fWindow->ImageList1[image].cacheKey() == key)
+        return static_cast<int>(image);
+    return -1;
+  }
+
+  void CompareRows(const std::vector<TExpectedRow>& aRows) {
+    QCOMPARE(fWindow->lstTargets->rowCount(), static_cast<int>(aRows.size()));
+    for (int row = 0; row < static_cast<int>(aRows.size()); ++row) {
+      QCOMPARE(CellImage(row), aRows[row].Image);
+      QCOMPARE(CellText(row, 0), QString());
+      for (int column = 1; column <= 3; ++column)
+        QCOMPARE(CellText(row, column), aRows[row].Texts.value(column - 1));
+    }
+  }
+
+  void ShowActive() {
+    fWindow->show();
+    QApplication::setActiveWindow(fWindow.get());
+    QVERIFY(QTest::qWaitForWindowActive(fWindow.get()));
+  }
+
+  void RunWorkedProject() {
+    fOpen->Answer = CopyFixture(QStringLiteral("worked.vlp"));
+    fSave->Answer = fFolder->filePath(QStringLiteral("out.vxp"));
+    fWindow->btnConvert->click();
+  }
+
+private slots:
+  void init() {
+    fWindow = std::make_unique<TMainform>();
+    auto open = std::make_unique<TFakeOpenFileChooser>();
+    auto save = std::make_unique<TFakeSaveFileChooser>();
+    auto report = std::make_unique<TFakeSaveFileChooser>();
+    auto browser = std::make_unique<TFakeUrlOpener>();
+    auto errors = std::make_unique<TFakeErrorPresenter>();
+    auto notices = std::make_unique<TFakeNoticePresenter>();
+    fNotices = notices.get();
+    fOpen = open.get();
+    fSave = save.get();
+    fReport = report.get();
+    fBrowser = browser.get();
+    fErrors = errors.get();
+    fWindow->SetOpenFileChooser(std::move(open));
+    fWindow->SetSaveFileChooser(std::move(save));
+    fWindow->SetReportFileChooser(std::move(report));
+    fWindow->SetUrlOpener(std::move(browser));
+    fWindow->SetErrorPresenter(std::move(errors));
+    fWindow->SetNoticePresenter(std::move(notices));
+    fFolder = std::make_unique<QTemporaryDir>();
+    QVERIFY(fFolder->isValid());
+  }
+
+  void cleanup() {
+    fWindow.reset();
+    fFolder.reset();
+  }
+
+  void windowHasItsCaptionSizeAndControls() {
+    QCOMPARE(fWindow->windowTitle(),
+             QStringLiteral("Convert VLP (Vornalex 5 project) to VXP (new Vornalex project)"));
+    // A display name of the application would be appended to the caption by the window system.
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+    QCOMPARE(fWindow->size(), QSize(854, 562));
+    for (const char* name :
+         {"pnlTop", "btnConvert", "btnHelp", "pgcMain", "shtLog", "lstTargets", "memLog"})
+      QVERIFY2(fWindow->findChild<QWidget*>(QString::fromLatin1(name)), name);
+
+    QCOMPARE(fWindow->btnConvert->text(), QStringLiteral("Convert..."));
+    QCOMPARE(fWindow->btnConvert->geometry(), QRect(8, 8, 129, 49));
+    QCOMPARE(fWindow->btnConvert->iconSize(), QSize(32, 32));
+    QVERIFY(!fWindow->btnConvert->icon().pixmap(32, 32).isNull());
+    QCOMPARE(fWindow->btnHelp->text(), QStringLiteral("Help..."));
+    QCOMPARE(fWindow->btnHelp->geometry(), QRect(144, 8, 129, 49));
+    QVERIFY(fWindow->btnHelp->icon().isNull());
+    QCOMPARE(fWindow->btnConvert->nextInFocusChain(), fWindow->btnHelp);
+
+    QCOMPARE(fWindow->pgcMain->count(), 1);
+    QCOMPARE(fWindow->pgcMain->widget(0), fWindow->shtLog);
+    QCOMPARE(fWindow->pgcMain->tabText(0), QStringLiteral("Log"));
+    QVERIFY(fWindow->memLog->isReadOnly());
+    QCOMPARE(fWindow->memLog->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(fWindow->memLog->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  }
+
+  void targetListHasItsColumnsAndImages() {
+    QTableWidget* list = fWindow->lstTargets;
+    const QStringList captions{QStringLiteral("#"), QStringLiteral("Vornalex 5 Target"),
+                               QStringLiteral("Vornalex 7 Target"), QStringLiteral("Rows")};
+    QCOMPARE(list->columnCount(), 4);
+    for (int column = 0; column < 4; ++column)
+      QCOMPARE(list->horizontalHeaderItem(column)->text(), captions[column]);
+    QCOMPARE(list->horizontalHeaderItem(3)->textAlignment() & Qt::AlignHorizontal_Mask,
+             int(Qt::AlignRight));
+    QCOMPARE(list->horizontalHeaderItem(1)->textAlignment() & Qt::AlignHorizontal_Mask,
+             int(Qt::AlignLeft));
+    QVERIFY(list->showGrid());
+    QCOMPARE(list->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QCOMPARE(list->iconSize(), QSize(16, 16));
+
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    QHeaderView* header = list->horizontalHeader();
+    QCOMPARE(header->sectionSize(0), 32);
+    QCOMPARE(header->sectionSize(3), 50);
+    QVERIFY(qAbs(header->sectionSize(1) - header->sectionSize(2)) <= 1);
+    QCOMPARE(header->length(), list->viewport()->width());
+
+    QVERIFY(HasPixel(fWindow->ImageList1[0],
+                     [](QColor c) { return c.green() > 120 && c.red() < 100 && c.blue() < 100; }));
+    QVERIFY(HasPixel(fWindow->ImageList1[1],
+                     [](QColor c) { return c.red() > 150 && c.green() < 80 && c.blue() < 80; }));
+  }
+
+  void controlsFollowTheWindowSize() {
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    const int listHeight = fWindow->lstTargets->height();
+    fWindow->resize(1000, 700);
+    QTRY_COMPARE(fWindow->pnlTop->width(), 1000);
+    QCOMPARE(fWindow->pnlTop->height(), 73);
+    QCOMPARE(fWindow->pgcMain->geometry(), QRect(0, 73, 1000, 627));
+    QCOMPARE(fWindow->memLog->height(), 95);
+    QCOMPARE(fWindow->memLog->geometry().bottom(), fWindow->shtLog->height() - 1);
+    QCOMPARE(fWindow->lstTargets->height(), listHeight + 138);
+    QCOMPARE(fWindow->lstTargets->width(), fWindow->shtLog->width());
+  }
+
+  void minimumSizeKeepsBothButtonsAndReadableColumns() {
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    fWindow->resize(127, 268);
+    QTRY_COMPARE(fWindow->size(), TMainform::MinimumSize);
+    QVERIFY(fWindow->pnlTop->rect().contains(fWindow->btnHelp->geometry()));
+    QVERIFY(fWindow->pnlTop->rect().contains(fWindow->btnConvert->geometry()));
+    QHeaderView* header = fWindow->lstTargets->horizontalHeader();
+    for (const int column : {1, 2})
+      QVERIFY2(header->sectionSize(column) >= 120, qPrintable(QString::number(column)));
+    QCOMPARE(header->length(), fWindow->lstTargets->viewport()->width());
+    QVERIFY(fWindow->lstTargets->height() >
+            3 * fWindow->lstTargets->verticalHeader()->defaultSectionSize());
+  }
+
+  // Dragging a target column's edge sizes it; from then on the window's size leaves the
+  // columns as they are, and a cut path can be read in its tooltip.
+  void targetColumnsCanBeWidenedAndShowTheirTexts() {
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    QHeaderView* header = fWindow->lstTargets->horizontalHeader();
+    for (int column = 1; column < 4; ++column)
+      QCOMPARE(header->sectionResizeMode(column), QHeaderView::Interactive);
+    header->resizeSection(1, 600);
+    fWindow->resize(1000, 700);
+    QTRY_COMPARE(fWindow->pnlTop->width(), 1000);
+    QCOMPARE(header->sectionSize(1), 600);
+
+    RunWorkedProject();
+    QCOMPARE(fWindow->lstTargets->item(1, 1)->toolTip(), QStringLiteral("R;C:\\app\\src"));
+    QCOMPARE(fWindow->lstTargets->item(1, 2)->toolTip(), QStringLiteral(".\\VnxVirtualTarget[1]"));
+  }
+
+  void aTargetThatIsNotConvertedSaysWhy() {
+    RunWorkedProject();
+    QCOMPARE(CellImage(2), 1);
+    // On every cell of its row, not only beside the image.
+    for (int column = 0; column < 4; ++column) {
+      const QTableWidgetItem* cell = fWindow->lstTargets->item(2, column);
+      QVERIFY2(cell, qPrintable(QString::number(column)));
+      QVERIFY2(cell->toolTip().contains(QStringLiteral("no counterpart")),
+               qPrintable(cell->toolTip()));
+      QCOMPARE(cell->text(), QString());
+    }
+    QVERIFY(fWindow->lstTargets->item(0, 0)->toolTip().isEmpty());
+  }
+
+  void theRowsColumnShowsTheWholeNumber() {
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    vconvert::TFoundTarget target;
+    target.Converted = true;
+    target.OldTarget = u"C:\\app\\App.dpr";
+    target.NewTarget = u"C:\\app\\App.dpr";
+    fWindow->Presenter().TargetFound(target);
+    fWindow->Presenter().TargetRowsCounted(0, 120000);
+    const QTableWidgetItem* count = fWindow->lstTargets->item(0, 3);
+    QCOMPARE(count->text(), QStringLiteral("120000"));
+    QCOMPARE(count->toolTip(), QStringLiteral("120000"));
+    QVERIFY(
+        fWindow->lstTargets->horizontalHeader()->sectionSize(3) >=
+        fWindow->lstTargets->sizeHintForIndex(fWindow->lstTargets->model()->index(0, 3)).width());
+    // The target columns still share what is left.
+    QHeaderView* header = fWindow->lstTargets->horizontalHeader();
+    QVERIFY(header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2) +
+                header->sectionSize(3) <=
+            fWindow->lstTargets->viewport()->width());
+  }
+
+  // Rows are selected whole: the current cell draws no focus frame, which beside an image
+  // would frame nothing.
+  void theCurrentCellDrawsNoFocusFrame() {
+    RunWorkedProject();
+    QTableWidget* list = fWindow->lstTargets;
+    const QModelIndex cell = list->model()->index(0, 0);
+    const auto picture = [&](QStyle::State aState) {
+      QImage image(list->visualRect(cell).size(), QImage::Format_ARGB32);
+      image.fill(Qt::white);
+      QStyleOptionViewItem option;
+      option.initFrom(list->viewport());
+      option.rect = image.rect();
+      option.state = QStyle::State_Enabled | aState;
+      QPainter painter(&image);
+      list->itemDelegate()->paint(&painter, option, cell);
+      return image;
+    };
+    QCOMPARE(picture(QStyle::State_HasFocus), picture(QStyle::State_None));
+  }
+
+  // The style would tint a selected row's image with the highlight colour.
+  void selectedRowsShowTheImagesUntinted() {
+    for (const QIcon& image : fWindow->ImageList1)
+      QCOMPARE(image.pixmap(QSize(16, 16), QIcon::Selected).toImage(),
+               image.pixmap(QSize(16, 16), QIcon::Normal).toImage());
+  }
+
+  void tabLeavesTheListAndEnterPressesAButton() {
+    ShowActive();
+    RunWorkedProject();
+    fWindow->lstTargets->setFocus();
+    fWindow->lstTargets->setCurrentCell(0, 1);
+    QTest::keyClick(fWindow->lstTargets, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), fWindow->memLog);
+    QTest::keyClick(fWindow->memLog, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), fWindow->btnSaveReport);
+    QTest::keyClick(fWindow->btnSaveReport, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), fWindow->btnConvert);
+
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+      fWindow->btnHelp->setFocus();
+      QTest::keyClick(fWindow->btnHelp, key);
+    }
+    QCOMPARE(fBrowser->Opened.size(), size_t(2));
+    fOpen->Answer.reset();
+    fWindow->btnConvert->setFocus();
+    QTest::keyClick(fWindow->btnConvert, Qt::Key_Return);
+    QCOMPARE(fOpen->Calls, 2);
+  }
+
+  void dialogsAreSetUpForProjects() {
+    const auto open = CreateOpenProjectDialog(nullptr);
+    QCOMPARE(open->nameFilters(), QStringList{QStringLiteral("Vornalex 5 Projects (*.vlp)")});
+    QCOMPARE(open->acceptMode(), QFileDialog::AcceptOpen);
+    QCOMPARE(open->fileMode(), QFileDialog::AnyFile);
+    QVERIFY(open->testOption(QFileDialog::DontUseNativeDialog));
+
+    const QString proposal = fFolder->filePath(QStringLiteral("app.vlp_converted.vxp"));
+    const auto save = CreateSaveProjectDialog(nullptr, proposal);
+    QCOMPARE(save->nameFilters(), QStringList{QStringLiteral("Vornalex 2010 Projects (*.vxp)")});
+    QCOMPARE(save->acceptMode(), QFileDialog::AcceptSave);
+    QVERIFY(!save->testOption(QFileDialog::DontConfirmOverwrite));
+    QCOMPARE(save->defaultSuffix(), QStringLiteral("vxp"));
+    QVERIFY(save->testOption(QFileDialog::DontUseNativeDialog));
+    QCOMPARE(save->selectedFiles(), QStringList{proposal});
+  }
+
+  void saveReportWritesThePageOfTheLastRun() {
+    QVERIFY(!fWindow->btnSaveReport->isVisibleTo(fWindow.get()));
+    RunWorkedProject();
+    QVERIFY(fWindow->btnSaveReport->isVisibleTo(fWindow.get()));
+    fReport->Answer = fFolder->filePath(QStringLiteral("report.html"));
+    fWindow->btnSaveReport->click();
+    QCOMPARE(fReport->Proposals, QStringList{*fOpen->Answer + QStringLiteral(".report.html")});
+    QFile page(*fReport->Answer);
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(page.readAll());
+    QVERIFY(text.startsWith(QStringLiteral("<!DOCTYPE html>")));
+    QVERIFY(text.contains(QStringLiteral("worked.vlp")));
+    QVERIFY(fErrors->Shown.empty());
+
+    const auto dialog = CreateSaveReportDialog(nullptr, *fReport->Answer);
+    QCOMPARE(dialog->nameFilters(), (QStringList{QStringLiteral("HTML report (*.html)"),
+                                                 QStringLiteral("JSON report (*.json)")}));
+    QCOMPARE(dialog->defaultSuffix(), QStringLiteral("html"));
+    QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+    QCOMPARE(dialog->selectedFiles(), QStringList{*fReport->Answer});
+  }
+
+  void saveDialogAddsTheExtensionToATypedName() {
+    const auto save = CreateSaveProjectDialog(nullptr, fFolder->filePath(QStringLiteral("x.vxp")));
+    save->show();
+    auto* name = save->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name);
+    name->setText(QStringLiteral("typed"));
+    QMetaObject::invokeMethod(save.get(), "accept");
+    QCOMPARE(save->result(), int(QDialog::Accepted));
+    QCOMPARE(save->selectedFiles(), QStringList{fFolder->filePath(QStringLiteral("typed.vxp"))});
+  }
+
+  // The platform's close of the window (its title bar, the task bar) while the run's save
+  // dialog is open closes it once the run has saved.
+  void aCloseDuringTheSaveDialogIsHonouredAfterIt() {
+    ShowActive();
+    fWindow->SetSaveFileChooser(CreateDesktopSaveFileChooser());
+    fOpen->Answer = CopyFixture(QStringLiteral("worked.vlp"));
+    const QString output = fFolder->filePath(QStringLiteral("out.vxp"));
+    bool visibleAfterClose = false;
+    bool blockedByTheDialog = true;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+      QFileDialog* dialog = nullptr;
+      for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<QFileDialog*>(widget); found && found->isVisible())
+          dialog = found;
+      if (!dialog)
+        return;
+      poll.stop();
+      // Qt drops the window system's close of a window that a modal dialog blocks.
+      blockedByTheDialog = QApplication::activeModalWidget() != nullptr;
+      fWindow->windowHandle()->close();
+      visibleAfterClose = fWindow->isVisible();
+      dialog->selectFile(output);
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    poll.start(10);
+    fWindow->btnConvert->click();
+    QVERIFY(!blockedByTheDialog);
+    QVERIFY(visibleAfterClose);
+    QVERIFY(QFile::exists(output));
+    QTRY_VERIFY(!fWindow->isVisible());
+  }
+
+  void openDialogAcceptsANameThatDoesNotExist() {
+    const QString missing = fFolder->filePath(QStringLiteral("missing.vlp"));
+    const auto open = CreateOpenProjectDialog(nullptr);
+    open->selectFile(missing);
+    QMetaObject::invokeMethod(open.get(), "accept");
+    QCOMPARE(open->result(), int(QDialog::Accepted));
+    QCOMPARE(open->selectedFiles(), QStringList{missing});
+  }
+
+  void saveDialogRefusesAFolderThatDoesNotExist() {
+    const QString inMissingFolder = fFolder->filePath(QStringLiteral("gone/out.vxp"));
+    const auto save = CreateSaveProjectDialog(nullptr, fFolder->filePath(QStringLiteral("x.vxp")));
+    save->selectFile(inMissingFolder);
+    TShownBox shown;
+    AnswerNextMessageBox(shown);
+    QMetaObject::invokeMethod(save.get(), "accept");
+    QCOMPARE(save->result(), int(QDialog::Rejected));
+    QVERIFY2(shown.Text.contains(QStringLiteral("does not exist")), qPrintable(shown.Text));
+
+    save->selectFile(fFolder->filePath(QStringLiteral("out.vxp")));
+    QMetaObject::invokeMethod(save.get(), "accept");
+    QCOMPARE(save->result(), int(QDialog::Accepted));
+  }
+
+  void convertRunsTheWholeConversion() {
+    RunWorkedProject();
+
+    QCOMPARE(fErrors->Shown.size(), size_t(0));
+    CompareRows({
+        {0, {QStringLiteral("C:\\app\\App.dpr"), QStringLiteral("C:\\app\\App.dpr"), "2"}},
+        {0, {QStringLiteral("R;C:\\app\\src"), QStringLiteral(".\\VnxVirtualTarget[1]"), "1"}},
+        {1, {}},
+    });
+    QCOMPARE(fWindow->lstTargets->item(0, 3)->textAlignment() & Qt::AlignHorizontal_Mask,
+             int(Qt::AlignRight));
+
+    QStringList log = LogLines();
+    QVERIFY(QRegularExpression(QStringLiteral("^Total processing time: \\d+ms$"))
+                .match(log.takeLast())
+                .hasMatch());
+    QCOMPARE(log, (QStringList{"Opening old project...", "Reading dictionary info",
+                               "\tDictionary name: Main", "Reading languages", "\tde", "\tsr.lat",
+                               "Reading targets", "Reading translations", "\t - Native imported",
+                               "\t - Translations imported", "\t - Read-only state imported",
+                               "\t - Row comments imported", "\t - max. char info imported",
+                               "Reading excluded strings", "\t - String excludes imported",
+                               "\t - Context excludes imported"}));
+
+    QCOMPARE(fSave->Proposals, QStringList{*fOpen->Answer + QStringLiteral("_converted.vxp")});
+    QFile saved(*fSave->Answer);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF<?xml"));
+    QVERIFY(bytes.contains("\r\n<xml version=\"7.5.0.0\">\r\n  <infos>\r\n"));
+    QVERIFY(bytes.contains(QStringLiteral("name=\"Source.Unit1\u2024pas.Hello\"").toUtf8()));
+    QVERIFY(fWindow->btnConvert->isEnabled());
+  }
+
+  // The window and the batch command run the same core: the sample project must come out as
+  // the checked-in output of the batch conversion, which was made with the relative path.
+  void demoProjectGivesTheBytesOfTheBatchConversion() {
+    const QString input = fFolder->filePath(QStringLiteral("demo.vlp"));
+    QVERIFY(QFile::copy(QStringLiteral(VLP_SOURCE_DIR "/examples/demo.vlp"), input));
+    fOpen->Answer = input;
+    fSave->Answer = fFolder->filePath(QStringLiteral("demo.vxp"));
+    fWindow->btnConvert->click();
+
+    QFile saved(*fSave->Answer);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QByteArray bytes = saved.readAll();
+    bytes.replace("&quot;" + input.toUtf8() + "&quot;", "&quot;demo.vlp&quot;");
+    QFile expected(QStringLiteral(VLP_SOURCE_DIR "/tests/data/demo.vlp_converted.vxp"));
+    QVERIFY(expected.open(QIODevice::ReadOnly));
+    QCOMPARE(bytes, expected.readAll());
+  }
+
+  void convertIsDisabledAndCloseWaitsWhileARunIsInProgress() {
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    bool convertEnabled = true, closed = true, visible = false;
+    fSave->WhileOpen = [&] {
+      convertEnabled = fWindow->btnConvert->isEnabled();
+      closed = fWindow->close();
+      visible = fWindow->isVisible();
+    };
+    RunWorkedProject();
+    QVERIFY(!convertEnabled);
+    QVERIFY(!closed);
+    QVERIFY(visible);
+    QVERIFY(QFile::exists(*fSave->Answer));
+    QVERIFY(!fWindow->isVisible());
+  }
+
+  // The window shows what it does before a long load starts, and a close that arrives while
+  // it loads waits for the run to end, which still saves.
+  void windowRepaintsBeforeLoadingAndClosesAfterTheRun() {
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    QString lastLineAtFirstRepaint;
+    int rowsAtFirstRepaint = -1;
+    bool closed = true;
+    QTimer::singleShot(0, fWindow.get(), [&] {
+      lastLineAtFirstRepaint = LogLines().constLast();
+      rowsAtFirstRepaint = fWindow->lstTargets->rowCount();
+      closed = fWindow->close();
+    });
+    RunWorkedProject();
+    QCOMPARE(lastLineAtFirstRepaint, QStringLiteral("Opening old project..."));
+    QCOMPARE(rowsAtFirstRepaint, 0);
+    QVERIFY(!closed);
+    QVERIFY(QFile::exists(*fSave->Answer));
+    QVERIFY(!fWindow->isVisible());
+  }
+
+  void aProjectOnTheCommandLineIsConverted() {
+    const QString project = CopyFixture(QStringLiteral("worked.vlp"));
+
+    fSave->Answer = fFolder->filePath(QStringLiteral("out.vxp"));
+    fWindow->ConvertProjectLater(project);
+    QTRY_VERIFY(QFile::exists(*fSave->Answer));
+    QCOMPARE(fOpen->Calls, 0);
+    QCOMPARE(fSave->Proposals, QStringList{project + QStringLiteral("_converted.vxp")});
+    QCOMPARE(fWindow->lstTargets->rowCount(), 3);
+
+    // The next click asks the open dialog again.
+    fOpen->Answer.reset();
+    fWindow->btnConvert->click();
+    QCOMPARE(fOpen->Calls, 1);
+  }
+
+  void aDroppedProjectIsConverted() {
+    const QString notes = fFolder->filePath(QStringLiteral("notes.txt"));
+    QVERIFY(!DropFiles(fWindow.get(), {notes}));
+    const QString project = CopyFixture(QStringLiteral("worked.vlp"));
+    fSave->Answer = fFolder->filePath(QStringLiteral("out.vxp"));
+    // Nothing is taken while a run is going.
+    fSave->WhileOpen = [&] { QVERIFY(!DropFiles(fWindow.get(), {project})); };
+    QVERIFY(DropFiles(fWindow.get(), {notes, project}));
+    QTRY_VERIFY(QFile::exists(*fSave->Answer));
+    QCOMPARE(fSave->Proposals, QStringList{project + QStringLiteral("_converted.vxp")});
+    QCOMPARE(fOpen->Calls, 0);
+    QTest::qWait(50);
+    QCOMPARE(fSave->Proposals.size(), 1);
+  }
+
+  void aProjectOnTheCommandLineLeavesTheFocusOnConvert() {
+    ShowActive();
+    fWindow->btnHelp->setFocus();
+    fSave->Answer = fFolder->filePath(QStringLiteral("out.vxp"));
+    fWindow->ConvertProjectLater(CopyFixture(QStringLiteral("worked.vlp")));
+    QTRY_VERIFY(QFile::exists(*fSave->Answer));
+    QTRY_COMPARE(fWindow->focusWidget(), fWindow->btnConvert);
+  }
+
+  // After converting the demo project the summary says where it went, what was left out, and
+  // that the saved file holds everything else.
+  void theSummaryTellsWhatTheRunDid() {
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    QVERIFY(!fWindow->pnlSummary->isVisible());
+    const QString input = fFolder->filePath(QStringLiteral("demo.vlp"));
+    QVERIFY(QFile::copy(QStringLiteral(VLP_SOURCE_DIR "/examples/demo.vlp"), input));
+    fOpen->Answer = input;
+    fSave->Answer = fFolder->filePath(QStringLiteral("demo.vxp"));
+    bool barDuringRun = false;
+    fSave->WhileOpen = [&] { barDuringRun = fWindow->barProgress->isVisible(); };
+    fWindow->btnConvert->click();
+
+    QVERIFY(barDuringRun);
+    QVERIFY(!fWindow->barProgress->isVisible());
+    QVERIFY(fWindow->pnlSummary->isVisible());
+    const QStringList lines = fWindow->lblSummary->text().split(u'\n');
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines[0], QStringLiteral("The new project was saved to \"%1\".").arg(*fSave->Answer));
+    QVERIFY2(lines[1].startsWith(QStringLiteral("Targets converted: ")), qPrintable(lines[1]));
+    QCOMPARE(lines[2], QStringLiteral("2 rows without a converted target were not carried over"));
+    QVERIFY2(lines[3].startsWith(QStringLiteral("verified: ")), qPrintable(lines[3]));
+    // The log stays as it was.
+    QVERIFY(LogLines().constLast().startsWith(QStringLiteral("Total processing time: ")));
+
+    QVERIFY(fWindow->btnShowRows->isVisible());
+    fWindow->btnShowRows->click();
+    QCOMPARE(fNotices->Shown.size(), 1);
+    QVERIFY2(fNotices->Shown[0].startsWith(lines[2] + u':'), qPrintable(fNotices->Shown[0]));
+
+    fSave->Answer.reset();
+    fWindow->btnConvert->click();
+    QCOMPARE(fWindow->lblSummary->text().split(u'\n').constFirst(),
+             QStringLiteral("The new project was not saved: the save dialog was cancelled."));
+  }
+
+  void convertKeepsTheFocusForTheNextRun() {
+    fWindow->btnConvert->setFocus();
+    RunWorkedProject();
+    QCOMPARE(fWindow->focusWidget(), fWindow->btnConvert);
+
+    fWindow->memLog->setFocus();
+    fSave->WhileOpen = [this] { fWindow->lstTargets->setFocus(); };
+    fWindow->btnConvert->click();
+    QCOMPARE(fWindow->focusWidget(), fWindow->lstTargets);
+  }
+
+  void logShowsEveryEntryOnOneLine() {
+    const struct {
+      std::u16string Entry;
+      QString Shown;
+    } cases[] = {
+        {u"\tDictionary name: Main", QStringLiteral("\tDictionary name: Main")},
+        {u"\tDictionary name: A\r\nB", QStringLiteral("\tDictionary name: A B")},
+        {u"\tde\r", QStringLiteral("\tde ")},
+        {u"\n\nx", QStringLiteral("  x")},
+        {u"a\u2028b\u2029c", QStringLiteral("a b c")},
+        {u"a\uFDD0b\uFDD1c", QStringLiteral("a b c")},
+        {u"", QString()},
+    };
+    for (const auto& test : cases) {
+      fWindow->Presenter().ClearLog();
+      fWindow->Presenter().AddLogLine(u"before");
+      fWindow->Presenter().AddLogLine(test.Entry);
+      fWindow->Presenter().AddLogLine(u"after");
+      QCOMPARE(LogLines(), (QStringList{"before", test.Shown, "after"}));
+      QCOMPARE(fWindow->memLog->document()->blockCount(), 3);
+    }
+  }
+
+  void aCountForATargetThatDoesNotExistIsDropped() {
+    TMainPresenter& presenter = fWindow->Presenter();
+    presenter.TargetRowsCounted(0, 7);
+    vconvert::TFoundTarget target;
+    target.Converted = true;
+    target.OldTarget = u"old";
+    target.NewTarget = u"new";
+    presenter.TargetFound(target);
+    presenter.TargetRowsCounted(1, 7);
+    presenter.TargetRowsCounted(-1, 7);
+    QCOMPARE(fWindow->lstTargets->rowCount(), 1);
+    QCOMPARE(CellText(0, 3), QString());
+  }
+
+  void cancellingTheOpenDialogKeepsThePreviousRun() {
+    RunWorkedProject();
+    const QStringList log = LogLines();
+    const int rows = fWindow->lstTargets->rowCount();
+
+    fOpen->Answer.reset();
+    fWindow->btnConvert->click();
+    QCOMPARE(fOpen->Calls, 2);
+    QCOMPARE(LogLines(), log);
+    QCOMPARE(fWindow->lstTargets->rowCount(), rows);
+    QCOMPARE(CellText(0, 3), QStringLiteral("2"));
+    QCOMPARE(fSave->Proposals.size(), 1);
+  }
+
+  void cancellingTheSaveDialogWritesNothing() {
+    fOpen->Answer = CopyFixture(QStringLiteral("worked.vlp"));
+    fSave->Answer.reset();
+    fWindow->btnConvert->click();
+    QCOMPARE(fSave->Proposals.size(), 1);
+    QCOMPARE(QDir(fFolder->path()).entryList(QDir::Files), QStringList{"worked.vlp"});
+    QVERIFY(LogLines().constLast().startsWith(QStringLiteral("Total processing time: ")));
+    QCOMPARE(fErrors->Shown.size(), size_t(0));
+  }
+
+  void aFailingProjectIsReportedAndTheNextRunWorks() {
+    fOpen->Answer = CopyFixture(QStringLiteral("unclosed.vlp"));
+    fWindow->btnConvert->click();
+    QCOMPARE(fErrors->Shown.size(), size_t(1));
+    QCOMPARE(ToQ(fErrors->Shown[0].Message),
+             QStringLiteral("Missing close tag in element VORNALEXPROJECT"));
+    QCOMPARE(ToQ(fErrors->Shown[0].ClassName), QStringLiteral("EFilerError"));
+    QCOMPARE(ToQ(fErrors->Shown[0].LastLogLines), QStringList{"Opening old project..."});
+    QCOMPARE(fSave->Proposals.size(), 0);
+    QVERIFY(fWindow->btnConvert->isEnabled());
+
+    RunWorkedProject();
+    QCOMPARE(fErrors->Shown.size(), size_t(1));
+    QCOMPARE(fWindow->lstTargets->rowCount(), 3);
+    QVERIFY(QFile::exists(*fSave->Answer));
+  }
+
+  void aMissingProjectReportsTheOpenError() {
+    const QString missing = fFolder->filePath(QStringLiteral("missing.vlp"));
+    fOpen->Answer = missing;
+    fWindow->btnConvert->click();
+    QCOMPARE(fErrors->Shown.size(), size_t(1));
+    QCOMPARE(ToQ(fErrors->Shown[0].ClassName), QStringLiteral("EFOpenError"));
+    QVERIFY2(ToQ(fErrors->Shown[0].Message)
+                 .startsWith(QStringLiteral("Cannot open file \"%1\". ").arg(missing)),
+             qPrintable(ToQ(fErrors->Shown[0].Message)));
+  }
+
+  void helpOpensTheHelpPage() {
+    fWindow->btnHelp->click();
+    QCOMPARE(fBrowser->Opened.size(), size_t(1));
+    QCOMPARE(
+        fBrowser->Opened[0],
+        QUrl(QStringLiteral("https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp")));
+    QCOMPARE(fNotices->Shown.size(), 0);
+  }
+
+  void helpWithoutABrowserShowsTheAddress() {
+    fBrowser->Succeeds = false;
+    fWindow->btnHelp->click();
+    QCOMPARE(fNotices->Shown.size(), 1);
+    const QString address =
+        QStringLiteral("https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp");
+    QVERIFY2(fNotices->Shown[0].contains(address), qPrintable(fNotices->Shown[0]));
+
+    // The desktop's box lets the address be selected and copied.
+    TShownBox shown;
+    AnswerNextMessageBox(shown);
+    CreateDesktopNoticePresenter()->Show(fWindow.get(), fNotices->Shown[0]);
+    QCOMPARE(shown.Text, fNotices->Shown[0]);
+    QCOMPARE(shown.Format, Qt::PlainText);
+    QVERIFY(shown.Interaction.testFlag(Qt::TextSelectableByMouse));
+    QVERIFY(shown.Interaction.testFlag(Qt::TextSelectableByKeyboard));
+  }
+
+  // A browser command that runs but starts no browser is no browser.
+  void helpWhoseBrowserCommandFailsShowsTheAddress() {
+    const QByteArray path = qgetenv("PATH");
+    for (const int status : {0, 3}) {
+      QFile opener(fFolder->filePath(QStringLiteral("xdg-open")));
+      QVERIFY(opener.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      opener.write(QStringLiteral("#!/bin/sh\nexit %1\n").arg(status).toUtf8());
+      opener.close();
+      opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+      qputenv("PATH", fFolder->path().toUtf8() + ':' + path);
+      fWindow->SetUrlOpener(CreateDesktopUrlOpener());
+      fWindow->btnHelp->click();
+      qputenv("PATH", path);
+      QCOMPARE(fNotices->Shown.size(), status == 0 ? 0 : 1);
+    }
+    QVERIFY(fNotices->Shown[0].contains(QStringLiteral("jumper.php")));
+  }
+
+  // Only on X11 (MainFormTestOnX11) does the box get a place it could keep; exposed rather than
+  // active, as no window manager is there to activate the window.
+  void errorBoxIsCentredOnTheWindow() {
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    fWindow->move(100, 80);
+    QRect box;
+    QTimer::singleShot(50, [&box] {
+      QWidget* shown = QApplication::activeModalWidget();
+      QVERIFY(shown);
+      box = shown->frameGeometry();
+      qobject_cast<QMessageBox*>(shown)->accept();
+    });
+    CreateDesktopErrorPresenter()->Show(fWindow.get(), {u"message", u"EFilerError", {}, {}});
+    const QPoint offset = box.center() - fWindow->frameGeometry().center();
+    QVERIFY2(offset.manhattanLength() <= 2,
+             qPrintable(QStringLiteral("%1, %2 off the centre").arg(offset.x()).arg(offset.y())));
+  }
+
+  // --help and --version answer without a window; an unknown option is a usage error. No display
+  // is there: a window would fail.
+  void theProgramAnswersHelpAndVersionOnTheConsole() {
+    const struct {
+      QString Option;
+      int Status;
+      QString Out;
+      QString ErrStart;
+    } cases[] = {
+        {QStringLiteral("--help"), 0, QStringLiteral("Usage: vlp5tovxp [OLD.vlp]\n"), QString()},
+        {QStringLiteral("--version"), 0, QString::fromUtf8("vlp5tovxp " VLP_VERSION "\n"),
+         QString()},
+        {QStringLiteral("--frce"), 2, QString(),
+         QStringLiteral("vlp5tovxp: unknown option --frce\n\nUsage: vlp5tovxp [OLD.vlp]\n")},
+    };
+    for (const auto& test : cases) {
+      QProcess program;
+      QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+      environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+      environment.remove(QStringLiteral("DISPLAY"));
+      environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+      program.setProcessEnvironment(environment);
+      program.start(QString::fromUtf8(VLP_WINDOW_PROGRAM), {test.Option});
+      QVERIFY(program.waitForFinished(10000));
+      const QString out = QString::fromUtf8(program.readAllStandardOutput());
+      const QString err = QString::fromUtf8(program.readAllStandardError());
+      QCOMPARE(program.exitCode(), test.Status);
+      QVERIFY2(out.startsWith(test.Out) && (test.Status != 0 || err.isEmpty()), qPrintable(err));
+      QVERIFY2(err.startsWith(test.ErrStart), qPrintable(err));
+      QCOMPARE(out.isEmpty(), test.Out.isEmpty());
+    }
+  }
+
+  void errorBoxShowsMessageClassAndLastLogLines() {
+    // The value comes from the old project and looks like markup; it is shown as it is.
+    const TErrorReport report{u"'<b>1</b>' is not a valid integer value",
+                              u"EConvertError",
+                              {u"Reading targets"},
+                              u"The project \"a.vlp\" could not be read: line 3, column 9."};
+    TShownBox shown;
+    AnswerNextMessageBox(shown);
+    CreateDesktopErrorPresenter()->Show(fWindow.get(), report);
+    QCOMPARE(shown.Text, ToQ(report.Sentence) + QStringLiteral("\n\n") + ToQ(report.Message));
+    QCOMPARE(shown.Format, Qt::PlainText);
+    QCOMPARE(shown.Details, QStringLiteral("Exception class: EConvertError\n\n"
+                                           "Last log lines:\nReading targets"));
+  }
+
+  void reportKeepsOnlyTheLastLogLines() {
+    for (int line = 1; line <= 12; ++line)
+      fWindow->Presenter().AddLogLine(QStringLiteral("line %1").arg(line).toStdU16String());
+    fWindow->ReportException(std::make_exception_ptr(std::runtime_error("plain")));
+    QCOMPARE(fErrors->Shown.size(), size_t(1));
+    QCOMPARE(ToQ(fErrors->Shown[0].Message), QStringLiteral("plain"));
+    QCOMPARE(ToQ(fErrors->Shown[0].ClassName), QStringLiteral("std::runtime_error"));
+    const QStringList lines = ToQ(fErrors->Shown[0].LastLogLines);
+    QCOMPARE(lines.size(), TMainPresenter::LastLogLinesInReport);
+    QCOMPARE(lines.constFirst(), QStringLiteral("line 3"));
+    QCOMPARE(lines.constLast(), QStringLiteral("line 12"));
+  }
+
+  void anExceptionFromAnEventStopsInTheApplication() {
+    auto* application = static_cast<TApplication*>(QCoreApplication::instance());
+    std::vector<TErrorReport> reported;
+    application->SetExceptionReporter(
+        [&reported](std::exception_ptr aError) { reported.push_back(DescribeException(aError)); });
+    TThrowingObject receiver;
+    QEvent event(QEvent::User);
+    QVERIFY(!QCoreApplication::sendEvent(&receiver, &event));
+    application->SetExceptionReporter({});
+    QCOMPARE(reported.size(), size_t(1));
+    QCOMPARE(ToQ(reported[0].Message), QStringLiteral("Thrown from an event"));
+    QCOMPARE(ToQ(reported[0].ClassName), QStringLiteral("EConvertError"));
+  }
+};
+
+int main(int argc, char** argv) {
+  TApplication application(argc, argv);
+  application.setQuitOnLastWindowClosed(false);
+  TMainFormTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "MainFormTest.moc"

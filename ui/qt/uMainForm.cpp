@@ -1,0 +1,428 @@
+#include "vui/uMainForm.h"
+
+#include "vpresenter/uMainLayout.h"
+#include "vpresenter/uMainTexts.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace vui {
+
+namespace {
+
+QString ToQString(std::u16string_view aText) {
+  return QStringView(aText).toString();
+}
+
+std::optional<std::u16string> ToU16(const std::optional<QString>& aText) {
+  if (!aText)
+    return std::nullopt;
+  return aText->toStdU16String();
+}
+
+QPushButton* CreateButton(const QString& aName, std::u16string_view aCaption, TRect96 aRect,
+                          QWidget* aParent) {
+  auto* button = new QPushButton(ToQString(aCaption), aParent);
+  button->setObjectName(aName);
+  button->setGeometry(aRect.Left, aRect.Top, aRect.Width, aRect.Height);
+  // Outside a dialog a button answers only Space; Enter is what people press.
+  button->setAutoDefault(true);
+  return button;
+}
+
+// Both images drawn the same on a selected row: the style's tinted version of a small mark
+// on the highlight colour cannot be read.
+QIcon ListImage(const QString& aFile) {
+  QIcon icon;
+  for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Selected})
+    icon.addFile(aFile, QSize(ListImageSize, ListImageSize), mode);
+  return icon;
+}
+
+// Rows are selected whole; a focus frame around one cell, empty beside an image, is noise.
+class TNoFocusFrameDelegate : public QStyledItemDelegate {
+public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+  void initStyleOption(QStyleOptionViewItem* aOption, const QModelIndex& aIndex) const override {
+    QStyledItemDelegate::initStyleOption(aOption, aIndex);
+    aOption->state &= ~QStyle::State_HasFocus;
+  }
+};
+
+// The local files among dropped ones; the presenter picks what it takes.
+std::vector<std::u16string> DroppedFiles(const QMimeData* aData) {
+  std::vector<std::u16string> files;
+  if (!aData || !aData->hasUrls())
+    return files;
+  for (const QUrl& url : aData->urls())
+    if (url.isLocalFile())
+      files.push_back(url.toLocalFile().toStdU16String());
+  return files;
+}
+
+} // namespace
+
+TMainform::TMainform(QWidget* aParent)
+    : QWidget(aParent), ImageList1{ListImage(QStringLiteral(":/images/check.svg")),
+                                   ListImage(QStringLiteral(":/images/cross.svg"))},
+      fOpenFileChooser(CreateDesktopOpenFileChooser()),
+      fSaveFileChooser(CreateDesktopSaveFileChooser()),
+      fReportFileChooser(CreateDesktopReportFileChooser()), fUrlOpener(CreateDesktopUrlOpener()),
+      fErrorPresenter(CreateDesktopErrorPresenter()),
+      fNoticePresenter(CreateDesktopNoticePresenter()), fPresenter(*this) {
+  setObjectName(QStringLiteral("Mainform"));
+  setWindowTitle(ToQString(WindowCaption));
+  resize(ClientWidth, ClientHeight);
+  setMinimumSize(MinimumSize);
+  setAcceptDrops(true);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  CreateTopPanel();
+  layout->addWidget(pnlTop);
+  CreateLogPage();
+  layout->addWidget(pgcMain, 1);
+  setTabOrder(btnConvert, btnHelp);
+}
+
+TMainform::~TMainform() = default;
+
+void TMainform::CreateTopPanel() {
+  pnlTop = new QWidget(this);
+  pnlTop->setObjectName(QStringLiteral("pnlTop"));
+  pnlTop->setFixedHeight(TopPanelHeight);
+
+  btnConvert =
+      CreateButton(QStringLiteral("btnConvert"), ConvertCaption, ConvertButtonRect, pnlTop);
+  btnConvert->setIcon(QIcon(QStringLiteral(":/images/convert.svg")));
+  btnConvert->setIconSize(QSize(ButtonImageSize, ButtonImageSize));
+  connect(btnConvert, &QPushButton::clicked, this, &TMainform::Button1Click);
+
+  btnHelp = CreateButton(QStringLiteral("btnHelp"), HelpCaption, HelpButtonRect, pnlTop);
+  connect(btnHelp, &QPushButton::clicked, this, &TMainform::btnHelpClick);
+
+  barProgress = new QProgressBar(pnlTop);
+  barProgress->setObjectName(QStringLiteral("barProgress"));
+  barProgress->setTextVisible(false);
+  barProgress->setFixedHeight(ProgressBarRect.Height);
+  barProgress->hide();
+  // The buttons keep their places; only the bar follows the panel's width.
+  auto* layout = new QVBoxLayout(pnlTop);
+  layout->setContentsMargins(ProgressBarRect.Left, ProgressBarRect.Top, ProgressBarRect.Left,
+                             TopPanelHeight - ProgressBarRect.Top - ProgressBarRect.Height);
+  layout->addWidget(barProgress);
+}
+
+void TMainform::CreateSummary() {
+  pnlSummary = new QWidget(shtLog);
+  pnlSummary->setObjectName(QStringLiteral("pnlSummary"));
+  lblSummary = new QLabel(pnlSummary);
+  lblSummary->setObjectName(QStringLiteral("lblSummary"));
+  // Paths and texts from the project must not be read as markup; the path can be copied.
+  lblSummary->setTextFormat(Qt::PlainText);
+  lblSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  btnShowRows = new QPushButton(ToQString(ShowDroppedRowsCaption), pnlSummary);
+  btnShowRows->setObjectName(QStringLiteral("btnShowRows"));
+  btnShowRows->hide();
+  connect(btnShowRows, &QPushButton::clicked, this,
+          [this] { fPresenter.ShowDroppedRowsClicked(); });
+  btnSaveReport = new QPushButton(ToQString(SaveReportCaption), pnlSummary);
+  btnSaveReport->setObjectName(QStringLiteral("btnSaveReport"));
+  connect(btnSaveReport, &QPushButton::clicked, this, [this] { fPresenter.SaveReportClicked(); });
+  auto* layout = new QHBoxLayout(pnlSummary);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(lblSummary, 1);
+  layout->addWidget(btnShowRows, 0, Qt::AlignTop);
+  layout->addWidget(btnSaveReport, 0, Qt::AlignTop);
+  pnlSummary->hide();
+}
+
+void TMainform::CreateLogPage() {
+  pgcMain = new QTabWidget(this);
+  pgcMain->setObjectName(QStringLiteral("pgcMain"));
+  shtLog = new QWidget;
+  shtLog->setObjectName(QStringLiteral("shtLog"));
+  pgcMain->addTab(shtLog, ToQString(LogPageCaption));
+
+  lstTargets = new QTableWidget(0, tcCount, shtLog);
+  lstTargets->setObjectName(QStringLiteral("lstTargets"));
+  QStringList captions;
+  for (const std::u16string_view caption : TargetColumnCaptions)
+    captions << ToQString(caption);
+  lstTargets->setHorizontalHeaderLabels(captions);
+  SetUpTargetColumns();
+  lstTargets->verticalHeader()->hide();
+  lstTargets->verticalHeader()->setDefaultSectionSize(lstTargets->fontMetrics().height() + 6);
+  lstTargets->setShowGrid(true);
+  lstTargets->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  lstTargets->setSelectionBehavior(QAbstractItemView::SelectRows);
+  lstTargets->setSelectionMode(QAbstractItemView::SingleSelection);
+  lstTargets->setIconSize(QSize(ListImageSize, ListImageSize));
+  lstTargets->setWordWrap(false);
+  lstTargets->setItemDelegate(new TNoFocusFrameDelegate(lstTargets));
+  // Tab moves on to the log instead of from cell to cell.
+  lstTargets->setTabKeyNavigation(false);
+
+  memLog = new QPlainTextEdit(shtLog);
+  memLog->setObjectName(QStringLiteral("memLog"));
+  memLog->setFixedHeight(LogHeight);
+  memLog->setReadOnly(true);
+  memLog->setLineWrapMode(QPlainTextEdit::NoWrap);
+  memLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  memLog->setTabChangesFocus(true);
+  // A project dropped on the log goes to the window, not into the text.
+  memLog->setAcceptDrops(false);
+  // The log indents with TABs; Qt's default stop of 80 pixels spreads it too wide.
+  memLog->setTabStopDistance(4 * memLog->fontMetrics().averageCharWidth());
+
+  CreateSummary();
+
+  auto* layout = new QVBoxLayout(shtLog);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(lstTargets, 1);
+  layout->addWidget(pnlSummary);
+  layout->addWidget(memLog);
+}
+
+void TMainform::SetUpTargetColumns() {
+  lstTargets->horizontalHeaderItem(tcRows)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  for (int column = tcImage; column < tcRows; ++column)
+    lstTargets->horizontalHeaderItem(column)->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  QHeaderView* header = lstTargets->horizontalHeader();
+  header->setMinimumSectionSize(ImageColumnWidth);
+  header->setStretchLastSection(false);
+  header->setSectionResizeMode(QHeaderView::Interactive);
+  header->setSectionResizeMode(tcImage, QHeaderView::Fixed);
+  header->resizeSection(tcImage, ImageColumnWidth);
+  header->resizeSection(tcRows, RowsColumnWidth);
+  header->setHighlightSections(false);
+  connect(header, &QHeaderView::sectionResized, this,
+          [this](int aColumn, int, int) { TargetColumnResized(aColumn); });
+  lstTargets->viewport()->installEventFilter(this);
+}
+
+void TMainform::TargetColumnResized(int aColumn) {
+  if (fSharingFreeWidth)
+    return;
+  if (aColumn == tcOldTarget || aColumn == tcNewTarget)
+    fTargetColumnsSizedByUser = true;
+  else
+    ShareFreeWidth();
+}
+
+void TMainform::ShareFreeWidth() {
+  if (fTargetColumnsSizedByUser)
+    return;
+  QHeaderView* header = lstTargets->horizontalHeader();
+  const TTargetColumnWidths widths = SharedTargetColumnWidths(
+      lstTargets->viewport()->width() - header->sectionSize(tcImage) - header->sectionSize(tcRows));
+  const QScopedValueRollback sharing(fSharingFreeWidth, true);
+  header->resizeSection(tcOldTarget, widths.OldTarget);
+  header->resizeSection(tcNewTarget, widths.NewTarget);
+}
+
+bool TMainform::eventFilter(QObject* aWatched, QEvent* aEvent) {
+  if (aWatched == lstTargets->viewport() && aEvent->type() == QEvent::Resize)
+    ShareFreeWidth();
+  return QWidget::eventFilter(aWatched, aEvent);
+}
+
+void TMainform::Button1Click() {
+  fPresenter.ConvertClicked();
+}
+
+void TMainform::btnHelpClick() {
+  fPresenter.HelpClicked();
+}
+
+void TMainform::ReportException(std::exception_ptr aError) {
+  fPresenter.ReportException(aError);
+}
+
+void TMainform::ConvertProject(const QString& aPath) {
+  fPresenter.ConvertProject(aPath.toStdU16String());
+}
+
+void TMainform::ConvertProjectLater(const QString& aPath) {
+  fPresenter.ConvertProjectLater(aPath.toStdU16String());
+}
+
+void TMainform::closeEvent(QCloseEvent* aEvent) {
+  if (!fPresenter.CloseRequested()) {
+    aEvent->ignore();
+    return;
+  }
+  QWidget::closeEvent(aEvent);
+}
+
+void TMainform::dragEnterEvent(QDragEnterEvent* aEvent) {
+  if (fPresenter.AcceptsDrop(DroppedFiles(aEvent->mimeData())))
+    aEvent->acceptProposedAction();
+}
+
+void TMainform::dropEvent(QDropEvent* aEvent) {
+  if (fPresenter.FilesDropped(DroppedFiles(aEvent->mimeData())))
+    aEvent->acceptProposedAction();
+}
+
+void TMainform::SetOpenFileChooser(std::unique_ptr<IOpenFileChooser> aChooser) {
+  fOpenFileChooser = std::move(aChooser);
+}
+
+void TMainform::SetSaveFileChooser(std::unique_ptr<ISaveFileChooser> aChooser) {
+  fSaveFileChooser = std::move(aChooser);
+}
+
+void TMainform::SetReportFileChooser(std::unique_ptr<ISaveFileChooser> aChooser) {
+  fReportFileChooser = std::move(aChooser);
+}
+
+void TMainform::SetUrlOpener(std::unique_ptr<IUrlOpener> aOpener) {
+  fUrlOpener = std::move(aOpener);
+}
+
+void TMainform::SetErrorPresenter(std::unique_ptr<IErrorPresenter> aPresenter) {
+  fErrorPresenter = std::move(aPresenter);
+}
+
+void TMainform::SetNoticePresenter(std::unique_ptr<INoticePresenter> aPresenter) {
+  fNoticePresenter = std::move(aPresenter);
+}
+
+void TMainform::ClearLog() {
+  memLog->clear();
+}
+
+void TMainform::AddLogLine(std::u16string_view aLine) {
+  memLog->appendPlainText(ToQString(aLine));
+}
+
+void TMainform::ClearTargets() {
+  lstTargets->setRowCount(0);
+}
+
+void TMainform::AddTargetRow(const TTargetRow& aRow) {
+  const int row = lstTargets->rowCount();
+  lstTargets->insertRow(row);
+  // The image column always has an item, whose icon is the row's image.
+  auto* item = new QTableWidgetItem(ToQString(aRow.Number.Text));
+  item->setIcon(ImageList1[aRow.Image]);
+  item->setToolTip(ToQString(aRow.Number.Hint));
+  lstTargets->setItem(row, tcImage, item);
+  SetTargetCell(row, tcOldTarget, aRow.OldTarget);
+  SetTargetCell(row, tcNewTarget, aRow.NewTarget);
+  SetTargetCell(row, tcRows, aRow.Rows);
+}
+
+void TMainform::SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) {
+  SetTargetCell(aRow, tcRows, aCount);
+  lstTargets->item(aRow, tcRows)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  // A count wider than the column widens it rather than being cut.
+  const int needed = lstTargets->sizeHintForIndex(lstTargets->model()->index(aRow, tcRows)).width();
+  QHeaderView* header = lstTargets->horizontalHeader();
+  if (needed > header->sectionSize(tcRows))
+    header->resizeSection(tcRows, needed);
+}
+
+void TMainform::ShowSummary(const std::vector<std::u16string>& aLines, bool aOffersDroppedRows) {
+  QStringList lines;
+  for (const std::u16string& line : aLines)
+    lines << ToQString(line);
+  lblSummary->setText(lines.join(u'\n'));
+  btnShowRows->setVisible(aOffersDroppedRows);
+  pnlSummary->setVisible(!aLines.empty());
+}
+
+void TMainform::ShowProgressBar(std::optional<int32_t> aPercent) {
+  if (aPercent)
+    barProgress->setValue(*aPercent);
+  barProgress->setVisible(aPercent.has_value());
+}
+
+void TMainform::SetTargetCell(int aRow, int aColumn, const TTargetCell& aCell) {
+  if (aCell.Text.empty() && aCell.Hint.empty())
+    return;
+  auto* item = new QTableWidgetItem(ToQString(aCell.Text));
+  item->setToolTip(ToQString(aCell.Hint));
+  lstTargets->setItem(aRow, aColumn, item);
+}
+
+void TMainform::SetConvertEnabled(bool aEnabled) {
+  btnConvert->setEnabled(aEnabled);
+}
+
+TMainControl TMainform::FocusedControl() const {
+  const QWidget* focused = focusWidget();
+  if (!focused)
+    return TMainControl::mcNone;
+  if (focused == btnConvert)
+    return TMainControl::mcConvert;
+  if (focused == btnHelp)
+    return TMainControl::mcHelp;
+  if (focused == lstTargets)
+    return TMainControl::mcTargets;
+  if (focused == memLog)
+    return TMainControl::mcLog;
+  return TMainControl::mcOther;
+}
+
+void TMainform::FocusConvert() {
+  btnConvert->setFocus();
+}
+
+void TMainform::ProcessMessages() {
+  QApplication::processEvents();
+}
+
+void TMainform::RunLater(std::function<void()> aAction) {
+  QTimer::singleShot(0, this, std::move(aAction));
+}
+
+std::optional<std::u16string> TMainform::AskOpenPath() {
+  return ToU16(fOpenFileChooser->Execute(this));
+}
+
+std::optional<std::u16string> TMainform::AskSavePath(const std::u16string& aProposal) {
+  return ToU16(fSaveFileChooser->Execute(this, QString::fromStdU16String(aProposal)));
+}
+
+std::optional<std::u16string> TMainform::AskReportPath(const std::u16string& aProposal) {
+  return ToU16(fReportFileChooser->Execute(this, QString::fromStdU16String(aProposal)));
+}
+
+bool TMainform::OpenUrl(std::u16string_view aUrl) {
+  return fUrlOpener->Open(this, QUrl(ToQString(aUrl)));
+}
+
+void TMainform::ShowNotice(std::u16string_view aText) {
+  fNoticePresenter->Show(this, ToQString(aText));
+}
+
+void TMainform::ShowError(const TErrorReport& aReport) {
+  fErrorPresenter->Show(this, aReport);
+}
+
+void TMainform::Close() {
+  close();
+}
+
+} // namespace vui

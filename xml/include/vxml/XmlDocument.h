@@ -1,0 +1,577 @@
+// The in-memory XML tree: documents, nodes and node lists. Values and attribute values are
+// kept in escaped form as they stand in a file; names are kept raw.
+#pragma once
+
+#include "vbase/Errors.h"
+#include "vbase/IntegerText.h"
+#include "vxml/Persistent.h"
+#include "vxml/XmlDateTime.h"
+#include "vxml/XmlGraphics.h"
+#include "vxml/XmlText.h"
+#include "vxml/XmlTypes.h"
+
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <new>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vxml {
+
+class TXmlDocument;
+class TXmlNode;
+// Where a document's nodes and texts are cut from: the layer's own.
+class TXmlStore;
+
+// The texts and lists a node keeps by value, read only: only the layer itself fills, grows and
+// frees them, in the node's store.
+
+// A text in the store: where it lies and how long it is.
+class TXmlStoredText {
+public:
+  std::u16string_view View() const { return {FData, FSize & ~OwnedMark}; }
+  bool Empty() const { return (FSize & ~OwnedMark) == 0; }
+
+private:
+  friend class TXmlTextEdit;
+  // The length and the mark of a text owned by its holder share one word so that nodes stay small.
+  static constexpr uint32_t OwnedMark = 0x80000000u;
+  const char16_t* FData = nullptr;
+  uint32_t FSize = 0;
+};
+
+// A counted array in the store, one pointer wide while empty.
+template <typename T> class TXmlItems {
+public:
+  uint32_t Count() const { return FHeader ? FHeader->Count : 0; }
+  bool Exists() const { return FHeader != nullptr; }
+  // Where the count and items lie, for a prefetch: none while empty.
+  const void* Memory() const { return FHeader; }
+  const T* begin() const { return FHeader ? Items() : nullptr; }
+  const T* end() const { return FHeader ? Items() + FHeader->Count : nullptr; }
+  const T& operator[](uint32_t AIndex) const { return Items()[AIndex]; }
+  // A flag kept with the array (the attribute lines' sort mode).
+  bool Flag() const { return FHeader && FHeader->Flag; }
+
+private:
+  friend class TXmlItemsEdit;
+  struct alignas(T) THeader {
+    uint32_t Count;
+    uint32_t Capacity : 31;
+    uint32_t Flag : 1;
+  };
+  static_assert(sizeof(THeader) == 8);
+  T* Items() const { return reinterpret_cast<T*>(FHeader + 1); }
+
+  THeader* FHeader = nullptr;
+};
+
+// A node's attribute lines: name, "=", then the quoted escaped value, one text a line; none until
+// the first line arrives. A sorted list keeps its lines in case-insensitive order.
+class TXmlAttributeLines {
+public:
+  bool Exists() const { return FLines.Exists(); }
+  // Where the lines' list lies, for a prefetch: none while there is no list.
+  const void* Memory() const { return FLines.Memory(); }
+  bool Sorted() const { return FLines.Flag(); }
+  int32_t Count() const { return static_cast<int32_t>(FLines.Count()); }
+  std::u16string_view Line(int32_t Index) const {
+    return FLines[static_cast<uint32_t>(Index)].View();
+  }
+
+private:
+  friend class TXmlLinesEdit;
+  TXmlItems<TXmlStoredText> FLines;
+};
+
+// Handlers are called with the document as Sender; an empty function is skipped.
+using TXmlNodeEvent = std::function<void(TXmlDocument* Sender, TXmlNode* Node)>;
+using TXmlProgressEvent = std::function<void(TXmlDocument* Sender, int64_t Position, int64_t Size)>;
+using TXmlNodeCompareEvent =
+    std::function<int32_t(TXmlDocument* Sender, TXmlNode* Node1, TXmlNode* Node2, void* Info)>;
+
+// An ordered list of nodes it does not own: a node's children, or the result of a search.
+class TXmlNodeList {
+public:
+  int32_t Count() const { return static_cast<int32_t>(FItems.size()); }
+  TXmlNode* Items(int32_t Index) const { return FItems[static_cast<std::size_t>(Index)]; }
+  int32_t Add(TXmlNode* ANode);
+  void Insert(int32_t Index, TXmlNode* ANode);
+  void Delete(int32_t Index);
+  void Exchange(int32_t Index1, int32_t Index2);
+  int32_t IndexOf(const TXmlNode* ANode) const;
+  void Clear() { FItems.clear(); }
+
+  auto begin() const { return FItems.begin(); }
+  auto end() const { return FItems.end(); }
+
+private:
+  std::vector<TXmlNode*> FItems;
+};
+
+// Lifetime: a node lives as long as its holder (the parent it is attached to, or whoever took it
+// detached) and reaches only its subtree, its ancestors and the document its tree is attached to,
+// so a detached node has no parent and no document and outlives every document.
+//
+// Nodes made by the node model live in their document's store; one made with new or on the stack
+// works the same. Either kind may be destroyed through a std::unique_ptr.
+class TXmlNode : public TPersistent {
+public:
+  // Create: a detached xeNormal node cut from ADocument's storage (its own without one). Like
+  // every detached node it follows no document until it is attached to one.
+  explicit TXmlNode(TXmlDocument* ADocument);
+  // Destroys the children and attribute lines; does not unlink the node from its parent.
+  ~TXmlNode() override;
+  TXmlNode(const TXmlNode&) = delete;
+  TXmlNode& operator=(const TXmlNode&) = delete;
+  // Frees a node wherever it was made; the whole subtree goes without recursion.
+  void operator delete(TXmlNode* ANode, std::destroying_delete_t);
+
+  static std::unique_ptr<TXmlNode> CreateName(TXmlDocument* ADocument, std::u16string_view AName);
+  static std::unique_ptr<TXmlNode>
+  CreateNameValue(TXmlDocument* ADocument, std::u16string_view AName, std::u16string_view AValue);
+  static std::unique_ptr<TXmlNode> CreateType(TXmlDocument* ADocument, TXmlElementType AType);
+
+  const char* ClassName() const override { return "TXmlNode"; }
+  void Assign(const TPersistent* Source) override;
+
+  // Plain fields.
+  TXmlDocument* Document() const { return FDocument; }
+  TXmlNode* Parent() const { return FParent; }
+  TXmlElementType ElementType() const { return FElementType; }
+  void SetElementType(TXmlElementType AType) { FElementType = AType; }
+  int32_t Tag() const { return FTag; }
+  void SetTag(int32_t ATag) { FTag = ATag; }
+
+  // The name is stored raw; TAB, LF, CR and space are rejected with
+  // "Illegal character in node name "%s"".
+  const std::u16string& Name() const { return *FName; }
+  void SetName(std::u16string_view Value);
+
+  // Values: the stored (escaped) text, and typed views of it.
+  std::u16string_view ValueDirect() const { return FValue.View(); }
+  void SetValueDirect(std::u16string_view Value);
+  std::u16string ValueAsWidestring() const { return UnescapeText(FValue.View()); }
+  void SetValueAsWidestring(std::u16string_view Value);
+  std::string ValueAsString() const;
+  void SetValueAsString(std::string_view Value);
+  bool ValueAsBool() const { return TextToBool(FValue.View()); }
+  void SetValueAsBool(bool Value) { SetValueDirect(BoolToText(Value)); }
+  bool ValueAsBoolDef(bool ADefault) const;
+  // Integers read the stored text as it is, without unescaping.
+  int32_t ValueAsInteger() const;
+  void SetValueAsInteger(int32_t Value) { SetValueDirect(vbase::IntToText(Value)); }
+  int32_t ValueAsIntegerDef(int32_t ADefault) const;
+  int64_t ValueAsInt64() const;
+  void SetValueAsInt64(int64_t Value) { SetValueDirect(vbase::IntToText(Value)); }
+  int64_t ValueAsInt64Def(int64_t ADefault) const;
+
+  // Attribute lines. Lookups by name ignore ASCII letter case; the first match wins.
+  int32_t AttributeCount() const;
+  void AttributeAdd(std::u16string_view AName, std::u16string_view AValue);
+  void AttributeAdd(std::u16string_view AName, int32_t AValue);
+  // Appends a line exactly as given (the reader keeps the file's quotes and references).
+  void AttributeLineAdd(std::u16string_view ALine);
+  std::u16string AttributeByName(std::u16string_view AName) const;
+  // As AttributeByName, still escaped: a view into the node's storage, valid while the line is.
+  std::u16string_view AttributeByNameDirect(std::u16string_view AName) const;
+  void SetAttributeByName(std::u16string_view AName, std::u16string_view Value);
+  std::u16string AttributeName(int32_t Index) const;
+  void SetAttributeName(int32_t Index, std::u16string_view Value);
+  std::u16string AttributePair(int32_t Index) const;
+  std::u16string AttributeValue(int32_t Index) const;
+  void SetAttributeValue(int32_t Index, std::u16string_view Value);
+  int32_t AttributeValueAsInteger(int32_t Index) const;
+  void SetAttributeValueAsInteger(int32_t Index, int32_t Value);
+  int32_t AttributeIndexByName(std::u16string_view AName) const;
+  bool HasAttribute(std::u16string_view AName) const { return AttributeIndexByName(AName) >= 0; }
+  void AttributeDelete(int32_t Index);
+  void AttributeExchange(int32_t Index1, int32_t Index2);
+  void AttributesClear();
+
+  // Children. Indexes are 0-based; out of range reads give none and changes do nothing.
+  int32_t NodeCount() const { return static_cast<int32_t>(FNodes.Count()); }
+  TXmlNode* Nodes(int32_t Index) const {
+    if (Index < 0 || Index >= NodeCount())
+      return nullptr;
+    return FNodes[static_cast<uint32_t>(Index)];
+  }
+  // Both attach ANode and move its subtree to this node's document. They take it only when it is
+  // not this node or one holding it, and NodeInsert only when Index is 0..NodeCount; otherwise
+  // the caller keeps it and NodeAdd gives -1.
+  int32_t NodeAdd(std::unique_ptr<TXmlNode>&& ANode);
+  void NodeInsert(int32_t Index, std::unique_ptr<TXmlNode>&& ANode);
+  TXmlNode* NodeNew(std::u16string_view AName);
+  TXmlNode* NodeNewAtIndex(int32_t Index, std::u16string_view AName);
+  TXmlNode* NodeFindOrCreate(std::u16string_view AName);
+  void NodeDelete(int32_t Index);
+  int32_t NodeRemove(TXmlNode* ANode);
+  // Detaches ANode without destroying it: it comes back with no parent and no document.
+  std::unique_ptr<TXmlNode> NodeExtract(TXmlNode* ANode);
+  void NodeExchange(int32_t Index1, int32_t Index2);
+  void NodesClear();
+  // Removes this node from its parent and destroys it; nothing without a parent.
+  void Delete();
+  void DeleteEmptyNodes();
+
+  TXmlNode* NodeByName(std::u16string_view AName) const;
+  int32_t NodeIndexOf(const TXmlNode* ANode) const;
+  int32_t NodeIndexByName(std::u16string_view AName) const { return NodeIndexByNameFrom(AName, 0); }
+  int32_t NodeIndexByNameFrom(std::u16string_view AName, int32_t AFrom) const;
+  TXmlNode* NodeByElementType(TXmlElementType AElementType) const;
+  TXmlNode* NodeByAttributeValue(std::u16string_view NodeName, std::u16string_view AttribName,
+                                 std::u16string_view AttribValue, bool ShouldRecurse = true) const;
+  void NodesByName(std::u16string_view AName, TXmlNodeList* AList) const;
+
+  // State and position in the tree.
+  void Clear();
+  bool IsEmpty() const;
+  bool IsClear() const { return FName->empty() && IsEmpty(); }
+  int32_t IndexInParent() const;
+  int32_t TreeDepth() const;
+  int32_t TotalNodeCount() const;
+  std::u16string FullPath() const;
+  std::u16string CascadedName() const;
+  bool WriteOnDefault() const;
+  // IndentString once per tree level in the readable layouts; empty in the compact one.
+  std::u16string IndentText() const;
+
+  // -- Reading a node from text (XmlReader.cpp).
+  // Clears the node and parses the first node of AValue, with its subtree, into it; the rest
+  // of the text is ignored.
+  void ReadFromString(std::u16string_view AValue);
+  // Parses one node from the stream's position into this node, which is cleared first.
+  // ADocument's settings and events apply (none: the defaults).
+  void ParseNode(class TXmlStringStream& S, TXmlDocument* ADocument);
+
+  // -- Writing a node as text (XmlWriter.cpp).
+  // This node and its subtree as text: indented at the node's own depth in its document, with
+  // no line break at the end.
+  std::u16string WriteToString() const;
+  // The attribute part of a start tag: a blank before each stored attribute line, then "/" when
+  // the node is written as an empty-element tag.
+  std::u16string InnerTagText() const;
+
+  // -- Typed values, binary values, searches, sorting, comparison (XmlTypedValues.cpp).
+  // Floats read the stored text with its first "," taken as "." and raise "Cannot convert value
+  // to float"; they are written with the document's FloatSignificantDigits and
+  // FloatAllowScientific (6 and true without a document).
+  double ValueAsFloat() const;
+  void SetValueAsFloat(double Value);
+  double ValueAsFloatDef(double ADefault) const;
+  TXmlDateTime ValueAsDateTime() const;
+  void SetValueAsDateTime(TXmlDateTime Value);
+  TXmlDateTime ValueAsDateTimeDef(TXmlDateTime ADefault) const;
+
+  // Binary values (XmlBinary.cpp). The encoding is the document's; BinHex without a document,
+  // where setting it has no effect. In the readable layouts the encoded text is cut into lines
+  // of 76 characters, each led by a line break and this node's indentation.
+  TBinaryEncodingType BinaryEncoding() const;
+  void SetBinaryEncoding(TBinaryEncodingType Value);
+  void BufferWrite(const void* Buffer, int32_t Count);
+  // Raises EFilerError "Missing data in binary stream" when the value holds fewer than Count
+  // bytes, and "Invalid character in binary stream" for a character the encoding has no use for.
+  void BufferRead(void* Buffer, int32_t Count) const;
+  // Raises EFilerError "Error while calculating streamlength" for a text of impossible length.
+  int32_t BufferLength() const;
+  // The value as bytes, always in Base64 whatever the document's setting.
+  std::string BinaryString() const;
+  void SetBinaryString(std::string_view Value);
+
+  // Settings kept as the values of named children. A read gives ADefault for a missing child
+  // and for a value that does not convert. A write creates the child when needed, and does
+  // nothing when WriteOnDefault is false and AValue equals ADefault.
+  bool ReadBool(std::u16string_view AName, bool ADefault = false) const;
+  int32_t ReadInteger(std::u16string_view AName, int32_t ADefault = 0) const;
+  int64_t ReadInt64(std::u16string_view AName, int64_t ADefault = 0) const;
+  double ReadFloat(std::u16string_view AName, double ADefault = 0) const;
+  // ADefault only for a missing child: an empty value reads as "".
+  std::u16string ReadString(std::u16string_view AName, std::u16string_view ADefault = u"") const;
+  TXmlDateTime ReadDateTime(std::u16string_view AName, TXmlDateTime ADefault = {}) const;
+  // Unlike the other reads, a present value that is not an integer raises EConvertError.
+  TXmlColor ReadColor(std::u16string_view AName, TXmlColor ADefault = 0) const;
+  void WriteBool(std::u16string_view AName, bool AValue, bool ADefault = false);
+  void WriteInteger(std::u16string_view AName, int32_t AValue, int32_t ADefault = 0);
+  void WriteInt64(std::u16string_view AName, int64_t AValue, int64_t ADefault = 0);
+  void WriteFloat(std::u16string_view AName, double AValue, double ADefault = 0);
+  void WriteString(std::u16string_view AName, std::u16string_view AValue,
+                   std::u16string_view ADefault = u"");
+  // Always written: a date has no default to skip.
+  void WriteDateTime(std::u16string_view AName, TXmlDateTime AValue);
+  // "$" and at least Digits upper-case hexadecimal digits of AValue's 32-bit pattern.
+  void WriteHex(std::u16string_view AName, int32_t AValue, int32_t Digits, int32_t ADefault = 0);
+  // "$" and eight hexadecimal digits; black counts as the default.
+  void WriteColor(std::u16string_view AName, TXmlColor AValue);
+
+  // Drawing settings as a child AName with one child per member (XmlGraphics.cpp). A missing
+  // child reads as the record's defaults.
+  TXmlFont ReadFont(std::u16string_view AName) const;
+  void WriteFont(std::u16string_view AName, const TXmlFont& AValue);
+  TXmlPen ReadPen(std::u16string_view AName) const;
+  void WritePen(std::u16string_view AName, const TXmlPen& AValue);
+  TXmlBrush ReadBrush(std::u16string_view AName) const;
+  void WriteBrush(std::u16string_view AName, const TXmlBrush& AValue);
+
+  // The same for attributes. A read gives ADefault for a missing attribute and for a value
+  // that does not convert; ReadAttributeString also for an empty value.
+  bool ReadAttributeBool(std::u16string_view AName, bool ADefault = false) const;
+  int32_t ReadAttributeInteger(std::u16string_view AName, int32_t ADefault = 0) const;
+  int64_t ReadAttributeInt64(std::u16string_view AName, int64_t ADefault = 0) const;
+  double ReadAttributeFloat(std::u16string_view AName, double ADefault = 0) const;
+  std::u16string ReadAttributeString(std::u16string_view AName,
+                                     std::u16string_view ADefault = u"") const;
+  void WriteAttributeBool(std::u16string_view AName, bool AValue, bool ADefault = false);
+  void WriteAttributeInteger(std::u16string_view AName, int32_t AValue, int32_t ADefault = 0);
+  void WriteAttributeFloat(std::u16string_view AName, double AValue, double ADefault = 0);
+  void WriteAttributeString(std::u16string_view AName, std::u16string_view AValue,
+                            std::u16string_view ADefault = u"");
+
+  // Subtree searches (XmlNodeSearch.cpp). NodeName is a name, a full path starting with "/"
+  // (only matching path prefixes are entered), or "*" for any node. This node is not a candidate.
+  TXmlNode* FindNode(std::u16string_view NodeName) const;
+  // Clears AList, then adds every match in document order.
+  void FindNodes(std::u16string_view NodeName, TXmlNodeList* AList) const;
+
+  // Negative, zero or positive as Node1 orders before, with or after Node2.
+  using TXmlNodeCompareFunction =
+      std::function<int32_t(TXmlNode* Node1, TXmlNode* Node2, void* Info)>;
+  // Quicksort of the direct children (not stable) by Compare, else the document's
+  // OnNodeCompare, else the names (XmlNodeSort.cpp).
+  void SortChildNodes(const TXmlNodeCompareFunction& Compare = {}, void* Info = nullptr);
+
+  // Compares this node with ANode under Options (XmlNodeCompare.cpp). Children are paired by
+  // name; a child without partner or with another value is appended to MismatchNodes, a node
+  // failing its own checks is inserted at its front. MismatchNodes may be none.
+  bool IsEqualTo(TXmlNode* ANode, TXmlCompareOptions Options,
+                 TXmlNodeList* MismatchNodes = nullptr);
+
+  // Byte offsets in the parsed text, set by the reader; 0 for nodes built in memory.
+  int32_t StartPos = 0;
+  int32_t EndPos = 0;
+  int32_t EndValuePos = 0;
+  int32_t StartValuePos = 0;
+
+private:
+  // A node cut from ADocument's store (a store of its own without a document).
+  static std::unique_ptr<TXmlNode> New(TXmlDocument* ADocument);
+  static std::unique_ptr<TXmlNode> New(TXmlStore& AStore);
+  // A node for this node's children, in this node's store, named AName.
+  std::unique_ptr<TXmlNode> NewChild(std::u16string_view AName);
+  // The one way into a tree: the detached ANode becomes the child at AIndex, with this node as
+  // its parent and this node's document for its subtree. On failure nothing has changed.
+  TXmlNode* Attach(uint32_t AIndex, TXmlNode* ANode);
+  // Whether ANode may be attached here: it must not be this node or hold it.
+  bool CanTake(const TXmlNode& ANode) const;
+  // The one way out of a tree: the child at AIndex leaves with no parent and no document.
+  TXmlNode* Detach(uint32_t AIndex);
+  // Sets ADocument on this node and its subtree, which all follow one document.
+  void ChangeDocument(TXmlDocument* ADocument);
+  // The last child's name when it equals AName and lives in this node's store; none otherwise.
+  const std::u16string* LastChildName(std::u16string_view AName) const;
+  // The store a new node holds: its document's, or a new one of its own.
+  static TXmlStore* StoreFor(TXmlDocument* ADocument);
+  TXmlNode(TXmlStore* AStore, bool AInStore);
+  // Frees this node's own texts and arrays; the children must be gone.
+  void ReleaseStorage();
+  // Destroys the children of this node and all their descendants, without allocating.
+  void DestroyChildren();
+  // Drops the children at once, when they and AOtherHolders are all that hold this node's store
+  // and its release follows; false, with nothing done, otherwise.
+  bool AbandonChildren(int64_t AOtherHolders);
+  // Keep the store's count of loose nodes as AChild joins or leaves this node's children.
+  void CountJoining(TXmlNode& AChild);
+  void CountLeaving(TXmlNode& AChild);
+  static void Dispose(TXmlNode* ANode);
+
+  TXmlAttributeLines& EnsureAttributes();
+  TXmlAttributeLines* LinesIfIndex(int32_t Index) const;
+  void AssignFromNode(const TXmlNode& Source);
+  // SetName without the check of its characters: for names that were valid where they came from.
+  void SetNameDirect(std::u16string_view Value);
+  // Moves ASource's value into this node's, leaving ASource's empty.
+  void TakeValue(TXmlNode& ASource);
+  // Follows the store of the document again; only for an empty node.
+  void RenewStore(TXmlStore& AStore);
+  friend class TXmlDocument;
+
+  // -- Reader internals.
+  friend class TXmlParser;
+
+  // -- Writer internals.
+  friend class TXmlNodeWriter;
+  // A childless xeNormal node without value below the top level, unless UseFullNodes says no.
+  bool IsEmptyElementTag() const;
+  void WriteToBuilder(class TXmlStringBuilder& S) const;
+
+  // -- Typed-value internals.
+  std::u16string FloatText(double Value) const;
+  TXmlNode* ChildByName(std::u16string_view AName) const;
+
+  // The order packs the node into as few bytes as the fields allow.
+  int32_t FTag = 0;
+  mutable int32_t FIndexInParentCache = 0;
+  // Where this node's texts and arrays live; the node keeps it alive.
+  TXmlStore* FStore;
+  TXmlDocument* FDocument = nullptr;
+  TXmlNode* FParent = nullptr;
+  const std::u16string* FName;
+  TXmlItems<TXmlNode*> FNodes;
+  TXmlAttributeLines FAttributes;
+  [[no_unique_address]] TXmlStoredText FValue;
+  TXmlElementType FElementType = xeNormal;
+  // Cut from FStore rather than made with new or on the stack.
+  bool FInStore = false;
+  // Among the children of a node of the same store, being cut from it.
+  bool FAnchored = false;
+};
+
+class TXmlDocument : public TPersistent {
+public:
+  // Create: the declaration (version 1.0, encoding utf-8) and an empty root element.
+  TXmlDocument();
+  // CreateName: as above with the root element named ARootName.
+  explicit TXmlDocument(std::u16string_view ARootName);
+  // As CreateName, with nodes cut from the storage of AStorageOf: memory that either document
+  // frees serves the other, so a document built while another is taken apart needs little
+  // memory of its own. The storage lasts until both are gone, or cleared or loaded again; the two
+  // documents must be used by one thread at a time.
+  TXmlDocument(std::u16string_view ARootName, const TXmlDocument& AStorageOf);
+  ~TXmlDocument() override;
+  TXmlDocument(const TXmlDocument&) = delete;
+  TXmlDocument& operator=(const TXmlDocument&) = delete;
+
+  const char* ClassName() const override { return "TXmlDocument"; }
+  void Assign(const TPersistent* Source) override;
+  void CopyDocument(const TXmlDocument* Source);
+
+  // Back to the declaration and an empty root, with the default settings.
+  virtual void Clear();
+  void ApplyDefaults();
+  bool IsEmpty() const;
+
+  TXmlNode* Root() const;
+  TXmlNode* RootNodeList() const { return FRootNodes.get(); }
+  TXmlNode* StyleSheetNode();
+  std::u16string EntityByName(std::u16string_view AName) const;
+
+  std::u16string EncodingString() const;
+  void SetEncodingString(std::u16string_view Value);
+  std::u16string VersionString() const;
+  void SetVersionString(std::u16string_view Value);
+  std::u16string CommentString() const;
+  void SetCommentString(std::u16string_view Value);
+  std::u16string LineBreakText() const;
+
+  // -- Loading (XmlReader.cpp).
+  // Missing or unreadable files raise EFOpenError "Cannot open file "%s". %s".
+  void LoadFromFile(const std::u16string& FileName);
+  // Reads the stream from its start to its end and parses the bytes.
+  void LoadFromStream(std::istream& Stream);
+  // 8-bit text is read exactly like the bytes of a file, encoding detection included.
+  void ReadFromString(std::string_view AValue);
+  // UTF-16 text is parsed as it is: no encoding detection, no header check.
+  void ReadFromStringW(std::u16string_view AValue);
+  // Replaces references to DOCTYPE entities in Root's subtree: a reference in a value whose
+  // entity holds markup becomes the parsed nodes; references in attributes become the text.
+  // Runaway expansion raises EFilerError "Entity expansion limit exceeded".
+  void ResolveEntityReferences();
+  // Replaces the top-level nodes with those parsed from the whole stream.
+  virtual void ParseStream(class TXmlStringStream& S);
+
+  // -- Saving (XmlWriter.cpp).
+  // The file is replaced only once every byte is written; a failed save leaves it as it was.
+  void SaveToFile(const std::u16string& FileName, bool RespectEncoding);
+  void SaveToStream(std::ostream& Stream, bool RespectEncoding, bool WriteBOM);
+  // The whole document as UTF-16 text: top-level nodes joined by CR LF, no encoding step.
+  std::u16string WriteToStringW();
+  // Appends the document text to S; "XML root element not defined." when ParserWarnings is on
+  // and there is no root element.
+  void WriteToStreamW(class TXmlStringBuilder& S);
+
+  // Settings.
+  bool AbortParsing() const { return FAbortParsing; }
+  void SetAbortParsing(bool Value) { FAbortParsing = Value; }
+  TBinaryEncodingType BinaryEncoding() const { return FBinaryEncoding; }
+  void SetBinaryEncoding(TBinaryEncodingType Value) { FBinaryEncoding = Value; }
+  bool DropCommentsOnParse() const { return FDropCommentsOnParse; }
+  void SetDropCommentsOnParse(bool Value) { FDropCommentsOnParse = Value; }
+  TStringEncodingType ExternalEncoding() const { return FExternalEncoding; }
+  void SetExternalEncoding(TStringEncodingType Value) { FExternalEncoding = Value; }
+  bool FloatAllowScientific() const { return FFloatAllowScientific; }
+  void SetFloatAllowScientific(bool Value) { FFloatAllowScientific = Value; }
+  int32_t FloatSignificantDigits() const { return FFloatSignificantDigits; }
+  void SetFloatSignificantDigits(int32_t Value) { FFloatSignificantDigits = Value; }
+  bool ParserWarnings() const { return FParserWarnings; }
+  void SetParserWarnings(bool Value) { FParserWarnings = Value; }
+  const std::u16string& IndentString() const { return FIndentString; }
+  void SetIndentString(std::u16string Value) { FIndentString = std::move(Value); }
+  bool UseFullNodes() const { return FUseFullNodes; }
+  void SetUseFullNodes(bool Value) { FUseFullNodes = Value; }
+  bool WriteOnDefault() const { return FWriteOnDefault; }
+  void SetWriteOnDefault(bool Value) { FWriteOnDefault = Value; }
+  TXmlFormatType XmlFormat() const { return FXmlFormat; }
+  void SetXmlFormat(TXmlFormatType Value) { FXmlFormat = Value; }
+  bool SortAttributes() const { return FSortAttributes; }
+  void SetSortAttributes(bool Value) { FSortAttributes = Value; }
+  bool ReadWhiteSpaceValues() const { return FReadWhiteSpaceValues; }
+  void SetReadWhiteSpaceValues(bool Value) { FReadWhiteSpaceValues = Value; }
+
+  TXmlNodeCompareEvent OnNodeCompare;
+  TXmlNodeEvent OnNodeNew;
+  TXmlNodeEvent OnNodeLoaded;
+  TXmlProgressEvent OnProgress;
+
+private:
+  // A new document on AStore, whose hold passes to the document.
+  explicit TXmlDocument(TXmlStore* AStore);
+  // The declaration (version 1.0, encoding utf-8) and an empty root element, to an empty list.
+  void AddDeclarationAndRoot();
+  // Destroys the top-level nodes, all at once where nothing else holds the store.
+  void DropTopLevel();
+  // Empties the top-level list and starts a new store.
+  void ClearTopLevel();
+  TXmlNode* FirstTopLevelNode(TXmlElementType AType) const;
+  TXmlNode* LeadingDeclaration() const;
+
+  // -- Reader internals.
+  void LoadFromBytes(std::string_view ABytes);
+  void LoadFromOwnBytes(std::string ABytes);
+  // Raises EFilerError "Text too large: ..." for text beyond what node positions can count.
+  void LoadFromText(std::u16string AText);
+  void CheckTopLevelStructure() const;
+
+  // -- Writer internals.
+  void ReportProgress();
+  // "XML root element not defined." when ParserWarnings is on and there is no root element.
+  void RequireRootElement() const;
+  // The file's bytes, the text in the code page of EncodingString after the optional BOM, handed
+  // to AWrite in pieces. AOpen comes first, once the text is known to be writable in that code
+  // page; for code pages converted whole, after the whole text is built.
+  void EncodeForSaving(bool RespectEncoding, bool WriteBOM, const std::function<void()>& AOpen,
+                       const std::function<void(std::string_view)>& AWrite);
+
+  friend class TXmlNode;
+  friend class TXmlParser;
+  // Where the nodes made for this document live.
+  TXmlStore* FStore;
+  bool FAbortParsing = false;
+  TBinaryEncodingType FBinaryEncoding = xbeBase64;
+  bool FDropCommentsOnParse = false;
+  TStringEncodingType FExternalEncoding = seUTF8;
+  bool FFloatAllowScientific = true;
+  int32_t FFloatSignificantDigits = 6;
+  bool FParserWarnings = false;
+  std::unique_ptr<TXmlNode> FRootNodes;
+  std::u16string FIndentString;
+  bool FUseFullNodes = false;
+  bool FWriteOnDefault = true;
+  TXmlFormatType FXmlFormat = xfCompact;
+  bool FSortAttributes = false;
+  bool FReadWhiteSpaceValues = false;
+  mutable std::u16string FEncodingString;
+};
+
+} // namespace vxml
