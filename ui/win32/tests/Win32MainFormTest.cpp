@@ -539,9 +539,12 @@ int gAnswer = IDOK;
 
 BOOL CALLBACK NoteControl(HWND aControl, LPARAM) {
   gShown->Texts.push_back(TextOf(aControl));
+  wchar_t name[16] = {};
+  GetClassNameW(aControl, name, 16);
+  if (_wcsicmp(name, L"Button") == 0 &&
+      (GetWindowLongW(aControl, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+    gShown->DefaultButton = GetDlgCtrlID(aControl);
   if (GetDlgCtrlID(aControl) == gTextId) {
-    wchar_t name[16] = {};
-    GetClassNameW(aControl, name, 16);
     gShown->SelectableText =
         _wcsicmp(name, L"Edit") == 0 && (GetWindowLongW(aControl, GWL_STYLE) & ES_READONLY);
   }
@@ -555,7 +558,6 @@ BOOL CALLBACK AnswerBox(HWND aWindow, LPARAM aAnswered) {
     return TRUE;
   gShown->Caption = TextOf(aWindow);
   EnumChildWindows(aWindow, NoteControl, 0);
-  gShown->DefaultButton = LOWORD(SendMessageW(aWindow, DM_GETDEFID, 0, 0));
   PostMessageW(aWindow, WM_COMMAND, static_cast<WPARAM>(gAnswer), 0);
   *reinterpret_cast<bool*>(aAnswered) = true;
   return FALSE;
