@@ -1,7 +1,7 @@
 // The window as a front end: the same project of 5,000 targets converted by the window (on the
 // offscreen platform, dialogs answered) and by the batch command's host. The window repaints at
 // most every 50 ms, so its run should take little more than the batch run.
-#include "../ui/qt/tests/FakeDesktopServices.h"
+#include "../ui/presenter/tests/FakeDesktop.h"
 #include "vbase/Utf8.h"
 #include "vcli/CliHost.h"
 #include "vconvert/uConversionRun.h"
@@ -16,6 +16,7 @@
 
 using vcli::TCliHost;
 using vconvert::TConversionRun;
+using vui::TFakeDesktop;
 using vui::TMainform;
 
 namespace {
@@ -65,12 +66,10 @@ BENCHMARK(BM_BatchRun)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_WindowRun(benchmark::State& aState) {
   const TProjectFiles files;
   TMainform window;
-  auto open = std::make_unique<TFakeOpenFileChooser>();
-  open->Answer = files.Input;
-  auto save = std::make_unique<TFakeSaveFileChooser>();
-  save->Answer = files.Output;
-  window.SetOpenFileChooser(std::move(open));
-  window.SetSaveFileChooser(std::move(save));
+  auto desktop = std::make_unique<TFakeDesktop>();
+  desktop->OpenAnswer = files.Input.toStdU16String();
+  desktop->SaveAnswer = files.Output.toStdU16String();
+  window.SetDesktop(std::move(desktop));
   window.show();
   for (auto _ : aState)
     window.btnConvert->click();

@@ -143,21 +143,49 @@ void TMainPresenter::ConvertAndVerify() {
 }
 
 void TMainPresenter::ShowSummary(bool aFailed) {
+  TSummary summary;
+  // The report tells the story of a failed run too.
+  summary.OffersReport = fLastRun.has_value();
   if (aFailed) {
-    fView.ShowSummary({std::u16string(FailedLine)}, false);
+    summary.Lines.emplace_back(FailedLine);
+    fView.ShowSummary(summary);
     return;
   }
-  std::vector<std::u16string> lines;
+  std::vector<std::u16string>& lines = summary.Lines;
   lines.push_back(fSavedTo ? SavedLine(*fSavedTo) : std::u16string(NotSavedLine));
   lines.push_back(CountsLine(fRun.TargetsConverted(), fRun.TargetsFound(), fRun.RowsPlaced()));
-  const bool dropped = !fRun.DroppedRows().empty();
-  if (dropped)
+  summary.OffersDroppedRows = !fRun.DroppedRows().empty();
+  if (summary.OffersDroppedRows)
     lines.push_back(vconvert::DroppedRowsSentence(fRun.DroppedRows().size()));
   if (fRun.FoundNothingOfOldProject())
     lines.emplace_back(vconvert::NothingOfOldProjectWarning);
   if (fCheck)
     lines.push_back(VerificationLine(*fCheck));
-  fView.ShowSummary(lines, dropped);
+  fView.ShowSummary(summary);
+}
+
+// The dialog closes before the presenter looks at its path: a refused path opens it again
+// there, where the user can choose another or cancel.
+std::optional<std::u16string> TMainPresenter::AskSavePath(const TSaveDialog& aDialog,
+                                                          const std::u16string& aProposal) {
+  std::optional<std::u16string> chosen = fView.Desktop().ChooseSavePath(aDialog, aProposal);
+  while (chosen && !MayWriteTo(*chosen))
+    chosen = fView.Desktop().ChooseSavePath(aDialog, *chosen);
+  return chosen;
+}
+
+bool TMainPresenter::MayWriteTo(const std::u16string& aPath) {
+  const std::filesystem::path path(aPath);
+  std::filesystem::path folder = path.parent_path();
+  std::error_code error;
+  if (!std::filesystem::is_directory(folder, error)) {
+    fView.Desktop().ShowNotice(TNoticeKind::nkWarning,
+                               MissingFolderWarning(folder.make_preferred().u16string()));
+    return false;
+  }
+  if (!std::filesystem::exists(path, error) || std::filesystem::is_directory(path, error))
+    return true;
+  return fView.Desktop().AskYesNo(ReplaceQuestion(aPath));
 }
 
 void TMainPresenter::ShowDroppedRowsClicked() {
@@ -170,14 +198,14 @@ void TMainPresenter::ShowDroppedRowsClicked() {
   if (rows.size() > ListedDroppedRows)
     text += u"\n... and " + IntToText(static_cast<int64_t>(rows.size() - ListedDroppedRows)) +
             u" more (the batch command's report lists them all)";
-  fView.ShowNotice(text);
+  fView.Desktop().ShowNotice(TNoticeKind::nkInformation, text);
 }
 
 void TMainPresenter::SaveReportClicked() {
   if (fState != TMainState::msIdle || !fLastRun)
     return;
-  const std::optional<std::u16string> chosen =
-      fView.AskReportPath(vbase::Utf8Decode(fLastRun->Input) + std::u16string(ReportNameSuffix));
+  const std::optional<std::u16string> chosen = AskSavePath(
+      SaveReportDialog, vbase::Utf8Decode(fLastRun->Input) + std::u16string(ReportNameSuffix));
   if (!chosen)
     return;
   try {
@@ -216,8 +244,9 @@ vreport::TInputResult TMainPresenter::RunResult(std::exception_ptr aError) {
 
 void TMainPresenter::HelpClicked() {
   try {
-    if (!fView.OpenUrl(HelpPageUrl))
-      fView.ShowNotice(std::u16string(NoBrowserNotice) + std::u16string(HelpPageUrl));
+    if (!fView.Desktop().OpenUrl(HelpPageUrl))
+      fView.Desktop().ShowNotice(TNoticeKind::nkInformation,
+                                 std::u16string(NoBrowserNotice) + std::u16string(HelpPageUrl));
   } catch (...) {
     ReportException(std::current_exception());
   }
@@ -260,11 +289,22 @@ bool TMainPresenter::CloseRequested() {
 void TMainPresenter::ReportException(std::exception_ptr aError) {
   TErrorReport report = DescribeException(aError);
   report.LastLogLines.assign(fLastLogLines.begin(), fLastLogLines.end());
-  fView.ShowError(report);
+  fView.Desktop().ShowError(report);
+}
+
+void TMainPresenter::ColumnSizedByUser(TTargetColumn aColumn) {
+  if (aColumn == tcOldTarget || aColumn == tcNewTarget)
+    fTargetColumnsSizedByUser = true;
+}
+
+std::optional<TTargetColumnWidths> TMainPresenter::TargetColumnWidths(int aFreeWidth) const {
+  if (fTargetColumnsSizedByUser)
+    return std::nullopt;
+  return SharedTargetColumnWidths(aFreeWidth);
 }
 
 std::optional<std::u16string> TMainPresenter::AskOldProjectPath() {
-  fRunInput = fGivenProject ? fGivenProject : fView.AskOpenPath();
+  fRunInput = fGivenProject ? fGivenProject : fView.Desktop().ChooseOpenPath();
   return fRunInput;
 }
 
@@ -314,7 +354,7 @@ void TMainPresenter::TargetRowsCounted(int32_t aTarget, int32_t aCount) {
 }
 
 std::optional<std::u16string> TMainPresenter::AskOutputPath(const std::u16string& aProposal) {
-  fSavedTo = fView.AskSavePath(aProposal);
+  fSavedTo = AskSavePath(SaveProjectDialog, aProposal);
   return fSavedTo;
 }
 

@@ -29,12 +29,6 @@ QString ToQString(std::u16string_view aText) {
   return QStringView(aText).toString();
 }
 
-std::optional<std::u16string> ToU16(const std::optional<QString>& aText) {
-  if (!aText)
-    return std::nullopt;
-  return aText->toStdU16String();
-}
-
 QPushButton* CreateButton(const QString& aName, std::u16string_view aCaption, TRect96 aRect,
                           QWidget* aParent) {
   auto* button = new QPushButton(ToQString(aCaption), aParent);
@@ -82,11 +76,7 @@ std::vector<std::u16string> DroppedFiles(const QMimeData* aData) {
 TMainform::TMainform(QWidget* aParent)
     : QWidget(aParent), ImageList1{ListImage(QStringLiteral(":/images/check.svg")),
                                    ListImage(QStringLiteral(":/images/cross.svg"))},
-      fOpenFileChooser(CreateDesktopOpenFileChooser()),
-      fSaveFileChooser(CreateDesktopSaveFileChooser()),
-      fReportFileChooser(CreateDesktopReportFileChooser()), fUrlOpener(CreateDesktopUrlOpener()),
-      fErrorPresenter(CreateDesktopErrorPresenter()),
-      fNoticePresenter(CreateDesktopNoticePresenter()), fPresenter(*this) {
+      fDesktop(CreateQtDesktop(*this)), fPresenter(*this) {
   setObjectName(QStringLiteral("Mainform"));
   setWindowTitle(ToQString(WindowCaption));
   resize(ClientWidth, ClientHeight);
@@ -146,6 +136,7 @@ void TMainform::CreateSummary() {
           [this] { fPresenter.ShowDroppedRowsClicked(); });
   btnSaveReport = new QPushButton(ToQString(SaveReportCaption), pnlSummary);
   btnSaveReport->setObjectName(QStringLiteral("btnSaveReport"));
+  btnSaveReport->hide();
   connect(btnSaveReport, &QPushButton::clicked, this, [this] { fPresenter.SaveReportClicked(); });
   auto* layout = new QHBoxLayout(pnlSummary);
   layout->setContentsMargins(4, 4, 4, 4);
@@ -220,24 +211,23 @@ void TMainform::SetUpTargetColumns() {
   lstTargets->viewport()->installEventFilter(this);
 }
 
+// Only the user and a count that widens "Rows" resize a column besides the sharing.
 void TMainform::TargetColumnResized(int aColumn) {
   if (fSharingFreeWidth)
     return;
-  if (aColumn == tcOldTarget || aColumn == tcNewTarget)
-    fTargetColumnsSizedByUser = true;
-  else
-    ShareFreeWidth();
+  fPresenter.ColumnSizedByUser(static_cast<TTargetColumn>(aColumn));
+  ShareFreeWidth();
 }
 
 void TMainform::ShareFreeWidth() {
-  if (fTargetColumnsSizedByUser)
-    return;
   QHeaderView* header = lstTargets->horizontalHeader();
-  const TTargetColumnWidths widths = SharedTargetColumnWidths(
+  const std::optional<TTargetColumnWidths> widths = fPresenter.TargetColumnWidths(
       lstTargets->viewport()->width() - header->sectionSize(tcImage) - header->sectionSize(tcRows));
+  if (!widths)
+    return;
   const QScopedValueRollback sharing(fSharingFreeWidth, true);
-  header->resizeSection(tcOldTarget, widths.OldTarget);
-  header->resizeSection(tcNewTarget, widths.NewTarget);
+  header->resizeSection(tcOldTarget, widths->OldTarget);
+  header->resizeSection(tcNewTarget, widths->NewTarget);
 }
 
 bool TMainform::eventFilter(QObject* aWatched, QEvent* aEvent) {
@@ -284,28 +274,8 @@ void TMainform::dropEvent(QDropEvent* aEvent) {
     aEvent->acceptProposedAction();
 }
 
-void TMainform::SetOpenFileChooser(std::unique_ptr<IOpenFileChooser> aChooser) {
-  fOpenFileChooser = std::move(aChooser);
-}
-
-void TMainform::SetSaveFileChooser(std::unique_ptr<ISaveFileChooser> aChooser) {
-  fSaveFileChooser = std::move(aChooser);
-}
-
-void TMainform::SetReportFileChooser(std::unique_ptr<ISaveFileChooser> aChooser) {
-  fReportFileChooser = std::move(aChooser);
-}
-
-void TMainform::SetUrlOpener(std::unique_ptr<IUrlOpener> aOpener) {
-  fUrlOpener = std::move(aOpener);
-}
-
-void TMainform::SetErrorPresenter(std::unique_ptr<IErrorPresenter> aPresenter) {
-  fErrorPresenter = std::move(aPresenter);
-}
-
-void TMainform::SetNoticePresenter(std::unique_ptr<INoticePresenter> aPresenter) {
-  fNoticePresenter = std::move(aPresenter);
+void TMainform::SetDesktop(std::unique_ptr<IDesktop> aDesktop) {
+  fDesktop = std::move(aDesktop);
 }
 
 void TMainform::ClearLog() {
@@ -343,13 +313,14 @@ void TMainform::SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) {
     header->resizeSection(tcRows, needed);
 }
 
-void TMainform::ShowSummary(const std::vector<std::u16string>& aLines, bool aOffersDroppedRows) {
+void TMainform::ShowSummary(const TSummary& aSummary) {
   QStringList lines;
-  for (const std::u16string& line : aLines)
+  for (const std::u16string& line : aSummary.Lines)
     lines << ToQString(line);
   lblSummary->setText(lines.join(u'\n'));
-  btnShowRows->setVisible(aOffersDroppedRows);
-  pnlSummary->setVisible(!aLines.empty());
+  btnShowRows->setVisible(aSummary.OffersDroppedRows);
+  btnSaveReport->setVisible(aSummary.OffersReport);
+  pnlSummary->setVisible(!aSummary.Lines.empty());
 }
 
 void TMainform::ShowProgressBar(std::optional<int32_t> aPercent) {
@@ -397,28 +368,8 @@ void TMainform::RunLater(std::function<void()> aAction) {
   QTimer::singleShot(0, this, std::move(aAction));
 }
 
-std::optional<std::u16string> TMainform::AskOpenPath() {
-  return ToU16(fOpenFileChooser->Execute(this));
-}
-
-std::optional<std::u16string> TMainform::AskSavePath(const std::u16string& aProposal) {
-  return ToU16(fSaveFileChooser->Execute(this, QString::fromStdU16String(aProposal)));
-}
-
-std::optional<std::u16string> TMainform::AskReportPath(const std::u16string& aProposal) {
-  return ToU16(fReportFileChooser->Execute(this, QString::fromStdU16String(aProposal)));
-}
-
-bool TMainform::OpenUrl(std::u16string_view aUrl) {
-  return fUrlOpener->Open(this, QUrl(ToQString(aUrl)));
-}
-
-void TMainform::ShowNotice(std::u16string_view aText) {
-  fNoticePresenter->Show(this, ToQString(aText));
-}
-
-void TMainform::ShowError(const TErrorReport& aReport) {
-  fErrorPresenter->Show(this, aReport);
+IDesktop& TMainform::Desktop() {
+  return *fDesktop;
 }
 
 void TMainform::Close() {

@@ -62,73 +62,21 @@ std::optional<std::u16string> ChosenPath(IFileDialog& aDialog, HWND aOwner) {
   return ResultPath(aDialog);
 }
 
-HWND DialogWindow(IFileDialog& aDialog) {
-  IOleWindow* window = nullptr;
-  HWND handle = nullptr;
-  if (SUCCEEDED(aDialog.QueryInterface(IID_PPV_ARGS(&window)))) {
-    window->GetWindow(&handle);
-    window->Release();
-  }
-  return handle;
-}
-
-bool IsExistingFile(const std::u16string& aPath) {
-  const DWORD attributes = GetFileAttributesW(Wide(aPath));
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// Asks before an existing file is replaced, with No as the answer a stray Enter gives; the
-// dialog's own question would default to Yes on some systems.
-class TReplaceQuestion : public IFileDialogEvents {
-public:
-  IFACEMETHODIMP QueryInterface(REFIID aId, void** aObject) override {
-    if (aId == IID_IUnknown || aId == __uuidof(IFileDialogEvents)) {
-      *aObject = static_cast<IFileDialogEvents*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *aObject = nullptr;
-    return E_NOINTERFACE;
-  }
-  // Lives on the stack of the dialog's caller, which outlasts the dialog's references.
-  IFACEMETHODIMP_(ULONG) AddRef() override { return 2; }
-  IFACEMETHODIMP_(ULONG) Release() override { return 1; }
-
-  IFACEMETHODIMP OnFileOk(IFileDialog* aDialog) override {
-    std::u16string path;
-    try {
-      path = ResultPath(*aDialog);
-    } catch (const vbase::Exception&) {
-      // Nothing may unwind into the dialog; the caller reads the result again and reports it.
-      return S_OK;
-    }
-    if (!IsExistingFile(path))
-      return S_OK;
-    const int answer =
-        MessageBoxW(DialogWindow(*aDialog), Wide(ReplaceQuestion(path)), WideLiteral(BoxTitle),
-                    MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
-    return answer == IDYES ? S_OK : S_FALSE;
-  }
-  IFACEMETHODIMP OnFolderChanging(IFileDialog*, IShellItem*) override { return S_OK; }
-  IFACEMETHODIMP OnFolderChange(IFileDialog*) override { return S_OK; }
-  IFACEMETHODIMP OnSelectionChange(IFileDialog*) override { return S_OK; }
-  IFACEMETHODIMP OnShareViolation(IFileDialog*, IShellItem*,
-                                  FDE_SHAREVIOLATION_RESPONSE*) override {
-    return E_NOTIMPL;
-  }
-  IFACEMETHODIMP OnTypeChange(IFileDialog*) override { return S_OK; }
-  IFACEMETHODIMP OnOverwrite(IFileDialog*, IShellItem*, FDE_OVERWRITE_RESPONSE*) override {
-    return E_NOTIMPL;
-  }
+// What the notice box shows: its text and the system's icon for its kind.
+struct TNotice {
+  const wchar_t* Text;
+  const wchar_t* Icon;
 };
 
 INT_PTR CALLBACK NoticeProc(HWND aDialog, UINT aMessage, WPARAM aWParam, LPARAM aLParam) {
   switch (aMessage) {
-  case WM_INITDIALOG:
-    SetDlgItemTextW(aDialog, IDC_NOTICE_TEXT, reinterpret_cast<const wchar_t*>(aLParam));
+  case WM_INITDIALOG: {
+    const auto& notice = *reinterpret_cast<const TNotice*>(aLParam);
+    SetDlgItemTextW(aDialog, IDC_NOTICE_TEXT, notice.Text);
     SendDlgItemMessageW(aDialog, IDC_NOTICE_ICON, STM_SETICON,
-                        reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_INFORMATION)), 0);
+                        reinterpret_cast<WPARAM>(LoadIconW(nullptr, notice.Icon)), 0);
     return TRUE;
+  }
   case WM_COMMAND:
     if (LOWORD(aWParam) == IDOK || LOWORD(aWParam) == IDCANCEL) {
       EndDialog(aDialog, LOWORD(aWParam));
@@ -141,7 +89,7 @@ INT_PTR CALLBACK NoticeProc(HWND aDialog, UINT aMessage, WPARAM aWParam, LPARAM 
 }
 
 // An edit control breaks lines only at CR LF.
-std::u16string WithControlLineBreaks(const std::u16string& aText) {
+std::u16string WithControlLineBreaks(std::u16string_view aText) {
   std::u16string text;
   for (const char16_t character : aText) {
     if (character == u'\n' && (text.empty() || text.back() != u'\r'))
@@ -151,71 +99,67 @@ std::u16string WithControlLineBreaks(const std::u16string& aText) {
   return text;
 }
 
-// A save dialog that asks the window's own question before replacing a file.
-std::optional<std::u16string> ChosenSavePath(const TFileDialogPtr& aDialog, HWND aOwner) {
-  TReplaceQuestion question;
-  DWORD cookie = 0;
-  Check(aDialog->Advise(&question, &cookie));
-  std::optional<std::u16string> chosen = ChosenPath(*aDialog, aOwner);
-  aDialog->Unadvise(cookie);
-  return chosen;
-}
-
-class TDesktop : public IWin32Desktop {
+class TDesktop : public IDesktop {
 public:
-  explicit TDesktop(HINSTANCE aResources) : fResources(aResources) {}
+  TDesktop(HINSTANCE aResources, HWND aOwner) : fResources(aResources), fOwner(aOwner) {}
 
-  std::optional<std::u16string> ChooseOldProject(HWND aOwner) override {
-    return ChosenPath(*CreateOpenProjectDialog(), aOwner);
+  std::optional<std::u16string> ChooseOpenPath() override {
+    return ChosenPath(*CreateOpenProjectDialog(), fOwner);
   }
 
-  std::optional<std::u16string> ChooseOutputPath(HWND aOwner,
-                                                 const std::u16string& aProposal) override {
-    return ChosenSavePath(CreateSaveProjectDialog(aProposal), aOwner);
+  std::optional<std::u16string> ChooseSavePath(const TSaveDialog& aDialog,
+                                               const std::u16string& aProposal) override {
+    return ChosenPath(*CreateSaveDialog(aDialog, aProposal), fOwner);
   }
 
-  std::optional<std::u16string> ChooseReportPath(HWND aOwner,
-                                                 const std::u16string& aProposal) override {
-    return ChosenSavePath(CreateSaveReportDialog(aProposal), aOwner);
+  bool AskYesNo(std::u16string_view aQuestion) override {
+    const std::u16string question(aQuestion);
+    return MessageBoxW(fOwner, Wide(question), WideLiteral(BoxTitle),
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
   }
 
-  bool OpenUrl(HWND aOwner, const std::u16string& aUrl) override {
+  bool OpenUrl(std::u16string_view aUrl) override {
+    const std::u16string url(aUrl);
     const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(aOwner, nullptr, Wide(aUrl), nullptr, nullptr, SW_SHOWNORMAL));
+        ShellExecuteW(fOwner, nullptr, Wide(url), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32;
   }
 
-  void ShowError(HWND aOwner, const std::u16string& aMessage,
-                 const std::u16string& aDetails) override {
+  void ShowNotice(TNoticeKind aKind, std::u16string_view aText) override {
+    const std::u16string text = WithControlLineBreaks(aText);
+    const TNotice notice{Wide(text),
+                         aKind == TNoticeKind::nkWarning ? IDI_WARNING : IDI_INFORMATION};
+    DialogBoxParamW(fResources, MAKEINTRESOURCEW(IDD_NOTICE), fOwner, NoticeProc,
+                    reinterpret_cast<LPARAM>(&notice));
+  }
+
+  void ShowError(const TErrorReport& aReport) override {
+    const std::u16string message = ErrorBoxText(aReport);
+    const std::u16string details = ErrorDetails(aReport);
     TASKDIALOGCONFIG config{};
     config.cbSize = sizeof config;
-    config.hwndParent = aOwner;
+    config.hwndParent = fOwner;
     config.dwFlags =
         TDF_ALLOW_DIALOG_CANCELLATION | TDF_EXPAND_FOOTER_AREA | TDF_POSITION_RELATIVE_TO_WINDOW;
     config.dwCommonButtons = TDCBF_OK_BUTTON;
     config.pszWindowTitle = WideLiteral(BoxTitle);
     config.pszMainIcon = TD_ERROR_ICON;
-    config.pszContent = Wide(aMessage);
-    config.pszExpandedInformation = Wide(aDetails);
+    config.pszContent = Wide(message);
+    config.pszExpandedInformation = Wide(details);
     if (FAILED(TaskDialogIndirect(&config, nullptr, nullptr, nullptr)))
-      MessageBoxW(aOwner, Wide(aMessage + u"\n\n" + aDetails), WideLiteral(BoxTitle),
+      MessageBoxW(fOwner, Wide(message + u"\n\n" + details), WideLiteral(BoxTitle),
                   MB_OK | MB_ICONERROR);
-  }
-
-  void ShowNotice(HWND aOwner, const std::u16string& aText) override {
-    const std::u16string text = WithControlLineBreaks(aText);
-    DialogBoxParamW(fResources, MAKEINTRESOURCEW(IDD_NOTICE), aOwner, NoticeProc,
-                    reinterpret_cast<LPARAM>(Wide(text)));
   }
 
 private:
   HINSTANCE fResources;
+  HWND fOwner;
 };
 
 } // namespace
 
-std::unique_ptr<IWin32Desktop> CreateWin32Desktop(HINSTANCE aResources) {
-  return std::make_unique<TDesktop>(aResources);
+std::unique_ptr<IDesktop> CreateWin32Desktop(HINSTANCE aResources, HWND aOwner) {
+  return std::make_unique<TDesktop>(aResources, aOwner);
 }
 
 TFileDialogPtr CreateOpenProjectDialog() {
@@ -227,16 +171,16 @@ TFileDialogPtr CreateOpenProjectDialog() {
   return TFileDialogPtr(dialog.release());
 }
 
-namespace {
-
-TFileDialogPtr CreateSaveDialog(const std::u16string& aProposal,
-                                const std::vector<COMDLG_FILTERSPEC>& aFilters,
-                                std::u16string_view aExtension) {
+TFileDialogPtr CreateSaveDialog(const TSaveDialog& aDialog, const std::u16string& aProposal) {
   TComPtr<IFileSaveDialog> dialog = CreateComObject<IFileSaveDialog>(CLSID_FileSaveDialog);
-  Check(dialog->SetFileTypes(static_cast<UINT>(aFilters.size()), aFilters.data()));
-  // The replace question is ours; a name typed without an extension gets the file type's.
-  ChangeOptions(*dialog, FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST, FOS_OVERWRITEPROMPT);
-  Check(dialog->SetDefaultExtension(WideLiteral(aExtension)));
+  std::vector<COMDLG_FILTERSPEC> filters;
+  for (const TFileFilter& filter : aDialog.Filters)
+    filters.push_back(DialogFilter(filter));
+  Check(dialog->SetFileTypes(static_cast<UINT>(filters.size()), filters.data()));
+  // The presenter checks the folder and asks before a file is replaced; a name typed without an
+  // extension gets the file type's.
+  ChangeOptions(*dialog, FOS_FORCEFILESYSTEM, FOS_PATHMUSTEXIST | FOS_OVERWRITEPROMPT);
+  Check(dialog->SetDefaultExtension(WideLiteral(aDialog.Extension)));
   const size_t nameStart = aProposal.find_last_of(u"\\/");
   const std::u16string name =
       nameStart == std::u16string::npos ? aProposal : aProposal.substr(nameStart + 1);
@@ -251,21 +195,6 @@ TFileDialogPtr CreateSaveDialog(const std::u16string& aProposal,
   }
   Check(dialog->SetFileName(Wide(name)));
   return TFileDialogPtr(dialog.release());
-}
-
-} // namespace
-
-TFileDialogPtr CreateSaveProjectDialog(const std::u16string& aProposal) {
-  return CreateSaveDialog(aProposal, {DialogFilter(SaveProjectFilter)}, SaveProjectExtension);
-}
-
-TFileDialogPtr CreateSaveReportDialog(const std::u16string& aProposal) {
-  return CreateSaveDialog(
-      aProposal, {DialogFilter(ReportFilters[0]), DialogFilter(ReportFilters[1])}, ReportExtension);
-}
-
-std::u16string ReplaceQuestion(const std::u16string& aPath) {
-  return aPath + u" already exists.\nDo you want to replace it?";
 }
 
 } // namespace vui

@@ -1,7 +1,8 @@
-// What the Windows window asks of the desktop: the file dialogs, the browser, the error box
-// and the notice box. They sit behind one interface that the window owns, so that a test can
-// answer a dialog or catch a browser call without a person in front of the screen.
+// The desktop of the Windows window: the common file dialogs, the question box, the browser,
+// the notice box and the error box, as the presenter asks for them (vpresenter/uDesktop.h).
 #pragma once
+
+#include "vpresenter/uDesktop.h"
 
 #include <memory>
 #include <optional>
@@ -12,38 +13,16 @@
 
 namespace vui {
 
-class IWin32Desktop {
-public:
-  virtual ~IWin32Desktop() = default;
-  // The chosen path, or nothing when the user cancels.
-  virtual std::optional<std::u16string> ChooseOldProject(HWND aOwner) = 0;
-  virtual std::optional<std::u16string> ChooseOutputPath(HWND aOwner,
-                                                         const std::u16string& aProposal) = 0;
-  // The report's path: an HTML page or JSON, by the extension.
-  virtual std::optional<std::u16string> ChooseReportPath(HWND aOwner,
-                                                         const std::u16string& aProposal) = 0;
-  // False when no browser took the address.
-  virtual bool OpenUrl(HWND aOwner, const std::u16string& aUrl) = 0;
-  // The message in the box, the details behind its expander.
-  virtual void ShowError(HWND aOwner, const std::u16string& aMessage,
-                         const std::u16string& aDetails) = 0;
-  // A message whose text can be selected and copied, such as an address.
-  virtual void ShowNotice(HWND aOwner, const std::u16string& aText) = 0;
-};
+// The dialogs and boxes are owned by aOwner; the notice box comes from aResources.
+std::unique_ptr<IDesktop> CreateWin32Desktop(HINSTANCE aResources, HWND aOwner);
 
-std::unique_ptr<IWin32Desktop> CreateWin32Desktop(HINSTANCE aResources);
-
-// The common dialogs, set up for projects but not shown; a test reads their settings back.
+// The common dialogs, set up but not shown; a test reads their settings back.
 struct TFileDialogRelease {
   void operator()(IFileDialog* aDialog) const { aDialog->Release(); }
 };
 using TFileDialogPtr = std::unique_ptr<IFileDialog, TFileDialogRelease>;
 TFileDialogPtr CreateOpenProjectDialog();
-TFileDialogPtr CreateSaveProjectDialog(const std::u16string& aProposal);
-TFileDialogPtr CreateSaveReportDialog(const std::u16string& aProposal);
-
-// The question asked before a chosen output replaces an existing file.
-std::u16string ReplaceQuestion(const std::u16string& aPath);
+TFileDialogPtr CreateSaveDialog(const TSaveDialog& aDialog, const std::u16string& aProposal);
 
 inline const wchar_t* Wide(const std::u16string& aText) {
   return reinterpret_cast<const wchar_t*>(aText.c_str());

@@ -99,8 +99,7 @@ bool DispatchesAsDialog(HWND aWindow, MSG& aMessage) {
 
 } // namespace
 
-TWin32Mainform::TWin32Mainform(HINSTANCE aInstance, std::unique_ptr<IWin32Desktop> aDesktop)
-    : fInstance(aInstance), fDesktop(std::move(aDesktop)), fPresenter(*this) {
+TWin32Mainform::TWin32Mainform(HINSTANCE aInstance) : fInstance(aInstance), fPresenter(*this) {
   RegisterWindowClass(aInstance, WindowProc);
   // Whoever made the window's other classes ready may not know of the progress bar.
   const INITCOMMONCONTROLSEX progressClass{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
@@ -112,6 +111,7 @@ TWin32Mainform::TWin32Mainform(HINSTANCE aInstance, std::unique_ptr<IWin32Deskto
   if (!fWindow)
     throw vbase::Exception(u"The window could not be created: " +
                            vbase::WindowsErrorText(GetLastError()));
+  fDesktop = CreateWin32Desktop(aInstance, fWindow);
   CreateControls();
   ApplyDpi(GetDpiForWindow(fWindow));
   // The design's client size on the screen the window system chose.
@@ -218,11 +218,11 @@ void TWin32Mainform::ApplyDpi(UINT aDpi) {
   LoadImages();
   ListView_SetColumnWidth(lstTargets, tcImage, Scaled(ImageColumnWidth));
   ListView_SetColumnWidth(lstTargets, tcRows, Scaled(RowsColumnWidth));
-  if (fTargetColumnsSizedByUser)
-    for (const int column : {tcOldTarget, tcNewTarget})
-      ListView_SetColumnWidth(lstTargets, column,
-                              MulDiv(ListView_GetColumnWidth(lstTargets, column),
-                                     static_cast<int>(fDpi), static_cast<int>(previousDpi)));
+  // Widths the user gave keep their size on the screen; shared ones are shared again.
+  for (const int column : {tcOldTarget, tcNewTarget})
+    ListView_SetColumnWidth(lstTargets, column,
+                            MulDiv(ListView_GetColumnWidth(lstTargets, column),
+                                   static_cast<int>(fDpi), static_cast<int>(previousDpi)));
 }
 
 void TWin32Mainform::LoadImages() {
@@ -287,19 +287,19 @@ void TWin32Mainform::LayOut() {
 }
 
 // The two target columns share what "#" and "Rows" leave of the list's width, as long as the
-// user has not sized one of them.
+// presenter says so.
 void TWin32Mainform::ShareFreeWidth() {
-  if (fTargetColumnsSizedByUser)
-    return;
   RECT list{};
   GetClientRect(lstTargets, &list);
   const int free = list.right - ListView_GetColumnWidth(lstTargets, tcImage) -
                    ListView_GetColumnWidth(lstTargets, tcRows);
   // The sharing is the presenter's, in pixels at 96 DPI; the old column takes what rounding
   // leaves over.
-  const TTargetColumnWidths widths =
-      SharedTargetColumnWidths(MulDiv(free, USER_DEFAULT_SCREEN_DPI, static_cast<int>(fDpi)));
-  const int newWidth = Scaled(widths.NewTarget);
+  const std::optional<TTargetColumnWidths> widths =
+      fPresenter.TargetColumnWidths(MulDiv(free, USER_DEFAULT_SCREEN_DPI, static_cast<int>(fDpi)));
+  if (!widths)
+    return;
+  const int newWidth = Scaled(widths->NewTarget);
   ListView_SetColumnWidth(lstTargets, tcOldTarget,
                           std::max(free - newWidth, Scaled(MinimumTargetColumnWidth)));
   ListView_SetColumnWidth(lstTargets, tcNewTarget, newWidth);
@@ -357,16 +357,15 @@ void TWin32Mainform::SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) 
   }
 }
 
-void TWin32Mainform::ShowSummary(const std::vector<std::u16string>& aLines,
-                                 bool aOffersDroppedRows) {
+void TWin32Mainform::ShowSummary(const TSummary& aSummary) {
   std::u16string text;
-  for (const std::u16string& line : aLines)
+  for (const std::u16string& line : aSummary.Lines)
     text += (text.empty() ? u"" : u"\r\n") + line;
   SetWindowTextW(lblSummary, Wide(text));
-  fSummaryLines = static_cast<int>(aLines.size());
-  ShowWindow(lblSummary, aLines.empty() ? SW_HIDE : SW_SHOWNA);
-  ShowWindow(btnShowRows, aOffersDroppedRows ? SW_SHOWNA : SW_HIDE);
-  ShowWindow(btnSaveReport, aLines.empty() ? SW_HIDE : SW_SHOWNA);
+  fSummaryLines = static_cast<int>(aSummary.Lines.size());
+  ShowWindow(lblSummary, aSummary.Lines.empty() ? SW_HIDE : SW_SHOWNA);
+  ShowWindow(btnShowRows, aSummary.OffersDroppedRows ? SW_SHOWNA : SW_HIDE);
+  ShowWindow(btnSaveReport, aSummary.OffersReport ? SW_SHOWNA : SW_HIDE);
   LayOut();
 }
 
@@ -409,30 +408,6 @@ TMainControl TWin32Mainform::FocusedControl() const {
 
 void TWin32Mainform::FocusConvert() {
   SendMessageW(fWindow, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(btnConvert), TRUE);
-}
-
-std::optional<std::u16string> TWin32Mainform::AskOpenPath() {
-  return fDesktop->ChooseOldProject(fWindow);
-}
-
-std::optional<std::u16string> TWin32Mainform::AskSavePath(const std::u16string& aProposal) {
-  return fDesktop->ChooseOutputPath(fWindow, aProposal);
-}
-
-std::optional<std::u16string> TWin32Mainform::AskReportPath(const std::u16string& aProposal) {
-  return fDesktop->ChooseReportPath(fWindow, aProposal);
-}
-
-bool TWin32Mainform::OpenUrl(std::u16string_view aUrl) {
-  return fDesktop->OpenUrl(fWindow, std::u16string(aUrl));
-}
-
-void TWin32Mainform::ShowNotice(std::u16string_view aText) {
-  fDesktop->ShowNotice(fWindow, std::u16string(aText));
-}
-
-void TWin32Mainform::ShowError(const TErrorReport& aReport) {
-  fDesktop->ShowError(fWindow, ErrorBoxText(aReport), ErrorDetails(aReport));
 }
 
 void TWin32Mainform::ProcessMessages() {
@@ -503,10 +478,9 @@ LRESULT TWin32Mainform::Notify(const NMHDR& aHeader) {
     // "#" holds only the image: its width is fixed.
     return column == tcImage;
   case HDN_ENDTRACKW:
-    if (column == tcOldTarget || column == tcNewTarget)
-      fTargetColumnsSizedByUser = true;
-    else
-      PostMessageW(fWindow, WM_SIZE, 0, 0);
+    // Once the drag has ended, the columns are shared again unless the presenter says not.
+    fPresenter.ColumnSizedByUser(static_cast<TTargetColumn>(column));
+    PostMessageW(fWindow, WM_SIZE, 0, 0);
     return 0;
   default:
     return 0;

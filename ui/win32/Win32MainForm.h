@@ -22,13 +22,13 @@ namespace vui {
 
 class TWin32Mainform : public IMainView {
 public:
-  TWin32Mainform(HINSTANCE aInstance, std::unique_ptr<IWin32Desktop> aDesktop);
+  explicit TWin32Mainform(HINSTANCE aInstance);
   ~TWin32Mainform() override;
   TWin32Mainform(const TWin32Mainform&) = delete;
   TWin32Mainform& operator=(const TWin32Mainform&) = delete;
 
   // Tests answer the dialogs and catch the browser and the boxes through this.
-  void SetDesktop(std::unique_ptr<IWin32Desktop> aDesktop) { fDesktop = std::move(aDesktop); }
+  void SetDesktop(std::unique_ptr<IDesktop> aDesktop) { fDesktop = std::move(aDesktop); }
   TMainPresenter& Presenter() { return fPresenter; }
 
   HWND Handle() const { return fWindow; }
@@ -43,19 +43,14 @@ public:
   void ClearTargets() override;
   void AddTargetRow(const TTargetRow& aRow) override;
   void SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) override;
-  void ShowSummary(const std::vector<std::u16string>& aLines, bool aOffersDroppedRows) override;
+  void ShowSummary(const TSummary& aSummary) override;
   void ShowProgressBar(std::optional<int32_t> aPercent) override;
   void SetConvertEnabled(bool aEnabled) override;
   TMainControl FocusedControl() const override;
   void FocusConvert() override;
   void ProcessMessages() override;
   void RunLater(std::function<void()> aAction) override;
-  std::optional<std::u16string> AskOpenPath() override;
-  std::optional<std::u16string> AskSavePath(const std::u16string& aProposal) override;
-  std::optional<std::u16string> AskReportPath(const std::u16string& aProposal) override;
-  bool OpenUrl(std::u16string_view aUrl) override;
-  void ShowNotice(std::u16string_view aText) override;
-  void ShowError(const TErrorReport& aReport) override;
+  IDesktop& Desktop() override { return *fDesktop; }
   void Close() override;
 
   HWND btnConvert = nullptr;
@@ -88,13 +83,11 @@ private:
   int Scaled(int aPixels) const;
 
   HINSTANCE fInstance;
-  std::unique_ptr<IWin32Desktop> fDesktop;
+  std::unique_ptr<IDesktop> fDesktop;
   HWND fWindow = nullptr;
   UINT fDpi = USER_DEFAULT_SCREEN_DPI;
   HFONT fFont = nullptr;
   HICON fConvertImage = nullptr;
-  // The two target columns share the free width until the user sizes one of them.
-  bool fTargetColumnsSizedByUser = false;
   bool fEndsProgram = false;
   // Lines of the summary; none hides it.
   int fSummaryLines = 0;

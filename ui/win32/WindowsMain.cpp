@@ -46,7 +46,7 @@ int WINAPI wWinMain(HINSTANCE aInstance, HINSTANCE, PWSTR, int aShowCommand) {
   const INITCOMMONCONTROLSEX controls{
       sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&controls);
-  vui::TWin32Mainform mainform(aInstance, vui::CreateWin32Desktop(aInstance));
+  vui::TWin32Mainform mainform(aInstance);
   mainform.EndProgramWhenClosed();
   mainform.Show(aShowCommand);
   if (request.Project)

@@ -1,5 +1,6 @@
 // The window's presenter without a window: a recording view answers the dialogs, and small
 // fixture projects are converted for real in a temporary folder.
+#include "FakeDesktop.h"
 #include "TestFiles.h"
 #include "vbase/IntegerText.h"
 #include "vbase/Utf8.h"
@@ -30,7 +31,8 @@ struct TShownRow {
   std::u16string CountHint;
 };
 
-class TRecordingView : public IMainView {
+// The window and its desktop in one, so that a close can be told from the errors before it.
+class TRecordingView : public IMainView, public TFakeDesktop {
 public:
   std::vector<std::u16string> Log;
   std::vector<TShownRow> Rows;
@@ -44,23 +46,13 @@ public:
   // Runs while pending messages are handled, as a click or a close of the user would.
   std::function<void()> WhileRepainting;
   std::deque<std::function<void()>> Later;
-  std::optional<std::u16string> OpenAnswer;
-  int OpenCalls = 0;
-  std::optional<std::u16string> SaveAnswer;
-  std::vector<std::u16string> Proposals;
-  // Runs while the save dialog would be open, in the middle of a run.
-  std::function<void()> WhileSaving;
-  std::optional<std::u16string> ReportAnswer;
-  std::vector<std::u16string> ReportProposals;
-  bool BrowserStarts = true;
-  std::vector<std::u16string> Opened;
-  std::vector<std::u16string> Notices;
-  std::vector<TErrorReport> Errors;
   int Closes = 0;
-  std::vector<int> ClosesAtError;
+  // How many errors had been shown at each close.
+  std::vector<size_t> ErrorsAtClose;
   std::vector<std::optional<int32_t>> ProgressPercents;
   std::vector<std::u16string> Summary;
   bool OffersDroppedRows = false;
+  bool OffersReport = false;
   int Summaries = 0;
 
   void ClearLog() override { Log.clear(); }
@@ -71,9 +63,10 @@ public:
     Rows.at(aRow).Count = aCount.Text;
     Rows.at(aRow).CountHint = aCount.Hint;
   }
-  void ShowSummary(const std::vector<std::u16string>& aLines, bool aOffersDroppedRows) override {
-    Summary = aLines;
-    OffersDroppedRows = aOffersDroppedRows;
+  void ShowSummary(const TSummary& aSummary) override {
+    Summary = aSummary.Lines;
+    OffersDroppedRows = aSummary.OffersDroppedRows;
+    OffersReport = aSummary.OffersReport;
     ++Summaries;
   }
   void ShowProgressBar(std::optional<int32_t> aPercent) override {
@@ -96,30 +89,11 @@ public:
       WhileRepainting();
   }
   void RunLater(std::function<void()> aAction) override { Later.push_back(std::move(aAction)); }
-  std::optional<std::u16string> AskOpenPath() override {
-    ++OpenCalls;
-    return OpenAnswer;
+  IDesktop& Desktop() override { return *this; }
+  void Close() override {
+    ++Closes;
+    ErrorsAtClose.push_back(Errors.size());
   }
-  std::optional<std::u16string> AskSavePath(const std::u16string& aProposal) override {
-    Proposals.push_back(aProposal);
-    if (WhileSaving)
-      WhileSaving();
-    return SaveAnswer;
-  }
-  std::optional<std::u16string> AskReportPath(const std::u16string& aProposal) override {
-    ReportProposals.push_back(aProposal);
-    return ReportAnswer;
-  }
-  bool OpenUrl(std::u16string_view aUrl) override {
-    Opened.emplace_back(aUrl);
-    return BrowserStarts;
-  }
-  void ShowNotice(std::u16string_view aText) override { Notices.emplace_back(aText); }
-  void ShowError(const TErrorReport& aReport) override {
-    Errors.push_back(aReport);
-    ClosesAtError.push_back(Closes);
-  }
-  void Close() override { ++Closes; }
 
   // Runs what the message loop would run next.
   void RunPending() {
@@ -271,8 +245,7 @@ TEST_F(MainPresenterTest, AFailedRunIsReportedBeforeAWaitingCloseAndTheNextRunWo
   EXPECT_EQ(fView.Errors[0].Message, u"Missing close tag in element VORNALEXPROJECT");
   EXPECT_EQ(fView.Errors[0].ClassName, u"EFilerError");
   EXPECT_EQ(fView.Errors[0].LastLogLines, std::vector<std::u16string>{u"Opening old project..."});
-  EXPECT_EQ(fView.ClosesAtError, std::vector<int>{0});
-  EXPECT_EQ(fView.Closes, 1);
+  EXPECT_EQ(fView.ErrorsAtClose, std::vector<size_t>{1});
   EXPECT_TRUE(fView.Proposals.empty());
   EXPECT_TRUE(fView.ConvertEnabled);
 
@@ -548,6 +521,8 @@ const std::u16string WorkedCounts = u"Targets converted: 2 of 3. Rows carried ov
 // and whether the saved file holds all of the old project.
 TEST_F(MainPresenterTest, TheSummaryTellsWhatTheRunDid) {
   ConvertWorkedProject();
+  // "Save report..." shows with the summary of every run, failed or not.
+  EXPECT_TRUE(fView.OffersReport);
   EXPECT_EQ(fView.Summary, (std::vector<std::u16string>{
                                u"The new project was saved to \"" + Output() + u"\".", WorkedCounts,
                                u"verified: 3 rows, 2 targets, 2 excludes, 2 languages"}));
@@ -566,9 +541,11 @@ TEST_F(MainPresenterTest, TheSummaryTellsWhatTheRunDid) {
   EXPECT_EQ(fView.Summaries, summaries);
 
   fView.OpenAnswer = FixtureCopy("unclosed.vlp");
+  fView.OffersReport = false;
   fPresenter.ConvertClicked();
   EXPECT_EQ(fView.Summary,
             std::vector<std::u16string>{u"The conversion failed; the new project was not saved."});
+  EXPECT_TRUE(fView.OffersReport);
 }
 
 TEST_F(MainPresenterTest, TheSummaryOffersTheRowsNotCarriedOver) {
@@ -681,10 +658,90 @@ TEST_F(MainPresenterTest, SaveReportWritesNothingWhenCancelledAndShowsAFailedWri
                           std::filesystem::directory_iterator()),
             filesAfterRun);
 
-  fView.ReportAnswer = Utf8Decode(fFolder.File("missing/report.html"));
+  // A folder in the way of the report is no file to replace, and cannot be written.
+  std::filesystem::create_directory(fFolder.Path() / "taken.html");
+  fView.ReportAnswer = Utf8Decode(fFolder.File("taken.html"));
   fPresenter.SaveReportClicked();
   ASSERT_EQ(fView.Errors.size(), 1u);
-  EXPECT_FALSE(std::filesystem::exists(fFolder.Path() / "missing"));
+  EXPECT_TRUE(fView.Questions.empty());
+  EXPECT_TRUE(std::filesystem::is_directory(fFolder.Path() / "taken.html"));
+}
+
+// The save dialogs do not ask themselves: an existing file is replaced only once the user says
+// Yes; No opens the dialog again at the chosen path, to choose another or cancel.
+TEST_F(MainPresenterTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysYes) {
+  ConvertWorkedProject();
+  EXPECT_TRUE(fView.Questions.empty()) << "nothing to replace yet";
+  const std::string saved = ReadFileBytes(fFolder.File("out.vxp"));
+
+  WriteFileBytes(fFolder.File("out.vxp"), "kept");
+  fView.ReplaceAnswer = false;
+  fView.WhileSaving = [this] {
+    if (fView.Proposals.size() == 3)
+      fView.SaveAnswer.reset();
+  };
+  fPresenter.ConvertClicked();
+  EXPECT_EQ(fView.Questions, std::vector<std::u16string>{
+                                 Output() + u" already exists.\nDo you want to replace it?"});
+  EXPECT_EQ(fView.Proposals,
+            (std::vector<std::u16string>{*fView.OpenAnswer + u"_converted.vxp",
+                                         *fView.OpenAnswer + u"_converted.vxp", Output()}));
+  EXPECT_EQ(ReadFileBytes(fFolder.File("out.vxp")), "kept");
+  EXPECT_EQ(fView.Summary.front(),
+            u"The new project was not saved: the save dialog was cancelled.");
+
+  fView.WhileSaving = nullptr;
+  fView.SaveAnswer = Output();
+  fView.ReplaceAnswer = true;
+  fPresenter.ConvertClicked();
+  EXPECT_EQ(fView.Questions.size(), 2u);
+  EXPECT_EQ(ReadFileBytes(fFolder.File("out.vxp")), saved);
+  EXPECT_TRUE(fView.Errors.empty());
+
+  // The report's dialog asks the same.
+  fView.ReportAnswer = Utf8Decode(fFolder.File("report.html"));
+  fPresenter.SaveReportClicked();
+  EXPECT_EQ(fView.Questions.size(), 2u);
+  fPresenter.SaveReportClicked();
+  EXPECT_EQ(fView.Questions.back(),
+            *fView.ReportAnswer + u" already exists.\nDo you want to replace it?");
+}
+
+TEST_F(MainPresenterTest, AFolderThatDoesNotExistIsRefusedAndTheDialogOpensAgain) {
+  const std::filesystem::path gone = fFolder.Path() / "gone";
+  const std::u16string inGone = (gone / "out.vxp").u16string();
+  fView.OpenAnswer = FixtureCopy("worked.vlp");
+  fView.SaveAnswer = inGone;
+  fView.WhileSaving = [this] {
+    if (fView.Proposals.size() == 2)
+      fView.SaveAnswer = Output();
+  };
+  fPresenter.ConvertClicked();
+  EXPECT_EQ(fView.Warnings, std::vector<std::u16string>{u"The folder \"" + gone.u16string() +
+                                                        u"\" does not exist."});
+  EXPECT_EQ(fView.Proposals,
+            (std::vector<std::u16string>{*fView.OpenAnswer + u"_converted.vxp", inGone}));
+  EXPECT_FALSE(std::filesystem::exists(gone));
+  EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "out.vxp"));
+  EXPECT_TRUE(fView.Questions.empty());
+  EXPECT_TRUE(fView.Errors.empty());
+}
+
+// The two target columns share the free width until the user sizes one of them; the other
+// columns do not count.
+TEST_F(MainPresenterTest, TargetColumnsAreSharedUntilTheUserSizesOne) {
+  const TTargetColumnWidths shared = SharedTargetColumnWidths(773);
+  for (const TTargetColumn column : {tcOldTarget, tcNewTarget}) {
+    SCOPED_TRACE(column);
+    TMainPresenter presenter(fView);
+    for (const TTargetColumn other : {tcImage, tcRows})
+      presenter.ColumnSizedByUser(other);
+    ASSERT_TRUE(presenter.TargetColumnWidths(773));
+    EXPECT_EQ(presenter.TargetColumnWidths(773)->OldTarget, shared.OldTarget);
+    EXPECT_EQ(presenter.TargetColumnWidths(773)->NewTarget, shared.NewTarget);
+    presenter.ColumnSizedByUser(column);
+    EXPECT_FALSE(presenter.TargetColumnWidths(773));
+  }
 }
 
 // After a project from the command line or a drop, Enter converts again, wherever the focus

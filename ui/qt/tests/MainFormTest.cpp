@@ -1,6 +1,6 @@
 // The real window on the offscreen platform; only the dialogs, the browser and the error box
 // are stand-ins.
-#include "FakeDesktopServices.h"
+#include "FakeDesktop.h"
 #include "vbase/Errors.h"
 #include "vui/uApplication.h"
 #include "vui/uMainForm.h"
@@ -36,6 +36,10 @@ QString ToQ(const std::u16string& aText) {
   return QString::fromStdU16String(aText);
 }
 
+std::u16string U16(const QString& aText) {
+  return aText.toStdU16String();
+}
+
 QStringList ToQ(const std::vector<std::u16string>& aLines) {
   QStringList lines;
   for (const std::u16string& line : aLines)
@@ -63,15 +67,27 @@ struct TShownBox {
   QString Details;
   Qt::TextFormat Format = Qt::AutoText;
   Qt::TextInteractionFlags Interaction;
+  QString Title;
+  QMessageBox::Icon Icon = QMessageBox::NoIcon;
+  // The button that Enter presses.
+  QMessageBox::StandardButton Default = QMessageBox::NoButton;
 };
 
-// Answers the next modal box once it is open, after noting what it showed.
-void AnswerNextMessageBox(TShownBox& aShown) {
-  QTimer::singleShot(0, [&aShown] {
+// Answers the next modal box with aAnswer once it is open, after noting what it showed.
+void AnswerNextMessageBox(TShownBox& aShown,
+                          QMessageBox::StandardButton aAnswer = QMessageBox::Ok) {
+  QTimer::singleShot(0, [&aShown, aAnswer] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     QVERIFY(box);
-    aShown = {box->text(), box->detailedText(), box->textFormat(), box->textInteractionFlags()};
-    box->accept();
+    aShown = {box->text(),
+              box->detailedText(),
+              box->textFormat(),
+              box->textInteractionFlags(),
+              box->windowTitle(),
+              box->icon(),
+              box->defaultButton() ? box->standardButton(box->defaultButton())
+                                   : QMessageBox::NoButton};
+    box->button(aAnswer)->click();
   });
 }
 
@@ -104,12 +120,7 @@ class TMainFormTest : public QObject {
 
 private:
   std::unique_ptr<TMainform> fWindow;
-  TFakeOpenFileChooser* fOpen = nullptr;
-  TFakeSaveFileChooser* fSave = nullptr;
-  TFakeSaveFileChooser* fReport = nullptr;
-  TFakeUrlOpener* fBrowser = nullptr;
-  TFakeErrorPresenter* fErrors = nullptr;
-  TFakeNoticePresenter* fNotices = nullptr;
+  TFakeDesktop* fDesktop = nullptr;
   std::unique_ptr<QTemporaryDir> fFolder;
 
   QString CopyFixture(const QString& aName) {
@@ -150,32 +161,17 @@ private:
   }
 
   void RunWorkedProject() {
-    fOpen->Answer = CopyFixture(QStringLiteral("worked.vlp"));
-    fSave->Answer = fFolder->filePath(QStringLiteral("out.vxp"));
+    fDesktop->OpenAnswer = U16(CopyFixture(QStringLiteral("worked.vlp")));
+    fDesktop->SaveAnswer = U16(fFolder->filePath(QStringLiteral("out.vxp")));
     fWindow->btnConvert->click();
   }
 
 private slots:
   void init() {
     fWindow = std::make_unique<TMainform>();
-    auto open = std::make_unique<TFakeOpenFileChooser>();
-    auto save = std::make_unique<TFakeSaveFileChooser>();
-    auto report = std::make_unique<TFakeSaveFileChooser>();
-    auto browser = std::make_unique<TFakeUrlOpener>();
-    auto errors = std::make_unique<TFakeErrorPresenter>();
-    auto notices = std::make_unique<TFakeNoticePresenter>();
-    fNotices = notices.get();
-    fOpen = open.get();
-    fSave = save.get();
-    fReport = report.get();
-    fBrowser = browser.get();
-    fErrors = errors.get();
-    fWindow->SetOpenFileChooser(std::move(open));
-    fWindow->SetSaveFileChooser(std::move(save));
-    fWindow->SetReportFileChooser(std::move(report));
-    fWindow->SetUrlOpener(std::move(browser));
-    fWindow->SetErrorPresenter(std::move(errors));
-    fWindow->SetNoticePresenter(std::move(notices));
+    auto desktop = std::make_unique<TFakeDesktop>();
+    fDesktop = desktop.get();
+    fWindow->SetDesktop(std::move(desktop));
     fFolder = std::make_unique<QTemporaryDir>();
     QVERIFY(fFolder->isValid());
   }
@@ -367,11 +363,11 @@ private slots:
       fWindow->btnHelp->setFocus();
       QTest::keyClick(fWindow->btnHelp, key);
     }
-    QCOMPARE(fBrowser->Opened.size(), size_t(2));
-    fOpen->Answer.reset();
+    QCOMPARE(fDesktop->Opened.size(), size_t(2));
+    fDesktop->OpenAnswer.reset();
     fWindow->btnConvert->setFocus();
     QTest::keyClick(fWindow->btnConvert, Qt::Key_Return);
-    QCOMPARE(fOpen->Calls, 2);
+    QCOMPARE(fDesktop->OpenCalls, 2);
   }
 
   void dialogsAreSetUpForProjects() {
@@ -382,10 +378,11 @@ private slots:
     QVERIFY(open->testOption(QFileDialog::DontUseNativeDialog));
 
     const QString proposal = fFolder->filePath(QStringLiteral("app.vlp_converted.vxp"));
-    const auto save = CreateSaveProjectDialog(nullptr, proposal);
+    const auto save = CreateSaveDialog(nullptr, SaveProjectDialog, proposal);
     QCOMPARE(save->nameFilters(), QStringList{QStringLiteral("Vornalex 2010 Projects (*.vxp)")});
     QCOMPARE(save->acceptMode(), QFileDialog::AcceptSave);
-    QVERIFY(!save->testOption(QFileDialog::DontConfirmOverwrite));
+    // The presenter asks before a file is replaced.
+    QVERIFY(save->testOption(QFileDialog::DontConfirmOverwrite));
     QCOMPARE(save->defaultSuffix(), QStringLiteral("vxp"));
     QVERIFY(save->testOption(QFileDialog::DontUseNativeDialog));
     QCOMPARE(save->selectedFiles(), QStringList{proposal});
@@ -395,26 +392,28 @@ private slots:
     QVERIFY(!fWindow->btnSaveReport->isVisibleTo(fWindow.get()));
     RunWorkedProject();
     QVERIFY(fWindow->btnSaveReport->isVisibleTo(fWindow.get()));
-    fReport->Answer = fFolder->filePath(QStringLiteral("report.html"));
+    fDesktop->ReportAnswer = U16(fFolder->filePath(QStringLiteral("report.html")));
     fWindow->btnSaveReport->click();
-    QCOMPARE(fReport->Proposals, QStringList{*fOpen->Answer + QStringLiteral(".report.html")});
-    QFile page(*fReport->Answer);
+    QCOMPARE(ToQ(fDesktop->ReportProposals),
+             QStringList{ToQ(*fDesktop->OpenAnswer) + QStringLiteral(".report.html")});
+    QFile page(ToQ(*fDesktop->ReportAnswer));
     QVERIFY(page.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(page.readAll());
     QVERIFY(text.startsWith(QStringLiteral("<!DOCTYPE html>")));
     QVERIFY(text.contains(QStringLiteral("worked.vlp")));
-    QVERIFY(fErrors->Shown.empty());
+    QVERIFY(fDesktop->Errors.empty());
 
-    const auto dialog = CreateSaveReportDialog(nullptr, *fReport->Answer);
+    const auto dialog = CreateSaveDialog(nullptr, SaveReportDialog, ToQ(*fDesktop->ReportAnswer));
     QCOMPARE(dialog->nameFilters(), (QStringList{QStringLiteral("HTML report (*.html)"),
                                                  QStringLiteral("JSON report (*.json)")}));
     QCOMPARE(dialog->defaultSuffix(), QStringLiteral("html"));
     QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
-    QCOMPARE(dialog->selectedFiles(), QStringList{*fReport->Answer});
+    QCOMPARE(dialog->selectedFiles(), QStringList{ToQ(*fDesktop->ReportAnswer)});
   }
 
   void saveDialogAddsTheExtensionToATypedName() {
-    const auto save = CreateSaveProjectDialog(nullptr, fFolder->filePath(QStringLiteral("x.vxp")));
+    const auto save =
+        CreateSaveDialog(nullptr, SaveProjectDialog, fFolder->filePath(QStringLiteral("x.vxp")));
     save->show();
     auto* name = save->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     QVERIFY(name);
@@ -428,8 +427,8 @@ private slots:
   // dialog is open closes it once the run has saved.
   void aCloseDuringTheSaveDialogIsHonouredAfterIt() {
     ShowActive();
-    fWindow->SetSaveFileChooser(CreateDesktopSaveFileChooser());
-    fOpen->Answer = CopyFixture(QStringLiteral("worked.vlp"));
+    fWindow->SetDesktop(CreateQtDesktop(*fWindow));
+    const QString project = CopyFixture(QStringLiteral("worked.vlp"));
     const QString output = fFolder->filePath(QStringLiteral("out.vxp"));
     bool visibleAfterClose = false;
     bool blockedByTheDialog = true;
@@ -450,7 +449,7 @@ private slots:
       QMetaObject::invokeMethod(dialog, "accept");
     });
     poll.start(10);
-    fWindow->btnConvert->click();
+    fWindow->ConvertProject(project);
     QVERIFY(!blockedByTheDialog);
     QVERIFY(visibleAfterClose);
     QVERIFY(QFile::exists(output));
@@ -466,25 +465,52 @@ private slots:
     QCOMPARE(open->selectedFiles(), QStringList{missing});
   }
 
-  void saveDialogRefusesAFolderThatDoesNotExist() {
-    const QString inMissingFolder = fFolder->filePath(QStringLiteral("gone/out.vxp"));
-    const auto save = CreateSaveProjectDialog(nullptr, fFolder->filePath(QStringLiteral("x.vxp")));
-    save->selectFile(inMissingFolder);
+  // The presenter's question and warning in the desktop's boxes: titled as the window's boxes,
+  // with a warning; No is what a stray Enter answers.
+  void questionAndWarningBoxesAreTheWindows() {
+    const std::unique_ptr<IDesktop> desktop = CreateQtDesktop(*fWindow);
+    const std::u16string question =
+        ReplaceQuestion(U16(fFolder->filePath(QStringLiteral("a.vxp"))));
+    for (const auto answer : {QMessageBox::Yes, QMessageBox::No}) {
+      TShownBox shown;
+      AnswerNextMessageBox(shown, answer);
+      QCOMPARE(desktop->AskYesNo(question), answer == QMessageBox::Yes);
+      QCOMPARE(shown.Text, ToQ(question));
+      QCOMPARE(shown.Title, QStringLiteral("Vlp5ToVXP"));
+      QCOMPARE(shown.Icon, QMessageBox::Warning);
+      QCOMPARE(shown.Default, QMessageBox::No);
+      QCOMPARE(shown.Format, Qt::PlainText);
+    }
+
     TShownBox shown;
     AnswerNextMessageBox(shown);
-    QMetaObject::invokeMethod(save.get(), "accept");
-    QCOMPARE(save->result(), int(QDialog::Rejected));
-    QVERIFY2(shown.Text.contains(QStringLiteral("does not exist")), qPrintable(shown.Text));
+    desktop->ShowNotice(TNoticeKind::nkWarning, u"The folder \"/gone\" does not exist.");
+    QCOMPARE(shown.Text, QStringLiteral("The folder \"/gone\" does not exist."));
+    QCOMPARE(shown.Title, QStringLiteral("Vlp5ToVXP"));
+    QCOMPARE(shown.Icon, QMessageBox::Warning);
+  }
 
-    save->selectFile(fFolder->filePath(QStringLiteral("out.vxp")));
-    QMetaObject::invokeMethod(save.get(), "accept");
-    QCOMPARE(save->result(), int(QDialog::Accepted));
+  // The run's save dialog does not ask itself; the window asks before the project is replaced.
+  void aSecondRunAsksBeforeReplacingTheProject() {
+    RunWorkedProject();
+    QVERIFY(fDesktop->Questions.empty());
+    const QString output = ToQ(*fDesktop->SaveAnswer);
+    fDesktop->ReplaceAnswer = false;
+    fDesktop->WhileSaving = [this] {
+      if (fDesktop->Proposals.size() == 3)
+        fDesktop->SaveAnswer.reset();
+    };
+    fWindow->btnConvert->click();
+    QCOMPARE(ToQ(fDesktop->Questions),
+             QStringList{output + QStringLiteral(" already exists.\nDo you want to replace it?")});
+    QCOMPARE(fWindow->lblSummary->text().section(u'\n', 0, 0),
+             QStringLiteral("The new project was not saved: the save dialog was cancelled."));
   }
 
   void convertRunsTheWholeConversion() {
     RunWorkedProject();
 
-    QCOMPARE(fErrors->Shown.size(), size_t(0));
+    QCOMPARE(fDesktop->Errors.size(), size_t(0));
     CompareRows({
         {0, {QStringLiteral("C:\\app\\App.dpr"), QStringLiteral("C:\\app\\App.dpr"), "2"}},
         {0, {QStringLiteral("R;C:\\app\\src"), QStringLiteral(".\\VnxVirtualTarget[1]"), "1"}},
@@ -505,8 +531,9 @@ private slots:
                                "Reading excluded strings", "\t - String excludes imported",
                                "\t - Context excludes imported"}));
 
-    QCOMPARE(fSave->Proposals, QStringList{*fOpen->Answer + QStringLiteral("_converted.vxp")});
-    QFile saved(*fSave->Answer);
+    QCOMPARE(ToQ(fDesktop->Proposals),
+             QStringList{ToQ(*fDesktop->OpenAnswer) + QStringLiteral("_converted.vxp")});
+    QFile saved(ToQ(*fDesktop->SaveAnswer));
     QVERIFY(saved.open(QIODevice::ReadOnly));
     const QByteArray bytes = saved.readAll();
     QVERIFY(bytes.startsWith("\xEF\xBB\xBF<?xml"));
@@ -520,11 +547,11 @@ private slots:
   void demoProjectGivesTheBytesOfTheBatchConversion() {
     const QString input = fFolder->filePath(QStringLiteral("demo.vlp"));
     QVERIFY(QFile::copy(QStringLiteral(VLP_SOURCE_DIR "/examples/demo.vlp"), input));
-    fOpen->Answer = input;
-    fSave->Answer = fFolder->filePath(QStringLiteral("demo.vxp"));
+    fDesktop->OpenAnswer = U16(input);
+    fDesktop->SaveAnswer = U16(fFolder->filePath(QStringLiteral("demo.vxp")));
     fWindow->btnConvert->click();
 
-    QFile saved(*fSave->Answer);
+    QFile saved(ToQ(*fDesktop->SaveAnswer));
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QByteArray bytes = saved.readAll();
     bytes.replace("&quot;" + input.toUtf8() + "&quot;", "&quot;demo.vlp&quot;");
@@ -537,7 +564,7 @@ private slots:
     fWindow->show();
     QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
     bool convertEnabled = true, closed = true, visible = false;
-    fSave->WhileOpen = [&] {
+    fDesktop->WhileSaving = [&] {
       convertEnabled = fWindow->btnConvert->isEnabled();
       closed = fWindow->close();
       visible = fWindow->isVisible();
@@ -546,7 +573,7 @@ private slots:
     QVERIFY(!convertEnabled);
     QVERIFY(!closed);
     QVERIFY(visible);
-    QVERIFY(QFile::exists(*fSave->Answer));
+    QVERIFY(QFile::exists(ToQ(*fDesktop->SaveAnswer)));
     QVERIFY(!fWindow->isVisible());
   }
 
@@ -567,47 +594,47 @@ private slots:
     QCOMPARE(lastLineAtFirstRepaint, QStringLiteral("Opening old project..."));
     QCOMPARE(rowsAtFirstRepaint, 0);
     QVERIFY(!closed);
-    QVERIFY(QFile::exists(*fSave->Answer));
+    QVERIFY(QFile::exists(ToQ(*fDesktop->SaveAnswer)));
     QVERIFY(!fWindow->isVisible());
   }
 
   void aProjectOnTheCommandLineIsConverted() {
     const QString project = CopyFixture(QStringLiteral("worked.vlp"));
 
-    fSave->Answer = fFolder->filePath(QStringLiteral("out.vxp"));
+    fDesktop->SaveAnswer = U16(fFolder->filePath(QStringLiteral("out.vxp")));
     fWindow->ConvertProjectLater(project);
-    QTRY_VERIFY(QFile::exists(*fSave->Answer));
-    QCOMPARE(fOpen->Calls, 0);
-    QCOMPARE(fSave->Proposals, QStringList{project + QStringLiteral("_converted.vxp")});
+    QTRY_VERIFY(QFile::exists(ToQ(*fDesktop->SaveAnswer)));
+    QCOMPARE(fDesktop->OpenCalls, 0);
+    QCOMPARE(ToQ(fDesktop->Proposals), QStringList{project + QStringLiteral("_converted.vxp")});
     QCOMPARE(fWindow->lstTargets->rowCount(), 3);
 
     // The next click asks the open dialog again.
-    fOpen->Answer.reset();
+    fDesktop->OpenAnswer.reset();
     fWindow->btnConvert->click();
-    QCOMPARE(fOpen->Calls, 1);
+    QCOMPARE(fDesktop->OpenCalls, 1);
   }
 
   void aDroppedProjectIsConverted() {
     const QString notes = fFolder->filePath(QStringLiteral("notes.txt"));
     QVERIFY(!DropFiles(fWindow.get(), {notes}));
     const QString project = CopyFixture(QStringLiteral("worked.vlp"));
-    fSave->Answer = fFolder->filePath(QStringLiteral("out.vxp"));
+    fDesktop->SaveAnswer = U16(fFolder->filePath(QStringLiteral("out.vxp")));
     // Nothing is taken while a run is going.
-    fSave->WhileOpen = [&] { QVERIFY(!DropFiles(fWindow.get(), {project})); };
+    fDesktop->WhileSaving = [&] { QVERIFY(!DropFiles(fWindow.get(), {project})); };
     QVERIFY(DropFiles(fWindow.get(), {notes, project}));
-    QTRY_VERIFY(QFile::exists(*fSave->Answer));
-    QCOMPARE(fSave->Proposals, QStringList{project + QStringLiteral("_converted.vxp")});
-    QCOMPARE(fOpen->Calls, 0);
+    QTRY_VERIFY(QFile::exists(ToQ(*fDesktop->SaveAnswer)));
+    QCOMPARE(ToQ(fDesktop->Proposals), QStringList{project + QStringLiteral("_converted.vxp")});
+    QCOMPARE(fDesktop->OpenCalls, 0);
     QTest::qWait(50);
-    QCOMPARE(fSave->Proposals.size(), 1);
+    QCOMPARE(ToQ(fDesktop->Proposals).size(), 1);
   }
 
   void aProjectOnTheCommandLineLeavesTheFocusOnConvert() {
     ShowActive();
     fWindow->btnHelp->setFocus();
-    fSave->Answer = fFolder->filePath(QStringLiteral("out.vxp"));
+    fDesktop->SaveAnswer = U16(fFolder->filePath(QStringLiteral("out.vxp")));
     fWindow->ConvertProjectLater(CopyFixture(QStringLiteral("worked.vlp")));
-    QTRY_VERIFY(QFile::exists(*fSave->Answer));
+    QTRY_VERIFY(QFile::exists(ToQ(*fDesktop->SaveAnswer)));
     QTRY_COMPARE(fWindow->focusWidget(), fWindow->btnConvert);
   }
 
@@ -619,10 +646,10 @@ private slots:
     QVERIFY(!fWindow->pnlSummary->isVisible());
     const QString input = fFolder->filePath(QStringLiteral("demo.vlp"));
     QVERIFY(QFile::copy(QStringLiteral(VLP_SOURCE_DIR "/examples/demo.vlp"), input));
-    fOpen->Answer = input;
-    fSave->Answer = fFolder->filePath(QStringLiteral("demo.vxp"));
+    fDesktop->OpenAnswer = U16(input);
+    fDesktop->SaveAnswer = U16(fFolder->filePath(QStringLiteral("demo.vxp")));
     bool barDuringRun = false;
-    fSave->WhileOpen = [&] { barDuringRun = fWindow->barProgress->isVisible(); };
+    fDesktop->WhileSaving = [&] { barDuringRun = fWindow->barProgress->isVisible(); };
     fWindow->btnConvert->click();
 
     QVERIFY(barDuringRun);
@@ -630,7 +657,9 @@ private slots:
     QVERIFY(fWindow->pnlSummary->isVisible());
     const QStringList lines = fWindow->lblSummary->text().split(u'\n');
     QCOMPARE(lines.size(), 4);
-    QCOMPARE(lines[0], QStringLiteral("The new project was saved to \"%1\".").arg(*fSave->Answer));
+    QCOMPARE(
+        lines[0],
+        QStringLiteral("The new project was saved to \"%1\".").arg(ToQ(*fDesktop->SaveAnswer)));
     QVERIFY2(lines[1].startsWith(QStringLiteral("Targets converted: ")), qPrintable(lines[1]));
     QCOMPARE(lines[2], QStringLiteral("2 rows without a converted target were not carried over"));
     QVERIFY2(lines[3].startsWith(QStringLiteral("verified: ")), qPrintable(lines[3]));
@@ -639,10 +668,11 @@ private slots:
 
     QVERIFY(fWindow->btnShowRows->isVisible());
     fWindow->btnShowRows->click();
-    QCOMPARE(fNotices->Shown.size(), 1);
-    QVERIFY2(fNotices->Shown[0].startsWith(lines[2] + u':'), qPrintable(fNotices->Shown[0]));
+    QCOMPARE(ToQ(fDesktop->Notices).size(), 1);
+    QVERIFY2(ToQ(fDesktop->Notices)[0].startsWith(lines[2] + u':'),
+             qPrintable(ToQ(fDesktop->Notices)[0]));
 
-    fSave->Answer.reset();
+    fDesktop->SaveAnswer.reset();
     fWindow->btnConvert->click();
     QCOMPARE(fWindow->lblSummary->text().split(u'\n').constFirst(),
              QStringLiteral("The new project was not saved: the save dialog was cancelled."));
@@ -654,7 +684,7 @@ private slots:
     QCOMPARE(fWindow->focusWidget(), fWindow->btnConvert);
 
     fWindow->memLog->setFocus();
-    fSave->WhileOpen = [this] { fWindow->lstTargets->setFocus(); };
+    fDesktop->WhileSaving = [this] { fWindow->lstTargets->setFocus(); };
     fWindow->btnConvert->click();
     QCOMPARE(fWindow->focusWidget(), fWindow->lstTargets);
   }
@@ -701,82 +731,84 @@ private slots:
     const QStringList log = LogLines();
     const int rows = fWindow->lstTargets->rowCount();
 
-    fOpen->Answer.reset();
+    fDesktop->OpenAnswer.reset();
     fWindow->btnConvert->click();
-    QCOMPARE(fOpen->Calls, 2);
+    QCOMPARE(fDesktop->OpenCalls, 2);
     QCOMPARE(LogLines(), log);
     QCOMPARE(fWindow->lstTargets->rowCount(), rows);
     QCOMPARE(CellText(0, 3), QStringLiteral("2"));
-    QCOMPARE(fSave->Proposals.size(), 1);
+    QCOMPARE(ToQ(fDesktop->Proposals).size(), 1);
   }
 
   void cancellingTheSaveDialogWritesNothing() {
-    fOpen->Answer = CopyFixture(QStringLiteral("worked.vlp"));
-    fSave->Answer.reset();
+    fDesktop->OpenAnswer = U16(CopyFixture(QStringLiteral("worked.vlp")));
+    fDesktop->SaveAnswer.reset();
     fWindow->btnConvert->click();
-    QCOMPARE(fSave->Proposals.size(), 1);
+    QCOMPARE(ToQ(fDesktop->Proposals).size(), 1);
     QCOMPARE(QDir(fFolder->path()).entryList(QDir::Files), QStringList{"worked.vlp"});
     QVERIFY(LogLines().constLast().startsWith(QStringLiteral("Total processing time: ")));
-    QCOMPARE(fErrors->Shown.size(), size_t(0));
+    QCOMPARE(fDesktop->Errors.size(), size_t(0));
   }
 
   void aFailingProjectIsReportedAndTheNextRunWorks() {
-    fOpen->Answer = CopyFixture(QStringLiteral("unclosed.vlp"));
+    fDesktop->OpenAnswer = U16(CopyFixture(QStringLiteral("unclosed.vlp")));
     fWindow->btnConvert->click();
-    QCOMPARE(fErrors->Shown.size(), size_t(1));
-    QCOMPARE(ToQ(fErrors->Shown[0].Message),
+    QCOMPARE(fDesktop->Errors.size(), size_t(1));
+    QCOMPARE(ToQ(fDesktop->Errors[0].Message),
              QStringLiteral("Missing close tag in element VORNALEXPROJECT"));
-    QCOMPARE(ToQ(fErrors->Shown[0].ClassName), QStringLiteral("EFilerError"));
-    QCOMPARE(ToQ(fErrors->Shown[0].LastLogLines), QStringList{"Opening old project..."});
-    QCOMPARE(fSave->Proposals.size(), 0);
+    QCOMPARE(ToQ(fDesktop->Errors[0].ClassName), QStringLiteral("EFilerError"));
+    QCOMPARE(ToQ(fDesktop->Errors[0].LastLogLines), QStringList{"Opening old project..."});
+    QCOMPARE(ToQ(fDesktop->Proposals).size(), 0);
     QVERIFY(fWindow->btnConvert->isEnabled());
 
     RunWorkedProject();
-    QCOMPARE(fErrors->Shown.size(), size_t(1));
+    QCOMPARE(fDesktop->Errors.size(), size_t(1));
     QCOMPARE(fWindow->lstTargets->rowCount(), 3);
-    QVERIFY(QFile::exists(*fSave->Answer));
+    QVERIFY(QFile::exists(ToQ(*fDesktop->SaveAnswer)));
   }
 
   void aMissingProjectReportsTheOpenError() {
     const QString missing = fFolder->filePath(QStringLiteral("missing.vlp"));
-    fOpen->Answer = missing;
+    fDesktop->OpenAnswer = U16(missing);
     fWindow->btnConvert->click();
-    QCOMPARE(fErrors->Shown.size(), size_t(1));
-    QCOMPARE(ToQ(fErrors->Shown[0].ClassName), QStringLiteral("EFOpenError"));
-    QVERIFY2(ToQ(fErrors->Shown[0].Message)
+    QCOMPARE(fDesktop->Errors.size(), size_t(1));
+    QCOMPARE(ToQ(fDesktop->Errors[0].ClassName), QStringLiteral("EFOpenError"));
+    QVERIFY2(ToQ(fDesktop->Errors[0].Message)
                  .startsWith(QStringLiteral("Cannot open file \"%1\". ").arg(missing)),
-             qPrintable(ToQ(fErrors->Shown[0].Message)));
+             qPrintable(ToQ(fDesktop->Errors[0].Message)));
   }
 
   void helpOpensTheHelpPage() {
     fWindow->btnHelp->click();
-    QCOMPARE(fBrowser->Opened.size(), size_t(1));
+    QCOMPARE(fDesktop->Opened.size(), size_t(1));
     QCOMPARE(
-        fBrowser->Opened[0],
+        QUrl(ToQ(fDesktop->Opened[0])),
         QUrl(QStringLiteral("https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp")));
-    QCOMPARE(fNotices->Shown.size(), 0);
+    QCOMPARE(ToQ(fDesktop->Notices).size(), 0);
   }
 
   void helpWithoutABrowserShowsTheAddress() {
-    fBrowser->Succeeds = false;
+    fDesktop->BrowserStarts = false;
     fWindow->btnHelp->click();
-    QCOMPARE(fNotices->Shown.size(), 1);
+    QCOMPARE(ToQ(fDesktop->Notices).size(), 1);
     const QString address =
         QStringLiteral("https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp");
-    QVERIFY2(fNotices->Shown[0].contains(address), qPrintable(fNotices->Shown[0]));
+    QVERIFY2(ToQ(fDesktop->Notices)[0].contains(address), qPrintable(ToQ(fDesktop->Notices)[0]));
 
     // The desktop's box lets the address be selected and copied.
     TShownBox shown;
     AnswerNextMessageBox(shown);
-    CreateDesktopNoticePresenter()->Show(fWindow.get(), fNotices->Shown[0]);
-    QCOMPARE(shown.Text, fNotices->Shown[0]);
+    CreateQtDesktop(*fWindow)->ShowNotice(TNoticeKind::nkInformation, fDesktop->Notices[0]);
+    QCOMPARE(shown.Text, ToQ(fDesktop->Notices)[0]);
+    QCOMPARE(shown.Icon, QMessageBox::Information);
     QCOMPARE(shown.Format, Qt::PlainText);
     QVERIFY(shown.Interaction.testFlag(Qt::TextSelectableByMouse));
     QVERIFY(shown.Interaction.testFlag(Qt::TextSelectableByKeyboard));
   }
 
   // A browser command that runs but starts no browser is no browser.
-  void helpWhoseBrowserCommandFailsShowsTheAddress() {
+  void aBrowserCommandThatFailsStartedNoBrowser() {
+    const std::unique_ptr<IDesktop> desktop = CreateQtDesktop(*fWindow);
     const QByteArray path = qgetenv("PATH");
     for (const int status : {0, 3}) {
       QFile opener(fFolder->filePath(QStringLiteral("xdg-open")));
@@ -785,12 +817,10 @@ private slots:
       opener.close();
       opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
       qputenv("PATH", fFolder->path().toUtf8() + ':' + path);
-      fWindow->SetUrlOpener(CreateDesktopUrlOpener());
-      fWindow->btnHelp->click();
+      const bool started = desktop->OpenUrl(u"https://example.invalid/help");
       qputenv("PATH", path);
-      QCOMPARE(fNotices->Shown.size(), status == 0 ? 0 : 1);
+      QCOMPARE(started, status == 0);
     }
-    QVERIFY(fNotices->Shown[0].contains(QStringLiteral("jumper.php")));
   }
 
   // Only on X11 (MainFormTestOnX11) does the box get a place it could keep; exposed rather than
@@ -806,7 +836,7 @@ private slots:
       box = shown->frameGeometry();
       qobject_cast<QMessageBox*>(shown)->accept();
     });
-    CreateDesktopErrorPresenter()->Show(fWindow.get(), {u"message", u"EFilerError", {}, {}});
+    CreateQtDesktop(*fWindow)->ShowError({u"message", u"EFilerError", {}, {}});
     const QPoint offset = box.center() - fWindow->frameGeometry().center();
     QVERIFY2(offset.manhattanLength() <= 2,
              qPrintable(QStringLiteral("%1, %2 off the centre").arg(offset.x()).arg(offset.y())));
@@ -853,7 +883,7 @@ private slots:
                               u"The project \"a.vlp\" could not be read: line 3, column 9."};
     TShownBox shown;
     AnswerNextMessageBox(shown);
-    CreateDesktopErrorPresenter()->Show(fWindow.get(), report);
+    CreateQtDesktop(*fWindow)->ShowError(report);
     QCOMPARE(shown.Text, ToQ(report.Sentence) + QStringLiteral("\n\n") + ToQ(report.Message));
     QCOMPARE(shown.Format, Qt::PlainText);
     QCOMPARE(shown.Details, QStringLiteral("Exception class: EConvertError\n\n"
@@ -864,10 +894,10 @@ private slots:
     for (int line = 1; line <= 12; ++line)
       fWindow->Presenter().AddLogLine(QStringLiteral("line %1").arg(line).toStdU16String());
     fWindow->ReportException(std::make_exception_ptr(std::runtime_error("plain")));
-    QCOMPARE(fErrors->Shown.size(), size_t(1));
-    QCOMPARE(ToQ(fErrors->Shown[0].Message), QStringLiteral("plain"));
-    QCOMPARE(ToQ(fErrors->Shown[0].ClassName), QStringLiteral("std::runtime_error"));
-    const QStringList lines = ToQ(fErrors->Shown[0].LastLogLines);
+    QCOMPARE(fDesktop->Errors.size(), size_t(1));
+    QCOMPARE(ToQ(fDesktop->Errors[0].Message), QStringLiteral("plain"));
+    QCOMPARE(ToQ(fDesktop->Errors[0].ClassName), QStringLiteral("std::runtime_error"));
+    const QStringList lines = ToQ(fDesktop->Errors[0].LastLogLines);
     QCOMPARE(lines.size(), TMainPresenter::LastLogLinesInReport);
     QCOMPARE(lines.constFirst(), QStringLiteral("line 3"));
     QCOMPARE(lines.constLast(), QStringLiteral("line 12"));

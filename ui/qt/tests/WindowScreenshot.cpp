@@ -1,7 +1,7 @@
 // Shows the real window, converts one project in it and saves a picture of the screen:
 //   WindowScreenshot <old project> <new project> <picture.png>
 // The two file dialogs are answered with the paths given; everything else is the program.
-#include "FakeDesktopServices.h"
+#include "FakeDesktop.h"
 #include "vui/uApplication.h"
 #include "vui/uMainForm.h"
 
@@ -21,21 +21,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   TMainform mainform;
-  auto open = std::make_unique<TFakeOpenFileChooser>();
-  open->Answer = arguments[1];
-  auto save = std::make_unique<TFakeSaveFileChooser>();
-  save->Answer = arguments[2];
-  auto errors = std::make_unique<TFakeErrorPresenter>();
-  TFakeErrorPresenter& shownErrors = *errors;
-  mainform.SetOpenFileChooser(std::move(open));
-  mainform.SetSaveFileChooser(std::move(save));
-  mainform.SetErrorPresenter(std::move(errors));
+  auto desktop = std::make_unique<TFakeDesktop>();
+  desktop->OpenAnswer = arguments[1].toStdU16String();
+  desktop->SaveAnswer = arguments[2].toStdU16String();
+  const TFakeDesktop& shown = *desktop;
+  mainform.SetDesktop(std::move(desktop));
 
   mainform.show();
   if (!QTest::qWaitForWindowExposed(&mainform))
     return 1;
   mainform.btnConvert->click();
-  for (const TErrorReport& report : shownErrors.Shown)
+  for (const TErrorReport& report : shown.Errors)
     std::fprintf(stderr, "%s: %s\n", qPrintable(QString::fromStdU16String(report.ClassName)),
                  qPrintable(QString::fromStdU16String(report.Message)));
   // Let the last repaints reach the screen before it is read back.
@@ -43,5 +39,5 @@ int main(int argc, char** argv) {
   const QPixmap picture = mainform.screen()->grabWindow(mainform.winId());
   if (!picture.save(arguments[3]))
     return 1;
-  return shownErrors.Shown.empty() ? 0 : 1;
+  return shown.Errors.empty() ? 0 : 1;
 }

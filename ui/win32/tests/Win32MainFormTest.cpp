@@ -2,6 +2,7 @@
 // the browser and the boxes are stand-ins.
 #include "Win32MainForm.h"
 
+#include "FakeDesktop.h"
 #include "TestFiles.h"
 #include "Win32Desktop.h"
 #include "Win32Resources.h"
@@ -26,43 +27,6 @@ std::ostream& operator<<(std::ostream& aOut, const RECT& aRect) {
 }
 
 namespace {
-
-struct TFakeDesktop : IWin32Desktop {
-  std::optional<std::u16string> OldProject;
-  std::optional<std::u16string> OutputPath;
-  bool BrowserStarts = true;
-  int OpenCalls = 0;
-  std::vector<std::u16string> Proposals;
-  std::vector<std::u16string> OpenedUrls;
-  std::vector<std::pair<std::u16string, std::u16string>> Errors;
-  std::vector<std::u16string> Notices;
-  std::function<void()> WhileSaveDialogOpen;
-  std::optional<std::u16string> ReportPath;
-  std::vector<std::u16string> ReportProposals;
-
-  std::optional<std::u16string> ChooseOldProject(HWND) override {
-    ++OpenCalls;
-    return OldProject;
-  }
-  std::optional<std::u16string> ChooseOutputPath(HWND, const std::u16string& aProposal) override {
-    Proposals.push_back(aProposal);
-    if (WhileSaveDialogOpen)
-      WhileSaveDialogOpen();
-    return OutputPath;
-  }
-  std::optional<std::u16string> ChooseReportPath(HWND, const std::u16string& aProposal) override {
-    ReportProposals.push_back(aProposal);
-    return ReportPath;
-  }
-  bool OpenUrl(HWND, const std::u16string& aUrl) override {
-    OpenedUrls.push_back(aUrl);
-    return BrowserStarts;
-  }
-  void ShowError(HWND, const std::u16string& aMessage, const std::u16string& aDetails) override {
-    Errors.emplace_back(aMessage, aDetails);
-  }
-  void ShowNotice(HWND, const std::u16string& aText) override { Notices.push_back(aText); }
-};
 
 std::u16string TextOf(HWND aWindow) {
   std::u16string text(static_cast<size_t>(GetWindowTextLengthW(aWindow)), u'\0');
@@ -179,9 +143,10 @@ protected:
                                                                           ICC_LISTVIEW_CLASSES |
                                                                           ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
+    fForm = std::make_unique<TWin32Mainform>(GetModuleHandleW(nullptr));
     auto desktop = std::make_unique<TFakeDesktop>();
     fDesktop = desktop.get();
-    fForm = std::make_unique<TWin32Mainform>(GetModuleHandleW(nullptr), std::move(desktop));
+    fForm->SetDesktop(std::move(desktop));
   }
 
   void TearDown() override {
@@ -200,8 +165,8 @@ protected:
   }
 
   void RunWorkedProject() {
-    fDesktop->OldProject = Fixture("worked.vlp");
-    fDesktop->OutputPath = (fFolder.Path() / "out.vxp").u16string();
+    fDesktop->OpenAnswer = Fixture("worked.vlp");
+    fDesktop->SaveAnswer = (fFolder.Path() / "out.vxp").u16string();
     SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
   }
 
@@ -413,14 +378,14 @@ TEST_F(TWin32MainFormTest, ConvertRunsTheWholeConversion) {
   EXPECT_EQ(log.rfind(u"Opening old project...\r\nReading dictionary info\r\n", 0), 0u);
   EXPECT_NE(log.find(u"\r\nTotal processing time: "), std::u16string::npos);
   EXPECT_EQ(fDesktop->Proposals,
-            std::vector<std::u16string>{*fDesktop->OldProject + u"_converted.vxp"});
-  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(*fDesktop->OutputPath)));
+            std::vector<std::u16string>{*fDesktop->OpenAnswer + u"_converted.vxp"});
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(*fDesktop->SaveAnswer)));
   EXPECT_TRUE(IsWindowEnabled(fForm->btnConvert));
 
   // The summary sits between the list and the log.
   EXPECT_TRUE(IsShown(fForm->lblSummary));
   EXPECT_EQ(TextOf(fForm->lblSummary),
-            u"The new project was saved to \"" + *fDesktop->OutputPath +
+            u"The new project was saved to \"" + *fDesktop->SaveAnswer +
                 u"\".\r\nTargets converted: 2 of 3. Rows carried over: 3.\r\n"
                 u"verified: 3 rows, 2 targets, 2 excludes, 2 languages");
   EXPECT_FALSE(IsShown(fForm->btnShowRows));
@@ -432,8 +397,8 @@ TEST_F(TWin32MainFormTest, ConvertRunsTheWholeConversion) {
 TEST_F(TWin32MainFormTest, TheSummaryListsTheRowsNotCarriedOver) {
   const std::filesystem::path demo = fFolder.Path() / "demo.vlp";
   std::filesystem::copy_file(std::filesystem::path(VLP_SOURCE_DIR) / "examples" / "demo.vlp", demo);
-  fDesktop->OldProject = demo.u16string();
-  fDesktop->OutputPath = (fFolder.Path() / "demo.vxp").u16string();
+  fDesktop->OpenAnswer = demo.u16string();
+  fDesktop->SaveAnswer = (fFolder.Path() / "demo.vxp").u16string();
   SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
   ASSERT_TRUE(fDesktop->Errors.empty());
   EXPECT_NE(TextOf(fForm->lblSummary)
@@ -448,7 +413,7 @@ TEST_F(TWin32MainFormTest, TheSummaryListsTheRowsNotCarriedOver) {
 
   ASSERT_TRUE(IsShown(fForm->btnSaveReport));
   EXPECT_LT(BoundsInParent(fForm->btnShowRows).right, BoundsInParent(fForm->btnSaveReport).left);
-  fDesktop->ReportPath = (fFolder.Path() / "demo.html").u16string();
+  fDesktop->ReportAnswer = (fFolder.Path() / "demo.html").u16string();
   SendMessageW(fForm->btnSaveReport, BM_CLICK, 0, 0);
   EXPECT_EQ(fDesktop->ReportProposals,
             std::vector<std::u16string>{demo.u16string() + u".report.html"});
@@ -467,15 +432,15 @@ TEST_F(TWin32MainFormTest, TheRowsColumnWidensForALargeCount) {
 }
 
 TEST_F(TWin32MainFormTest, AFailingProjectIsReportedAndTheWindowStaysUsable) {
-  fDesktop->OldProject = Fixture("unclosed.vlp");
+  fDesktop->OpenAnswer = Fixture("unclosed.vlp");
   SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
   ASSERT_EQ(fDesktop->Errors.size(), 1u);
   // The file and the place first, then the reader's message.
-  const std::u16string& message = fDesktop->Errors[0].first;
+  const std::u16string message = ErrorBoxText(fDesktop->Errors[0]);
   EXPECT_EQ(message.rfind(u"The project \"unclosed.vlp\" could not be read: line ", 0), 0u);
   EXPECT_TRUE(message.ends_with(u".\n\nMissing close tag in element VORNALEXPROJECT"));
   EXPECT_EQ(TextOf(fForm->lblSummary), u"The conversion failed; the new project was not saved.");
-  EXPECT_EQ(fDesktop->Errors[0].second,
+  EXPECT_EQ(ErrorDetails(fDesktop->Errors[0]),
             u"Exception class: EFilerError\n\nLast log lines:\nOpening old project...");
   EXPECT_TRUE(IsWindowEnabled(fForm->btnConvert));
   RunWorkedProject();
@@ -485,13 +450,13 @@ TEST_F(TWin32MainFormTest, AFailingProjectIsReportedAndTheWindowStaysUsable) {
 
 TEST_F(TWin32MainFormTest, ButtonsAndKeysReachThePresenter) {
   SendMessageW(fForm->btnHelp, BM_CLICK, 0, 0);
-  EXPECT_EQ(fDesktop->OpenedUrls,
+  EXPECT_EQ(fDesktop->Opened,
             std::vector<std::u16string>{
                 u"https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp"});
   fDesktop->BrowserStarts = false;
   SendMessageW(fForm->btnHelp, BM_CLICK, 0, 0);
   ASSERT_EQ(fDesktop->Notices.size(), 1u);
-  EXPECT_NE(fDesktop->Notices[0].find(fDesktop->OpenedUrls[0]), std::u16string::npos);
+  EXPECT_NE(fDesktop->Notices[0].find(fDesktop->Opened[0]), std::u16string::npos);
 
   fForm->Show(SW_SHOW);
   SetForegroundWindow(Window());
@@ -500,7 +465,7 @@ TEST_F(TWin32MainFormTest, ButtonsAndKeysReachThePresenter) {
   ASSERT_EQ(GetFocus(), fForm->btnHelp);
   MSG enter{fForm->btnHelp, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
   EXPECT_TRUE(IsDialogMessageW(Window(), &enter));
-  EXPECT_EQ(fDesktop->OpenedUrls.size(), 3u);
+  EXPECT_EQ(fDesktop->Opened.size(), 3u);
   MSG altC{fForm->btnHelp, WM_SYSCHAR, L'c', 1 << 29, 0, {}};
   EXPECT_TRUE(IsDialogMessageW(Window(), &altC));
   EXPECT_EQ(fDesktop->OpenCalls, 1);
@@ -512,7 +477,7 @@ TEST_F(TWin32MainFormTest, ConvertIsDisabledDuringARunAndGetsTheFocusBack) {
   SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(fForm->btnConvert), TRUE);
   bool enabledDuringRun = true;
   HWND focusDuringRun = nullptr;
-  fDesktop->WhileSaveDialogOpen = [&] {
+  fDesktop->WhileSaving = [&] {
     enabledDuringRun = IsWindowEnabled(fForm->btnConvert);
     focusDuringRun = GetFocus();
   };
@@ -522,7 +487,7 @@ TEST_F(TWin32MainFormTest, ConvertIsDisabledDuringARunAndGetsTheFocusBack) {
   EXPECT_EQ(GetFocus(), fForm->btnConvert);
 
   // Unless the user put the focus elsewhere during the run.
-  fDesktop->WhileSaveDialogOpen = [&] {
+  fDesktop->WhileSaving = [&] {
     SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(fForm->lstTargets), TRUE);
   };
   SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
@@ -534,7 +499,7 @@ TEST_F(TWin32MainFormTest, ADroppedProjectWithAUnicodeNameIsConverted) {
   const std::u16string project = fFolder.Path().u16string() + u"\\Übersetzung €.vlp";
   std::filesystem::copy_file(std::filesystem::path(Fixture("worked.vlp")),
                              std::filesystem::path(project));
-  fDesktop->OutputPath = fFolder.Path().u16string() + u"\\out.vxp";
+  fDesktop->SaveAnswer = fFolder.Path().u16string() + u"\\out.vxp";
   SendMessageW(Window(), WM_DROPFILES,
                reinterpret_cast<WPARAM>(DropOf({u"C:\\notes.txt", project})), 0);
   // The run starts once the drop has ended.
@@ -545,10 +510,10 @@ TEST_F(TWin32MainFormTest, ADroppedProjectWithAUnicodeNameIsConverted) {
 }
 
 TEST_F(TWin32MainFormTest, ACloseDuringARunWaitsForItsEnd) {
-  fDesktop->WhileSaveDialogOpen = [&] { SendMessageW(Window(), WM_CLOSE, 0, 0); };
+  fDesktop->WhileSaving = [&] { SendMessageW(Window(), WM_CLOSE, 0, 0); };
   const HWND window = Window();
   RunWorkedProject();
-  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(*fDesktop->OutputPath)));
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(*fDesktop->SaveAnswer)));
   fForm->ProcessMessages();
   EXPECT_FALSE(IsWindow(window));
 }
@@ -558,22 +523,28 @@ TEST(Win32CommandLineTest, ArgumentsComeAsTheShellSplitsThem) {
             (std::vector<std::u16string>{u"vlp5tovxp.exe", u"C:\\Über setzung\\a.vlp"}));
 }
 
-// What a modal box of the thread showed: its caption, every text of its controls and whether
-// the control with aTextId is a read-only edit; the box is then answered with OK.
+// What a modal box of the thread showed: its caption, every text of its controls, whether
+// the control with aTextId is a read-only edit and the button Enter presses; the box is then
+// answered with the button gAnswer.
 struct TShownBox {
   std::u16string Caption;
   std::vector<std::u16string> Texts;
   bool SelectableText = false;
+  int DefaultButton = 0;
 };
 
 TShownBox* gShown = nullptr;
 int gTextId = 0;
+int gAnswer = IDOK;
 
 BOOL CALLBACK NoteControl(HWND aControl, LPARAM) {
   gShown->Texts.push_back(TextOf(aControl));
+  wchar_t name[16] = {};
+  GetClassNameW(aControl, name, 16);
+  if (_wcsicmp(name, L"Button") == 0 &&
+      (GetWindowLongW(aControl, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+    gShown->DefaultButton = GetDlgCtrlID(aControl);
   if (GetDlgCtrlID(aControl) == gTextId) {
-    wchar_t name[16] = {};
-    GetClassNameW(aControl, name, 16);
     gShown->SelectableText =
         _wcsicmp(name, L"Edit") == 0 && (GetWindowLongW(aControl, GWL_STYLE) & ES_READONLY);
   }
@@ -587,7 +558,7 @@ BOOL CALLBACK AnswerBox(HWND aWindow, LPARAM aAnswered) {
     return TRUE;
   gShown->Caption = TextOf(aWindow);
   EnumChildWindows(aWindow, NoteControl, 0);
-  PostMessageW(aWindow, WM_COMMAND, IDOK, 0);
+  PostMessageW(aWindow, WM_COMMAND, static_cast<WPARAM>(gAnswer), 0);
   *reinterpret_cast<bool*>(aAnswered) = true;
   return FALSE;
 }
@@ -599,11 +570,13 @@ void CALLBACK LookForBox(HWND, UINT, UINT_PTR aTimer, DWORD) {
     KillTimer(nullptr, aTimer);
 }
 
-// Shows a box through aShow while a timer of the thread notes and answers it.
-TShownBox AnswerBoxShownBy(const std::function<void()>& aShow, int aTextId = 0) {
+// Shows a box through aShow while a timer of the thread notes and answers it with aAnswer.
+TShownBox AnswerBoxShownBy(const std::function<void()>& aShow, int aTextId = 0,
+                           int aAnswer = IDOK) {
   TShownBox shown;
   gShown = &shown;
   gTextId = aTextId;
+  gAnswer = aAnswer;
   SetTimer(nullptr, 0, 50, LookForBox);
   aShow();
   gShown = nullptr;
@@ -615,21 +588,58 @@ bool Contains(const std::vector<std::u16string>& aTexts, const std::u16string& a
 }
 
 TEST_F(TWin32MainFormTest, TheNoticeBoxLetsTheAddressBeSelected) {
-  const std::unique_ptr<IWin32Desktop> desktop = CreateWin32Desktop(GetModuleHandleW(nullptr));
+  const std::unique_ptr<IDesktop> desktop = CreateWin32Desktop(GetModuleHandleW(nullptr), Window());
   const TShownBox shown = AnswerBoxShownBy(
-      [&] { desktop->ShowNotice(Window(), u"The help page is at:\n\nhttps://example.invalid/x"); },
+      [&] {
+        desktop->ShowNotice(TNoticeKind::nkInformation,
+                            u"The help page is at:\n\nhttps://example.invalid/x");
+      },
       IDC_NOTICE_TEXT);
   EXPECT_EQ(shown.Caption, u"Vlp5ToVXP");
   EXPECT_TRUE(Contains(shown.Texts, u"The help page is at:\r\n\r\nhttps://example.invalid/x"));
   EXPECT_TRUE(shown.SelectableText);
 }
 
+// The presenter's question in the desktop's box, titled as the window's boxes; No is what a
+// stray Enter answers.
+TEST_F(TWin32MainFormTest, TheQuestionBoxAnswersYesOrNoWithNoAsDefault) {
+  const std::unique_ptr<IDesktop> desktop = CreateWin32Desktop(GetModuleHandleW(nullptr), Window());
+  const std::u16string question = ReplaceQuestion(u"C:\\a.vxp");
+  for (const int answer : {IDYES, IDNO}) {
+    bool said = false;
+    const TShownBox shown =
+        AnswerBoxShownBy([&] { said = desktop->AskYesNo(question); }, 0, answer);
+    EXPECT_EQ(said, answer == IDYES);
+    EXPECT_EQ(shown.Caption, u"Vlp5ToVXP");
+    EXPECT_TRUE(Contains(shown.Texts, u"C:\\a.vxp already exists.\nDo you want to replace it?"));
+    EXPECT_EQ(shown.DefaultButton, IDNO);
+  }
+}
+
+// The run's save dialog does not ask itself; the window asks before the project is replaced.
+TEST_F(TWin32MainFormTest, ASecondRunAsksBeforeReplacingTheProject) {
+  RunWorkedProject();
+  EXPECT_TRUE(fDesktop->Questions.empty());
+  const std::u16string output = *fDesktop->SaveAnswer;
+  fDesktop->ReplaceAnswer = false;
+  fDesktop->WhileSaving = [this] {
+    if (fDesktop->Proposals.size() == 3)
+      fDesktop->SaveAnswer.reset();
+  };
+  SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  EXPECT_EQ(fDesktop->Questions,
+            std::vector<std::u16string>{output + u" already exists.\nDo you want to replace it?"});
+  EXPECT_EQ(TextOf(fForm->lblSummary)
+                .rfind(u"The new project was not saved: the save dialog was cancelled.\r\n", 0),
+            0u);
+}
+
 TEST_F(TWin32MainFormTest, TheErrorBoxShowsTheMessageAndItsDetails) {
-  const std::unique_ptr<IWin32Desktop> desktop = CreateWin32Desktop(GetModuleHandleW(nullptr));
+  const std::unique_ptr<IDesktop> desktop = CreateWin32Desktop(GetModuleHandleW(nullptr), Window());
   // The message comes from the old project and looks like markup; it is shown as it is.
   const TShownBox shown = AnswerBoxShownBy([&] {
-    desktop->ShowError(Window(), u"'<a href=\"x\">1</a>' is not a valid integer value",
-                       u"Exception class: EConvertError");
+    desktop->ShowError(
+        {u"'<a href=\"x\">1</a>' is not a valid integer value", u"EConvertError", {}});
   });
   EXPECT_EQ(shown.Caption, u"Vlp5ToVXP");
   EXPECT_TRUE(Contains(shown.Texts, u"'<a href=\"x\">1</a>' is not a valid integer value"));
@@ -680,24 +690,24 @@ TEST_F(TWin32DialogTest, DialogsAreSetUpForProjects) {
   EXPECT_FALSE(options & FOS_PATHMUSTEXIST);
   EXPECT_TRUE(options & FOS_FORCEFILESYSTEM);
 
-  const TFileDialogPtr save = CreateSaveProjectDialog(u"C:\\windows\\app.vlp_converted.vxp");
+  const TFileDialogPtr save =
+      CreateSaveDialog(SaveProjectDialog, u"C:\\windows\\app.vlp_converted.vxp");
   ASSERT_EQ(save->GetOptions(&options), S_OK);
-  EXPECT_TRUE(options & FOS_PATHMUSTEXIST);
-  // The question before replacing a file is the window's own, with No as its default.
+  // The folder check and the question before replacing a file are the presenter's.
+  EXPECT_FALSE(options & FOS_PATHMUSTEXIST);
   EXPECT_FALSE(options & FOS_OVERWRITEPROMPT);
   wchar_t* name = nullptr;
   ASSERT_EQ(save->GetFileName(&name), S_OK);
   EXPECT_EQ(FromWide(name), u"app.vlp_converted.vxp");
   CoTaskMemFree(name);
-  const TFileDialogPtr report = CreateSaveReportDialog(u"C:\\windows\\app.vlp.report.html");
+  const TFileDialogPtr report =
+      CreateSaveDialog(SaveReportDialog, u"C:\\windows\\app.vlp.report.html");
   ASSERT_EQ(report->GetOptions(&options), S_OK);
-  EXPECT_TRUE(options & FOS_PATHMUSTEXIST);
+  EXPECT_FALSE(options & FOS_PATHMUSTEXIST);
   EXPECT_FALSE(options & FOS_OVERWRITEPROMPT);
   ASSERT_EQ(report->GetFileName(&name), S_OK);
   EXPECT_EQ(FromWide(name), u"app.vlp.report.html");
   CoTaskMemFree(name);
-  EXPECT_EQ(ReplaceQuestion(u"C:\\a.vxp"),
-            u"C:\\a.vxp already exists.\nDo you want to replace it?");
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 #include "vconvert/uConversionHost.h"
 #include "vconvert/uConversionRun.h"
 #include "vconvert/uProjectCheck.h"
+#include "vpresenter/uMainLayout.h"
+#include "vpresenter/uMainTexts.h"
 #include "vpresenter/uMainView.h"
 #include "vreport/InputResult.h"
 
@@ -62,6 +64,11 @@ public:
   bool CloseRequested();
   // Shows the exception in the error box with the last log lines; the window stays usable.
   void ReportException(std::exception_ptr aError);
+  // The user has sized aColumn by its edge: from then on the target columns keep their widths.
+  void ColumnSizedByUser(TTargetColumn aColumn);
+  // The widths of the two target columns in aFreeWidth (at 96 DPI), what "#" and "Rows" leave of
+  // the list's width; none once the user has sized one of them, and the views leave them be.
+  std::optional<TTargetColumnWidths> TargetColumnWidths(int aFreeWidth) const;
 
   // IConversionHost
   std::optional<std::u16string> AskOldProjectPath() override;
@@ -87,6 +94,11 @@ private:
   // Converts, saves and checks what was saved; a failure leaves as an exception.
   void ConvertAndVerify();
   void ShowSummary(bool aFailed);
+  // The save dialog until it gives a path that may be written or is cancelled.
+  std::optional<std::u16string> AskSavePath(const TSaveDialog& aDialog,
+                                            const std::u16string& aProposal);
+  // Whether aPath's folder exists, and whether the user lets an existing file be replaced.
+  bool MayWriteTo(const std::u16string& aPath);
   void RepaintIfDue(bool aNow);
   // What became of the run that just ended (aError, if it failed), as its report tells it.
   vreport::TInputResult RunResult(std::exception_ptr aError);
@@ -101,6 +113,8 @@ private:
   int32_t fTargetRows = 0;
   std::optional<uint32_t> fLastRepaint;
   std::optional<int32_t> fProgressPercent;
+  // The user has sized a target column: the views stop sharing the free width between them.
+  bool fTargetColumnsSizedByUser = false;
   // The last run's project, where it was saved, and the check of the saved file.
   std::optional<std::u16string> fRunInput;
   std::optional<std::u16string> fSavedTo;

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <array>
+#include <span>
+#include <string>
 #include <string_view>
 
 namespace vui {
@@ -38,6 +40,24 @@ inline constexpr std::array<TFileFilter, 2> ReportFilters{
 inline constexpr std::u16string_view ReportExtension = u"html";
 // Proposed for the report: the input's name with this added, beside the input.
 inline constexpr std::u16string_view ReportNameSuffix = u".report.html";
+
+// A save dialog: its filters, the first one chosen at the start, and the extension it adds to a
+// name typed without one.
+struct TSaveDialog {
+  std::span<const TFileFilter> Filters;
+  std::u16string_view Extension;
+};
+inline constexpr TSaveDialog SaveProjectDialog{{&SaveProjectFilter, 1}, SaveProjectExtension};
+inline constexpr TSaveDialog SaveReportDialog{ReportFilters, ReportExtension};
+
+// Asked before a chosen file is replaced.
+inline std::u16string ReplaceQuestion(std::u16string_view aPath) {
+  return std::u16string(aPath) + u" already exists.\nDo you want to replace it?";
+}
+// Shown when the folder of a chosen file does not exist.
+inline std::u16string MissingFolderWarning(std::u16string_view aFolder) {
+  return u"The folder \"" + std::u16string(aFolder) + u"\" does not exist.";
+}
 
 inline constexpr std::u16string_view HelpPageUrl =
     u"https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp";

@@ -1,10 +1,9 @@
 // The window as its presenter sees it. The Qt window and the Win32 window implement this and
-// nothing more: they set and read their controls and run their dialogs; every decision of the
-// window is the presenter's (uMainPresenter.h).
+// nothing more: they set and read their controls and hand out their desktop (uDesktop.h); every
+// decision of the window is the presenter's (uMainPresenter.h).
 #pragma once
 
-#include "vconvert/uConversionHost.h"
-#include "vpresenter/uErrorReport.h"
+#include "vpresenter/uDesktop.h"
 
 #include <cstdint>
 #include <functional>
@@ -38,6 +37,16 @@ struct TTargetRow {
   TTargetCell Rows;
 };
 
+// What the summary under the list shows after a run.
+struct TSummary {
+  // One entry a line; no lines hide the summary.
+  std::vector<std::u16string> Lines;
+  // The button ShowDroppedRowsCaption, which calls the presenter's ShowDroppedRowsClicked.
+  bool OffersDroppedRows = false;
+  // The button SaveReportCaption, which calls the presenter's SaveReportClicked.
+  bool OffersReport = false;
+};
+
 class IMainView {
 public:
   virtual ~IMainView() = default;
@@ -56,11 +65,8 @@ public:
   // column grows to show the whole number.
   virtual void SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) = 0;
 
-  // The summary under the list, one entry a line, whose text can be selected; no lines hide
-  // it. aOffersDroppedRows shows the button ShowDroppedRowsCaption, which calls the presenter's
-  // ShowDroppedRowsClicked; the button SaveReportCaption shows with any summary and calls
-  // SaveReportClicked.
-  virtual void ShowSummary(const std::vector<std::u16string>& aLines, bool aOffersDroppedRows) = 0;
+  // The summary under the list, whose text can be selected, with the buttons it offers.
+  virtual void ShowSummary(const TSummary& aSummary) = 0;
   // A thin bar of how far the run has come, in percent; none hides it.
   virtual void ShowProgressBar(std::optional<int32_t> aPercent) = 0;
 
@@ -76,21 +82,8 @@ public:
   // Runs aAction from the message loop once the message being handled is done.
   virtual void RunLater(std::function<void()> aAction) = 0;
 
-  // The open dialog with OpenProjectFilter; a typed name need not exist. None when cancelled.
-  virtual std::optional<std::u16string> AskOpenPath() = 0;
-  // The save dialog with SaveProjectFilter, starting at aProposal; it asks before replacing a
-  // file and refuses a folder that does not exist. None when cancelled.
-  virtual std::optional<std::u16string> AskSavePath(const std::u16string& aProposal) = 0;
-  // The save dialog with ReportFilters, starting at aProposal; a name typed without an extension
-  // gets ReportExtension, and it asks before replacing a file. None when cancelled.
-  virtual std::optional<std::u16string> AskReportPath(const std::u16string& aProposal) = 0;
-  // Opens aUrl in the default browser; false when no browser could be started.
-  virtual bool OpenUrl(std::u16string_view aUrl) = 0;
-  // A modal information box titled BoxTitle whose plain text can be selected and copied.
-  virtual void ShowNotice(std::u16string_view aText) = 0;
-  // A modal error box titled BoxTitle, centred on the window: ErrorBoxText as plain text,
-  // ErrorDetails as details.
-  virtual void ShowError(const TErrorReport& aReport) = 0;
+  // The dialogs, the browser and the boxes, owned by this window.
+  virtual IDesktop& Desktop() = 0;
   // Closes the window; the view asks the presenter's CloseRequested first, as for the user.
   virtual void Close() = 0;
 };

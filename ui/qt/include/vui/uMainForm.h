@@ -48,13 +48,8 @@ public:
   // The same, once the event loop runs (for a project named on the command line).
   void ConvertProjectLater(const QString& aPath);
 
-  // Tests answer the dialogs and catch the browser and the error box through these.
-  void SetOpenFileChooser(std::unique_ptr<IOpenFileChooser> aChooser);
-  void SetSaveFileChooser(std::unique_ptr<ISaveFileChooser> aChooser);
-  void SetReportFileChooser(std::unique_ptr<ISaveFileChooser> aChooser);
-  void SetUrlOpener(std::unique_ptr<IUrlOpener> aOpener);
-  void SetErrorPresenter(std::unique_ptr<IErrorPresenter> aPresenter);
-  void SetNoticePresenter(std::unique_ptr<INoticePresenter> aPresenter);
+  // Tests answer the dialogs and catch the browser and the boxes through this.
+  void SetDesktop(std::unique_ptr<IDesktop> aDesktop);
 
   // The presenter is the conversion run's host; tests feed it run events directly.
   TMainPresenter& Presenter() { return fPresenter; }
@@ -89,19 +84,14 @@ private:
   void ClearTargets() override;
   void AddTargetRow(const TTargetRow& aRow) override;
   void SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) override;
-  void ShowSummary(const std::vector<std::u16string>& aLines, bool aOffersDroppedRows) override;
+  void ShowSummary(const TSummary& aSummary) override;
   void ShowProgressBar(std::optional<int32_t> aPercent) override;
   void SetConvertEnabled(bool aEnabled) override;
   TMainControl FocusedControl() const override;
   void FocusConvert() override;
   void ProcessMessages() override;
   void RunLater(std::function<void()> aAction) override;
-  std::optional<std::u16string> AskOpenPath() override;
-  std::optional<std::u16string> AskSavePath(const std::u16string& aProposal) override;
-  std::optional<std::u16string> AskReportPath(const std::u16string& aProposal) override;
-  bool OpenUrl(std::u16string_view aUrl) override;
-  void ShowNotice(std::u16string_view aText) override;
-  void ShowError(const TErrorReport& aReport) override;
+  IDesktop& Desktop() override;
   void Close() override;
 
   void CreateTopPanel();
@@ -112,15 +102,9 @@ private:
   void TargetColumnResized(int aColumn);
   void SetTargetCell(int aRow, int aColumn, const TTargetCell& aCell);
 
-  // The two target columns share the free width until the user sizes one of them.
-  bool fTargetColumnsSizedByUser = false;
+  // The columns' own resizes while they share the free width are not the user's.
   bool fSharingFreeWidth = false;
-  std::unique_ptr<IOpenFileChooser> fOpenFileChooser;
-  std::unique_ptr<ISaveFileChooser> fSaveFileChooser;
-  std::unique_ptr<ISaveFileChooser> fReportFileChooser;
-  std::unique_ptr<IUrlOpener> fUrlOpener;
-  std::unique_ptr<IErrorPresenter> fErrorPresenter;
-  std::unique_ptr<INoticePresenter> fNoticePresenter;
+  std::unique_ptr<IDesktop> fDesktop;
   // Last: its run may call the view as long as the window lives.
   TMainPresenter fPresenter;
 };

@@ -1,0 +1,40 @@
+// What the window asks of the desktop around it: the file dialogs, a question, the browser and
+// the message boxes. The Qt and the Win32 window each implement it on their toolkit; the
+// presenter makes every decision around these calls, and tests answer them without a person in
+// front of the screen.
+#pragma once
+
+#include "vpresenter/uErrorReport.h"
+#include "vpresenter/uMainTexts.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vui {
+
+// The icon of a notice box.
+enum class TNoticeKind { nkInformation, nkWarning };
+
+class IDesktop {
+public:
+  virtual ~IDesktop() = default;
+
+  // The open dialog with OpenProjectFilter; a typed name need not exist. None when cancelled.
+  virtual std::optional<std::u16string> ChooseOpenPath() = 0;
+  // The save dialog aDialog, starting at aProposal; it neither checks the folder nor asks before
+  // replacing a file. None when cancelled.
+  virtual std::optional<std::u16string> ChooseSavePath(const TSaveDialog& aDialog,
+                                                       const std::u16string& aProposal) = 0;
+  // A modal question titled BoxTitle with a warning icon; No is what a stray Enter answers.
+  virtual bool AskYesNo(std::u16string_view aQuestion) = 0;
+  // Opens aUrl in the default browser; false when no browser could be started.
+  virtual bool OpenUrl(std::u16string_view aUrl) = 0;
+  // A modal box titled BoxTitle whose plain text can be selected and copied.
+  virtual void ShowNotice(TNoticeKind aKind, std::u16string_view aText) = 0;
+  // A modal error box titled BoxTitle, centred on the window: ErrorBoxText as plain text,
+  // ErrorDetails as details.
+  virtual void ShowError(const TErrorReport& aReport) = 0;
+};
+
+} // namespace vui

@@ -1,0 +1,65 @@
+// A stand-in for the desktop behind the window, shared by the presenter's and both windows'
+// tests: the dialogs answer what they are told and remember how they were asked; the question
+// answers Yes unless told otherwise; the browser and the boxes record their calls.
+#pragma once
+
+#include "vpresenter/uDesktop.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vui {
+
+class TFakeDesktop : public IDesktop {
+public:
+  std::optional<std::u16string> OpenAnswer;
+  int OpenCalls = 0;
+  // The save dialog of the project.
+  std::optional<std::u16string> SaveAnswer;
+  std::vector<std::u16string> Proposals;
+  // Runs while the save dialog would be open, e.g. to look at the window in the middle of a run.
+  std::function<void()> WhileSaving;
+  // The save dialog of the report.
+  std::optional<std::u16string> ReportAnswer;
+  std::vector<std::u16string> ReportProposals;
+  bool ReplaceAnswer = true;
+  std::vector<std::u16string> Questions;
+  // False stands for a desktop without a browser.
+  bool BrowserStarts = true;
+  std::vector<std::u16string> Opened;
+  std::vector<std::u16string> Notices;
+  std::vector<std::u16string> Warnings;
+  std::vector<TErrorReport> Errors;
+
+  std::optional<std::u16string> ChooseOpenPath() override {
+    ++OpenCalls;
+    return OpenAnswer;
+  }
+  std::optional<std::u16string> ChooseSavePath(const TSaveDialog& aDialog,
+                                               const std::u16string& aProposal) override {
+    if (aDialog.Extension == ReportExtension) {
+      ReportProposals.push_back(aProposal);
+      return ReportAnswer;
+    }
+    Proposals.push_back(aProposal);
+    if (WhileSaving)
+      WhileSaving();
+    return SaveAnswer;
+  }
+  bool AskYesNo(std::u16string_view aQuestion) override {
+    Questions.emplace_back(aQuestion);
+    return ReplaceAnswer;
+  }
+  bool OpenUrl(std::u16string_view aUrl) override {
+    Opened.emplace_back(aUrl);
+    return BrowserStarts;
+  }
+  void ShowNotice(TNoticeKind aKind, std::u16string_view aText) override {
+    (aKind == TNoticeKind::nkWarning ? Warnings : Notices).emplace_back(aText);
+  }
+  void ShowError(const TErrorReport& aReport) override { Errors.push_back(aReport); }
+};
+
+} // namespace vui
