@@ -11,6 +11,7 @@
 #include "vcli/CliHost.h"
 #include "vconvert/uConversionRun.h"
 #include "vreport/Report.h"
+#include "vreport/RunRecorder.h"
 
 #include <algorithm>
 #include <new>
@@ -27,59 +28,52 @@ namespace {
 
 // ---- One input ----
 
-vreport::TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptions,
-                                     std::ostream* aLog, TProgress* aProgress) {
+vreport::TInputResult FailedInput(const std::string& aInput, std::string aError) {
   vreport::TInputResult result;
   result.Input = aInput;
+  result.Error = std::move(aError);
+  return result;
+}
+
+vreport::TInputResult ConvertProject(const std::string& aInput, const TCliOptions& aOptions,
+                                     std::ostream* aLog, TProgress* aProgress) {
   std::optional<std::u16string> output;
   if (aOptions.Output) {
     const std::string path = AbsolutePath(*aOptions.Output);
-    if (!IsUtf8Path(path)) {
-      result.Error = "the output path is not valid UTF-8";
-      return result;
-    }
+    if (!IsUtf8Path(path))
+      return FailedInput(aInput, "the output path is not valid UTF-8");
     output = Utf8Decode(path);
   }
   TCliHost host(Utf8Decode(aInput), output, aOptions.Force, aLog, aProgress);
-  TConversionRun run(host);
+  vreport::TRunRecorder recorder(host);
+  TConversionRun run(recorder);
   try {
     run.Execute();
-    if (run.FoundNothingOfOldProject())
-      result.Warning = Utf8Encode(vconvert::NothingOfOldProjectWarning);
-    if (host.RefusedOutput()) {
-      result.Error = "Output file \"" + Utf8Encode(*host.RefusedOutput()) +
-                     "\" already exists; use -f to replace it";
-    } else {
-      result.Output = Utf8Encode(*host.ChosenOutput());
-      if (aOptions.Verify)
-        result.Verification = vconvert::CheckConversion(Utf8Decode(aInput), *host.ChosenOutput());
-    }
+    if (aOptions.Verify && recorder.SavedTo())
+      recorder.Verified(vconvert::CheckConversion(Utf8Decode(aInput), *recorder.SavedTo()));
   } catch (const std::bad_alloc&) {
     throw; // from the check or the host: ConvertItem names the input
   } catch (const std::exception& error) {
-    vreport::NoteError(error, result);
+    recorder.RunFailed(error);
   }
-  result.Log = host.LogLines();
-  result.Targets = host.Targets();
-  vreport::NoteRunCounts(run, result);
+  vreport::TInputResult result = recorder.TakeResult(run);
+  if (host.RefusedOutput())
+    result.Error = "Output file \"" + Utf8Encode(*host.RefusedOutput()) +
+                   "\" already exists; use -f to replace it";
   return result;
 }
 
 vreport::TInputResult ConvertItem(const TInputItem& aItem, const TCliOptions& aOptions,
                                   std::ostream* aLog, TProgress* aProgress) {
-  vreport::TInputResult result;
-  result.Input = aItem.Path;
-  if (aItem.Error) {
-    result.Error = aItem.Error;
-    return result;
-  }
+  if (aItem.Error)
+    return FailedInput(aItem.Path, *aItem.Error);
   try {
     return ConvertProject(aItem.Path, aOptions, aLog, aProgress);
   } catch (const std::bad_alloc&) {
     // Out of memory after the run, in the check or on the way to the result: what was built is
     // gone by now.
-    result.Error = Utf8Encode(vconvert::NotEnoughMemoryMessage(Utf8Decode(aItem.Path)));
-    return result;
+    return FailedInput(aItem.Path,
+                       Utf8Encode(vconvert::NotEnoughMemoryMessage(Utf8Decode(aItem.Path))));
   }
 }
 
@@ -91,7 +85,7 @@ bool WriteReportIfAsked(const TCliOptions& aOptions,
   if (!aOptions.ReportPath)
     return true;
   try {
-    vreport::WriteReport(*aOptions.ReportPath, aResults);
+    vreport::WriteReport(*aOptions.ReportPath, aResults, ProgramName);
     return true;
   } catch (const Exception& error) {
     aErr << ProgramName << ": " << *aOptions.ReportPath

@@ -29,20 +29,11 @@ TCliHost::TCliHost(std::u16string aInput, std::optional<std::u16string> aOutput,
       fLogStream(aLogStream), fProgress(aProgress) {}
 
 void TCliHost::AddLogLine(std::u16string_view aLine) {
-  fLog.emplace_back(aLine);
   if (!fLogStream)
     return;
   if (fProgress)
     fProgress->Clear();
   *fLogStream << Utf8Encode(aLine) << '\n' << std::flush;
-}
-
-void TCliHost::TargetFound(const vconvert::TFoundTarget& aTarget) {
-  fTargets.push_back(vreport::OutcomeOf(aTarget));
-}
-
-void TCliHost::TargetRowsCounted(int32_t aTarget, int32_t aCount) {
-  vreport::NoteRowCount(fTargets, aTarget, aCount);
 }
 
 std::optional<std::u16string> TCliHost::AskOutputPath(const std::u16string& aProposal) {
@@ -51,7 +42,6 @@ std::optional<std::u16string> TCliHost::AskOutputPath(const std::u16string& aPro
     fRefusedOutput = path;
     return std::nullopt;
   }
-  fChosenOutput = path;
   return path;
 }
 

@@ -2,7 +2,7 @@
 
 #include "vbase/Utf8.h"
 #include "vbase/Utf8Path.h"
-#include "vreport/Report.h"
+#include "vconvert/uVLP5Reader.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -21,7 +21,7 @@ namespace {
 
 bool IsProjectFile(const fs::directory_entry& aEntry) {
   std::error_code error;
-  return vreport::LowerCaseExtension(Utf8OfPath(aEntry.path())) == ".vlp" &&
+  return vconvert::IsOldProjectPath(Utf8Decode(Utf8OfPath(aEntry.path().filename()))) &&
          aEntry.is_regular_file(error);
 }
 

@@ -1,8 +1,6 @@
 // The command line of vlp5tovxp-cli.
 #pragma once
 
-#include "vreport/Report.h"
-
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -10,8 +8,8 @@
 
 namespace vcli {
 
-// The name the command's messages begin with.
-using vreport::ProgramName;
+// The name the command's messages begin with, and its reports carry.
+inline constexpr const char* ProgramName = "vlp5tovxp-cli";
 
 enum class TProgressMode { pmAuto, pmNone, pmNames, pmBar };
 

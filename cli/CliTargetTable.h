@@ -1,7 +1,7 @@
 // The targets of one run as a table on the console, in the columns of the window's list.
 #pragma once
 
-#include "vcli/CliHost.h"
+#include "vreport/InputResult.h"
 
 #include <iosfwd>
 #include <vector>

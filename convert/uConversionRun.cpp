@@ -1,5 +1,6 @@
 #include "vconvert/uConversionRun.h"
 
+#include "uTargetList.h"
 #include "vbase/Characters.h"
 #include "vbase/Errors.h"
 #include "vbase/IntegerText.h"
@@ -10,7 +11,6 @@ namespace vconvert {
 
 using namespace std::string_view_literals;
 using vbase::EOutOfMemory;
-using vbase::EStringListError;
 using vbase::FindCodeUnit;
 using vbase::IntToText;
 using vbase::TrimControlChars;
@@ -94,20 +94,6 @@ void AddAttributeIfAny(TXmlNode& aNode, std::u16string_view aName, std::u16strin
 
 } // namespace
 
-// ---- TTargetList ----
-
-void TTargetList::Add(const std::u16string& aKey, std::unique_ptr<TTargetInfo> aInfo) {
-  const auto [item, added] = fItems.try_emplace(aKey, std::move(aInfo));
-  if (!added)
-    throw EStringListError(u"Duplicates not allowed");
-  fIndex.emplace(item->first, item->second.get());
-}
-
-TTargetInfo* TTargetList::Find(const std::u16string& aKey) const {
-  const auto found = fIndex.find(aKey);
-  return found == fIndex.end() ? nullptr : found->second;
-}
-
 // ---- Text rules of the new format ----
 
 std::u16string FormatVirtualTargetName(int32_t aNumber) {
@@ -176,6 +162,14 @@ std::u16string NotEnoughMemoryMessage(std::u16string_view aFileName) {
   return u"Not enough memory to convert \"" + std::u16string(aFileName) + u"\"";
 }
 
+TConversionRun::TConversionRun(IConversionHost& aHost) : fHost(aHost) {}
+
+TConversionRun::~TConversionRun() = default;
+
+int32_t TConversionRun::TargetsConverted() const {
+  return fTargetList ? fTargetList->Count() : fConvertedCount;
+}
+
 void TConversionRun::Execute() {
   const std::optional<std::u16string> fileName = fHost.AskOldProjectPath();
   if (!fileName)
@@ -226,8 +220,10 @@ void TConversionRun::Convert(const std::u16string& aFileName) {
 
   const std::optional<std::u16string> outputPath =
       fHost.AskOutputPath(aFileName + std::u16string(ConvertedSuffix));
-  if (outputPath)
-    fVXPProject->SaveToFile(*outputPath, false);
+  if (!outputPath)
+    return;
+  fVXPProject->SaveToFile(*outputPath, false);
+  fHost.ProjectSaved(*outputPath);
 }
 
 TOnProgressEvent TConversionRun::ProgressOf(TRunStage aStage) {
@@ -402,7 +398,7 @@ void TConversionRun::AddExclude(std::u16string_view aType, std::u16string_view a
 
 void TConversionRun::FillRowCounts() {
   for (const auto& [key, targetInfo] : *fTargetList)
-    fHost.TargetRowsCounted(targetInfo->ListViewRow(), targetInfo->StringCount());
+    fHost.TargetRowsCounted(targetInfo->Number(), targetInfo->StringCount());
 }
 
 } // namespace vconvert

@@ -168,6 +168,12 @@ bool ReadLocation(const TXmlNode& aLocation, TRowInfo& aRowInfo, TLocation& aRes
 
 } // namespace
 
+bool IsOldProjectPath(std::u16string_view aPath) {
+  constexpr std::u16string_view Extension = u".vlp";
+  return aPath.size() >= Extension.size() &&
+         vbase::SameTextAscii(aPath.substr(aPath.size() - Extension.size()), Extension);
+}
+
 std::u16string EscapeDots(std::u16string_view aText) {
   std::u16string result(aText);
   std::replace(result.begin(), result.end(), u'.', DotReplacement);

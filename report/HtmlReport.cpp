@@ -1,7 +1,6 @@
 #include "vreport/HtmlReport.h"
 
 #include "vbase/Utf8.h"
-#include "vreport/Report.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -252,25 +251,26 @@ void WriteInput(TPage& aPage, const TInputResult& aResult) {
   aPage.Raw("</section>\n");
 }
 
-std::string Summary(const std::vector<TInputResult>& aResults) {
+std::string Summary(const std::vector<TInputResult>& aResults, std::string_view aProgramName) {
   const auto ok = std::count_if(aResults.begin(), aResults.end(),
                                 [](const TInputResult& aResult) { return aResult.Ok(); });
   return std::to_string(aResults.size()) + (aResults.size() == 1 ? " input: " : " inputs: ") +
          std::to_string(ok) + " ok, " +
          std::to_string(aResults.size() - static_cast<std::size_t>(ok)) + " failed. " +
-         ProgramName + " " + VLP_VERSION;
+         std::string(aProgramName) + " " + VLP_VERSION;
 }
 
 } // namespace
 
-std::string ReportHtml(const std::vector<TInputResult>& aResults) {
+std::string ReportHtml(const std::vector<TInputResult>& aResults, std::string_view aProgramName) {
   TPage page;
-  page.Raw("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\"/>\n"
-           "<title>vlp5tovxp-cli report</title>\n<style>");
+  page.Raw("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\"/>\n<title>");
+  page.Text(std::string(aProgramName) + " report");
+  page.Raw("</title>\n<style>");
   page.Raw(PageStyle);
   page.Raw("</style>\n</head>\n<body>\n");
   page.Element("h1", std::string_view("Conversion report"));
-  page.Element("p", Summary(aResults));
+  page.Element("p", Summary(aResults, aProgramName));
   for (const TInputResult& result : aResults)
     WriteInput(page, result);
   page.Raw("</body>\n</html>\n");

@@ -137,9 +137,10 @@ bool IsHtmlReportPath(const std::string& aPath) {
   return extension == ".html" || extension == ".htm";
 }
 
-void WriteReport(const std::string& aPath, const std::vector<TInputResult>& aResults) {
+void WriteReport(const std::string& aPath, const std::vector<TInputResult>& aResults,
+                 std::string_view aProgramName) {
   TReplacementFile file(PathOfUtf8(aPath));
-  file.Write(IsHtmlReportPath(aPath) ? ReportHtml(aResults) : ReportJson(aResults));
+  file.Write(IsHtmlReportPath(aPath) ? ReportHtml(aResults, aProgramName) : ReportJson(aResults));
   file.Commit();
 }
 

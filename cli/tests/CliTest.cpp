@@ -558,7 +558,9 @@ TEST_F(CliProcessTest, AFileWithNothingOfAnOldProjectIsWarnedAbout) {
   EXPECT_EQ(warning.substr(9, warning.size() - 10), report["results"][0]["warning"]);
   EXPECT_EQ(true, report["results"][0]["ok"]);
   EXPECT_EQ(0, Run({"-f", "--report", "report.html", "page.vlp"}).Status);
-  EXPECT_NE(ReadFileBytes(fFolder.File("report.html")).find("<dt>Warning</dt>"), std::string::npos);
+  const std::string html = ReadFileBytes(fFolder.File("report.html"));
+  EXPECT_NE(html.find("<dt>Warning</dt>"), std::string::npos);
+  EXPECT_NE(html.find("<title>vlp5tovxp-cli report</title>"), std::string::npos);
 
   AddWorkedExample("worked.vlp");
   const TProcessResult worked = Run({"--report", "report.json", "worked.vlp"});

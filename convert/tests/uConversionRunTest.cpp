@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <new>
@@ -56,6 +57,8 @@ public:
   std::vector<std::u16string> Log;
   std::vector<TShownTarget> Targets;
   std::optional<std::u16string> Proposal;
+  // Where the run said the new project is, each time it said so.
+  std::vector<std::u16string> Saved;
   int MessageRounds = 0;
 
   std::optional<std::u16string> AskOldProjectPath() override { return OldPath; }
@@ -76,6 +79,10 @@ public:
   std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override {
     Proposal = aProposal;
     return OutputPath;
+  }
+  void ProjectSaved(const std::u16string& aPath) override {
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(aPath))) << "told before the save";
+    Saved.push_back(aPath);
   }
   uint32_t TickCount() override {
     const uint32_t tick = Ticks.front();
@@ -161,6 +168,7 @@ TEST_F(ConversionRunTest, WorkedExampleEndToEnd) {
   };
   EXPECT_EQ(targets, fHost.Targets);
   EXPECT_EQ(u"worked-example.vlp_converted.vxp", fHost.Proposal);
+  EXPECT_EQ(std::vector<std::u16string>{*fHost.OutputPath}, fHost.Saved);
   EXPECT_EQ(2, fHost.MessageRounds);
   EXPECT_EQ(2, fRun.RowsPlaced());
   EXPECT_EQ(0, fRun.RowsDropped());
@@ -204,6 +212,7 @@ TEST_F(ConversionRunTest, CancelledSaveWritesNothing) {
   EXPECT_EQ(Utf8Decode(fFolder.File("app.vlp_converted.vxp")), fHost.Proposal);
   EXPECT_EQ(u"Total processing time: 42ms", fHost.Log.back());
   EXPECT_EQ(std::set<std::string>{"app.vlp"}, fFolder.Entries());
+  EXPECT_TRUE(fHost.Saved.empty());
 }
 
 struct TFailureCase {
@@ -307,6 +316,7 @@ TEST_F(ConversionRunTest, FailedSaveLeavesTheTargetAsItWas) {
                                                   fFolder.File("no-such-folder/out.vxp") + "\". " +
                                                   Utf8Encode(SystemReasons().NoSuchFolder));
   EXPECT_EQ(std::set<std::string>{"app.vlp"}, fFolder.Entries());
+  EXPECT_TRUE(fHost.Saved.empty());
 }
 
 TEST_F(ConversionRunTest, NextRunStartsCleanAfterAFailure) {

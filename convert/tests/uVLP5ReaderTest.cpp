@@ -469,4 +469,16 @@ TEST(EscapeDotsTest, ReplacesEveryFullStopOnly) {
   }
 }
 
+TEST(OldProjectPathTest, EndsInVlpInAnyCase) {
+  const std::pair<std::u16string, bool> cases[] = {
+      {u"a.vlp", true},  {u"dir/A.VLP", true}, {u"x.Vlp", true},
+      {u".vlp", true},   {u"vlp", false},      {u"a.vlp.txt", false},
+      {u"a.vxp", false}, {u"", false},         {u"a.vlp ", false},
+  };
+  for (const auto& [path, expected] : cases) {
+    SCOPED_TRACE(Utf8Encode(path));
+    EXPECT_EQ(expected, IsOldProjectPath(path));
+  }
+}
+
 } // namespace

@@ -57,16 +57,6 @@ bool StartsNewLine(char16_t aChar) {
          aChar == u'\uFDD0' || aChar == u'\uFDD1';
 }
 
-bool EndsWithVlp(std::u16string_view aPath) {
-  constexpr std::u16string_view Extension = u".vlp";
-  if (aPath.size() < Extension.size())
-    return false;
-  const std::u16string_view end = aPath.substr(aPath.size() - Extension.size());
-  return std::equal(end.begin(), end.end(), Extension.begin(), [](char16_t aOf, char16_t aIn) {
-    return (aOf >= u'A' && aOf <= u'Z' ? aOf + (u'a' - u'A') : aOf) == aIn;
-  });
-}
-
 TTargetCell PathCell(std::u16string_view aPath) {
   // A long path is cut by its column; the tooltip shows it whole.
   return {std::u16string(aPath), std::u16string(aPath)};
@@ -103,7 +93,7 @@ private:
 } // namespace
 
 TMainPresenter::TMainPresenter(IMainView& aView, TTickClock aClock)
-    : fView(aView), fClock(std::move(aClock)), fRun(*this) {}
+    : fView(aView), fClock(std::move(aClock)), fRecorder(*this), fRun(fRecorder) {}
 
 void TMainPresenter::ConvertClicked() {
   if (fState == TMainState::msIdle)
@@ -112,7 +102,6 @@ void TMainPresenter::ConvertClicked() {
 
 void TMainPresenter::RunConversion() {
   fRunInput.reset();
-  fSavedTo.reset();
   fCheck.reset();
   std::exception_ptr error;
   try {
@@ -138,8 +127,10 @@ void TMainPresenter::RunConversion() {
 
 void TMainPresenter::ConvertAndVerify() {
   fRun.Execute();
-  if (fSavedTo)
-    fCheck = vconvert::CheckConversion(*fRunInput, *fSavedTo);
+  if (const std::optional<std::u16string>& savedTo = fRecorder.SavedTo()) {
+    fCheck = vconvert::CheckConversion(*fRunInput, *savedTo);
+    fRecorder.Verified(*fCheck);
+  }
 }
 
 void TMainPresenter::ShowSummary(bool aFailed) {
@@ -152,7 +143,8 @@ void TMainPresenter::ShowSummary(bool aFailed) {
     return;
   }
   std::vector<std::u16string>& lines = summary.Lines;
-  lines.push_back(fSavedTo ? SavedLine(*fSavedTo) : std::u16string(NotSavedLine));
+  const std::optional<std::u16string>& savedTo = fRecorder.SavedTo();
+  lines.push_back(savedTo ? SavedLine(*savedTo) : std::u16string(NotSavedLine));
   lines.push_back(CountsLine(fRun.TargetsConverted(), fRun.TargetsFound(), fRun.RowsPlaced()));
   summary.OffersDroppedRows = !fRun.DroppedRows().empty();
   if (summary.OffersDroppedRows)
@@ -212,34 +204,23 @@ void TMainPresenter::SaveReportClicked() {
     std::string path = Utf8Encode(*chosen);
     if (vreport::LowerCaseExtension(path).empty())
       path.append(1, '.').append(Utf8Encode(ReportExtension));
-    vreport::WriteReport(path, {*fLastRun});
+    vreport::WriteReport(path, {*fLastRun}, Utf8Encode(ProgramName));
   } catch (...) {
     ReportException(std::current_exception());
   }
 }
 
 vreport::TInputResult TMainPresenter::RunResult(std::exception_ptr aError) {
-  vreport::TInputResult result;
-  result.Input = Utf8Encode(*fRunInput);
   if (aError) {
     try {
       std::rethrow_exception(aError);
     } catch (const std::exception& error) {
-      vreport::NoteError(error, result);
+      fRecorder.RunFailed(error);
     } catch (...) {
-      result.Error = Utf8Encode(DescribeException(aError).Message);
+      fRecorder.RunFailed(Utf8Encode(DescribeException(aError).Message));
     }
-  } else {
-    if (fSavedTo)
-      result.Output = Utf8Encode(*fSavedTo);
-    if (fRun.FoundNothingOfOldProject())
-      result.Warning = Utf8Encode(vconvert::NothingOfOldProjectWarning);
   }
-  result.Log = std::move(fRunLog);
-  result.Targets = std::move(fRunTargets);
-  vreport::NoteRunCounts(fRun, result);
-  result.Verification = fCheck;
-  return result;
+  return fRecorder.TakeResult(fRun);
 }
 
 void TMainPresenter::HelpClicked() {
@@ -310,12 +291,10 @@ std::optional<std::u16string> TMainPresenter::AskOldProjectPath() {
 
 void TMainPresenter::ClearLog() {
   fLastLogLines.clear();
-  fRunLog.clear();
   fView.ClearLog();
 }
 
 void TMainPresenter::AddLogLine(std::u16string_view aLine) {
-  fRunLog.emplace_back(aLine);
   const std::u16string line = SingleLine(aLine);
   fView.AddLogLine(line);
   if (fLastLogLines.size() == LastLogLinesInReport)
@@ -325,7 +304,6 @@ void TMainPresenter::AddLogLine(std::u16string_view aLine) {
 
 void TMainPresenter::TargetsCleared() {
   fTargetRows = 0;
-  fRunTargets.clear();
   fView.ClearTargets();
 }
 
@@ -342,11 +320,9 @@ void TMainPresenter::TargetFound(const TFoundTarget& aTarget) {
   }
   fView.AddTargetRow(row);
   ++fTargetRows;
-  fRunTargets.push_back(vreport::OutcomeOf(aTarget));
 }
 
 void TMainPresenter::TargetRowsCounted(int32_t aTarget, int32_t aCount) {
-  vreport::NoteRowCount(fRunTargets, aTarget, aCount);
   if (aTarget >= 0 && aTarget < fTargetRows) {
     const std::u16string count = IntToText(aCount);
     fView.SetTargetRowCount(aTarget, {count, count});
@@ -354,8 +330,7 @@ void TMainPresenter::TargetRowsCounted(int32_t aTarget, int32_t aCount) {
 }
 
 std::optional<std::u16string> TMainPresenter::AskOutputPath(const std::u16string& aProposal) {
-  fSavedTo = AskSavePath(SaveProjectDialog, aProposal);
-  return fSavedTo;
+  return AskSavePath(SaveProjectDialog, aProposal);
 }
 
 uint32_t TMainPresenter::TickCount() {
@@ -399,7 +374,7 @@ std::u16string SingleLine(std::u16string_view aText) {
 }
 
 std::optional<std::u16string> OldProjectAmong(const std::vector<std::u16string>& aPaths) {
-  const auto project = std::find_if(aPaths.begin(), aPaths.end(), EndsWithVlp);
+  const auto project = std::find_if(aPaths.begin(), aPaths.end(), vconvert::IsOldProjectPath);
   if (project == aPaths.end())
     return std::nullopt;
   return *project;

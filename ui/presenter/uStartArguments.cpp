@@ -1,12 +1,12 @@
 #include "vpresenter/uStartArguments.h"
 
 #include "vpresenter/uMainPresenter.h"
+#include "vpresenter/uMainTexts.h"
 
 namespace vui {
 
 namespace {
 
-constexpr std::u16string_view ProgramName = u"vlp5tovxp";
 constexpr std::u16string_view Usage =
     u"Usage: vlp5tovxp [OLD.vlp]\n"
     u"Opens the window that converts an old project (.vlp) to a new one (.vxp); a project\n"

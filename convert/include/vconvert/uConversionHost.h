@@ -50,6 +50,9 @@ public:
 
   // The path to save to, starting from aProposal; none when the user cancels.
   virtual std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) = 0;
+  // The new project is complete at aPath: told once the file is written, and never for a run
+  // that was cancelled or failed. A host that keeps no record of its runs needs no answer.
+  virtual void ProjectSaved(const std::u16string& /*aPath*/) {}
 
   // Milliseconds, 32 bits, unsigned, wrapping.
   virtual uint32_t TickCount() = 0;

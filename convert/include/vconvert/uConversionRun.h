@@ -2,64 +2,19 @@
 // the run drives the reader's walks and builds the new document from its events.
 #pragma once
 
-#include "vbase/Characters.h"
 #include "vconvert/uConversionHost.h"
 #include "vconvert/uVLP5Reader.h"
 #include "vxml/XmlDocument.h"
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace vconvert {
 
-// The builder's record of one converted target.
-class TTargetInfo {
-public:
-  // aListViewRow: the target's number, from 0 in the order the run found the targets.
-  TTargetInfo(vxml::TXmlNode* aNode, int32_t aListViewRow)
-      : fNode(aNode), fListViewRow(aListViewRow) {}
-
-  // The target's stringdata element; owned by the document.
-  vxml::TXmlNode* Node() const { return fNode; }
-  int32_t ListViewRow() const { return fListViewRow; }
-  int32_t StringCount() const { return fStringCount; }
-  void SetStringCount(int32_t aValue) { fStringCount = aValue; }
-
-private:
-  vxml::TXmlNode* fNode;
-  int32_t fListViewRow;
-  int32_t fStringCount = 0;
-};
-
-// Converted targets by their old key, compared case-sensitively; a key is accepted once.
-class TTargetList {
-public:
-  // Raises EStringListError "Duplicates not allowed" when aKey is already present.
-  void Add(const std::u16string& aKey, std::unique_ptr<TTargetInfo> aInfo);
-  TTargetInfo* Find(const std::u16string& aKey) const;
-  int32_t Count() const { return static_cast<int32_t>(fItems.size()); }
-
-  auto begin() const { return fItems.begin(); }
-  auto end() const { return fItems.end(); }
-
-private:
-  struct TKeyEqual {
-    bool operator()(std::u16string_view aLeft, std::u16string_view aRight) const {
-      return vbase::SameCodeUnits(aLeft, aRight);
-    }
-  };
-
-  // The map keeps the keys and their order; Find, asked once per row, hashes into the index,
-  // whose views are of the map's keys.
-  std::map<std::u16string, std::unique_ptr<TTargetInfo>> fItems;
-  std::unordered_map<std::u16string_view, TTargetInfo*, std::hash<std::u16string_view>, TKeyEqual>
-      fIndex;
-};
+class TTargetList;
 
 // A row that landed in no converted target: its old target, its context path in the new
 // notation and its native text as the old project holds it.
@@ -94,13 +49,15 @@ std::u16string RewriteExcludeContext(std::u16string_view aText);
 
 class TConversionRun {
 public:
-  explicit TConversionRun(IConversionHost& aHost) : fHost(aHost) {}
+  explicit TConversionRun(IConversionHost& aHost);
+  ~TConversionRun();
   TConversionRun(const TConversionRun&) = delete;
   TConversionRun& operator=(const TConversionRun&) = delete;
 
-  // The whole run: asks for the old project, converts it, asks where to save and saves. A
-  // failure leaves as an exception after everything of the run has been released; running out
-  // of memory leaves as EOutOfMemory with NotEnoughMemoryMessage.
+  // The whole run: asks for the old project, converts it, asks where to save, saves and then
+  // tells the host where the new project is. A failure leaves as an exception after everything
+  // of the run has been released; running out of memory leaves as EOutOfMemory with
+  // NotEnoughMemoryMessage.
   void Execute();
 
   // The dictionary name of the last run that got that far.
@@ -115,7 +72,7 @@ public:
   const std::vector<TDiscardedRow>& DiscardedRows() const { return fDiscardedRows; }
   // Targets of the last run, converted or not, and those converted.
   int32_t TargetsFound() const { return fFoundTargetCount; }
-  int32_t TargetsConverted() const { return fTargetList ? fTargetList->Count() : fConvertedCount; }
+  int32_t TargetsConverted() const;
   // Whether the last run found neither a target nor a row: any well-formed XML converts, but a
   // file without them is no old project (a web page, a new project picked by mistake).
   bool FoundNothingOfOldProject() const {

@@ -1,5 +1,5 @@
-// The plain sentence a host leads an error report with when a project could not be read, before
-// the error's own message. Both windows and the batch command share it.
+// The plain sentence the window's error box leads with when a project could not be read, before
+// the error's own message; the presenter gives it to both windows.
 #pragma once
 
 #include "vbase/Errors.h"

@@ -17,6 +17,9 @@ namespace vconvert {
 // The file name a virtual target gets, before the builder numbers it.
 inline constexpr std::u16string_view VirtualTargetMarker = u".\\VnxVirtualTarget[%d]";
 
+// Whether aPath names an old project: it ends in ".vlp", its ASCII letters in any case.
+bool IsOldProjectPath(std::u16string_view aPath);
+
 // One target of the old project, as the new format needs it.
 struct TVXPTarget {
   std::u16string VLP5Target;

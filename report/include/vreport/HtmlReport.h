@@ -7,11 +7,13 @@
 #include "vreport/InputResult.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vreport {
 
-// The page, as UTF-8 text.
-std::string ReportHtml(const std::vector<TInputResult>& aResults);
+// The page, as UTF-8 text; aProgramName is the program that writes it, named in its title and
+// beside its version.
+std::string ReportHtml(const std::vector<TInputResult>& aResults, std::string_view aProgramName);
 
 } // namespace vreport

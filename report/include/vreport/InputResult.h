@@ -1,5 +1,5 @@
 // What became of one converted input, as its report tells it: the batch command and the window
-// build it from their runs.
+// record it from their runs (RunRecorder).
 #pragma once
 
 #include "vconvert/uConversionHost.h"
@@ -7,7 +7,6 @@
 #include "vconvert/uProjectCheck.h"
 
 #include <cstdint>
-#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +21,8 @@ struct TTargetOutcome {
   std::u16string NewTarget;
   // None for a target that is not converted, or when the run ended before the count.
   std::optional<int32_t> Rows;
+
+  bool operator==(const TTargetOutcome&) const = default;
 };
 
 struct TInputResult {
@@ -44,14 +45,5 @@ struct TInputResult {
 
   bool Ok() const { return !Error && (!Verification || Verification->Passed()); }
 };
-
-// The outcome of a target just found, before its rows are counted.
-TTargetOutcome OutcomeOf(const vconvert::TFoundTarget& aTarget);
-// Notes aCount as the rows of target aTarget (its index in aTargets); an unknown one is ignored.
-void NoteRowCount(std::vector<TTargetOutcome>& aTargets, int32_t aTarget, int32_t aCount);
-// Takes the message of aError, and where reading stopped when it tells, as aResult's error.
-void NoteError(const std::exception& aError, TInputResult& aResult);
-// Fills what the run aRun found into aResult: its rows placed and not, dropped and discarded.
-void NoteRunCounts(const vconvert::TConversionRun& aRun, TInputResult& aResult);
 
 } // namespace vreport

@@ -5,12 +5,10 @@
 #include "vreport/InputResult.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vreport {
-
-// The batch command, whose name and version the report carries.
-inline constexpr const char* ProgramName = "vlp5tovxp-cli";
 
 // The extension of the UTF-8 path aPath (".vlp"), its ASCII letters lowered.
 std::string LowerCaseExtension(const std::string& aPath);
@@ -22,8 +20,9 @@ std::string ReportJson(const std::vector<TInputResult>& aResults);
 bool IsHtmlReportPath(const std::string& aPath);
 
 // Writes the report to aPath, in HTML or JSON by its name, through a safe replacement: a failed
-// write leaves no half report, and a report that was there stays as it was. Raises the file's
-// errors.
-void WriteReport(const std::string& aPath, const std::vector<TInputResult>& aResults);
+// write leaves no half report, and a report that was there stays as it was. aProgramName is the
+// program that writes it, named on the page. Raises the file's errors.
+void WriteReport(const std::string& aPath, const std::vector<TInputResult>& aResults,
+                 std::string_view aProgramName);
 
 } // namespace vreport

@@ -621,7 +621,11 @@ TEST_F(MainPresenterTest, SaveReportWritesTheLastRunsReport) {
   // A name without an extension is a page.
   fView.ReportAnswer = Utf8Decode(fFolder.File("page"));
   fPresenter.SaveReportClicked();
-  EXPECT_TRUE(ReadFileBytes(fFolder.File("page.html")).starts_with("<!DOCTYPE html>"));
+  const std::string page = ReadFileBytes(fFolder.File("page.html"));
+  EXPECT_TRUE(page.starts_with("<!DOCTYPE html>"));
+  // The window wrote it, not the batch command.
+  EXPECT_NE(page.find("<title>vlp5tovxp report</title>"), std::string::npos);
+  EXPECT_EQ(page.find("vlp5tovxp-cli"), std::string::npos);
 
   fView.OpenAnswer = FixtureCopy("unclosed.vlp");
   fPresenter.ConvertClicked();

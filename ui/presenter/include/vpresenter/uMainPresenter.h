@@ -11,6 +11,7 @@
 #include "vpresenter/uMainTexts.h"
 #include "vpresenter/uMainView.h"
 #include "vreport/InputResult.h"
+#include "vreport/RunRecorder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -105,6 +106,8 @@ private:
 
   IMainView& fView;
   TTickClock fClock;
+  // Keeps what the run tells the window as the run's report; the run is hosted through it.
+  vreport::TRunRecorder fRecorder;
   vconvert::TConversionRun fRun;
   TMainState fState = TMainState::msIdle;
   // The project the next run converts instead of asking the open dialog.
@@ -115,13 +118,9 @@ private:
   std::optional<int32_t> fProgressPercent;
   // The user has sized a target column: the views stop sharing the free width between them.
   bool fTargetColumnsSizedByUser = false;
-  // The last run's project, where it was saved, and the check of the saved file.
+  // The last run's project and the check of the saved file.
   std::optional<std::u16string> fRunInput;
-  std::optional<std::u16string> fSavedTo;
   std::optional<vconvert::TCheckResult> fCheck;
-  // The running conversion's log entries and targets as its report lists them.
-  std::vector<std::u16string> fRunLog;
-  std::vector<vreport::TTargetOutcome> fRunTargets;
   // The last run's report; a cancelled open dialog keeps it, as it keeps the summary.
   std::optional<vreport::TInputResult> fLastRun;
 };

@@ -14,6 +14,9 @@ struct TFileFilter {
   std::u16string_view Pattern;
 };
 
+// The window's program, as its console answers and its reports name it.
+inline constexpr std::u16string_view ProgramName = u"vlp5tovxp";
+
 inline constexpr std::u16string_view WindowCaption =
     u"Convert VLP (Vornalex 5 project) to VXP (new Vornalex project)";
 inline constexpr std::u16string_view ConvertCaption = u"Convert...";

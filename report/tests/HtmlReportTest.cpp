@@ -1,7 +1,8 @@
+#include "vreport/HtmlReport.h"
+
 #include "ChildProcess.h"
 #include "TestFiles.h"
 #include "vbase/Utf8.h"
-#include "vreport/HtmlReport.h"
 #include "vreport/Report.h"
 #include "vxml/XmlDocument.h"
 
@@ -60,8 +61,8 @@ void CollectTexts(const TXmlNode& aNode, std::set<std::u16string>& aTexts,
     CollectTexts(*aNode.Nodes(i), aTexts, aNames);
 }
 
-TEST(CliHtmlReportTest, EveryTextIsEscapedAndNothingComesFromElsewhere) {
-  const std::string html = ReportHtml(ResultsWithHostileTexts());
+TEST(HtmlReportTest, EveryTextIsEscapedAndNothingComesFromElsewhere) {
+  const std::string html = ReportHtml(ResultsWithHostileTexts(), "vlp5tovxp-cli");
   EXPECT_EQ(0u, html.find("<!DOCTYPE html>\n<html lang=\"en\">"));
   const std::unique_ptr<TXmlDocument> page = ReadPage(html);
   ASSERT_NE(nullptr, page->Root());
@@ -80,8 +81,8 @@ TEST(CliHtmlReportTest, EveryTextIsEscapedAndNothingComesFromElsewhere) {
   EXPECT_EQ(1u, names.count(u"style"));
 }
 
-TEST(CliHtmlReportTest, ShowsOutcomeAndVerificationOfEachInput) {
-  const std::string html = ReportHtml(ResultsWithHostileTexts());
+TEST(HtmlReportTest, ShowsOutcomeAndVerificationOfEachInput) {
+  const std::string html = ReportHtml(ResultsWithHostileTexts(), "vlp5tovxp-cli");
   for (const char* shown : {"2 inputs: 0 ok, 2 failed.", "<h2>/p/broken.vlp</h2>",
                             "<dd class=\"failed\">Missing close tag in element &lt;ROW&gt;</dd>",
                             "<p class=\"failed\">failed: 2 differences in 0 rows, 0 targets, 0 "
@@ -92,6 +93,24 @@ TEST(CliHtmlReportTest, ShowsOutcomeAndVerificationOfEachInput) {
                             "<th>Vornalex 5 Target</th><th>Context</th><th>Error</th></tr>",
                             "<td>row &lt;failed&gt;</td>", "@media print"})
     EXPECT_NE(std::string::npos, html.find(shown)) << shown;
+}
+
+// The page names the program that wrote it, in its title and beside its version, and nowhere
+// else: the batch command's page and the window's differ in nothing but that.
+TEST(HtmlReportTest, NamesTheProgramThatWroteIt) {
+  const std::string window = ReportHtml(ResultsWithHostileTexts(), "vlp5tovxp");
+  for (const std::string& shown :
+       {std::string("<title>vlp5tovxp report</title>"),
+        std::string("2 inputs: 0 ok, 2 failed. vlp5tovxp ") + VLP_VERSION + "</p>"})
+    EXPECT_NE(std::string::npos, window.find(shown)) << shown;
+  std::string batch = ReportHtml(ResultsWithHostileTexts(), "vlp5tovxp-cli");
+  std::size_t names = 0;
+  for (std::size_t at = batch.find("-cli"); at != std::string::npos; at = batch.find("-cli", at)) {
+    batch.erase(at, 4);
+    ++names;
+  }
+  EXPECT_EQ(2u, names);
+  EXPECT_EQ(window, batch);
 }
 
 // Every kind of fact a report holds, each number distinct so that it is found only where it stands.
@@ -166,19 +185,19 @@ void ExpectFactsOnPage(const nlohmann::json& aValue, std::u16string_view aPage) 
   }
 }
 
-TEST(CliHtmlReportTest, HoldsEveryFactOfTheJsonReport) {
+TEST(HtmlReportTest, HoldsEveryFactOfTheJsonReport) {
   const std::vector<TInputResult> results = ResultsOfEveryKind();
   const nlohmann::json report = nlohmann::json::parse(ReportJson(results));
-  const std::u16string page = PageText(ReportHtml(results));
+  const std::u16string page = PageText(ReportHtml(results, "vlp5tovxp-cli"));
   ExpectFactsOnPage(report, page);
   EXPECT_NE(std::u16string::npos, page.find(u"/p/broken.vlp, line 42, column 17"));
 }
 
 #ifndef _WIN32
 // What a browser is given must be HTML without a fault, not only well-formed.
-TEST(CliHtmlReportTest, PageIsValidHtml) {
+TEST(HtmlReportTest, PageIsValidHtml) {
   TTempFolder folder;
-  WriteFileBytes(folder.File("report.html"), ReportHtml(ResultsOfEveryKind()));
+  WriteFileBytes(folder.File("report.html"), ReportHtml(ResultsOfEveryKind(), "vlp5tovxp-cli"));
   TTempFolder capture;
   const TProcessResult tidy =
       RunCapturing("tidy", {"-q", "-e", "report.html"}, folder.Path(), capture);
@@ -187,7 +206,7 @@ TEST(CliHtmlReportTest, PageIsValidHtml) {
 }
 #endif
 
-TEST(CliHtmlReportTest, FormatFollowsTheReportName) {
+TEST(HtmlReportTest, FormatFollowsTheReportName) {
   for (const char* html : {"r.html", "R.HTM", "dir.json/r.Html"})
     EXPECT_TRUE(IsHtmlReportPath(html)) << html;
   for (const char* json : {"r.json", "r", "r.html.json", "html"})
