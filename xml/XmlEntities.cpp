@@ -1,4 +1,3 @@
-#include "XmlReader.h"
 #include "XmlStringStream.h"
 #include "vbase/Characters.h"
 #include "vxml/XmlDocument.h"

@@ -1,6 +1,5 @@
 #include "XmlLoading.h"
 
-#include "XmlReader.h"
 #include "XmlStore.h"
 #include "XmlStringStream.h"
 #include "vbase/FileContent.h"

@@ -1,7 +1,7 @@
-#include "XmlReader.h"
-
 #include "ErrorOf.h"
+#include "XmlParser.h"
 #include "XmlStringStream.h"
+#include "XmlTokenizer.h"
 #include "XmlTreeDump.h"
 #include "vbase/Utf8.h"
 #include "vxml/XmlDocument.h"
