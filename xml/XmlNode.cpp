@@ -1,5 +1,5 @@
 #include "XmlAttributeLines.h"
-#include "XmlStore.h"
+#include "XmlNodeMemory.h"
 #include "vbase/IntegerText.h"
 #include "vbase/Utf8.h"
 #include "vxml/XmlDocument.h"
@@ -41,11 +41,9 @@ int32_t TXmlNodeList::IndexOf(const TXmlNode* ANode) const {
   return found == FItems.end() ? -1 : static_cast<int32_t>(found - FItems.begin());
 }
 
-// ---- TXmlNode: life cycle ----
+// ---- TXmlNode: copies ----
 
 namespace {
-
-const std::u16string EmptyName;
 
 bool IsAncestorOrSelf(const TXmlNode* AAncestor, const TXmlNode* ANode) {
   for (; ANode; ANode = ANode->Parent())
@@ -55,157 +53,6 @@ bool IsAncestorOrSelf(const TXmlNode* AAncestor, const TXmlNode* ANode) {
 }
 
 } // namespace
-
-TXmlNode::TXmlNode(TXmlStore* AStore, bool AInStore)
-    : FStore(AStore), FName(&EmptyName), FInStore(AInStore) {
-  FStore->CountLoose(1);
-}
-
-TXmlNode::TXmlNode(TXmlDocument* ADocument) : TXmlNode(StoreFor(ADocument), false) {}
-
-TXmlStore* TXmlNode::StoreFor(TXmlDocument* ADocument) {
-  if (!ADocument)
-    return TXmlStore::Create();
-  TXmlStore* store = ADocument->FStore;
-  store->AddRef();
-  return store;
-}
-
-std::unique_ptr<TXmlNode> TXmlNode::New(TXmlDocument* ADocument) {
-  TXmlStore* store = StoreFor(ADocument);
-  auto node = New(*store);
-  store->Release();
-  return node;
-}
-
-std::unique_ptr<TXmlNode> TXmlNode::New(TXmlStore& AStore) {
-  void* memory = AStore.Allocate(sizeof(TXmlNode));
-  AStore.AddRef();
-  return std::unique_ptr<TXmlNode>(new (memory) TXmlNode(&AStore, true));
-}
-
-std::unique_ptr<TXmlNode> TXmlNode::NewChild(std::u16string_view AName) {
-  // In this node's store, not its document's: a detached tree has none.
-  auto node = New(*FStore);
-  if (const std::u16string* name = LastChildName(AName))
-    node->FName = name;
-  else if (!AName.empty()) // a new node has no name
-    node->SetName(AName);
-  return node;
-}
-
-const std::u16string* TXmlNode::LastChildName(std::u16string_view AName) const {
-  // Children mostly repeat the name of the one before them: its interned copy, valid as a name
-  // already, serves without a lookup in the store. A child from another store keeps its own.
-  // The reader names its nodes after making them: an empty name needs no lookup anyway.
-  if (AName.empty() || FNodes.Count() == 0)
-    return nullptr;
-  const TXmlNode* last = FNodes[FNodes.Count() - 1];
-  return last->FStore == FStore && vbase::SameCodeUnits(*last->FName, AName) ? last->FName
-                                                                             : nullptr;
-}
-
-TXmlNode::~TXmlNode() {
-  DestroyChildren();
-  ReleaseStorage();
-  if (!FAnchored)
-    FStore->CountLoose(-1);
-  FStore->Release();
-}
-
-void TXmlNode::ReleaseStorage() {
-  TXmlItemsEdit::Release(FNodes, *FStore);
-  TXmlLinesEdit::Clear(FAttributes, *FStore);
-  TXmlTextEdit::Clear(FValue, *FStore);
-}
-
-void TXmlNode::Dispose(TXmlNode* ANode) {
-  // The node's memory may belong to the store it releases last.
-  TXmlStore* store = ANode->FStore;
-  const bool inStore = ANode->FInStore;
-  store->AddRef();
-  ANode->~TXmlNode();
-  if (inStore)
-    store->Free(ANode, sizeof(TXmlNode));
-  else
-    ::operator delete(ANode);
-  store->Release();
-}
-
-void TXmlNode::operator delete(TXmlNode* ANode, std::destroying_delete_t) {
-  Dispose(ANode);
-}
-
-void TXmlNode::DestroyChildren() {
-  // Depth first, the last child first, each taken off its parent before it is entered: the tree
-  // is its own work list. A taken node's parent link, which nothing reads any more, leads back
-  // up, so neither the depth of the tree nor a lack of memory can stop the teardown.
-  TXmlNode* node = this;
-  for (;;) {
-    if (node->FNodes.Count() > 0) {
-      TXmlNode* child = TXmlItemsEdit::PopLast(node->FNodes);
-      node->CountLeaving(*child);
-      node = child;
-      continue;
-    }
-    if (node == this)
-      break;
-    TXmlNode* parent = node->FParent;
-    Dispose(node);
-    node = parent;
-  }
-  TXmlItemsEdit::Release(FNodes, *FStore);
-}
-
-bool TXmlNode::AbandonChildren(int64_t AOtherHolders) {
-  // This node alone loose: every other node of the store sits among the children of one of the
-  // store's nodes and is cut from the store, so all of them lie below this node, which tops
-  // them. They need no destruction of their own, as everything they own lies in the store,
-  // which goes next.
-  if (FAnchored || FStore->Loose() != 1)
-    return false;
-  FStore->Forget(FStore->Holders() - AOtherHolders);
-  TXmlItemsEdit::Forget(FNodes);
-  return true;
-}
-
-void TXmlNode::CountJoining(TXmlNode& AChild) {
-  if (AChild.FStore == FStore && AChild.FInStore) {
-    AChild.FAnchored = true;
-    FStore->CountLoose(-1);
-  } else {
-    FStore->CountLoose(1);
-  }
-}
-
-void TXmlNode::CountLeaving(TXmlNode& AChild) {
-  if (AChild.FAnchored) {
-    AChild.FAnchored = false;
-    FStore->CountLoose(1);
-  } else {
-    FStore->CountLoose(-1);
-  }
-}
-
-std::unique_ptr<TXmlNode> TXmlNode::CreateName(TXmlDocument* ADocument, std::u16string_view AName) {
-  auto node = New(ADocument);
-  node->SetName(AName);
-  return node;
-}
-
-std::unique_ptr<TXmlNode> TXmlNode::CreateNameValue(TXmlDocument* ADocument,
-                                                    std::u16string_view AName,
-                                                    std::u16string_view AValue) {
-  auto node = CreateName(ADocument, AName);
-  node->SetValueAsWidestring(AValue);
-  return node;
-}
-
-std::unique_ptr<TXmlNode> TXmlNode::CreateType(TXmlDocument* ADocument, TXmlElementType AType) {
-  auto node = New(ADocument);
-  node->FElementType = AType;
-  return node;
-}
 
 void TXmlNode::Assign(const TPersistent* Source) {
   if (const auto* node = dynamic_cast<const TXmlNode*>(Source))
@@ -475,7 +322,7 @@ bool TXmlNode::CanTake(const TXmlNode& ANode) const {
 
 TXmlNode* TXmlNode::Attach(uint32_t AIndex, TXmlNode* ANode) {
   TXmlItemsEdit::Insert(FNodes, *FStore, AIndex, ANode); // the one step that may fail
-  CountJoining(*ANode);
+  TXmlNodeMemory::CountJoining(*this, *ANode);
   ANode->FParent = this;
   ANode->FIndexInParentCache = static_cast<int32_t>(AIndex);
   ANode->ChangeDocument(FDocument);
@@ -485,7 +332,7 @@ TXmlNode* TXmlNode::Attach(uint32_t AIndex, TXmlNode* ANode) {
 TXmlNode* TXmlNode::Detach(uint32_t AIndex) {
   TXmlNode* node = FNodes[AIndex];
   TXmlItemsEdit::Erase(FNodes, AIndex);
-  CountLeaving(*node);
+  TXmlNodeMemory::CountLeaving(*this, *node);
   node->FParent = nullptr;
   node->ChangeDocument(nullptr);
   return node;
@@ -505,20 +352,6 @@ void TXmlNode::NodeInsert(int32_t Index, std::unique_ptr<TXmlNode>&& ANode) {
     return;
   Attach(static_cast<uint32_t>(Index), ANode.get());
   ANode.release();
-}
-
-TXmlNode* TXmlNode::NodeNew(std::u16string_view AName) {
-  auto node = NewChild(AName);
-  Attach(FNodes.Count(), node.get());
-  return node.release();
-}
-
-TXmlNode* TXmlNode::NodeNewAtIndex(int32_t Index, std::u16string_view AName) {
-  if (Index < 0 || Index > NodeCount())
-    return nullptr;
-  auto node = NewChild(AName);
-  Attach(static_cast<uint32_t>(Index), node.get());
-  return node.release();
 }
 
 TXmlNode* TXmlNode::NodeFindOrCreate(std::u16string_view AName) {
@@ -551,7 +384,7 @@ void TXmlNode::NodeExchange(int32_t Index1, int32_t Index2) {
 }
 
 void TXmlNode::NodesClear() {
-  DestroyChildren();
+  TXmlNodeMemory::DestroyChildren(*this);
 }
 
 void TXmlNode::Delete() {
@@ -700,23 +533,6 @@ std::u16string TXmlNode::CascadedName() const {
   return name;
 }
 
-void TXmlNode::TakeValue(TXmlNode& ASource) {
-  if (FStore == ASource.FStore) {
-    TXmlTextEdit::MoveFrom(FValue, *FStore, ASource.FValue);
-    return;
-  }
-  TXmlTextEdit::Assign(FValue, *FStore, ASource.FValue.View());
-  TXmlTextEdit::Clear(ASource.FValue, *ASource.FStore);
-}
-
-void TXmlNode::RenewStore(TXmlStore& AStore) {
-  AStore.AddRef();
-  AStore.CountLoose(1);
-  FStore->CountLoose(-1);
-  FStore->Release();
-  FStore = &AStore;
-}
-
 void TXmlNode::ChangeDocument(TXmlDocument* ADocument) {
   // A subtree follows one document: where the top has it already, so has every node below.
   if (FDocument == ADocument)
@@ -758,8 +574,5 @@ std::u16string TXmlNode::IndentText() const {
     indent += FDocument->IndentString();
   return indent;
 }
-
-// A parsed document holds millions of nodes: every byte here counts many times over.
-static_assert(sizeof(TXmlNode) <= 96);
 
 } // namespace vxml

@@ -1,7 +1,7 @@
 #include "XmlParser.h"
 
 #include "XmlAttributeLines.h"
-#include "XmlStore.h"
+#include "XmlNodeMemory.h"
 #include "XmlStringStream.h"
 #include "XmlUnitBlocks.h"
 #include "vbase/Characters.h"
@@ -122,7 +122,7 @@ TXmlParser::TXmlParser(TXmlDocument* ADocument, TXmlStringStream& AStream)
   const std::size_t position = static_cast<std::size_t>(AStream.Position() / 2);
   const std::u16string* text = &AStream.DataString();
   if (FDocument && AStream.Consumable()) {
-    FTextStore = FDocument->FStore;
+    FTextStore = &TXmlNodeMemory::StoreOf(*FDocument);
     FText = &FTextStore->Adopt(AStream.TakeText());
     FTextStore->LendText(FText->data() + position);
     text = FText;
@@ -300,7 +300,9 @@ TXmlNode* TXmlParser::ParseChild(TXmlNode& AParent) {
   return child;
 }
 
-TTextRun TXmlParser::ReadTextRun() {
+// Inline, as FinishContent: each has one caller, ReadContent, which every element's content passes
+// through, and is worth no call of its own.
+inline TTextRun TXmlParser::ReadTextRun() {
   TTextRun run;
   const char16_t* p = SkipPlainBlocks(FCursor.Pos, FCursor.End, run);
   for (; p != FCursor.End && *p != u'<'; ++p) {
@@ -396,7 +398,7 @@ void TXmlParser::FlushCharData(TXmlNode& N, const TTextRun& ARun, bool ABeforeCh
   N.NodeAdd(std::move(charData));
 }
 
-void TXmlParser::FinishContent(TXmlNode& N, const TTextRun& ALastRun, bool AHasChildren) {
+inline void TXmlParser::FinishContent(TXmlNode& N, const TTextRun& ALastRun, bool AHasChildren) {
   // A CR after the last child element means the text runs were laid out on lines of their own.
   const bool stripBreaks = AHasChildren && ALastRun.HasCR;
   if (N.NodeCount() == 0) {
@@ -413,56 +415,26 @@ void TXmlParser::FinishContent(TXmlNode& N, const TTextRun& ALastRun, bool AHasC
             child->FValue, static_cast<uint32_t>(StripTrailingBreaks(child->FValue.View()).size()));
   TXmlNode* first = N.Nodes(0);
   if (first->ElementType() == xeCharData) {
-    N.TakeValue(*first);
+    TXmlNodeMemory::TakeValue(N, *first);
     N.NodeDelete(0);
   }
 }
 
 // ---- Node and document entry points ----
 
-void TXmlNode::ParseNode(TXmlStringStream& S, TXmlDocument* ADocument) {
-  TXmlParser parser(ADocument, S);
-  parser.ParseNode(*this);
-}
-
 void TXmlNode::ReadFromString(std::u16string_view AValue) {
   TXmlStringStream stream{std::u16string(AValue)};
-  ParseNode(stream, FDocument);
+  TXmlParser(FDocument, stream).ParseNode(*this);
 }
 
-void TXmlDocument::ParseStream(TXmlStringStream& S) {
-  FAbortParsing = false;
-  ClearTopLevel();
-  TXmlParser parser(this, S);
-  try {
-    parser.NotifyProgress(0);
-    do {
-      parser.SkipStrayText();
-      TXmlNode* node = FRootNodes->NodeNew(u"");
-      parser.ParseNewNode(*node);
-      if (FAbortParsing)
-        return;
-      if (node->IsClear())
-        FRootNodes->NodeDelete(FRootNodes->NodeCount() - 1);
-    } while (!parser.AtEnd());
-    parser.NotifyProgress(parser.StreamSize());
-    CheckTopLevelStructure();
-  } catch (vbase::Exception& error) {
-    parser.NoteStop(error);
-    throw;
-  }
-}
+namespace {
 
-void TXmlDocument::ReadFromStringW(std::u16string_view AValue) {
-  TXmlStringStream stream{std::u16string(AValue)};
-  ParseStream(stream);
-}
-
-void TXmlDocument::CheckTopLevelStructure() const {
+void CheckTopLevelStructure(const TXmlDocument& ADocument) {
+  const TXmlNode& topLevel = *ADocument.RootNodeList();
   int32_t roots = 0, lastRoot = -1, declarations = 0, firstDeclaration = -1, doctypes = 0,
           lastDoctype = -1, cdata = 0;
-  for (int32_t i = 0; i < FRootNodes->NodeCount(); ++i) {
-    switch (FRootNodes->Nodes(i)->ElementType()) {
+  for (int32_t i = 0; i < topLevel.NodeCount(); ++i) {
+    switch (topLevel.Nodes(i)->ElementType()) {
     case xeNormal:
       ++roots;
       lastRoot = i;
@@ -487,7 +459,7 @@ void TXmlDocument::CheckTopLevelStructure() const {
     error.SetNotXmlDocument();
     throw error;
   }
-  if (!FParserWarnings)
+  if (!ADocument.ParserWarnings())
     return;
   if (roots > 1)
     throw EFilerError(u"More than one root element found in xml");
@@ -501,6 +473,32 @@ void TXmlDocument::CheckTopLevelStructure() const {
     throw EFilerError(u"Doctype declaration found after root element");
   if (cdata > 0)
     throw EFilerError(u"No CDATA allowed in root");
+}
+
+} // namespace
+
+void ParseStream(TXmlDocument& ADocument, TXmlStringStream& S) {
+  ADocument.SetAbortParsing(false);
+  TXmlNodeMemory::ClearTopLevel(ADocument);
+  TXmlNode& topLevel = *ADocument.RootNodeList();
+  TXmlParser parser(&ADocument, S);
+  try {
+    parser.NotifyProgress(0);
+    do {
+      parser.SkipStrayText();
+      TXmlNode* node = topLevel.NodeNew(u"");
+      parser.ParseNewNode(*node);
+      if (ADocument.AbortParsing())
+        return;
+      if (node->IsClear())
+        topLevel.NodeDelete(topLevel.NodeCount() - 1);
+    } while (!parser.AtEnd());
+    parser.NotifyProgress(parser.StreamSize());
+    CheckTopLevelStructure(ADocument);
+  } catch (vbase::Exception& error) {
+    parser.NoteStop(error);
+    throw;
+  }
 }
 
 } // namespace vxml

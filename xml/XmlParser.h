@@ -96,4 +96,8 @@ private:
   std::u16string* FText = nullptr;
 };
 
+// Replaces ADocument's top-level nodes with those parsed from the whole stream. The stream's text
+// stays with the document when the stream is consumable.
+void ParseStream(TXmlDocument& ADocument, TXmlStringStream& S);
+
 } // namespace vxml
