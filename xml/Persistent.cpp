@@ -9,13 +9,7 @@ namespace vxml {
 using vbase::EConvertError;
 
 void TPersistent::Assign(const TPersistent* Source) {
-  if (Source == nullptr)
-    AssignError(nullptr);
-  Source->AssignTo(this);
-}
-
-void TPersistent::AssignTo(TPersistent* Dest) const {
-  Dest->AssignError(this);
+  AssignError(Source);
 }
 
 void TPersistent::AssignError(const TPersistent* Source) const {

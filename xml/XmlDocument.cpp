@@ -1,6 +1,6 @@
 #include "vxml/XmlDocument.h"
 
-#include "XmlStore.h"
+#include "XmlNodeMemory.h"
 #include "vbase/Characters.h"
 
 #include <algorithm>
@@ -40,26 +40,9 @@ TXmlDocument::TXmlDocument(std::u16string_view ARootName, const TXmlDocument& AS
 }
 
 TXmlDocument::~TXmlDocument() {
-  DropTopLevel();
+  TXmlNodeMemory::DropTopLevel(*this);
   FRootNodes.reset();
   FStore->Release();
-}
-
-void TXmlDocument::DropTopLevel() {
-  // The document and the container hold the store besides the nodes.
-  if (!FRootNodes->AbandonChildren(2))
-    FRootNodes->NodesClear();
-}
-
-void TXmlDocument::ClearTopLevel() {
-  DropTopLevel();
-  FRootNodes->Clear();
-  // What is left of the old content lives on in its own store, so a document that is loaded or
-  // cleared again and again does not pile up dead nodes.
-  TXmlStore* store = TXmlStore::Create();
-  FStore->Release();
-  FStore = store;
-  FRootNodes->RenewStore(*FStore);
 }
 
 void TXmlDocument::Assign(const TPersistent* Source) {
@@ -90,7 +73,7 @@ void TXmlDocument::CopyDocument(const TXmlDocument* Source) {
 
 void TXmlDocument::Clear() {
   ApplyDefaults();
-  ClearTopLevel();
+  TXmlNodeMemory::ClearTopLevel(*this);
   AddDeclarationAndRoot();
 }
 

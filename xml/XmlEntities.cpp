@@ -1,4 +1,4 @@
-#include "XmlReader.h"
+#include "XmlParser.h"
 #include "XmlStringStream.h"
 #include "vbase/Characters.h"
 #include "vxml/XmlDocument.h"
@@ -100,7 +100,7 @@ TEntityResolver::ParseEntityText(const std::u16string& AText) {
   TXmlStringStream stream(AText);
   while (stream.Position() < stream.Size() && !FDocument.AbortParsing()) {
     auto node = TXmlNode::CreateType(&FDocument, xeNormal);
-    node->ParseNode(stream, &FDocument);
+    TXmlParser(&FDocument, stream).ParseNode(*node);
     if (!node->IsEmpty())
       nodes.push_back(std::move(node));
   }

@@ -1,6 +1,6 @@
 #include "XmlLoading.h"
 
-#include "XmlReader.h"
+#include "XmlParser.h"
 #include "XmlStore.h"
 #include "XmlStringStream.h"
 #include "vbase/FileContent.h"
@@ -183,34 +183,36 @@ uint32_t DetectCodePage(std::string_view ABytes) {
   return CodePageFromCharsetName(Utf8Decode(name));
 }
 
-void TXmlDocument::LoadFromBytes(std::string_view ABytes) {
-  LoadFromText(CodePageToUtf16(DetectCodePage(ABytes), ABytes));
-}
+namespace {
 
-void TXmlDocument::LoadFromText(std::u16string AText) {
+// The text stays with the document, which parses it in place. Raises EFilerError "Text too
+// large: ..." for text beyond what node positions can count.
+void LoadFromText(TXmlDocument& ADocument, std::u16string AText) {
   if (AText.size() > MaxTextUnits)
     RaiseTooLarge();
   TXmlStringStream stream(std::move(AText));
   stream.SetConsumable();
-  ParseStream(stream);
+  ParseStream(ADocument, stream);
 }
 
-void TXmlDocument::LoadFromOwnBytes(std::string ABytes) {
+void LoadFromOwnBytes(TXmlDocument& ADocument, std::string ABytes) {
   std::u16string text = CodePageToUtf16(DetectCodePage(ABytes), ABytes);
   std::string().swap(ABytes); // the raw bytes go before the parse starts
-  LoadFromText(std::move(text));
+  LoadFromText(ADocument, std::move(text));
 }
+
+} // namespace
 
 void TXmlDocument::LoadFromFile(const std::u16string& FileName) {
   try {
     TFileReader file(FileName, MaxTextBytes);
     std::string start = ReadStart(file, FilePiece);
     if (IsUtf8CodePage(DetectCodePage(start))) {
-      LoadFromText(ReadUtf8Text(file, std::move(start)));
+      LoadFromText(*this, ReadUtf8Text(file, std::move(start)));
       return;
     }
     ReadToEnd(file, start);
-    LoadFromOwnBytes(std::move(start));
+    LoadFromOwnBytes(*this, std::move(start));
   } catch (vbase::Exception& error) {
     PlaceInFile(error, FileName);
     throw;
@@ -231,11 +233,16 @@ void TXmlDocument::LoadFromStream(std::istream& Stream) {
   }
   if (Stream.bad())
     throw EStreamError(u"Stream read error");
-  LoadFromOwnBytes(std::move(bytes));
+  LoadFromOwnBytes(*this, std::move(bytes));
 }
 
 void TXmlDocument::ReadFromString(std::string_view AValue) {
-  LoadFromBytes(AValue);
+  LoadFromText(*this, CodePageToUtf16(DetectCodePage(AValue), AValue));
+}
+
+void TXmlDocument::ReadFromStringW(std::u16string_view AValue) {
+  TXmlStringStream stream{std::u16string(AValue)};
+  ParseStream(*this, stream);
 }
 
 } // namespace vxml

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "vbase/Characters.h"
-#include "vxml/XmlDocument.h"
+#include "vxml/detail/XmlNodeFields.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -18,6 +18,11 @@
 #include <vector>
 
 namespace vxml {
+
+// The node's stored fields, by their short names inside the layer.
+using detail::TXmlAttributeLines;
+using detail::TXmlItems;
+using detail::TXmlStoredText;
 
 class TXmlStore {
 public:

@@ -1,5 +1,7 @@
 // The writer: nodes to UTF-16 text, the text to the bytes of a code page, the bytes to a
 // stream or to a file that is replaced only once the new content is complete.
+#include "XmlWriter.h"
+
 #include "XmlStringBuilder.h"
 #include "vbase/Characters.h"
 #include "vbase/ReplacementFile.h"
@@ -319,43 +321,44 @@ std::u16string TXmlNode::InnerTagText() const {
   return text.TakeValue();
 }
 
-void TXmlNode::WriteToBuilder(TXmlStringBuilder& S) const {
-  TXmlNodeWriter(S).Write(*this);
-}
-
 std::u16string TXmlNode::WriteToString() const {
   TXmlStringBuilder text;
-  WriteToBuilder(text);
+  TXmlNodeWriter(text).Write(*this);
   return text.TakeValue();
 }
 
 // ---- TXmlDocument: text ----
 
-void TXmlDocument::ReportProgress() {
-  if (OnProgress)
-    OnProgress(this, 0, 0);
+namespace {
+
+void ReportProgress(TXmlDocument& ADocument) {
+  if (ADocument.OnProgress)
+    ADocument.OnProgress(&ADocument, 0, 0);
 }
 
-void TXmlDocument::RequireRootElement() const {
-  if (FParserWarnings && !Root())
+void RequireRootElement(const TXmlDocument& ADocument) {
+  if (ADocument.ParserWarnings() && !ADocument.Root())
     throw EFilerError(u"XML root element not defined.");
 }
 
-void TXmlDocument::WriteToStreamW(TXmlStringBuilder& S) {
-  RequireRootElement();
-  ReportProgress();
+} // namespace
+
+void WriteToStreamW(TXmlDocument& ADocument, TXmlStringBuilder& S) {
+  RequireRootElement(ADocument);
+  ReportProgress(ADocument);
   TXmlNodeWriter writer(S);
-  for (int32_t i = 0; i < FRootNodes->NodeCount(); ++i) {
+  const TXmlNode& topLevel = *ADocument.RootNodeList();
+  for (int32_t i = 0; i < topLevel.NodeCount(); ++i) {
     if (i > 0)
       S.AddString(TopLevelSeparator);
-    writer.Write(*FRootNodes->Nodes(i));
+    writer.Write(*topLevel.Nodes(i));
   }
-  ReportProgress();
+  ReportProgress(ADocument);
 }
 
 std::u16string TXmlDocument::WriteToStringW() {
   TXmlStringBuilder text;
-  WriteToStreamW(text);
+  WriteToStreamW(*this, text);
   return text.TakeValue();
 }
 
@@ -414,24 +417,25 @@ std::string_view EncodePiece(uint32_t ACodePage, std::u16string_view APiece, std
   return {ABuffer.data(), static_cast<std::size_t>(end - ABuffer.data())};
 }
 
-} // namespace
-
-void TXmlDocument::EncodeForSaving(bool RespectEncoding, bool WriteBOM,
-                                   const std::function<void()>& AOpen,
-                                   const std::function<void(std::string_view)>& AWrite) {
+// The file's bytes, the text in the code page of EncodingString after the optional BOM, handed to
+// AWrite in pieces. AOpen comes first, once the text is known to be writable in that code page;
+// for code pages converted whole, after the whole text is built.
+void EncodeForSaving(TXmlDocument& ADocument, bool RespectEncoding, bool WriteBOM,
+                     const std::function<void()>& AOpen,
+                     const std::function<void(std::string_view)>& AWrite) {
   if (!RespectEncoding)
-    SetEncodingString(u"UTF-8");
-  const uint32_t codePage = CodePageOfEncoding(EncodingString());
+    ADocument.SetEncodingString(u"UTF-8");
+  const uint32_t codePage = CodePageOfEncoding(ADocument.EncodingString());
   if (!ConvertsInPieces(codePage)) {
     // Text and encoding errors come before anything is opened.
-    std::string bytes = Utf16ToCodePage(codePage, WriteToStringW());
+    std::string bytes = Utf16ToCodePage(codePage, ADocument.WriteToStringW());
     if (WriteBOM)
       bytes.insert(0, ByteOrderMark(codePage));
     AOpen();
     AWrite(bytes);
     return;
   }
-  RequireRootElement();
+  RequireRootElement(ADocument);
   AOpen();
   if (WriteBOM)
     AWrite(ByteOrderMark(codePage));
@@ -439,13 +443,15 @@ void TXmlDocument::EncodeForSaving(bool RespectEncoding, bool WriteBOM,
   std::string bytes;
   text.SetSink([&](std::u16string_view APiece) { AWrite(EncodePiece(codePage, APiece, bytes)); },
                PieceUnits);
-  WriteToStreamW(text);
+  WriteToStreamW(ADocument, text);
   text.Pass();
 }
 
+} // namespace
+
 void TXmlDocument::SaveToStream(std::ostream& Stream, bool RespectEncoding, bool WriteBOM) {
   EncodeForSaving(
-      RespectEncoding, WriteBOM, [] {},
+      *this, RespectEncoding, WriteBOM, [] {},
       [&](std::string_view ABytes) {
         if (!Stream.write(ABytes.data(), static_cast<std::streamsize>(ABytes.size())))
           throw EWriteError(u"Stream write error");
@@ -460,7 +466,7 @@ void TXmlDocument::SaveToStream(std::ostream& Stream, bool RespectEncoding, bool
 void TXmlDocument::SaveToFile(const std::u16string& FileName, bool RespectEncoding) {
   std::optional<TReplacementFile> file;
   EncodeForSaving(
-      RespectEncoding, true, [&] { file.emplace(PathOfUtf8(Utf8Encode(FileName))); },
+      *this, RespectEncoding, true, [&] { file.emplace(PathOfUtf8(Utf8Encode(FileName))); },
       [&](std::string_view ABytes) { file->Write(ABytes); });
   file->Commit();
 }

@@ -2,7 +2,6 @@
 #include "SystemReasons.h"
 #include "TestFiles.h"
 #include "XmlLoading.h"
-#include "XmlReader.h"
 #include "XmlTreeDump.h"
 #include "vxml/XmlDocument.h"
 

@@ -1,7 +1,7 @@
-#include "XmlReader.h"
-
 #include "ErrorOf.h"
+#include "XmlParser.h"
 #include "XmlStringStream.h"
+#include "XmlTokenizer.h"
 #include "XmlTreeDump.h"
 #include "vbase/Utf8.h"
 #include "vxml/XmlDocument.h"
@@ -320,9 +320,9 @@ TEST(XmlReaderTest, ParseNodeGoesOnFromTheStreamPosition) {
   TXmlDocument document;
   TXmlStringStream stream(u"<a/> <b>x</b>");
   TXmlNode node(&document);
-  node.ParseNode(stream, &document);
+  TXmlParser(&document, stream).ParseNode(node);
   EXPECT_EQ(stream.Position(), 8);
-  node.ParseNode(stream, &document);
+  TXmlParser(&document, stream).ParseNode(node);
   EXPECT_EQ(DumpNode(node), "Nb\"x\"");
   EXPECT_EQ(stream.Position(), stream.Size());
 }

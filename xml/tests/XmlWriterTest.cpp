@@ -1,3 +1,5 @@
+#include "XmlWriter.h"
+
 #include "ErrorOf.h"
 #include "SystemReasons.h"
 #include "TestFiles.h"
@@ -258,7 +260,7 @@ TEST(XmlWriterText, NoRootElementFailsBeforeAnythingIsAppended) {
   document.OnProgress = [&](TXmlDocument*, int64_t, int64_t) { ++calls; };
   TXmlStringBuilder text;
   text.AddString(u"kept");
-  EXPECT_EQ(ErrorOf([&] { document.WriteToStreamW(text); }),
+  EXPECT_EQ(ErrorOf([&] { WriteToStreamW(document, text); }),
             "EFilerError: XML root element not defined.");
   EXPECT_EQ(text.Value(), u"kept");
   EXPECT_EQ(calls, 0);
@@ -269,7 +271,7 @@ TEST(XmlWriterText, IllegalElementTypeKeepsTheTextBeforeIt) {
   document.Root()->NodeNew(u"a");
   document.Root()->NodeNew(u"bad")->SetElementType(static_cast<TXmlElementType>(xeUnknown + 1));
   TXmlStringBuilder text;
-  EXPECT_EQ(ErrorOf([&] { document.WriteToStreamW(text); }), "EFilerError: Illegal element type");
+  EXPECT_EQ(ErrorOf([&] { WriteToStreamW(document, text); }), "EFilerError: Illegal element type");
   EXPECT_EQ(text.Value(), NewDeclaration + u"<xml><a/>");
 }
 

@@ -12,7 +12,6 @@ public:
   virtual const char* ClassName() const = 0;
 
 protected:
-  virtual void AssignTo(TPersistent* Dest) const;
   [[noreturn]] void AssignError(const TPersistent* Source) const;
 };
 

@@ -19,73 +19,15 @@
 #include <string_view>
 #include <vector>
 
+// Internal: the types of the node's stored fields, which the inline accessors below read for speed.
+#include "vxml/detail/XmlNodeFields.h"
+
 namespace vxml {
 
 class TXmlDocument;
 class TXmlNode;
 // Where a document's nodes and texts are cut from: the layer's own.
 class TXmlStore;
-
-// The texts and lists a node keeps by value, read only: only the layer itself fills, grows and
-// frees them, in the node's store.
-
-// A text in the store: where it lies and how long it is.
-class TXmlStoredText {
-public:
-  std::u16string_view View() const { return {FData, FSize & ~OwnedMark}; }
-  bool Empty() const { return (FSize & ~OwnedMark) == 0; }
-
-private:
-  friend class TXmlTextEdit;
-  // The length and the mark of a text owned by its holder share one word so that nodes stay small.
-  static constexpr uint32_t OwnedMark = 0x80000000u;
-  const char16_t* FData = nullptr;
-  uint32_t FSize = 0;
-};
-
-// A counted array in the store, one pointer wide while empty.
-template <typename T> class TXmlItems {
-public:
-  uint32_t Count() const { return FHeader ? FHeader->Count : 0; }
-  bool Exists() const { return FHeader != nullptr; }
-  // Where the count and items lie, for a prefetch: none while empty.
-  const void* Memory() const { return FHeader; }
-  const T* begin() const { return FHeader ? Items() : nullptr; }
-  const T* end() const { return FHeader ? Items() + FHeader->Count : nullptr; }
-  const T& operator[](uint32_t AIndex) const { return Items()[AIndex]; }
-  // A flag kept with the array (the attribute lines' sort mode).
-  bool Flag() const { return FHeader && FHeader->Flag; }
-
-private:
-  friend class TXmlItemsEdit;
-  struct alignas(T) THeader {
-    uint32_t Count;
-    uint32_t Capacity : 31;
-    uint32_t Flag : 1;
-  };
-  static_assert(sizeof(THeader) == 8);
-  T* Items() const { return reinterpret_cast<T*>(FHeader + 1); }
-
-  THeader* FHeader = nullptr;
-};
-
-// A node's attribute lines: name, "=", then the quoted escaped value, one text a line; none until
-// the first line arrives. A sorted list keeps its lines in case-insensitive order.
-class TXmlAttributeLines {
-public:
-  bool Exists() const { return FLines.Exists(); }
-  // Where the lines' list lies, for a prefetch: none while there is no list.
-  const void* Memory() const { return FLines.Memory(); }
-  bool Sorted() const { return FLines.Flag(); }
-  int32_t Count() const { return static_cast<int32_t>(FLines.Count()); }
-  std::u16string_view Line(int32_t Index) const {
-    return FLines[static_cast<uint32_t>(Index)].View();
-  }
-
-private:
-  friend class TXmlLinesEdit;
-  TXmlItems<TXmlStoredText> FLines;
-};
 
 // Handlers are called with the document as Sender; an empty function is skipped.
 using TXmlNodeEvent = std::function<void(TXmlDocument* Sender, TXmlNode* Node)>;
@@ -239,13 +181,10 @@ public:
   // IndentString once per tree level in the readable layouts; empty in the compact one.
   std::u16string IndentText() const;
 
-  // -- Reading a node from text (XmlReader.cpp).
+  // -- Reading a node from text (XmlParser.cpp).
   // Clears the node and parses the first node of AValue, with its subtree, into it; the rest
-  // of the text is ignored.
+  // of the text is ignored. The node's document's settings and events apply (none: the defaults).
   void ReadFromString(std::u16string_view AValue);
-  // Parses one node from the stream's position into this node, which is cleared first.
-  // ADocument's settings and events apply (none: the defaults).
-  void ParseNode(class TXmlStringStream& S, TXmlDocument* ADocument);
 
   // -- Writing a node as text (XmlWriter.cpp).
   // This node and its subtree as text: indented at the node's own depth in its document, with
@@ -255,7 +194,7 @@ public:
   // the node is written as an empty-element tag.
   std::u16string InnerTagText() const;
 
-  // -- Typed values, binary values, searches, sorting, comparison (XmlTypedValues.cpp).
+  // -- Typed values (XmlTypedValues.cpp), binary values, searches, sorting, comparison.
   // Floats read the stored text with its first "," taken as "." and raise "Cannot convert value
   // to float"; they are written with the document's FloatSignificantDigits and
   // FloatAllowScientific (6 and true without a document).
@@ -355,11 +294,15 @@ public:
   int32_t StartValuePos = 0;
 
 private:
-  // A node cut from ADocument's store (a store of its own without a document).
-  static std::unique_ptr<TXmlNode> New(TXmlDocument* ADocument);
-  static std::unique_ptr<TXmlNode> New(TXmlStore& AStore);
-  // A node for this node's children, in this node's store, named AName.
-  std::unique_ptr<TXmlNode> NewChild(std::u16string_view AName);
+  // The layer's own steps on a node: where its memory comes from and goes (XmlNodeMemory.h),
+  // reading it and writing it.
+  friend class TXmlDocument;
+  friend class TXmlNodeMemory;
+  friend class TXmlParser;
+  friend class TXmlNodeWriter;
+
+  // A node holding AStore, whose hold passes to the node.
+  TXmlNode(TXmlStore* AStore, detail::TXmlStoreNotes ANotes);
   // The one way into a tree: the detached ANode becomes the child at AIndex, with this node as
   // its parent and this node's document for its subtree. On failure nothing has changed.
   TXmlNode* Attach(uint32_t AIndex, TXmlNode* ANode);
@@ -369,44 +312,14 @@ private:
   TXmlNode* Detach(uint32_t AIndex);
   // Sets ADocument on this node and its subtree, which all follow one document.
   void ChangeDocument(TXmlDocument* ADocument);
-  // The last child's name when it equals AName and lives in this node's store; none otherwise.
-  const std::u16string* LastChildName(std::u16string_view AName) const;
-  // The store a new node holds: its document's, or a new one of its own.
-  static TXmlStore* StoreFor(TXmlDocument* ADocument);
-  TXmlNode(TXmlStore* AStore, bool AInStore);
-  // Frees this node's own texts and arrays; the children must be gone.
-  void ReleaseStorage();
-  // Destroys the children of this node and all their descendants, without allocating.
-  void DestroyChildren();
-  // Drops the children at once, when they and AOtherHolders are all that hold this node's store
-  // and its release follows; false, with nothing done, otherwise.
-  bool AbandonChildren(int64_t AOtherHolders);
-  // Keep the store's count of loose nodes as AChild joins or leaves this node's children.
-  void CountJoining(TXmlNode& AChild);
-  void CountLeaving(TXmlNode& AChild);
-  static void Dispose(TXmlNode* ANode);
 
-  TXmlAttributeLines& EnsureAttributes();
-  TXmlAttributeLines* LinesIfIndex(int32_t Index) const;
+  detail::TXmlAttributeLines& EnsureAttributes();
+  detail::TXmlAttributeLines* LinesIfIndex(int32_t Index) const;
   void AssignFromNode(const TXmlNode& Source);
   // SetName without the check of its characters: for names that were valid where they came from.
   void SetNameDirect(std::u16string_view Value);
-  // Moves ASource's value into this node's, leaving ASource's empty.
-  void TakeValue(TXmlNode& ASource);
-  // Follows the store of the document again; only for an empty node.
-  void RenewStore(TXmlStore& AStore);
-  friend class TXmlDocument;
-
-  // -- Reader internals.
-  friend class TXmlParser;
-
-  // -- Writer internals.
-  friend class TXmlNodeWriter;
   // A childless xeNormal node without value below the top level, unless UseFullNodes says no.
   bool IsEmptyElementTag() const;
-  void WriteToBuilder(class TXmlStringBuilder& S) const;
-
-  // -- Typed-value internals.
   std::u16string FloatText(double Value) const;
   TXmlNode* ChildByName(std::u16string_view AName) const;
 
@@ -418,14 +331,11 @@ private:
   TXmlDocument* FDocument = nullptr;
   TXmlNode* FParent = nullptr;
   const std::u16string* FName;
-  TXmlItems<TXmlNode*> FNodes;
-  TXmlAttributeLines FAttributes;
-  [[no_unique_address]] TXmlStoredText FValue;
+  detail::TXmlItems<TXmlNode*> FNodes;
+  detail::TXmlAttributeLines FAttributes;
+  [[no_unique_address]] detail::TXmlStoredText FValue;
   TXmlElementType FElementType = xeNormal;
-  // Cut from FStore rather than made with new or on the stack.
-  bool FInStore = false;
-  // Among the children of a node of the same store, being cut from it.
-  bool FAnchored = false;
+  detail::TXmlStoreNotes FStoreNotes;
 };
 
 class TXmlDocument : public TPersistent {
@@ -448,7 +358,7 @@ public:
   void CopyDocument(const TXmlDocument* Source);
 
   // Back to the declaration and an empty root, with the default settings.
-  virtual void Clear();
+  void Clear();
   void ApplyDefaults();
   bool IsEmpty() const;
 
@@ -465,7 +375,7 @@ public:
   void SetCommentString(std::u16string_view Value);
   std::u16string LineBreakText() const;
 
-  // -- Loading (XmlReader.cpp).
+  // -- Loading (XmlLoading.cpp; entity references in XmlEntities.cpp).
   // Missing or unreadable files raise EFOpenError "Cannot open file "%s". %s".
   void LoadFromFile(const std::u16string& FileName);
   // Reads the stream from its start to its end and parses the bytes.
@@ -478,8 +388,6 @@ public:
   // entity holds markup becomes the parsed nodes; references in attributes become the text.
   // Runaway expansion raises EFilerError "Entity expansion limit exceeded".
   void ResolveEntityReferences();
-  // Replaces the top-level nodes with those parsed from the whole stream.
-  virtual void ParseStream(class TXmlStringStream& S);
 
   // -- Saving (XmlWriter.cpp).
   // The file is replaced only once every byte is written; a failed save leaves it as it was.
@@ -487,9 +395,6 @@ public:
   void SaveToStream(std::ostream& Stream, bool RespectEncoding, bool WriteBOM);
   // The whole document as UTF-16 text: top-level nodes joined by CR LF, no encoding step.
   std::u16string WriteToStringW();
-  // Appends the document text to S; "XML root element not defined." when ParserWarnings is on
-  // and there is no root element.
-  void WriteToStreamW(class TXmlStringBuilder& S);
 
   // Settings.
   bool AbortParsing() const { return FAbortParsing; }
@@ -525,36 +430,16 @@ public:
   TXmlProgressEvent OnProgress;
 
 private:
+  // The layer's own steps on the document's memory (XmlNodeMemory.h).
+  friend class TXmlNodeMemory;
+
   // A new document on AStore, whose hold passes to the document.
   explicit TXmlDocument(TXmlStore* AStore);
   // The declaration (version 1.0, encoding utf-8) and an empty root element, to an empty list.
   void AddDeclarationAndRoot();
-  // Destroys the top-level nodes, all at once where nothing else holds the store.
-  void DropTopLevel();
-  // Empties the top-level list and starts a new store.
-  void ClearTopLevel();
   TXmlNode* FirstTopLevelNode(TXmlElementType AType) const;
   TXmlNode* LeadingDeclaration() const;
 
-  // -- Reader internals.
-  void LoadFromBytes(std::string_view ABytes);
-  void LoadFromOwnBytes(std::string ABytes);
-  // Raises EFilerError "Text too large: ..." for text beyond what node positions can count.
-  void LoadFromText(std::u16string AText);
-  void CheckTopLevelStructure() const;
-
-  // -- Writer internals.
-  void ReportProgress();
-  // "XML root element not defined." when ParserWarnings is on and there is no root element.
-  void RequireRootElement() const;
-  // The file's bytes, the text in the code page of EncodingString after the optional BOM, handed
-  // to AWrite in pieces. AOpen comes first, once the text is known to be writable in that code
-  // page; for code pages converted whole, after the whole text is built.
-  void EncodeForSaving(bool RespectEncoding, bool WriteBOM, const std::function<void()>& AOpen,
-                       const std::function<void(std::string_view)>& AWrite);
-
-  friend class TXmlNode;
-  friend class TXmlParser;
   // Where the nodes made for this document live.
   TXmlStore* FStore;
   bool FAbortParsing = false;

@@ -1,15 +1,13 @@
-#include "XmlReader.h"
+#include "XmlParser.h"
 
 #include "XmlAttributeLines.h"
-#include "XmlStore.h"
+#include "XmlNodeMemory.h"
 #include "XmlStringStream.h"
 #include "XmlUnitBlocks.h"
 #include "vbase/Characters.h"
-#include "vxml/XmlDocument.h"
 
 #include <array>
 #include <cstddef>
-#include <cstring>
 
 namespace vxml {
 
@@ -17,220 +15,14 @@ using vbase::EFilerError;
 using vbase::EStringListError;
 using vbase::SameCodeUnits;
 using vbase::SameTextAscii;
-using vbase::Trim;
 using vbase::TrimControlChars;
 using vbase::TrimRight;
-
-// ---- Reading primitives ----
-
-bool SkipWhitespace(TXmlCursor& C, char16_t& AChar) {
-  while (!C.AtEnd()) {
-    AChar = *C.Pos++;
-    if (!IsXmlWhitespace(AChar))
-      return true;
-  }
-  return false;
-}
-
-namespace {
-
-// Where the reading of a kind goes on, counted from the code unit after the "<".
-const char16_t* ContinuationOf(const TTagType& ARow, const char16_t* AAfterLess,
-                               const char16_t* AEnd) {
-  const std::ptrdiff_t startLength = static_cast<std::ptrdiff_t>(ARow.FStart.size());
-  switch (ARow.FStyle) {
-  case xeNormal:
-  case xeDeclaration:
-  case xeStylesheet:
-    // The start string is read again as part of the tag text.
-    return AAfterLess;
-  case xeCData:
-  case xeComment:
-    return AAfterLess + startLength - 1;
-  case xeExclam:
-  case xeQuestion:
-    return AAfterLess + 1;
-  default:
-    // DTD keywords: the separator after the keyword goes too.
-    return std::min(AAfterLess + startLength, AEnd);
-  }
-}
-
-} // namespace
-
-const TTagType& ReadTagKind(TXmlCursor& C) {
-  const char16_t* afterLess = C.Pos;
-  // Every start string but "<" goes on with "!" or "?": anything else starts an element.
-  if (C.AtEnd() || (*C.Pos != u'!' && *C.Pos != u'?'))
-    return TagTypeTable.back();
-  std::size_t result = TagTypeTable.size() - 1;
-  uint32_t candidates = (1u << TagTypeTable.size()) - 1;
-  // The k-th unit after "<" is compared with character k of every start string still in the
-  // running; a completed start string stands until a longer one completes.
-  for (std::size_t k = 1; candidates != 0 && !C.AtEnd(); ++k) {
-    const char16_t c = *C.Pos++;
-    uint32_t matched = 0;
-    for (std::size_t row = TagTypeTable.size(); row-- > 0;) {
-      const std::u16string_view start = TagTypeTable[row].FStart;
-      if (!(candidates & (1u << row)) || start.size() <= k || start[k] != c)
-        continue;
-      matched |= 1u << row;
-      if (start.size() == k + 1)
-        result = row;
-    }
-    candidates = matched;
-  }
-  const TTagType& row = TagTypeTable[result];
-  C.Pos = ContinuationOf(row, afterLess, C.End);
-  return row;
-}
-
-namespace {
-
-bool IsQuote(char16_t AUnit) {
-  return AUnit == u'"' || AUnit == u'\'';
-}
-
-} // namespace
-
-bool ReadUntilTerminator(TXmlCursor& C, std::u16string_view T, std::u16string_view& AText,
-                         bool AQuoteAware) {
-  if (T.empty())
-    return false;
-  const char16_t* first = C.Pos;
-  const char16_t last = T.back();
-  const std::ptrdiff_t length = static_cast<std::ptrdiff_t>(T.size());
-  for (const char16_t* p = first; p != C.End;) {
-    // Only the terminator's last code unit and, where they count, quotes stop the scan.
-    while (p != C.End && *p != last && !(AQuoteAware && IsQuote(*p)))
-      ++p;
-    if (p == C.End)
-      break;
-    const char16_t c = *p++;
-    if (AQuoteAware && IsQuote(c)) {
-      p = std::find(p, C.End, c);
-      if (p != C.End)
-        ++p;
-    } else if (p - first >= length && std::u16string_view(p - length, T.size()) == T) {
-      AText = std::u16string_view(first, static_cast<std::size_t>(p - length - first));
-      C.Pos = p;
-      return true;
-    }
-  }
-  C.Pos = C.End;
-  return false;
-}
-
-namespace {
-
-// Joins the raw tokens as they arrive: the "=" pass first, then the quote pass over its
-// results, each in one forward sweep so that long tags stay linear.
-class TTokenJoiner {
-public:
-  explicit TTokenJoiner(std::vector<std::u16string>& ATokens) : FTokens(ATokens) {}
-
-  void Add(std::u16string_view ARaw) {
-    if (FHasPending && ARaw.front() == u'=') {
-      FPending.append(ARaw);
-      return;
-    }
-    Finish();
-    FPending.assign(ARaw);
-    FHasPending = true;
-  }
-
-  void Finish() {
-    if (!FHasPending)
-      return;
-    const bool hasEquals = FPending.find(u'=') != std::u16string::npos;
-    if (!FTokens.empty() && IsQuote(FPending.front()) && FPreviousHasEquals)
-      FTokens.back().append(FPending);
-    else
-      FTokens.push_back(std::move(FPending));
-    FPreviousHasEquals = hasEquals;
-    FPending.clear();
-    FHasPending = false;
-  }
-
-private:
-  std::vector<std::u16string>& FTokens;
-  std::u16string FPending;
-  bool FHasPending = false;
-  bool FPreviousHasEquals = false;
-};
-
-// The whitespace-separated stretches of AText, quoted stretches kept whole, before any joining.
-void SplitRawTokens(std::u16string_view AText, std::vector<std::u16string_view>& ARaw) {
-  const std::u16string_view text = Trim(AText, IsXmlWhitespace);
-  std::size_t tokenStart = 0;
-  char16_t quote = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (quote) {
-      if (c == quote)
-        quote = 0;
-    } else if (IsQuote(c)) {
-      quote = c;
-    } else if (IsXmlWhitespace(c)) {
-      if (i > tokenStart)
-        ARaw.push_back(text.substr(tokenStart, i - tokenStart));
-      tokenStart = i + 1;
-    }
-  }
-  if (text.size() > tokenStart)
-    ARaw.push_back(text.substr(tokenStart));
-}
-
-void JoinRawTokens(const std::vector<std::u16string_view>& ARaw,
-                   std::vector<std::u16string>& ATokens) {
-  TTokenJoiner joiner(ATokens);
-  for (const std::u16string_view raw : ARaw)
-    joiner.Add(raw);
-  joiner.Finish();
-}
-
-// Only a token after the first that starts with "=" or a quote can join the one before it.
-bool NeedsJoining(const std::vector<std::u16string_view>& ARaw) {
-  return std::any_of(ARaw.begin() + std::min<std::ptrdiff_t>(1, std::ssize(ARaw)), ARaw.end(),
-                     [](std::u16string_view ARawToken) {
-                       return ARawToken.front() == u'=' || IsQuote(ARawToken.front());
-                     });
-}
-
-} // namespace
-
-void SplitTagText(std::u16string_view AText, std::vector<std::u16string>& ATokens) {
-  std::vector<std::u16string_view> raw;
-  SplitRawTokens(AText, raw);
-  if (raw.empty())
-    return;
-  ATokens.clear();
-  JoinRawTokens(raw, ATokens);
-}
-
-void TTagTokens::Split(std::u16string_view AText) {
-  FTokens.clear();
-  SplitRawTokens(AText, FTokens);
-  if (!NeedsJoining(FTokens))
-    return;
-  FJoined.clear();
-  JoinRawTokens(FTokens, FJoined);
-  FTokens.assign(FJoined.begin(), FJoined.end());
-}
 
 // ---- The parser ----
 
 namespace {
 
 constexpr std::size_t ProgressRunStep = 4096;
-
-// A stretch of character data between two pieces of markup, with what matters about it.
-struct TTextRun {
-  std::u16string_view Text;
-  bool HasCR = false;
-  bool HasSpace = false;
-  bool HasVisible = false; // a code unit above U+0020
-};
 
 std::u16string_view FixedNameOf(TXmlElementType AType) {
   switch (AType) {
@@ -241,41 +33,6 @@ std::u16string_view FixedNameOf(TXmlElementType AType) {
   default:
     return u"Special";
   }
-}
-
-// The tokens after the first, each followed by CR LF.
-std::u16string TokenLines(const TTagTokens& ATokens) {
-  std::u16string lines;
-  for (std::size_t i = 1; i < ATokens.size(); ++i)
-    lines.append(ATokens[i]).append(u"\r\n");
-  return lines;
-}
-
-std::u16string CrLfToSpaces(std::u16string_view AText) {
-  std::u16string result;
-  result.reserve(AText.size());
-  for (std::size_t i = 0; i < AText.size(); ++i) {
-    if (AText[i] == u'\r' && i + 1 < AText.size() && AText[i + 1] == u'\n') {
-      result += u' ';
-      ++i;
-    } else {
-      result += AText[i];
-    }
-  }
-  return result;
-}
-
-// The length of a parameter-entity reference "%name;" at APos, or 0 when none starts there.
-std::size_t ParameterEntityReferenceLength(const char16_t* APos, const char16_t* AEnd) {
-  if (APos == AEnd || *APos != u'%')
-    return 0;
-  const char16_t* p = APos + 1;
-  while (p != AEnd && !IsXmlWhitespace(*p) &&
-         std::u16string_view(u"%;<>[]\"'&").find(*p) == std::u16string_view::npos)
-    ++p;
-  if (p == APos + 1 || p == AEnd || *p != u';')
-    return 0;
-  return static_cast<std::size_t>(p + 1 - APos);
 }
 
 // Passes over whole blocks of character data that hold no "<", noting what ARun records about
@@ -360,82 +117,12 @@ std::u16string_view StripTrailingBreaks(std::u16string_view AText) {
 
 } // namespace
 
-// Parses nodes from a stream with a cursor over its text; the stream's position follows the
-// cursor when the parser goes.
-class TXmlParser {
-public:
-  TXmlParser(TXmlDocument* ADocument, TXmlStringStream& AStream);
-  ~TXmlParser();
-  TXmlParser(const TXmlParser&) = delete;
-  TXmlParser& operator=(const TXmlParser&) = delete;
-
-  // Parses into N, cleared first.
-  void ParseNode(TXmlNode& N);
-  // As ParseNode, into a node just made, which holds nothing to clear.
-  void ParseNewNode(TXmlNode& N);
-  // Characters outside markup at top level leave nothing behind: pass over them at once.
-  void SkipStrayText() { FCursor.Pos = std::find(FCursor.Pos, FCursor.End, u'<'); }
-  bool AtEnd() const { return FCursor.AtEnd(); }
-  void NotifyProgress(int64_t APosition) const;
-  // The stream's size when the parse began: a consumable stream is empty once its text is taken.
-  int64_t StreamSize() const { return FStreamSize; }
-  // An error raised while parsing stopped the reader where it stands, unless it says otherwise.
-  void NoteStop(vbase::Exception& AError) const;
-
-private:
-  bool Aborted() const { return FDocument && FDocument->AbortParsing(); }
-  // FTokens holds the tokens of AText, none for blank text.
-  void SplitIntoTokens(std::u16string_view AText) { FTokens.Split(AText); }
-
-  // A value or attribute line that is a view into the parsed text: moved down over text already
-  // parsed and referred to where it lands when the store keeps the text, copied otherwise.
-  // Views must come in the order of the text.
-  void KeepValue(TXmlNode& N, std::u16string_view AText);
-  void KeepLine(TXmlNode& N, std::u16string_view ALine);
-  bool CanKeepInPlace(const TXmlNode& N, std::u16string_view AText) const;
-  // Text before the cursor is never read again: the store may cut memory from it.
-  void LendPassedText() const;
-  void NotifyNodeNew(TXmlNode& N) const;
-  void EndOfNode(TXmlNode& N) const;
-
-  void ParseByKind(TXmlNode& N, const TTagType& ARow);
-  void ParseStartTag(TXmlNode& N, const TTagType& ARow);
-  void ParseTagText(TXmlNode& N, std::u16string_view AText);
-  void ParseMarkupText(TXmlNode& N, const TTagType& ARow);
-  void ParseDtdDeclaration(TXmlNode& N);
-  void ReadDoctype(TXmlNode& N);
-  void ReadContent(TXmlNode& N);
-  TTextRun ReadTextRun();
-  void ReadCloseTag(const TXmlNode& N, const char16_t* ALess);
-  TXmlNode* ParseChild(TXmlNode& AParent);
-  bool KeepsRun(const TTextRun& ARun, bool ABeforeChild) const;
-  void FinishContent(TXmlNode& N, const TTextRun& ALastRun, bool AHasChildren);
-  void FlushCharData(TXmlNode& N, const TTextRun& ARun, bool ABeforeChild);
-
-  // One more level of nesting while a child is parsed, however its parse ends.
-  struct TLevelGuard {
-    explicit TLevelGuard(int32_t& ALevel) : Level(ALevel) { ++Level; }
-    ~TLevelGuard() { --Level; }
-    int32_t& Level;
-  };
-
-  TXmlDocument* FDocument;
-  TXmlStringStream& FStream;
-  const int64_t FStreamSize;
-  TXmlCursor FCursor{};
-  int32_t FLevel = 1;
-  TTagTokens FTokens;
-  // Set when the document's store took the stream's text: parsed values then stay in it.
-  TXmlStore* FTextStore = nullptr;
-  std::u16string* FText = nullptr;
-};
-
 TXmlParser::TXmlParser(TXmlDocument* ADocument, TXmlStringStream& AStream)
     : FDocument(ADocument), FStream(AStream), FStreamSize(AStream.Size()) {
   const std::size_t position = static_cast<std::size_t>(AStream.Position() / 2);
   const std::u16string* text = &AStream.DataString();
   if (FDocument && AStream.Consumable()) {
-    FTextStore = FDocument->FStore;
+    FTextStore = &TXmlNodeMemory::StoreOf(*FDocument);
     FText = &FTextStore->Adopt(AStream.TakeText());
     FTextStore->LendText(FText->data() + position);
     text = FText;
@@ -603,53 +290,6 @@ void TXmlParser::ParseMarkupText(TXmlNode& N, const TTagType& ARow) {
     KeepValue(N, text);
 }
 
-void TXmlParser::ParseDtdDeclaration(TXmlNode& N) {
-  std::u16string_view text;
-  ReadUntilChar(FCursor, u'>', text);
-  SplitIntoTokens(text);
-  if (!FTokens.empty()) {
-    N.SetName(FTokens.front());
-    N.SetValueDirect(TrimControlChars(TokenLines(FTokens)));
-  }
-  NotifyNodeNew(N);
-}
-
-void TXmlParser::ReadDoctype(TXmlNode& N) {
-  const char16_t* first = FCursor.Pos;
-  const char16_t* stop = std::find_if(
-      first, FCursor.End, [](char16_t AUnit) { return AUnit == u'[' || AUnit == u'>'; });
-  FCursor.Pos = stop;
-  if (FCursor.AtEnd())
-    return;
-  ++FCursor.Pos;
-  SplitIntoTokens(std::u16string_view(first, static_cast<std::size_t>(stop - first)));
-  if (!FTokens.empty()) {
-    N.SetName(FTokens.front());
-    N.SetValueDirect(TrimControlChars(CrLfToSpaces(TokenLines(FTokens))));
-  }
-  if (*stop != u'[')
-    return;
-  // The internal subset: every declaration, every parameter-entity reference (kept as written,
-  // so that the document saves as it loaded) and every stray character makes a child.
-  char16_t c = 0;
-  while (SkipWhitespace(FCursor, c) && c != u']') {
-    FCursor.StepBack(1);
-    if (const std::size_t length = ParameterEntityReferenceLength(FCursor.Pos, FCursor.End)) {
-      auto reference = TXmlNode::CreateType(FDocument, xeCharData);
-      reference->SetValueDirect(std::u16string(FCursor.Pos, length));
-      N.NodeAdd(std::move(reference));
-      FCursor.Pos += length;
-      continue;
-    }
-    ParseChild(N);
-    if (Aborted())
-      break;
-  }
-  FCursor.Pos = std::find(FCursor.Pos, FCursor.End, u'>');
-  if (!FCursor.AtEnd())
-    ++FCursor.Pos;
-}
-
 TXmlNode* TXmlParser::ParseChild(TXmlNode& AParent) {
   if (FLevel >= MaxNestingDepth)
     throw EFilerError(u"Maximum nesting depth exceeded in element " + AParent.Name());
@@ -660,7 +300,9 @@ TXmlNode* TXmlParser::ParseChild(TXmlNode& AParent) {
   return child;
 }
 
-TTextRun TXmlParser::ReadTextRun() {
+// Inline, as FinishContent: each has one caller, ReadContent, which every element's content passes
+// through, and is worth no call of its own.
+inline TTextRun TXmlParser::ReadTextRun() {
   TTextRun run;
   const char16_t* p = SkipPlainBlocks(FCursor.Pos, FCursor.End, run);
   for (; p != FCursor.End && *p != u'<'; ++p) {
@@ -680,6 +322,8 @@ TTextRun TXmlParser::ReadTextRun() {
   return run;
 }
 
+namespace {
+
 // Whether a close tag at C repeats AName exactly, as it nearly always does, and the reading of
 // its text up to the ">" could end nowhere else: a name with a quote takes the general way.
 bool ReadsExactCloseTag(TXmlCursor& C, std::u16string_view AName) {
@@ -691,6 +335,8 @@ bool ReadsExactCloseTag(TXmlCursor& C, std::u16string_view AName) {
   C.Pos += size + 1;
   return true;
 }
+
+} // namespace
 
 void TXmlParser::ReadCloseTag(const TXmlNode& N, const char16_t* ALess) {
   if (ReadsExactCloseTag(FCursor, N.Name()))
@@ -752,7 +398,7 @@ void TXmlParser::FlushCharData(TXmlNode& N, const TTextRun& ARun, bool ABeforeCh
   N.NodeAdd(std::move(charData));
 }
 
-void TXmlParser::FinishContent(TXmlNode& N, const TTextRun& ALastRun, bool AHasChildren) {
+inline void TXmlParser::FinishContent(TXmlNode& N, const TTextRun& ALastRun, bool AHasChildren) {
   // A CR after the last child element means the text runs were laid out on lines of their own.
   const bool stripBreaks = AHasChildren && ALastRun.HasCR;
   if (N.NodeCount() == 0) {
@@ -769,56 +415,26 @@ void TXmlParser::FinishContent(TXmlNode& N, const TTextRun& ALastRun, bool AHasC
             child->FValue, static_cast<uint32_t>(StripTrailingBreaks(child->FValue.View()).size()));
   TXmlNode* first = N.Nodes(0);
   if (first->ElementType() == xeCharData) {
-    N.TakeValue(*first);
+    TXmlNodeMemory::TakeValue(N, *first);
     N.NodeDelete(0);
   }
 }
 
 // ---- Node and document entry points ----
 
-void TXmlNode::ParseNode(TXmlStringStream& S, TXmlDocument* ADocument) {
-  TXmlParser parser(ADocument, S);
-  parser.ParseNode(*this);
-}
-
 void TXmlNode::ReadFromString(std::u16string_view AValue) {
   TXmlStringStream stream{std::u16string(AValue)};
-  ParseNode(stream, FDocument);
+  TXmlParser(FDocument, stream).ParseNode(*this);
 }
 
-void TXmlDocument::ParseStream(TXmlStringStream& S) {
-  FAbortParsing = false;
-  ClearTopLevel();
-  TXmlParser parser(this, S);
-  try {
-    parser.NotifyProgress(0);
-    do {
-      parser.SkipStrayText();
-      TXmlNode* node = FRootNodes->NodeNew(u"");
-      parser.ParseNewNode(*node);
-      if (FAbortParsing)
-        return;
-      if (node->IsClear())
-        FRootNodes->NodeDelete(FRootNodes->NodeCount() - 1);
-    } while (!parser.AtEnd());
-    parser.NotifyProgress(parser.StreamSize());
-    CheckTopLevelStructure();
-  } catch (vbase::Exception& error) {
-    parser.NoteStop(error);
-    throw;
-  }
-}
+namespace {
 
-void TXmlDocument::ReadFromStringW(std::u16string_view AValue) {
-  TXmlStringStream stream{std::u16string(AValue)};
-  ParseStream(stream);
-}
-
-void TXmlDocument::CheckTopLevelStructure() const {
+void CheckTopLevelStructure(const TXmlDocument& ADocument) {
+  const TXmlNode& topLevel = *ADocument.RootNodeList();
   int32_t roots = 0, lastRoot = -1, declarations = 0, firstDeclaration = -1, doctypes = 0,
           lastDoctype = -1, cdata = 0;
-  for (int32_t i = 0; i < FRootNodes->NodeCount(); ++i) {
-    switch (FRootNodes->Nodes(i)->ElementType()) {
+  for (int32_t i = 0; i < topLevel.NodeCount(); ++i) {
+    switch (topLevel.Nodes(i)->ElementType()) {
     case xeNormal:
       ++roots;
       lastRoot = i;
@@ -843,7 +459,7 @@ void TXmlDocument::CheckTopLevelStructure() const {
     error.SetNotXmlDocument();
     throw error;
   }
-  if (!FParserWarnings)
+  if (!ADocument.ParserWarnings())
     return;
   if (roots > 1)
     throw EFilerError(u"More than one root element found in xml");
@@ -857,6 +473,32 @@ void TXmlDocument::CheckTopLevelStructure() const {
     throw EFilerError(u"Doctype declaration found after root element");
   if (cdata > 0)
     throw EFilerError(u"No CDATA allowed in root");
+}
+
+} // namespace
+
+void ParseStream(TXmlDocument& ADocument, TXmlStringStream& S) {
+  ADocument.SetAbortParsing(false);
+  TXmlNodeMemory::ClearTopLevel(ADocument);
+  TXmlNode& topLevel = *ADocument.RootNodeList();
+  TXmlParser parser(&ADocument, S);
+  try {
+    parser.NotifyProgress(0);
+    do {
+      parser.SkipStrayText();
+      TXmlNode* node = topLevel.NodeNew(u"");
+      parser.ParseNewNode(*node);
+      if (ADocument.AbortParsing())
+        return;
+      if (node->IsClear())
+        topLevel.NodeDelete(topLevel.NodeCount() - 1);
+    } while (!parser.AtEnd());
+    parser.NotifyProgress(parser.StreamSize());
+    CheckTopLevelStructure(ADocument);
+  } catch (vbase::Exception& error) {
+    parser.NoteStop(error);
+    throw;
+  }
 }
 
 } // namespace vxml

@@ -1,8 +1,9 @@
 // The reader's building blocks: the reading primitives that walk a cursor over decoded UTF-16
-// text.
+// text and cut tag text into tokens.
 #pragma once
 
 #include "XmlTagTypes.h"
+#include "vxml/XmlText.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,10 +12,6 @@
 #include <vector>
 
 namespace vxml {
-
-// Deeper elements fail with "Maximum nesting depth exceeded in element %s": the parser
-// recurses once per level and must not run out of stack.
-inline constexpr int32_t MaxNestingDepth = 1000;
 
 // A read position in decoded UTF-16 text.
 struct TXmlCursor {
@@ -28,11 +25,23 @@ struct TXmlCursor {
   void StepBack(std::ptrdiff_t ACount) { Pos -= std::min(ACount, Pos - Begin); }
 };
 
-// Consumes whitespace and the first other code unit, which it returns; false at the end.
-bool SkipWhitespace(TXmlCursor& C, char16_t& AChar);
+// Consumes whitespace and the first other code unit, which it returns; false at the end. Inline:
+// the parser calls it around every piece of markup.
+inline bool SkipWhitespace(TXmlCursor& C, char16_t& AChar) {
+  while (!C.AtEnd()) {
+    AChar = *C.Pos++;
+    if (!IsXmlWhitespace(AChar))
+      return true;
+  }
+  return false;
+}
+
+inline bool IsQuote(char16_t AUnit) {
+  return AUnit == u'"' || AUnit == u'\'';
+}
 
 // Called after a "<": the row whose start string matches longest, with the cursor where that
-// kind's reading goes on (see the table's users in XmlReader.cpp).
+// kind's reading goes on (see the table's users in XmlParser.cpp).
 const TTagType& ReadTagKind(TXmlCursor& C);
 
 // The text up to the first T (outside quotes when AQuoteAware), consumed with T. At the end of
