@@ -334,8 +334,9 @@ TEST_F(ConversionRunTest, AnUnsavedProjectIsKeptOnlyWhenAsked) {
     std::optional<TUnsavedProject> cancelled = fRun.TakeUnsavedProject();
     EXPECT_EQ(cancelled.has_value(), keeps);
     EXPECT_FALSE(fRun.TakeUnsavedProject()) << "handed over once";
-    if (cancelled)
+    if (cancelled) {
       EXPECT_EQ(cancelled->Proposal(), *fHost.Proposal);
+    }
 
     fHost.OutputPath = missingFolder;
     EXPECT_NE(ErrorOf([&] { fRun.Execute(); }), "no error");
