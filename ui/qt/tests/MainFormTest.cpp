@@ -758,11 +758,13 @@ private slots:
   void aFailedSaveIsMadeAgainWithSaveAs() {
     fWindow->show();
     QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    fDesktop->OpenAnswer = U16(CopyFixture(QStringLiteral("worked.vlp")));
+    const QString failed = fFolder->filePath(QStringLiteral("out.vxp"));
+    fDesktop->SaveAnswer = U16(failed);
     {
       const TFullDisk fullDisk;
-      RunWorkedProject();
+      fWindow->btnConvert->click();
     }
-    const QString failed = ToQ(*fDesktop->SaveAnswer);
     QCOMPARE(fDesktop->Errors.size(), size_t(1));
     const QString cannotWrite = QStringLiteral("Cannot write \"%1\": %2")
                                     .arg(failed, QString::fromUtf8(TFullDisk::ReasonOfFullDisk));
