@@ -6,6 +6,7 @@
 #include "CliProgress.h"
 #include "ConvertTestSupport.h"
 #include "ErrorOf.h"
+#include "FullDisk.h"
 #include "vbase/Utf8.h"
 #include "vreport/Report.h"
 
@@ -138,6 +139,26 @@ TEST(CliAppTest, UnreadableFolderFailsAndTheRestIsConverted) {
   EXPECT_EXIT(RunCliWithoutRootRights(args), ::testing::ExitedWithCode(ceFailure), messages);
   EXPECT_TRUE(fs::exists(root / "open" / "b.vlp_converted.vxp"));
   fs::permissions(root / "locked", fs::perms::owner_all);
+}
+
+// The line of a failed save names the output and the system's reason, not only the input; the
+// old output stays as it was and no temporary file is left.
+TEST(CliAppTest, AFailedWriteNamesTheOutputAndTheReason) {
+  TTempFolder folder;
+  const std::string input = folder.File("in.vlp");
+  const std::string output = folder.File("out.vxp");
+  WriteFileBytes(input, ReadFileBytes(std::string(VLP_TEST_DATA) + "/worked-example.vlp"));
+  WriteFileBytes(output, "old");
+  std::ostringstream out, err;
+  {
+    const TFullDisk fullDisk;
+    EXPECT_EQ(ceFailure, RunCli({"-q", "-f", "-o", output, input}, out, err, false));
+  }
+  EXPECT_EQ("vlp5tovxp-cli: " + input + ": Cannot write \"" + output +
+                "\": " + TFullDisk::ReasonOfFullDisk + "\n",
+            err.str());
+  EXPECT_EQ(ReadFileBytes(output), "old");
+  EXPECT_EQ((std::set<std::string>{"in.vlp", "out.vxp"}), folder.Entries());
 }
 
 TEST(CliAppTest, PathsThatAreNotUtf8AreRefused) {

@@ -319,6 +319,38 @@ TEST_F(ConversionRunTest, FailedSaveLeavesTheTargetAsItWas) {
   EXPECT_TRUE(fHost.Saved.empty());
 }
 
+// The batch command keeps nothing of a run; the window keeps the new project of a run whose save
+// was cancelled or failed, and saves it later as the run would have.
+TEST_F(ConversionRunTest, AnUnsavedProjectIsKeptOnlyWhenAsked) {
+  const std::string body = "<TARGETS><CPP_BINARY><FILENAME>a.exe</FILENAME></CPP_BINARY></TARGETS>";
+  Convert(body);
+  const std::string saved = ReadFileBytes(fFolder.File("project.vxp"));
+  const std::u16string missingFolder = Utf8Decode(fFolder.File("no-such-folder/out.vxp"));
+  for (const bool keeps : {false, true}) {
+    SCOPED_TRACE(keeps ? "kept" : "released");
+    fRun.SetKeepsUnsavedProject(keeps);
+    fHost.OutputPath.reset();
+    fRun.Execute();
+    std::optional<TUnsavedProject> cancelled = fRun.TakeUnsavedProject();
+    EXPECT_EQ(cancelled.has_value(), keeps);
+    EXPECT_FALSE(fRun.TakeUnsavedProject()) << "handed over once";
+    if (cancelled) {
+      EXPECT_EQ(cancelled->Proposal(), *fHost.Proposal);
+    }
+
+    fHost.OutputPath = missingFolder;
+    EXPECT_NE(ErrorOf([&] { fRun.Execute(); }), "no error");
+    std::optional<TUnsavedProject> failed = fRun.TakeUnsavedProject();
+    ASSERT_EQ(failed.has_value(), keeps);
+    if (!failed)
+      continue;
+    EXPECT_EQ(failed->Proposal(), missingFolder);
+    failed->SaveTo(Utf8Decode(fFolder.File("later.vxp")));
+    EXPECT_EQ(ReadFileBytes(fFolder.File("later.vxp")), saved);
+  }
+  EXPECT_EQ(fHost.Saved.size(), 1u);
+}
+
 TEST_F(ConversionRunTest, NextRunStartsCleanAfterAFailure) {
   EXPECT_EQ(ErrorOf([&] {
               Convert("<TARGETS><SOURCE><FILENAME>s</FILENAME></SOURCE><FORM/></TARGETS>");

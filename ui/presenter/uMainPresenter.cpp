@@ -23,6 +23,7 @@ constexpr std::u16string_view NoBrowserNotice =
     u"No web browser could be started for the help. The help page is at:\n\n";
 constexpr std::u16string_view NotSavedLine =
     u"The new project was not saved: the save dialog was cancelled.";
+constexpr std::u16string_view NotSavedBecause = u"The new project was not saved: ";
 constexpr std::u16string_view FailedLine = u"The conversion failed; the new project was not saved.";
 // While loading, the bar goes to this percentage; converting fills the rest.
 constexpr int64_t LoadingShare = 50;
@@ -93,7 +94,9 @@ private:
 } // namespace
 
 TMainPresenter::TMainPresenter(IMainView& aView, TTickClock aClock)
-    : fView(aView), fClock(std::move(aClock)), fRecorder(*this), fRun(fRecorder) {}
+    : fView(aView), fClock(std::move(aClock)), fRecorder(*this), fRun(fRecorder) {
+  fRun.SetKeepsUnsavedProject(true);
+}
 
 void TMainPresenter::ConvertClicked() {
   if (fState == TMainState::msIdle)
@@ -111,6 +114,9 @@ void TMainPresenter::RunConversion() {
     error = std::current_exception();
     ReportException(error);
   }
+  fUnsaved = fRun.TakeUnsavedProject();
+  if (error && fUnsaved)
+    fSaveFailure = DescribeException(error).Message;
   fProgressPercent.reset();
   fView.ShowProgressBar(std::nullopt);
   // A cancelled open dialog leaves the last run's summary as it is.
@@ -121,30 +127,75 @@ void TMainPresenter::RunConversion() {
   // A close that arrived while the run processed messages waited for the run to end.
   if (fState == TMainState::msClosing) {
     fState = TMainState::msIdle;
+    fUnsaved.reset();
     fView.Close();
   }
 }
 
 void TMainPresenter::ConvertAndVerify() {
   fRun.Execute();
-  if (const std::optional<std::u16string>& savedTo = fRecorder.SavedTo()) {
-    fCheck = vconvert::CheckConversion(*fRunInput, *savedTo);
+  fSavedTo = fRecorder.SavedTo();
+  if (fSavedTo) {
+    Verify(*fRunInput, *fSavedTo);
     fRecorder.Verified(*fCheck);
   }
+}
+
+void TMainPresenter::Verify(const std::u16string& aOldProject, const std::u16string& aPath) {
+  fCheck = vconvert::CheckConversion(aOldProject, aPath);
+}
+
+void TMainPresenter::SaveAsClicked() {
+  if (fState != TMainState::msIdle || !fUnsaved)
+    return;
+  const std::optional<std::u16string> chosen = AskSavePath(SaveProjectDialog, fUnsaved->Proposal());
+  if (!chosen)
+    return;
+  try {
+    SaveKeptProject(*chosen);
+  } catch (...) {
+    KeptProjectNotSaved(std::current_exception());
+    return;
+  }
+  ShowSummary(false);
+}
+
+// The last run's report tells the save as if the run had made it.
+void TMainPresenter::SaveKeptProject(const std::u16string& aPath) {
+  fUnsaved->SaveTo(aPath);
+  fUnsaved.reset();
+  fSavedTo = aPath;
+  fSaveFailure.reset();
+  fLastRun->Output = Utf8Encode(aPath);
+  fLastRun->Error.reset();
+  if (fRun.FoundNothingOfOldProject())
+    fLastRun->Warning = Utf8Encode(vconvert::NothingOfOldProjectWarning);
+  Verify(vbase::Utf8Decode(fLastRun->Input), aPath);
+  fLastRun->Verification = fCheck;
+}
+
+void TMainPresenter::KeptProjectNotSaved(std::exception_ptr aError) {
+  ReportException(aError);
+  if (fUnsaved) {
+    fSaveFailure = DescribeException(aError).Message;
+    fLastRun->Error = Utf8Encode(*fSaveFailure);
+  }
+  ShowSummary(false);
 }
 
 void TMainPresenter::ShowSummary(bool aFailed) {
   TSummary summary;
   // The report tells the story of a failed run too.
   summary.OffersReport = fLastRun.has_value();
-  if (aFailed) {
+  // A run that failed in its save has converted: only the save is to be made again.
+  if (aFailed && !fUnsaved) {
     summary.Lines.emplace_back(FailedLine);
     fView.ShowSummary(summary);
     return;
   }
+  summary.OffersSaveAs = fUnsaved.has_value();
   std::vector<std::u16string>& lines = summary.Lines;
-  const std::optional<std::u16string>& savedTo = fRecorder.SavedTo();
-  lines.push_back(savedTo ? SavedLine(*savedTo) : std::u16string(NotSavedLine));
+  lines.push_back(SaveLine());
   lines.push_back(CountsLine(fRun.TargetsConverted(), fRun.TargetsFound(), fRun.RowsPlaced()));
   summary.OffersDroppedRows = !fRun.DroppedRows().empty();
   if (summary.OffersDroppedRows)
@@ -154,6 +205,14 @@ void TMainPresenter::ShowSummary(bool aFailed) {
   if (fCheck)
     lines.push_back(VerificationLine(*fCheck));
   fView.ShowSummary(summary);
+}
+
+std::u16string TMainPresenter::SaveLine() const {
+  if (fSavedTo)
+    return SavedLine(*fSavedTo);
+  if (fSaveFailure)
+    return std::u16string(NotSavedBecause) + *fSaveFailure + u".";
+  return std::u16string(NotSavedLine);
 }
 
 // The dialog closes before the presenter looks at its path: a refused path opens it again
@@ -261,8 +320,10 @@ bool TMainPresenter::FilesDropped(const std::vector<std::u16string>& aPaths) {
 }
 
 bool TMainPresenter::CloseRequested() {
-  if (fState == TMainState::msIdle)
+  if (fState == TMainState::msIdle) {
+    fUnsaved.reset();
     return true;
+  }
   fState = TMainState::msClosing;
   return false;
 }
@@ -286,6 +347,12 @@ std::optional<TTargetColumnWidths> TMainPresenter::TargetColumnWidths(int aFreeW
 
 std::optional<std::u16string> TMainPresenter::AskOldProjectPath() {
   fRunInput = fGivenProject ? fGivenProject : fView.Desktop().ChooseOpenPath();
+  // A new run begins: the project kept from the last one goes before the next one loads.
+  if (fRunInput) {
+    fUnsaved.reset();
+    fSavedTo.reset();
+    fSaveFailure.reset();
+  }
   return fRunInput;
 }
 

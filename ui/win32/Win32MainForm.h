@@ -62,6 +62,7 @@ public:
   HWND lblSummary = nullptr;
   HWND btnShowRows = nullptr;
   HWND btnSaveReport = nullptr;
+  HWND btnSaveAs = nullptr;
   // A thin bar at the foot of the top area while a run loads and converts.
   HWND barProgress = nullptr;
   // Image 0 marks a converted target, image 1 one that cannot be converted.

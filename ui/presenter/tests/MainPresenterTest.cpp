@@ -1,6 +1,7 @@
 // The window's presenter without a window: a recording view answers the dialogs, and small
 // fixture projects are converted for real in a temporary folder.
 #include "FakeDesktop.h"
+#include "FullDisk.h"
 #include "TestFiles.h"
 #include "vbase/IntegerText.h"
 #include "vbase/Utf8.h"
@@ -53,6 +54,7 @@ public:
   std::vector<std::u16string> Summary;
   bool OffersDroppedRows = false;
   bool OffersReport = false;
+  bool OffersSaveAs = false;
   int Summaries = 0;
 
   void ClearLog() override { Log.clear(); }
@@ -67,6 +69,7 @@ public:
     Summary = aSummary.Lines;
     OffersDroppedRows = aSummary.OffersDroppedRows;
     OffersReport = aSummary.OffersReport;
+    OffersSaveAs = aSummary.OffersSaveAs;
     ++Summaries;
   }
   void ShowProgressBar(std::optional<int32_t> aPercent) override {
@@ -670,6 +673,93 @@ TEST_F(MainPresenterTest, SaveReportWritesNothingWhenCancelledAndShowsAFailedWri
   EXPECT_TRUE(fView.Questions.empty());
   EXPECT_TRUE(std::filesystem::is_directory(fFolder.Path() / "taken.html"));
 }
+
+// Saving is not converting: a cancelled save keeps the new project, and "Save as..." saves it
+// through the save dialog without converting again, as the run would have saved it.
+TEST_F(MainPresenterTest, ACancelledSaveKeepsTheProjectForSaveAs) {
+  ConvertWorkedProject();
+  const std::string converted = ReadFileBytes(fFolder.File("out.vxp"));
+  EXPECT_FALSE(fView.OffersSaveAs) << "a saved project is not kept";
+
+  fView.SaveAnswer.reset();
+  fPresenter.ConvertClicked();
+  EXPECT_TRUE(fView.OffersSaveAs);
+  EXPECT_EQ(fView.Summary.front(),
+            u"The new project was not saved: the save dialog was cancelled.");
+  const std::vector<std::u16string> log = fView.Log;
+  const int opens = fView.OpenCalls;
+
+  // Cancelled again: nothing changes.
+  fPresenter.SaveAsClicked();
+  EXPECT_TRUE(fView.OffersSaveAs);
+  EXPECT_EQ(fView.Proposals.back(), *fView.OpenAnswer + u"_converted.vxp");
+
+  fView.SaveAnswer = Utf8Decode(fFolder.File("again.vxp"));
+  fPresenter.SaveAsClicked();
+  EXPECT_EQ(fView.OpenCalls, opens);
+  EXPECT_EQ(fView.Log, log);
+  EXPECT_EQ(ReadFileBytes(fFolder.File("again.vxp")), converted);
+  EXPECT_EQ(fView.Summary,
+            (std::vector<std::u16string>{
+                u"The new project was saved to \"" + *fView.SaveAnswer + u"\".", WorkedCounts,
+                u"verified: 3 rows, 2 targets, 2 excludes, 2 languages"}));
+  EXPECT_FALSE(fView.OffersSaveAs);
+  EXPECT_TRUE(fView.Errors.empty());
+
+  // Once saved, the project is gone: a second click asks nothing.
+  const std::size_t proposals = fView.Proposals.size();
+  fPresenter.SaveAsClicked();
+  EXPECT_EQ(fView.Proposals.size(), proposals);
+
+  // Closing the window releases a kept project.
+  fView.SaveAnswer.reset();
+  fPresenter.ConvertClicked();
+  EXPECT_TRUE(fPresenter.CloseRequested());
+  fPresenter.SaveAsClicked();
+  EXPECT_EQ(fView.Proposals.size(), proposals + 1);
+}
+
+#ifndef _WIN32
+// Root writes into a read-only folder, so the disk fills up instead: the write itself fails.
+TEST_F(MainPresenterTest, AFailedSaveKeepsTheProjectSaysWhyAndSaveAsSavesElsewhere) {
+  fView.OpenAnswer = FixtureCopy("worked.vlp");
+  fView.SaveAnswer = Output();
+  {
+    const TFullDisk fullDisk;
+    fPresenter.ConvertClicked();
+  }
+  const std::u16string cannotWrite =
+      u"Cannot write \"" + Output() + u"\": " + Utf8Decode(TFullDisk::ReasonOfFullDisk);
+  ASSERT_EQ(fView.Errors.size(), 1u);
+  EXPECT_EQ(ErrorBoxText(fView.Errors[0]), cannotWrite);
+  EXPECT_TRUE(ErrorDetails(fView.Errors[0])
+                  .starts_with(u"Exception class: EWriteError\nException message: Stream write "
+                               u"error\n\nLast log lines:"));
+  EXPECT_EQ(fView.Summary,
+            (std::vector<std::u16string>{u"The new project was not saved: " + cannotWrite + u".",
+                                         WorkedCounts}));
+  EXPECT_TRUE(fView.OffersSaveAs);
+  EXPECT_EQ(fFolder.Entries(), std::set<std::string>{"worked.vlp"});
+
+  // The dialog starts at the path that failed.
+  fView.SaveAnswer = Utf8Decode(fFolder.File("elsewhere.vxp"));
+  fPresenter.SaveAsClicked();
+  EXPECT_EQ(fView.Proposals.back(), Output());
+  EXPECT_EQ(fView.Errors.size(), 1u);
+  EXPECT_EQ(fView.Summary.front(), u"The new project was saved to \"" + *fView.SaveAnswer + u"\".");
+  EXPECT_EQ(fView.Summary.back(), u"verified: 3 rows, 2 targets, 2 excludes, 2 languages");
+  EXPECT_FALSE(fView.OffersSaveAs);
+
+  // The report tells the save that was made.
+  fView.ReportAnswer = Utf8Decode(fFolder.File("report.json"));
+  fPresenter.SaveReportClicked();
+  const auto result =
+      nlohmann::json::parse(ReadFileBytes(fFolder.File("report.json")))["results"][0];
+  EXPECT_EQ(result["output"], fFolder.File("elsewhere.vxp"));
+  EXPECT_TRUE(result["error"].is_null());
+  EXPECT_EQ(result["verification"]["passed"], true);
+}
+#endif
 
 // The save dialogs do not ask themselves: an existing file is replaced only once the user says
 // Yes; No opens the dialog again at the chosen path, to choose another or cancel.

@@ -1,6 +1,7 @@
 // The real window on the offscreen platform; only the dialogs, the browser and the error box
 // are stand-ins.
 #include "FakeDesktop.h"
+#include "FullDisk.h"
 #include "vbase/Errors.h"
 #include "vui/uApplication.h"
 #include "vui/uMainForm.h"
@@ -749,6 +750,46 @@ private slots:
     QVERIFY(LogLines().constLast().startsWith(QStringLiteral("Total processing time: ")));
     QCOMPARE(fDesktop->Errors.size(), size_t(0));
   }
+
+#ifndef _WIN32
+  // A save that fails keeps the converted project: the user reads why under the list and saves
+  // it elsewhere with "Save as...", without converting again. Root writes into a read-only
+  // folder, so the disk fills up instead.
+  void aFailedSaveIsMadeAgainWithSaveAs() {
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    fDesktop->OpenAnswer = U16(CopyFixture(QStringLiteral("worked.vlp")));
+    const QString failed = fFolder->filePath(QStringLiteral("out.vxp"));
+    fDesktop->SaveAnswer = U16(failed);
+    {
+      const TFullDisk fullDisk;
+      fWindow->btnConvert->click();
+    }
+    QCOMPARE(fDesktop->Errors.size(), size_t(1));
+    const QString cannotWrite = QStringLiteral("Cannot write \"%1\": %2")
+                                    .arg(failed, QString::fromUtf8(TFullDisk::ReasonOfFullDisk));
+    QCOMPARE(ToQ(ErrorBoxText(fDesktop->Errors[0])), cannotWrite);
+    QCOMPARE(fWindow->lblSummary->text().split(u'\n').constFirst(),
+             QStringLiteral("The new project was not saved: %1.").arg(cannotWrite));
+    QVERIFY(!QFile::exists(failed));
+    QVERIFY(fWindow->btnSaveAs->isVisible());
+    QCOMPARE(fWindow->btnSaveAs->text(), QStringLiteral("Save as..."));
+
+    const QString elsewhere = fFolder->filePath(QStringLiteral("elsewhere.vxp"));
+    fDesktop->SaveAnswer = U16(elsewhere);
+    fWindow->btnSaveAs->click();
+    QCOMPARE(fDesktop->OpenCalls, 1);
+    QCOMPARE(ToQ(fDesktop->Proposals).constLast(), failed);
+    QVERIFY(QFile::exists(elsewhere));
+    const QStringList lines = fWindow->lblSummary->text().split(u'\n');
+    QCOMPARE(lines.constFirst(),
+             QStringLiteral("The new project was saved to \"%1\".").arg(elsewhere));
+    QVERIFY2(lines.constLast().startsWith(QStringLiteral("verified: ")),
+             qPrintable(lines.constLast()));
+    QVERIFY(!fWindow->btnSaveAs->isVisible());
+    QCOMPARE(fDesktop->Errors.size(), size_t(1));
+  }
+#endif
 
   void aFailingProjectIsReportedAndTheNextRunWorks() {
     fDesktop->OpenAnswer = U16(CopyFixture(QStringLiteral("unclosed.vlp")));

@@ -394,6 +394,24 @@ TEST_F(TWin32MainFormTest, ConvertRunsTheWholeConversion) {
   EXPECT_LT(BoundsInParent(fForm->lblSummary).bottom, BoundsInParent(fForm->memLog).top);
 }
 
+// A cancelled save keeps the converted project; "Save as..." beside the summary's text saves it.
+TEST_F(TWin32MainFormTest, SaveAsSavesTheProjectOfACancelledSave) {
+  fDesktop->OpenAnswer = Fixture("worked.vlp");
+  SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  ASSERT_TRUE(IsShown(fForm->btnSaveAs));
+  EXPECT_EQ(TextOf(fForm->btnSaveAs), u"&Save as...");
+  EXPECT_LT(BoundsInParent(fForm->lblSummary).right, BoundsInParent(fForm->btnSaveAs).left);
+  EXPECT_LT(BoundsInParent(fForm->btnSaveAs).right, BoundsInParent(fForm->btnShowRows).left);
+
+  fDesktop->SaveAnswer = (fFolder.Path() / "later.vxp").u16string();
+  SendMessageW(fForm->btnSaveAs, BM_CLICK, 0, 0);
+  EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "later.vxp"));
+  EXPECT_EQ(TextOf(fForm->lblSummary).rfind(u"The new project was saved to \"", 0), 0u);
+  EXPECT_FALSE(IsShown(fForm->btnSaveAs));
+  EXPECT_EQ(fDesktop->OpenCalls, 1);
+  EXPECT_TRUE(fDesktop->Errors.empty());
+}
+
 TEST_F(TWin32MainFormTest, TheSummaryListsTheRowsNotCarriedOver) {
   const std::filesystem::path demo = fFolder.Path() / "demo.vlp";
   std::filesystem::copy_file(std::filesystem::path(VLP_SOURCE_DIR) / "examples" / "demo.vlp", demo);

@@ -52,6 +52,9 @@ public:
   // The summary's other button: the report of the last run, failed or not, as the batch command
   // writes it for that input, to a path from the save dialog; nothing during a run.
   void SaveReportClicked();
+  // The summary's button after a run whose save was cancelled or failed: saves the kept project
+  // through the save dialog without converting again, then checks the saved file.
+  void SaveAsClicked();
   // Converts aPath as if it had been chosen in the open dialog; nothing while a run is going.
   void ConvertProject(const std::u16string& aPath);
   // The same, once the message loop runs (for a project named on the command line).
@@ -94,7 +97,12 @@ private:
   void RunConversion();
   // Converts, saves and checks what was saved; a failure leaves as an exception.
   void ConvertAndVerify();
+  // Checks the project saved at aPath against aOldProject.
+  void Verify(const std::u16string& aOldProject, const std::u16string& aPath);
+  void SaveKeptProject(const std::u16string& aPath);
+  void KeptProjectNotSaved(std::exception_ptr aError);
   void ShowSummary(bool aFailed);
+  std::u16string SaveLine() const;
   // The save dialog until it gives a path that may be written or is cancelled.
   std::optional<std::u16string> AskSavePath(const TSaveDialog& aDialog,
                                             const std::u16string& aProposal);
@@ -123,6 +131,11 @@ private:
   std::optional<vconvert::TCheckResult> fCheck;
   // The last run's report; a cancelled open dialog keeps it, as it keeps the summary.
   std::optional<vreport::TInputResult> fLastRun;
+  // Where the last run's project was saved, or why its save failed (none: cancelled).
+  std::optional<std::u16string> fSavedTo;
+  std::optional<std::u16string> fSaveFailure;
+  // The last run's project while it is not saved, until the next run begins or the window closes.
+  std::optional<vconvert::TUnsavedProject> fUnsaved;
 };
 
 // The text a log entry shows: every line break of any kind becomes a blank, CR LF one blank.

@@ -31,6 +31,8 @@ inline constexpr std::array<std::u16string_view, tcCount> TargetColumnCaptions{
 inline constexpr std::u16string_view ShowDroppedRowsCaption = u"Show rows...";
 // The button beside it that writes the report of the last run.
 inline constexpr std::u16string_view SaveReportCaption = u"Save report...";
+// The button beside them that saves a converted project that was not saved.
+inline constexpr std::u16string_view SaveAsCaption = u"Save as...";
 // Added by the save dialog to a name typed without an extension.
 inline constexpr std::u16string_view SaveProjectExtension = u"vxp";
 

@@ -45,6 +45,8 @@ struct TSummary {
   bool OffersDroppedRows = false;
   // The button SaveReportCaption, which calls the presenter's SaveReportClicked.
   bool OffersReport = false;
+  // The button SaveAsCaption, which calls the presenter's SaveAsClicked.
+  bool OffersSaveAs = false;
 };
 
 class IMainView {

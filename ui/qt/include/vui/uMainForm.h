@@ -63,6 +63,7 @@ public:
   // What the last run did, under the list; hidden before the first run.
   QWidget* pnlSummary;
   QLabel* lblSummary;
+  QPushButton* btnSaveAs;
   QPushButton* btnShowRows;
   QPushButton* btnSaveReport;
   QPlainTextEdit* memLog;
@@ -97,6 +98,8 @@ private:
   void CreateTopPanel();
   void CreateLogPage();
   void CreateSummary();
+  QPushButton* CreateSummaryButton(std::u16string_view aCaption, const QString& aName,
+                                   void (TMainPresenter::*aClicked)());
   void SetUpTargetColumns();
   void ShareFreeWidth();
   void TargetColumnResized(int aColumn);
