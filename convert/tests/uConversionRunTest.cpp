@@ -34,7 +34,6 @@ struct TShownTarget {
 
 constexpr TTargetKind Plain = TTargetKind::tkPlain;
 constexpr TTargetKind Virtual = TTargetKind::tkVirtual;
-const TShownTarget NotConverted{false, Plain, u"", u"", std::nullopt};
 
 std::ostream& operator<<(std::ostream& aOut, const TShownTarget& aTarget) {
   aOut << "{" << (aTarget.Converted ? "converted" : "not converted") << ", "
@@ -164,7 +163,7 @@ TEST_F(ConversionRunTest, WorkedExampleEndToEnd) {
   const std::vector<TShownTarget> targets{
       {true, Plain, u"C:\\app\\App.dpr", u"C:\\app\\App.dpr", 1},
       {true, Virtual, u"R;C:\\app\\src", u".\\VnxVirtualTarget[1]", 1},
-      NotConverted,
+      {false, Plain, u"C:\\app\\App.res", u"", std::nullopt},
   };
   EXPECT_EQ(targets, fHost.Targets);
   EXPECT_EQ(u"worked-example.vlp_converted.vxp", fHost.Proposal);
@@ -358,7 +357,7 @@ TEST_F(ConversionRunTest, TargetsAreNumberedAndIncludedInWalkOrder) {
       "<CPP_BINARY><FILENAME>b.exe</FILENAME><INCLUDETAGS>t</INCLUDETAGS></CPP_BINARY>"
       "<SOURCE><FILENAME>C:\\src</FILENAME><SCANSUBDIRS>1</SCANSUBDIRS></SOURCE></TARGETS>");
   const std::vector<TShownTarget> shown{
-      NotConverted,
+      {false, Plain, u"", u"", std::nullopt}, // the old project names it nowhere
       {true, Virtual, u"C:\\forms", u".\\VnxVirtualTarget[1]", 0},
       {true, Plain, u"b.exe", u"b.exe", 0},
       {true, Virtual, u"R;C:\\src", u".\\VnxVirtualTarget[2]", 0},

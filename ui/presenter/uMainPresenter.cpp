@@ -313,8 +313,9 @@ void TMainPresenter::TargetFound(const TFoundTarget& aTarget) {
     row.OldTarget = PathCell(aTarget.OldTarget);
     row.NewTarget = PathCell(aTarget.NewTarget);
   } else {
-    // Every cell of the row tells why it is empty.
+    // The old target names it; every cell of the row tells why it has nothing more.
     row.Image = tiNotConverted;
+    row.OldTarget.Text = aTarget.OldTarget;
     for (TTargetCell* cell : {&row.Number, &row.OldTarget, &row.NewTarget, &row.Rows})
       cell->Hint = NotConvertedHint;
   }

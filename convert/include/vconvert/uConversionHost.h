@@ -19,8 +19,8 @@ enum class TTargetKind { tkPlain, tkVirtual };
 struct TFoundTarget {
   // From 0, in the order the targets are found in the run.
   int32_t Number = 0;
-  // Whether the new format has a counterpart for it. One without has an empty name on either
-  // side, counts as plain and never gets a row count.
+  // Whether the new format has a counterpart for it. One without has no new name, counts as
+  // plain and never gets a row count; its old name is empty when the old project gives none.
   bool Converted = false;
   TTargetKind Kind = TTargetKind::tkPlain;
   // The old target as people know it: its file name, or the virtual target's file list without
