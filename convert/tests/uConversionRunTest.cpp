@@ -77,6 +77,8 @@ public:
   }
   std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override {
     Proposal = aProposal;
+    if (OnAskOutput)
+      OnAskOutput();
     return OutputPath;
   }
   void ProjectSaved(const std::u16string& aPath) override {
@@ -101,6 +103,7 @@ public:
 
   // What the host does besides, where a test has it fail.
   std::function<void()> OnMessages;
+  std::function<void()> OnAskOutput;
   std::function<void(TRunStage, int64_t)> OnProgress;
 };
 
@@ -212,6 +215,37 @@ TEST_F(ConversionRunTest, CancelledSaveWritesNothing) {
   EXPECT_EQ(u"Total processing time: 42ms", fHost.Log.back());
   EXPECT_EQ(std::set<std::string>{"app.vlp"}, fFolder.Entries());
   EXPECT_TRUE(fHost.Saved.empty());
+}
+
+// A host may decide by the counts when it is asked where to save: they are final by then.
+TEST_F(ConversionRunTest, CountsAreFinalWhenTheOutputPathIsAsked) {
+  const struct {
+    const char* Name;
+    const char* Project;
+    std::vector<int32_t> Counts;
+  } cases[] = {
+      {"targets and rows",
+       "<TARGETS><CPP_BINARY><FILENAME>a.exe</FILENAME></CPP_BINARY>"
+       "<RESOURCE><FILENAME>a.res</FILENAME></RESOURCE></TARGETS>"
+       "<DATA><LANGUAGES><L language=\"de\"/></LANGUAGES><ROWS>"
+       "<ROW><NATIVE>kept</NATIVE><LOCATION><TYPE>STRING</TYPE><TARGET>a.exe</TARGET></LOCATION>"
+       "</ROW><ROW><NATIVE>gone</NATIVE><LOCATION><TYPE>STRING</TYPE><TARGET>a.res</TARGET>"
+       "</LOCATION></ROW></ROWS></DATA><EXCLUDESTRINGS><S>OK</S></EXCLUDESTRINGS>",
+       {2, 1, 1, 1, 0}},
+      {"nothing of an old project", "<P>Hello</P>", {0, 0, 0, 0, 1}},
+  };
+  const auto counts = [this] {
+    return std::vector<int32_t>{fRun.TargetsFound(), fRun.TargetsConverted(), fRun.RowsPlaced(),
+                                fRun.RowsDropped(), fRun.FoundNothingOfOldProject() ? 1 : 0};
+  };
+  std::vector<int32_t> whenAsked;
+  fHost.OnAskOutput = [&] { whenAsked = counts(); };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Convert(c.Project);
+    EXPECT_EQ(c.Counts, whenAsked);
+    EXPECT_EQ(c.Counts, counts());
+  }
 }
 
 struct TFailureCase {

@@ -27,6 +27,11 @@ constexpr std::u16string_view FailedLine = u"The conversion failed; the new proj
 // While loading, the bar goes to this percentage; converting fills the rest.
 constexpr int64_t LoadingShare = 50;
 
+std::u16string EmptyProjectQuestion() {
+  return std::u16string(vconvert::NothingOfOldProjectWarning) + u'\n' +
+         std::u16string(SaveEmptyProjectQuestion);
+}
+
 std::u16string SavedLine(const std::u16string& aPath) {
   return u"The new project was saved to \"" + aPath + u"\".";
 }
@@ -144,7 +149,9 @@ void TMainPresenter::ShowSummary(bool aFailed) {
   }
   std::vector<std::u16string>& lines = summary.Lines;
   const std::optional<std::u16string>& savedTo = fRecorder.SavedTo();
-  lines.push_back(savedTo ? SavedLine(*savedTo) : std::u16string(NotSavedLine));
+  lines.push_back(savedTo                 ? SavedLine(*savedTo)
+                  : fEmptyProjectDeclined ? std::u16string(EmptyProjectNotSavedLine)
+                                          : std::u16string(NotSavedLine));
   lines.push_back(CountsLine(fRun.TargetsConverted(), fRun.TargetsFound(), fRun.RowsPlaced()));
   summary.OffersDroppedRows = !fRun.DroppedRows().empty();
   if (summary.OffersDroppedRows)
@@ -331,6 +338,11 @@ void TMainPresenter::TargetRowsCounted(int32_t aTarget, int32_t aCount) {
 }
 
 std::optional<std::u16string> TMainPresenter::AskOutputPath(const std::u16string& aProposal) {
+  // The run has read the whole old project by now: what it found is final.
+  fEmptyProjectDeclined =
+      fRun.FoundNothingOfOldProject() && !fView.Desktop().AskYesNo(EmptyProjectQuestion());
+  if (fEmptyProjectDeclined)
+    return std::nullopt;
   return AskSavePath(SaveProjectDialog, aProposal);
 }
 

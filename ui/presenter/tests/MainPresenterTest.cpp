@@ -564,18 +564,45 @@ TEST_F(MainPresenterTest, TheSummaryOffersTheRowsNotCarriedOver) {
   EXPECT_EQ(std::count(notice.begin(), notice.end(), u'\n'), 3);
 }
 
-TEST_F(MainPresenterTest, AFileWithNothingOfAnOldProjectIsWarnedAbout) {
+// The warning comes as a question before the save dialog: No saves nothing, Yes goes on to the
+// dialog.
+TEST_F(MainPresenterTest, AFileWithNothingOfAnOldProjectIsSavedOnlyWhenTheUserSaysYes) {
   WriteFileBytes(fFolder.File("page.vlp"), "<html><body><p>Hello</p></body></html>");
   fView.OpenAnswer = Utf8Decode(fFolder.File("page.vlp"));
   fView.SaveAnswer = Output();
-  fPresenter.ConvertClicked();
-  ASSERT_TRUE(fView.Errors.empty());
-  EXPECT_EQ(fView.Summary,
-            (std::vector<std::u16string>{
-                u"The new project was saved to \"" + Output() + u"\".",
-                u"Targets converted: 0 of 0. Rows carried over: 0.",
-                u"The file holds nothing of an old project: no targets and no rows were found.",
-                u"verified: 0 rows, 0 targets, 0 excludes, 0 languages"}));
+  std::optional<std::size_t> questionsBeforeDialog;
+  fView.WhileSaving = [this, &questionsBeforeDialog] {
+    questionsBeforeDialog = fView.Questions.size();
+  };
+  const std::u16string warning =
+      u"The file holds nothing of an old project: no targets and no rows were found.";
+  const std::u16string counts = u"Targets converted: 0 of 0. Rows carried over: 0.";
+  const struct {
+    bool Answer;
+    std::optional<std::size_t> QuestionsBeforeDialog;
+    std::vector<std::u16string> Summary;
+  } cases[] = {
+      {false,
+       std::nullopt,
+       {u"The new project was not saved: you chose not to save an empty project.", counts,
+        warning}},
+      {true,
+       1,
+       {u"The new project was saved to \"" + Output() + u"\".", counts, warning,
+        u"verified: 0 rows, 0 targets, 0 excludes, 0 languages"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Answer);
+    fView.Questions.clear();
+    fView.ReplaceAnswer = c.Answer;
+    fPresenter.ConvertClicked();
+    ASSERT_TRUE(fView.Errors.empty());
+    EXPECT_EQ(fView.Questions, std::vector<std::u16string>{
+                                   warning + u"\nDo you want to save an empty project anyway?"});
+    EXPECT_EQ(questionsBeforeDialog, c.QuestionsBeforeDialog);
+    EXPECT_EQ(std::filesystem::exists(fFolder.Path() / "out.vxp"), c.Answer);
+    EXPECT_EQ(fView.Summary, c.Summary);
+  }
 }
 
 TEST_F(MainPresenterTest, AProjectThatCannotBeReadIsNamedBeforeTheMessage) {

@@ -123,6 +123,8 @@ private:
   // The last run's project and the check of the saved file.
   std::optional<std::u16string> fRunInput;
   std::optional<vconvert::TCheckResult> fCheck;
+  // The user would not save the empty project of the last run that asked where to save.
+  bool fEmptyProjectDeclined = false;
   // The last run's report; a cancelled open dialog keeps it, as it keeps the summary.
   std::optional<vreport::TInputResult> fLastRun;
 };
