@@ -336,6 +336,7 @@ void TConversionRun::DoTargetFound(TVXPTarget aTargetInfo) {
   found.Number = fFoundTargetCount++;
   found.Converted = aTargetInfo.canconvert;
   if (!found.Converted) {
+    found.OldTarget = aTargetInfo.VLP5Target;
     fHost.TargetFound(found);
     return;
   }

@@ -287,7 +287,7 @@ TEST_F(CliProcessTest, ConvertsOneProjectBesideIt) {
                             "Converted  Vornalex 5 Target  Vornalex 7 Target      Rows\n"
                             "yes        C:\\app\\App.dpr     C:\\app\\App.dpr            1\n"
                             "yes        R;C:\\app\\src       .\\VnxVirtualTarget[1]     1\n"
-                            "no\n";
+                            "no         C:\\app\\App.res\n";
   ASSERT_GE(result.Out.size(), table.size());
   EXPECT_EQ(table, result.Out.substr(result.Out.size() - table.size()));
 }
@@ -438,7 +438,8 @@ TEST_F(CliProcessTest, FailingInputAmongGoodOnesWithReport) {
        "new_target": "C:\\app\\App.dpr", "rows": 1},
       {"kind": "virtual", "converted": true, "old_target": "R;C:\\app\\src",
        "new_target": ".\\VnxVirtualTarget[1]", "rows": 1},
-      {"kind": null, "converted": false, "old_target": null, "new_target": null, "rows": null}])"),
+      {"kind": null, "converted": false, "old_target": "C:\\app\\App.res", "new_target": null,
+       "rows": null}])"),
             good["targets"]);
   EXPECT_EQ(2, good["rows_placed"]);
   EXPECT_EQ(0, good["rows_unplaced"]);
@@ -535,9 +536,10 @@ TEST_F(CliProcessTest, DroppedRowsAreListedAndSummed) {
                             "<LOCATION><TYPE>STRING</TYPE><TARGET>a.res</TARGET></LOCATION>"
                             "</ROW></ROWS></DATA>"));
   EXPECT_TRUE(Run({"-f", "app.vlp"})
-                  .Out.ends_with("\nno\n1 row without a converted target was not carried over\n"));
+                  .Out.ends_with("\nno         a.res\n"
+                                 "1 row without a converted target was not carried over\n"));
   AddWorkedExample("worked.vlp");
-  EXPECT_TRUE(Run({"worked.vlp"}).Out.ends_with("\nno\n"));
+  EXPECT_TRUE(Run({"worked.vlp"}).Out.ends_with("\nno         C:\\app\\App.res\n"));
 }
 
 // Rows that failed while they were read are summed after the table and listed in the report

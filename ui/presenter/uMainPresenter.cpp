@@ -28,6 +28,11 @@ constexpr std::u16string_view FailedLine = u"The conversion failed; the new proj
 // While loading, the bar goes to this percentage; converting fills the rest.
 constexpr int64_t LoadingShare = 50;
 
+std::u16string EmptyProjectQuestion() {
+  return std::u16string(vconvert::NothingOfOldProjectWarning) + u'\n' +
+         std::u16string(SaveEmptyProjectQuestion);
+}
+
 std::u16string SavedLine(const std::u16string& aPath) {
   return u"The new project was saved to \"" + aPath + u"\".";
 }
@@ -212,6 +217,8 @@ std::u16string TMainPresenter::SaveLine() const {
     return SavedLine(*fSavedTo);
   if (fSaveFailure)
     return std::u16string(NotSavedBecause) + *fSaveFailure + u".";
+  if (fEmptyProjectDeclined)
+    return std::u16string(EmptyProjectNotSavedLine);
   return std::u16string(NotSavedLine);
 }
 
@@ -380,8 +387,9 @@ void TMainPresenter::TargetFound(const TFoundTarget& aTarget) {
     row.OldTarget = PathCell(aTarget.OldTarget);
     row.NewTarget = PathCell(aTarget.NewTarget);
   } else {
-    // Every cell of the row tells why it is empty.
+    // The old target names it; every cell of the row tells why it has nothing more.
     row.Image = tiNotConverted;
+    row.OldTarget.Text = aTarget.OldTarget;
     for (TTargetCell* cell : {&row.Number, &row.OldTarget, &row.NewTarget, &row.Rows})
       cell->Hint = NotConvertedHint;
   }
@@ -397,6 +405,11 @@ void TMainPresenter::TargetRowsCounted(int32_t aTarget, int32_t aCount) {
 }
 
 std::optional<std::u16string> TMainPresenter::AskOutputPath(const std::u16string& aProposal) {
+  // The run has read the whole old project by now: what it found is final.
+  fEmptyProjectDeclined =
+      fRun.FoundNothingOfOldProject() && !fView.Desktop().AskYesNo(EmptyProjectQuestion());
+  if (fEmptyProjectDeclined)
+    return std::nullopt;
   return AskSavePath(SaveProjectDialog, aProposal);
 }
 

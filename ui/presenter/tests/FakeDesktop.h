@@ -24,6 +24,7 @@ public:
   // The save dialog of the report.
   std::optional<std::u16string> ReportAnswer;
   std::vector<std::u16string> ReportProposals;
+  // What every question answers: whether to replace a file or to save an empty project.
   bool ReplaceAnswer = true;
   std::vector<std::u16string> Questions;
   // False stands for a desktop without a browser.

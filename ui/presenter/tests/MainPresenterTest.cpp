@@ -148,7 +148,7 @@ TEST_F(MainPresenterTest, ARunFillsTheListInTheOrderOfTheTargetsWithTheirCounts)
   } expected[] = {
       {tiConverted, u"C:\\app\\App.dpr", u"C:\\app\\App.dpr", u"2"},
       {tiConverted, u"R;C:\\app\\src", u".\\VnxVirtualTarget[1]", u"1"},
-      {tiNotConverted, u"", u"", u""}, // no counterpart in the new format, so no count either
+      {tiNotConverted, u"C:\\app\\App.res", u"", u""}, // no counterpart, so no count either
   };
   const std::u16string notConverted =
       u"Not converted: the new format has no counterpart for this kind of target.";
@@ -157,8 +157,8 @@ TEST_F(MainPresenterTest, ARunFillsTheListInTheOrderOfTheTargetsWithTheirCounts)
     const TShownRow& shown = fView.Rows[index];
     EXPECT_EQ(shown.Row.Image, expected[index].Image);
     EXPECT_EQ(shown.Row.Number.Text, u"");
-    // Paths and counts are cut by their columns and shown whole in their tooltips; every cell
-    // of a row that is not converted tells why it is empty.
+    // Paths and counts are cut by their columns and shown whole in their tooltips; a target
+    // that is not converted is named, and every cell of its row tells why it has nothing more.
     const bool converted = expected[index].Image == tiConverted;
     EXPECT_EQ(shown.Row.OldTarget.Text, expected[index].Old);
     EXPECT_EQ(shown.Row.OldTarget.Hint, converted ? expected[index].Old : notConverted);
@@ -567,18 +567,45 @@ TEST_F(MainPresenterTest, TheSummaryOffersTheRowsNotCarriedOver) {
   EXPECT_EQ(std::count(notice.begin(), notice.end(), u'\n'), 3);
 }
 
-TEST_F(MainPresenterTest, AFileWithNothingOfAnOldProjectIsWarnedAbout) {
+// The warning comes as a question before the save dialog: No saves nothing, Yes goes on to the
+// dialog.
+TEST_F(MainPresenterTest, AFileWithNothingOfAnOldProjectIsSavedOnlyWhenTheUserSaysYes) {
   WriteFileBytes(fFolder.File("page.vlp"), "<html><body><p>Hello</p></body></html>");
   fView.OpenAnswer = Utf8Decode(fFolder.File("page.vlp"));
   fView.SaveAnswer = Output();
-  fPresenter.ConvertClicked();
-  ASSERT_TRUE(fView.Errors.empty());
-  EXPECT_EQ(fView.Summary,
-            (std::vector<std::u16string>{
-                u"The new project was saved to \"" + Output() + u"\".",
-                u"Targets converted: 0 of 0. Rows carried over: 0.",
-                u"The file holds nothing of an old project: no targets and no rows were found.",
-                u"verified: 0 rows, 0 targets, 0 excludes, 0 languages"}));
+  std::optional<std::size_t> questionsBeforeDialog;
+  fView.WhileSaving = [this, &questionsBeforeDialog] {
+    questionsBeforeDialog = fView.Questions.size();
+  };
+  const std::u16string warning =
+      u"The file holds nothing of an old project: no targets and no rows were found.";
+  const std::u16string counts = u"Targets converted: 0 of 0. Rows carried over: 0.";
+  const struct {
+    bool Answer;
+    std::optional<std::size_t> QuestionsBeforeDialog;
+    std::vector<std::u16string> Summary;
+  } cases[] = {
+      {false,
+       std::nullopt,
+       {u"The new project was not saved: you chose not to save an empty project.", counts,
+        warning}},
+      {true,
+       1,
+       {u"The new project was saved to \"" + Output() + u"\".", counts, warning,
+        u"verified: 0 rows, 0 targets, 0 excludes, 0 languages"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Answer);
+    fView.Questions.clear();
+    fView.ReplaceAnswer = c.Answer;
+    fPresenter.ConvertClicked();
+    ASSERT_TRUE(fView.Errors.empty());
+    EXPECT_EQ(fView.Questions, std::vector<std::u16string>{
+                                   warning + u"\nDo you want to save an empty project anyway?"});
+    EXPECT_EQ(questionsBeforeDialog, c.QuestionsBeforeDialog);
+    EXPECT_EQ(std::filesystem::exists(fFolder.Path() / "out.vxp"), c.Answer);
+    EXPECT_EQ(fView.Summary, c.Summary);
+  }
 }
 
 TEST_F(MainPresenterTest, AProjectThatCannotBeReadIsNamedBeforeTheMessage) {
@@ -615,11 +642,18 @@ TEST_F(MainPresenterTest, SaveReportWritesTheLastRunsReport) {
   EXPECT_EQ(result["verification"]["passed"], true);
   EXPECT_EQ(result["log"].size(), fView.Log.size());
   ASSERT_EQ(result["targets"].size(), fView.Rows.size());
-  for (std::size_t index = 0; index < fView.Rows.size(); ++index)
-    EXPECT_EQ(vbase::Utf8Decode(result["targets"][index]["rows"].is_null()
-                                    ? std::string()
-                                    : std::to_string(result["targets"][index]["rows"].get<int>())),
+  // The report names each target as the list does, one that is not converted too, as far as the
+  // old project names it (the demo's comment among its targets it does not).
+  for (std::size_t index = 0; index < fView.Rows.size(); ++index) {
+    const auto& target = result["targets"][index];
+    EXPECT_EQ(Utf8Decode(target["old_target"].is_null() ? std::string()
+                                                        : target["old_target"].get<std::string>()),
+              fView.Rows[index].Row.OldTarget.Text);
+    EXPECT_EQ(Utf8Decode(target["rows"].is_null() ? std::string()
+                                                  : std::to_string(target["rows"].get<int>())),
               fView.Rows[index].Count);
+  }
+  EXPECT_EQ(result["targets"].back()["old_target"], "C:\\Demo\\Demo.res");
 
   // A name without an extension is a page.
   fView.ReportAnswer = Utf8Decode(fFolder.File("page"));

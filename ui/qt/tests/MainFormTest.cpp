@@ -285,16 +285,17 @@ private slots:
     QCOMPARE(fWindow->lstTargets->item(1, 2)->toolTip(), QStringLiteral(".\\VnxVirtualTarget[1]"));
   }
 
-  void aTargetThatIsNotConvertedSaysWhy() {
+  void aTargetThatIsNotConvertedIsNamedAndSaysWhy() {
     RunWorkedProject();
     QCOMPARE(CellImage(2), 1);
-    // On every cell of its row, not only beside the image.
+    // Why, on every cell of its row, not only beside the image; what, in its old target's.
+    const QString texts[] = {{}, QStringLiteral("C:\\app\\App.res"), {}, {}};
     for (int column = 0; column < 4; ++column) {
       const QTableWidgetItem* cell = fWindow->lstTargets->item(2, column);
       QVERIFY2(cell, qPrintable(QString::number(column)));
       QVERIFY2(cell->toolTip().contains(QStringLiteral("no counterpart")),
                qPrintable(cell->toolTip()));
-      QCOMPARE(cell->text(), QString());
+      QCOMPARE(cell->text(), texts[column]);
     }
     QVERIFY(fWindow->lstTargets->item(0, 0)->toolTip().isEmpty());
   }
@@ -515,7 +516,7 @@ private slots:
     CompareRows({
         {0, {QStringLiteral("C:\\app\\App.dpr"), QStringLiteral("C:\\app\\App.dpr"), "2"}},
         {0, {QStringLiteral("R;C:\\app\\src"), QStringLiteral(".\\VnxVirtualTarget[1]"), "1"}},
-        {1, {}},
+        {1, {QStringLiteral("C:\\app\\App.res")}},
     });
     QCOMPARE(fWindow->lstTargets->item(0, 3)->textAlignment() & Qt::AlignHorizontal_Mask,
              int(Qt::AlignRight));

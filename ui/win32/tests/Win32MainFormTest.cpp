@@ -322,13 +322,13 @@ TEST_F(TWin32MainFormTest, TargetRowsShowTheirImagesTextsAndTips) {
   fForm->SetTargetRowCount(0, {u"1", u"1"});
   // Every cell of a row that is not converted says why; the row's tip says it once.
   const TTargetCell why{u"", u"Not converted."};
-  fForm->AddTargetRow({tiNotConverted, why, why, why, why});
+  fForm->AddTargetRow({tiNotConverted, why, {u"C:\\app\\App.res", why.Hint}, why, why});
   const HWND list = fForm->lstTargets;
   ASSERT_EQ(ListView_GetItemCount(list), 2);
   EXPECT_EQ(CellImage(list, 0), 0);
   EXPECT_EQ(CellImage(list, 1), 1);
   const std::u16string expected[2][4] = {{u"", u"R;C:\\app\\src", u".\\VnxVirtualTarget[1]", u"1"},
-                                         {u"", u"", u"", u""}};
+                                         {u"", u"C:\\app\\App.res", u"", u""}};
   for (int row = 0; row < 2; ++row)
     for (int column = 0; column < 4; ++column)
       EXPECT_EQ(CellText(list, row, column), expected[row][column]) << row << "," << column;
@@ -368,7 +368,7 @@ TEST_F(TWin32MainFormTest, ConvertRunsTheWholeConversion) {
   ASSERT_EQ(ListView_GetItemCount(list), 3);
   const std::u16string expected[3][3] = {{u"C:\\app\\App.dpr", u"C:\\app\\App.dpr", u"2"},
                                          {u"R;C:\\app\\src", u".\\VnxVirtualTarget[1]", u"1"},
-                                         {u"", u"", u""}};
+                                         {u"C:\\app\\App.res", u"", u""}};
   for (int row = 0; row < 3; ++row) {
     EXPECT_EQ(CellImage(list, row), row < 2 ? 0 : 1) << row;
     for (int column = 1; column < 4; ++column)

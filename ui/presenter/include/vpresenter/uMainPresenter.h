@@ -80,10 +80,12 @@ public:
   // One line per entry: a name from the project may hold line breaks.
   void AddLogLine(std::u16string_view aLine) override;
   // A target is a row of the list: its number is the row, its image tells whether it was
-  // converted, and a converted one shows its old and new target, then its row count.
+  // converted, its old target names it, and a converted one shows its new target and then its
+  // row count.
   void TargetsCleared() override;
   void TargetFound(const vconvert::TFoundTarget& aTarget) override;
   void TargetRowsCounted(int32_t aTarget, int32_t aCount) override;
+  // A file with nothing of an old project is saved only if the user says so before the dialog.
   std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override;
   uint32_t TickCount() override;
   void ProcessMessages() override;
@@ -129,6 +131,8 @@ private:
   // The last run's project and the check of the saved file.
   std::optional<std::u16string> fRunInput;
   std::optional<vconvert::TCheckResult> fCheck;
+  // The user would not save the empty project of the last run that asked where to save.
+  bool fEmptyProjectDeclined = false;
   // The last run's report; a cancelled open dialog keeps it, as it keeps the summary.
   std::optional<vreport::TInputResult> fLastRun;
   // Where the last run's project was saved, or why its save failed (none: cancelled).

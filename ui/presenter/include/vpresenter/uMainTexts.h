@@ -59,6 +59,13 @@ inline constexpr TSaveDialog SaveReportDialog{ReportFilters, ReportExtension};
 inline std::u16string ReplaceQuestion(std::u16string_view aPath) {
   return std::u16string(aPath) + u" already exists.\nDo you want to replace it?";
 }
+// Asked after the warning about a file that holds nothing of an old project, before the save
+// dialog; No, what a stray Enter answers, saves nothing.
+inline constexpr std::u16string_view SaveEmptyProjectQuestion =
+    u"Do you want to save an empty project anyway?";
+// The summary's word on the project when that question was answered No.
+inline constexpr std::u16string_view EmptyProjectNotSavedLine =
+    u"The new project was not saved: you chose not to save an empty project.";
 // Shown when the folder of a chosen file does not exist.
 inline std::u16string MissingFolderWarning(std::u16string_view aFolder) {
   return u"The folder \"" + std::u16string(aFolder) + u"\" does not exist.";
