@@ -4,6 +4,7 @@
 #include "vbase/Errors.h"
 #include "vui/uApplication.h"
 #include "vui/uMainForm.h"
+#include "vui/uRowsForm.h"
 
 #include <QFile>
 #include <QHeaderView>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -668,9 +670,11 @@ private slots:
 
     QVERIFY(fWindow->btnShowRows->isVisible());
     fWindow->btnShowRows->click();
-    QCOMPARE(ToQ(fDesktop->Notices).size(), 1);
-    QVERIFY2(ToQ(fDesktop->Notices)[0].startsWith(lines[2] + u':'),
-             qPrintable(ToQ(fDesktop->Notices)[0]));
+    auto* rows = fWindow->findChild<TRowsForm*>();
+    QVERIFY(rows);
+    QCOMPARE(rows->lblRows->text(), lines[2]);
+    QCOMPARE(rows->lstRows->model()->rowCount(), 2);
+    rows->close();
 
     fDesktop->SaveAnswer.reset();
     fWindow->btnConvert->click();
