@@ -96,66 +96,66 @@ TRowsForm::TRowsForm(QWidget* aOwner, TRowsWindow aWindow, std::function<void()>
   QStringList lines;
   for (const std::u16string& line : aWindow.Lines)
     lines << ToQ(line);
-  lblRows = new QLabel(lines.join(u'\n'), this);
-  lblRows->setObjectName(QStringLiteral("lblRows"));
-  lblRows->setTextFormat(Qt::PlainText);
-  lblRows->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  RowsLabel = new QLabel(lines.join(u'\n'), this);
+  RowsLabel->setObjectName(QStringLiteral("RowsLabel"));
+  RowsLabel->setTextFormat(Qt::PlainText);
+  RowsLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
   CreateList(std::move(aWindow));
   CreateButtons(std::move(aSaveReport));
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(btnCopy);
-  buttons->addWidget(btnSaveReport);
+  buttons->addWidget(CopyButton);
+  buttons->addWidget(SaveReportButton);
   buttons->addStretch(1);
-  buttons->addWidget(btnClose);
+  buttons->addWidget(CloseButton);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(lblRows);
-  layout->addWidget(lstRows, 1);
+  layout->addWidget(RowsLabel);
+  layout->addWidget(RowsList, 1);
   layout->addLayout(buttons);
   Place(*aOwner);
-  lstRows->setFocus();
+  RowsList->setFocus();
 }
 
 void TRowsForm::CreateList(TRowsWindow aWindow) {
-  lstRows = new QTableView(this);
-  lstRows->setObjectName(QStringLiteral("lstRows"));
-  fModel = new TRowsModel(std::move(aWindow), lstRows);
-  lstRows->setModel(fModel);
-  lstRows->setSelectionBehavior(QAbstractItemView::SelectRows);
-  lstRows->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  lstRows->setWordWrap(false);
-  lstRows->setAlternatingRowColors(true);
+  RowsList = new QTableView(this);
+  RowsList->setObjectName(QStringLiteral("RowsList"));
+  fModel = new TRowsModel(std::move(aWindow), RowsList);
+  RowsList->setModel(fModel);
+  RowsList->setSelectionBehavior(QAbstractItemView::SelectRows);
+  RowsList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  RowsList->setWordWrap(false);
+  RowsList->setAlternatingRowColors(true);
   // Rows of one height, never measured one by one: the list costs the same for any count.
-  QHeaderView* rows = lstRows->verticalHeader();
+  QHeaderView* rows = RowsList->verticalHeader();
   rows->hide();
   rows->setSectionResizeMode(QHeaderView::Fixed);
-  rows->setDefaultSectionSize(lstRows->fontMetrics().height() + 6);
-  QHeaderView* columns = lstRows->horizontalHeader();
+  rows->setDefaultSectionSize(RowsList->fontMetrics().height() + 6);
+  QHeaderView* columns = RowsList->horizontalHeader();
   for (int column = 0; column < rcCount; ++column)
     columns->resizeSection(column, RowsColumnWidths[static_cast<std::size_t>(column)]);
   columns->setStretchLastSection(true);
   // The list opens in the run's order; a click on a header sorts by that column.
   columns->setSortIndicator(-1, Qt::AscendingOrder);
   columns->setSortIndicatorClearable(true);
-  lstRows->setSortingEnabled(true);
+  RowsList->setSortingEnabled(true);
 }
 
 void TRowsForm::CreateButtons(std::function<void()> aSaveReport) {
-  auto* copy = new QAction(ToQ(CopyRowsCaption), lstRows);
+  auto* copy = new QAction(ToQ(CopyRowsCaption), RowsList);
   copy->setShortcut(QKeySequence::Copy);
   copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   connect(copy, &QAction::triggered, this, &TRowsForm::CopySelection);
-  lstRows->addAction(copy);
-  lstRows->setContextMenuPolicy(Qt::ActionsContextMenu);
-  btnCopy = new QPushButton(ToQ(CopyRowsCaption), this);
-  btnCopy->setObjectName(QStringLiteral("btnCopy"));
-  connect(btnCopy, &QPushButton::clicked, this, &TRowsForm::CopySelection);
-  btnSaveReport = new QPushButton(ToQ(SaveReportCaption), this);
-  btnSaveReport->setObjectName(QStringLiteral("btnSaveReport"));
-  connect(btnSaveReport, &QPushButton::clicked, this, std::move(aSaveReport));
-  btnClose = new QPushButton(ToQ(CloseRowsCaption), this);
-  btnClose->setObjectName(QStringLiteral("btnClose"));
-  connect(btnClose, &QPushButton::clicked, this, &QDialog::close);
-  for (QPushButton* button : {btnCopy, btnSaveReport, btnClose})
+  RowsList->addAction(copy);
+  RowsList->setContextMenuPolicy(Qt::ActionsContextMenu);
+  CopyButton = new QPushButton(ToQ(CopyRowsCaption), this);
+  CopyButton->setObjectName(QStringLiteral("CopyButton"));
+  connect(CopyButton, &QPushButton::clicked, this, &TRowsForm::CopySelection);
+  SaveReportButton = new QPushButton(ToQ(SaveReportCaption), this);
+  SaveReportButton->setObjectName(QStringLiteral("SaveReportButton"));
+  connect(SaveReportButton, &QPushButton::clicked, this, std::move(aSaveReport));
+  CloseButton = new QPushButton(ToQ(CloseRowsCaption), this);
+  CloseButton->setObjectName(QStringLiteral("CloseButton"));
+  connect(CloseButton, &QPushButton::clicked, this, &QDialog::close);
+  for (QPushButton* button : {CopyButton, SaveReportButton, CloseButton})
     button->setAutoDefault(false);
 }
 
@@ -175,7 +175,7 @@ void TRowsForm::Place(const QWidget& aOwner) {
 
 void TRowsForm::CopySelection() {
   std::vector<int> rows;
-  for (const QModelIndex& index : lstRows->selectionModel()->selectedRows())
+  for (const QModelIndex& index : RowsList->selectionModel()->selectedRows())
     rows.push_back(index.row());
   QGuiApplication::clipboard()->setText(fModel->Text(std::move(rows)));
 }

@@ -94,7 +94,7 @@ TWin32RowsForm::TWin32RowsForm(HINSTANCE aInstance, HWND aOwner, TRowsWindow aWi
   Place();
   EnableWindow(fOwner, FALSE);
   ShowWindow(fWindow, SW_SHOW);
-  SetFocus(lstRows);
+  SetFocus(RowsList);
 }
 
 TWin32RowsForm::~TWin32RowsForm() {
@@ -108,26 +108,27 @@ void TWin32RowsForm::CreateControls() {
   std::u16string lines;
   for (const std::u16string& line : fRows.Lines)
     lines.append(lines.empty() ? u"" : u"\r\n").append(line);
-  lblRows = CreateControl(WC_STATICW, lines, SS_LEFT | SS_NOPREFIX, idRowsLabel, fWindow);
-  lstRows =
+  RowsLabel = CreateControl(WC_STATICW, lines, SS_LEFT | SS_NOPREFIX, idRowsLabel, fWindow);
+  RowsList =
       CreateControl(WC_LISTVIEWW, u"", WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
                     idRowsList, fWindow, WS_EX_CLIENTEDGE);
-  ListView_SetExtendedListViewStyle(lstRows, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
-                                                 LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
+  ListView_SetExtendedListViewStyle(RowsList, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
+                                                  LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
   for (int column = 0; column < rcCount; ++column) {
     LVCOLUMNW definition{};
     definition.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     definition.pszText = const_cast<wchar_t*>(Wide(fRows.Captions[static_cast<size_t>(column)]));
     definition.cx = Scaled(RowsColumnWidths[static_cast<size_t>(column)]);
     definition.iSubItem = column;
-    SendMessageW(lstRows, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
+    SendMessageW(RowsList, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
                  reinterpret_cast<LPARAM>(&definition));
   }
-  ListView_SetItemCountEx(lstRows, static_cast<int>(fOrder.size()), LVSICF_NOINVALIDATEALL);
-  btnCopy = CreateControl(WC_BUTTONW, CopyRowsCaption, WS_TABSTOP | BS_PUSHBUTTON, idCopy, fWindow);
-  btnSaveReport = CreateControl(WC_BUTTONW, SaveReportCaption, WS_TABSTOP | BS_PUSHBUTTON,
-                                idSaveReport, fWindow);
-  btnClose =
+  ListView_SetItemCountEx(RowsList, static_cast<int>(fOrder.size()), LVSICF_NOINVALIDATEALL);
+  CopyButton =
+      CreateControl(WC_BUTTONW, CopyRowsCaption, WS_TABSTOP | BS_PUSHBUTTON, idCopy, fWindow);
+  SaveReportButton = CreateControl(WC_BUTTONW, SaveReportCaption, WS_TABSTOP | BS_PUSHBUTTON,
+                                   idSaveReport, fWindow);
+  CloseButton =
       CreateControl(WC_BUTTONW, CloseRowsCaption, WS_TABSTOP | BS_PUSHBUTTON, idClose, fWindow);
 }
 
@@ -137,7 +138,7 @@ int TWin32RowsForm::Scaled(int aPixels) const {
 
 void TWin32RowsForm::ApplyFont() {
   fFont = CreateMessageFont(fDpi);
-  for (const HWND control : {lblRows, lstRows, btnCopy, btnSaveReport, btnClose})
+  for (const HWND control : {RowsLabel, RowsList, CopyButton, SaveReportButton, CloseButton})
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fFont), FALSE);
   fLineHeight = LineHeightOf(fWindow, fFont);
 }
@@ -166,9 +167,9 @@ void TWin32RowsForm::LayOut() {
   const int buttonHeight = fLineHeight + 2 * Scaled(ButtonPadding);
   const int buttonsTop = std::max<int>(client.bottom - margin - buttonHeight, 0);
   const int listTop = margin + labelHeight + margin;
-  MoveWindow(lblRows, margin, margin, std::max<int>(client.right - 2 * margin, 0), labelHeight,
+  MoveWindow(RowsLabel, margin, margin, std::max<int>(client.right - 2 * margin, 0), labelHeight,
              TRUE);
-  MoveWindow(lstRows, margin, listTop, std::max<int>(client.right - 2 * margin, 0),
+  MoveWindow(RowsList, margin, listTop, std::max<int>(client.right - 2 * margin, 0),
              std::max(buttonsTop - margin - listTop, 0), TRUE);
   // "Copy" and "Save report..." at the left under the list, "Close" at the right.
   const auto width = [this](HWND aButton) {
@@ -176,12 +177,12 @@ void TWin32RowsForm::LayOut() {
     SendMessageW(aButton, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal));
     return std::max<int>(ideal.cx, Scaled(MinimumButtonWidth));
   };
-  const int copyWidth = width(btnCopy);
-  MoveWindow(btnCopy, margin, buttonsTop, copyWidth, buttonHeight, TRUE);
-  MoveWindow(btnSaveReport, 2 * margin + copyWidth, buttonsTop, width(btnSaveReport), buttonHeight,
-             TRUE);
-  const int closeWidth = width(btnClose);
-  MoveWindow(btnClose, client.right - margin - closeWidth, buttonsTop, closeWidth, buttonHeight,
+  const int copyWidth = width(CopyButton);
+  MoveWindow(CopyButton, margin, buttonsTop, copyWidth, buttonHeight, TRUE);
+  MoveWindow(SaveReportButton, 2 * margin + copyWidth, buttonsTop, width(SaveReportButton),
+             buttonHeight, TRUE);
+  const int closeWidth = width(CloseButton);
+  MoveWindow(CloseButton, client.right - margin - closeWidth, buttonsTop, closeWidth, buttonHeight,
              TRUE);
 }
 
@@ -190,20 +191,20 @@ void TWin32RowsForm::SortBy(int aColumn) {
   fAscending = aColumn != fSortColumn || !fAscending;
   fSortColumn = aColumn;
   std::vector<bool> selected(fOrder.size());
-  for (int row = ListView_GetNextItem(lstRows, -1, LVNI_SELECTED); row >= 0;
-       row = ListView_GetNextItem(lstRows, row, LVNI_SELECTED))
+  for (int row = ListView_GetNextItem(RowsList, -1, LVNI_SELECTED); row >= 0;
+       row = ListView_GetNextItem(RowsList, row, LVNI_SELECTED))
     selected[fOrder[static_cast<std::size_t>(row)]] = true;
   fOrder = SortedRows(fRows.Rows, static_cast<TRowsColumn>(aColumn), fAscending);
-  ListView_SetItemState(lstRows, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_SetItemState(RowsList, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   for (std::size_t row = 0; row < fOrder.size(); ++row)
     if (selected[fOrder[row]])
-      ListView_SetItemState(lstRows, static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+      ListView_SetItemState(RowsList, static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
   ShowSortArrow();
-  InvalidateRect(lstRows, nullptr, FALSE);
+  InvalidateRect(RowsList, nullptr, FALSE);
 }
 
 void TWin32RowsForm::ShowSortArrow() const {
-  const HWND header = ListView_GetHeader(lstRows);
+  const HWND header = ListView_GetHeader(RowsList);
   for (int column = 0; column < rcCount; ++column) {
     HDITEMW item{};
     item.mask = HDI_FORMAT;
@@ -217,8 +218,8 @@ void TWin32RowsForm::ShowSortArrow() const {
 
 void TWin32RowsForm::CopySelection() const {
   std::vector<std::size_t> rows;
-  for (int row = ListView_GetNextItem(lstRows, -1, LVNI_SELECTED); row >= 0;
-       row = ListView_GetNextItem(lstRows, row, LVNI_SELECTED))
+  for (int row = ListView_GetNextItem(RowsList, -1, LVNI_SELECTED); row >= 0;
+       row = ListView_GetNextItem(RowsList, row, LVNI_SELECTED))
     rows.push_back(fOrder[static_cast<std::size_t>(row)]);
   PutOnClipboard(fWindow, RowsText(fRows.Rows, rows, u"\r\n"));
 }
@@ -228,7 +229,7 @@ void TWin32RowsForm::ShowContextMenu(LPARAM aWhere) {
   // From the keyboard: at the list's corner.
   if (aWhere == -1) {
     where = {0, 0};
-    ClientToScreen(lstRows, &where);
+    ClientToScreen(RowsList, &where);
   }
   const HMENU menu = CreatePopupMenu();
   const std::u16string copy(CopyRowsCaption);
@@ -257,7 +258,7 @@ void TWin32RowsForm::Close() {
 }
 
 void TWin32RowsForm::Notify(const NMHDR& aHeader) {
-  if (aHeader.hwndFrom != lstRows)
+  if (aHeader.hwndFrom != RowsList)
     return;
   if (aHeader.code == LVN_GETDISPINFOW)
     ShowCell(fRows, fOrder, reinterpret_cast<NMLVDISPINFOW&>(const_cast<NMHDR&>(aHeader)));
@@ -295,7 +296,7 @@ bool TWin32RowsForm::HandleMessage(UINT aMessage, WPARAM aWParam, LPARAM aLParam
     Notify(*reinterpret_cast<const NMHDR*>(aLParam));
     return true;
   case WM_CONTEXTMENU:
-    if (reinterpret_cast<HWND>(aWParam) != lstRows)
+    if (reinterpret_cast<HWND>(aWParam) != RowsList)
       return false;
     ShowContextMenu(aLParam);
     return true;
@@ -321,7 +322,7 @@ INT_PTR CALLBACK TWin32RowsForm::DialogProc(HWND aWindow, UINT aMessage, WPARAM 
   if (form && aMessage == WM_NCDESTROY)
     form->fWindow = nullptr;
   // Until its controls exist, the dialog manager alone answers.
-  if (!form || !form->btnClose || !form->fWindow)
+  if (!form || !form->CloseButton || !form->fWindow)
     return FALSE;
   try {
     return form->HandleMessage(aMessage, aWParam, aLParam) ? TRUE : FALSE;

@@ -33,11 +33,11 @@ public:
   // The selected rows to the clipboard, a tab-separated line each, in the list's order.
   void CopySelection() const;
 
-  HWND lblRows = nullptr;
-  HWND lstRows = nullptr;
-  HWND btnCopy = nullptr;
-  HWND btnSaveReport = nullptr;
-  HWND btnClose = nullptr;
+  HWND RowsLabel = nullptr;
+  HWND RowsList = nullptr;
+  HWND CopyButton = nullptr;
+  HWND SaveReportButton = nullptr;
+  HWND CloseButton = nullptr;
 
 private:
   static INT_PTR CALLBACK DialogProc(HWND aWindow, UINT aMessage, WPARAM aWParam, LPARAM aLParam);

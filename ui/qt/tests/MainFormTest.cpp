@@ -672,8 +672,8 @@ private slots:
     fWindow->btnShowRows->click();
     auto* rows = fWindow->findChild<TRowsForm*>();
     QVERIFY(rows);
-    QCOMPARE(rows->lblRows->text(), lines[2]);
-    QCOMPARE(rows->lstRows->model()->rowCount(), 2);
+    QCOMPARE(rows->RowsLabel->text(), lines[2]);
+    QCOMPARE(rows->RowsList->model()->rowCount(), 2);
     rows->close();
 
     fDesktop->SaveAnswer.reset();

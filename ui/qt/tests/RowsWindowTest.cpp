@@ -66,7 +66,7 @@ private:
   }
 
   static QString Cell(const TRowsForm& aForm, int aRow, int aColumn) {
-    const QAbstractItemModel& model = *aForm.lstRows->model();
+    const QAbstractItemModel& model = *aForm.RowsList->model();
     return model.data(model.index(aRow, aColumn)).toString();
   }
 
@@ -91,13 +91,13 @@ private slots:
     QVERIFY(QTest::qWaitForWindowExposed(form));
     QVERIFY(form->isModal());
     QCOMPARE(form->windowTitle(), QStringLiteral("Rows not carried over"));
-    QCOMPARE(form->lblRows->text(),
+    QCOMPARE(form->RowsLabel->text(),
              QStringLiteral("5000 rows without a converted target were not carried over"));
-    QCOMPARE(form->lstRows->model()->rowCount(), 5000);
+    QCOMPARE(form->RowsList->model()->rowCount(), 5000);
     const QStringList captions{QStringLiteral("Old target"), QStringLiteral("Context path"),
                                QStringLiteral("Native text")};
     for (int column = 0; column < captions.size(); ++column)
-      QCOMPARE(form->lstRows->model()->headerData(column, Qt::Horizontal), captions[column]);
+      QCOMPARE(form->RowsList->model()->headerData(column, Qt::Horizontal), captions[column]);
     QCOMPARE(Cell(*form, 0, 0), QStringLiteral("C:\\gone\\Gone0.res"));
     QCOMPARE(Cell(*form, 0, 1), QStringLiteral("Forms.Form0"));
     QCOMPARE(Cell(*form, 0, 2), QStringLiteral("Text 005000"));
@@ -112,7 +112,7 @@ private slots:
                                                     .arg(frame.height())
                                                     .arg(screen.width())
                                                     .arg(screen.height())));
-    for (QPushButton* button : {form->btnCopy, form->btnSaveReport, form->btnClose})
+    for (QPushButton* button : {form->CopyButton, form->SaveReportButton, form->CloseButton})
       QVERIFY(screen.contains(button->mapToGlobal(button->rect().bottomRight())));
     // Centred on the main window, unless that would put it over the screen's edge.
     const QPoint offset = frame.center() - fWindow->frameGeometry().center();
@@ -123,14 +123,14 @@ private slots:
                  frame.bottom() == screen.bottom(),
              qPrintable(QStringLiteral("%1 off the centre").arg(offset.y())));
 
-    QScrollBar* scrollBar = form->lstRows->verticalScrollBar();
+    QScrollBar* scrollBar = form->RowsList->verticalScrollBar();
     QVERIFY(scrollBar->maximum() > 0);
-    QTest::keyClick(form->lstRows, Qt::Key_End, Qt::ControlModifier);
-    QCOMPARE(form->lstRows->currentIndex().row(), 4999);
+    QTest::keyClick(form->RowsList, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(form->RowsList->currentIndex().row(), 4999);
     QCOMPARE(scrollBar->value(), scrollBar->maximum());
-    QCOMPARE(form->lstRows->rowAt(form->lstRows->viewport()->height() - 2), 4999);
+    QCOMPARE(form->RowsList->rowAt(form->RowsList->viewport()->height() - 2), 4999);
 
-    form->btnClose->click();
+    form->CloseButton->click();
     QTRY_VERIFY(!fWindow->findChild<TRowsForm*>());
   }
 
@@ -138,7 +138,7 @@ private slots:
     TRowsForm* form = OpenRowsOfRun(5000);
     QVERIFY(form);
     QVERIFY(QTest::qWaitForWindowExposed(form));
-    QHeaderView* header = form->lstRows->horizontalHeader();
+    QHeaderView* header = form->RowsList->horizontalHeader();
     const auto clickHeader = [header](int aColumn) {
       QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                         QPoint(header->sectionViewportPosition(aColumn) + 10, 5));
@@ -156,30 +156,30 @@ private slots:
 
     // Ctrl+C, the button and the context menu's action copy the selected rows in the list's
     // order.
-    form->lstRows->setFocus();
-    form->lstRows->selectRow(1);
-    form->lstRows->selectionModel()->select(form->lstRows->model()->index(0, 0),
-                                            QItemSelectionModel::Select |
-                                                QItemSelectionModel::Rows);
+    form->RowsList->setFocus();
+    form->RowsList->selectRow(1);
+    form->RowsList->selectionModel()->select(form->RowsList->model()->index(0, 0),
+                                             QItemSelectionModel::Select |
+                                                 QItemSelectionModel::Rows);
     const QString expected = QStringLiteral("C:\\gone\\Gone0.res\tForms.Form0\tText 005000\n"
                                             "C:\\gone\\Gone0.res\tForms.Form3\tText 004997\n");
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    QTest::keyClick(form->lstRows, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(form->RowsList, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(clipboard->text(), expected);
     clipboard->clear();
-    form->btnCopy->click();
+    form->CopyButton->click();
     QCOMPARE(clipboard->text(), expected);
-    QCOMPARE(form->lstRows->contextMenuPolicy(), Qt::ActionsContextMenu);
-    QCOMPARE(form->lstRows->actions().size(), 1);
-    QCOMPARE(form->lstRows->actions()[0]->text(), QStringLiteral("Copy"));
+    QCOMPARE(form->RowsList->contextMenuPolicy(), Qt::ActionsContextMenu);
+    QCOMPARE(form->RowsList->actions().size(), 1);
+    QCOMPARE(form->RowsList->actions()[0]->text(), QStringLiteral("Copy"));
     clipboard->clear();
-    form->lstRows->actions()[0]->trigger();
+    form->RowsList->actions()[0]->trigger();
     QCOMPARE(clipboard->text(), expected);
 
     // The summary's "Save report..." from the rows window.
     fDesktop->ReportAnswer = fFolder.filePath(QStringLiteral("rows.json")).toStdU16String();
-    form->btnSaveReport->click();
+    form->SaveReportButton->click();
     QCOMPARE(fDesktop->ReportProposals.size(), size_t{1});
     QVERIFY(QFile::exists(fFolder.filePath(QStringLiteral("rows.json"))));
   }
@@ -199,12 +199,12 @@ private slots:
     QVERIFY(QTest::qWaitForWindowExposed(form));
     QCoreApplication::processEvents();
     qInfo("100,001 rows: the rows window was open and drawn in %lld ms", timer.elapsed());
-    QCOMPARE(form->lstRows->model()->rowCount(), 100001);
-    QCOMPARE(form->lstRows->model()->headerData(2, Qt::Horizontal).toString(),
+    QCOMPARE(form->RowsList->model()->rowCount(), 100001);
+    QCOMPARE(form->RowsList->model()->headerData(2, Qt::Horizontal).toString(),
              QStringLiteral("Native text or error"));
     QCOMPARE(Cell(*form, 100000, 2), QStringLiteral("Could not be read: failed"));
     timer.restart();
-    form->lstRows->sortByColumn(1, Qt::DescendingOrder);
+    form->RowsList->sortByColumn(1, Qt::DescendingOrder);
     qInfo("100,001 rows: sorted by a column in %lld ms", timer.elapsed());
     QCOMPARE(Cell(*form, 0, 1), QStringLiteral("S.U"));
   }

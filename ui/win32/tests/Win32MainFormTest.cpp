@@ -398,9 +398,9 @@ TEST_F(TWin32MainFormTest, TheSummaryListsTheRowsNotCarriedOver) {
   ASSERT_TRUE(IsShown(fForm->btnShowRows));
   SendMessageW(fForm->btnShowRows, BM_CLICK, 0, 0);
   ASSERT_TRUE(fForm->RowsForm());
-  EXPECT_EQ(TextOf(fForm->RowsForm()->lblRows),
+  EXPECT_EQ(TextOf(fForm->RowsForm()->RowsLabel),
             u"2 rows without a converted target were not carried over");
-  EXPECT_EQ(ListView_GetItemCount(fForm->RowsForm()->lstRows), 2);
+  EXPECT_EQ(ListView_GetItemCount(fForm->RowsForm()->RowsList), 2);
   SendMessageW(fForm->RowsForm()->Handle(), WM_CLOSE, 0, 0);
 
   ASSERT_TRUE(IsShown(fForm->btnSaveReport));

@@ -37,7 +37,8 @@ std::u16string ClipboardText() {
 // What the list view tells its window when a column's header is clicked.
 void ClickHeader(const TWin32RowsForm& aForm, int aColumn) {
   NMLISTVIEW click{};
-  click.hdr = {aForm.lstRows, static_cast<UINT_PTR>(GetDlgCtrlID(aForm.lstRows)), LVN_COLUMNCLICK};
+  click.hdr = {aForm.RowsList, static_cast<UINT_PTR>(GetDlgCtrlID(aForm.RowsList)),
+               LVN_COLUMNCLICK};
   click.iItem = -1;
   click.iSubItem = aColumn;
   SendMessageW(aForm.Handle(), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
@@ -71,10 +72,10 @@ TEST_F(TWin32RowsFormTest, AHundredThousandRowsAreAVirtualListThatFitsTheWorkAre
               GetTickCount() - start);
 
   EXPECT_EQ(Title(rows->Handle()), u"Rows not carried over");
-  EXPECT_TRUE(GetWindowLongW(rows->lstRows, GWL_STYLE) & LVS_OWNERDATA);
-  EXPECT_EQ(ListView_GetItemCount(rows->lstRows), 100001);
-  EXPECT_EQ(CellText(rows->lstRows, 0, 1), u"Forms.F100000");
-  EXPECT_EQ(CellText(rows->lstRows, 100000, 2), u"Could not be read: failed");
+  EXPECT_TRUE(GetWindowLongW(rows->RowsList, GWL_STYLE) & LVS_OWNERDATA);
+  EXPECT_EQ(ListView_GetItemCount(rows->RowsList), 100001);
+  EXPECT_EQ(CellText(rows->RowsList, 0, 1), u"Forms.F100000");
+  EXPECT_EQ(CellText(rows->RowsList, 100000, 2), u"Could not be read: failed");
   EXPECT_FALSE(IsWindowEnabled(fForm.Handle())) << "the rows window is modal";
 
   MONITORINFO monitor{};
@@ -100,27 +101,27 @@ TEST_F(TWin32RowsFormTest, AClickOnAHeaderSortsTheSelectionIsCopiedAndTheReportS
   SendMessageW(fForm.btnShowRows, BM_CLICK, 0, 0);
   ASSERT_TRUE(fForm.RowsForm());
   const TWin32RowsForm& rows = *fForm.RowsForm();
-  ASSERT_EQ(ListView_GetItemCount(rows.lstRows), 2);
-  EXPECT_EQ(CellText(rows.lstRows, 0, 0), u"C:\\Demo\\Demo.res");
-  ListView_SetItemState(rows.lstRows, 0, LVIS_SELECTED, LVIS_SELECTED);
+  ASSERT_EQ(ListView_GetItemCount(rows.RowsList), 2);
+  EXPECT_EQ(CellText(rows.RowsList, 0, 0), u"C:\\Demo\\Demo.res");
+  ListView_SetItemState(rows.RowsList, 0, LVIS_SELECTED, LVIS_SELECTED);
   ClickHeader(rows, 0);
-  EXPECT_EQ(CellText(rows.lstRows, 0, 2), u"Orphan text");
+  EXPECT_EQ(CellText(rows.RowsList, 0, 2), u"Orphan text");
   // The selection follows its row.
-  EXPECT_EQ(ListView_GetNextItem(rows.lstRows, -1, LVNI_SELECTED), 1);
+  EXPECT_EQ(ListView_GetNextItem(rows.RowsList, -1, LVNI_SELECTED), 1);
   ClickHeader(rows, 0);
-  EXPECT_EQ(CellText(rows.lstRows, 0, 2), u"Version");
+  EXPECT_EQ(CellText(rows.RowsList, 0, 2), u"Version");
 
-  ListView_SetItemState(rows.lstRows, -1, LVIS_SELECTED, LVIS_SELECTED);
-  SendMessageW(rows.btnCopy, BM_CLICK, 0, 0);
+  ListView_SetItemState(rows.RowsList, -1, LVIS_SELECTED, LVIS_SELECTED);
+  SendMessageW(rows.CopyButton, BM_CLICK, 0, 0);
   EXPECT_EQ(ClipboardText(),
             u"C:\\Demo\\Demo.res\tForms.VersionInfo\tVersion\r\n\t\tOrphan text\r\n");
 
   fDesktop->ReportAnswer = (fFolder.Path() / "demo.json").u16string();
-  SendMessageW(rows.btnSaveReport, BM_CLICK, 0, 0);
+  SendMessageW(rows.SaveReportButton, BM_CLICK, 0, 0);
   EXPECT_EQ(fDesktop->ReportProposals.size(), 1u);
   EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "demo.json"));
   EXPECT_FALSE(IsWindowEnabled(fForm.Handle())) << "still modal after the save dialog";
-  SendMessageW(rows.btnClose, BM_CLICK, 0, 0);
+  SendMessageW(rows.CloseButton, BM_CLICK, 0, 0);
   EXPECT_TRUE(IsWindowEnabled(fForm.Handle()));
 }
 

@@ -51,11 +51,11 @@ public:
   // The selected rows to the clipboard, a tab-separated line each, in the list's order.
   void CopySelection();
 
-  QLabel* lblRows;
-  QTableView* lstRows;
-  QPushButton* btnCopy;
-  QPushButton* btnSaveReport;
-  QPushButton* btnClose;
+  QLabel* RowsLabel;
+  QTableView* RowsList;
+  QPushButton* CopyButton;
+  QPushButton* SaveReportButton;
+  QPushButton* CloseButton;
 
 private:
   void CreateList(TRowsWindow aWindow);
