@@ -63,6 +63,10 @@ bool StartsNewLine(char16_t aChar) {
          aChar == u'\uFDD0' || aChar == u'\uFDD1';
 }
 
+bool HasRowsNotCarriedOver(const vconvert::TConversionRun& aRun) {
+  return !aRun.DroppedRows().empty() || !aRun.DiscardedRows().empty();
+}
+
 TTargetCell PathCell(std::u16string_view aPath) {
   // A long path is cut by its column; the tooltip shows it whole.
   return {std::u16string(aPath), std::u16string(aPath)};
@@ -202,9 +206,11 @@ void TMainPresenter::ShowSummary(bool aFailed) {
   std::vector<std::u16string>& lines = summary.Lines;
   lines.push_back(SaveLine());
   lines.push_back(CountsLine(fRun.TargetsConverted(), fRun.TargetsFound(), fRun.RowsPlaced()));
-  summary.OffersDroppedRows = !fRun.DroppedRows().empty();
-  if (summary.OffersDroppedRows)
+  if (!fRun.DroppedRows().empty())
     lines.push_back(vconvert::DroppedRowsSentence(fRun.DroppedRows().size()));
+  if (!fRun.DiscardedRows().empty())
+    lines.push_back(vconvert::DiscardedRowsSentence(fRun.DiscardedRows().size()));
+  summary.OffersDroppedRows = HasRowsNotCarriedOver(fRun);
   if (fRun.FoundNothingOfOldProject())
     lines.emplace_back(vconvert::NothingOfOldProjectWarning);
   if (fCheck)
@@ -247,16 +253,8 @@ bool TMainPresenter::MayWriteTo(const std::u16string& aPath) {
 }
 
 void TMainPresenter::ShowDroppedRowsClicked() {
-  const std::vector<vconvert::TDroppedRow>& rows = fRun.DroppedRows();
-  if (rows.empty())
-    return;
-  std::u16string text = vconvert::DroppedRowsSentence(rows.size()) + u":\n";
-  for (std::size_t index = 0; index < rows.size() && index < ListedDroppedRows; ++index)
-    text += u'\n' + vconvert::DroppedRowText(rows[index]);
-  if (rows.size() > ListedDroppedRows)
-    text += u"\n... and " + IntToText(static_cast<int64_t>(rows.size() - ListedDroppedRows)) +
-            u" more (the batch command's report lists them all)";
-  fView.Desktop().ShowNotice(TNoticeKind::nkInformation, text);
+  if (HasRowsNotCarriedOver(fRun))
+    fView.ShowRowsWindow(RowsWindowOf(fRun.DroppedRows(), fRun.DiscardedRows()));
 }
 
 void TMainPresenter::SaveReportClicked() {

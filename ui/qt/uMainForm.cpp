@@ -2,6 +2,7 @@
 
 #include "vpresenter/uMainLayout.h"
 #include "vpresenter/uMainTexts.h"
+#include "vui/uRowsForm.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -329,6 +330,12 @@ void TMainform::ShowSummary(const TSummary& aSummary) {
   btnShowRows->setVisible(aSummary.OffersDroppedRows);
   btnSaveReport->setVisible(aSummary.OffersReport);
   pnlSummary->setVisible(!aSummary.Lines.empty());
+}
+
+void TMainform::ShowRowsWindow(TRowsWindow aWindow) {
+  // Modal without a loop of its own: the call returns at once; the form goes when it is closed.
+  auto* form = new TRowsForm(this, std::move(aWindow), [this] { fPresenter.SaveReportClicked(); });
+  form->open();
 }
 
 void TMainform::ShowProgressBar(std::optional<int32_t> aPercent) {

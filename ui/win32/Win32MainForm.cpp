@@ -1,5 +1,6 @@
 #include "Win32MainForm.h"
 
+#include "Win32Font.h"
 #include "Win32Resources.h"
 #include "vbase/Errors.h"
 #include "vbase/WindowsErrors.h"
@@ -94,8 +95,10 @@ void Place(HDWP& aPositions, HWND aControl, const RECT& aBounds) {
                               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool DispatchesAsDialog(HWND aWindow, MSG& aMessage) {
-  return aWindow && IsWindow(aWindow) && IsDialogMessageW(aWindow, &aMessage);
+// The keyboard works as in a dialog in the window and in the rows window over it.
+bool DispatchesAsDialog(MSG& aMessage) {
+  const HWND window = aMessage.hwnd ? GetAncestor(aMessage.hwnd, GA_ROOT) : nullptr;
+  return window && IsDialogMessageW(window, &aMessage);
 }
 
 } // namespace
@@ -203,23 +206,14 @@ int TWin32Mainform::Scaled(int aPixels) const {
 void TWin32Mainform::ApplyDpi(UINT aDpi) {
   const UINT previousDpi = fDpi;
   fDpi = aDpi;
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, fDpi);
-  const HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+  const HFONT font = CreateMessageFont(fDpi);
   for (const HWND control : {btnConvert, btnHelp, pgcMain, lstTargets, memLog, lblSummary,
                              btnShowRows, btnSaveReport, btnSaveAs})
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   if (fFont)
     DeleteObject(fFont);
   fFont = font;
-  const HDC context = GetDC(fWindow);
-  const HGDIOBJ previous = SelectObject(context, font);
-  TEXTMETRICW text{};
-  GetTextMetricsW(context, &text);
-  SelectObject(context, previous);
-  ReleaseDC(fWindow, context);
-  fLineHeight = text.tmHeight;
+  fLineHeight = LineHeightOf(fWindow, font);
   LoadImages();
   ListView_SetColumnWidth(lstTargets, tcImage, Scaled(ImageColumnWidth));
   ListView_SetColumnWidth(lstTargets, tcRows, Scaled(RowsColumnWidth));
@@ -382,6 +376,14 @@ void TWin32Mainform::ShowSummary(const TSummary& aSummary) {
   LayOut();
 }
 
+void TWin32Mainform::ShowRowsWindow(TRowsWindow aWindow) {
+  fRowsForm.reset();
+  fRowsForm = std::make_unique<TWin32RowsForm>(
+      fInstance, fWindow, std::move(aWindow),
+      TRowsFormActions{[this] { fPresenter.SaveReportClicked(); },
+                       [this](std::exception_ptr aError) { fPresenter.ReportException(aError); }});
+}
+
 void TWin32Mainform::ShowProgressBar(std::optional<int32_t> aPercent) {
   if (aPercent)
     SendMessageW(barProgress, PBM_SETPOS, static_cast<WPARAM>(*aPercent), 0);
@@ -431,7 +433,7 @@ void TWin32Mainform::ProcessMessages() {
       PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
-    if (!DispatchesAsDialog(fWindow, message)) {
+    if (!DispatchesAsDialog(message)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
@@ -597,7 +599,7 @@ int RunMessageLoop(HWND aWindow) {
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);
     if (got == 0 || got == -1)
       return got == 0 ? static_cast<int>(message.wParam) : 1;
-    if (!DispatchesAsDialog(aWindow, message)) {
+    if (!DispatchesAsDialog(message)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }

@@ -56,6 +56,7 @@ public:
   bool OffersReport = false;
   bool OffersSaveAs = false;
   int Summaries = 0;
+  std::vector<TRowsWindow> RowsWindows;
 
   void ClearLog() override { Log.clear(); }
   void AddLogLine(std::u16string_view aLine) override { Log.emplace_back(aLine); }
@@ -72,6 +73,7 @@ public:
     OffersSaveAs = aSummary.OffersSaveAs;
     ++Summaries;
   }
+  void ShowRowsWindow(TRowsWindow aWindow) override { RowsWindows.push_back(std::move(aWindow)); }
   void ShowProgressBar(std::optional<int32_t> aPercent) override {
     ProgressPercents.push_back(aPercent);
   }
@@ -559,12 +561,22 @@ TEST_F(MainPresenterTest, TheSummaryOffersTheRowsNotCarriedOver) {
   EXPECT_TRUE(fView.OffersDroppedRows);
 
   fPresenter.ShowDroppedRowsClicked();
-  ASSERT_EQ(fView.Notices.size(), 1u);
-  const std::u16string& notice = fView.Notices[0];
-  EXPECT_TRUE(notice.starts_with(u"2 rows without a converted target were not carried over:\n\n"
-                                 u"target \""))
-      << vbase::Utf8Encode(notice);
-  EXPECT_EQ(std::count(notice.begin(), notice.end(), u'\n'), 3);
+  ASSERT_EQ(fView.RowsWindows.size(), 1u);
+  const TRowsWindow& window = fView.RowsWindows[0];
+  EXPECT_EQ(window.Title, u"Rows not carried over");
+  EXPECT_EQ(window.Lines, std::vector<std::u16string>{
+                              u"2 rows without a converted target were not carried over"});
+  EXPECT_EQ(window.Captions,
+            (std::array<std::u16string, rcCount>{u"Old target", u"Context path", u"Native text"}));
+  EXPECT_EQ(window.Rows,
+            (std::vector<TRowCells>{{u"C:\\Demo\\Demo.res", u"Forms.VersionInfo", u"Version"},
+                                    {u"", u"", u"Orphan text"}}));
+  EXPECT_TRUE(fView.Notices.empty());
+
+  // A run without such rows offers none.
+  ConvertWorkedProject();
+  fPresenter.ShowDroppedRowsClicked();
+  EXPECT_EQ(fView.RowsWindows.size(), 1u);
 }
 
 // The warning comes as a question before the save dialog: No saves nothing, Yes goes on to the

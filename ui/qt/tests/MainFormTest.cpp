@@ -5,6 +5,7 @@
 #include "vbase/Errors.h"
 #include "vui/uApplication.h"
 #include "vui/uMainForm.h"
+#include "vui/uRowsForm.h"
 
 #include <QFile>
 #include <QHeaderView>
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -670,9 +672,11 @@ private slots:
 
     QVERIFY(fWindow->btnShowRows->isVisible());
     fWindow->btnShowRows->click();
-    QCOMPARE(ToQ(fDesktop->Notices).size(), 1);
-    QVERIFY2(ToQ(fDesktop->Notices)[0].startsWith(lines[2] + u':'),
-             qPrintable(ToQ(fDesktop->Notices)[0]));
+    auto* rows = fWindow->findChild<TRowsForm*>();
+    QVERIFY(rows);
+    QCOMPARE(rows->RowsLabel->text(), lines[2]);
+    QCOMPARE(rows->RowsList->model()->rowCount(), 2);
+    rows->close();
 
     fDesktop->SaveAnswer.reset();
     fWindow->btnConvert->click();

@@ -3,6 +3,7 @@
 #include "Win32MainForm.h"
 
 #include "FakeDesktop.h"
+#include "ListViewCells.h"
 #include "TestFiles.h"
 #include "Win32Desktop.h"
 #include "Win32Resources.h"
@@ -56,16 +57,6 @@ SIZE ClientSize(HWND aWindow) {
   RECT client{};
   GetClientRect(aWindow, &client);
   return {client.right, client.bottom};
-}
-
-std::u16string CellText(HWND aList, int aRow, int aColumn) {
-  wchar_t buffer[1024] = {};
-  LVITEMW item{};
-  item.iSubItem = aColumn;
-  item.pszText = buffer;
-  item.cchTextMax = 1024;
-  SendMessageW(aList, LVM_GETITEMTEXTW, static_cast<WPARAM>(aRow), reinterpret_cast<LPARAM>(&item));
-  return FromWide(buffer);
 }
 
 int CellImage(HWND aList, int aRow) {
@@ -424,10 +415,11 @@ TEST_F(TWin32MainFormTest, TheSummaryListsTheRowsNotCarriedOver) {
             std::u16string::npos);
   ASSERT_TRUE(IsShown(fForm->btnShowRows));
   SendMessageW(fForm->btnShowRows, BM_CLICK, 0, 0);
-  ASSERT_EQ(fDesktop->Notices.size(), 1u);
-  EXPECT_EQ(fDesktop->Notices[0].rfind(
-                u"2 rows without a converted target were not carried over:\n\ntarget \"", 0),
-            0u);
+  ASSERT_TRUE(fForm->RowsForm());
+  EXPECT_EQ(TextOf(fForm->RowsForm()->RowsLabel),
+            u"2 rows without a converted target were not carried over");
+  EXPECT_EQ(ListView_GetItemCount(fForm->RowsForm()->RowsList), 2);
+  SendMessageW(fForm->RowsForm()->Handle(), WM_CLOSE, 0, 0);
 
   ASSERT_TRUE(IsShown(fForm->btnSaveReport));
   EXPECT_LT(BoundsInParent(fForm->btnShowRows).right, BoundsInParent(fForm->btnSaveReport).left);

@@ -47,7 +47,8 @@ public:
   void ConvertClicked();
   // "Help...": the help page in the browser, or its address in a notice.
   void HelpClicked();
-  // The summary's button: the rows of the last run that were not carried over, in a notice.
+  // The summary's button: the rows of the last run that were not carried over, both kinds, in
+  // the rows window.
   void ShowDroppedRowsClicked();
   // The summary's other button: the report of the last run, failed or not, as the batch command
   // writes it for that input, to a path from the save dialog; nothing during a run.
@@ -91,9 +92,6 @@ public:
   void ProcessMessages() override;
   bool ShowsProgress() const override { return true; }
   void ShowProgress(vconvert::TRunStage aStage, int64_t aDone, int64_t aTotal) override;
-
-  // Rows listed in the notice of ShowDroppedRowsClicked; a report lists them all.
-  static constexpr std::size_t ListedDroppedRows = 200;
 
 private:
   void RunConversion();

@@ -33,6 +33,19 @@ inline constexpr std::u16string_view ShowDroppedRowsCaption = u"Show rows...";
 inline constexpr std::u16string_view SaveReportCaption = u"Save report...";
 // The button beside them that saves a converted project that was not saved.
 inline constexpr std::u16string_view SaveAsCaption = u"Save as...";
+
+// The window that lists the rows not carried over, its columns and its buttons; the report's
+// button is SaveReportCaption.
+inline constexpr std::u16string_view RowsWindowTitle = u"Rows not carried over";
+// The rows window's columns, from left to right.
+enum TRowsColumn { rcOldTarget, rcContext, rcText, rcCount };
+inline constexpr std::array<std::u16string_view, rcCount> RowsColumnCaptions{
+    u"Old target", u"Context path", u"Native text"};
+// The last column's caption when rows that could not be read show their error there.
+inline constexpr std::u16string_view RowsErrorColumnCaption = u"Native text or error";
+inline constexpr std::u16string_view UnreadableRowPrefix = u"Could not be read: ";
+inline constexpr std::u16string_view CopyRowsCaption = u"Copy";
+inline constexpr std::u16string_view CloseRowsCaption = u"Close";
 // Added by the save dialog to a name typed without an extension.
 inline constexpr std::u16string_view SaveProjectExtension = u"vxp";
 

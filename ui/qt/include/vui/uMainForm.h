@@ -86,6 +86,7 @@ private:
   void AddTargetRow(const TTargetRow& aRow) override;
   void SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) override;
   void ShowSummary(const TSummary& aSummary) override;
+  void ShowRowsWindow(TRowsWindow aWindow) override;
   void ShowProgressBar(std::optional<int32_t> aPercent) override;
   void SetConvertEnabled(bool aEnabled) override;
   TMainControl FocusedControl() const override;
