@@ -13,7 +13,6 @@
 #include "vreport/InputResult.h"
 #include "vreport/RunRecorder.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <exception>
