@@ -213,6 +213,8 @@ void TXmlDocument::LoadFromFile(const std::u16string& FileName) {
     }
     ReadToEnd(file, start);
     LoadFromOwnBytes(*this, std::move(start));
+  } catch (const vbase::EStopped&) {
+    throw; // finding its line would read the whole file again
   } catch (vbase::Exception& error) {
     PlaceInFile(error, FileName);
     throw;
