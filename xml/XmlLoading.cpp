@@ -10,6 +10,7 @@
 #include "vxml/XmlDocument.h"
 
 #include <cstring>
+#include <functional>
 #include <istream>
 
 namespace vxml {
@@ -106,15 +107,19 @@ void ForEachUtf8Piece(TFileReader& AFile, std::string AStart, TConsume AConsume)
   }
 }
 
-std::u16string ReadUtf8Text(TFileReader& AFile, std::string AStart) {
+// aOnPiece is called after each piece: reading a large file takes a while before the parse
+// reports its first node.
+std::u16string ReadUtf8Text(TFileReader& AFile, std::string AStart,
+                            const std::function<void()>& aOnPiece) {
   std::u16string text;
   // No sequence gives more code units than it has bytes.
   text.reserve(static_cast<std::size_t>(AFile.Size()));
   AdviseHugePages(text.data(), text.data() + text.capacity());
-  ForEachUtf8Piece(AFile, std::move(AStart), [&text](std::string_view ABytes) {
+  ForEachUtf8Piece(AFile, std::move(AStart), [&](std::string_view ABytes) {
     Utf8DecodeAppend(ABytes, text);
     if (text.size() > MaxTextUnits)
       RaiseTooLarge();
+    aOnPiece();
     return true;
   });
   return text;
@@ -208,7 +213,11 @@ void TXmlDocument::LoadFromFile(const std::u16string& FileName) {
     TFileReader file(FileName, MaxTextBytes);
     std::string start = ReadStart(file, FilePiece);
     if (IsUtf8CodePage(DetectCodePage(start))) {
-      LoadFromText(*this, ReadUtf8Text(file, std::move(start)));
+      // Position 0 of an unknown size until the parse begins.
+      LoadFromText(*this, ReadUtf8Text(file, std::move(start), [this] {
+        if (OnProgress)
+          OnProgress(this, 0, 0);
+      }));
       return;
     }
     ReadToEnd(file, start);
