@@ -25,6 +25,8 @@ constexpr std::u16string_view NoBrowserNotice =
 constexpr std::u16string_view NotSavedLine =
     u"The new project was not saved: the save dialog was cancelled.";
 constexpr std::u16string_view NotSavedBecause = u"The new project was not saved: ";
+constexpr std::u16string_view FailedProjectsPrefix = u"Failed: ";
+constexpr std::u16string_view SkippedProjectsPrefix = u"Skipped, as their new projects exist: ";
 constexpr std::u16string_view FailedLine = u"The conversion failed; the new project was not saved.";
 // Where each stage's share of the bar starts, in the order of TRunStage, and where the last ends:
 // loading and checking read whole files, converting walks what is loaded.
@@ -33,6 +35,24 @@ constexpr std::array<int64_t, 5> StageStarts{0, 35, 50, 70, 100};
 std::u16string EmptyProjectQuestion() {
   return std::u16string(vconvert::NothingOfOldProjectWarning) + u'\n' +
          std::u16string(SaveEmptyProjectQuestion);
+}
+
+std::u16string ExistingOutputError(const std::u16string& aPath, bool aStops) {
+  return u"The new project \"" + aPath + u"\" exists already" +
+         (aStops ? u"; the run stopped there" : u"; it was skipped");
+}
+
+std::u16string QueueCountsLine(std::size_t aConverted, std::size_t aCount) {
+  return IntToText(static_cast<int64_t>(aConverted)) + u" of " +
+         IntToText(static_cast<int64_t>(aCount)) + u" projects converted.";
+}
+
+std::u16string NamedProjectsLine(std::u16string_view aPrefix,
+                                 const std::vector<std::u16string>& aProjects) {
+  std::u16string line(aPrefix);
+  for (std::size_t index = 0; index < aProjects.size(); ++index)
+    line += (index == 0 ? u"" : u", ") + aProjects[index];
+  return line + u".";
 }
 
 std::u16string SavedLine(const std::u16string& aPath) {
@@ -110,11 +130,16 @@ public:
   TRunHost(TMainPresenter& aPresenter, TRunThread& aThread)
       : fPresenter(aPresenter), fThread(aThread) {}
 
-  // Set on the window's thread before the run starts.
-  void Prepare(std::u16string aInput) {
+  // Set on the window's thread before the run starts, or on the run's before each project of a
+  // run of several, which answers where to save from aQueue instead of asking.
+  void Prepare(std::u16string aInput, std::optional<TQueueOptions> aQueue = std::nullopt) {
     fInput = std::move(aInput);
+    fQueue = std::move(aQueue);
+    fExisting.reset();
     fPercent.reset();
   }
+  // The new project that existed and was not replaced, in a run of several.
+  const std::optional<std::u16string>& Existing() const { return fExisting; }
   // Progress of a stage the presenter runs itself; it looks at the stop as well.
   vconvert::TOnProgressEvent ProgressOf(TRunStage aStage) {
     ShowProgress(aStage, 0, 0);
@@ -142,6 +167,8 @@ public:
     fThread.Post([this, aTarget, aCount] { fPresenter.TargetRowsCounted(aTarget, aCount); });
   }
   std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override {
+    if (fQueue)
+      return QueuedOutputPath(aProposal);
     // Outlives a wait that a stop ends while the dialog is still open.
     const auto answer = std::make_shared<std::optional<std::u16string>>();
     fThread.Ask([this, answer, aProposal] { *answer = fPresenter.AskOutputPath(aProposal); });
@@ -160,9 +187,26 @@ public:
   }
 
 private:
+  // Answered once for the whole run: no dialog per project.
+  std::optional<std::u16string> QueuedOutputPath(const std::u16string& aProposal) {
+    std::filesystem::path path(aProposal);
+    if (fQueue->Folder)
+      path = std::filesystem::path(*fQueue->Folder) / path.filename();
+    std::error_code error;
+    if (fQueue->Existing != TExistingOutputs::eoReplace &&
+        std::filesystem::symlink_status(path, error).type() !=
+            std::filesystem::file_type::not_found) {
+      fExisting = path.make_preferred().u16string();
+      return std::nullopt;
+    }
+    return path.make_preferred().u16string();
+  }
+
   TMainPresenter& fPresenter;
   TRunThread& fThread;
   std::u16string fInput;
+  std::optional<TQueueOptions> fQueue;
+  std::optional<std::u16string> fExisting;
   std::optional<int32_t> fPercent;
 };
 
@@ -188,22 +232,46 @@ void TMainPresenter::ConvertClicked() {
 }
 
 void TMainPresenter::RunConversion() {
-  const std::optional<std::u16string> input =
-      fGivenProject ? fGivenProject : fView.Desktop().ChooseOpenPath();
-  // A cancelled open dialog leaves the last run's summary as it is.
-  if (!input)
+  if (fGivenProject) {
+    StartSingleRun(*fGivenProject, true);
     return;
+  }
+  // A cancelled open dialog leaves the last run's summary as it is.
+  ConvertChosen(fView.Desktop().ChooseOpenPaths(), false);
+}
+
+void TMainPresenter::ConvertChosen(const std::vector<std::u16string>& aPaths, bool aGiven) {
+  std::error_code error;
+  // One project stays the run it has always been, with its save dialog and its questions.
+  if (aPaths.size() == 1 && !std::filesystem::is_directory(std::filesystem::path(aPaths[0]), error))
+    StartSingleRun(aPaths[0], aGiven);
+  else if (!aPaths.empty())
+    try {
+      std::vector<std::string> inputs;
+      for (const std::u16string& path : aPaths)
+        inputs.push_back(Utf8Encode(path));
+      std::vector<vconvert::TInputItem> items = vconvert::ExpandInputs(inputs);
+      if (const std::optional<TQueueOptions> options =
+              fView.Desktop().AskQueueOptions(items.size()))
+        StartQueue(std::move(items), *options, aGiven);
+    } catch (...) {
+      ReportException(std::current_exception());
+    }
+}
+
+void TMainPresenter::StartSingleRun(const std::u16string& aInput, bool aGiven) {
+  HideQueue();
   // A new run begins: the project kept from the last one goes before the next one loads.
-  fRunInput = input;
+  fRunInput = aInput;
   fUnsaved.reset();
   fSavedTo.reset();
   fSaveFailure.reset();
   fCheck.reset();
   fRunCheck.reset();
-  fFocusConvertAtEnd = fGivenProject.has_value();
-  fRunHost->Prepare(*input);
+  fFocusConvertAtEnd = aGiven;
+  fRunHost->Prepare(aInput);
   BeginRun();
-  fThread.Start([this, path = *input] { ConvertAndVerify(path); },
+  fThread.Start([this, path = aInput] { ConvertAndVerify(path); },
                 [this](std::exception_ptr aError) { ConversionEnded(aError); });
 }
 
@@ -410,23 +478,42 @@ bool TMainPresenter::MayWriteTo(const std::u16string& aPath) {
 }
 
 void TMainPresenter::ShowDroppedRowsClicked() {
+  if (fState != TMainState::msIdle)
+    return;
+  if (!fQueue.empty()) {
+    if (fSelectedProject) {
+      const vreport::TInputResult& result = fQueue[*fSelectedProject].Result;
+      fView.ShowRowsWindow(RowsWindowOf(result.DroppedRows, result.DiscardedRows));
+    }
+    return;
+  }
   // During a run the rows are the run's, on its own thread.
-  if (fState == TMainState::msIdle && HasRowsNotCarriedOver(fRun))
+  if (HasRowsNotCarriedOver(fRun))
     fView.ShowRowsWindow(RowsWindowOf(fRun.DroppedRows(), fRun.DiscardedRows()));
 }
 
 void TMainPresenter::SaveReportClicked() {
-  if (fState != TMainState::msIdle || !fLastRun)
+  if (fState != TMainState::msIdle || (!fLastRun && fQueue.empty()))
     return;
-  const std::optional<std::u16string> chosen = AskSavePath(
-      SaveReportDialog, vbase::Utf8Decode(fLastRun->Input) + std::u16string(ReportNameSuffix));
+  std::vector<vreport::TInputResult> results;
+  for (const TQueuedProject& project : fQueue)
+    results.push_back(project.Result);
+  const std::u16string proposal =
+      results.empty() ? vbase::Utf8Decode(fLastRun->Input) + std::u16string(ReportNameSuffix)
+                      : (std::filesystem::path(vbase::Utf8Decode(results[0].Input)).parent_path() /
+                         std::filesystem::path(QueueReportName))
+                            .make_preferred()
+                            .u16string();
+  if (results.empty())
+    results.push_back(*fLastRun);
+  const std::optional<std::u16string> chosen = AskSavePath(SaveReportDialog, proposal);
   if (!chosen)
     return;
   try {
     std::string path = Utf8Encode(*chosen);
     if (vreport::LowerCaseExtension(path).empty())
       path.append(1, '.').append(Utf8Encode(ReportExtension));
-    vreport::WriteReport(path, {*fLastRun}, Utf8Encode(ProgramName));
+    vreport::WriteReport(path, results, Utf8Encode(ProgramName));
   } catch (...) {
     ReportException(std::current_exception());
   }
@@ -443,6 +530,215 @@ vreport::TInputResult TMainPresenter::RunResult(std::exception_ptr aError) {
     }
   }
   return fRecorder.TakeResult(fRun);
+}
+
+void TMainPresenter::StartQueue(std::vector<vconvert::TInputItem> aItems,
+                                const TQueueOptions& aOptions, bool aGiven) {
+  fUnsaved.reset();
+  fLastRun.reset();
+  fSelectedProject.reset();
+  fQueue.assign(aItems.size(), {});
+  ClearLog();
+  TargetsCleared();
+  fView.ShowProjectList(true);
+  for (std::size_t index = 0; index < aItems.size(); ++index) {
+    fQueue[index].Result.Input = aItems[index].Path;
+    ShowProjectRow(index);
+  }
+  fView.ShowSummary({});
+  fFocusConvertAtEnd = aGiven;
+  // Nothing is kept in memory for a later save: each project is saved or given up at once.
+  fRun.SetKeepsUnsavedProject(false);
+  BeginRun();
+  fThread.Start([this, items = std::move(aItems), aOptions] { ConvertQueue(items, aOptions); },
+                [this](std::exception_ptr aError) { QueueEnded(aError); });
+}
+
+void TMainPresenter::ConvertQueue(const std::vector<vconvert::TInputItem>& aItems,
+                                  const TQueueOptions& aOptions) {
+  for (std::size_t index = 0; index < aItems.size(); ++index) {
+    fThread.StopSignal().Check();
+    fThread.Post([this, index] {
+      fQueue[index].Outcome = poConverting;
+      ShowProjectRow(index);
+    });
+    TQueuedProject project = ConvertQueued(aItems[index], aOptions);
+    const bool stops = project.Outcome == poStopped;
+    fThread.Post(
+        [this, index, project = std::move(project)] { QueuedProjectEnded(index, project); });
+    if (stops)
+      return;
+  }
+}
+
+TMainPresenter::TQueuedProject TMainPresenter::ConvertQueued(const vconvert::TInputItem& aItem,
+                                                             const TQueueOptions& aOptions) {
+  TQueuedProject project;
+  if (aItem.Error) {
+    project.Outcome = poFailed;
+    project.Result.Input = aItem.Path;
+    project.Result.Error = aItem.Error;
+    return project;
+  }
+  const std::u16string input = vbase::Utf8Decode(aItem.Path);
+  fRunHost->Prepare(input, aOptions);
+  fRunCheck.reset();
+  std::exception_ptr error;
+  try {
+    ConvertAndVerify(input);
+  } catch (...) {
+    error = std::current_exception();
+  }
+  project.Result = RunResult(error);
+  const std::optional<std::u16string>& existing = fRunHost->Existing();
+  if (IsStop(error))
+    project.Outcome = poStopped;
+  else if (existing) {
+    const bool stops = aOptions.Existing == TExistingOutputs::eoStop;
+    project.Outcome = stops ? poStopped : poSkipped;
+    project.Result.Error = Utf8Encode(ExistingOutputError(*existing, stops));
+  } else if (!project.Result.Ok())
+    project.Outcome = poFailed;
+  else
+    project.Outcome = project.Result.Warning ? poWarning : poConverted;
+  return project;
+}
+
+void TMainPresenter::QueuedProjectEnded(std::size_t aIndex, const TQueuedProject& aProject) {
+  fQueue[aIndex] = aProject;
+  ShowProjectRow(aIndex);
+}
+
+void TMainPresenter::QueueEnded(std::exception_ptr aError) {
+  const bool closing = fState == TMainState::msClosing;
+  bool stopped = false;
+  for (std::size_t index = 0; index < fQueue.size(); ++index) {
+    TQueuedProject& project = fQueue[index];
+    if (project.Outcome == poStopped)
+      stopped = true;
+    if (project.Outcome != poWaiting && project.Outcome != poConverting)
+      continue;
+    // Never begun, or begun when the stop came between its steps.
+    project.Outcome = poStopped;
+    project.Result.Error = Utf8Encode(vconvert::StoppedMessage);
+    ShowProjectRow(index);
+    stopped = true;
+  }
+  if (stopped)
+    AddLogLine(StoppedLogLine);
+  else if (aError && !closing)
+    ReportException(aError);
+  fRun.SetKeepsUnsavedProject(true);
+  EndRun();
+  ShowQueueSummary();
+  if (fFocusConvertAtEnd)
+    fView.FocusConvert();
+  CloseIfAsked(closing);
+}
+
+void TMainPresenter::ShowProjectRow(std::size_t aIndex) {
+  const TQueuedProject& project = fQueue[aIndex];
+  const vreport::TInputResult& result = project.Result;
+  TProjectRow row;
+  row.Cells[pcProject] = vbase::Utf8Decode(result.Input);
+  row.Cells[pcOutcome] = ProjectOutcomeTexts[project.Outcome];
+  const bool converted = project.Outcome == poConverted || project.Outcome == poWarning;
+  row.Image = converted ? tiConverted : tiNotConverted;
+  if (result.Error)
+    row.Hint = vbase::Utf8Decode(*result.Error);
+  else if (result.Warning)
+    row.Hint = vbase::Utf8Decode(*result.Warning);
+  else if (result.Output)
+    row.Hint = SavedLine(vbase::Utf8Decode(*result.Output));
+  if (project.Outcome > poConverting && !result.Targets.empty()) {
+    const auto targets = static_cast<int32_t>(result.Targets.size());
+    const auto convertedTargets = static_cast<int32_t>(
+        std::count_if(result.Targets.begin(), result.Targets.end(),
+                      [](const vreport::TTargetOutcome& aTarget) { return aTarget.Converted; }));
+    row.Cells[pcTargets] = IntToText(convertedTargets) + u" of " + IntToText(targets);
+    row.Cells[pcRowsCarried] = IntToText(result.RowsPlaced);
+    row.Cells[pcRowsNotCarried] =
+        IntToText(static_cast<int64_t>(result.DroppedRows.size() + result.DiscardedRows.size()));
+  }
+  if (result.Verification)
+    row.Cells[pcCheck] = VerificationLine(*result.Verification);
+  fView.SetProjectRow(static_cast<int32_t>(aIndex), row);
+}
+
+void TMainPresenter::ShowQueueSummary() {
+  TSummary summary;
+  summary.OffersReport = true;
+  std::vector<std::u16string>& lines = summary.Lines;
+  std::size_t converted = 0;
+  std::vector<std::u16string> failed;
+  std::vector<std::u16string> skipped;
+  for (const TQueuedProject& project : fQueue) {
+    const std::u16string input = vbase::Utf8Decode(project.Result.Input);
+    if (project.Outcome == poConverted || project.Outcome == poWarning)
+      ++converted;
+    else if (project.Outcome == poFailed)
+      failed.push_back(input);
+    else if (project.Outcome == poSkipped)
+      skipped.push_back(input);
+  }
+  lines.push_back(QueueCountsLine(converted, fQueue.size()));
+  if (!failed.empty())
+    lines.push_back(NamedProjectsLine(FailedProjectsPrefix, failed));
+  if (!skipped.empty())
+    lines.push_back(NamedProjectsLine(SkippedProjectsPrefix, skipped));
+  if (fSelectedProject) {
+    const vreport::TInputResult& result = fQueue[*fSelectedProject].Result;
+    lines.push_back(u"\"" + vbase::Utf8Decode(result.Input) + u"\":");
+    if (result.Output)
+      lines.push_back(SavedLine(vbase::Utf8Decode(*result.Output)));
+    else if (result.Error)
+      lines.push_back(std::u16string(NotSavedBecause) + vbase::Utf8Decode(*result.Error));
+    if (result.Warning)
+      lines.push_back(vbase::Utf8Decode(*result.Warning));
+    if (!result.DroppedRows.empty())
+      lines.push_back(vconvert::DroppedRowsSentence(result.DroppedRows.size()));
+    if (!result.DiscardedRows.empty())
+      lines.push_back(vconvert::DiscardedRowsSentence(result.DiscardedRows.size()));
+    if (result.Verification)
+      lines.push_back(VerificationLine(*result.Verification));
+    summary.OffersDroppedRows = !result.DroppedRows.empty() || !result.DiscardedRows.empty();
+  }
+  fView.ShowSummary(summary);
+}
+
+void TMainPresenter::ProjectSelected(int32_t aRow) {
+  if (fState != TMainState::msIdle || aRow < 0 || static_cast<std::size_t>(aRow) >= fQueue.size())
+    return;
+  const auto index = static_cast<std::size_t>(aRow);
+  if (fSelectedProject == index)
+    return;
+  fSelectedProject = index;
+  const vreport::TInputResult& result = fQueue[index].Result;
+  ClearLog();
+  for (const std::u16string& line : result.Log)
+    AddLogLine(line);
+  TargetsCleared();
+  for (std::size_t number = 0; number < result.Targets.size(); ++number) {
+    const vreport::TTargetOutcome& target = result.Targets[number];
+    TFoundTarget found;
+    found.Number = static_cast<int32_t>(number);
+    found.Converted = target.Converted;
+    found.Kind = target.Kind;
+    found.OldTarget = target.OldTarget;
+    found.NewTarget = target.NewTarget;
+    TargetFound(found);
+    if (target.Rows)
+      TargetRowsCounted(found.Number, *target.Rows);
+  }
+  ShowQueueSummary();
+}
+
+void TMainPresenter::HideQueue() {
+  if (fQueue.empty())
+    return;
+  fQueue.clear();
+  fSelectedProject.reset();
+  fView.ShowProjectList(false);
 }
 
 void TMainPresenter::HelpClicked() {
@@ -468,15 +764,31 @@ void TMainPresenter::ConvertProjectLater(const std::u16string& aPath) {
   fView.RunLater([this, aPath] { ConvertProject(aPath); });
 }
 
+void TMainPresenter::ConvertInputs(const std::vector<std::u16string>& aPaths) {
+  if (fState == TMainState::msIdle)
+    ConvertChosen(aPaths, true);
+}
+
+void TMainPresenter::ConvertInputsLater(std::vector<std::u16string> aPaths) {
+  fView.RunLater([this, paths = std::move(aPaths)] { ConvertInputs(paths); });
+}
+
+void TMainPresenter::ConvertFolderClicked() {
+  if (fState != TMainState::msIdle)
+    return;
+  if (const std::optional<std::u16string> folder = fView.Desktop().ChooseFolder())
+    ConvertChosen({*folder}, false);
+}
+
 bool TMainPresenter::AcceptsDrop(const std::vector<std::u16string>& aPaths) const {
-  return fState == TMainState::msIdle && OldProjectAmong(aPaths);
+  return fState == TMainState::msIdle && !ProjectsAmong(aPaths).empty();
 }
 
 bool TMainPresenter::FilesDropped(const std::vector<std::u16string>& aPaths) {
   if (!AcceptsDrop(aPaths))
     return false;
   // The file manager waits for the drop to end; the run and its dialogs come after.
-  ConvertProjectLater(*OldProjectAmong(aPaths));
+  ConvertInputsLater(ProjectsAmong(aPaths));
   return true;
 }
 
@@ -592,6 +904,16 @@ std::optional<std::u16string> OldProjectAmong(const std::vector<std::u16string>&
   if (project == aPaths.end())
     return std::nullopt;
   return *project;
+}
+
+std::vector<std::u16string> ProjectsAmong(const std::vector<std::u16string>& aPaths) {
+  std::vector<std::u16string> projects;
+  std::error_code error;
+  for (const std::u16string& path : aPaths)
+    if (vconvert::IsOldProjectPath(path) ||
+        std::filesystem::is_directory(std::filesystem::path(path), error))
+      projects.push_back(path);
+  return projects;
 }
 
 std::optional<std::u16string> ProjectOfArguments(const std::vector<std::u16string>& aArguments) {

@@ -9,8 +9,10 @@ namespace {
 
 constexpr std::u16string_view Usage =
     u"Usage: vlp5tovxp [OLD.vlp]\n"
+    u"       vlp5tovxp OLD.vlp|FOLDER...\n"
     u"Opens the window that converts an old project (.vlp) to a new one (.vxp); a project\n"
-    u"named here is converted at once, as if picked in the open dialog.\n"
+    u"named here is converted at once, as if picked in the open dialog. Several projects, or a\n"
+    u"folder whose projects are all converted, go in one run that asks once where they go.\n"
     u"\n"
     u"  --help     show this help and exit\n"
     u"  --version  show the version and exit\n"
@@ -34,17 +36,25 @@ TStartRequest ParseStartArguments(const std::vector<std::u16string>& aArguments,
     else if (argument == u"--")
       optionsEnd = true;
     else if (argument == u"--help" || argument == u"-h")
-      return {TStartAction::saHelp, std::nullopt, std::u16string(Usage), 0};
+      return {TStartAction::saHelp, std::nullopt, {}, std::u16string(Usage), 0};
     else if (argument == u"--version")
-      return {TStartAction::saVersion, std::nullopt,
-              std::u16string(ProgramName) + u' ' + std::u16string(aVersion) + u'\n', 0};
+      return {TStartAction::saVersion,
+              std::nullopt,
+              {},
+              std::u16string(ProgramName) + u' ' + std::u16string(aVersion) + u'\n',
+              0};
     else
-      return {TStartAction::saUsageError, std::nullopt,
+      return {TStartAction::saUsageError,
+              std::nullopt,
+              {},
               std::u16string(ProgramName) + u": unknown option " + argument + u"\n\n" +
                   std::u16string(Usage),
               2};
   }
-  return {TStartAction::saWindow, ProjectOfArguments(files), {}, 0};
+  std::vector<std::u16string> projects;
+  for (size_t index = 1; index < files.size(); ++index)
+    projects.push_back(*ProjectOfArguments({files[0], files[index]}));
+  return {TStartAction::saWindow, ProjectOfArguments(files), std::move(projects), {}, 0};
 }
 
 } // namespace vui

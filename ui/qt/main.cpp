@@ -31,8 +31,7 @@ int main(int argc, char** argv) {
   application.SetExceptionReporter(
       [&mainform](std::exception_ptr aError) { mainform.ReportException(aError); });
   mainform.show();
-  if (request.Project)
-    mainform.ConvertProjectLater(QString::fromStdU16String(*request.Project));
+  mainform.Presenter().ConvertInputsLater(request.Projects);
   const int exitCode = application.exec();
   // The window has gone and every file is written and closed: tearing down what a large run
   // left in memory would keep the process alive for nothing, so the system takes it back.

@@ -2,15 +2,27 @@
 
 #include "vpresenter/uMainTexts.h"
 
+#include <QAbstractItemView>
+#include <QButtonGroup>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
+#include <QVBoxLayout>
+#include <array>
+#include <vector>
 
 namespace vui {
 
@@ -43,16 +55,109 @@ void SetUpFileDialog(QFileDialog& aDialog, QFileDialog::AcceptMode aMode, const 
 
 // Not modal: Qt drops a close request to a window that a modal dialog blocks, and the window's
 // presenter is to keep it until the run ends. The run keeps the window's other controls idle.
-std::optional<std::u16string> ChosenFile(QFileDialog& aDialog) {
+bool Accepted(QDialog& aDialog) {
   aDialog.setWindowModality(Qt::NonModal);
   QEventLoop loop;
   QObject::connect(&aDialog, &QDialog::finished, &loop, &QEventLoop::quit);
   aDialog.show();
   loop.exec();
-  if (aDialog.result() != QDialog::Accepted || aDialog.selectedFiles().isEmpty())
-    return std::nullopt;
-  return aDialog.selectedFiles().constFirst().toStdU16String();
+  return aDialog.result() == QDialog::Accepted;
 }
+
+std::vector<std::u16string> ChosenFiles(QFileDialog& aDialog) {
+  std::vector<std::u16string> files;
+  if (Accepted(aDialog))
+    for (const QString& file : aDialog.selectedFiles())
+      files.push_back(file.toStdU16String());
+  return files;
+}
+
+std::optional<std::u16string> ChosenFile(QFileDialog& aDialog) {
+  std::vector<std::u16string> files = ChosenFiles(aDialog);
+  if (files.empty())
+    return std::nullopt;
+  return std::move(files.front());
+}
+
+// The one question before a run of several projects: where they go, and what becomes of new
+// projects that exist.
+class TQueueDialog : public QDialog {
+public:
+  TQueueDialog(QWidget* aOwner, std::size_t aCount) : QDialog(aOwner) {
+    setObjectName(QStringLiteral("QueueDialog"));
+    setWindowTitle(ToQString(QueueDialogTitle));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QString::fromStdU16String(QueueQuestion(aCount)), this));
+    auto* places = new QButtonGroup(this);
+    fBeside = AddRadio(*layout, *places, BesideEachCaption, QStringLiteral("rbtBeside"));
+    auto* folderRow = new QHBoxLayout;
+    fIntoFolder = new QRadioButton(ToQString(IntoFolderCaption), this);
+    fIntoFolder->setObjectName(QStringLiteral("rbtIntoFolder"));
+    places->addButton(fIntoFolder);
+    fFolder = new QLineEdit(this);
+    fFolder->setObjectName(QStringLiteral("edtFolder"));
+    auto* choose = new QPushButton(ToQString(ChooseFolderCaption), this);
+    choose->setObjectName(QStringLiteral("btnChooseFolder"));
+    folderRow->addWidget(fIntoFolder);
+    folderRow->addWidget(fFolder, 1);
+    folderRow->addWidget(choose);
+    layout->addLayout(folderRow);
+    fBeside->setChecked(true);
+    connect(choose, &QPushButton::clicked, this, [this] {
+      const QString folder = QFileDialog::getExistingDirectory(
+          this, ToQString(ChooseFolderCaption), fFolder->text(), QFileDialog::DontUseNativeDialog);
+      if (!folder.isEmpty()) {
+        fFolder->setText(QDir::toNativeSeparators(folder));
+        fIntoFolder->setChecked(true);
+      }
+    });
+    connect(fFolder, &QLineEdit::textEdited, this, [this] { fIntoFolder->setChecked(true); });
+
+    layout->addWidget(new QLabel(ToQString(ExistingQuestion), this));
+    auto* existing = new QButtonGroup(this);
+    for (std::size_t index = 0; index < ExistingCaptions.size(); ++index)
+      fExisting[index] = AddRadio(*layout, *existing, ExistingCaptions[index],
+                                  QStringLiteral("rbtExisting%1").arg(index));
+    fExisting[static_cast<std::size_t>(TExistingOutputs::eoSkip)]->setChecked(true);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(QStringLiteral("bbxQueue"));
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+      // A folder that does not exist would fail every project of the run.
+      if (fIntoFolder->isChecked() && !QFileInfo(fFolder->text()).isDir())
+        fFolder->setFocus();
+      else
+        accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+  }
+
+  TQueueOptions Options() const {
+    TQueueOptions options;
+    if (fIntoFolder->isChecked())
+      options.Folder = QFileInfo(fFolder->text()).absoluteFilePath().toStdU16String();
+    for (std::size_t index = 0; index < fExisting.size(); ++index)
+      if (fExisting[index]->isChecked())
+        options.Existing = static_cast<TExistingOutputs>(index);
+    return options;
+  }
+
+private:
+  QRadioButton* AddRadio(QVBoxLayout& aLayout, QButtonGroup& aGroup, std::u16string_view aCaption,
+                         const QString& aName) {
+    auto* button = new QRadioButton(ToQString(aCaption), this);
+    button->setObjectName(aName);
+    aGroup.addButton(button);
+    aLayout.addWidget(button);
+    return button;
+  }
+
+  QRadioButton* fBeside;
+  QRadioButton* fIntoFolder;
+  QLineEdit* fFolder;
+  std::array<QRadioButton*, 3> fExisting{};
+};
 
 // Where the window system would not put it: a box over the middle of its window.
 void CentreOnOwner(QWidget& aBox, const QWidget& aOwner) {
@@ -86,8 +191,23 @@ class TQtDesktop : public IDesktop {
 public:
   explicit TQtDesktop(QWidget& aOwner) : fOwner(aOwner) {}
 
-  std::optional<std::u16string> ChooseOpenPath() override {
-    return ChosenFile(*CreateOpenProjectDialog(&fOwner));
+  std::vector<std::u16string> ChooseOpenPaths() override {
+    return ChosenFiles(*CreateOpenProjectDialog(&fOwner));
+  }
+
+  std::optional<std::u16string> ChooseFolder() override {
+    QFileDialog dialog(&fOwner);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    return ChosenFile(dialog);
+  }
+
+  std::optional<TQueueOptions> AskQueueOptions(std::size_t aCount) override {
+    TQueueDialog dialog(&fOwner, aCount);
+    if (!Accepted(dialog))
+      return std::nullopt;
+    return dialog.Options();
   }
 
   std::optional<std::u16string> ChooseSavePath(const TSaveDialog& aDialog,
@@ -138,6 +258,12 @@ std::unique_ptr<IDesktop> CreateQtDesktop(QWidget& aOwner) {
 std::unique_ptr<QFileDialog> CreateOpenProjectDialog(QWidget* aOwner) {
   auto dialog = std::make_unique<QFileDialog>(aOwner);
   SetUpFileDialog(*dialog, QFileDialog::AcceptOpen, NameFilter({&OpenProjectFilter, 1}));
+  // Several projects may be picked in the lists, while a typed name still need not exist: the
+  // file mode that allows several would refuse it.
+  for (QAbstractItemView* view : dialog->findChildren<QAbstractItemView*>())
+    if (view->objectName() == QStringLiteral("listView") ||
+        view->objectName() == QStringLiteral("treeView"))
+      view->setSelectionMode(QAbstractItemView::ExtendedSelection);
   return dialog;
 }
 

@@ -61,6 +61,29 @@ protected:
   }
 };
 
+// A list of whole rows that are read, not edited, with one caption a column.
+template <std::size_t Columns>
+QTableWidget* CreateRowList(const QString& aName,
+                            const std::array<std::u16string_view, Columns>& aCaptions,
+                            QWidget* aParent) {
+  auto* list = new QTableWidget(0, static_cast<int>(Columns), aParent);
+  list->setObjectName(aName);
+  QStringList captions;
+  for (const std::u16string_view caption : aCaptions)
+    captions << ToQString(caption);
+  list->setHorizontalHeaderLabels(captions);
+  list->verticalHeader()->hide();
+  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list->setSelectionMode(QAbstractItemView::SingleSelection);
+  list->setIconSize(QSize(ListImageSize, ListImageSize));
+  list->setWordWrap(false);
+  list->setItemDelegate(new TNoFocusFrameDelegate(list));
+  // Tab moves on to the next control instead of from cell to cell.
+  list->setTabKeyNavigation(false);
+  return list;
+}
+
 // The local files among dropped ones; the presenter picks what it takes.
 std::vector<std::u16string> DroppedFiles(const QMimeData* aData) {
   std::vector<std::u16string> files;
@@ -92,6 +115,7 @@ TMainform::TMainform(QWidget* aParent)
   CreateLogPage();
   layout->addWidget(pgcMain, 1);
   setTabOrder(btnConvert, btnHelp);
+  setTabOrder(btnHelp, btnConvertFolder);
 }
 
 // The run's thread goes before the controls it tells about.
@@ -112,6 +136,11 @@ void TMainform::CreateTopPanel() {
 
   btnHelp = CreateButton(QStringLiteral("btnHelp"), HelpCaption, HelpButtonRect, pnlTop);
   connect(btnHelp, &QPushButton::clicked, this, &TMainform::btnHelpClick);
+
+  btnConvertFolder = CreateButton(QStringLiteral("btnConvertFolder"), ConvertFolderCaption,
+                                  ConvertFolderButtonRect, pnlTop);
+  connect(btnConvertFolder, &QPushButton::clicked, this,
+          [this] { fPresenter.ConvertFolderClicked(); });
 
   barProgress = new QProgressBar(pnlTop);
   barProgress->setObjectName(QStringLiteral("barProgress"));
@@ -164,24 +193,10 @@ void TMainform::CreateLogPage() {
   shtLog->setObjectName(QStringLiteral("shtLog"));
   pgcMain->addTab(shtLog, ToQString(LogPageCaption));
 
-  lstTargets = new QTableWidget(0, tcCount, shtLog);
-  lstTargets->setObjectName(QStringLiteral("lstTargets"));
-  QStringList captions;
-  for (const std::u16string_view caption : TargetColumnCaptions)
-    captions << ToQString(caption);
-  lstTargets->setHorizontalHeaderLabels(captions);
+  lstTargets = CreateRowList(QStringLiteral("lstTargets"), TargetColumnCaptions, shtLog);
   SetUpTargetColumns();
-  lstTargets->verticalHeader()->hide();
   lstTargets->verticalHeader()->setDefaultSectionSize(lstTargets->fontMetrics().height() + 6);
   lstTargets->setShowGrid(true);
-  lstTargets->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  lstTargets->setSelectionBehavior(QAbstractItemView::SelectRows);
-  lstTargets->setSelectionMode(QAbstractItemView::SingleSelection);
-  lstTargets->setIconSize(QSize(ListImageSize, ListImageSize));
-  lstTargets->setWordWrap(false);
-  lstTargets->setItemDelegate(new TNoFocusFrameDelegate(lstTargets));
-  // Tab moves on to the log instead of from cell to cell.
-  lstTargets->setTabKeyNavigation(false);
 
   memLog = new QPlainTextEdit(shtLog);
   memLog->setObjectName(QStringLiteral("memLog"));
@@ -196,13 +211,24 @@ void TMainform::CreateLogPage() {
   memLog->setTabStopDistance(4 * memLog->fontMetrics().averageCharWidth());
 
   CreateSummary();
+  CreateProjectList();
 
   auto* layout = new QVBoxLayout(shtLog);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
+  layout->addWidget(lstProjects);
   layout->addWidget(lstTargets, 1);
   layout->addWidget(pnlSummary);
   layout->addWidget(memLog);
+}
+
+void TMainform::CreateProjectList() {
+  lstProjects = CreateRowList(QStringLiteral("lstProjects"), ProjectColumnCaptions, shtLog);
+  lstProjects->horizontalHeader()->setSectionResizeMode(pcProject, QHeaderView::Stretch);
+  lstProjects->setFixedHeight(ProjectListHeight);
+  connect(lstProjects, &QTableWidget::currentCellChanged, this,
+          [this](int aRow) { fPresenter.ProjectSelected(aRow); });
+  lstProjects->hide();
 }
 
 void TMainform::SetUpTargetColumns() {
@@ -322,6 +348,25 @@ void TMainform::SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) {
   QHeaderView* header = lstTargets->horizontalHeader();
   if (needed > header->sectionSize(tcRows))
     header->resizeSection(tcRows, needed);
+}
+
+void TMainform::ShowProjectList(bool aShown) {
+  if (!aShown)
+    lstProjects->setRowCount(0);
+  lstProjects->setVisible(aShown);
+}
+
+void TMainform::SetProjectRow(int32_t aRow, const TProjectRow& aProject) {
+  if (aRow == lstProjects->rowCount())
+    lstProjects->insertRow(aRow);
+  for (int column = 0; column < pcCount; ++column) {
+    auto* item =
+        new QTableWidgetItem(ToQString(aProject.Cells.at(static_cast<std::size_t>(column))));
+    item->setToolTip(ToQString(aProject.Hint));
+    if (column == pcProject)
+      item->setIcon(ImageList1.at(static_cast<std::size_t>(aProject.Image)));
+    lstProjects->setItem(aRow, column, item);
+  }
 }
 
 void TMainform::ShowSummary(const TSummary& aSummary) {

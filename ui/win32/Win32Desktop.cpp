@@ -5,6 +5,7 @@
 #include "vbase/WindowsErrors.h"
 #include "vpresenter/uMainTexts.h"
 
+#include <array>
 #include <commctrl.h>
 #include <shellapi.h>
 #include <vector>
@@ -43,24 +44,60 @@ void ChangeOptions(IFileDialog& aDialog, FILEOPENDIALOGOPTIONS aAdd,
   Check(aDialog.SetOptions((options | aAdd) & ~aRemove));
 }
 
-std::u16string ResultPath(IFileDialog& aDialog) {
-  IShellItem* item = nullptr;
-  Check(aDialog.GetResult(&item));
-  const TComPtr<IShellItem> result(item);
+std::u16string PathOfItem(IShellItem& aItem) {
   wchar_t* path = nullptr;
-  Check(result->GetDisplayName(SIGDN_FILESYSPATH, &path));
+  Check(aItem.GetDisplayName(SIGDN_FILESYSPATH, &path));
   std::u16string chosen = FromWide(path);
   CoTaskMemFree(path);
   return chosen;
 }
 
-std::optional<std::u16string> ChosenPath(IFileDialog& aDialog, HWND aOwner) {
+std::u16string ResultPath(IFileDialog& aDialog) {
+  IShellItem* item = nullptr;
+  Check(aDialog.GetResult(&item));
+  const TComPtr<IShellItem> result(item);
+  return PathOfItem(*result);
+}
+
+// Every file picked in an open dialog that allows several.
+std::vector<std::u16string> ResultPaths(IFileOpenDialog& aDialog) {
+  IShellItemArray* items = nullptr;
+  Check(aDialog.GetResults(&items));
+  const TComPtr<IShellItemArray> results(items);
+  DWORD count = 0;
+  Check(results->GetCount(&count));
+  std::vector<std::u16string> paths;
+  for (DWORD index = 0; index < count; ++index) {
+    IShellItem* item = nullptr;
+    Check(results->GetItemAt(index, &item));
+    const TComPtr<IShellItem> result(item);
+    paths.push_back(PathOfItem(*result));
+  }
+  return paths;
+}
+
+bool Accepted(IFileDialog& aDialog, HWND aOwner) {
   const HRESULT shown = aDialog.Show(aOwner);
   if (shown == HRESULT_FROM_WIN32(ERROR_CANCELLED))
-    return std::nullopt;
+    return false;
   Check(shown);
+  return true;
+}
+
+std::optional<std::u16string> ChosenPath(IFileDialog& aDialog, HWND aOwner) {
+  if (!Accepted(aDialog, aOwner))
+    return std::nullopt;
   return ResultPath(aDialog);
 }
+
+std::optional<std::u16string> ChosenFolder(HWND aOwner) {
+  const TComPtr<IFileOpenDialog> dialog = CreateComObject<IFileOpenDialog>(CLSID_FileOpenDialog);
+  ChangeOptions(*dialog, FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM, 0);
+  return ChosenPath(*dialog, aOwner);
+}
+
+// The buttons of the question before a run of several projects.
+enum TQueueButton : int { qbBeside = 100, qbIntoFolder, qbSkip = 200 };
 
 // What the notice box shows: its text and the system's icon for its kind.
 struct TNotice {
@@ -103,8 +140,53 @@ class TDesktop : public IDesktop {
 public:
   TDesktop(HINSTANCE aResources, HWND aOwner) : fResources(aResources), fOwner(aOwner) {}
 
-  std::optional<std::u16string> ChooseOpenPath() override {
-    return ChosenPath(*CreateOpenProjectDialog(), fOwner);
+  std::vector<std::u16string> ChooseOpenPaths() override {
+    const TFileDialogPtr dialog = CreateOpenProjectDialog();
+    if (!Accepted(*dialog, fOwner))
+      return {};
+    return ResultPaths(static_cast<IFileOpenDialog&>(*dialog));
+  }
+
+  std::optional<std::u16string> ChooseFolder() override { return ChosenFolder(fOwner); }
+
+  // Where the projects go is a choice of two links; what becomes of existing ones is a choice of
+  // three, skip first; the folder, when asked for, comes from the folder dialog after.
+  std::optional<TQueueOptions> AskQueueOptions(std::size_t aCount) override {
+    const std::u16string question = QueueQuestion(aCount);
+    const std::u16string beside(BesideEachCaption);
+    const std::u16string intoFolder(IntoFolderCaption);
+    const std::u16string existing(ExistingQuestion);
+    const std::array<TASKDIALOG_BUTTON, 2> places{
+        {{qbBeside, Wide(beside)}, {qbIntoFolder, Wide(intoFolder)}}};
+    std::array<std::u16string, ExistingCaptions.size()> captions;
+    std::array<TASKDIALOG_BUTTON, ExistingCaptions.size()> choices{};
+    for (std::size_t index = 0; index < captions.size(); ++index) {
+      captions[index] = ExistingCaptions[index];
+      choices[index] = {qbSkip + static_cast<int>(index), Wide(captions[index])};
+    }
+    TASKDIALOGCONFIG config =
+        BoxConfig(TDF_USE_COMMAND_LINKS, TDCBF_CANCEL_BUTTON, QueueDialogTitle);
+    config.pszMainInstruction = Wide(question);
+    config.pszContent = Wide(existing);
+    config.cButtons = static_cast<UINT>(places.size());
+    config.pButtons = places.data();
+    config.nDefaultButton = qbBeside;
+    config.cRadioButtons = static_cast<UINT>(choices.size());
+    config.pRadioButtons = choices.data();
+    config.nDefaultRadioButton = qbSkip;
+    int button = 0;
+    int radio = 0;
+    Check(TaskDialogIndirect(&config, &button, &radio, nullptr));
+    if (button != qbBeside && button != qbIntoFolder)
+      return std::nullopt;
+    TQueueOptions options;
+    options.Existing = static_cast<TExistingOutputs>(radio - qbSkip);
+    if (button == qbIntoFolder) {
+      options.Folder = ChosenFolder(fOwner);
+      if (!options.Folder)
+        return std::nullopt;
+    }
+    return options;
   }
 
   std::optional<std::u16string> ChooseSavePath(const TSaveDialog& aDialog,
@@ -136,13 +218,7 @@ public:
   void ShowError(const TErrorReport& aReport) override {
     const std::u16string message = ErrorBoxText(aReport);
     const std::u16string details = ErrorDetails(aReport);
-    TASKDIALOGCONFIG config{};
-    config.cbSize = sizeof config;
-    config.hwndParent = fOwner;
-    config.dwFlags =
-        TDF_ALLOW_DIALOG_CANCELLATION | TDF_EXPAND_FOOTER_AREA | TDF_POSITION_RELATIVE_TO_WINDOW;
-    config.dwCommonButtons = TDCBF_OK_BUTTON;
-    config.pszWindowTitle = WideLiteral(BoxTitle);
+    TASKDIALOGCONFIG config = BoxConfig(TDF_EXPAND_FOOTER_AREA, TDCBF_OK_BUTTON, BoxTitle);
     config.pszMainIcon = TD_ERROR_ICON;
     config.pszContent = Wide(message);
     config.pszExpandedInformation = Wide(details);
@@ -152,6 +228,18 @@ public:
   }
 
 private:
+  // A task dialog over the window that Escape closes, titled aTitle, a literal.
+  TASKDIALOGCONFIG BoxConfig(TASKDIALOG_FLAGS aFlags, TASKDIALOG_COMMON_BUTTON_FLAGS aButtons,
+                             std::u16string_view aTitle) const {
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof config;
+    config.hwndParent = fOwner;
+    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW | aFlags;
+    config.dwCommonButtons = aButtons;
+    config.pszWindowTitle = WideLiteral(aTitle);
+    return config;
+  }
+
   HINSTANCE fResources;
   HWND fOwner;
 };
@@ -167,7 +255,8 @@ TFileDialogPtr CreateOpenProjectDialog() {
   const COMDLG_FILTERSPEC filter = DialogFilter(OpenProjectFilter);
   Check(dialog->SetFileTypes(1, &filter));
   // A typed name that does not exist is passed on: loading reports it.
-  ChangeOptions(*dialog, FOS_FORCEFILESYSTEM, FOS_FILEMUSTEXIST | FOS_PATHMUSTEXIST);
+  ChangeOptions(*dialog, FOS_FORCEFILESYSTEM | FOS_ALLOWMULTISELECT,
+                FOS_FILEMUSTEXIST | FOS_PATHMUSTEXIST);
   return TFileDialogPtr(dialog.release());
 }
 

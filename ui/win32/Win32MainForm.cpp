@@ -27,7 +27,9 @@ enum TControlId : WORD {
   idShowRows,
   idSaveReport,
   idSaveAs,
-  idProgress
+  idProgress,
+  idConvertFolder,
+  idProjects
 };
 // Room around the summary's text, and beside a count in its column, at 96 DPI.
 constexpr int SummaryPadding = 4;
@@ -79,6 +81,17 @@ HWND CreateChild(const wchar_t* aClass, const wchar_t* aText, DWORD aStyle, DWOR
   return CreateWindowExW(aExStyle, aClass, aText, WS_CHILD | WS_VISIBLE | aStyle, 0, 0, 0, 0,
                          aParent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(aId)), aInstance,
                          nullptr);
+}
+
+// A list of whole rows, one selected at a time, whose cells tell their tips.
+HWND CreateRowList(WORD aId, HWND aParent, HINSTANCE aInstance) {
+  const HWND list = CreateChild(WC_LISTVIEWW, L"",
+                                WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL |
+                                    LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
+                                WS_EX_CLIENTEDGE, aId, aParent, aInstance);
+  ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP |
+                                              LVS_EX_DOUBLEBUFFER);
+  return list;
 }
 
 HICON LoadIconOfSize(HINSTANCE aInstance, int aId, int aSize) {
@@ -147,12 +160,10 @@ void TWin32Mainform::CreateControls() {
                            WS_TABSTOP | BS_PUSHBUTTON, 0, idConvert, fWindow, fInstance);
   btnHelp = CreateChild(WC_BUTTONW, Wide(WithAccelerator(HelpCaption)), WS_TABSTOP | BS_PUSHBUTTON,
                         0, idHelp, fWindow, fInstance);
-  lstTargets = CreateChild(WC_LISTVIEWW, L"",
-                           WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL |
-                               LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
-                           WS_EX_CLIENTEDGE, idTargets, fWindow, fInstance);
-  ListView_SetExtendedListViewStyle(lstTargets, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT |
-                                                    LVS_EX_INFOTIP | LVS_EX_DOUBLEBUFFER);
+  lstProjects = CreateRowList(idProjects, fWindow, fInstance);
+  SetUpProjectColumns();
+  ShowWindow(lstProjects, SW_HIDE);
+  lstTargets = CreateRowList(idTargets, fWindow, fInstance);
   SetUpTargetColumns();
   memLog = CreateChild(WC_EDITW, L"",
                        WS_TABSTOP | WS_CLIPSIBLINGS | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
@@ -179,6 +190,9 @@ void TWin32Mainform::CreateControls() {
   barProgress = CreateChild(PROGRESS_CLASSW, L"", 0, 0, idProgress, fWindow, fInstance);
   SendMessageW(barProgress, PBM_SETRANGE32, 0, 100);
   ShowWindow(barProgress, SW_HIDE);
+  // No tab stop: Tab keeps going round the controls of a single run.
+  btnConvertFolder = CreateChild(WC_BUTTONW, L"Convert &folder...", BS_PUSHBUTTON, 0,
+                                 idConvertFolder, fWindow, fInstance);
   pgcMain = CreateChild(WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | TCS_HOTTRACK, 0, idPages, fWindow,
                         fInstance);
   TCITEMW page{};
@@ -201,6 +215,19 @@ void TWin32Mainform::SetUpTargetColumns() {
   }
 }
 
+void TWin32Mainform::SetUpProjectColumns() {
+  for (int column = pcProject; column < pcCount; ++column) {
+    LVCOLUMNW definition{};
+    definition.mask = LVCF_TEXT | LVCF_SUBITEM | LVCF_WIDTH;
+    const std::u16string caption(ProjectColumnCaptions[static_cast<size_t>(column)]);
+    definition.pszText = const_cast<wchar_t*>(Wide(caption));
+    definition.iSubItem = column;
+    definition.cx = column == pcProject ? 260 : 100;
+    SendMessageW(lstProjects, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
+                 reinterpret_cast<LPARAM>(&definition));
+  }
+}
+
 int TWin32Mainform::Scaled(int aPixels) const {
   return MulDiv(aPixels, static_cast<int>(fDpi), USER_DEFAULT_SCREEN_DPI);
 }
@@ -210,8 +237,8 @@ void TWin32Mainform::ApplyDpi(UINT aDpi) {
   const UINT previousDpi = fDpi;
   fDpi = aDpi;
   const HFONT font = CreateMessageFont(fDpi);
-  for (const HWND control : {btnConvert, btnHelp, pgcMain, lstTargets, memLog, lblSummary,
-                             btnShowRows, btnSaveReport, btnSaveAs})
+  for (const HWND control : {btnConvert, btnHelp, btnConvertFolder, pgcMain, lstProjects,
+                             lstTargets, memLog, lblSummary, btnShowRows, btnSaveReport, btnSaveAs})
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   if (fFont)
     DeleteObject(fFont);
@@ -236,6 +263,7 @@ void TWin32Mainform::LoadImages() {
     DestroyIcon(image);
   }
   ListView_SetImageList(lstTargets, images, LVSIL_SMALL);
+  ListView_SetImageList(lstProjects, images, LVSIL_SMALL);
   if (ImageList1)
     ImageList_Destroy(ImageList1);
   ImageList1 = images;
@@ -276,12 +304,18 @@ void TWin32Mainform::LayOut() {
   const bool savesAs = (GetWindowLongW(btnSaveAs, GWL_STYLE) & WS_VISIBLE) != 0;
   const LONG summaryRight = savesAs ? saveAsLeft : showRowsLeft;
 
-  HDWP positions = BeginDeferWindowPos(10);
+  const bool listsProjects = (GetWindowLongW(lstProjects, GWL_STYLE) & WS_VISIBLE) != 0;
+  const LONG targetsTop =
+      listsProjects ? std::min<LONG>(page.top + Scaled(ProjectListHeight), summaryTop) : page.top;
+
+  HDWP positions = BeginDeferWindowPos(12);
   Place(positions, btnConvert, ScaledRect(ConvertButtonRect, static_cast<int>(fDpi)));
   Place(positions, btnHelp, ScaledRect(HelpButtonRect, static_cast<int>(fDpi)));
+  Place(positions, btnConvertFolder, ScaledRect(ConvertFolderButtonRect, static_cast<int>(fDpi)));
+  Place(positions, lstProjects, {page.left, page.top, page.right, targetsTop});
   Place(positions, barProgress, {bar.left, bar.top, client.right - bar.left, bar.bottom});
   Place(positions, pgcMain, pages);
-  Place(positions, lstTargets, {page.left, page.top, page.right, summaryTop});
+  Place(positions, lstTargets, {page.left, targetsTop, page.right, summaryTop});
   Place(positions, lblSummary,
         {page.left + padding, summaryTop + padding, summaryRight - padding,
          summaryTop + summaryHeight - padding});
@@ -350,13 +384,13 @@ void TWin32Mainform::AddTargetRow(const TTargetRow& aRow) {
   item.iImage = aRow.Image;
   const int row = static_cast<int>(
       SendMessageW(lstTargets, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  SetCellText(row, tcOldTarget, aRow.OldTarget.Text);
-  SetCellText(row, tcNewTarget, aRow.NewTarget.Text);
+  SetCellText(lstTargets, row, tcOldTarget, aRow.OldTarget.Text);
+  SetCellText(lstTargets, row, tcNewTarget, aRow.NewTarget.Text);
   fHints.push_back({aRow.Number.Hint, aRow.OldTarget.Hint, aRow.NewTarget.Hint, aRow.Rows.Hint});
 }
 
 void TWin32Mainform::SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) {
-  SetCellText(aRow, tcRows, aCount.Text);
+  SetCellText(lstTargets, aRow, tcRows, aCount.Text);
   // A count wider than the column widens it rather than being cut, so it needs no tip.
   const std::u16string text(aCount.Text);
   const int needed = ListView_GetStringWidth(lstTargets, Wide(text)) + Scaled(CountPadding);
@@ -364,6 +398,34 @@ void TWin32Mainform::SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) 
     ListView_SetColumnWidth(lstTargets, tcRows, needed);
     ShareFreeWidth();
   }
+}
+
+void TWin32Mainform::ShowProjectList(bool aShown) {
+  if (!aShown) {
+    ListView_DeleteAllItems(lstProjects);
+    fProjectHints.clear();
+  }
+  ShowWindow(lstProjects, aShown ? SW_SHOWNA : SW_HIDE);
+  LayOut();
+}
+
+void TWin32Mainform::SetProjectRow(int32_t aRow, const TProjectRow& aProject) {
+  if (aRow == ListView_GetItemCount(lstProjects)) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = aRow;
+    item.pszText = const_cast<wchar_t*>(L"");
+    SendMessageW(lstProjects, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    fProjectHints.emplace_back();
+  }
+  LVITEMW image{};
+  image.mask = LVIF_IMAGE;
+  image.iItem = aRow;
+  image.iImage = aProject.Image;
+  SendMessageW(lstProjects, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&image));
+  for (int column = pcProject; column < pcCount; ++column)
+    SetCellText(lstProjects, aRow, column, aProject.Cells[static_cast<size_t>(column)]);
+  fProjectHints.at(static_cast<size_t>(aRow)) = aProject.Hint;
 }
 
 void TWin32Mainform::ShowSummary(const TSummary& aSummary) {
@@ -393,13 +455,12 @@ void TWin32Mainform::ShowProgressBar(std::optional<int32_t> aPercent) {
   ShowWindow(barProgress, aPercent ? SW_SHOWNA : SW_HIDE);
 }
 
-void TWin32Mainform::SetCellText(int aRow, int aColumn, std::u16string_view aText) {
+void TWin32Mainform::SetCellText(HWND aList, int aRow, int aColumn, std::u16string_view aText) {
   const std::u16string text(aText);
   LVITEMW item{};
   item.iSubItem = aColumn;
   item.pszText = const_cast<wchar_t*>(Wide(text));
-  SendMessageW(lstTargets, LVM_SETITEMTEXTW, static_cast<WPARAM>(aRow),
-               reinterpret_cast<LPARAM>(&item));
+  SendMessageW(aList, LVM_SETITEMTEXTW, static_cast<WPARAM>(aRow), reinterpret_cast<LPARAM>(&item));
 }
 
 void TWin32Mainform::SetConvertEnabled(bool aEnabled) {
@@ -493,6 +554,8 @@ void TWin32Mainform::ShowInfoTip(NMLVGETINFOTIPW& aTip) const {
 }
 
 LRESULT TWin32Mainform::Notify(const NMHDR& aHeader) {
+  if (aHeader.hwndFrom == lstProjects)
+    return NotifyProjects(aHeader);
   if (aHeader.hwndFrom == lstTargets && aHeader.code == LVN_GETINFOTIPW) {
     ShowInfoTip(*reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&aHeader)));
     return 0;
@@ -513,6 +576,25 @@ LRESULT TWin32Mainform::Notify(const NMHDR& aHeader) {
   default:
     return 0;
   }
+}
+
+LRESULT TWin32Mainform::NotifyProjects(const NMHDR& aHeader) {
+  if (aHeader.code == LVN_ITEMCHANGED) {
+    const auto& change = reinterpret_cast<const NMLISTVIEW&>(aHeader);
+    if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) &&
+        !(change.uOldState & LVIS_SELECTED))
+      fPresenter.ProjectSelected(change.iItem);
+  } else if (aHeader.code == LVN_GETINFOTIPW) {
+    auto& tip = *reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&aHeader));
+    if (tip.iItem >= 0 && static_cast<size_t>(tip.iItem) < fProjectHints.size() &&
+        tip.cchTextMax > 0) {
+      const std::u16string& hint = fProjectHints[static_cast<size_t>(tip.iItem)];
+      const size_t length = std::min(hint.size(), static_cast<size_t>(tip.cchTextMax - 1));
+      std::copy_n(hint.begin(), length, reinterpret_cast<char16_t*>(tip.pszText));
+      tip.pszText[length] = L'\0';
+    }
+  }
+  return 0;
 }
 
 LRESULT TWin32Mainform::HandleMessage(UINT aMessage, WPARAM aWParam, LPARAM aLParam) {
@@ -548,6 +630,8 @@ LRESULT TWin32Mainform::HandleMessage(UINT aMessage, WPARAM aWParam, LPARAM aLPa
       fPresenter.ConvertClicked();
     else if (HIWORD(aWParam) == BN_CLICKED && LOWORD(aWParam) == idHelp)
       fPresenter.HelpClicked();
+    else if (HIWORD(aWParam) == BN_CLICKED && LOWORD(aWParam) == idConvertFolder)
+      fPresenter.ConvertFolderClicked();
     else if (HIWORD(aWParam) == BN_CLICKED && LOWORD(aWParam) == idShowRows)
       fPresenter.ShowDroppedRowsClicked();
     else if (HIWORD(aWParam) == BN_CLICKED && LOWORD(aWParam) == idSaveReport)

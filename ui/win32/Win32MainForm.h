@@ -44,6 +44,8 @@ public:
   void ClearTargets() override;
   void AddTargetRow(const TTargetRow& aRow) override;
   void SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) override;
+  void ShowProjectList(bool aShown) override;
+  void SetProjectRow(int32_t aRow, const TProjectRow& aProject) override;
   void ShowSummary(const TSummary& aSummary) override;
   void ShowRowsWindow(TRowsWindow aWindow) override;
   void ShowProgressBar(std::optional<int32_t> aPercent) override;
@@ -60,7 +62,11 @@ public:
 
   HWND btnConvert = nullptr;
   HWND btnHelp = nullptr;
+  // Converts every project below a folder; Alt with its underlined letter reaches it.
+  HWND btnConvertFolder = nullptr;
   HWND pgcMain = nullptr;
+  // The projects of a run of several, above the targets; hidden otherwise.
+  HWND lstProjects = nullptr;
   HWND lstTargets = nullptr;
   HWND memLog = nullptr;
   // What the last run did, under the list, and the button that lists the rows not carried over.
@@ -80,6 +86,7 @@ private:
   LRESULT HandleMessage(UINT aMessage, WPARAM aWParam, LPARAM aLParam);
   void CreateControls();
   void SetUpTargetColumns();
+  void SetUpProjectColumns();
   void ApplyDpi(UINT aDpi);
   void LoadImages();
   void LayOut();
@@ -87,7 +94,8 @@ private:
   LRESULT Notify(const NMHDR& aHeader);
   void ShowInfoTip(NMLVGETINFOTIPW& aTip) const;
   void DropFiles(HDROP aDrop);
-  void SetCellText(int aRow, int aColumn, std::u16string_view aText);
+  void SetCellText(HWND aList, int aRow, int aColumn, std::u16string_view aText);
+  LRESULT NotifyProjects(const NMHDR& aHeader);
   int Scaled(int aPixels) const;
 
   HINSTANCE fInstance;
@@ -102,6 +110,8 @@ private:
   int fLineHeight = 0;
   // The tooltips of the rows' cells, by row and column; a list view keeps no tooltips.
   std::vector<std::array<std::u16string, tcCount>> fHints;
+  // The tooltip of each row of the project list.
+  std::vector<std::u16string> fProjectHints;
   std::vector<std::function<void()>> fLater;
   std::unique_ptr<TWin32RowsForm> fRowsForm;
   TMainPresenter fPresenter;

@@ -49,8 +49,7 @@ int WINAPI wWinMain(HINSTANCE aInstance, HINSTANCE, PWSTR, int aShowCommand) {
   vui::TWin32Mainform mainform(aInstance);
   mainform.EndProgramWhenClosed();
   mainform.Show(aShowCommand);
-  if (request.Project)
-    mainform.Presenter().ConvertProjectLater(*request.Project);
+  mainform.Presenter().ConvertInputsLater(request.Projects);
   const int exitCode = vui::RunMessageLoop(mainform.Handle());
   // The window has gone and every file is written and closed: tearing down what a large run
   // left in memory would keep the process alive for nothing, so the system takes it back.

@@ -5,6 +5,7 @@
 
 #include "vpresenter/uDesktop.h"
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -15,7 +16,14 @@ namespace vui {
 class TFakeDesktop : public IDesktop {
 public:
   std::optional<std::u16string> OpenAnswer;
+  // Several projects chosen at once; when empty the dialog answers OpenAnswer.
+  std::vector<std::u16string> OpenAnswers;
   int OpenCalls = 0;
+  std::optional<std::u16string> FolderAnswer;
+  int FolderCalls = 0;
+  // The one question before a run of several; none cancels it.
+  std::optional<TQueueOptions> QueueAnswer = TQueueOptions{};
+  std::vector<std::size_t> QueueQuestions;
   // The save dialog of the project.
   std::optional<std::u16string> SaveAnswer;
   std::vector<std::u16string> Proposals;
@@ -34,9 +42,21 @@ public:
   std::vector<std::u16string> Warnings;
   std::vector<TErrorReport> Errors;
 
-  std::optional<std::u16string> ChooseOpenPath() override {
+  std::vector<std::u16string> ChooseOpenPaths() override {
     ++OpenCalls;
-    return OpenAnswer;
+    if (!OpenAnswers.empty())
+      return OpenAnswers;
+    if (OpenAnswer)
+      return {*OpenAnswer};
+    return {};
+  }
+  std::optional<std::u16string> ChooseFolder() override {
+    ++FolderCalls;
+    return FolderAnswer;
+  }
+  std::optional<TQueueOptions> AskQueueOptions(std::size_t aCount) override {
+    QueueQuestions.push_back(aCount);
+    return QueueAnswer;
   }
   std::optional<std::u16string> ChooseSavePath(const TSaveDialog& aDialog,
                                                const std::u16string& aProposal) override {

@@ -63,8 +63,21 @@ public:
   bool OffersSaveAs = false;
   int Summaries = 0;
   std::vector<TRowsWindow> RowsWindows;
+  bool ProjectListShown = false;
+  std::vector<TProjectRow> Projects;
 
   void ClearLog() override { Log.clear(); }
+  void ShowProjectList(bool aShown) override {
+    ProjectListShown = aShown;
+    if (!aShown)
+      Projects.clear();
+  }
+  void SetProjectRow(int32_t aRow, const TProjectRow& aProject) override {
+    if (static_cast<size_t>(aRow) == Projects.size())
+      Projects.push_back(aProject);
+    else
+      Projects.at(aRow) = aProject;
+  }
   void AddLogLine(std::u16string_view aLine) override { Log.emplace_back(aLine); }
   void ClearTargets() override { Rows.clear(); }
   void AddTargetRow(const TTargetRow& aRow) override { Rows.push_back({aRow, {}, {}}); }
@@ -1094,6 +1107,220 @@ TEST(StartArgumentsTest, HelpVersionProjectOrUsageError) {
   EXPECT_EQ(
       request.Project,
       std::filesystem::absolute(std::filesystem::path(u"--help")).lexically_normal().u16string());
+}
+
+// ---- Several projects in one run ----
+
+class QueuePresenterTest : public MainPresenterTest {
+protected:
+  // a.vlp in the folder, then sub/b.vlp, which cannot be read, and sub/c.vlp: three projects of
+  // two arguments, the middle one failing.
+  std::vector<std::u16string> ThreeProjects() {
+    std::filesystem::create_directory(fFolder.Path() / "sub");
+    std::filesystem::copy_file(DataFolder / "worked.vlp", fFolder.Path() / "a.vlp");
+    std::filesystem::copy_file(DataFolder / "unclosed.vlp", fFolder.Path() / "sub" / "b.vlp");
+    std::filesystem::copy_file(DataFolder / "worked.vlp", fFolder.Path() / "sub" / "c.vlp");
+    return {Utf8Decode(fFolder.File("a.vlp")), Utf8Decode(fFolder.File("sub"))};
+  }
+  std::u16string Project(const std::string& aName) const {
+    return (fFolder.Path() / aName).make_preferred().u16string();
+  }
+  std::vector<std::u16string> Outcomes() const {
+    std::vector<std::u16string> outcomes;
+    for (const TProjectRow& row : fView.Projects)
+      outcomes.push_back(row.Cells[pcOutcome]);
+    return outcomes;
+  }
+  void ConvertInputsAndWait(const std::vector<std::u16string>& aPaths) {
+    fPresenter.ConvertInputs(aPaths);
+    WaitForRun();
+  }
+};
+
+TEST_F(QueuePresenterTest, SeveralProjectsRunInTurnAfterOneQuestionAndAFailureGoesOn) {
+  ConvertInputsAndWait(ThreeProjects());
+
+  EXPECT_EQ(fView.QueueQuestions, std::vector<size_t>{3});
+  // No save dialog: every new project goes beside its old one under the proposed name.
+  EXPECT_TRUE(fView.Proposals.empty());
+  EXPECT_TRUE(fView.Errors.empty());
+  EXPECT_TRUE(fView.ProjectListShown);
+  ASSERT_EQ(fView.Projects.size(), 3u);
+  EXPECT_EQ(fView.Projects[0].Cells[pcProject], Project("a.vlp"));
+  EXPECT_EQ(fView.Projects[1].Cells[pcProject], Project("sub/b.vlp"));
+  EXPECT_EQ(fView.Projects[2].Cells[pcProject], Project("sub/c.vlp"));
+  EXPECT_EQ(Outcomes(), (std::vector<std::u16string>{u"converted", u"failed", u"converted"}));
+  for (const size_t index : {0u, 2u}) {
+    SCOPED_TRACE(index);
+    const TProjectRow& row = fView.Projects[index];
+    EXPECT_EQ(row.Image, tiConverted);
+    EXPECT_EQ(row.Cells[pcTargets], u"2 of 3");
+    EXPECT_EQ(row.Cells[pcRowsCarried], u"3");
+    EXPECT_EQ(row.Cells[pcRowsNotCarried], u"0");
+    EXPECT_TRUE(row.Cells[pcCheck].starts_with(u"verified"))
+        << vbase::Utf8Encode(row.Cells[pcCheck]);
+  }
+  EXPECT_EQ(fView.Projects[1].Image, tiNotConverted);
+  EXPECT_FALSE(fView.Projects[1].Hint.empty());
+  EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "a.vlp_converted.vxp"));
+  EXPECT_FALSE(std::filesystem::exists(fFolder.Path() / "sub" / "b.vlp_converted.vxp"));
+  EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "sub" / "c.vlp_converted.vxp"));
+  ASSERT_GE(fView.Summary.size(), 2u);
+  EXPECT_EQ(fView.Summary[0], u"2 of 3 projects converted.");
+  EXPECT_EQ(fView.Summary[1], u"Failed: " + Project("sub/b.vlp") + u".");
+  EXPECT_TRUE(fView.OffersReport);
+  EXPECT_EQ(fPresenter.State(), TMainState::msIdle);
+  EXPECT_EQ(fView.FocusConvertCalls, 1);
+}
+
+TEST_F(QueuePresenterTest, AProjectSelectedShowsItsTargetsLogAndRows) {
+  std::filesystem::copy_file(DataFolder / "../../../../examples/demo.vlp",
+                             fFolder.Path() / "demo.vlp");
+  std::filesystem::copy_file(DataFolder / "worked.vlp", fFolder.Path() / "worked.vlp");
+  ConvertInputsAndWait({fFolder.Path().u16string()});
+  ASSERT_EQ(Outcomes(), (std::vector<std::u16string>{u"converted", u"converted"}));
+
+  fPresenter.ProjectSelected(1);
+  EXPECT_EQ(fView.Rows.size(), 3u);
+  EXPECT_EQ(fView.Rows[0].Count, u"2");
+  ASSERT_FALSE(fView.Log.empty());
+  EXPECT_FALSE(fView.OffersDroppedRows);
+  EXPECT_NE(
+      std::find(fView.Summary.begin(), fView.Summary.end(),
+                u"The new project was saved to \"" + Project("worked.vlp_converted.vxp") + u"\"."),
+      fView.Summary.end());
+
+  fPresenter.ProjectSelected(0);
+  EXPECT_EQ(fView.Summary[0], u"2 of 2 projects converted.");
+  EXPECT_TRUE(fView.OffersDroppedRows);
+  fPresenter.ShowDroppedRowsClicked();
+  ASSERT_EQ(fView.RowsWindows.size(), 1u);
+  EXPECT_FALSE(fView.RowsWindows[0].Rows.empty());
+}
+
+// What becomes of a new project that exists already, asked once for the whole run.
+TEST_F(QueuePresenterTest, AnExistingNewProjectIsSkippedReplacedOrStopsTheRun) {
+  const struct {
+    TExistingOutputs Existing;
+    std::vector<std::u16string> Outcomes;
+    bool Replaced;
+    bool SecondConverted;
+    std::u16string Counts;
+  } cases[] = {
+      {TExistingOutputs::eoSkip, {u"skipped", u"converted"}, false, true, u"1 of 2"},
+      {TExistingOutputs::eoReplace, {u"converted", u"converted"}, true, true, u"2 of 2"},
+      {TExistingOutputs::eoStop, {u"stopped", u"stopped"}, false, false, u"0 of 2"},
+  };
+  std::filesystem::copy_file(DataFolder / "worked.vlp", fFolder.Path() / "a.vlp");
+  std::filesystem::copy_file(DataFolder / "worked.vlp", fFolder.Path() / "b.vlp");
+  for (const auto& test : cases) {
+    SCOPED_TRACE(static_cast<int>(test.Existing));
+    std::filesystem::remove(fFolder.Path() / "b.vlp_converted.vxp");
+    WriteFileBytes(fFolder.Path() / "a.vlp_converted.vxp", "old");
+    fView.QueueAnswer = TQueueOptions{std::nullopt, test.Existing};
+    ConvertInputsAndWait({Project("a.vlp"), Project("b.vlp")});
+    EXPECT_EQ(Outcomes(), test.Outcomes);
+    EXPECT_EQ(ReadFileBytes(fFolder.Path() / "a.vlp_converted.vxp") != "old", test.Replaced);
+    EXPECT_EQ(std::filesystem::exists(fFolder.Path() / "b.vlp_converted.vxp"),
+              test.SecondConverted);
+    ASSERT_FALSE(fView.Summary.empty());
+    EXPECT_EQ(fView.Summary[0], test.Counts + u" projects converted.");
+    EXPECT_TRUE(fView.Questions.empty());
+    EXPECT_TRUE(fView.Proposals.empty());
+  }
+}
+
+TEST_F(QueuePresenterTest, NewProjectsGoIntoOneChosenFolder) {
+  const std::vector<std::u16string> inputs = ThreeProjects();
+  std::filesystem::create_directory(fFolder.Path() / "new");
+  fView.QueueAnswer = TQueueOptions{Project("new"), TExistingOutputs::eoSkip};
+  ConvertInputsAndWait(inputs);
+  EXPECT_EQ(Outcomes(), (std::vector<std::u16string>{u"converted", u"failed", u"converted"}));
+  EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "new" / "a.vlp_converted.vxp"));
+  EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "new" / "c.vlp_converted.vxp"));
+  EXPECT_FALSE(std::filesystem::exists(fFolder.Path() / "a.vlp_converted.vxp"));
+}
+
+TEST_F(QueuePresenterTest, ACancelledQuestionConvertsNothing) {
+  const std::vector<std::u16string> inputs = ThreeProjects();
+  fView.QueueAnswer.reset();
+  fPresenter.ConvertInputs(inputs);
+  EXPECT_EQ(fPresenter.State(), TMainState::msIdle);
+  EXPECT_FALSE(fView.ProjectListShown);
+  EXPECT_FALSE(std::filesystem::exists(fFolder.Path() / "a.vlp_converted.vxp"));
+}
+
+// A stop in the second project ends it there and leaves the third unconverted.
+TEST_F(QueuePresenterTest, AStopInTheMiddleEndsTheRunThere) {
+  const std::vector<std::u16string> inputs = ThreeProjects();
+  std::filesystem::copy_file(DataFolder / "worked.vlp", fFolder.Path() / "sub" / "b.vlp",
+                             std::filesystem::copy_options::overwrite_existing);
+  fView.WhileProgressing = [&](int32_t aPercent) {
+    if (aPercent > 40 && fPresenter.State() == TMainState::msRunning &&
+        fView.Projects.at(1).Cells[pcOutcome] == u"converting")
+      fPresenter.ConvertClicked();
+  };
+  ConvertInputsAndWait(inputs);
+  EXPECT_EQ(Outcomes(), (std::vector<std::u16string>{u"converted", u"stopped", u"stopped"}));
+  EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "a.vlp_converted.vxp"));
+  EXPECT_FALSE(std::filesystem::exists(fFolder.Path() / "sub" / "b.vlp_converted.vxp"));
+  EXPECT_FALSE(std::filesystem::exists(fFolder.Path() / "sub" / "c.vlp_converted.vxp"));
+  EXPECT_EQ(fView.Log.back(), StoppedLogLine);
+  ASSERT_FALSE(fView.Summary.empty());
+  EXPECT_EQ(fView.Summary[0], u"1 of 3 projects converted.");
+  EXPECT_TRUE(fView.Errors.empty());
+  EXPECT_TRUE(fView.ConvertEnabled);
+}
+
+// The report of the whole run: every project in order, with what became of it.
+TEST_F(QueuePresenterTest, TheReportHoldsEveryProjectOfTheRun) {
+  ConvertInputsAndWait(ThreeProjects());
+  fView.ReportAnswer = Utf8Decode(fFolder.File("run.json"));
+  fPresenter.SaveReportClicked();
+  EXPECT_EQ(fView.ReportProposals, std::vector<std::u16string>{Project("vlp5tovxp.report.html")});
+  const nlohmann::json report = nlohmann::json::parse(ReadFileBytes(fFolder.Path() / "run.json"));
+  const nlohmann::json& results = report.at("results");
+  ASSERT_EQ(results.size(), 3u);
+  const char* names[] = {"a.vlp", "sub/b.vlp", "sub/c.vlp"};
+  const bool oks[] = {true, false, true};
+  for (size_t index = 0; index < 3; ++index) {
+    SCOPED_TRACE(index);
+    EXPECT_EQ(results[index].at("input"), vbase::Utf8Encode(Project(names[index])));
+    EXPECT_EQ(results[index].at("ok"), oks[index]);
+    EXPECT_EQ(results[index].at("output").is_null(), !oks[index]);
+    EXPECT_EQ(results[index].at("verification").is_null(), !oks[index]);
+  }
+  EXPECT_EQ(results[0].at("targets").size(), 3u);
+  EXPECT_EQ(results[0].at("rows_placed"), 3);
+  EXPECT_FALSE(results[1].at("error").is_null());
+}
+
+// A single project stays a run of one, with its save dialog; a folder or several are a queue.
+TEST_F(QueuePresenterTest, DropsAndArgumentsTakeSeveralProjectsAndFolders) {
+  const std::vector<std::u16string> inputs = ThreeProjects();
+  EXPECT_EQ(ProjectsAmong({inputs[0], u"x.txt", inputs[1]}), inputs);
+  EXPECT_TRUE(fPresenter.AcceptsDrop({inputs[1]}));
+  EXPECT_FALSE(fPresenter.AcceptsDrop({Utf8Decode(fFolder.File("x.txt"))}));
+  ASSERT_TRUE(fPresenter.FilesDropped({inputs[1]}));
+  RunPendingAndWait();
+  EXPECT_EQ(fView.QueueQuestions, std::vector<size_t>{2});
+  EXPECT_EQ(Outcomes(), (std::vector<std::u16string>{u"failed", u"converted"}));
+
+  fView.SaveAnswer = Output();
+  fPresenter.ConvertInputs({inputs[0]});
+  WaitForRun();
+  EXPECT_EQ(fView.QueueQuestions.size(), 1u);
+  EXPECT_EQ(fView.Proposals.size(), 1u);
+  EXPECT_FALSE(fView.ProjectListShown);
+  EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "out.vxp"));
+
+  const TStartRequest request =
+      ParseStartArguments({u"vlp5tovxp", inputs[0], u"--", u"-b.vlp"}, u"1");
+  EXPECT_EQ(request.Project, inputs[0]);
+  EXPECT_EQ(
+      request.Projects,
+      (std::vector<std::u16string>{
+          inputs[0], std::filesystem::absolute(std::filesystem::path(u"-b.vlp")).u16string()}));
 }
 
 } // namespace

@@ -3,13 +3,17 @@
 #include "FakeDesktop.h"
 #include "FullDisk.h"
 #include "vbase/Errors.h"
+#include "vpresenter/uStartArguments.h"
 #include "vui/uApplication.h"
 #include "vui/uMainForm.h"
 #include "vui/uRowsForm.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -208,6 +212,48 @@ private slots:
   void cleanup() {
     fWindow.reset();
     fFolder.reset();
+  }
+
+  // Two projects and a folder on the command line: one question, one run, a row per project,
+  // every new project beside its old one, and a selected row shows that project's targets.
+  void threeProjectsOnTheCommandLineGoInOneRun() {
+    const QString first = CopyFixture(QStringLiteral("worked.vlp"));
+    const QString second = fFolder->filePath(QStringLiteral("second.vlp"));
+    QVERIFY(QFile::copy(first, second));
+    const QString folder = fFolder->filePath(QStringLiteral("more"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(QFile::copy(first, folder + QStringLiteral("/third.vlp")));
+    const TStartRequest request =
+        ParseStartArguments({u"vlp5tovxp", U16(first), U16(second), U16(folder)}, u"1");
+    QCOMPARE(request.Action, TStartAction::saWindow);
+    fWindow->show();
+    fWindow->Presenter().ConvertInputsLater(request.Projects);
+    QCoreApplication::processEvents();
+    WaitForRun();
+
+    QCOMPARE(fDesktop->QueueQuestions, std::vector<size_t>{3});
+    QVERIFY(fDesktop->Proposals.empty());
+    QVERIFY(fDesktop->Errors.empty());
+    QVERIFY(fWindow->lstProjects->isVisible());
+    QCOMPARE(fWindow->lstProjects->rowCount(), 3);
+    const QStringList projects{first, second, folder + QStringLiteral("/third.vlp")};
+    for (int row = 0; row < 3; ++row) {
+      QCOMPARE(fWindow->lstProjects->item(row, pcProject)->text(), projects[row]);
+      QCOMPARE(fWindow->lstProjects->item(row, pcOutcome)->text(), QStringLiteral("converted"));
+      QVERIFY(QFileInfo::exists(projects[row] + QStringLiteral("_converted.vxp")));
+    }
+    QVERIFY(fWindow->lblSummary->text().startsWith(QStringLiteral("3 of 3 projects converted.")));
+
+    fWindow->lstProjects->setCurrentCell(2, 0);
+    QCOMPARE(fWindow->lstTargets->rowCount(), 3);
+    QVERIFY(!fWindow->memLog->toPlainText().isEmpty());
+
+    fDesktop->ReportAnswer = U16(fFolder->filePath(QStringLiteral("run.json")));
+    fWindow->btnSaveReport->click();
+    QFile report(fFolder->filePath(QStringLiteral("run.json")));
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    QCOMPARE(QJsonDocument::fromJson(report.readAll())[QStringLiteral("results")].toArray().size(),
+             3);
   }
 
   void windowHasItsCaptionSizeAndControls() {

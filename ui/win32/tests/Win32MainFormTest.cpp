@@ -9,6 +9,7 @@
 #include "Win32Desktop.h"
 #include "Win32Resources.h"
 #include "vpresenter/uMainLayout.h"
+#include "vpresenter/uStartArguments.h"
 
 #include <commctrl.h>
 #include <filesystem>
@@ -208,6 +209,46 @@ TEST_F(TWin32MainFormTest, WindowHasItsCaptionSizeAndControls) {
                         fForm->btnConvert};
   for (size_t step = 0; step + 1 < std::size(order); ++step)
     EXPECT_EQ(GetNextDlgTabItem(Window(), order[step], FALSE), order[step + 1]) << step;
+}
+
+// Two projects and a folder on the command line: one question, one run, a row per project,
+// every new project beside its old one, and a selected row shows that project's targets.
+TEST_F(TWin32MainFormTest, ThreeProjectsOnTheCommandLineGoInOneRun) {
+  const std::u16string first = Fixture("worked.vlp");
+  const std::filesystem::path folder = fFolder.Path() / "more";
+  std::filesystem::create_directory(folder);
+  std::filesystem::copy_file(first, fFolder.Path() / "second.vlp");
+  std::filesystem::copy_file(first, folder / "third.vlp");
+  const std::u16string second = (fFolder.Path() / "second.vlp").u16string();
+  const std::u16string commandLine =
+      u"vlp5tovxp.exe \"" + first + u"\" \"" + second + u"\" \"" + folder.u16string() + u"\"";
+  const TStartRequest request =
+      ParseStartArguments(ArgumentsOfCommandLine(Wide(commandLine)), u"1");
+  ASSERT_EQ(request.Projects.size(), 3u);
+  fForm->Presenter().ConvertInputsLater(request.Projects);
+  fForm->ProcessMessages();
+  WaitForRun();
+
+  EXPECT_EQ(fDesktop->QueueQuestions, std::vector<size_t>{3});
+  EXPECT_TRUE(fDesktop->Proposals.empty());
+  EXPECT_TRUE(fDesktop->Errors.empty());
+  EXPECT_TRUE(IsShown(fForm->lstProjects));
+  ASSERT_EQ(ListView_GetItemCount(fForm->lstProjects), 3);
+  const std::filesystem::path projects[] = {first, second, folder / "third.vlp"};
+  for (int row = 0; row < 3; ++row) {
+    SCOPED_TRACE(row);
+    const std::filesystem::path& project = projects[row];
+    EXPECT_EQ(CellText(fForm->lstProjects, row, pcProject), project.u16string());
+    EXPECT_EQ(CellText(fForm->lstProjects, row, pcOutcome), u"converted");
+    EXPECT_TRUE(std::filesystem::exists(project.u16string() + u"_converted.vxp"));
+  }
+  // The target list makes room for the projects above it.
+  EXPECT_EQ(BoundsInParent(fForm->lstProjects).bottom, BoundsInParent(fForm->lstTargets).top);
+  EXPECT_TRUE(TextOf(fForm->lblSummary).starts_with(u"3 of 3 projects converted."));
+
+  ListView_SetItemState(fForm->lstProjects, 2, LVIS_SELECTED | LVIS_FOCUSED,
+                        LVIS_SELECTED | LVIS_FOCUSED);
+  EXPECT_EQ(ListView_GetItemCount(fForm->lstTargets), 3);
 }
 
 TEST_F(TWin32MainFormTest, TargetListHasItsColumnsAndImages) {

@@ -7,21 +7,40 @@
 #include "vpresenter/uErrorReport.h"
 #include "vpresenter/uMainTexts.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vui {
 
 // The icon of a notice box.
 enum class TNoticeKind { nkInformation, nkWarning };
 
+// What a run of several projects does with a new project whose file exists already.
+enum class TExistingOutputs { eoSkip, eoReplace, eoStop };
+
+// The answers asked once before a run of several projects.
+struct TQueueOptions {
+  // The folder every new project goes to; none: each beside its old one, under the proposed name.
+  std::optional<std::u16string> Folder;
+  TExistingOutputs Existing = TExistingOutputs::eoSkip;
+  bool operator==(const TQueueOptions&) const = default;
+};
+
 class IDesktop {
 public:
   virtual ~IDesktop() = default;
 
-  // The open dialog with OpenProjectFilter; a typed name need not exist. None when cancelled.
-  virtual std::optional<std::u16string> ChooseOpenPath() = 0;
+  // The open dialog with OpenProjectFilter, where several projects may be chosen; a typed name
+  // need not exist. Empty when cancelled.
+  virtual std::vector<std::u16string> ChooseOpenPaths() = 0;
+  // The dialog that picks a folder, whose projects are converted. None when cancelled.
+  virtual std::optional<std::u16string> ChooseFolder() = 0;
+  // Asked once before a run of aCount projects: where the new projects go, beside each old one
+  // by default, and what becomes of those that exist, skipped by default. None when cancelled.
+  virtual std::optional<TQueueOptions> AskQueueOptions(std::size_t aCount) = 0;
   // The save dialog aDialog, starting at aProposal; it neither checks the folder nor asks before
   // replacing a file. None when cancelled.
   virtual std::optional<std::u16string> ChooseSavePath(const TSaveDialog& aDialog,

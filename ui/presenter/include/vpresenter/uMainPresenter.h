@@ -8,6 +8,7 @@
 #include "vconvert/uConversionHost.h"
 #include "vconvert/uConversionRun.h"
 #include "vconvert/uProjectCheck.h"
+#include "vconvert/uProjectInputs.h"
 #include "vpresenter/uMainLayout.h"
 #include "vpresenter/uMainTexts.h"
 #include "vpresenter/uMainView.h"
@@ -15,6 +16,7 @@
 #include "vreport/InputResult.h"
 #include "vreport/RunRecorder.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <exception>
@@ -59,14 +61,24 @@ public:
   // The summary's button after a run whose save was cancelled or failed: saves the kept project
   // through the save dialog without converting again, then checks the saved file.
   void SaveAsClicked();
+  // "Convert folder...": every project below the folder the folder dialog gives, in one run.
+  void ConvertFolderClicked();
   // Converts aPath as if it had been chosen in the open dialog; nothing while a run is going.
   void ConvertProject(const std::u16string& aPath);
+  // Converts aPaths, old projects and folders, as given on the command line or dropped: a single
+  // project as ConvertProject, several (a folder's too) in one run after one question.
+  void ConvertInputs(const std::vector<std::u16string>& aPaths);
+  // The same, once the message loop runs.
+  void ConvertInputsLater(std::vector<std::u16string> aPaths);
+  // The user has selected the row aRow of the project list: the target list, the log and the
+  // summary show that project as a run of it alone would, once the run has ended.
+  void ProjectSelected(int32_t aRow);
   // The same, once the message loop runs (for a project named on the command line).
   void ConvertProjectLater(const std::u16string& aPath);
   // Whether files dragged over the window would be taken.
   bool AcceptsDrop(const std::vector<std::u16string>& aPaths) const;
-  // Takes the first old project among dropped files and converts it once the drop has ended;
-  // false when nothing was taken.
+  // Takes the old projects and folders among dropped files and converts them once the drop has
+  // ended, as ConvertInputs; false when nothing was taken.
   bool FilesDropped(const std::vector<std::u16string>& aPaths);
   // The window is asked to close: true when it may close now. A run is stopped first, and the
   // window closes once it has ended, with no dialog nor box on the way.
@@ -101,6 +113,11 @@ public:
 
 private:
   class TRunHost;
+  // What became of a project of a run of several, handed from the run's thread to the window's.
+  struct TQueuedProject {
+    TProjectOutcome Outcome = poWaiting;
+    vreport::TInputResult Result;
+  };
 
   void RunConversion();
   // On the run's thread: converts, saves and checks what was saved; a failure leaves as an
@@ -128,6 +145,23 @@ private:
   bool MayWriteTo(const std::u16string& aPath);
   // What became of the run that just ended (aError, if it failed), as its report tells it.
   vreport::TInputResult RunResult(std::exception_ptr aError);
+
+  // A run of several projects: aItems in turn on the run's thread, each after the last has
+  // ended, a failure going on with the next; a stop or an existing project that stops the run
+  // leaves the rest unconverted.
+  void StartQueue(std::vector<vconvert::TInputItem> aItems, const TQueueOptions& aOptions,
+                  bool aGiven);
+  void ConvertQueue(const std::vector<vconvert::TInputItem>& aItems, const TQueueOptions& aOptions);
+  TQueuedProject ConvertQueued(const vconvert::TInputItem& aItem, const TQueueOptions& aOptions);
+  void QueuedProjectEnded(std::size_t aIndex, const TQueuedProject& aProject);
+  void QueueEnded(std::exception_ptr aError);
+  void ShowProjectRow(std::size_t aIndex);
+  void ShowQueueSummary();
+  // Leaves the project list for a run of one project.
+  void HideQueue();
+  // The dialog's or the drop's paths, several or one.
+  void ConvertChosen(const std::vector<std::u16string>& aPaths, bool aGiven);
+  void StartSingleRun(const std::u16string& aInput, bool aGiven);
 
   IMainView& fView;
   TTickClock fClock;
@@ -163,6 +197,9 @@ private:
   std::optional<vconvert::TUnsavedProject> fUnsaved;
   // The check made on the run's thread, until the window's thread takes it.
   std::optional<vconvert::TCheckResult> fRunCheck;
+  // The projects of the last run of several, in the order of the list; none after a run of one.
+  std::vector<TQueuedProject> fQueue;
+  std::optional<std::size_t> fSelectedProject;
   // Last: the thread goes before anything it may touch.
   TRunThread fThread;
 };
@@ -174,6 +211,8 @@ int32_t RunPercent(vconvert::TRunStage aStage, int64_t aDone, int64_t aTotal);
 std::u16string SingleLine(std::u16string_view aText);
 // The first old project (.vlp, in any case) among aPaths.
 std::optional<std::u16string> OldProjectAmong(const std::vector<std::u16string>& aPaths);
+// The old projects (.vlp, in any case) and the folders among aPaths, in their order.
+std::vector<std::u16string> ProjectsAmong(const std::vector<std::u16string>& aPaths);
 // The project named on a command line (program name first), made absolute, if there is one.
 std::optional<std::u16string> ProjectOfArguments(const std::vector<std::u16string>& aArguments);
 

@@ -1,7 +1,10 @@
 // The window's own words, shared by every view so that each shows the same texts.
 #pragma once
 
+#include "vbase/IntegerText.h"
+
 #include <array>
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,6 +31,54 @@ inline constexpr std::u16string_view LogPageCaption = u"Log";
 enum TTargetColumn { tcImage, tcOldTarget, tcNewTarget, tcRows, tcCount };
 inline constexpr std::array<std::u16string_view, tcCount> TargetColumnCaptions{
     u"#", u"Vornalex 5 Target", u"Vornalex 7 Target", u"Rows"};
+
+// The button beside "Convert..." that converts every project below a folder.
+inline constexpr std::u16string_view ConvertFolderCaption = u"Convert folder...";
+// The project list of a run of several projects, its columns from left to right.
+enum TProjectColumn {
+  pcProject,
+  pcOutcome,
+  pcTargets,
+  pcRowsCarried,
+  pcRowsNotCarried,
+  pcCheck,
+  pcCount
+};
+inline constexpr std::array<std::u16string_view, pcCount> ProjectColumnCaptions{
+    u"Project",           u"Outcome",          u"Targets converted",
+    u"Rows carried over", u"Not carried over", u"Check"};
+// What became of a project of a run of several, as its row tells it.
+enum TProjectOutcome {
+  poWaiting,
+  poConverting,
+  poConverted,
+  poWarning,
+  poSkipped,
+  poFailed,
+  poStopped,
+  poCount
+};
+inline constexpr std::array<std::u16string_view, poCount> ProjectOutcomeTexts{
+    u"waiting", u"converting", u"converted", u"warning", u"skipped", u"failed", u"stopped"};
+// Proposed for the report of a run of several projects, in the folder of the first.
+inline constexpr std::u16string_view QueueReportName = u"vlp5tovxp.report.html";
+
+// The question asked once before a run of several projects.
+inline constexpr std::u16string_view QueueDialogTitle = u"Convert several projects";
+inline std::u16string QueueQuestion(std::size_t aCount) {
+  return vbase::IntToText(static_cast<int64_t>(aCount)) +
+         u" projects will be converted. Where do the new projects go?";
+}
+// In the order of TExistingOutputs.
+inline constexpr std::u16string_view BesideEachCaption =
+    u"Beside each old project, under the proposed name";
+inline constexpr std::u16string_view IntoFolderCaption = u"All into one folder:";
+inline constexpr std::u16string_view ChooseFolderCaption = u"Choose...";
+inline constexpr std::u16string_view ExistingQuestion = u"When a new project exists already:";
+inline constexpr std::array<std::u16string_view, 3> ExistingCaptions{u"Skip it", u"Replace it",
+                                                                     u"Stop the run"};
+inline constexpr std::u16string_view OkCaption = u"OK";
+inline constexpr std::u16string_view CancelCaption = u"Cancel";
 
 // The button beside the summary that lists the rows not carried over.
 inline constexpr std::u16string_view ShowDroppedRowsCaption = u"Show rows...";

@@ -6,6 +6,7 @@
 #include "vpresenter/uDesktop.h"
 #include "vpresenter/uRowsWindow.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -38,6 +39,15 @@ struct TTargetRow {
   TTargetCell Rows;
 };
 
+// A row of the project list of a run of several projects: its image tells whether the project
+// was converted, its cells follow ProjectColumnCaptions, its hint says what became of it.
+struct TProjectRow {
+  TTargetImage Image = tiConverted;
+  std::array<std::u16string, pcCount> Cells;
+  std::u16string Hint;
+  bool operator==(const TProjectRow&) const = default;
+};
+
 // What the summary under the list shows after a run.
 struct TSummary {
   // One entry a line; no lines hide the summary.
@@ -68,6 +78,13 @@ public:
   // Shows aCount, aligned right, in the "Rows" column of the existing row aRow (from 0); the
   // column grows to show the whole number.
   virtual void SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) = 0;
+
+  // The project list above the target list, shown during and after a run of several projects
+  // and hidden otherwise; hiding it removes its rows. A selected row calls the presenter's
+  // ProjectSelected.
+  virtual void ShowProjectList(bool aShown) = 0;
+  // Sets the row aRow (from 0) of the project list, appending it when aRow is the row count.
+  virtual void SetProjectRow(int32_t aRow, const TProjectRow& aProject) = 0;
 
   // The summary under the list, whose text can be selected, with the buttons it offers.
   virtual void ShowSummary(const TSummary& aSummary) = 0;

@@ -1,4 +1,4 @@
-// What the window program does with its command line, on every system: convert the project it
+// What the window program does with its command line, on every system: convert the projects it
 // names, or answer --help or --version on the console without a window, or refuse an option it
 // does not know.
 #pragma once
@@ -13,8 +13,10 @@ enum class TStartAction { saWindow, saHelp, saVersion, saUsageError };
 
 struct TStartRequest {
   TStartAction Action = TStartAction::saWindow;
-  // The project to convert once the window is up, made absolute.
+  // The project to convert once the window is up, made absolute: the first of Projects.
   std::optional<std::u16string> Project;
+  // Every project and folder named, made absolute, in order: several are converted in one run.
+  std::vector<std::u16string> Projects;
   // What goes to the console: the help, the version line, or the error and the usage.
   std::u16string Text;
   // The process's status when no window is opened: 0, or 2 for a usage error.

@@ -57,8 +57,12 @@ public:
   QWidget* pnlTop;
   QPushButton* btnConvert;
   QPushButton* btnHelp;
+  // Converts every project below a folder.
+  QPushButton* btnConvertFolder;
   QTabWidget* pgcMain;
   QWidget* shtLog;
+  // The projects of a run of several, above the targets; hidden otherwise.
+  QTableWidget* lstProjects;
   QTableWidget* lstTargets;
   // What the last run did, under the list; hidden before the first run.
   QWidget* pnlSummary;
@@ -85,6 +89,8 @@ private:
   void ClearTargets() override;
   void AddTargetRow(const TTargetRow& aRow) override;
   void SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) override;
+  void ShowProjectList(bool aShown) override;
+  void SetProjectRow(int32_t aRow, const TProjectRow& aProject) override;
   void ShowSummary(const TSummary& aSummary) override;
   void ShowRowsWindow(TRowsWindow aWindow) override;
   void ShowProgressBar(std::optional<int32_t> aPercent) override;
@@ -100,6 +106,7 @@ private:
   void CreateTopPanel();
   void CreateLogPage();
   void CreateSummary();
+  void CreateProjectList();
   QPushButton* CreateSummaryButton(std::u16string_view aCaption, const QString& aName,
                                    void (TMainPresenter::*aClicked)());
   void SetUpTargetColumns();
