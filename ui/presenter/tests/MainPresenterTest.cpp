@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -1294,6 +1295,33 @@ TEST_F(QueuePresenterTest, TheReportHoldsEveryProjectOfTheRun) {
   EXPECT_EQ(results[0].at("rows_placed"), 3);
   EXPECT_FALSE(results[1].at("error").is_null());
 }
+
+#ifndef _WIN32
+// The batch command with its check, run on the same inputs, reports the same of each.
+TEST_F(QueuePresenterTest, TheReportHoldsWhatTheBatchCommandReports) {
+  const std::vector<std::u16string> inputs = ThreeProjects();
+  const std::string command = std::string("'") + VLP_CLI_PROGRAM + "' -q --verify --report '" +
+                              fFolder.File("cli.json") + "' '" + vbase::Utf8Encode(inputs[0]) +
+                              "' '" + vbase::Utf8Encode(inputs[1]) + "' 2>/dev/null";
+  ASSERT_NE(std::system(command.c_str()), 0) << "the middle project fails";
+  for (const char* output : {"a.vlp_converted.vxp", "sub/c.vlp_converted.vxp"})
+    ASSERT_TRUE(std::filesystem::remove(fFolder.Path() / output)) << output;
+
+  ConvertInputsAndWait(inputs);
+  fView.ReportAnswer = Utf8Decode(fFolder.File("window.json"));
+  fPresenter.SaveReportClicked();
+  // The time each run took is the clock's, which the test holds still for the window.
+  const auto withoutTimes = [this](const char* aName) {
+    nlohmann::json report = nlohmann::json::parse(ReadFileBytes(fFolder.Path() / aName));
+    for (nlohmann::json& result : report.at("results"))
+      for (nlohmann::json& line : result.at("log"))
+        if (line.get<std::string>().starts_with("Total processing time: "))
+          line = "Total processing time";
+    return report;
+  };
+  EXPECT_EQ(withoutTimes("window.json"), withoutTimes("cli.json"));
+}
+#endif
 
 // A single project stays a run of one, with its save dialog; a folder or several are a queue.
 TEST_F(QueuePresenterTest, DropsAndArgumentsTakeSeveralProjectsAndFolders) {
