@@ -8,6 +8,8 @@
 #include "vui/uMainForm.h"
 #include "vui/uRowsForm.h"
 
+#include <QAbstractItemView>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,6 +25,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTableView>
@@ -444,6 +447,63 @@ private slots:
     fWindow->btnConvert->setFocus();
     QTest::keyClick(fWindow->btnConvert, Qt::Key_Return);
     QCOMPARE(fDesktop->OpenCalls, 2);
+  }
+
+  // Several projects picked at once come back all, in the order picked.
+  void openDialogTakesSeveralProjects() {
+    const QString first = CopyFixture(QStringLiteral("worked.vlp"));
+    const QString second = fFolder->filePath(QStringLiteral("second.vlp"));
+    QVERIFY(QFile::copy(first, second));
+    const auto open = CreateOpenProjectDialog(nullptr);
+    const auto* list = open->findChild<QAbstractItemView*>(QStringLiteral("listView"));
+    QVERIFY(list);
+    QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+    open->setDirectory(fFolder->path());
+    open->selectFile(QStringLiteral("\"worked.vlp\" \"second.vlp\""));
+    static_cast<QDialog*>(open.get())->accept();
+    QCOMPARE(open->result(), int(QDialog::Accepted));
+    QCOMPARE(open->selectedFiles(), (QStringList{first, second}));
+  }
+
+  // The one question before a run of several: beside each old project and skip by default;
+  // a folder typed and Replace picked come back; Cancel answers nothing.
+  void queueQuestionAnswersWhereAndWhatOfExistingProjects() {
+    const std::unique_ptr<IDesktop> desktop = CreateQtDesktop(*fWindow);
+    const auto answer = [](const std::function<void(QDialog&)>& aAct) {
+      QTimer::singleShot(0, [aAct] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+          if (widget->objectName() == QStringLiteral("QueueDialog") && widget->isVisible())
+            aAct(*qobject_cast<QDialog*>(widget));
+      });
+    };
+    const auto radio = [](QDialog& aDialog, const QString& aName) {
+      return aDialog.findChild<QRadioButton*>(aName);
+    };
+    const auto ok = [](QDialog& aDialog) {
+      aDialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    };
+    bool defaults = false;
+    answer([&](QDialog& aDialog) {
+      defaults = radio(aDialog, QStringLiteral("rbtBeside"))->isChecked() &&
+                 radio(aDialog, QStringLiteral("rbtExisting0"))->isChecked();
+      ok(aDialog);
+    });
+    QCOMPARE(desktop->AskQueueOptions(3), std::optional<TQueueOptions>(TQueueOptions{}));
+    QVERIFY(defaults);
+
+    answer([&](QDialog& aDialog) {
+      auto* folder = aDialog.findChild<QLineEdit*>(QStringLiteral("edtFolder"));
+      folder->setText(fFolder->path());
+      radio(aDialog, QStringLiteral("rbtIntoFolder"))->setChecked(true);
+      radio(aDialog, QStringLiteral("rbtExisting1"))->setChecked(true);
+      ok(aDialog);
+    });
+    QCOMPARE(desktop->AskQueueOptions(3),
+             std::optional<TQueueOptions>(TQueueOptions{
+                 U16(QFileInfo(fFolder->path()).absoluteFilePath()), TExistingOutputs::eoReplace}));
+
+    answer([](QDialog& aDialog) { aDialog.reject(); });
+    QCOMPARE(desktop->AskQueueOptions(3), std::optional<TQueueOptions>());
   }
 
   void dialogsAreSetUpForProjects() {
