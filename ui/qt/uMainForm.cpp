@@ -226,7 +226,11 @@ void TMainform::CreateProjectList() {
   lstProjects = CreateRowList(QStringLiteral("lstProjects"), ProjectColumnCaptions, shtLog);
   lstProjects->horizontalHeader()->setSectionResizeMode(pcProject, QHeaderView::Stretch);
   lstProjects->setFixedHeight(ProjectListHeight);
+  // A click on the row that is current already still shows it: it may have become current
+  // during the run, when the presenter does not yet show a project.
   connect(lstProjects, &QTableWidget::currentCellChanged, this,
+          [this](int aRow) { fPresenter.ProjectSelected(aRow); });
+  connect(lstProjects, &QTableWidget::cellClicked, this,
           [this](int aRow) { fPresenter.ProjectSelected(aRow); });
   lstProjects->hide();
 }

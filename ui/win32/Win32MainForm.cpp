@@ -584,6 +584,9 @@ LRESULT TWin32Mainform::NotifyProjects(const NMHDR& aHeader) {
     if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) &&
         !(change.uOldState & LVIS_SELECTED))
       fPresenter.ProjectSelected(change.iItem);
+  } else if (aHeader.code == NM_CLICK) {
+    // The row selected during the run is shown once clicked after it.
+    fPresenter.ProjectSelected(reinterpret_cast<const NMITEMACTIVATE&>(aHeader).iItem);
   } else if (aHeader.code == LVN_GETINFOTIPW) {
     auto& tip = *reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&aHeader));
     if (tip.iItem >= 0 && static_cast<size_t>(tip.iItem) < fProjectHints.size() &&
