@@ -47,7 +47,7 @@ done
 # that the MIME database gives to *.vlp.
 desktop=$root/usr/share/applications/vlp5tovxp.desktop
 desktop-file-validate "$desktop" || fail "the desktop entry is not valid"
-grep -qx 'Exec=vlp5tovxp %f' "$desktop" || fail "the desktop entry takes no file"
+grep -qx 'Exec=vlp5tovxp %F' "$desktop" || fail "the desktop entry takes no files"
 mkdir -p "$scratch/mime/packages"
 cp "$root/usr/share/mime/packages/vlp5tovxp.xml" "$scratch/mime/packages/"
 update-mime-database "$scratch/mime" || fail "the MIME types are not valid"
