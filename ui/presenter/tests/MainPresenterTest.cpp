@@ -66,6 +66,8 @@ public:
   std::vector<TRowsWindow> RowsWindows;
   bool ProjectListShown = false;
   std::vector<TProjectRow> Projects;
+  // Runs when a project's row is set, as a click of the user between two projects would.
+  std::function<void(int32_t, const TProjectRow&)> WhileSettingProject;
 
   void ClearLog() override { Log.clear(); }
   void ShowProjectList(bool aShown) override {
@@ -74,6 +76,8 @@ public:
       Projects.clear();
   }
   void SetProjectRow(int32_t aRow, const TProjectRow& aProject) override {
+    if (WhileSettingProject)
+      WhileSettingProject(aRow, aProject);
     if (static_cast<size_t>(aRow) == Projects.size())
       Projects.push_back(aProject);
     else
@@ -1251,26 +1255,49 @@ TEST_F(QueuePresenterTest, ACancelledQuestionConvertsNothing) {
   EXPECT_FALSE(std::filesystem::exists(fFolder.Path() / "a.vlp_converted.vxp"));
 }
 
-// A stop in the second project ends it there and leaves the third unconverted.
+// A stop, or a close, inside the second project or between the first and the second ends the
+// run there: the first stays converted, nothing of the others is left on disk.
 TEST_F(QueuePresenterTest, AStopInTheMiddleEndsTheRunThere) {
   const std::vector<std::u16string> inputs = ThreeProjects();
   std::filesystem::copy_file(DataFolder / "worked.vlp", fFolder.Path() / "sub" / "b.vlp",
                              std::filesystem::copy_options::overwrite_existing);
-  fView.WhileProgressing = [&](int32_t aPercent) {
-    if (aPercent > 40 && fPresenter.State() == TMainState::msRunning &&
-        fView.Projects.at(1).Cells[pcOutcome] == u"converting")
-      fPresenter.ConvertClicked();
-  };
-  ConvertInputsAndWait(inputs);
-  EXPECT_EQ(Outcomes(), (std::vector<std::u16string>{u"converted", u"stopped", u"stopped"}));
-  EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "a.vlp_converted.vxp"));
-  EXPECT_FALSE(std::filesystem::exists(fFolder.Path() / "sub" / "b.vlp_converted.vxp"));
-  EXPECT_FALSE(std::filesystem::exists(fFolder.Path() / "sub" / "c.vlp_converted.vxp"));
-  EXPECT_EQ(fView.Log.back(), StoppedLogLine);
-  ASSERT_FALSE(fView.Summary.empty());
-  EXPECT_EQ(fView.Summary[0], u"1 of 3 projects converted.");
-  EXPECT_TRUE(fView.Errors.empty());
-  EXPECT_TRUE(fView.ConvertEnabled);
+  const struct {
+    const char* Name;
+    bool Between;
+    bool Closes;
+  } cases[] = {{"inside", false, false}, {"between", true, false}, {"closed inside", false, true}};
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.Name);
+    std::filesystem::remove(fFolder.Path() / "a.vlp_converted.vxp");
+    fView.Closes = 0;
+    const auto act = [&] {
+      if (fPresenter.State() != TMainState::msRunning)
+        return;
+      if (test.Closes)
+        EXPECT_FALSE(fPresenter.CloseRequested());
+      else
+        fPresenter.ConvertClicked();
+    };
+    fView.WhileProgressing = [&](int32_t aPercent) {
+      if (!test.Between && aPercent > 40 && fView.Projects.at(1).Cells[pcOutcome] == u"converting")
+        act();
+    };
+    fView.WhileSettingProject = [&](int32_t aRow, const TProjectRow& aProject) {
+      if (test.Between && aRow == 0 && aProject.Cells[pcOutcome] == u"converted")
+        act();
+    };
+    ConvertInputsAndWait(inputs);
+    EXPECT_EQ(Outcomes(), (std::vector<std::u16string>{u"converted", u"stopped", u"stopped"}));
+    EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "a.vlp_converted.vxp"));
+    EXPECT_FALSE(std::filesystem::exists(fFolder.Path() / "sub" / "b.vlp_converted.vxp"));
+    EXPECT_FALSE(std::filesystem::exists(fFolder.Path() / "sub" / "c.vlp_converted.vxp"));
+    EXPECT_EQ(fView.Log.back(), StoppedLogLine);
+    ASSERT_FALSE(fView.Summary.empty());
+    EXPECT_EQ(fView.Summary[0], u"1 of 3 projects converted.");
+    EXPECT_TRUE(fView.Errors.empty());
+    EXPECT_TRUE(fView.ConvertEnabled);
+    EXPECT_EQ(fView.Closes, test.Closes ? 1 : 0);
+  }
 }
 
 // The report of the whole run: every project in order, with what became of it.
