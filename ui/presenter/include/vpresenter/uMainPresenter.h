@@ -65,6 +65,8 @@ public:
   void ConvertFolderClicked();
   // Converts aPath as if it had been chosen in the open dialog; nothing while a run is going.
   void ConvertProject(const std::u16string& aPath);
+  // The same, once the message loop runs (for a project named on the command line).
+  void ConvertProjectLater(const std::u16string& aPath);
   // Converts aPaths, old projects and folders, as given on the command line or dropped: a single
   // project as ConvertProject, several (a folder's too) in one run after one question.
   void ConvertInputs(const std::vector<std::u16string>& aPaths);
@@ -73,8 +75,6 @@ public:
   // The user has selected the row aRow of the project list: the target list, the log and the
   // summary show that project as a run of it alone would, once the run has ended.
   void ProjectSelected(int32_t aRow);
-  // The same, once the message loop runs (for a project named on the command line).
-  void ConvertProjectLater(const std::u16string& aPath);
   // Whether files dragged over the window would be taken.
   bool AcceptsDrop(const std::vector<std::u16string>& aPaths) const;
   // Takes the old projects and folders among dropped files and converts them once the drop has
