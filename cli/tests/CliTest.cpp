@@ -122,7 +122,7 @@ TEST(CliAppTest, FolderStandsForItsProjectsInSortedOrder) {
 TEST(CliAppTest, UnreadableFolderFailsAndTheRestIsConverted) {
   TTempFolder folder;
   namespace fs = std::filesystem;
-  const fs::path root = folder.Path();
+  const fs::path& root = folder.Path();
   fs::create_directories(root / "locked");
   fs::create_directories(root / "open");
   const std::string project = ReadFileBytes(std::string(VLP_TEST_DATA) + "/worked-example.vlp");
