@@ -1,7 +1,6 @@
 #include "ChildProcess.h"
 #include "CliApp.h"
 #include "CliConsole.h"
-#include "CliInputs.h"
 #include "CliOptions.h"
 #include "CliProgress.h"
 #include "ConvertTestSupport.h"
@@ -90,20 +89,6 @@ TEST(CliAppTest, HelpVersionAndUsageStatus) {
   EXPECT_EQ("vlp5tovxp-cli: unknown option --bogus\n"
             "Try 'vlp5tovxp-cli --help' for more information.\n",
             err.str());
-}
-
-TEST(CliAppTest, FolderStandsForItsProjectsInSortedOrder) {
-  TTempFolder folder;
-  std::filesystem::create_directories(folder.Path() / "b" / "c");
-  for (const char* name : {"b/c/z.vlp", "b/a.VLP", "a.vlp", "notes.txt", "a.vlp_converted.vxp"})
-    WriteFileBytes(folder.File(name), "");
-  const std::string root = vbase::Utf8OfPath(folder.Path());
-  const std::vector<TInputItem> expected{{folder.File("a.vlp"), std::nullopt},
-                                         {folder.File("b/a.VLP"), std::nullopt},
-                                         {folder.File("b/c/z.vlp"), std::nullopt}};
-  EXPECT_EQ(expected, ProjectsOfInput(root));
-  const std::vector<TInputItem> single{{folder.File("b/x.vlp"), std::nullopt}};
-  EXPECT_EQ(single, ProjectsOfInput(root + "/./b/x.vlp"));
 }
 
 // Permission bits, and file names that are bytes rather than text, are POSIX's.
