@@ -2,7 +2,6 @@
 
 #include "CliCheck.h"
 #include "CliConsole.h"
-#include "CliInputs.h"
 #include "CliOptions.h"
 #include "CliProgress.h"
 #include "CliScheduler.h"
@@ -10,6 +9,7 @@
 #include "vbase/Utf8.h"
 #include "vcli/CliHost.h"
 #include "vconvert/uConversionRun.h"
+#include "vconvert/uProjectInputs.h"
 #include "vreport/Report.h"
 #include "vreport/RunRecorder.h"
 
@@ -22,7 +22,11 @@ namespace vcli {
 using vbase::Exception;
 using vbase::Utf8Decode;
 using vbase::Utf8Encode;
+using vconvert::AbsolutePath;
+using vconvert::ExpandInputs;
+using vconvert::IsUtf8Path;
 using vconvert::TConversionRun;
+using vconvert::TInputItem;
 
 namespace {
 

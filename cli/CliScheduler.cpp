@@ -14,7 +14,7 @@ namespace vcli {
 
 namespace {
 
-std::vector<vreport::TInputResult> ConvertInTurn(const std::vector<TInputItem>& aItems,
+std::vector<vreport::TInputResult> ConvertInTurn(const std::vector<vconvert::TInputItem>& aItems,
                                                  const TSchedule& aSchedule,
                                                  const TConvertInput& aConvert,
                                                  IInputConsole& aConsole) {
@@ -29,7 +29,8 @@ std::vector<vreport::TInputResult> ConvertInTurn(const std::vector<TInputItem>& 
 
 // For each item, the last earlier item with the same path, if any: that one must be done first,
 // as in a serial run, or both would race for the same output file.
-std::vector<std::optional<std::size_t>> EarlierSamePaths(const std::vector<TInputItem>& aItems) {
+std::vector<std::optional<std::size_t>>
+EarlierSamePaths(const std::vector<vconvert::TInputItem>& aItems) {
   std::vector<std::optional<std::size_t>> earlier(aItems.size());
   std::map<std::string, std::size_t> lastByPath;
   for (std::size_t i = 0; i < aItems.size(); ++i) {
@@ -43,7 +44,7 @@ std::vector<std::optional<std::size_t>> EarlierSamePaths(const std::vector<TInpu
 }
 
 // One input on a worker thread: nothing it raises may leave the thread.
-vreport::TInputResult ConvertOnWorker(const TInputItem& aItem, std::ostream* aLog,
+vreport::TInputResult ConvertOnWorker(const vconvert::TInputItem& aItem, std::ostream* aLog,
                                       const TConvertInput& aConvert) {
   try {
     return aConvert(aItem, aLog, nullptr);
@@ -55,7 +56,7 @@ vreport::TInputResult ConvertOnWorker(const TInputItem& aItem, std::ostream* aLo
   }
 }
 
-std::vector<vreport::TInputResult> ConvertAtOnce(const std::vector<TInputItem>& aItems,
+std::vector<vreport::TInputResult> ConvertAtOnce(const std::vector<vconvert::TInputItem>& aItems,
                                                  const TSchedule& aSchedule,
                                                  const TConvertInput& aConvert,
                                                  IInputConsole& aConsole) {
@@ -115,7 +116,7 @@ std::vector<vreport::TInputResult> ConvertAtOnce(const std::vector<TInputItem>& 
 
 } // namespace
 
-std::vector<vreport::TInputResult> ConvertInputs(const std::vector<TInputItem>& aItems,
+std::vector<vreport::TInputResult> ConvertInputs(const std::vector<vconvert::TInputItem>& aItems,
                                                  const TSchedule& aSchedule,
                                                  const TConvertInput& aConvert,
                                                  IInputConsole& aConsole) {

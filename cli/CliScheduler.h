@@ -2,7 +2,7 @@
 // output appears whole and in input order.
 #pragma once
 
-#include "CliInputs.h"
+#include "vconvert/uProjectInputs.h"
 #include "vreport/InputResult.h"
 
 #include <cstddef>
@@ -17,7 +17,7 @@ class TProgress;
 
 // Converts one input. Its log goes to aLog and its stages to aProgress, each when given.
 using TConvertInput = std::function<vreport::TInputResult(
-    const TInputItem& aItem, std::ostream* aLog, TProgress* aProgress)>;
+    const vconvert::TInputItem& aItem, std::ostream* aLog, TProgress* aProgress)>;
 
 // What is printed around each input's log.
 class IInputConsole {
@@ -39,7 +39,7 @@ struct TSchedule {
 // The results in input order. In turn, each log is printed as it comes; at once, each is kept
 // back and printed whole when the inputs before it are done. Inputs of the same path are never
 // converted at the same time: the later waits for the earlier, as it would in turn.
-std::vector<vreport::TInputResult> ConvertInputs(const std::vector<TInputItem>& aItems,
+std::vector<vreport::TInputResult> ConvertInputs(const std::vector<vconvert::TInputItem>& aItems,
                                                  const TSchedule& aSchedule,
                                                  const TConvertInput& aConvert,
                                                  IInputConsole& aConsole);

@@ -11,6 +11,7 @@
 #include <vector>
 
 using namespace vcli;
+using vconvert::TInputItem;
 
 namespace {
 

@@ -1,7 +1,6 @@
 #include "ChildProcess.h"
 #include "CliApp.h"
 #include "CliConsole.h"
-#include "CliInputs.h"
 #include "CliOptions.h"
 #include "CliProgress.h"
 #include "ConvertTestSupport.h"
@@ -92,20 +91,6 @@ TEST(CliAppTest, HelpVersionAndUsageStatus) {
             err.str());
 }
 
-TEST(CliAppTest, FolderStandsForItsProjectsInSortedOrder) {
-  TTempFolder folder;
-  std::filesystem::create_directories(folder.Path() / "b" / "c");
-  for (const char* name : {"b/c/z.vlp", "b/a.VLP", "a.vlp", "notes.txt", "a.vlp_converted.vxp"})
-    WriteFileBytes(folder.File(name), "");
-  const std::string root = vbase::Utf8OfPath(folder.Path());
-  const std::vector<TInputItem> expected{{folder.File("a.vlp"), std::nullopt},
-                                         {folder.File("b/a.VLP"), std::nullopt},
-                                         {folder.File("b/c/z.vlp"), std::nullopt}};
-  EXPECT_EQ(expected, ProjectsOfInput(root));
-  const std::vector<TInputItem> single{{folder.File("b/x.vlp"), std::nullopt}};
-  EXPECT_EQ(single, ProjectsOfInput(root + "/./b/x.vlp"));
-}
-
 // Permission bits, and file names that are bytes rather than text, are POSIX's.
 #ifndef _WIN32
 // Permission bits do not stop root, so a check of them runs the command in a child process that
@@ -122,7 +107,7 @@ TEST(CliAppTest, FolderStandsForItsProjectsInSortedOrder) {
 TEST(CliAppTest, UnreadableFolderFailsAndTheRestIsConverted) {
   TTempFolder folder;
   namespace fs = std::filesystem;
-  const fs::path root = folder.Path();
+  const fs::path& root = folder.Path();
   fs::create_directories(root / "locked");
   fs::create_directories(root / "open");
   const std::string project = ReadFileBytes(std::string(VLP_TEST_DATA) + "/worked-example.vlp");
@@ -595,8 +580,8 @@ TEST_F(CliProcessTest, AFileWithNothingOfAnOldProjectIsWarnedAbout) {
 
 // The log's one line that differs from run to run.
 std::string WithoutTimes(const std::string& aText) {
-  static const std::regex time("Total processing time: [0-9]+ms");
-  return std::regex_replace(aText, time, "Total processing time: ?ms");
+  static const std::regex Time("Total processing time: [0-9]+ms");
+  return std::regex_replace(aText, Time, "Total processing time: ?ms");
 }
 
 // Several projects at once give what one at a time gives: the same files, the same console

@@ -1,12 +1,12 @@
-// The inputs of the command: each argument stands for one project, or for every project below
-// a folder.
+// The projects a list of paths stands for: each path stands for one project, or for every project
+// below a folder.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace vcli {
+namespace vconvert {
 
 // One project an argument stands for, or the place that could not be read and why.
 struct TInputItem {
@@ -32,4 +32,4 @@ std::string AbsolutePath(const std::string& aPath);
 // that round trip as the name of another file.
 bool IsUtf8Path(const std::string& aPath);
 
-} // namespace vcli
+} // namespace vconvert

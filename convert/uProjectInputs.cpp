@@ -1,4 +1,4 @@
-#include "CliInputs.h"
+#include "vconvert/uProjectInputs.h"
 
 #include "vbase/Utf8.h"
 #include "vbase/Utf8Path.h"
@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
-namespace vcli {
+namespace vconvert {
 
 using vbase::PathOfUtf8;
 using vbase::Utf8Decode;
@@ -21,7 +21,7 @@ namespace {
 
 bool IsProjectFile(const fs::directory_entry& aEntry) {
   std::error_code error;
-  return vconvert::IsOldProjectPath(Utf8Decode(Utf8OfPath(aEntry.path().filename()))) &&
+  return IsOldProjectPath(Utf8Decode(Utf8OfPath(aEntry.path().filename()))) &&
          aEntry.is_regular_file(error);
 }
 
@@ -98,4 +98,4 @@ std::vector<TInputItem> ExpandInputs(const std::vector<std::string>& aInputs) {
   return items;
 }
 
-} // namespace vcli
+} // namespace vconvert
