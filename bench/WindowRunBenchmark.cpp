@@ -97,7 +97,7 @@ public:
     fTimer.setTimerType(Qt::PreciseTimer);
   }
   void Start() {
-    fLast = Clock::now();
+    fLast = TClock::now();
     fTimer.start(10);
   }
   void Stop() {
@@ -107,15 +107,15 @@ public:
   double LongestMs() const { return fLongest.count(); }
 
 private:
-  using Clock = std::chrono::steady_clock;
+  using TClock = std::chrono::steady_clock;
   void Turned() {
-    const Clock::time_point now = Clock::now();
+    const TClock::time_point now = TClock::now();
     fLongest = std::max<std::chrono::duration<double, std::milli>>(fLongest, now - fLast);
     fLast = now;
   }
 
   QTimer fTimer;
-  Clock::time_point fLast;
+  TClock::time_point fLast;
   std::chrono::duration<double, std::milli> fLongest{0};
 };
 
@@ -171,16 +171,16 @@ void BM_WindowAgainstBatch(benchmark::State& aState) {
   const TProjectFiles files;
   TWindowRounds window(files);
   std::vector<double> batchTimes, ratios;
-  using Clock = std::chrono::steady_clock;
+  using TClock = std::chrono::steady_clock;
   for (auto _ : aState) {
     aState.PauseTiming();
-    const Clock::time_point start = Clock::now();
+    const TClock::time_point start = TClock::now();
     BatchRound(files, aState);
-    const std::chrono::duration<double> batch = Clock::now() - start;
+    const std::chrono::duration<double> batch = TClock::now() - start;
     aState.ResumeTiming();
-    const Clock::time_point windowStart = Clock::now();
+    const TClock::time_point windowStart = TClock::now();
     window.Round(aState);
-    const std::chrono::duration<double> ofWindow = Clock::now() - windowStart;
+    const std::chrono::duration<double> ofWindow = TClock::now() - windowStart;
     batchTimes.push_back(batch.count());
     ratios.push_back(ofWindow.count() / batch.count());
     std::fprintf(stderr, "round %zu: batch %.2f s, window %.2f s, %.2fx\n", ratios.size(),
