@@ -4,13 +4,13 @@
 
 namespace vbase {
 
-Exception::Exception(std::u16string AMessage)
-    : FMessage(std::move(AMessage)), FMessageUtf8(Utf8Encode(FMessage)) {}
+Exception::Exception(std::u16string aMessage)
+    : fMessage(std::move(aMessage)), fMessageUtf8(Utf8Encode(fMessage)) {}
 
 std::u16string Exception::Headline() const {
-  if (!FWriteFailure)
-    return FMessage;
-  return u"Cannot write \"" + FWriteFailure->File + u"\": " + FWriteFailure->Reason;
+  if (!fWriteFailure)
+    return fMessage;
+  return u"Cannot write \"" + fWriteFailure->File + u"\": " + fWriteFailure->Reason;
 }
 
 } // namespace vbase

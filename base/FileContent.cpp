@@ -2,10 +2,10 @@
 
 namespace vbase {
 
-void ReadToEnd(TFileReader& AFile, std::string& ABytes) {
+void ReadToEnd(TFileReader& aFile, std::string& aBytes) {
   char piece[65536];
-  while (const std::size_t count = AFile.Read(piece, sizeof piece))
-    ABytes.append(piece, count);
+  while (const std::size_t count = aFile.Read(piece, sizeof piece))
+    aBytes.append(piece, count);
 }
 
 } // namespace vbase

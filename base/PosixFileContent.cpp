@@ -12,50 +12,50 @@ namespace vbase {
 
 namespace {
 
-[[noreturn]] void RaiseOpenError(const std::u16string& AFileName, int AError) {
-  throw EFOpenError(u"Cannot open file \"" + AFileName + u"\". " +
-                    Utf8Decode(std::strerror(AError)));
+[[noreturn]] void RaiseOpenError(const std::u16string& aFileName, int aError) {
+  throw EFOpenError(u"Cannot open file \"" + aFileName + u"\". " +
+                    Utf8Decode(std::strerror(aError)));
 }
 
-// The size of the regular file behind AHandle, or the reason why it cannot be read.
-uint64_t CheckedSize(const std::u16string& AFileName, int AHandle, uint64_t AMaxSize) {
+// The size of the regular file behind aHandle, or the reason why it cannot be read.
+uint64_t CheckedSize(const std::u16string& aFileName, int aHandle, uint64_t aMaxSize) {
   struct stat status {};
-  if (::fstat(AHandle, &status) != 0)
-    RaiseOpenError(AFileName, errno);
+  if (::fstat(aHandle, &status) != 0)
+    RaiseOpenError(aFileName, errno);
   if (S_ISDIR(status.st_mode))
-    RaiseOpenError(AFileName, EISDIR);
+    RaiseOpenError(aFileName, EISDIR);
   if (!S_ISREG(status.st_mode))
-    throw EFOpenError(u"Cannot open file \"" + AFileName + u"\". Not a regular file");
-  if (static_cast<uint64_t>(status.st_size) > AMaxSize)
-    RaiseOpenError(AFileName, EFBIG);
+    throw EFOpenError(u"Cannot open file \"" + aFileName + u"\". Not a regular file");
+  if (static_cast<uint64_t>(status.st_size) > aMaxSize)
+    RaiseOpenError(aFileName, EFBIG);
   return static_cast<uint64_t>(status.st_size);
 }
 
 } // namespace
 
-TFileReader::TFileReader(const std::u16string& AFileName, uint64_t AMaxSize)
-    : FFileName(AFileName), FHandle(::open(Utf8Encode(AFileName).c_str(), O_RDONLY | O_CLOEXEC)) {
-  if (FHandle < 0)
-    RaiseOpenError(AFileName, errno);
+TFileReader::TFileReader(const std::u16string& aFileName, uint64_t aMaxSize)
+    : fFileName(aFileName), fHandle(::open(Utf8Encode(aFileName).c_str(), O_RDONLY | O_CLOEXEC)) {
+  if (fHandle < 0)
+    RaiseOpenError(aFileName, errno);
   try {
-    FSize = CheckedSize(AFileName, static_cast<int>(FHandle), AMaxSize);
+    fSize = CheckedSize(aFileName, static_cast<int>(fHandle), aMaxSize);
   } catch (...) {
-    ::close(static_cast<int>(FHandle));
+    ::close(static_cast<int>(fHandle));
     throw;
   }
 }
 
 TFileReader::~TFileReader() {
-  ::close(static_cast<int>(FHandle));
+  ::close(static_cast<int>(fHandle));
 }
 
-std::size_t TFileReader::Read(char* ABuffer, std::size_t ACount) {
+std::size_t TFileReader::Read(char* aBuffer, std::size_t aCount) {
   for (;;) {
-    const ssize_t count = ::read(static_cast<int>(FHandle), ABuffer, ACount);
+    const ssize_t count = ::read(static_cast<int>(fHandle), aBuffer, aCount);
     if (count >= 0)
       return static_cast<std::size_t>(count);
     if (errno != EINTR)
-      RaiseOpenError(FFileName, errno);
+      RaiseOpenError(fFileName, errno);
   }
 }
 

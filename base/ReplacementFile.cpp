@@ -4,26 +4,26 @@ namespace vbase {
 
 namespace {
 
-std::filesystem::path FullPathOf(const std::filesystem::path& AFileName) {
+std::filesystem::path FullPathOf(const std::filesystem::path& aFileName) {
   std::error_code error;
-  const std::filesystem::path full = std::filesystem::absolute(AFileName, error);
-  return error ? AFileName : full.lexically_normal();
+  const std::filesystem::path full = std::filesystem::absolute(aFileName, error);
+  return error ? aFileName : full.lexically_normal();
 }
 
 // A link is followed so that its target gets the new content and the link stays a link.
-std::filesystem::path ReplacedFileOf(const std::filesystem::path& AFullPath) {
+std::filesystem::path ReplacedFileOf(const std::filesystem::path& aFullPath) {
   std::error_code error;
-  if (!std::filesystem::is_symlink(AFullPath, error))
-    return AFullPath;
-  const std::filesystem::path resolved = std::filesystem::weakly_canonical(AFullPath, error);
-  return error ? AFullPath : resolved;
+  if (!std::filesystem::is_symlink(aFullPath, error))
+    return aFullPath;
+  const std::filesystem::path resolved = std::filesystem::weakly_canonical(aFullPath, error);
+  return error ? aFullPath : resolved;
 }
 
 } // namespace
 
 // The calls of the platform are in PosixReplacementFile.cpp and WindowsReplacementFile.cpp.
-TReplacementFile::TReplacementFile(const std::filesystem::path& AFileName)
-    : FFullPath(FullPathOf(AFileName)), FTarget(ReplacedFileOf(FFullPath)) {
+TReplacementFile::TReplacementFile(const std::filesystem::path& aFileName)
+    : fFullPath(FullPathOf(aFileName)), fTarget(ReplacedFileOf(fFullPath)) {
   RequireReplaceableTarget();
   CreateTemporary();
 }

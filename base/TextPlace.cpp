@@ -6,42 +6,42 @@ namespace vbase {
 
 namespace {
 
-bool IsHighSurrogate(char16_t AUnit) {
-  return AUnit >= 0xD800 && AUnit <= 0xDBFF;
+bool IsHighSurrogate(char16_t aUnit) {
+  return aUnit >= 0xD800 && aUnit <= 0xDBFF;
 }
 
-bool IsLowSurrogate(char16_t AUnit) {
-  return AUnit >= 0xDC00 && AUnit <= 0xDFFF;
+bool IsLowSurrogate(char16_t aUnit) {
+  return aUnit >= 0xDC00 && aUnit <= 0xDFFF;
 }
 
 } // namespace
 
-bool TLineCounter::Pass(std::u16string_view APiece) {
+bool TLineCounter::Pass(std::u16string_view aPiece) {
   const std::size_t count = static_cast<std::size_t>(
-      std::min<uint64_t>(FRemaining, static_cast<uint64_t>(APiece.size())));
-  for (const char16_t unit : APiece.substr(0, count))
+      std::min<uint64_t>(fRemaining, static_cast<uint64_t>(aPiece.size())));
+  for (const char16_t unit : aPiece.substr(0, count))
     Count(unit);
-  FRemaining -= count;
-  return FRemaining > 0;
+  fRemaining -= count;
+  return fRemaining > 0;
 }
 
-void TLineCounter::Count(char16_t AUnit) {
-  const bool atStart = FAtStart;
-  const char16_t previous = FPrevious;
-  FAtStart = false;
-  FPrevious = AUnit;
-  if (AUnit == u'\n' && previous == u'\r')
+void TLineCounter::Count(char16_t aUnit) {
+  const bool atStart = fAtStart;
+  const char16_t previous = fPrevious;
+  fAtStart = false;
+  fPrevious = aUnit;
+  if (aUnit == u'\n' && previous == u'\r')
     return;
-  if (AUnit == u'\r' || AUnit == u'\n') {
-    ++FLine;
-    FColumn = 1;
+  if (aUnit == u'\r' || aUnit == u'\n') {
+    ++fLine;
+    fColumn = 1;
     return;
   }
-  FSawNul = FSawNul || AUnit == 0;
-  const bool byteOrderMark = atStart && AUnit == 0xFEFF;
-  const bool secondHalf = IsLowSurrogate(AUnit) && IsHighSurrogate(previous);
+  fSawNul = fSawNul || aUnit == 0;
+  const bool byteOrderMark = atStart && aUnit == 0xFEFF;
+  const bool secondHalf = IsLowSurrogate(aUnit) && IsHighSurrogate(previous);
   if (!byteOrderMark && !secondHalf)
-    ++FColumn;
+    ++fColumn;
 }
 
 } // namespace vbase

@@ -2,12 +2,12 @@
 
 namespace vbase {
 
-std::filesystem::path PathOfUtf8(std::string_view AText) {
-  return std::filesystem::path(std::u8string(AText.begin(), AText.end()));
+std::filesystem::path PathOfUtf8(std::string_view aText) {
+  return std::filesystem::path(std::u8string(aText.begin(), aText.end()));
 }
 
-std::string Utf8OfPath(const std::filesystem::path& APath) {
-  const std::u8string text = APath.u8string();
+std::string Utf8OfPath(const std::filesystem::path& aPath) {
+  const std::u8string text = aPath.u8string();
   return std::string(text.begin(), text.end());
 }
 

@@ -9,23 +9,23 @@ namespace vbase {
 
 namespace {
 
-[[noreturn]] void RaiseOpenError(const std::u16string& AFileName, DWORD AError) {
-  throw EFOpenError(u"Cannot open file \"" + AFileName + u"\". " + WindowsErrorText(AError));
+[[noreturn]] void RaiseOpenError(const std::u16string& aFileName, DWORD aError) {
+  throw EFOpenError(u"Cannot open file \"" + aFileName + u"\". " + WindowsErrorText(aError));
 }
 
-HANDLE HandleOf(std::intptr_t AHandle) {
-  return reinterpret_cast<HANDLE>(AHandle);
+HANDLE HandleOf(std::intptr_t aHandle) {
+  return reinterpret_cast<HANDLE>(aHandle);
 }
 
-// The size of the file on disk behind AHandle, or the reason why it cannot be read.
-uint64_t CheckedSize(const std::u16string& AFileName, HANDLE AHandle, uint64_t AMaxSize) {
-  if (::GetFileType(AHandle) != FILE_TYPE_DISK)
-    throw EFOpenError(u"Cannot open file \"" + AFileName + u"\". Not a regular file");
+// The size of the file on disk behind aHandle, or the reason why it cannot be read.
+uint64_t CheckedSize(const std::u16string& aFileName, HANDLE aHandle, uint64_t aMaxSize) {
+  if (::GetFileType(aHandle) != FILE_TYPE_DISK)
+    throw EFOpenError(u"Cannot open file \"" + aFileName + u"\". Not a regular file");
   LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(AHandle, &size))
-    RaiseOpenError(AFileName, ::GetLastError());
-  if (static_cast<uint64_t>(size.QuadPart) > AMaxSize)
-    RaiseOpenError(AFileName, ERROR_FILE_TOO_LARGE);
+  if (!::GetFileSizeEx(aHandle, &size))
+    RaiseOpenError(aFileName, ::GetLastError());
+  if (static_cast<uint64_t>(size.QuadPart) > aMaxSize)
+    RaiseOpenError(aFileName, ERROR_FILE_TOO_LARGE);
   return static_cast<uint64_t>(size.QuadPart);
 }
 
@@ -33,30 +33,30 @@ uint64_t CheckedSize(const std::u16string& AFileName, HANDLE AHandle, uint64_t A
 
 // Others may read the file meanwhile but not write it. A folder cannot be opened this way, and
 // says so with "Access is denied".
-TFileReader::TFileReader(const std::u16string& AFileName, uint64_t AMaxSize)
-    : FFileName(AFileName),
-      FHandle(reinterpret_cast<std::intptr_t>(
-          ::CreateFileW(reinterpret_cast<const wchar_t*>(AFileName.c_str()), GENERIC_READ,
+TFileReader::TFileReader(const std::u16string& aFileName, uint64_t aMaxSize)
+    : fFileName(aFileName),
+      fHandle(reinterpret_cast<std::intptr_t>(
+          ::CreateFileW(reinterpret_cast<const wchar_t*>(aFileName.c_str()), GENERIC_READ,
                         FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))) {
-  if (HandleOf(FHandle) == INVALID_HANDLE_VALUE)
-    RaiseOpenError(AFileName, ::GetLastError());
+  if (HandleOf(fHandle) == INVALID_HANDLE_VALUE)
+    RaiseOpenError(aFileName, ::GetLastError());
   try {
-    FSize = CheckedSize(AFileName, HandleOf(FHandle), AMaxSize);
+    fSize = CheckedSize(aFileName, HandleOf(fHandle), aMaxSize);
   } catch (...) {
-    ::CloseHandle(HandleOf(FHandle));
+    ::CloseHandle(HandleOf(fHandle));
     throw;
   }
 }
 
 TFileReader::~TFileReader() {
-  ::CloseHandle(HandleOf(FHandle));
+  ::CloseHandle(HandleOf(fHandle));
 }
 
-std::size_t TFileReader::Read(char* ABuffer, std::size_t ACount) {
+std::size_t TFileReader::Read(char* aBuffer, std::size_t aCount) {
   DWORD count = 0;
-  const auto wanted = static_cast<DWORD>(std::min<std::size_t>(ACount, 1u << 30));
-  if (!::ReadFile(HandleOf(FHandle), ABuffer, wanted, &count, nullptr))
-    RaiseOpenError(FFileName, ::GetLastError());
+  const auto wanted = static_cast<DWORD>(std::min<std::size_t>(aCount, 1u << 30));
+  if (!::ReadFile(HandleOf(fHandle), aBuffer, wanted, &count, nullptr))
+    RaiseOpenError(fFileName, ::GetLastError());
   return count;
 }
 

@@ -10,9 +10,9 @@ namespace {
 constexpr std::size_t TextUnits = 4 << 20;
 
 // Project-like text: mostly ASCII markup with Latin, Cyrillic, CJK and an emoji in the values.
-std::u16string SampleText(bool AWithCjk) {
+std::u16string SampleText(bool aWithCjk) {
   const std::u16string line =
-      AWithCjk ? u"    <lang id=\"de\">Größe ändern – Размер 日本語 \U0001F600</lang>\r\n"
+      aWithCjk ? u"    <lang id=\"de\">Größe ändern – Размер 日本語 \U0001F600</lang>\r\n"
                : u"    <lang id=\"de\">Größe ändern – Ölmühle, Café €5</lang>\r\n";
   std::u16string text;
   text.reserve(TextUnits + line.size());
@@ -21,18 +21,18 @@ std::u16string SampleText(bool AWithCjk) {
   return text;
 }
 
-void Decode(benchmark::State& AState, uint32_t ACodePage, bool AWithCjk) {
-  const std::string bytes = Utf16ToCodePage(ACodePage, SampleText(AWithCjk));
-  for (auto _ : AState)
-    benchmark::DoNotOptimize(CodePageToUtf16(ACodePage, bytes));
-  AState.SetBytesProcessed(static_cast<int64_t>(AState.iterations() * bytes.size()));
+void Decode(benchmark::State& aState, uint32_t aCodePage, bool aWithCjk) {
+  const std::string bytes = Utf16ToCodePage(aCodePage, SampleText(aWithCjk));
+  for (auto _ : aState)
+    benchmark::DoNotOptimize(CodePageToUtf16(aCodePage, bytes));
+  aState.SetBytesProcessed(static_cast<int64_t>(aState.iterations() * bytes.size()));
 }
 
-void Encode(benchmark::State& AState, uint32_t ACodePage, bool AWithCjk) {
-  const std::u16string text = SampleText(AWithCjk);
-  for (auto _ : AState)
-    benchmark::DoNotOptimize(Utf16ToCodePage(ACodePage, text));
-  AState.SetBytesProcessed(static_cast<int64_t>(AState.iterations() * text.size() * 2));
+void Encode(benchmark::State& aState, uint32_t aCodePage, bool aWithCjk) {
+  const std::u16string text = SampleText(aWithCjk);
+  for (auto _ : aState)
+    benchmark::DoNotOptimize(Utf16ToCodePage(aCodePage, text));
+  aState.SetBytesProcessed(static_cast<int64_t>(aState.iterations() * text.size() * 2));
 }
 
 // Rates count the bytes of the encoded side for decoding and the UTF-16 bytes for encoding.
@@ -44,9 +44,9 @@ BENCHMARK_CAPTURE(Decode, ShiftJis, 932u, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Encode, ShiftJisWithSubstitutes, 932u, true)->Unit(benchmark::kMillisecond);
 
 // The fixed cost of one conversion: opening the iconv descriptor for a short text.
-void ShortText(benchmark::State& AState) {
+void ShortText(benchmark::State& aState) {
   const std::string bytes = "<?xml version=\"1.0\"?>";
-  for (auto _ : AState)
+  for (auto _ : aState)
     benchmark::DoNotOptimize(CodePageToUtf16(1252, bytes));
 }
 BENCHMARK(ShortText);

@@ -26,24 +26,24 @@ constexpr int TargetCount = 16;
 constexpr int RowCount = 13000;
 constexpr const char* Languages[] = {"de", "fr", "ja", "sh", "es"};
 
-std::string TargetFile(int AIndex) {
-  return "C:\\Projects\\App" + std::to_string(AIndex) + "\\App" + std::to_string(AIndex) + ".dpr";
+std::string TargetFile(int aIndex) {
+  return "C:\\Projects\\App" + std::to_string(aIndex) + "\\App" + std::to_string(aIndex) + ".dpr";
 }
 
-void AppendRow(std::string& AText, int AIndex) {
-  const std::string index = std::to_string(AIndex);
-  AText += "      <ROW>\n        <NATIVE>Open &quot;%s&quot; (" + index + ")#L#Cnow</NATIVE>\n";
-  if (AIndex % 7 == 0)
-    AText += "        <COMMENT>Shown on the main form</COMMENT>\n";
+void AppendRow(std::string& aText, int aIndex) {
+  const std::string index = std::to_string(aIndex);
+  aText += "      <ROW>\n        <NATIVE>Open &quot;%s&quot; (" + index + ")#L#Cnow</NATIVE>\n";
+  if (aIndex % 7 == 0)
+    aText += "        <COMMENT>Shown on the main form</COMMENT>\n";
   for (int l = 0; l < 5; ++l)
-    if ((AIndex + l) % 4 != 0)
-      AText += "        <TRANSLATION language=\"" + std::string(Languages[l]) +
+    if ((aIndex + l) % 4 != 0)
+      aText += "        <TRANSLATION language=\"" + std::string(Languages[l]) +
                "\">\n          <VALUE>Datei öffnen – ファイルを開く " + index +
                "</VALUE>\n        </TRANSLATION>\n";
-  AText += "        <LOCATION>\n          <TYPE>" +
-           std::string(AIndex % 3 == 0 ? "STRING" : "FORM") + "</TYPE>\n          <TARGET>" +
-           TargetFile(AIndex % TargetCount) + "</TARGET>\n          <UNIT>frmMain" +
-           std::to_string(AIndex % 40) + "</UNIT>\n          <ITEM>btnOpen" + index +
+  aText += "        <LOCATION>\n          <TYPE>" +
+           std::string(aIndex % 3 == 0 ? "STRING" : "FORM") + "</TYPE>\n          <TARGET>" +
+           TargetFile(aIndex % TargetCount) + "</TARGET>\n          <UNIT>frmMain" +
+           std::to_string(aIndex % 40) + "</UNIT>\n          <ITEM>btnOpen" + index +
            "</ITEM>\n          <PROPERTY>Caption</PROPERTY>\n        </LOCATION>\n      </ROW>\n";
 }
 
@@ -70,77 +70,77 @@ public:
     std::string pattern = (fs::temp_directory_path() / "vlp-bench-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
       std::abort();
-    FFolder = pattern;
+    fFolder = pattern;
     const std::string bytes = GeneratedProject();
     std::ofstream(OldProject(), std::ios::binary).write(bytes.data(), std::ssize(bytes));
-    FOldSize = static_cast<int64_t>(bytes.size());
+    fOldSize = static_cast<int64_t>(bytes.size());
   }
   ~TProjectFiles() {
     std::error_code ignored;
-    fs::remove_all(FFolder, ignored);
+    fs::remove_all(fFolder, ignored);
   }
   TProjectFiles(const TProjectFiles&) = delete;
   TProjectFiles& operator=(const TProjectFiles&) = delete;
 
-  fs::path OldProject() const { return FFolder / "project.vlp"; }
-  fs::path NewProject() const { return FFolder / "project.vxp"; }
-  int64_t OldSize() const { return FOldSize; }
+  fs::path OldProject() const { return fFolder / "project.vlp"; }
+  fs::path NewProject() const { return fFolder / "project.vxp"; }
+  int64_t OldSize() const { return fOldSize; }
 
 private:
-  fs::path FFolder;
-  int64_t FOldSize = 0;
+  fs::path fFolder;
+  int64_t fOldSize = 0;
 };
 
 const TProjectFiles& Files() {
-  static const TProjectFiles files;
-  return files;
+  static const TProjectFiles Files;
+  return Files;
 }
 
 // A host without a window: no log, no target list, and an output path only when one is given.
 class TBenchHost : public IConversionHost {
 public:
-  TBenchHost(std::u16string AOldPath, std::optional<std::u16string> AOutputPath)
-      : FOldPath(std::move(AOldPath)), FOutputPath(std::move(AOutputPath)) {}
+  TBenchHost(std::u16string aOldPath, std::optional<std::u16string> aOutputPath)
+      : fOldPath(std::move(aOldPath)), fOutputPath(std::move(aOutputPath)) {}
 
-  std::optional<std::u16string> AskOldProjectPath() override { return FOldPath; }
+  std::optional<std::u16string> AskOldProjectPath() override { return fOldPath; }
   void ClearLog() override {}
   void AddLogLine(std::u16string_view) override {}
   void TargetsCleared() override {}
   void TargetFound(const TFoundTarget&) override {}
   void TargetRowsCounted(int32_t, int32_t) override {}
   std::optional<std::u16string> AskOutputPath(const std::u16string&) override {
-    return FOutputPath;
+    return fOutputPath;
   }
   uint32_t TickCount() override { return SteadyTickCount(); }
   void ProcessMessages() override {}
 
 private:
-  std::u16string FOldPath;
-  std::optional<std::u16string> FOutputPath;
+  std::u16string fOldPath;
+  std::optional<std::u16string> fOutputPath;
 };
 
-void BM_LoadOldProject(benchmark::State& AState) {
+void BM_LoadOldProject(benchmark::State& aState) {
   const std::u16string path = Files().OldProject().u16string();
-  for (auto _ : AState) {
+  for (auto _ : aState) {
     TVLP5Project project(path);
     benchmark::DoNotOptimize(project.ReadDictionary());
   }
-  AState.SetBytesProcessed(AState.iterations() * Files().OldSize());
+  aState.SetBytesProcessed(aState.iterations() * Files().OldSize());
 }
 BENCHMARK(BM_LoadOldProject)->Unit(benchmark::kMillisecond);
 
-void BM_ConvertOldProject(benchmark::State& AState) {
+void BM_ConvertOldProject(benchmark::State& aState) {
   TBenchHost host(Files().OldProject().u16string(), std::nullopt);
-  for (auto _ : AState) {
+  for (auto _ : aState) {
     TConversionRun run(host);
     run.Execute();
     benchmark::DoNotOptimize(run.RowsPlaced());
   }
-  AState.SetBytesProcessed(AState.iterations() * Files().OldSize());
+  aState.SetBytesProcessed(aState.iterations() * Files().OldSize());
 }
 BENCHMARK(BM_ConvertOldProject)->Unit(benchmark::kMillisecond);
 
-void BM_SaveNewProject(benchmark::State& AState) {
+void BM_SaveNewProject(benchmark::State& aState) {
   const std::u16string path = Files().NewProject().u16string();
   {
     TBenchHost host(Files().OldProject().u16string(), path);
@@ -149,34 +149,34 @@ void BM_SaveNewProject(benchmark::State& AState) {
   TXmlDocument document;
   document.LoadFromFile(path);
   document.SetXmlFormat(xfReadable);
-  for (auto _ : AState)
+  for (auto _ : aState)
     document.SaveToFile(path, false);
-  AState.SetBytesProcessed(AState.iterations() *
+  aState.SetBytesProcessed(aState.iterations() *
                            static_cast<int64_t>(fs::file_size(Files().NewProject())));
 }
 BENCHMARK(BM_SaveNewProject)->Unit(benchmark::kMillisecond);
 
-void BM_ConvertAndSave(benchmark::State& AState) {
+void BM_ConvertAndSave(benchmark::State& aState) {
   TBenchHost host(Files().OldProject().u16string(), Files().NewProject().u16string());
-  for (auto _ : AState)
+  for (auto _ : aState)
     TConversionRun(host).Execute();
-  AState.SetBytesProcessed(AState.iterations() * Files().OldSize());
+  aState.SetBytesProcessed(aState.iterations() * Files().OldSize());
 }
 BENCHMARK(BM_ConvertAndSave)->Unit(benchmark::kMillisecond);
 
 // The check of a saved conversion may cost at most what the conversion does.
-void BM_CheckConvertedProject(benchmark::State& AState) {
+void BM_CheckConvertedProject(benchmark::State& aState) {
   const std::u16string newPath = Files().NewProject().u16string();
   {
     TBenchHost host(Files().OldProject().u16string(), newPath);
     TConversionRun(host).Execute();
   }
-  for (auto _ : AState) {
+  for (auto _ : aState) {
     const TCheckResult result = CheckConversion(Files().OldProject().u16string(), newPath);
     if (!result.Passed())
-      AState.SkipWithError("the saved conversion does not pass its check");
+      aState.SkipWithError("the saved conversion does not pass its check");
   }
-  AState.SetBytesProcessed(AState.iterations() * Files().OldSize());
+  aState.SetBytesProcessed(aState.iterations() * Files().OldSize());
 }
 BENCHMARK(BM_CheckConvertedProject)->Unit(benchmark::kMillisecond);
 

@@ -15,16 +15,16 @@ namespace {
 constexpr int TargetCount = 20;
 constexpr int RowsPerTarget = 1000;
 
-void AppendRow(std::string& AText, int AIndex) {
-  const std::string index = std::to_string(AIndex);
-  AText += "      <row status=\"active\" name=\"Forms.MainForm.Button" + index +
+void AppendRow(std::string& aText, int aIndex) {
+  const std::string index = std::to_string(aIndex);
+  aText += "      <row status=\"active\" name=\"Forms.MainForm.Button" + index +
            ".Caption\" comment=\"Shown on the &lt;main&gt; form &amp; in the menu\" maxchar=\"" +
-           std::to_string(AIndex % 80) + "\">\r\n";
-  AText += "        <native>&quot;Open file " + index + "&#13;&#10;...&quot;</native>\r\n";
+           std::to_string(aIndex % 80) + "\">\r\n";
+  aText += "        <native>&quot;Open file " + index + "&#13;&#10;...&quot;</native>\r\n";
   for (const char* language : {"de", "fr", "ja"})
-    AText += "        <lang id=\"" + std::string(language) +
+    aText += "        <lang id=\"" + std::string(language) +
              "\" status=\"auto\">Datei öffnen – ファイルを開く " + index + "</lang>\r\n";
-  AText += "        <!-- checked -->\r\n      </row>\r\n";
+  aText += "        <!-- checked -->\r\n      </row>\r\n";
 }
 
 std::string GeneratedProject() {
@@ -42,50 +42,50 @@ std::string GeneratedProject() {
 }
 
 const std::string& ProjectBytes() {
-  static const std::string bytes = GeneratedProject();
-  return bytes;
+  static const std::string Bytes = GeneratedProject();
+  return Bytes;
 }
 
-void BM_LoadUtf8Project(benchmark::State& AState) {
+void BM_LoadUtf8Project(benchmark::State& aState) {
   const std::string& bytes = ProjectBytes();
-  for (auto _ : AState) {
+  for (auto _ : aState) {
     TXmlDocument document;
     document.ReadFromString(bytes);
     benchmark::DoNotOptimize(document.Root());
   }
-  AState.SetBytesProcessed(static_cast<int64_t>(AState.iterations()) *
+  aState.SetBytesProcessed(static_cast<int64_t>(aState.iterations()) *
                            static_cast<int64_t>(bytes.size()));
 }
 BENCHMARK(BM_LoadUtf8Project)->Unit(benchmark::kMillisecond);
 
-void BM_ParseUtf16Project(benchmark::State& AState) {
+void BM_ParseUtf16Project(benchmark::State& aState) {
   const std::u16string text = Utf8Decode(ProjectBytes());
-  for (auto _ : AState) {
+  for (auto _ : aState) {
     TXmlDocument document;
     document.ReadFromStringW(text);
     benchmark::DoNotOptimize(document.Root());
   }
-  AState.SetBytesProcessed(static_cast<int64_t>(AState.iterations()) *
+  aState.SetBytesProcessed(static_cast<int64_t>(aState.iterations()) *
                            static_cast<int64_t>(ProjectBytes().size()));
 }
 BENCHMARK(BM_ParseUtf16Project)->Unit(benchmark::kMillisecond);
 
 // One value holding a long chain of references to an entity with markup: the time should grow
 // linearly with the number of references.
-void BM_ResolveReferenceChain(benchmark::State& AState) {
+void BM_ResolveReferenceChain(benchmark::State& aState) {
   std::u16string text = u"<!DOCTYPE r [<!ENTITY m '<b/>'>]><r>";
-  for (int64_t i = 0; i < AState.range(0); ++i)
+  for (int64_t i = 0; i < aState.range(0); ++i)
     text += u"&m;";
   text += u"</r>";
-  for (auto _ : AState) {
-    AState.PauseTiming();
+  for (auto _ : aState) {
+    aState.PauseTiming();
     TXmlDocument document;
     document.ReadFromStringW(text);
-    AState.ResumeTiming();
+    aState.ResumeTiming();
     document.ResolveEntityReferences();
     benchmark::DoNotOptimize(document.Root());
   }
-  AState.SetComplexityN(AState.range(0));
+  aState.SetComplexityN(aState.range(0));
 }
 BENCHMARK(BM_ResolveReferenceChain)
     ->RangeMultiplier(4)

@@ -16,22 +16,22 @@ namespace {
 constexpr int TargetCount = 20;
 constexpr int RowsPerTarget = 940;
 
-std::u16string Number(int AValue) {
-  return IntToText(AValue);
+std::u16string Number(int aValue) {
+  return IntToText(aValue);
 }
 
-void AddRow(TXmlNode& AStringData, int AIndex) {
-  TXmlNode* row = AStringData.NodeNew(u"row");
+void AddRow(TXmlNode& aStringData, int aIndex) {
+  TXmlNode* row = aStringData.NodeNew(u"row");
   row->AttributeAdd(u"status", u"active");
-  row->AttributeAdd(u"name", u"Forms.MainForm.Button" + Number(AIndex) + u".Caption");
+  row->AttributeAdd(u"name", u"Forms.MainForm.Button" + Number(aIndex) + u".Caption");
   row->AttributeAdd(u"comment", u"Shown on the <main> form & in the menu");
-  row->AttributeAdd(u"maxchar", AIndex % 80);
-  row->NodeNew(u"native")->SetValueAsWidestring(u"\"Open file " + Number(AIndex) + u"\r\n...\"");
+  row->AttributeAdd(u"maxchar", aIndex % 80);
+  row->NodeNew(u"native")->SetValueAsWidestring(u"\"Open file " + Number(aIndex) + u"\r\n...\"");
   for (const char16_t* language : {u"de", u"fr", u"ja"}) {
     TXmlNode* lang = row->NodeNew(u"lang");
     lang->AttributeAdd(u"id", language);
     lang->AttributeAdd(u"status", u"auto");
-    lang->SetValueAsWidestring(u"\"Datei öffnen – ファイルを開く " + Number(AIndex) + u"\"");
+    lang->SetValueAsWidestring(u"\"Datei öffnen – ファイルを開く " + Number(aIndex) + u"\"");
   }
 }
 
@@ -55,8 +55,8 @@ std::unique_ptr<TXmlDocument> GeneratedProject() {
 }
 
 TXmlDocument& Project() {
-  static const std::unique_ptr<TXmlDocument> project = GeneratedProject();
-  return *project;
+  static const std::unique_ptr<TXmlDocument> Project = GeneratedProject();
+  return *Project;
 }
 
 std::size_t SavedSize() {
@@ -65,23 +65,23 @@ std::size_t SavedSize() {
   return stream.str().size();
 }
 
-void BM_WriteToStringW(benchmark::State& state) {
+void BM_WriteToStringW(benchmark::State& aState) {
   TXmlDocument& project = Project();
-  for (auto _ : state)
+  for (auto _ : aState)
     benchmark::DoNotOptimize(project.WriteToStringW());
-  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(SavedSize()));
-  state.counters["saved_MB"] = double(SavedSize()) / 1e6;
+  aState.SetBytesProcessed(int64_t(aState.iterations()) * int64_t(SavedSize()));
+  aState.counters["saved_MB"] = double(SavedSize()) / 1e6;
 }
 BENCHMARK(BM_WriteToStringW)->Unit(benchmark::kMillisecond);
 
-void BM_SaveToStreamUtf8(benchmark::State& state) {
+void BM_SaveToStreamUtf8(benchmark::State& aState) {
   TXmlDocument& project = Project();
-  for (auto _ : state) {
+  for (auto _ : aState) {
     std::ostringstream stream;
     project.SaveToStream(stream, false, true);
     benchmark::DoNotOptimize(stream);
   }
-  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(SavedSize()));
+  aState.SetBytesProcessed(int64_t(aState.iterations()) * int64_t(SavedSize()));
 }
 BENCHMARK(BM_SaveToStreamUtf8)->Unit(benchmark::kMillisecond);
 

@@ -122,9 +122,9 @@ constexpr TEncodingName EncodingNames[] = {
 
 } // namespace
 
-std::optional<uint32_t> StandardEncodingCodePage(std::u16string_view AName) {
+std::optional<uint32_t> StandardEncodingCodePage(std::u16string_view aName) {
   for (const TEncodingName& entry : EncodingNames)
-    if (SameTextAscii(AName, entry.Name))
+    if (SameTextAscii(aName, entry.Name))
       return entry.CodePage;
   return std::nullopt;
 }

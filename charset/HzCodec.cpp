@@ -11,110 +11,110 @@ namespace {
 // Never valid in EUC-CN, so it becomes U+FFFD where HZ is malformed.
 constexpr char InvalidMarker = '\xFF';
 
-bool IsGbByte(unsigned char AByte) {
-  return AByte >= 0x21 && AByte <= 0x7E;
+bool IsGbByte(unsigned char aByte) {
+  return aByte >= 0x21 && aByte <= 0x7E;
 }
 
 class THzToEucCn {
 public:
-  explicit THzToEucCn(std::string_view ABytes) : FIn(ABytes) { FOut.reserve(ABytes.size()); }
+  explicit THzToEucCn(std::string_view aBytes) : fIn(aBytes) { fOut.reserve(aBytes.size()); }
 
   std::string Run() {
-    while (FPos < FIn.size()) {
+    while (fPos < fIn.size()) {
       if (!TakeEscape())
-        FInGb ? TakeGbPair() : TakeAscii();
+        fInGb ? TakeGbPair() : TakeAscii();
     }
-    return std::move(FOut);
+    return std::move(fOut);
   }
 
 private:
-  unsigned char At(std::size_t AIndex) const {
-    return AIndex < FIn.size() ? static_cast<unsigned char>(FIn[AIndex]) : 0;
+  unsigned char At(std::size_t aIndex) const {
+    return aIndex < fIn.size() ? static_cast<unsigned char>(fIn[aIndex]) : 0;
   }
 
   bool TakeEscape() {
-    if (At(FPos) != '~')
+    if (At(fPos) != '~')
       return false;
-    switch (At(FPos + 1)) {
+    switch (At(fPos + 1)) {
     case '{':
-      FInGb = true;
+      fInGb = true;
       break;
     case '}':
-      FInGb = false;
+      fInGb = false;
       break;
     case '~':
-      if (FInGb)
+      if (fInGb)
         return false;
-      FOut += '~';
+      fOut += '~';
       break;
     case '\n':
-      if (FInGb)
+      if (fInGb)
         return false;
       break; // a soft line break
     default:
       return false;
     }
-    FPos += 2;
+    fPos += 2;
     return true;
   }
 
   void TakeAscii() {
-    const unsigned char b = At(FPos++);
-    FOut += b < 0x80 && b != '~' ? static_cast<char>(b) : InvalidMarker;
+    const unsigned char b = At(fPos++);
+    fOut += b < 0x80 && b != '~' ? static_cast<char>(b) : InvalidMarker;
   }
 
   void TakeGbPair() {
-    const unsigned char first = At(FPos);
-    const unsigned char second = At(FPos + 1);
+    const unsigned char first = At(fPos);
+    const unsigned char second = At(fPos + 1);
     if (first == '\r' || first == '\n') {
-      FInGb = false;
+      fInGb = false;
       TakeAscii();
     } else if (IsGbByte(first) && IsGbByte(second)) {
-      FOut += static_cast<char>(first | 0x80);
-      FOut += static_cast<char>(second | 0x80);
-      FPos += 2;
+      fOut += static_cast<char>(first | 0x80);
+      fOut += static_cast<char>(second | 0x80);
+      fPos += 2;
     } else {
-      FOut += InvalidMarker;
-      ++FPos;
+      fOut += InvalidMarker;
+      ++fPos;
     }
   }
 
-  std::string_view FIn;
-  std::string FOut;
-  std::size_t FPos = 0;
-  bool FInGb = false;
+  std::string_view fIn;
+  std::string fOut;
+  std::size_t fPos = 0;
+  bool fInGb = false;
 };
 
-void EucCnToHzAppend(std::string_view AEucCn, std::string& AOut) {
+void EucCnToHzAppend(std::string_view aEucCn, std::string& aOut) {
   bool inGb = false;
-  for (std::size_t i = 0; i < AEucCn.size(); ++i) {
-    const char b = AEucCn[i];
-    const bool isGb = (b & 0x80) != 0 && i + 1 < AEucCn.size();
+  for (std::size_t i = 0; i < aEucCn.size(); ++i) {
+    const char b = aEucCn[i];
+    const bool isGb = (b & 0x80) != 0 && i + 1 < aEucCn.size();
     if (isGb != inGb) {
-      AOut += isGb ? "~{" : "~}";
+      aOut += isGb ? "~{" : "~}";
       inGb = isGb;
     }
     if (isGb) {
-      AOut += static_cast<char>(b & 0x7F);
-      AOut += static_cast<char>(AEucCn[++i] & 0x7F);
+      aOut += static_cast<char>(b & 0x7F);
+      aOut += static_cast<char>(aEucCn[++i] & 0x7F);
     } else {
-      AOut += b == '~' ? "~~" : std::string_view(&b, 1);
+      aOut += b == '~' ? "~~" : std::string_view(&b, 1);
     }
   }
   if (inGb)
-    AOut += "~}";
+    aOut += "~}";
 }
 
 } // namespace
 
-void HzDecodeAppend(std::string_view ABytes, std::u16string& AOut) {
-  EucCnDecodeAppend(THzToEucCn(ABytes).Run(), AOut);
+void HzDecodeAppend(std::string_view aBytes, std::u16string& aOut) {
+  EucCnDecodeAppend(THzToEucCn(aBytes).Run(), aOut);
 }
 
-void HzEncodeAppend(std::u16string_view AText, std::string& AOut) {
+void HzEncodeAppend(std::u16string_view aText, std::string& aOut) {
   std::string eucCn;
-  EucCnEncodeAppend(AText, eucCn);
-  EucCnToHzAppend(eucCn, AOut);
+  EucCnEncodeAppend(aText, eucCn);
+  EucCnToHzAppend(eucCn, aOut);
 }
 
 } // namespace vcharset

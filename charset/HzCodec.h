@@ -9,9 +9,9 @@ namespace vcharset {
 
 // A byte above 0x7F, an unknown "~" escape, a byte that forms no pair inside "~{ ~}" and a pair
 // that is no GB2312 character give U+FFFD each. A line break inside "~{ ~}" ends the GB2312 run.
-void HzDecodeAppend(std::string_view ABytes, std::u16string& AOut);
+void HzDecodeAppend(std::string_view aBytes, std::u16string& aOut);
 
 // Characters outside ASCII and GB2312 become "?".
-void HzEncodeAppend(std::u16string_view AText, std::string& AOut);
+void HzEncodeAppend(std::u16string_view aText, std::string& aOut);
 
 } // namespace vcharset

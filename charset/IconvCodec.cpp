@@ -28,55 +28,55 @@ constexpr std::size_t Failed = static_cast<std::size_t>(-1);
 
 class TIconv {
 public:
-  TIconv(const char* ATo, const char* AFrom) : FHandle(iconv_open(ATo, AFrom)) {}
+  TIconv(const char* aTo, const char* aFrom) : fHandle(iconv_open(aTo, aFrom)) {}
   ~TIconv() {
     if (IsOpen())
-      iconv_close(FHandle);
+      iconv_close(fHandle);
   }
   TIconv(const TIconv&) = delete;
   TIconv& operator=(const TIconv&) = delete;
 
-  bool IsOpen() const { return FHandle != reinterpret_cast<iconv_t>(-1); }
+  bool IsOpen() const { return fHandle != reinterpret_cast<iconv_t>(-1); }
   void RequireOpen() const {
     if (!IsOpen())
       RaiseInvalidCodePage();
   }
 
-  // One call over the rest of the input, or the final flush when AIn is null; returns errno of a
+  // One call over the rest of the input, or the final flush when aIn is null; returns errno of a
   // failure, 0 on success.
-  int Convert(char** AIn, std::size_t* AInLeft, char** AOut, std::size_t* AOutLeft) {
-    return iconv(FHandle, AIn, AInLeft, AOut, AOutLeft) == Failed ? errno : 0;
+  int Convert(char** aIn, std::size_t* aInLeft, char** aOut, std::size_t* aOutLeft) {
+    return iconv(fHandle, aIn, aInLeft, aOut, aOutLeft) == Failed ? errno : 0;
   }
 
 private:
-  iconv_t FHandle;
+  iconv_t fHandle;
 };
 
-void AppendUtf16(const char32_t* AFirst, const char32_t* ALast, std::u16string& AOut) {
+void AppendUtf16(const char32_t* aFirst, const char32_t* aLast, std::u16string& aOut) {
   char16_t units[2];
-  for (const char32_t* p = AFirst; p != ALast; ++p)
-    AOut.append(units, vbase::PutUtf16(*p, units));
+  for (const char32_t* p = aFirst; p != aLast; ++p)
+    aOut.append(units, vbase::PutUtf16(*p, units));
 }
 
 // Decoding fills a fixed UCS-4 chunk and moves it to the UTF-16 output after every call.
 class TDecoder {
 public:
-  TDecoder(const char* ACharset, std::u16string& AOut)
-      : FConverter(Ucs4, ACharset), FOut(AOut), FChunk(ChunkSize) {
-    FConverter.RequireOpen();
+  TDecoder(const char* aCharset, std::u16string& aOut)
+      : fConverter(Ucs4, aCharset), fOut(aOut), fChunk(ChunkSize) {
+    fConverter.RequireOpen();
   }
 
-  void Run(std::string_view ABytes) {
-    char* in = const_cast<char*>(ABytes.data());
-    std::size_t inLeft = ABytes.size();
+  void Run(std::string_view aBytes) {
+    char* in = const_cast<char*>(aBytes.data());
+    std::size_t inLeft = aBytes.size();
     while (inLeft > 0) {
       const int error = Step(&in, &inLeft);
       if (error == EILSEQ) {
-        FOut += ReplacementCharacter;
+        fOut += ReplacementCharacter;
         ++in;
         --inLeft;
       } else if (error == EINVAL) {
-        FOut += ReplacementCharacter; // a sequence cut off by the end of the input
+        fOut += ReplacementCharacter; // a sequence cut off by the end of the input
         inLeft = 0;
       }
     }
@@ -84,34 +84,34 @@ public:
   }
 
 private:
-  int Step(char** AIn, std::size_t* AInLeft) {
-    char* out = reinterpret_cast<char*>(FChunk.data());
-    std::size_t outLeft = FChunk.size() * sizeof(char32_t);
-    const int error = FConverter.Convert(AIn, AInLeft, &out, &outLeft);
-    AppendUtf16(FChunk.data(), reinterpret_cast<char32_t*>(out), FOut);
+  int Step(char** aIn, std::size_t* aInLeft) {
+    char* out = reinterpret_cast<char*>(fChunk.data());
+    std::size_t outLeft = fChunk.size() * sizeof(char32_t);
+    const int error = fConverter.Convert(aIn, aInLeft, &out, &outLeft);
+    AppendUtf16(fChunk.data(), reinterpret_cast<char32_t*>(out), fOut);
     return error;
   }
 
-  TIconv FConverter;
-  std::u16string& FOut;
-  std::vector<char32_t> FChunk;
+  TIconv fConverter;
+  std::u16string& fOut;
+  std::vector<char32_t> fChunk;
 };
 
 // Encoding widens the text chunk by chunk to UCS-4 and lets the byte output grow as needed.
 class TEncoder {
 public:
-  TEncoder(const char* ACharset, std::string& AOut) : FConverter(ACharset, Ucs4), FOut(AOut) {
-    FConverter.RequireOpen();
-    FUsed = FOut.size();
+  TEncoder(const char* aCharset, std::string& aOut) : fConverter(aCharset, Ucs4), fOut(aOut) {
+    fConverter.RequireOpen();
+    fUsed = fOut.size();
   }
-  ~TEncoder() { FOut.resize(FUsed); }
+  ~TEncoder() { fOut.resize(fUsed); }
 
-  void Run(std::u16string_view AText) {
-    FOut.resize(FUsed + AText.size() + 16);
+  void Run(std::u16string_view aText) {
+    fOut.resize(fUsed + aText.size() + 16);
     std::vector<char32_t> chunk;
     chunk.reserve(ChunkSize);
-    for (std::size_t pos = 0; pos < AText.size();) {
-      pos = Widen(AText, pos, chunk);
+    for (std::size_t pos = 0; pos < aText.size();) {
+      pos = Widen(aText, pos, chunk);
       ConvertChunk(chunk);
     }
     Convert(nullptr, nullptr); // the shift back to the initial state
@@ -119,22 +119,22 @@ public:
 
 private:
   // Lone surrogates stay as they are: no character set maps them, so they get the substitute.
-  static std::size_t Widen(std::u16string_view AText, std::size_t APos,
-                           std::vector<char32_t>& AChunk) {
-    AChunk.clear();
-    while (APos < AText.size() && AChunk.size() < ChunkSize) {
-      const char16_t unit = AText[APos++];
-      if (IsHighSurrogate(unit) && APos < AText.size() && IsLowSurrogate(AText[APos]))
-        AChunk.push_back(CodePointOfPair(unit, AText[APos++]));
+  static std::size_t Widen(std::u16string_view aText, std::size_t aPos,
+                           std::vector<char32_t>& aChunk) {
+    aChunk.clear();
+    while (aPos < aText.size() && aChunk.size() < ChunkSize) {
+      const char16_t unit = aText[aPos++];
+      if (IsHighSurrogate(unit) && aPos < aText.size() && IsLowSurrogate(aText[aPos]))
+        aChunk.push_back(CodePointOfPair(unit, aText[aPos++]));
       else
-        AChunk.push_back(unit);
+        aChunk.push_back(unit);
     }
-    return APos;
+    return aPos;
   }
 
-  void ConvertChunk(std::vector<char32_t>& AChunk) {
-    char* in = reinterpret_cast<char*>(AChunk.data());
-    std::size_t inLeft = AChunk.size() * sizeof(char32_t);
+  void ConvertChunk(std::vector<char32_t>& aChunk) {
+    char* in = reinterpret_cast<char*>(aChunk.data());
+    std::size_t inLeft = aChunk.size() * sizeof(char32_t);
     while (inLeft > 0 && Convert(&in, &inLeft) != 0) {
       AppendSubstitute();
       in += sizeof(char32_t);
@@ -152,36 +152,36 @@ private:
   }
 
   // Grows the output while iconv reports that it is full.
-  int Convert(char** AIn, std::size_t* AInLeft) {
+  int Convert(char** aIn, std::size_t* aInLeft) {
     for (;;) {
-      char* out = FOut.data() + FUsed;
-      std::size_t outLeft = FOut.size() - FUsed;
-      const int error = FConverter.Convert(AIn, AInLeft, &out, &outLeft);
-      FUsed = out - FOut.data();
+      char* out = fOut.data() + fUsed;
+      std::size_t outLeft = fOut.size() - fUsed;
+      const int error = fConverter.Convert(aIn, aInLeft, &out, &outLeft);
+      fUsed = out - fOut.data();
       if (error != E2BIG)
         return error;
-      FOut.resize(FOut.size() * 2);
+      fOut.resize(fOut.size() * 2);
     }
   }
 
-  TIconv FConverter;
-  std::string& FOut;
-  std::size_t FUsed = 0;
+  TIconv fConverter;
+  std::string& fOut;
+  std::size_t fUsed = 0;
 };
 
 } // namespace
 
-bool IconvSupports(const char* ACharset) {
-  return TIconv(Ucs4, ACharset).IsOpen() && TIconv(ACharset, Ucs4).IsOpen();
+bool IconvSupports(const char* aCharset) {
+  return TIconv(Ucs4, aCharset).IsOpen() && TIconv(aCharset, Ucs4).IsOpen();
 }
 
-void IconvDecodeAppend(const char* ACharset, std::string_view ABytes, std::u16string& AOut) {
-  AOut.reserve(AOut.size() + ABytes.size());
-  TDecoder(ACharset, AOut).Run(ABytes);
+void IconvDecodeAppend(const char* aCharset, std::string_view aBytes, std::u16string& aOut) {
+  aOut.reserve(aOut.size() + aBytes.size());
+  TDecoder(aCharset, aOut).Run(aBytes);
 }
 
-void IconvEncodeAppend(const char* ACharset, std::u16string_view AText, std::string& AOut) {
-  TEncoder(ACharset, AOut).Run(AText);
+void IconvEncodeAppend(const char* aCharset, std::u16string_view aText, std::string& aOut) {
+  TEncoder(aCharset, aOut).Run(aText);
 }
 
 } // namespace vcharset

@@ -6,15 +6,15 @@
 
 namespace vcharset {
 
-// Whether iconv converts between ACharset and UTF-16 in both directions.
-bool IconvSupports(const char* ACharset);
+// Whether iconv converts between aCharset and UTF-16 in both directions.
+bool IconvSupports(const char* aCharset);
 
-// Bytes that are invalid in ACharset become U+FFFD, one for each byte iconv rejects; a truncated
-// sequence at the end becomes one U+FFFD. Raises EEncodingError when iconv lacks ACharset.
-void IconvDecodeAppend(const char* ACharset, std::string_view ABytes, std::u16string& AOut);
+// Bytes that are invalid in aCharset become U+FFFD, one for each byte iconv rejects; a truncated
+// sequence at the end becomes one U+FFFD. Raises EEncodingError when iconv lacks aCharset.
+void IconvDecodeAppend(const char* aCharset, std::string_view aBytes, std::u16string& aOut);
 
-// Characters that ACharset lacks, and unpaired surrogates, become "?" in ACharset. Raises
-// EEncodingError when iconv lacks ACharset.
-void IconvEncodeAppend(const char* ACharset, std::u16string_view AText, std::string& AOut);
+// Characters that aCharset lacks, and unpaired surrogates, become "?" in aCharset. Raises
+// EEncodingError when iconv lacks aCharset.
+void IconvEncodeAppend(const char* aCharset, std::u16string_view aText, std::string& aOut);
 
 } // namespace vcharset

@@ -117,19 +117,19 @@ constexpr std::array IconvNames{
 };
 
 static_assert(std::is_sorted(IconvNames.begin(), IconvNames.end(),
-                             [](const TIconvName& ALeft, const TIconvName& ARight) {
-                               return ALeft.CodePage < ARight.CodePage;
+                             [](const TIconvName& aLeft, const TIconvName& aRight) {
+                               return aLeft.CodePage < aRight.CodePage;
                              }));
 
-const char* IconvNameOf(uint32_t ACodePage) {
+const char* IconvNameOf(uint32_t aCodePage) {
   const auto row = std::lower_bound(
-      IconvNames.begin(), IconvNames.end(), ACodePage,
-      [](const TIconvName& AName, uint32_t ACodePage) { return AName.CodePage < ACodePage; });
-  return row != IconvNames.end() && row->CodePage == ACodePage ? row->Charset : nullptr;
+      IconvNames.begin(), IconvNames.end(), aCodePage,
+      [](const TIconvName& aName, uint32_t aCodePage) { return aName.CodePage < aCodePage; });
+  return row != IconvNames.end() && row->CodePage == aCodePage ? row->Charset : nullptr;
 }
 
-const char* IconvNameOrRaise(uint32_t ACodePage) {
-  const char* charset = IconvNameOf(ACodePage);
+const char* IconvNameOrRaise(uint32_t aCodePage) {
+  const char* charset = IconvNameOf(aCodePage);
   if (charset == nullptr)
     RaiseInvalidCodePage();
   return charset;
@@ -145,25 +145,25 @@ uint32_t SystemAnsiCodePage() {
   return 1252;
 }
 
-bool SystemCodePageSupported(uint32_t ACodePage) {
-  const char* charset = IconvNameOf(ACodePage);
+bool SystemCodePageSupported(uint32_t aCodePage) {
+  const char* charset = IconvNameOf(aCodePage);
   return charset != nullptr && IconvSupports(charset);
 }
 
-void SystemDecodeAppend(uint32_t ACodePage, std::string_view ABytes, std::u16string& AOut) {
-  IconvDecodeAppend(IconvNameOrRaise(ACodePage), ABytes, AOut);
+void SystemDecodeAppend(uint32_t aCodePage, std::string_view aBytes, std::u16string& aOut) {
+  IconvDecodeAppend(IconvNameOrRaise(aCodePage), aBytes, aOut);
 }
 
-void SystemEncodeAppend(uint32_t ACodePage, std::u16string_view AText, std::string& AOut) {
-  IconvEncodeAppend(IconvNameOrRaise(ACodePage), AText, AOut);
+void SystemEncodeAppend(uint32_t aCodePage, std::u16string_view aText, std::string& aOut) {
+  IconvEncodeAppend(IconvNameOrRaise(aCodePage), aText, aOut);
 }
 
-void EucCnDecodeAppend(std::string_view ABytes, std::u16string& AOut) {
-  IconvDecodeAppend(EucCnCharset, ABytes, AOut);
+void EucCnDecodeAppend(std::string_view aBytes, std::u16string& aOut) {
+  IconvDecodeAppend(EucCnCharset, aBytes, aOut);
 }
 
-void EucCnEncodeAppend(std::u16string_view AText, std::string& AOut) {
-  IconvEncodeAppend(EucCnCharset, AText, AOut);
+void EucCnEncodeAppend(std::u16string_view aText, std::string& aOut) {
+  IconvEncodeAppend(EucCnCharset, aText, aOut);
 }
 
 } // namespace vcharset

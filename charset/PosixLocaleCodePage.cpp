@@ -14,24 +14,24 @@ struct TLocaleName {
   std::string_view Modifier;
 };
 
-TLocaleName SplitLocaleName(std::string_view AName) {
+TLocaleName SplitLocaleName(std::string_view aName) {
   TLocaleName parts;
-  if (const auto at = AName.find('@'); at != std::string_view::npos) {
-    parts.Modifier = AName.substr(at + 1);
-    AName = AName.substr(0, at);
+  if (const auto at = aName.find('@'); at != std::string_view::npos) {
+    parts.Modifier = aName.substr(at + 1);
+    aName = aName.substr(0, at);
   }
-  AName = AName.substr(0, AName.find('.'));
-  const auto underscore = AName.find('_');
-  parts.Language = AName.substr(0, underscore);
+  aName = aName.substr(0, aName.find('.'));
+  const auto underscore = aName.find('_');
+  parts.Language = aName.substr(0, underscore);
   if (underscore != std::string_view::npos)
-    parts.Territory = AName.substr(underscore + 1);
+    parts.Territory = aName.substr(underscore + 1);
   return parts;
 }
 
-bool IsLanguageCode(std::string_view ALanguage) {
-  if (ALanguage.size() < 2 || ALanguage.size() > 3)
+bool IsLanguageCode(std::string_view aLanguage) {
+  if (aLanguage.size() < 2 || aLanguage.size() > 3)
     return false;
-  for (char c : ALanguage)
+  for (char c : aLanguage)
     if (c < 'a' || c > 'z')
       return false;
   return true;
@@ -122,10 +122,10 @@ constexpr std::array LocaleCodePages{
     TLocaleCodePage{"ti", "", "", 0},
 };
 
-bool Matches(const TLocaleCodePage& ARow, const TLocaleName& AName) {
-  return ARow.Language == AName.Language &&
-         (ARow.Territory.empty() || ARow.Territory == AName.Territory) &&
-         (ARow.Modifier.empty() || ARow.Modifier == AName.Modifier);
+bool Matches(const TLocaleCodePage& aRow, const TLocaleName& aName) {
+  return aRow.Language == aName.Language &&
+         (aRow.Territory.empty() || aRow.Territory == aName.Territory) &&
+         (aRow.Modifier.empty() || aRow.Modifier == aName.Modifier);
 }
 
 // Latin-script languages share windows-1252.
@@ -133,8 +133,8 @@ constexpr uint32_t LatinCodePage = 1252;
 
 } // namespace
 
-std::optional<uint32_t> LocaleAnsiCodePage(std::string_view ALocale) {
-  const TLocaleName name = SplitLocaleName(ALocale);
+std::optional<uint32_t> LocaleAnsiCodePage(std::string_view aLocale) {
+  const TLocaleName name = SplitLocaleName(aLocale);
   if (!IsLanguageCode(name.Language))
     return std::nullopt;
   for (const auto& row : LocaleCodePages)

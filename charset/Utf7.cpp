@@ -12,17 +12,17 @@ using vbase::ReplacementCharacter;
 
 namespace {
 
-bool IsDirect(char16_t AUnit) {
-  if ((AUnit >= u'A' && AUnit <= u'Z') || (AUnit >= u'a' && AUnit <= u'z') ||
-      (AUnit >= u'0' && AUnit <= u'9'))
+bool IsDirect(char16_t aUnit) {
+  if ((aUnit >= u'A' && aUnit <= u'Z') || (aUnit >= u'a' && aUnit <= u'z') ||
+      (aUnit >= u'0' && aUnit <= u'9'))
     return true;
-  return std::u16string_view(u"'(),-./:? \t\r\n").find(AUnit) != std::u16string_view::npos;
+  return std::u16string_view(u"'(),-./:? \t\r\n").find(aUnit) != std::u16string_view::npos;
 }
 
 // Written directly rather than in base64: markup such as "<" and "=" must stay readable to the
 // XML reader, whose header scan looks for them as plain bytes.
-bool IsOptionalDirect(char16_t AUnit) {
-  return std::u16string_view(u"!\"#$%&*;<=>@[]^_`{|}").find(AUnit) != std::u16string_view::npos;
+bool IsOptionalDirect(char16_t aUnit) {
+  return std::u16string_view(u"!\"#$%&*;<=>@[]^_`{|}").find(aUnit) != std::u16string_view::npos;
 }
 
 // The bits of one base64 run that are not yet written out (encoding) or not yet a code unit
@@ -31,12 +31,12 @@ struct TBitBuffer {
   uint32_t Bits = 0;
   int Count = 0;
 
-  void Push(uint32_t AValue, int AWidth) {
-    Bits = (Bits << AWidth) | AValue;
-    Count += AWidth;
+  void Push(uint32_t aValue, int aWidth) {
+    Bits = (Bits << aWidth) | aValue;
+    Count += aWidth;
   }
-  uint32_t Pop(int AWidth) {
-    Count -= AWidth;
+  uint32_t Pop(int aWidth) {
+    Count -= aWidth;
     const uint32_t value = Bits >> Count;
     Bits &= (1u << Count) - 1;
     return value;
@@ -46,116 +46,116 @@ struct TBitBuffer {
 
 class TUtf7Encoder {
 public:
-  explicit TUtf7Encoder(std::string& AOut) : FOut(AOut) {}
+  explicit TUtf7Encoder(std::string& aOut) : fOut(aOut) {}
 
-  void Add(char16_t AUnit) {
-    if (IsDirect(AUnit) || IsOptionalDirect(AUnit) || AUnit == u'+') {
+  void Add(char16_t aUnit) {
+    if (IsDirect(aUnit) || IsOptionalDirect(aUnit) || aUnit == u'+') {
       CloseRun();
-      if (AUnit == u'+')
-        FOut += "+-";
+      if (aUnit == u'+')
+        fOut += "+-";
       else
-        FOut += static_cast<char>(AUnit);
+        fOut += static_cast<char>(aUnit);
       return;
     }
-    if (!FInRun) {
-      FOut += '+';
-      FInRun = true;
+    if (!fInRun) {
+      fOut += '+';
+      fInRun = true;
     }
-    FPending.Push(AUnit, 16);
-    while (FPending.Count >= 6)
-      FOut += static_cast<char>(Base64DigitChars[FPending.Pop(6)]);
+    fPending.Push(aUnit, 16);
+    while (fPending.Count >= 6)
+      fOut += static_cast<char>(Base64DigitChars[fPending.Pop(6)]);
   }
 
   void CloseRun() {
-    if (!FInRun)
+    if (!fInRun)
       return;
-    if (const int width = FPending.Count; width > 0)
-      FOut += static_cast<char>(Base64DigitChars[FPending.Pop(width) << (6 - width)]);
-    FOut += '-';
-    FInRun = false;
+    if (const int width = fPending.Count; width > 0)
+      fOut += static_cast<char>(Base64DigitChars[fPending.Pop(width) << (6 - width)]);
+    fOut += '-';
+    fInRun = false;
   }
 
 private:
-  std::string& FOut;
-  bool FInRun = false;
-  TBitBuffer FPending;
+  std::string& fOut;
+  bool fInRun = false;
+  TBitBuffer fPending;
 };
 
 class TUtf7Decoder {
 public:
-  TUtf7Decoder(std::string_view ABytes, std::u16string& AOut) : FIn(ABytes), FOut(AOut) {}
+  TUtf7Decoder(std::string_view aBytes, std::u16string& aOut) : fIn(aBytes), fOut(aOut) {}
 
   void Run() {
-    while (FPos < FIn.size()) {
-      if (FInRun)
+    while (fPos < fIn.size()) {
+      if (fInRun)
         TakeRunByte();
       else
         TakeDirectByte();
     }
-    if (FInRun)
+    if (fInRun)
       EndRun();
   }
 
 private:
-  int At(std::size_t AIndex) const {
-    return AIndex < FIn.size() ? static_cast<unsigned char>(FIn[AIndex]) : -1;
+  int At(std::size_t aIndex) const {
+    return aIndex < fIn.size() ? static_cast<unsigned char>(fIn[aIndex]) : -1;
   }
 
   void TakeRunByte() {
-    const int value = Base64Digit(At(FPos));
+    const int value = Base64Digit(At(fPos));
     if (value < 0) {
       EndRun();
-      if (At(FPos) == '-')
-        ++FPos; // the run's terminator is absorbed; any other byte is read as direct text
+      if (At(fPos) == '-')
+        ++fPos; // the run's terminator is absorbed; any other byte is read as direct text
       return;
     }
-    FPending.Push(value, 6);
-    if (FPending.Count >= 16)
-      FOut += static_cast<char16_t>(FPending.Pop(16));
-    ++FPos;
+    fPending.Push(value, 6);
+    if (fPending.Count >= 16)
+      fOut += static_cast<char16_t>(fPending.Pop(16));
+    ++fPos;
   }
 
   void EndRun() {
-    if (FPending.HasStrayBits())
-      FOut += ReplacementCharacter;
-    FPending = {};
-    FInRun = false;
+    if (fPending.HasStrayBits())
+      fOut += ReplacementCharacter;
+    fPending = {};
+    fInRun = false;
   }
 
   void TakeDirectByte() {
-    const int b = At(FPos++);
+    const int b = At(fPos++);
     if (b != '+') {
-      FOut += b < 0x80 ? static_cast<char16_t>(b) : ReplacementCharacter;
-    } else if (At(FPos) == '-') {
-      FOut += u'+';
-      ++FPos;
+      fOut += b < 0x80 ? static_cast<char16_t>(b) : ReplacementCharacter;
+    } else if (At(fPos) == '-') {
+      fOut += u'+';
+      ++fPos;
     } else {
-      FInRun = Base64Digit(At(FPos)) >= 0;
-      if (!FInRun)
-        FOut += ReplacementCharacter; // a "+" that starts no run
+      fInRun = Base64Digit(At(fPos)) >= 0;
+      if (!fInRun)
+        fOut += ReplacementCharacter; // a "+" that starts no run
     }
   }
 
-  std::string_view FIn;
-  std::u16string& FOut;
-  std::size_t FPos = 0;
-  bool FInRun = false;
-  TBitBuffer FPending;
+  std::string_view fIn;
+  std::u16string& fOut;
+  std::size_t fPos = 0;
+  bool fInRun = false;
+  TBitBuffer fPending;
 };
 
 } // namespace
 
-void Utf7EncodeAppend(std::u16string_view AText, std::string& AOut) {
-  AOut.reserve(AOut.size() + AText.size());
-  TUtf7Encoder encoder(AOut);
-  for (char16_t c : AText)
+void Utf7EncodeAppend(std::u16string_view aText, std::string& aOut) {
+  aOut.reserve(aOut.size() + aText.size());
+  TUtf7Encoder encoder(aOut);
+  for (char16_t c : aText)
     encoder.Add(c);
   encoder.CloseRun();
 }
 
-void Utf7DecodeAppend(std::string_view ABytes, std::u16string& AOut) {
-  AOut.reserve(AOut.size() + ABytes.size());
-  TUtf7Decoder(ABytes, AOut).Run();
+void Utf7DecodeAppend(std::string_view aBytes, std::u16string& aOut) {
+  aOut.reserve(aOut.size() + aBytes.size());
+  TUtf7Decoder(aBytes, aOut).Run();
 }
 
 } // namespace vcharset

@@ -10,17 +10,17 @@ namespace {
 
 constexpr LCID UnitedStates = 1033;
 
-std::wstring WideName(std::string_view AName) {
-  const std::u16string name = vbase::Utf8Decode(AName);
+std::wstring WideName(std::string_view aName) {
+  const std::u16string name = vbase::Utf8Decode(aName);
   return std::wstring(name.begin(), name.end());
 }
 
 } // namespace
 
 // The platform gives the code page as decimal text, in room for 7 code units.
-std::optional<uint32_t> LocaleAnsiCodePage(std::string_view ALocale) {
+std::optional<uint32_t> LocaleAnsiCodePage(std::string_view aLocale) {
   wchar_t text[7] = {};
-  if (::GetLocaleInfoEx(WideName(ALocale).c_str(), LOCALE_IDEFAULTANSICODEPAGE, text, 7) == 0)
+  if (::GetLocaleInfoEx(WideName(aLocale).c_str(), LOCALE_IDEFAULTANSICODEPAGE, text, 7) == 0)
     return std::nullopt;
   int32_t codePage = 0;
   if (!vbase::TryTextToInt(reinterpret_cast<const char16_t*>(text), codePage) || codePage < 0)

@@ -69,23 +69,23 @@ constexpr std::array<TBuiltinCharset, 36> BuiltinCharsets{{
 // The rows that seed a table built from an enumeration: built-in rows 0 and 5.
 constexpr std::size_t SeedRows[] = {0, 5};
 
-TCharsetRec ToRecord(const TBuiltinCharset& ARow) {
-  const uint32_t codePage = ARow.CodePage == AsciiPlaceholder ? AsciiCodePage() : ARow.CodePage;
-  return {std::u16string(ARow.Name),
-          std::u16string(ARow.URLSuffix),
+TCharsetRec ToRecord(const TBuiltinCharset& aRow) {
+  const uint32_t codePage = aRow.CodePage == AsciiPlaceholder ? AsciiCodePage() : aRow.CodePage;
+  return {std::u16string(aRow.Name),
+          std::u16string(aRow.URLSuffix),
           codePage,
-          ARow.CharSet,
-          std::u16string(ARow.MIMECharsetName),
-          std::u16string(ARow.CharsetName)};
+          aRow.CharSet,
+          std::u16string(aRow.MIMECharsetName),
+          std::u16string(aRow.CharsetName)};
 }
 
-TCharsetRec ToRecord(const TMimeCodePageInfo& AInfo) {
-  return {std::u16string(AInfo.Description), u"", AInfo.CodePage, AInfo.FontCharset,
-          std::u16string(AInfo.WebCharset),  u""};
+TCharsetRec ToRecord(const TMimeCodePageInfo& aInfo) {
+  return {std::u16string(aInfo.Description), u"", aInfo.CodePage, aInfo.FontCharset,
+          std::u16string(aInfo.WebCharset),  u""};
 }
 
-void FillUrlSuffixes(std::vector<TCharsetRec>& ATable) {
-  for (auto& row : ATable) {
+void FillUrlSuffixes(std::vector<TCharsetRec>& aTable) {
+  for (auto& row : aTable) {
     for (const auto& builtin : BuiltinCharsetTable()) {
       if (!row.URLSuffix.empty())
         break;
@@ -95,19 +95,19 @@ void FillUrlSuffixes(std::vector<TCharsetRec>& ATable) {
   }
 }
 
-bool HasCodePage(const std::vector<TCharsetRec>& ATable, uint32_t ACodePage) {
-  for (const auto& row : ATable)
-    if (row.CodePage == ACodePage)
+bool HasCodePage(const std::vector<TCharsetRec>& aTable, uint32_t aCodePage) {
+  for (const auto& row : aTable)
+    if (row.CodePage == aCodePage)
       return true;
   return false;
 }
 
-void AppendDefaultCodePage(std::vector<TCharsetRec>& ATable, uint32_t ADefaultCodePage) {
-  if (HasCodePage(ATable, ADefaultCodePage))
+void AppendDefaultCodePage(std::vector<TCharsetRec>& aTable, uint32_t aDefaultCodePage) {
+  if (HasCodePage(aTable, aDefaultCodePage))
     return;
   for (const auto& builtin : BuiltinCharsetTable()) {
-    if (builtin.CodePage == ADefaultCodePage) {
-      ATable.push_back(builtin);
+    if (builtin.CodePage == aDefaultCodePage) {
+      aTable.push_back(builtin);
       return;
     }
   }
@@ -115,12 +115,12 @@ void AppendDefaultCodePage(std::vector<TCharsetRec>& ATable, uint32_t ADefaultCo
 
 // "windows-N" names its code page directly: N, or 1252 when N is no integer. A negative N is no
 // code page either. Gives 0 for every other name, and for N = 0.
-uint32_t CodePageFromWindowsName(std::u16string_view AName) {
-  const auto hyphen = AName.find(u'-');
-  if (hyphen == std::u16string_view::npos || !SameTextAscii(AName.substr(0, hyphen), u"windows"))
+uint32_t CodePageFromWindowsName(std::u16string_view aName) {
+  const auto hyphen = aName.find(u'-');
+  if (hyphen == std::u16string_view::npos || !SameTextAscii(aName.substr(0, hyphen), u"windows"))
     return 0;
   int32_t number = 0;
-  if (!TryTextToInt(AName.substr(hyphen + 1), number) || number < 0)
+  if (!TryTextToInt(aName.substr(hyphen + 1), number) || number < 0)
     return 1252;
   return static_cast<uint32_t>(number);
 }
@@ -157,18 +157,18 @@ const std::vector<TCharsetRec>& BuiltinCharsetTable() {
   return Table;
 }
 
-std::vector<TCharsetRec> BuildCharsetTable(std::span<const TMimeCodePageInfo> AEnumeration,
-                                           uint32_t ADefaultCodePage) {
-  if (AEnumeration.empty())
+std::vector<TCharsetRec> BuildCharsetTable(std::span<const TMimeCodePageInfo> aEnumeration,
+                                           uint32_t aDefaultCodePage) {
+  if (aEnumeration.empty())
     return BuiltinCharsetTable();
   std::vector<TCharsetRec> table;
-  table.reserve(std::size(SeedRows) + AEnumeration.size() + 1);
+  table.reserve(std::size(SeedRows) + aEnumeration.size() + 1);
   for (std::size_t seed : SeedRows)
     table.push_back(BuiltinCharsetTable()[seed]);
-  for (const auto& info : AEnumeration)
+  for (const auto& info : aEnumeration)
     table.push_back(ToRecord(info));
   FillUrlSuffixes(table);
-  AppendDefaultCodePage(table, ADefaultCodePage);
+  AppendDefaultCodePage(table, aDefaultCodePage);
   return table;
 }
 
@@ -178,24 +178,24 @@ const std::vector<TCharsetRec>& CharsetTable() {
   return Table;
 }
 
-uint32_t CodePageFromCharsetName(std::u16string_view AName) {
-  return CodePageFromCharsetName(CharsetTable(), AName);
+uint32_t CodePageFromCharsetName(std::u16string_view aName) {
+  return CodePageFromCharsetName(CharsetTable(), aName);
 }
 
-uint32_t CodePageFromCharsetName(const std::vector<TCharsetRec>& ATable,
-                                 std::u16string_view AName) {
-  if (SameTextAscii(AName, u"us-ascii"))
+uint32_t CodePageFromCharsetName(const std::vector<TCharsetRec>& aTable,
+                                 std::u16string_view aName) {
+  if (SameTextAscii(aName, u"us-ascii"))
     return AsciiCodePage();
-  if (const uint32_t codePage = CodePageFromWindowsName(AName); codePage != 0)
+  if (const uint32_t codePage = CodePageFromWindowsName(aName); codePage != 0)
     return codePage;
-  for (const auto& row : ATable)
-    if (SameTextAscii(row.MIMECharsetName, AName))
+  for (const auto& row : aTable)
+    if (SameTextAscii(row.MIMECharsetName, aName))
       return row.CodePage;
   return AsciiCodePage();
 }
 
-uint32_t CodePageFromLocale(std::string_view ALocale) {
-  return LocaleAnsiCodePage(ALocale).value_or(SystemAnsiCodePage());
+uint32_t CodePageFromLocale(std::string_view aLocale) {
+  return LocaleAnsiCodePage(aLocale).value_or(SystemAnsiCodePage());
 }
 
 } // namespace vcharset

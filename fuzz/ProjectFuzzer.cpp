@@ -17,9 +17,9 @@ using namespace vxml;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* aData, size_t aSize) {
   // One folder for every input of the process; TMPDIR may put it on a memory file system.
-  static const TTempFolder folder;
-  const std::string input = folder.File("project.vlp");
-  const std::string output = folder.File("project.vxp");
+  static const TTempFolder Folder;
+  const std::string input = Folder.File("project.vlp");
+  const std::string output = Folder.File("project.vxp");
   WriteFileBytes(input, FuzzBytes(aData, aSize));
 
   TCliHost host(Utf8Decode(input), Utf8Decode(output), true, nullptr);
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* aData, size_t aSize) {
   try {
     run.Execute();
   } catch (const Exception&) {
-    if (folder.Entries() != std::set<std::string>{"project.vlp"})
+    if (Folder.Entries() != std::set<std::string>{"project.vlp"})
       FuzzFinding("a failed conversion left a file behind");
     return 0;
   }

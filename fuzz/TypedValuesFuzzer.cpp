@@ -113,14 +113,14 @@ void AddMembers(TXmlNode& aParent, std::u16string_view aName,
     setting->NodeNew(member)->SetValueDirect(std::u16string(aLines[line++ % aLines.size()]));
 }
 
-auto Members(const TXmlFont& a) {
-  return std::tie(a.Name, a.Color, a.Size, a.Bold, a.Italic, a.Underline, a.Strikeout);
+auto Members(const TXmlFont& aA) {
+  return std::tie(aA.Name, aA.Color, aA.Size, aA.Bold, aA.Italic, aA.Underline, aA.Strikeout);
 }
-auto Members(const TXmlPen& a) {
-  return std::tie(a.Color, a.Mode, a.Style, a.Width);
+auto Members(const TXmlPen& aA) {
+  return std::tie(aA.Color, aA.Mode, aA.Style, aA.Width);
 }
-auto Members(const TXmlBrush& a) {
-  return std::tie(a.Color, a.Style);
+auto Members(const TXmlBrush& aA) {
+  return std::tie(aA.Color, aA.Style);
 }
 
 template <typename TSetting>

@@ -10,18 +10,18 @@
 #include <windows.h>
 #endif
 
-inline bool PlatformLacksCodePage(uint32_t ACodePage) {
+inline bool PlatformLacksCodePage(uint32_t aCodePage) {
 #ifdef _WIN32
-  static const bool underWine =
+  static const bool UnderWine =
       ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-  constexpr uint32_t lackedByWindows[] = {28600, 28604, 28606};
-  constexpr uint32_t lackedByWine[] = {38598, 50220, 50225, 50227, 54936};
-  return std::find(std::begin(lackedByWindows), std::end(lackedByWindows), ACodePage) !=
-             std::end(lackedByWindows) ||
-         (underWine && std::find(std::begin(lackedByWine), std::end(lackedByWine), ACodePage) !=
-                           std::end(lackedByWine));
+  constexpr uint32_t LackedByWindows[] = {28600, 28604, 28606};
+  constexpr uint32_t LackedByWine[] = {38598, 50220, 50225, 50227, 54936};
+  return std::find(std::begin(LackedByWindows), std::end(LackedByWindows), aCodePage) !=
+             std::end(LackedByWindows) ||
+         (UnderWine && std::find(std::begin(LackedByWine), std::end(LackedByWine), aCodePage) !=
+                           std::end(LackedByWine));
 #else
-  (void)ACodePage;
+  (void)aCodePage;
   return false;
 #endif
 }

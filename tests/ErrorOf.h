@@ -14,9 +14,9 @@
 
 // "EKind: message" (the message as UTF-8), or "no error". An error from outside the libraries
 // names its C++ type instead of a kind.
-inline std::string ErrorOf(const std::function<void()>& AAction) {
+inline std::string ErrorOf(const std::function<void()>& aAction) {
   try {
-    AAction();
+    aAction();
   } catch (const vbase::Exception& error) {
     return std::string(error.ClassName()) + ": " + error.what();
   } catch (const std::exception& error) {

@@ -12,22 +12,22 @@ public:
   static constexpr const char* ReasonOfFullDisk = "File too large";
 
   TFullDisk() {
-    ::getrlimit(RLIMIT_FSIZE, &FSaved);
+    ::getrlimit(RLIMIT_FSIZE, &fSaved);
     // The write fails with EFBIG instead of the process being stopped.
-    FSavedHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit lowered = FSaved;
+    fSavedHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lowered = fSaved;
     lowered.rlim_cur = 100;
     ::setrlimit(RLIMIT_FSIZE, &lowered);
   }
   ~TFullDisk() {
-    ::setrlimit(RLIMIT_FSIZE, &FSaved);
-    std::signal(SIGXFSZ, FSavedHandler);
+    ::setrlimit(RLIMIT_FSIZE, &fSaved);
+    std::signal(SIGXFSZ, fSavedHandler);
   }
   TFullDisk(const TFullDisk&) = delete;
   TFullDisk& operator=(const TFullDisk&) = delete;
 
 private:
-  rlimit FSaved{};
-  void (*FSavedHandler)(int) = nullptr;
+  rlimit fSaved{};
+  void (*fSavedHandler)(int) = nullptr;
 };
 #endif

@@ -17,12 +17,12 @@ struct TSystemReasons {
 
 inline const TSystemReasons& SystemReasons() {
 #ifdef _WIN32
-  static const TSystemReasons reasons{vbase::WindowsErrorText(ERROR_FILE_NOT_FOUND),
+  static const TSystemReasons Reasons{vbase::WindowsErrorText(ERROR_FILE_NOT_FOUND),
                                       vbase::WindowsErrorText(ERROR_PATH_NOT_FOUND),
                                       vbase::WindowsErrorText(ERROR_ACCESS_DENIED)};
 #else
-  static const TSystemReasons reasons{u"No such file or directory", u"No such file or directory",
+  static const TSystemReasons Reasons{u"No such file or directory", u"No such file or directory",
                                       u"Is a directory"};
 #endif
-  return reasons;
+  return Reasons;
 }

@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 #include <string>
 
-inline std::string Visible(std::u16string_view AText) {
+inline std::string Visible(std::u16string_view aText) {
   std::string text;
-  for (const char16_t c : AText) {
+  for (const char16_t c : aText) {
     if (c == u'\r')
       text += "\\r";
     else if (c == u'\n')
@@ -25,29 +25,29 @@ inline std::string Visible(std::u16string_view AText) {
   return text;
 }
 
-inline std::string DumpNode(const vxml::TXmlNode& ANode) {
+inline std::string DumpNode(const vxml::TXmlNode& aNode) {
   static constexpr char Kinds[] = "NCDXSTEAYO!?tU";
-  std::string dump(1, Kinds[ANode.ElementType()]);
-  dump += Visible(ANode.Name()) + "\"" + Visible(ANode.ValueDirect()) + "\"";
-  if (ANode.AttributeCount() > 0) {
+  std::string dump(1, Kinds[aNode.ElementType()]);
+  dump += Visible(aNode.Name()) + "\"" + Visible(aNode.ValueDirect()) + "\"";
+  if (aNode.AttributeCount() > 0) {
     dump += "{";
-    for (int32_t i = 0; i < ANode.AttributeCount(); ++i)
-      dump.append(i ? "," : "").append(Visible(ANode.AttributePair(i)));
+    for (int32_t i = 0; i < aNode.AttributeCount(); ++i)
+      dump.append(i ? "," : "").append(Visible(aNode.AttributePair(i)));
     dump += "}";
   }
-  if (ANode.NodeCount() > 0) {
+  if (aNode.NodeCount() > 0) {
     dump += "[";
-    for (int32_t i = 0; i < ANode.NodeCount(); ++i)
-      dump.append(i ? "," : "").append(DumpNode(*ANode.Nodes(i)));
+    for (int32_t i = 0; i < aNode.NodeCount(); ++i)
+      dump.append(i ? "," : "").append(DumpNode(*aNode.Nodes(i)));
     dump += "]";
   }
   return dump;
 }
 
 // The top-level nodes, separated by blanks.
-inline std::string DumpDocument(const vxml::TXmlDocument& ADocument) {
+inline std::string DumpDocument(const vxml::TXmlDocument& aDocument) {
   std::string dump;
-  const vxml::TXmlNode& container = *ADocument.RootNodeList();
+  const vxml::TXmlNode& container = *aDocument.RootNodeList();
   for (int32_t i = 0; i < container.NodeCount(); ++i)
     dump.append(i ? " " : "").append(DumpNode(*container.Nodes(i)));
   return dump;

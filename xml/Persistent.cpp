@@ -8,12 +8,12 @@ namespace vxml {
 
 using vbase::EConvertError;
 
-void TPersistent::Assign(const TPersistent* Source) {
-  AssignError(Source);
+void TPersistent::Assign(const TPersistent* aSource) {
+  AssignError(aSource);
 }
 
-void TPersistent::AssignError(const TPersistent* Source) const {
-  const std::string sourceName = Source ? Source->ClassName() : "nil";
+void TPersistent::AssignError(const TPersistent* aSource) const {
+  const std::string sourceName = aSource ? aSource->ClassName() : "nil";
   const std::string message = "Cannot assign a " + sourceName + " to a " + ClassName();
   throw EConvertError(std::u16string(message.begin(), message.end()));
 }

@@ -15,29 +15,29 @@ class TXmlLinesEdit {
 public:
   // A sorted list keeps its lines in case-insensitive order and drops a line equal to one it
   // already holds, an unsorted one keeps insertion order and accepts duplicates.
-  static void Create(TXmlAttributeLines& ALines, TXmlStore& AStore, bool ASorted) {
-    TXmlItemsEdit::Create(ALines.FLines, AStore, ASorted);
+  static void Create(TXmlAttributeLines& aLines, TXmlStore& aStore, bool aSorted) {
+    TXmlItemsEdit::Create(aLines.fLines, aStore, aSorted);
   }
-  static void Add(TXmlAttributeLines& ALines, TXmlStore& AStore, std::u16string_view ALine);
+  static void Add(TXmlAttributeLines& aLines, TXmlStore& aStore, std::u16string_view aLine);
   // As Add, for a line the store keeps already: it is referred to, not copied.
-  static void AddKept(TXmlAttributeLines& ALines, TXmlStore& AStore, std::u16string_view ALine);
+  static void AddKept(TXmlAttributeLines& aLines, TXmlStore& aStore, std::u16string_view aLine);
   // Rewriting in place would break the order of a sorted list: both raise EStringListError.
-  static void Put(TXmlAttributeLines& ALines, TXmlStore& AStore, int32_t Index,
-                  std::u16string_view ALine);
-  static void Exchange(TXmlAttributeLines& ALines, int32_t Index1, int32_t Index2);
-  static void Delete(TXmlAttributeLines& ALines, TXmlStore& AStore, int32_t Index);
+  static void Put(TXmlAttributeLines& aLines, TXmlStore& aStore, int32_t aIndex,
+                  std::u16string_view aLine);
+  static void Exchange(TXmlAttributeLines& aLines, int32_t aIndex1, int32_t aIndex2);
+  static void Delete(TXmlAttributeLines& aLines, TXmlStore& aStore, int32_t aIndex);
   // Back to none.
-  static void Clear(TXmlAttributeLines& ALines, TXmlStore& AStore);
+  static void Clear(TXmlAttributeLines& aLines, TXmlStore& aStore);
 
   // The text before the first "=" (the whole line when there is none).
-  static std::u16string_view NamePart(std::u16string_view ALine);
-  // Index of the first line with an "=" whose name part matches AName case-insensitively, or -1.
-  static int32_t IndexOfName(const TXmlAttributeLines& ALines, std::u16string_view AName);
+  static std::u16string_view NamePart(std::u16string_view aLine);
+  // Index of the first line with an "=" whose name part matches aName case-insensitively, or -1.
+  static int32_t IndexOfName(const TXmlAttributeLines& aLines, std::u16string_view AName);
 
 private:
-  // Where ALine goes, or -1 when a sorted list holds it already.
-  static int32_t InsertionIndex(const TXmlAttributeLines& ALines, std::u16string_view ALine);
-  static void RequireUnsorted(const TXmlAttributeLines& ALines);
+  // Where aLine goes, or -1 when a sorted list holds it already.
+  static int32_t InsertionIndex(const TXmlAttributeLines& aLines, std::u16string_view aLine);
+  static void RequireUnsorted(const TXmlAttributeLines& aLines);
 };
 
 } // namespace vxml

@@ -18,24 +18,24 @@ namespace {
 using namespace std::chrono;
 
 // Zero-padded to Width digits, as "%.4d" does; a minus sign goes before the padding.
-void AppendPadded(std::u16string& AText, int64_t AValue, std::size_t AWidth) {
-  std::u16string digits = IntToText(AValue < 0 ? -AValue : AValue);
-  if (AValue < 0)
-    AText += u'-';
-  if (digits.size() < AWidth)
-    AText.append(AWidth - digits.size(), u'0');
-  AText += digits;
+void AppendPadded(std::u16string& aText, int64_t aValue, std::size_t aWidth) {
+  std::u16string digits = IntToText(aValue < 0 ? -aValue : aValue);
+  if (aValue < 0)
+    aText += u'-';
+  if (digits.size() < aWidth)
+    aText.append(aWidth - digits.size(), u'0');
+  aText += digits;
 }
 
-// Characters AFirst.. (1-based) of AText, as many as are there.
-std::u16string_view Field(std::u16string_view AText, std::size_t AFirst, std::size_t ALength) {
-  return AFirst - 1 < AText.size() ? AText.substr(AFirst - 1, ALength) : std::u16string_view();
+// Characters aFirst.. (1-based) of aText, as many as are there.
+std::u16string_view Field(std::u16string_view aText, std::size_t AFirst, std::size_t ALength) {
+  return AFirst - 1 < aText.size() ? aText.substr(AFirst - 1, ALength) : std::u16string_view();
 }
 
-std::optional<int32_t> FieldValue(std::u16string_view AText, std::size_t AFirst,
+std::optional<int32_t> FieldValue(std::u16string_view aText, std::size_t AFirst,
                                   std::size_t ALength) {
   int32_t value = 0;
-  if (!TryTextToInt(Field(AText, AFirst, ALength), value))
+  if (!TryTextToInt(Field(aText, AFirst, ALength), value))
     return std::nullopt;
   return value;
 }
@@ -44,62 +44,62 @@ struct TDateTimeFields {
   int32_t Year = 0, Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0, Millisecond = 0;
 };
 
-year_month_day DateOf(const TDateTimeFields& AFields) {
-  return {year(AFields.Year), month(static_cast<unsigned>(AFields.Month)),
-          day(static_cast<unsigned>(AFields.Day))};
+year_month_day DateOf(const TDateTimeFields& aFields) {
+  return {year(aFields.Year), month(static_cast<unsigned>(aFields.Month)),
+          day(static_cast<unsigned>(aFields.Day))};
 }
 
-bool IsPossible(const TDateTimeFields& AFields) {
+bool IsPossible(const TDateTimeFields& aFields) {
   const bool validDate =
-      AFields.Year >= 1 && AFields.Month >= 1 && AFields.Day >= 1 && DateOf(AFields).ok();
-  return validDate && AFields.Hour >= 0 && AFields.Hour < 24 && AFields.Minute >= 0 &&
-         AFields.Minute < 60 && AFields.Second >= 0 && AFields.Second < 60 &&
-         AFields.Millisecond >= 0 && AFields.Millisecond < 1000;
+      aFields.Year >= 1 && aFields.Month >= 1 && aFields.Day >= 1 && DateOf(aFields).ok();
+  return validDate && aFields.Hour >= 0 && aFields.Hour < 24 && aFields.Minute >= 0 &&
+         aFields.Minute < 60 && aFields.Second >= 0 && aFields.Second < 60 &&
+         aFields.Millisecond >= 0 && aFields.Millisecond < 1000;
 }
 
 enum class TParseFailure { None, NotInteger, Impossible };
 
 // The failing field's text goes to InvalidText, for the message of TextToDateTime.
-TParseFailure ParseFields(std::u16string_view AText, TDateTimeFields& AFields,
-                          std::u16string_view& InvalidText) {
+TParseFailure ParseFields(std::u16string_view aText, TDateTimeFields& aFields,
+                          std::u16string_view& aInvalidText) {
   struct TRequired {
     std::size_t First, Length;
     int32_t TDateTimeFields::*Target;
   };
-  const bool hasTime = AText.size() > 16;
+  const bool hasTime = aText.size() > 16;
   const TRequired required[] = {{1, 4, &TDateTimeFields::Year},
                                 {6, 2, &TDateTimeFields::Month},
                                 {9, 2, &TDateTimeFields::Day},
                                 {12, 2, &TDateTimeFields::Hour},
                                 {15, 2, &TDateTimeFields::Minute}};
   for (const TRequired& field : hasTime ? std::span(required) : std::span(required, 3)) {
-    const std::optional<int32_t> value = FieldValue(AText, field.First, field.Length);
+    const std::optional<int32_t> value = FieldValue(aText, field.First, field.Length);
     if (!value) {
-      InvalidText = Field(AText, field.First, field.Length);
+      aInvalidText = Field(aText, field.First, field.Length);
       return TParseFailure::NotInteger;
     }
-    AFields.*field.Target = *value;
+    aFields.*field.Target = *value;
   }
   if (hasTime) {
-    AFields.Second = FieldValue(AText, 18, 2).value_or(0);
-    AFields.Millisecond = FieldValue(AText, 21, 3).value_or(0);
+    aFields.Second = FieldValue(aText, 18, 2).value_or(0);
+    aFields.Millisecond = FieldValue(aText, 21, 3).value_or(0);
   }
-  if (!IsPossible(AFields)) {
-    InvalidText = AText;
+  if (!IsPossible(aFields)) {
+    aInvalidText = aText;
     return TParseFailure::Impossible;
   }
   return TParseFailure::None;
 }
 
-TXmlDateTime ToDateTime(const TDateTimeFields& AFields) {
-  return sys_days(DateOf(AFields)) + hours(AFields.Hour) + minutes(AFields.Minute) +
-         seconds(AFields.Second) + milliseconds(AFields.Millisecond);
+TXmlDateTime ToDateTime(const TDateTimeFields& aFields) {
+  return sys_days(DateOf(aFields)) + hours(aFields.Hour) + minutes(aFields.Minute) +
+         seconds(aFields.Second) + milliseconds(aFields.Millisecond);
 }
 
 } // namespace
 
-std::u16string DateTimeToText(TXmlDateTime AValue) {
-  const sys_days midnight = floor<days>(AValue);
+std::u16string DateTimeToText(TXmlDateTime aValue) {
+  const sys_days midnight = floor<days>(aValue);
   const year_month_day date(midnight);
   std::u16string text;
   text.reserve(24);
@@ -108,7 +108,7 @@ std::u16string DateTimeToText(TXmlDateTime AValue) {
   AppendPadded(text, static_cast<unsigned>(date.month()), 2);
   text += u'-';
   AppendPadded(text, static_cast<unsigned>(date.day()), 2);
-  const hh_mm_ss<milliseconds> time(AValue - midnight);
+  const hh_mm_ss<milliseconds> time(aValue - midnight);
   if (time.to_duration() == milliseconds::zero())
     return text;
   text += u'T';
@@ -123,10 +123,10 @@ std::u16string DateTimeToText(TXmlDateTime AValue) {
   return text;
 }
 
-TXmlDateTime TextToDateTime(std::u16string_view Text) {
+TXmlDateTime TextToDateTime(std::u16string_view aText) {
   TDateTimeFields fields;
   std::u16string_view invalid;
-  switch (ParseFields(Text, fields, invalid)) {
+  switch (ParseFields(aText, fields, invalid)) {
   case TParseFailure::NotInteger:
     throw EConvertError(u"''" + std::u16string(invalid) + u"'' is not a valid integer value");
   case TParseFailure::Impossible:
@@ -137,12 +137,12 @@ TXmlDateTime TextToDateTime(std::u16string_view Text) {
   return ToDateTime(fields);
 }
 
-bool TryTextToDateTime(std::u16string_view Text, TXmlDateTime& Value) {
+bool TryTextToDateTime(std::u16string_view aText, TXmlDateTime& aValue) {
   TDateTimeFields fields;
   std::u16string_view invalid;
-  if (ParseFields(Text, fields, invalid) != TParseFailure::None)
+  if (ParseFields(aText, fields, invalid) != TParseFailure::None)
     return false;
-  Value = ToDateTime(fields);
+  aValue = ToDateTime(fields);
   return true;
 }
 

@@ -11,8 +11,8 @@ using vbase::TrimControlChars;
 
 // The container is made with new: it must not live in a store that the document replaces. It is
 // the one node without a parent that follows a document: the document holds it.
-TXmlDocument::TXmlDocument(TXmlStore* AStore)
-    : FStore(AStore), FRootNodes(std::make_unique<TXmlNode>(this)) {
+TXmlDocument::TXmlDocument(TXmlStore* aStore)
+    : fStore(aStore), FRootNodes(std::make_unique<TXmlNode>(this)) {
   FRootNodes->FDocument = this;
   ApplyDefaults();
   AddDeclarationAndRoot();
@@ -21,32 +21,32 @@ TXmlDocument::TXmlDocument(TXmlStore* AStore)
 TXmlDocument::TXmlDocument() : TXmlDocument(TXmlStore::Create()) {}
 
 // The root is named once the document is whole: a name that fails then destroys it.
-TXmlDocument::TXmlDocument(std::u16string_view ARootName) : TXmlDocument(TXmlStore::Create()) {
-  Root()->SetName(ARootName);
+TXmlDocument::TXmlDocument(std::u16string_view aRootName) : TXmlDocument(TXmlStore::Create()) {
+  Root()->SetName(aRootName);
 }
 
 namespace {
 
-TXmlStore* HoldStore(TXmlStore* AStore) {
-  AStore->AddRef();
-  return AStore;
+TXmlStore* HoldStore(TXmlStore* aStore) {
+  aStore->AddRef();
+  return aStore;
 }
 
 } // namespace
 
-TXmlDocument::TXmlDocument(std::u16string_view ARootName, const TXmlDocument& AStorageOf)
-    : TXmlDocument(HoldStore(AStorageOf.FStore)) {
-  Root()->SetName(ARootName);
+TXmlDocument::TXmlDocument(std::u16string_view aRootName, const TXmlDocument& aStorageOf)
+    : TXmlDocument(HoldStore(aStorageOf.fStore)) {
+  Root()->SetName(aRootName);
 }
 
 TXmlDocument::~TXmlDocument() {
   TXmlNodeMemory::DropTopLevel(*this);
   FRootNodes.reset();
-  FStore->Release();
+  fStore->Release();
 }
 
-void TXmlDocument::Assign(const TPersistent* Source) {
-  if (const auto* document = dynamic_cast<const TXmlDocument*>(Source)) {
+void TXmlDocument::Assign(const TPersistent* aSource) {
+  if (const auto* document = dynamic_cast<const TXmlDocument*>(aSource)) {
     if (document == this)
       return;
     FBinaryEncoding = document->FBinaryEncoding;
@@ -59,16 +59,16 @@ void TXmlDocument::Assign(const TPersistent* Source) {
     FXmlFormat = document->FXmlFormat;
     FSortAttributes = document->FSortAttributes;
     FRootNodes->Assign(document->FRootNodes.get());
-  } else if (dynamic_cast<const TXmlNode*>(Source)) {
-    FRootNodes->Assign(Source);
+  } else if (dynamic_cast<const TXmlNode*>(aSource)) {
+    FRootNodes->Assign(aSource);
   } else {
-    TPersistent::Assign(Source);
+    TPersistent::Assign(aSource);
   }
 }
 
-void TXmlDocument::CopyDocument(const TXmlDocument* Source) {
-  if (Source)
-    Assign(Source);
+void TXmlDocument::CopyDocument(const TXmlDocument* aSource) {
+  if (aSource)
+    Assign(aSource);
 }
 
 void TXmlDocument::Clear() {
@@ -105,8 +105,8 @@ bool TXmlDocument::IsEmpty() const {
   return !root || root->IsClear();
 }
 
-TXmlNode* TXmlDocument::FirstTopLevelNode(TXmlElementType AType) const {
-  return FRootNodes->NodeByElementType(AType);
+TXmlNode* TXmlDocument::FirstTopLevelNode(TXmlElementType aType) const {
+  return FRootNodes->NodeByElementType(aType);
 }
 
 TXmlNode* TXmlDocument::Root() const {
@@ -121,10 +121,10 @@ TXmlNode* TXmlDocument::LeadingDeclaration() const {
 namespace {
 
 // New top-level nodes go to index 1 (after the declaration); an empty list takes them at 0.
-TXmlNode* InsertTopLevelNode(TXmlNode& AContainer, TXmlDocument* ADocument, TXmlElementType AType) {
-  auto node = TXmlNode::CreateType(ADocument, AType);
+TXmlNode* InsertTopLevelNode(TXmlNode& aContainer, TXmlDocument* aDocument, TXmlElementType aType) {
+  auto node = TXmlNode::CreateType(aDocument, aType);
   TXmlNode* result = node.get();
-  AContainer.NodeInsert(std::min(1, AContainer.NodeCount()), std::move(node));
+  aContainer.NodeInsert(std::min(1, aContainer.NodeCount()), std::move(node));
   return result;
 }
 
@@ -156,10 +156,10 @@ std::u16string TXmlDocument::EncodingString() const {
   return FEncodingString;
 }
 
-void TXmlDocument::SetEncodingString(std::u16string_view Value) {
-  if (Value == EncodingString())
+void TXmlDocument::SetEncodingString(std::u16string_view aValue) {
+  if (aValue == EncodingString())
     return;
-  FEncodingString = Value.empty() ? u"utf-8" : std::u16string(Value);
+  FEncodingString = aValue.empty() ? u"utf-8" : std::u16string(aValue);
   TXmlNode* declaration = LeadingDeclaration();
   if (declaration && declaration->Name() != u"xsl:stylesheet")
     declaration->SetAttributeByName(u"encoding", FEncodingString);
@@ -170,13 +170,13 @@ std::u16string TXmlDocument::VersionString() const {
   return declaration ? declaration->AttributeByName(u"version") : std::u16string();
 }
 
-void TXmlDocument::SetVersionString(std::u16string_view Value) {
-  if (Value == VersionString())
+void TXmlDocument::SetVersionString(std::u16string_view aValue) {
+  if (aValue == VersionString())
     return;
-  if (!LeadingDeclaration() && !Value.empty())
+  if (!LeadingDeclaration() && !aValue.empty())
     FRootNodes->NodeInsert(0, TXmlNode::CreateType(this, xeDeclaration));
   if (TXmlNode* declaration = LeadingDeclaration())
-    declaration->SetAttributeByName(u"version", Value);
+    declaration->SetAttributeByName(u"version", aValue);
 }
 
 std::u16string TXmlDocument::CommentString() const {
@@ -184,12 +184,12 @@ std::u16string TXmlDocument::CommentString() const {
   return comment ? comment->ValueAsWidestring() : std::u16string();
 }
 
-void TXmlDocument::SetCommentString(std::u16string_view Value) {
+void TXmlDocument::SetCommentString(std::u16string_view aValue) {
   TXmlNode* comment = FirstTopLevelNode(xeComment);
-  if (!comment && !Value.empty())
+  if (!comment && !aValue.empty())
     comment = InsertTopLevelNode(*FRootNodes, this, xeComment);
   if (comment)
-    comment->SetValueAsWidestring(Value);
+    comment->SetValueAsWidestring(aValue);
 }
 
 std::u16string TXmlDocument::LineBreakText() const {

@@ -25,20 +25,20 @@ struct TReference {
   std::u16string_view After;
 };
 
-TReference SplitAtReference(std::u16string_view AText) {
-  const std::size_t ampersand = AText.find(u'&');
+TReference SplitAtReference(std::u16string_view aText) {
+  const std::size_t ampersand = aText.find(u'&');
   const std::size_t semicolon =
-      ampersand == std::u16string_view::npos ? ampersand : AText.find(u';', ampersand + 1);
+      ampersand == std::u16string_view::npos ? ampersand : aText.find(u';', ampersand + 1);
   if (semicolon == std::u16string_view::npos)
-    return {AText, {}, {}};
-  return {AText.substr(0, ampersand), AText.substr(ampersand + 1, semicolon - ampersand - 1),
-          AText.substr(semicolon + 1)};
+    return {aText, {}, {}};
+  return {aText.substr(0, ampersand), aText.substr(ampersand + 1, semicolon - ampersand - 1),
+          aText.substr(semicolon + 1)};
 }
 
 class TEntityResolver {
 public:
-  explicit TEntityResolver(TXmlDocument& ADocument) : FDocument(ADocument) {}
-  void Run(TXmlNode& ARoot);
+  explicit TEntityResolver(TXmlDocument& aDocument) : FDocument(aDocument) {}
+  void Run(TXmlNode& aRoot);
 
 private:
   // The text after a resolved reference waits here, as a view into the value it came from,
@@ -49,16 +49,16 @@ private:
     std::u16string_view Text;
   };
 
-  void Walk(TXmlNode& ARoot);
+  void Walk(TXmlNode& aRoot);
   void RestorePendingText();
   const std::u16string& EntityText(std::u16string_view AName);
-  void Charge(std::size_t ACodeUnits);
-  // AIndex is N's index in its parent, known to the walk and dear to look up among many siblings.
-  void Visit(TXmlNode& N, int32_t AIndex, int32_t ADepth);
-  void ResolveValue(TXmlNode& N, int32_t AIndex, int32_t ADepth);
-  void ResolveAttributes(TXmlNode& N);
-  std::vector<std::unique_ptr<TXmlNode>> ParseEntityText(const std::u16string& AText);
-  int32_t DepthOf(const TXmlNode* ANode, int32_t AParentDepth) const;
+  void Charge(std::size_t aCodeUnits);
+  // aIndex is N's index in its parent, known to the walk and dear to look up among many siblings.
+  void Visit(TXmlNode& aN, int32_t aIndex, int32_t aDepth);
+  void ResolveValue(TXmlNode& aN, int32_t aIndex, int32_t aDepth);
+  void ResolveAttributes(TXmlNode& aN);
+  std::vector<std::unique_ptr<TXmlNode>> ParseEntityText(const std::u16string& aText);
+  int32_t DepthOf(const TXmlNode* aNode, int32_t aParentDepth) const;
 
   // A node being walked, its next child, and how many expansions produced it.
   struct TFrame {
@@ -68,36 +68,36 @@ private:
   };
 
   TXmlDocument& FDocument;
-  std::unordered_map<std::u16string, std::u16string> FEntities;
-  std::unordered_map<const TXmlNode*, int32_t> FInsertedDepth;
-  std::unordered_map<TXmlNode*, TPendingText> FPendingText;
-  std::vector<TFrame> FStack;
-  int64_t FExpandedCodeUnits = 0;
+  std::unordered_map<std::u16string, std::u16string> fEntities;
+  std::unordered_map<const TXmlNode*, int32_t> fInsertedDepth;
+  std::unordered_map<TXmlNode*, TPendingText> fPendingText;
+  std::vector<TFrame> fStack;
+  int64_t fExpandedCodeUnits = 0;
 };
 
 const std::u16string& TEntityResolver::EntityText(std::u16string_view AName) {
   std::u16string name(AName);
-  auto found = FEntities.find(name);
-  if (found == FEntities.end())
-    found = FEntities.emplace(name, FDocument.EntityByName(AName)).first;
+  auto found = fEntities.find(name);
+  if (found == fEntities.end())
+    found = fEntities.emplace(name, FDocument.EntityByName(AName)).first;
   return found->second;
 }
 
-void TEntityResolver::Charge(std::size_t ACodeUnits) {
-  FExpandedCodeUnits += static_cast<int64_t>(ACodeUnits);
-  if (FExpandedCodeUnits > MaxExpandedCodeUnits)
+void TEntityResolver::Charge(std::size_t aCodeUnits) {
+  fExpandedCodeUnits += static_cast<int64_t>(aCodeUnits);
+  if (fExpandedCodeUnits > MaxExpandedCodeUnits)
     throw EFilerError(u"Entity expansion limit exceeded");
 }
 
-int32_t TEntityResolver::DepthOf(const TXmlNode* ANode, int32_t AParentDepth) const {
-  const auto found = FInsertedDepth.find(ANode);
-  return found == FInsertedDepth.end() ? AParentDepth : found->second;
+int32_t TEntityResolver::DepthOf(const TXmlNode* aNode, int32_t aParentDepth) const {
+  const auto found = fInsertedDepth.find(aNode);
+  return found == fInsertedDepth.end() ? aParentDepth : found->second;
 }
 
 std::vector<std::unique_ptr<TXmlNode>>
-TEntityResolver::ParseEntityText(const std::u16string& AText) {
+TEntityResolver::ParseEntityText(const std::u16string& aText) {
   std::vector<std::unique_ptr<TXmlNode>> nodes;
-  TXmlStringStream stream(AText);
+  TXmlStringStream stream(aText);
   while (stream.Position() < stream.Size() && !FDocument.AbortParsing()) {
     auto node = TXmlNode::CreateType(&FDocument, xeNormal);
     TXmlParser(&FDocument, stream).ParseNode(*node);
@@ -107,52 +107,52 @@ TEntityResolver::ParseEntityText(const std::u16string& AText) {
   return nodes;
 }
 
-void TEntityResolver::ResolveValue(TXmlNode& N, int32_t AIndex, int32_t ADepth) {
-  const auto pending = FPendingText.find(&N);
+void TEntityResolver::ResolveValue(TXmlNode& aN, int32_t aIndex, int32_t aDepth) {
+  const auto pending = fPendingText.find(&aN);
   TPendingText value =
-      pending == FPendingText.end() ? TPendingText{nullptr, N.ValueDirect()} : pending->second;
+      pending == fPendingText.end() ? TPendingText{nullptr, aN.ValueDirect()} : pending->second;
   TReference reference = SplitAtReference(value.Text);
   const std::u16string* text = reference.Name.empty() ? nullptr : &EntityText(reference.Name);
   // Element values take the nodes as first children, text between elements as next siblings.
-  TXmlNode* target = &N;
+  TXmlNode* target = &aN;
   int32_t index = 0;
-  if (N.ElementType() == xeCharData && N.Parent()) {
-    target = N.Parent();
-    index = AIndex + 1;
-  } else if (N.ElementType() != xeNormal) {
+  if (aN.ElementType() == xeCharData && aN.Parent()) {
+    target = aN.Parent();
+    index = aIndex + 1;
+  } else if (aN.ElementType() != xeNormal) {
     target = nullptr;
   }
   if (!text || text->find(u'<') == std::u16string::npos || !target) {
     if (value.Buffer)
-      N.SetValueDirect(std::u16string(value.Text));
-    FPendingText.erase(&N);
+      aN.SetValueDirect(std::u16string(value.Text));
+    fPendingText.erase(&aN);
     return;
   }
-  if (ADepth >= MaxExpansionDepth)
+  if (aDepth >= MaxExpansionDepth)
     throw EFilerError(u"Entity expansion limit exceeded");
   Charge(text->size());
   if (!value.Buffer) {
-    value.Buffer = std::make_shared<const std::u16string>(N.ValueDirect());
+    value.Buffer = std::make_shared<const std::u16string>(aN.ValueDirect());
     reference = SplitAtReference(*value.Buffer);
   }
   for (auto& node : ParseEntityText(*text)) {
-    FInsertedDepth[node.get()] = ADepth + 1;
+    fInsertedDepth[node.get()] = aDepth + 1;
     target->NodeInsert(index++, std::move(node));
   }
   const bool dropBefore =
-      N.ElementType() == xeCharData && TrimControlChars(reference.Before).empty();
-  N.SetValueDirect(dropBefore ? std::u16string() : std::u16string(reference.Before));
-  FPendingText.erase(&N);
+      aN.ElementType() == xeCharData && TrimControlChars(reference.Before).empty();
+  aN.SetValueDirect(dropBefore ? std::u16string() : std::u16string(reference.Before));
+  fPendingText.erase(&aN);
   if (TrimControlChars(reference.After).empty())
     return;
   auto rest = TXmlNode::CreateType(&FDocument, xeCharData);
-  FPendingText[rest.get()] = {value.Buffer, reference.After};
+  fPendingText[rest.get()] = {value.Buffer, reference.After};
   target->NodeInsert(index, std::move(rest));
 }
 
-void TEntityResolver::ResolveAttributes(TXmlNode& N) {
-  for (int32_t i = 0; i < N.AttributeCount(); ++i) {
-    const std::u16string value = N.AttributeValue(i);
+void TEntityResolver::ResolveAttributes(TXmlNode& aN) {
+  for (int32_t i = 0; i < aN.AttributeCount(); ++i) {
+    const std::u16string value = aN.AttributeValue(i);
     std::u16string resolved;
     std::size_t done = 0;
     for (;;) {
@@ -173,19 +173,19 @@ void TEntityResolver::ResolveAttributes(TXmlNode& N) {
       done = semicolon + 1;
     }
     resolved.append(value, done);
-    N.SetAttributeValue(i, resolved);
+    aN.SetAttributeValue(i, resolved);
   }
 }
 
-void TEntityResolver::Visit(TXmlNode& N, int32_t AIndex, int32_t ADepth) {
-  ResolveValue(N, AIndex, ADepth);
-  ResolveAttributes(N);
-  FStack.push_back({&N, 0, ADepth});
+void TEntityResolver::Visit(TXmlNode& aN, int32_t aIndex, int32_t aDepth) {
+  ResolveValue(aN, aIndex, aDepth);
+  ResolveAttributes(aN);
+  fStack.push_back({&aN, 0, aDepth});
 }
 
-void TEntityResolver::Run(TXmlNode& ARoot) {
+void TEntityResolver::Run(TXmlNode& aRoot) {
   try {
-    Walk(ARoot);
+    Walk(aRoot);
   } catch (...) {
     RestorePendingText();
     throw;
@@ -194,23 +194,23 @@ void TEntityResolver::Run(TXmlNode& ARoot) {
 
 // A failed resolution leaves the text that still waited in its nodes.
 void TEntityResolver::RestorePendingText() {
-  for (auto& [node, pending] : FPendingText)
+  for (auto& [node, pending] : fPendingText)
     node->SetValueDirect(std::u16string(pending.Text));
-  FPendingText.clear();
+  fPendingText.clear();
 }
 
-void TEntityResolver::Walk(TXmlNode& ARoot) {
+void TEntityResolver::Walk(TXmlNode& aRoot) {
   // A work list instead of recursion: expansions may nest deeper than the parsed tree.
-  Visit(ARoot, ARoot.IndexInParent(), 0);
-  while (!FStack.empty()) {
-    TFrame& frame = FStack.back();
+  Visit(aRoot, aRoot.IndexInParent(), 0);
+  while (!fStack.empty()) {
+    TFrame& frame = fStack.back();
     if (frame.NextChild < frame.Node->NodeCount()) {
       TXmlNode* child = frame.Node->Nodes(frame.NextChild++);
       Visit(*child, frame.NextChild - 1, DepthOf(child, frame.Depth));
       continue;
     }
     TXmlNode* node = frame.Node;
-    FStack.pop_back();
+    fStack.pop_back();
     for (int32_t i = node->NodeCount() - 1; i >= 0; --i)
       if (node->Nodes(i)->ElementType() == xeCharData && node->Nodes(i)->ValueDirect().empty())
         node->NodeDelete(i);

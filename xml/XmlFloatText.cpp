@@ -22,10 +22,10 @@ struct TDecimal {
 
 // Rounds on the exact binary value (half to even), so no scaling loop can drift; a carry into
 // one more digit (9.9999996 at six digits) already comes back as 1.00000 with the exponent raised.
-TDecimal RoundToDigits(double X, int32_t Digits) {
+TDecimal RoundToDigits(double aX, int32_t aDigits) {
   char buffer[64];
   const auto end =
-      std::to_chars(buffer, buffer + sizeof buffer, X, std::chars_format::scientific, Digits - 1)
+      std::to_chars(buffer, buffer + sizeof buffer, aX, std::chars_format::scientific, aDigits - 1)
           .ptr;
   const std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
   const std::size_t exponentAt = text.find('e');
@@ -41,38 +41,38 @@ TDecimal RoundToDigits(double X, int32_t Digits) {
   return decimal;
 }
 
-std::u16string NonFiniteText(double X) {
-  if (std::isnan(X))
+std::u16string NonFiniteText(double aX) {
+  if (std::isnan(aX))
     return u"NAN";
-  return X < 0 ? u"-INF" : u"INF";
+  return aX < 0 ? u"-INF" : u"INF";
 }
 
 } // namespace
 
-std::u16string FloatToText(double X, int32_t Digits, bool AllowScientific) {
-  if (Digits < 1 || Digits > 9)
+std::u16string FloatToText(double aX, int32_t aDigits, bool aAllowScientific) {
+  if (aDigits < 1 || aDigits > 9)
     throw Exception(u"Significant digits out of range");
-  if (X == 0)
+  if (aX == 0)
     return u"0";
-  if (!std::isfinite(X))
-    return NonFiniteText(X);
-  TDecimal decimal = RoundToDigits(std::fabs(X), Digits);
+  if (!std::isfinite(aX))
+    return NonFiniteText(aX);
+  TDecimal decimal = RoundToDigits(std::fabs(aX), aDigits);
   int32_t n = decimal.PointPos;
   // Trailing zeros go only where they would stand after the decimal point.
-  while (Digits > n && decimal.Digits.back() == '0') {
+  while (aDigits > n && decimal.Digits.back() == '0') {
     decimal.Digits.pop_back();
-    --Digits;
+    --aDigits;
   }
   bool hasExponent = false;
   int32_t exponent = 0;
-  if (AllowScientific && (n < -1 || n > Digits + 2)) {
+  if (aAllowScientific && (n < -1 || n > aDigits + 2)) {
     hasExponent = true;
     exponent = n - 1;
     n = 1;
   }
   std::string text = std::move(decimal.Digits);
-  if (Digits < n)
-    text.append(static_cast<std::size_t>(n - Digits), '0');
+  if (aDigits < n)
+    text.append(static_cast<std::size_t>(n - aDigits), '0');
   if (n < 0) {
     text.insert(0, static_cast<std::size_t>(-n), '0');
     n = 0;
@@ -81,7 +81,7 @@ std::u16string FloatToText(double X, int32_t Digits, bool AllowScientific) {
     text.insert(0, 1, '.');
   else if (n < static_cast<int32_t>(text.size()))
     text.insert(static_cast<std::size_t>(n), 1, '.');
-  if (X < 0)
+  if (aX < 0)
     text.insert(0, 1, '-');
   std::u16string result(text.begin(), text.end());
   if (hasExponent)
@@ -89,8 +89,8 @@ std::u16string FloatToText(double X, int32_t Digits, bool AllowScientific) {
   return result;
 }
 
-bool TryTextToFloat(std::u16string_view Text, double& Value) {
-  std::u16string_view text = Trim(Text, [](char16_t AUnit) { return AUnit == u' '; });
+bool TryTextToFloat(std::u16string_view aText, double& aValue) {
+  std::u16string_view text = Trim(aText, [](char16_t aUnit) { return aUnit == u' '; });
   if (text.empty())
     return false;
   // from_chars takes no "+" of its own; a second sign after it stays an error.
@@ -112,7 +112,7 @@ bool TryTextToFloat(std::u16string_view Text, double& Value) {
   const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
   if (error != std::errc() || end != ascii.data() + ascii.size())
     return false;
-  Value = value;
+  aValue = value;
   return true;
 }
 

@@ -26,16 +26,16 @@ TXmlFont TXmlNode::ReadFont(std::u16string_view AName) const {
   return font;
 }
 
-void TXmlNode::WriteFont(std::u16string_view AName, const TXmlFont& AValue) {
+void TXmlNode::WriteFont(std::u16string_view AName, const TXmlFont& aValue) {
   const TXmlFont defaults;
   TXmlNode* node = NodeFindOrCreate(AName);
-  node->WriteString(u"Name", AValue.Name, defaults.Name);
-  node->WriteColor(u"Color", AValue.Color);
-  node->WriteInteger(u"Size", AValue.Size, defaults.Size);
-  node->WriteBool(u"Bold", AValue.Bold, defaults.Bold);
-  node->WriteBool(u"Italic", AValue.Italic, defaults.Italic);
-  node->WriteBool(u"Underline", AValue.Underline, defaults.Underline);
-  node->WriteBool(u"Strikeout", AValue.Strikeout, defaults.Strikeout);
+  node->WriteString(u"Name", aValue.Name, defaults.Name);
+  node->WriteColor(u"Color", aValue.Color);
+  node->WriteInteger(u"Size", aValue.Size, defaults.Size);
+  node->WriteBool(u"Bold", aValue.Bold, defaults.Bold);
+  node->WriteBool(u"Italic", aValue.Italic, defaults.Italic);
+  node->WriteBool(u"Underline", aValue.Underline, defaults.Underline);
+  node->WriteBool(u"Strikeout", aValue.Strikeout, defaults.Strikeout);
 }
 
 TXmlPen TXmlNode::ReadPen(std::u16string_view AName) const {
@@ -50,12 +50,12 @@ TXmlPen TXmlNode::ReadPen(std::u16string_view AName) const {
   return pen;
 }
 
-void TXmlNode::WritePen(std::u16string_view AName, const TXmlPen& AValue) {
+void TXmlNode::WritePen(std::u16string_view AName, const TXmlPen& aValue) {
   TXmlNode* node = NodeFindOrCreate(AName);
-  node->WriteColor(u"Color", AValue.Color);
-  node->WriteInteger(u"Mode", AValue.Mode, PenWriteDefaults.Mode);
-  node->WriteInteger(u"Style", AValue.Style, PenWriteDefaults.Style);
-  node->WriteInteger(u"Width", AValue.Width, PenWriteDefaults.Width);
+  node->WriteColor(u"Color", aValue.Color);
+  node->WriteInteger(u"Mode", aValue.Mode, PenWriteDefaults.Mode);
+  node->WriteInteger(u"Style", aValue.Style, PenWriteDefaults.Style);
+  node->WriteInteger(u"Width", aValue.Width, PenWriteDefaults.Width);
 }
 
 TXmlBrush TXmlNode::ReadBrush(std::u16string_view AName) const {
@@ -68,10 +68,10 @@ TXmlBrush TXmlNode::ReadBrush(std::u16string_view AName) const {
   return brush;
 }
 
-void TXmlNode::WriteBrush(std::u16string_view AName, const TXmlBrush& AValue) {
+void TXmlNode::WriteBrush(std::u16string_view AName, const TXmlBrush& aValue) {
   TXmlNode* node = NodeFindOrCreate(AName);
-  node->WriteColor(u"Color", AValue.Color);
-  node->WriteInteger(u"Style", AValue.Style, BrushWriteDefaults.Style);
+  node->WriteColor(u"Color", aValue.Color);
+  node->WriteInteger(u"Style", aValue.Style, BrushWriteDefaults.Style);
 }
 
 } // namespace vxml

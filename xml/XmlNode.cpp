@@ -19,52 +19,52 @@ using vbase::Utf8Encode;
 
 // ---- TXmlNode: name and values ----
 
-void TXmlNode::SetName(std::u16string_view Value) {
-  if (Value == *FName)
+void TXmlNode::SetName(std::u16string_view aValue) {
+  if (aValue == *FName)
     return;
-  for (const char16_t c : Value)
+  for (const char16_t c : aValue)
     if (IsXmlWhitespace(c))
-      throw Exception(u"Illegal character in node name \"" + std::u16string(Value) + u"\"");
-  SetNameDirect(Value);
+      throw Exception(u"Illegal character in node name \"" + std::u16string(aValue) + u"\"");
+  SetNameDirect(aValue);
 }
 
-void TXmlNode::SetNameDirect(std::u16string_view Value) {
-  FName = Value.empty() ? &EmptyName : FStore->Intern(Value);
+void TXmlNode::SetNameDirect(std::u16string_view aValue) {
+  FName = aValue.empty() ? &EmptyName : fStore->Intern(aValue);
 }
 
-void TXmlNode::SetValueDirect(std::u16string_view Value) {
-  TXmlTextEdit::Assign(FValue, *FStore, Value);
+void TXmlNode::SetValueDirect(std::u16string_view aValue) {
+  TXmlTextEdit::Assign(FValue, *fStore, aValue);
 }
 
-void TXmlNode::SetValueAsWidestring(std::u16string_view Value) {
+void TXmlNode::SetValueAsWidestring(std::u16string_view aValue) {
   // One buffer serves every escape; the value takes a copy of the result.
   static thread_local std::u16string escaped;
   escaped.clear();
-  AppendEscaped(escaped, Value);
-  TXmlTextEdit::Assign(FValue, *FStore, escaped);
+  AppendEscaped(escaped, aValue);
+  TXmlTextEdit::Assign(FValue, *fStore, escaped);
 }
 
 std::string TXmlNode::ValueAsString() const {
   return Utf8Encode(ValueAsWidestring());
 }
 
-void TXmlNode::SetValueAsString(std::string_view Value) {
-  SetValueAsWidestring(Utf8Decode(Value));
+void TXmlNode::SetValueAsString(std::string_view aValue) {
+  SetValueAsWidestring(Utf8Decode(aValue));
 }
 
-bool TXmlNode::ValueAsBoolDef(bool ADefault) const {
-  bool value = ADefault;
-  return TryTextToBool(FValue.View(), value) ? value : ADefault;
+bool TXmlNode::ValueAsBoolDef(bool aDefault) const {
+  bool value = aDefault;
+  return TryTextToBool(FValue.View(), value) ? value : aDefault;
 }
 
 namespace {
 
-// ATryRead is the integer rule of TInt's width.
+// aTryRead is the integer rule of TInt's width.
 template <typename TInt>
-TInt IntegerOrRaise(std::u16string_view AText, bool (*ATryRead)(std::u16string_view, TInt&)) {
+TInt IntegerOrRaise(std::u16string_view aText, bool (*aTryRead)(std::u16string_view, TInt&)) {
   TInt value = 0;
-  if (!ATryRead(AText, value))
-    throw EConvertError(u"''" + std::u16string(AText) + u"'' is not a valid integer value");
+  if (!aTryRead(aText, value))
+    throw EConvertError(u"''" + std::u16string(aText) + u"'' is not a valid integer value");
   return value;
 }
 
@@ -74,25 +74,25 @@ int32_t TXmlNode::ValueAsInteger() const {
   return IntegerOrRaise(FValue.View(), TryTextToInt);
 }
 
-int32_t TXmlNode::ValueAsIntegerDef(int32_t ADefault) const {
+int32_t TXmlNode::ValueAsIntegerDef(int32_t aDefault) const {
   int32_t value = 0;
-  return TryTextToInt(FValue.View(), value) ? value : ADefault;
+  return TryTextToInt(FValue.View(), value) ? value : aDefault;
 }
 
 int64_t TXmlNode::ValueAsInt64() const {
   return IntegerOrRaise(FValue.View(), TryTextToInt64);
 }
 
-int64_t TXmlNode::ValueAsInt64Def(int64_t ADefault) const {
+int64_t TXmlNode::ValueAsInt64Def(int64_t aDefault) const {
   int64_t value = 0;
-  return TryTextToInt64(FValue.View(), value) ? value : ADefault;
+  return TryTextToInt64(FValue.View(), value) ? value : aDefault;
 }
 
 // ---- TXmlNode: state and position ----
 
 void TXmlNode::Clear() {
   FName = &EmptyName;
-  TXmlTextEdit::Clear(FValue, *FStore);
+  TXmlTextEdit::Clear(FValue, *fStore);
   AttributesClear();
   NodesClear();
 }
@@ -143,14 +143,14 @@ std::u16string TXmlNode::FullPath() const {
 namespace {
 
 // A node's part of a cascaded name: its name, then its Index attribute in at least four digits.
-std::u16string CascadedPart(const TXmlNode& ANode) {
+std::u16string CascadedPart(const TXmlNode& aNode) {
   int32_t index = 0;
-  if (!TryTextToInt(ANode.AttributeByName(u"Index"), index))
+  if (!TryTextToInt(aNode.AttributeByName(u"Index"), index))
     index = 0;
   std::u16string digits = IntToText(index < 0 ? -int64_t(index) : index);
   if (digits.size() < 4)
     digits.insert(0, 4 - digits.size(), u'0');
-  return ANode.Name() + (index < 0 ? u"-" : u"") + digits;
+  return aNode.Name() + (index < 0 ? u"-" : u"") + digits;
 }
 
 } // namespace

@@ -12,12 +12,12 @@ using vbase::TryTextToInt;
 
 TXmlAttributeLines& TXmlNode::EnsureAttributes() {
   if (!FAttributes.Exists())
-    TXmlLinesEdit::Create(FAttributes, *FStore, FDocument && FDocument->SortAttributes());
+    TXmlLinesEdit::Create(FAttributes, *fStore, FDocument && FDocument->SortAttributes());
   return FAttributes;
 }
 
-TXmlAttributeLines* TXmlNode::LinesIfIndex(int32_t Index) const {
-  if (Index < 0 || Index >= FAttributes.Count())
+TXmlAttributeLines* TXmlNode::LinesIfIndex(int32_t aIndex) const {
+  if (aIndex < 0 || aIndex >= FAttributes.Count())
     return nullptr;
   return const_cast<TXmlAttributeLines*>(&FAttributes);
 }
@@ -26,25 +26,25 @@ int32_t TXmlNode::AttributeCount() const {
   return FAttributes.Count();
 }
 
-void TXmlNode::AttributeAdd(std::u16string_view AName, std::u16string_view AValue) {
+void TXmlNode::AttributeAdd(std::u16string_view AName, std::u16string_view aValue) {
   static thread_local std::u16string line;
   line.assign(AName).append(u"=\"", 2);
-  AppendEscaped(line, AValue);
+  AppendEscaped(line, aValue);
   line += u'"';
   AttributeLineAdd(line);
 }
 
-void TXmlNode::AttributeAdd(std::u16string_view AName, int32_t AValue) {
-  AttributeAdd(AName, IntToText(AValue));
+void TXmlNode::AttributeAdd(std::u16string_view AName, int32_t aValue) {
+  AttributeAdd(AName, IntToText(aValue));
 }
 
-void TXmlNode::AttributeLineAdd(std::u16string_view ALine) {
+void TXmlNode::AttributeLineAdd(std::u16string_view aLine) {
   // Short lines such as status="auto" repeat on most nodes of a kind: one copy serves them all.
   constexpr std::size_t SharedLineLimit = 16;
-  if (ALine.size() <= SharedLineLimit)
-    TXmlLinesEdit::AddKept(EnsureAttributes(), *FStore, *FStore->Intern(ALine));
+  if (aLine.size() <= SharedLineLimit)
+    TXmlLinesEdit::AddKept(EnsureAttributes(), *fStore, *fStore->Intern(aLine));
   else
-    TXmlLinesEdit::Add(EnsureAttributes(), *FStore, ALine);
+    TXmlLinesEdit::Add(EnsureAttributes(), *fStore, aLine);
 }
 
 std::u16string TXmlNode::AttributeByName(std::u16string_view AName) const {
@@ -62,86 +62,86 @@ std::u16string_view TXmlNode::AttributeByNameDirect(std::u16string_view AName) c
   return quoted.substr(1, quoted.size() - 2);
 }
 
-void TXmlNode::SetAttributeByName(std::u16string_view AName, std::u16string_view Value) {
+void TXmlNode::SetAttributeByName(std::u16string_view AName, std::u16string_view aValue) {
   TXmlAttributeLines& lines = EnsureAttributes();
   std::u16string line(AName);
   line += u'=';
-  line += QuoteText(EscapeText(Value));
+  line += QuoteText(EscapeText(aValue));
   const int32_t index = TXmlLinesEdit::IndexOfName(lines, AName);
   if (index >= 0)
-    TXmlLinesEdit::Put(lines, *FStore, index, line);
+    TXmlLinesEdit::Put(lines, *fStore, index, line);
   else
-    TXmlLinesEdit::Add(lines, *FStore, line);
+    TXmlLinesEdit::Add(lines, *fStore, line);
 }
 
-std::u16string TXmlNode::AttributeName(int32_t Index) const {
-  const TXmlAttributeLines* lines = LinesIfIndex(Index);
-  return lines ? std::u16string(TXmlLinesEdit::NamePart(lines->Line(Index))) : std::u16string();
+std::u16string TXmlNode::AttributeName(int32_t aIndex) const {
+  const TXmlAttributeLines* lines = LinesIfIndex(aIndex);
+  return lines ? std::u16string(TXmlLinesEdit::NamePart(lines->Line(aIndex))) : std::u16string();
 }
 
-void TXmlNode::SetAttributeName(int32_t Index, std::u16string_view Value) {
-  TXmlAttributeLines* lines = LinesIfIndex(Index);
+void TXmlNode::SetAttributeName(int32_t aIndex, std::u16string_view aValue) {
+  TXmlAttributeLines* lines = LinesIfIndex(aIndex);
   if (!lines)
     return;
-  const std::u16string_view line = lines->Line(Index);
+  const std::u16string_view line = lines->Line(aIndex);
   const std::size_t equals = line.find(u'=');
   if (equals == std::u16string_view::npos)
     return;
-  TXmlLinesEdit::Put(*lines, *FStore, Index, std::u16string(Value).append(line.substr(equals)));
+  TXmlLinesEdit::Put(*lines, *fStore, aIndex, std::u16string(aValue).append(line.substr(equals)));
 }
 
-std::u16string TXmlNode::AttributePair(int32_t Index) const {
-  const TXmlAttributeLines* lines = LinesIfIndex(Index);
-  return lines ? std::u16string(lines->Line(Index)) : std::u16string();
+std::u16string TXmlNode::AttributePair(int32_t aIndex) const {
+  const TXmlAttributeLines* lines = LinesIfIndex(aIndex);
+  return lines ? std::u16string(lines->Line(aIndex)) : std::u16string();
 }
 
-std::u16string TXmlNode::AttributeValue(int32_t Index) const {
-  const TXmlAttributeLines* lines = LinesIfIndex(Index);
+std::u16string TXmlNode::AttributeValue(int32_t aIndex) const {
+  const TXmlAttributeLines* lines = LinesIfIndex(aIndex);
   if (!lines)
     return {};
-  const std::u16string_view line = lines->Line(Index);
+  const std::u16string_view line = lines->Line(aIndex);
   const std::size_t equals = line.find(u'=');
   if (equals == std::u16string_view::npos)
     return {};
   return UnescapeText(UnquoteText(line.substr(equals + 1)));
 }
 
-void TXmlNode::SetAttributeValue(int32_t Index, std::u16string_view Value) {
-  TXmlAttributeLines* lines = LinesIfIndex(Index);
+void TXmlNode::SetAttributeValue(int32_t aIndex, std::u16string_view aValue) {
+  TXmlAttributeLines* lines = LinesIfIndex(aIndex);
   if (!lines)
     return;
-  std::u16string line(TXmlLinesEdit::NamePart(lines->Line(Index)));
+  std::u16string line(TXmlLinesEdit::NamePart(lines->Line(aIndex)));
   line += u'=';
-  line += QuoteText(EscapeText(Value));
-  TXmlLinesEdit::Put(*lines, *FStore, Index, line);
+  line += QuoteText(EscapeText(aValue));
+  TXmlLinesEdit::Put(*lines, *fStore, aIndex, line);
 }
 
-int32_t TXmlNode::AttributeValueAsInteger(int32_t Index) const {
+int32_t TXmlNode::AttributeValueAsInteger(int32_t aIndex) const {
   int32_t value = 0;
-  return TryTextToInt(AttributeValue(Index), value) ? value : 0;
+  return TryTextToInt(AttributeValue(aIndex), value) ? value : 0;
 }
 
-void TXmlNode::SetAttributeValueAsInteger(int32_t Index, int32_t Value) {
-  SetAttributeValue(Index, IntToText(Value));
+void TXmlNode::SetAttributeValueAsInteger(int32_t aIndex, int32_t aValue) {
+  SetAttributeValue(aIndex, IntToText(aValue));
 }
 
 int32_t TXmlNode::AttributeIndexByName(std::u16string_view AName) const {
   return TXmlLinesEdit::IndexOfName(FAttributes, AName);
 }
 
-void TXmlNode::AttributeDelete(int32_t Index) {
-  if (TXmlAttributeLines* lines = LinesIfIndex(Index))
-    TXmlLinesEdit::Delete(*lines, *FStore, Index);
+void TXmlNode::AttributeDelete(int32_t aIndex) {
+  if (TXmlAttributeLines* lines = LinesIfIndex(aIndex))
+    TXmlLinesEdit::Delete(*lines, *fStore, aIndex);
 }
 
-void TXmlNode::AttributeExchange(int32_t Index1, int32_t Index2) {
-  if (Index1 == Index2 || !LinesIfIndex(Index1) || !LinesIfIndex(Index2))
+void TXmlNode::AttributeExchange(int32_t aIndex1, int32_t aIndex2) {
+  if (aIndex1 == aIndex2 || !LinesIfIndex(aIndex1) || !LinesIfIndex(aIndex2))
     return;
-  TXmlLinesEdit::Exchange(FAttributes, Index1, Index2);
+  TXmlLinesEdit::Exchange(FAttributes, aIndex1, aIndex2);
 }
 
 void TXmlNode::AttributesClear() {
-  TXmlLinesEdit::Clear(FAttributes, *FStore);
+  TXmlLinesEdit::Clear(FAttributes, *fStore);
 }
 
 } // namespace vxml

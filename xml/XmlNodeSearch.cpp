@@ -16,38 +16,38 @@ bool IsWildcard(std::u16string_view AName) {
   return !AName.empty() && AName[0] == u'*';
 }
 
-bool Matches(const TXmlNode& ANode, std::u16string_view AName) {
+bool Matches(const TXmlNode& aNode, std::u16string_view AName) {
   if (IsPath(AName))
-    return ANode.FullPath() == AName;
-  return IsWildcard(AName) || ANode.Name() == AName;
+    return aNode.FullPath() == AName;
+  return IsWildcard(AName) || aNode.Name() == AName;
 }
 
 // A path search enters only nodes whose own path begins the searched one.
-bool MayHoldMatch(const TXmlNode& ANode, std::u16string_view AName) {
+bool MayHoldMatch(const TXmlNode& aNode, std::u16string_view AName) {
   if (!IsPath(AName))
     return true;
-  const std::u16string path = ANode.FullPath();
+  const std::u16string path = aNode.FullPath();
   return path.size() <= AName.size() && SameTextAscii(AName.substr(0, path.size()), path);
 }
 
 // Queues the children so that the first child comes off the back first: with the work list
 // the walk visits nodes in document order without recursing along the tree's depth.
-void QueueChildren(const TXmlNode& ANode, std::vector<TXmlNode*>& APending) {
-  for (int32_t i = ANode.NodeCount() - 1; i >= 0; --i)
-    APending.push_back(ANode.Nodes(i));
+void QueueChildren(const TXmlNode& aNode, std::vector<TXmlNode*>& aPending) {
+  for (int32_t i = aNode.NodeCount() - 1; i >= 0; --i)
+    aPending.push_back(aNode.Nodes(i));
 }
 
 enum class TVisitResult { Stop, Enter, Skip };
 
-// Visits the descendants of ARoot in document order, entering a node's children only when
+// Visits the descendants of aRoot in document order, entering a node's children only when
 // the visitor asks for it; returns the node at which the visitor stopped.
-template <typename TVisitor> TXmlNode* WalkDescendants(const TXmlNode& ARoot, TVisitor AVisitor) {
+template <typename TVisitor> TXmlNode* WalkDescendants(const TXmlNode& aRoot, TVisitor aVisitor) {
   std::vector<TXmlNode*> pending;
-  QueueChildren(ARoot, pending);
+  QueueChildren(aRoot, pending);
   while (!pending.empty()) {
     TXmlNode* node = pending.back();
     pending.pop_back();
-    switch (AVisitor(*node)) {
+    switch (aVisitor(*node)) {
     case TVisitResult::Stop:
       return node;
     case TVisitResult::Enter:
@@ -62,34 +62,34 @@ template <typename TVisitor> TXmlNode* WalkDescendants(const TXmlNode& ARoot, TV
 
 } // namespace
 
-TXmlNode* TXmlNode::FindNode(std::u16string_view NodeName) const {
-  return WalkDescendants(*this, [NodeName](const TXmlNode& ANode) {
-    if (Matches(ANode, NodeName))
+TXmlNode* TXmlNode::FindNode(std::u16string_view aNodeName) const {
+  return WalkDescendants(*this, [aNodeName](const TXmlNode& aNode) {
+    if (Matches(aNode, aNodeName))
       return TVisitResult::Stop;
-    return MayHoldMatch(ANode, NodeName) ? TVisitResult::Enter : TVisitResult::Skip;
+    return MayHoldMatch(aNode, aNodeName) ? TVisitResult::Enter : TVisitResult::Skip;
   });
 }
 
-void TXmlNode::FindNodes(std::u16string_view NodeName, TXmlNodeList* AList) const {
-  if (!AList)
+void TXmlNode::FindNodes(std::u16string_view aNodeName, TXmlNodeList* aList) const {
+  if (!aList)
     return;
-  AList->Clear();
-  WalkDescendants(*this, [NodeName, AList](TXmlNode& ANode) {
-    if (Matches(ANode, NodeName))
-      AList->Add(&ANode);
+  aList->Clear();
+  WalkDescendants(*this, [aNodeName, aList](TXmlNode& aNode) {
+    if (Matches(aNode, aNodeName))
+      aList->Add(&aNode);
     return TVisitResult::Enter;
   });
 }
 
-TXmlNode* TXmlNode::NodeByAttributeValue(std::u16string_view NodeName,
-                                         std::u16string_view AttribName,
-                                         std::u16string_view AttribValue,
-                                         bool ShouldRecurse) const {
-  return WalkDescendants(*this, [&](const TXmlNode& ANode) {
-    if (ANode.Name() == NodeName && ANode.HasAttribute(AttribName) &&
-        ANode.AttributeByName(AttribName) == AttribValue)
+TXmlNode* TXmlNode::NodeByAttributeValue(std::u16string_view aNodeName,
+                                         std::u16string_view aAttribName,
+                                         std::u16string_view aAttribValue,
+                                         bool aShouldRecurse) const {
+  return WalkDescendants(*this, [&](const TXmlNode& aNode) {
+    if (aNode.Name() == aNodeName && aNode.HasAttribute(aAttribName) &&
+        aNode.AttributeByName(aAttribName) == aAttribValue)
       return TVisitResult::Stop;
-    return ShouldRecurse ? TVisitResult::Enter : TVisitResult::Skip;
+    return aShouldRecurse ? TVisitResult::Enter : TVisitResult::Skip;
   });
 }
 

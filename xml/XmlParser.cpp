@@ -24,8 +24,8 @@ namespace {
 
 constexpr std::size_t ProgressRunStep = 4096;
 
-std::u16string_view FixedNameOf(TXmlElementType AType) {
-  switch (AType) {
+std::u16string_view FixedNameOf(TXmlElementType aType) {
+  switch (aType) {
   case xeComment:
     return u"Comment";
   case xeCData:
@@ -35,22 +35,22 @@ std::u16string_view FixedNameOf(TXmlElementType AType) {
   }
 }
 
-// Passes over whole blocks of character data that hold no "<", noting what ARun records about
+// Passes over whole blocks of character data that hold no "<", noting what aRun records about
 // them; returns where the first block with a "<" (or the last, partial one) starts.
-const char16_t* SkipPlainBlocks(const char16_t* APos, const char16_t* AEnd, TTextRun& ARun) {
+const char16_t* SkipPlainBlocks(const char16_t* aPos, const char16_t* aEnd, TTextRun& aRun) {
   TUnitMask visible{}, cr{}, space{};
-  for (; AEnd - APos >= BlockUnits; APos += BlockUnits) {
-    const TUnitBlock block = LoadBlock(APos);
+  for (; aEnd - aPos >= BlockUnits; aPos += BlockUnits) {
+    const TUnitBlock block = LoadBlock(aPos);
     if (AnySet(block == Lane(u'<')))
       break;
     visible |= block > Lane(u' ');
     cr |= block == Lane(u'\r');
     space |= block == Lane(u' ');
   }
-  ARun.HasVisible = AnySet(visible);
-  ARun.HasCR = AnySet(cr);
-  ARun.HasSpace = AnySet(space);
-  return APos;
+  aRun.HasVisible = AnySet(visible);
+  aRun.HasCR = AnySet(cr);
+  aRun.HasSpace = AnySet(space);
+  return aPos;
 }
 
 // A start tag of the usual form, a name and attributes written name="value" (or with single
@@ -62,240 +62,240 @@ struct TPlainTag {
   std::size_t LineCount = 0;
 };
 
-bool EndsNamePart(char16_t AUnit) {
-  return IsXmlWhitespace(AUnit) || IsQuote(AUnit) || AUnit == u'>';
+bool EndsNamePart(char16_t aUnit) {
+  return IsXmlWhitespace(aUnit) || IsQuote(aUnit) || aUnit == u'>';
 }
 
-// The attribute line at APos with the blank or ">" after it, or an empty view when there is none.
-std::u16string_view PlainAttributeLine(const char16_t* APos, const char16_t* AEnd) {
-  const char16_t* p = APos;
-  while (p != AEnd && !EndsNamePart(*p) && *p != u'=')
+// The attribute line at aPos with the blank or ">" after it, or an empty view when there is none.
+std::u16string_view PlainAttributeLine(const char16_t* aPos, const char16_t* aEnd) {
+  const char16_t* p = aPos;
+  while (p != aEnd && !EndsNamePart(*p) && *p != u'=')
     ++p;
-  if (p == APos || AEnd - p < 2 || p[0] != u'=' || !IsQuote(p[1]))
+  if (p == aPos || aEnd - p < 2 || p[0] != u'=' || !IsQuote(p[1]))
     return {};
-  p = std::find(p + 2, AEnd, p[1]);
-  if (p == AEnd || ++p == AEnd || !(IsXmlWhitespace(*p) || *p == u'>'))
+  p = std::find(p + 2, aEnd, p[1]);
+  if (p == aEnd || ++p == aEnd || !(IsXmlWhitespace(*p) || *p == u'>'))
     return {};
-  return {APos, static_cast<std::size_t>(p - APos)};
+  return {aPos, static_cast<std::size_t>(p - aPos)};
 }
 
 // False, with nothing read, for a tag of any other form, which takes the general way.
-bool ReadPlainTag(TXmlCursor& C, TPlainTag& ATag) {
-  const char16_t* p = std::find_if(C.Pos, C.End, EndsNamePart);
-  if (p == C.Pos || p == C.End || IsQuote(*p) || p[-1] == u'/')
+bool ReadPlainTag(TXmlCursor& aC, TPlainTag& aTag) {
+  const char16_t* p = std::find_if(aC.Pos, aC.End, EndsNamePart);
+  if (p == aC.Pos || p == aC.End || IsQuote(*p) || p[-1] == u'/')
     return false;
-  ATag.Name = std::u16string_view(C.Pos, static_cast<std::size_t>(p - C.Pos));
-  ATag.LineCount = 0;
+  aTag.Name = std::u16string_view(aC.Pos, static_cast<std::size_t>(p - aC.Pos));
+  aTag.LineCount = 0;
   for (;;) {
-    p = std::find_if_not(p, C.End, IsXmlWhitespace);
-    if (p == C.End)
+    p = std::find_if_not(p, aC.End, IsXmlWhitespace);
+    if (p == aC.End)
       return false;
     if (*p == u'>')
       break;
-    const std::u16string_view line = PlainAttributeLine(p, C.End);
-    if (line.empty() || ATag.LineCount == TPlainTag::MaxLines)
+    const std::u16string_view line = PlainAttributeLine(p, aC.End);
+    if (line.empty() || aTag.LineCount == TPlainTag::MaxLines)
       return false;
-    ATag.Lines[ATag.LineCount++] = line;
+    aTag.Lines[aTag.LineCount++] = line;
     p += line.size();
   }
-  C.Pos = p + 1;
+  aC.Pos = p + 1;
   return true;
 }
 
-// An error about the tag whose "<" is the code unit at AIndex: the place it reports points there.
-EFilerError TagError(std::u16string AMessage, int64_t AIndex) {
-  EFilerError error(std::move(AMessage));
-  error.SetTextIndex(AIndex);
+// An error about the tag whose "<" is the code unit at aIndex: the place it reports points there.
+EFilerError TagError(std::u16string aMessage, int64_t aIndex) {
+  EFilerError error(std::move(aMessage));
+  error.SetTextIndex(aIndex);
   return error;
 }
 
 // Line breaks and spaces at the end go; a TAB stops the strip.
-std::u16string_view StripTrailingBreaks(std::u16string_view AText) {
+std::u16string_view StripTrailingBreaks(std::u16string_view aText) {
   return TrimRight(
-      AText, [](char16_t AUnit) { return AUnit == u'\n' || AUnit == u'\r' || AUnit == u' '; });
+      aText, [](char16_t aUnit) { return aUnit == u'\n' || aUnit == u'\r' || aUnit == u' '; });
 }
 
 } // namespace
 
-TXmlParser::TXmlParser(TXmlDocument* ADocument, TXmlStringStream& AStream)
-    : FDocument(ADocument), FStream(AStream), FStreamSize(AStream.Size()) {
-  const std::size_t position = static_cast<std::size_t>(AStream.Position() / 2);
-  const std::u16string* text = &AStream.DataString();
-  if (FDocument && AStream.Consumable()) {
-    FTextStore = &TXmlNodeMemory::StoreOf(*FDocument);
-    FText = &FTextStore->Adopt(AStream.TakeText());
-    FTextStore->LendText(FText->data() + position);
-    text = FText;
+TXmlParser::TXmlParser(TXmlDocument* aDocument, TXmlStringStream& aStream)
+    : FDocument(aDocument), fStream(aStream), fStreamSize(aStream.Size()) {
+  const std::size_t position = static_cast<std::size_t>(aStream.Position() / 2);
+  const std::u16string* text = &aStream.DataString();
+  if (FDocument && aStream.Consumable()) {
+    fTextStore = &TXmlNodeMemory::StoreOf(*FDocument);
+    fText = &fTextStore->Adopt(aStream.TakeText());
+    fTextStore->LendText(fText->data() + position);
+    text = fText;
   }
-  FCursor.Begin = text->data();
-  FCursor.Pos = text->data() + position;
-  FCursor.End = text->data() + text->size();
+  fCursor.Begin = text->data();
+  fCursor.Pos = text->data() + position;
+  fCursor.End = text->data() + text->size();
 }
 
 TXmlParser::~TXmlParser() {
   // What the parse left unused goes back to the system.
-  if (FText)
-    ReleaseWholePages(FTextStore->EndLoan(), FText->data() + FText->capacity());
-  FStream.SetPosition(FCursor.Offset());
+  if (fText)
+    ReleaseWholePages(fTextStore->EndLoan(), fText->data() + fText->capacity());
+  fStream.SetPosition(fCursor.Offset());
 }
 
-bool TXmlParser::CanKeepInPlace(const TXmlNode& N, std::u16string_view AText) const {
-  return FText && N.FStore == FTextStore && !AText.empty() && FTextStore->AboveLentText(AText) &&
-         reinterpret_cast<std::uintptr_t>(AText.data() + AText.size()) <=
-             reinterpret_cast<std::uintptr_t>(FCursor.End);
+bool TXmlParser::CanKeepInPlace(const TXmlNode& aN, std::u16string_view aText) const {
+  return fText && aN.fStore == fTextStore && !aText.empty() && fTextStore->AboveLentText(aText) &&
+         reinterpret_cast<std::uintptr_t>(aText.data() + aText.size()) <=
+             reinterpret_cast<std::uintptr_t>(fCursor.End);
 }
 
 void TXmlParser::LendPassedText() const {
-  if (FText)
-    FTextStore->RaiseLentLimit(FCursor.Pos);
+  if (fText)
+    fTextStore->RaiseLentLimit(fCursor.Pos);
 }
 
-void TXmlParser::KeepValue(TXmlNode& N, std::u16string_view AText) {
-  if (CanKeepInPlace(N, AText))
-    TXmlTextEdit::Refer(N.FValue, *N.FStore, FTextStore->MoveIntoLentText(AText));
+void TXmlParser::KeepValue(TXmlNode& aN, std::u16string_view aText) {
+  if (CanKeepInPlace(aN, aText))
+    TXmlTextEdit::Refer(aN.FValue, *aN.fStore, fTextStore->MoveIntoLentText(aText));
   else
-    N.SetValueDirect(AText);
+    aN.SetValueDirect(aText);
 }
 
-void TXmlParser::KeepLine(TXmlNode& N, std::u16string_view ALine) {
-  if (CanKeepInPlace(N, ALine))
-    TXmlLinesEdit::AddKept(N.EnsureAttributes(), *N.FStore, FTextStore->MoveIntoLentText(ALine));
+void TXmlParser::KeepLine(TXmlNode& aN, std::u16string_view aLine) {
+  if (CanKeepInPlace(aN, aLine))
+    TXmlLinesEdit::AddKept(aN.EnsureAttributes(), *aN.fStore, fTextStore->MoveIntoLentText(aLine));
   else
-    N.AttributeLineAdd(ALine);
+    aN.AttributeLineAdd(aLine);
 }
 
-void TXmlParser::NoteStop(vbase::Exception& AError) const {
-  if (AError.TextIndex() < 0)
-    AError.SetTextIndex(FCursor.Pos - FCursor.Begin);
+void TXmlParser::NoteStop(vbase::Exception& aError) const {
+  if (aError.TextIndex() < 0)
+    aError.SetTextIndex(fCursor.Pos - fCursor.Begin);
 }
 
-void TXmlParser::NotifyProgress(int64_t APosition) const {
+void TXmlParser::NotifyProgress(int64_t aPosition) const {
   if (FDocument && FDocument->OnProgress)
-    FDocument->OnProgress(FDocument, APosition, FStreamSize);
+    FDocument->OnProgress(FDocument, aPosition, fStreamSize);
 }
 
-void TXmlParser::NotifyNodeNew(TXmlNode& N) const {
+void TXmlParser::NotifyNodeNew(TXmlNode& aN) const {
   if (FDocument && FDocument->OnNodeNew)
-    FDocument->OnNodeNew(FDocument, &N);
+    FDocument->OnNodeNew(FDocument, &aN);
 }
 
-void TXmlParser::EndOfNode(TXmlNode& N) const {
+void TXmlParser::EndOfNode(TXmlNode& aN) const {
   if (Aborted())
     return;
-  N.EndPos = FCursor.Offset();
-  NotifyProgress(N.EndPos);
+  aN.EndPos = fCursor.Offset();
+  NotifyProgress(aN.EndPos);
   if (FDocument && FDocument->OnNodeLoaded)
-    FDocument->OnNodeLoaded(FDocument, &N);
+    FDocument->OnNodeLoaded(FDocument, &aN);
 }
 
-void TXmlParser::ParseNode(TXmlNode& N) {
-  N.Clear();
-  ParseNewNode(N);
+void TXmlParser::ParseNode(TXmlNode& aN) {
+  aN.Clear();
+  ParseNewNode(aN);
 }
 
-void TXmlParser::ParseNewNode(TXmlNode& N) {
+void TXmlParser::ParseNewNode(TXmlNode& aN) {
   if (Aborted())
     return;
   char16_t c = 0;
-  if (!SkipWhitespace(FCursor, c) || c != u'<')
+  if (!SkipWhitespace(fCursor, c) || c != u'<')
     return;
-  N.StartPos = FCursor.Offset() - 2;
-  const TTagType& row = ReadTagKind(FCursor);
-  N.SetElementType(row.FStyle);
+  aN.StartPos = fCursor.Offset() - 2;
+  const TTagType& row = ReadTagKind(fCursor);
+  aN.SetElementType(row.FStyle);
   try {
-    ParseByKind(N, row);
+    ParseByKind(aN, row);
   } catch (...) {
-    EndOfNode(N);
+    EndOfNode(aN);
     throw;
   }
-  EndOfNode(N);
+  EndOfNode(aN);
 }
 
-void TXmlParser::ParseByKind(TXmlNode& N, const TTagType& ARow) {
-  switch (ARow.FStyle) {
+void TXmlParser::ParseByKind(TXmlNode& aN, const TTagType& aRow) {
+  switch (aRow.FStyle) {
   case xeNormal:
   case xeDeclaration:
   case xeStylesheet:
-    ParseStartTag(N, ARow);
+    ParseStartTag(aN, aRow);
     break;
   case xeComment:
   case xeCData:
   case xeExclam:
   case xeQuestion:
-    ParseMarkupText(N, ARow);
+    ParseMarkupText(aN, aRow);
     break;
   case xeDoctype:
-    N.SetName(u"DTD");
-    NotifyNodeNew(N);
+    aN.SetName(u"DTD");
+    NotifyNodeNew(aN);
     if (!Aborted())
-      ReadDoctype(N);
+      ReadDoctype(aN);
     break;
   default:
-    ParseDtdDeclaration(N);
+    ParseDtdDeclaration(aN);
     break;
   }
 }
 
-void TXmlParser::ParseStartTag(TXmlNode& N, const TTagType& ARow) {
+void TXmlParser::ParseStartTag(TXmlNode& aN, const TTagType& aRow) {
   bool emptyElement = false;
-  if (TPlainTag tag; ARow.FStyle == xeNormal && ReadPlainTag(FCursor, tag)) {
-    N.SetNameDirect(tag.Name);
+  if (TPlainTag tag; aRow.FStyle == xeNormal && ReadPlainTag(fCursor, tag)) {
+    aN.SetNameDirect(tag.Name);
     for (std::size_t i = 0; i < tag.LineCount; ++i)
-      KeepLine(N, tag.Lines[i]);
+      KeepLine(aN, tag.Lines[i]);
   } else {
     std::u16string_view text;
-    ReadUntilTerminator(FCursor, ARow.FClose, text, true);
-    emptyElement = ARow.FStyle == xeNormal && !text.empty() && text.back() == u'/';
+    ReadUntilTerminator(fCursor, aRow.FClose, text, true);
+    emptyElement = aRow.FStyle == xeNormal && !text.empty() && text.back() == u'/';
     if (emptyElement)
       text.remove_suffix(1);
-    ParseTagText(N, text);
+    ParseTagText(aN, text);
   }
-  N.StartValuePos = FCursor.Offset();
-  NotifyNodeNew(N);
-  if (Aborted() || emptyElement || ARow.FStyle != xeNormal)
+  aN.StartValuePos = fCursor.Offset();
+  NotifyNodeNew(aN);
+  if (Aborted() || emptyElement || aRow.FStyle != xeNormal)
     return;
-  ReadContent(N);
+  ReadContent(aN);
 }
 
-void TXmlParser::ParseTagText(TXmlNode& N, std::u16string_view AText) {
-  SplitIntoTokens(AText);
-  switch (N.ElementType()) {
+void TXmlParser::ParseTagText(TXmlNode& aN, std::u16string_view aText) {
+  SplitIntoTokens(aText);
+  switch (aN.ElementType()) {
   case xeDeclaration:
-    N.SetNameDirect(u"xml");
+    aN.SetNameDirect(u"xml");
     break;
   case xeStylesheet:
-    N.SetNameDirect(u"xml-stylesheet");
-    N.SetValueDirect(TrimControlChars(AText));
+    aN.SetNameDirect(u"xml-stylesheet");
+    aN.SetValueDirect(TrimControlChars(aText));
     break;
   default:
-    if (FTokens.empty())
-      throw TagError(u"Missing element name", N.StartPos / 2);
-    N.SetNameDirect(FTokens.front());
+    if (fTokens.empty())
+      throw TagError(u"Missing element name", aN.StartPos / 2);
+    aN.SetNameDirect(fTokens.front());
     break;
   }
   // The first token is the name, or the "?xml" that the tag text starts with.
-  if (FTokens.empty())
+  if (fTokens.empty())
     throw EStringListError(u"List index out of bounds (0)");
-  for (std::size_t i = 1; i < FTokens.size(); ++i)
-    KeepLine(N, FTokens[i]);
+  for (std::size_t i = 1; i < fTokens.size(); ++i)
+    KeepLine(aN, fTokens[i]);
 }
 
-void TXmlParser::ParseMarkupText(TXmlNode& N, const TTagType& ARow) {
-  N.SetName(FixedNameOf(ARow.FStyle));
-  NotifyNodeNew(N);
+void TXmlParser::ParseMarkupText(TXmlNode& aN, const TTagType& aRow) {
+  aN.SetName(FixedNameOf(aRow.FStyle));
+  NotifyNodeNew(aN);
   if (Aborted())
     return;
   std::u16string_view text;
-  if (ReadUntilTerminator(FCursor, ARow.FClose, text, false))
-    KeepValue(N, text);
+  if (ReadUntilTerminator(fCursor, aRow.FClose, text, false))
+    KeepValue(aN, text);
 }
 
-TXmlNode* TXmlParser::ParseChild(TXmlNode& AParent) {
-  if (FLevel >= MaxNestingDepth)
-    throw EFilerError(u"Maximum nesting depth exceeded in element " + AParent.Name());
+TXmlNode* TXmlParser::ParseChild(TXmlNode& aParent) {
+  if (fLevel >= MaxNestingDepth)
+    throw EFilerError(u"Maximum nesting depth exceeded in element " + aParent.Name());
   LendPassedText();
-  TXmlNode* child = AParent.NodeNew(u"");
-  const TLevelGuard level(FLevel);
+  TXmlNode* child = aParent.NodeNew(u"");
+  const TLevelGuard level(fLevel);
   ParseNewNode(*child);
   return child;
 }
@@ -304,8 +304,8 @@ TXmlNode* TXmlParser::ParseChild(TXmlNode& AParent) {
 // through, and is worth no call of its own.
 inline TTextRun TXmlParser::ReadTextRun() {
   TTextRun run;
-  const char16_t* p = SkipPlainBlocks(FCursor.Pos, FCursor.End, run);
-  for (; p != FCursor.End && *p != u'<'; ++p) {
+  const char16_t* p = SkipPlainBlocks(fCursor.Pos, fCursor.End, run);
+  for (; p != fCursor.End && *p != u'<'; ++p) {
     const char16_t c = *p;
     if (c > u' ')
       run.HasVisible = true;
@@ -314,65 +314,65 @@ inline TTextRun TXmlParser::ReadTextRun() {
     else if (c == u' ')
       run.HasSpace = true;
   }
-  run.Text = std::u16string_view(FCursor.Pos, static_cast<std::size_t>(p - FCursor.Pos));
+  run.Text = std::u16string_view(fCursor.Pos, static_cast<std::size_t>(p - fCursor.Pos));
   if (FDocument && FDocument->OnProgress)
     for (std::size_t units = ProgressRunStep; units <= run.Text.size(); units += ProgressRunStep)
-      NotifyProgress(2 * ((FCursor.Pos - FCursor.Begin) + static_cast<std::ptrdiff_t>(units)));
-  FCursor.Pos = p;
+      NotifyProgress(2 * ((fCursor.Pos - fCursor.Begin) + static_cast<std::ptrdiff_t>(units)));
+  fCursor.Pos = p;
   return run;
 }
 
 namespace {
 
-// Whether a close tag at C repeats AName exactly, as it nearly always does, and the reading of
+// Whether a close tag at C repeats aName exactly, as it nearly always does, and the reading of
 // its text up to the ">" could end nowhere else: a name with a quote takes the general way.
-bool ReadsExactCloseTag(TXmlCursor& C, std::u16string_view AName) {
+bool ReadsExactCloseTag(TXmlCursor& aC, std::u16string_view AName) {
   const std::size_t size = AName.size();
-  if (static_cast<std::size_t>(C.End - C.Pos) <= size || C.Pos[size] != u'>' ||
-      !SameCodeUnits(std::u16string_view(C.Pos, size), AName) ||
+  if (static_cast<std::size_t>(aC.End - aC.Pos) <= size || aC.Pos[size] != u'>' ||
+      !SameCodeUnits(std::u16string_view(aC.Pos, size), AName) ||
       std::any_of(AName.begin(), AName.end(), IsQuote))
     return false;
-  C.Pos += size + 1;
+  aC.Pos += size + 1;
   return true;
 }
 
 } // namespace
 
-void TXmlParser::ReadCloseTag(const TXmlNode& N, const char16_t* ALess) {
-  if (ReadsExactCloseTag(FCursor, N.Name()))
+void TXmlParser::ReadCloseTag(const TXmlNode& aN, const char16_t* aLess) {
+  if (ReadsExactCloseTag(fCursor, aN.Name()))
     return;
-  const int64_t lessIndex = ALess - FCursor.Begin;
+  const int64_t lessIndex = aLess - fCursor.Begin;
   std::u16string_view name;
-  if (!ReadUntilTerminator(FCursor, u">", name, true))
-    throw TagError(u"Missing \">\" in close tag of element " + N.Name(), lessIndex);
+  if (!ReadUntilTerminator(fCursor, u">", name, true))
+    throw TagError(u"Missing \">\" in close tag of element " + aN.Name(), lessIndex);
   // A name may begin or end with control characters that trimming would cut off; a close tag
   // that repeats it exactly, as the writer writes it, matches too.
-  if (!SameTextAscii(TrimControlChars(name), N.Name()) && !SameTextAscii(name, N.Name()))
-    throw TagError(u"Incorrect close tag in element " + N.Name(), lessIndex);
+  if (!SameTextAscii(TrimControlChars(name), aN.Name()) && !SameTextAscii(name, aN.Name()))
+    throw TagError(u"Incorrect close tag in element " + aN.Name(), lessIndex);
 }
 
-void TXmlParser::ReadContent(TXmlNode& N) {
+void TXmlParser::ReadContent(TXmlNode& aN) {
   bool hasChildren = false;
   for (;;) {
     LendPassedText();
     const TTextRun run = ReadTextRun();
-    if (FCursor.AtEnd())
-      throw EFilerError(u"Missing close tag in element " + N.Name());
-    N.EndValuePos = FCursor.Offset();
-    const char16_t* less = FCursor.Pos++;
+    if (fCursor.AtEnd())
+      throw EFilerError(u"Missing close tag in element " + aN.Name());
+    aN.EndValuePos = fCursor.Offset();
+    const char16_t* less = fCursor.Pos++;
     char16_t c = 0;
-    if (!SkipWhitespace(FCursor, c))
-      throw EFilerError(u"Missing data after \"<\" in element " + N.Name());
+    if (!SkipWhitespace(fCursor, c))
+      throw EFilerError(u"Missing data after \"<\" in element " + aN.Name());
     if (c == u'/') {
-      ReadCloseTag(N, less);
-      FinishContent(N, run, hasChildren);
+      ReadCloseTag(aN, less);
+      FinishContent(aN, run, hasChildren);
       return;
     }
-    FlushCharData(N, run, true);
+    FlushCharData(aN, run, true);
     hasChildren = true;
     // Back to the "<" when the child's first character followed it directly.
-    FCursor.StepBack(2);
-    TXmlNode* child = ParseChild(N);
+    fCursor.StepBack(2);
+    TXmlNode* child = ParseChild(aN);
     if (Aborted())
       return;
     // A "<" followed by blanks starts no tag: the clear child it leaves could only be written as
@@ -380,57 +380,57 @@ void TXmlParser::ReadContent(TXmlNode& N) {
     const bool dropsComment =
         FDocument && FDocument->DropCommentsOnParse() && child->ElementType() == xeComment;
     if (dropsComment || child->IsClear())
-      N.NodeDelete(child->IndexInParent());
+      aN.NodeDelete(child->IndexInParent());
   }
 }
 
-bool TXmlParser::KeepsRun(const TTextRun& ARun, bool ABeforeChild) const {
-  if (ARun.HasVisible)
+bool TXmlParser::KeepsRun(const TTextRun& aRun, bool aBeforeChild) const {
+  if (aRun.HasVisible)
     return true;
-  return FDocument && FDocument->ReadWhiteSpaceValues() && !ABeforeChild && ARun.HasSpace;
+  return FDocument && FDocument->ReadWhiteSpaceValues() && !aBeforeChild && aRun.HasSpace;
 }
 
-void TXmlParser::FlushCharData(TXmlNode& N, const TTextRun& ARun, bool ABeforeChild) {
-  if (ARun.Text.empty() || !KeepsRun(ARun, ABeforeChild))
+void TXmlParser::FlushCharData(TXmlNode& aN, const TTextRun& aRun, bool aBeforeChild) {
+  if (aRun.Text.empty() || !KeepsRun(aRun, aBeforeChild))
     return;
   auto charData = TXmlNode::CreateType(FDocument, xeCharData);
-  KeepValue(*charData, ARun.Text);
-  N.NodeAdd(std::move(charData));
+  KeepValue(*charData, aRun.Text);
+  aN.NodeAdd(std::move(charData));
 }
 
-inline void TXmlParser::FinishContent(TXmlNode& N, const TTextRun& ALastRun, bool AHasChildren) {
+inline void TXmlParser::FinishContent(TXmlNode& aN, const TTextRun& aLastRun, bool aHasChildren) {
   // A CR after the last child element means the text runs were laid out on lines of their own.
-  const bool stripBreaks = AHasChildren && ALastRun.HasCR;
-  if (N.NodeCount() == 0) {
+  const bool stripBreaks = aHasChildren && aLastRun.HasCR;
+  if (aN.NodeCount() == 0) {
     // The run would become the only child and move straight into the value.
-    if (!ALastRun.Text.empty() && KeepsRun(ALastRun, AHasChildren))
-      KeepValue(N, stripBreaks ? StripTrailingBreaks(ALastRun.Text) : ALastRun.Text);
+    if (!aLastRun.Text.empty() && KeepsRun(aLastRun, aHasChildren))
+      KeepValue(aN, stripBreaks ? StripTrailingBreaks(aLastRun.Text) : aLastRun.Text);
     return;
   }
-  FlushCharData(N, ALastRun, AHasChildren);
+  FlushCharData(aN, aLastRun, aHasChildren);
   if (stripBreaks)
-    for (TXmlNode* child : N.FNodes)
+    for (TXmlNode* child : aN.FNodes)
       if (child->ElementType() == xeCharData)
         TXmlTextEdit::Truncate(
             child->FValue, static_cast<uint32_t>(StripTrailingBreaks(child->FValue.View()).size()));
-  TXmlNode* first = N.Nodes(0);
+  TXmlNode* first = aN.Nodes(0);
   if (first->ElementType() == xeCharData) {
-    TXmlNodeMemory::TakeValue(N, *first);
-    N.NodeDelete(0);
+    TXmlNodeMemory::TakeValue(aN, *first);
+    aN.NodeDelete(0);
   }
 }
 
 // ---- Node and document entry points ----
 
-void TXmlNode::ReadFromString(std::u16string_view AValue) {
-  TXmlStringStream stream{std::u16string(AValue)};
+void TXmlNode::ReadFromString(std::u16string_view aValue) {
+  TXmlStringStream stream{std::u16string(aValue)};
   TXmlParser(FDocument, stream).ParseNode(*this);
 }
 
 namespace {
 
-void CheckTopLevelStructure(const TXmlDocument& ADocument) {
-  const TXmlNode& topLevel = *ADocument.RootNodeList();
+void CheckTopLevelStructure(const TXmlDocument& aDocument) {
+  const TXmlNode& topLevel = *aDocument.RootNodeList();
   int32_t roots = 0, lastRoot = -1, declarations = 0, firstDeclaration = -1, doctypes = 0,
           lastDoctype = -1, cdata = 0;
   for (int32_t i = 0; i < topLevel.NodeCount(); ++i) {
@@ -459,7 +459,7 @@ void CheckTopLevelStructure(const TXmlDocument& ADocument) {
     error.SetNotXmlDocument();
     throw error;
   }
-  if (!ADocument.ParserWarnings())
+  if (!aDocument.ParserWarnings())
     return;
   if (roots > 1)
     throw EFilerError(u"More than one root element found in xml");
@@ -477,24 +477,24 @@ void CheckTopLevelStructure(const TXmlDocument& ADocument) {
 
 } // namespace
 
-void ParseStream(TXmlDocument& ADocument, TXmlStringStream& S) {
-  ADocument.SetAbortParsing(false);
-  TXmlNodeMemory::ClearTopLevel(ADocument);
-  TXmlNode& topLevel = *ADocument.RootNodeList();
-  TXmlParser parser(&ADocument, S);
+void ParseStream(TXmlDocument& aDocument, TXmlStringStream& aS) {
+  aDocument.SetAbortParsing(false);
+  TXmlNodeMemory::ClearTopLevel(aDocument);
+  TXmlNode& topLevel = *aDocument.RootNodeList();
+  TXmlParser parser(&aDocument, aS);
   try {
     parser.NotifyProgress(0);
     do {
       parser.SkipStrayText();
       TXmlNode* node = topLevel.NodeNew(u"");
       parser.ParseNewNode(*node);
-      if (ADocument.AbortParsing())
+      if (aDocument.AbortParsing())
         return;
       if (node->IsClear())
         topLevel.NodeDelete(topLevel.NodeCount() - 1);
     } while (!parser.AtEnd());
     parser.NotifyProgress(parser.StreamSize());
-    CheckTopLevelStructure(ADocument);
+    CheckTopLevelStructure(aDocument);
   } catch (vbase::Exception& error) {
     parser.NoteStop(error);
     throw;

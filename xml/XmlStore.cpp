@@ -30,26 +30,26 @@ constexpr std::size_t HugePage = 2 << 20;
 
 // Under AddressSanitizer a freed block stays poisoned until the store hands it out again, so that
 // reading a freed node or text inside a living store is reported like any use after free.
-void PoisonFreed(void* ABlock, std::size_t ABytes) {
+void PoisonFreed(void* aBlock, std::size_t aBytes) {
 #if defined(VXML_ADDRESS_SANITIZER)
-  ASAN_POISON_MEMORY_REGION(ABlock, ABytes);
+  ASAN_POISON_MEMORY_REGION(aBlock, aBytes);
 #else
-  (void)ABlock;
-  (void)ABytes;
+  (void)aBlock;
+  (void)aBytes;
 #endif
 }
 
-void UnpoisonReused(void* ABlock, std::size_t ABytes) {
+void UnpoisonReused(void* aBlock, std::size_t aBytes) {
 #if defined(VXML_ADDRESS_SANITIZER)
-  ASAN_UNPOISON_MEMORY_REGION(ABlock, ABytes);
+  ASAN_UNPOISON_MEMORY_REGION(aBlock, aBytes);
 #else
-  (void)ABlock;
-  (void)ABytes;
+  (void)aBlock;
+  (void)aBytes;
 #endif
 }
 
-constexpr std::size_t RoundUp(std::size_t ABytes, std::size_t AAlignment) {
-  return (ABytes + AAlignment - 1) & ~(AAlignment - 1);
+constexpr std::size_t RoundUp(std::size_t aBytes, std::size_t aAlignment) {
+  return (aBytes + aAlignment - 1) & ~(aAlignment - 1);
 }
 
 // Blocks come straight from the system where it can map memory: the allocator could otherwise
@@ -57,9 +57,9 @@ constexpr std::size_t RoundUp(std::size_t ABytes, std::size_t AAlignment) {
 // process. Sanitizer builds use the allocator, which watches every block.
 #if defined(__linux__) && !defined(VXML_ADDRESS_SANITIZER)
 // Big blocks sit on huge-page boundaries and ask for huge pages.
-void* AllocateBlock(std::size_t ABytes) {
-  const bool huge = ABytes % HugePage == 0;
-  const std::size_t mapped = huge ? ABytes + HugePage : ABytes;
+void* AllocateBlock(std::size_t aBytes) {
+  const bool huge = aBytes % HugePage == 0;
+  const std::size_t mapped = huge ? aBytes + HugePage : aBytes;
   void* block = ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (block == MAP_FAILED)
     return nullptr;
@@ -69,104 +69,116 @@ void* AllocateBlock(std::size_t ABytes) {
   const std::uintptr_t aligned = RoundUp(first, HugePage);
   if (aligned > first)
     ::munmap(block, aligned - first);
-  if (const std::size_t tail = first + mapped - (aligned + ABytes))
-    ::munmap(reinterpret_cast<void*>(aligned + ABytes), tail);
-  AdviseHugePages(reinterpret_cast<void*>(aligned), reinterpret_cast<char*>(aligned) + ABytes);
+  if (const std::size_t tail = first + mapped - (aligned + aBytes))
+    ::munmap(reinterpret_cast<void*>(aligned + aBytes), tail);
+  AdviseHugePages(reinterpret_cast<void*>(aligned), reinterpret_cast<char*>(aligned) + aBytes);
   return reinterpret_cast<void*>(aligned);
 }
-void FreeBlock(void* ABlock, std::size_t ABytes) {
-  ::munmap(ABlock, ABytes);
+void FreeBlock(void* aBlock, std::size_t aBytes) {
+  ::munmap(aBlock, aBytes);
 }
 #else
-void* AllocateBlock(std::size_t ABytes) {
-  return std::malloc(ABytes);
+void* AllocateBlock(std::size_t aBytes) {
+  return std::malloc(aBytes);
 }
-void FreeBlock(void* ABlock, std::size_t) {
-  std::free(ABlock);
+void FreeBlock(void* aBlock, std::size_t) {
+  std::free(aBlock);
 }
 #endif
 
 } // namespace
 
 TXmlStore::~TXmlStore() {
-  for (const TBlock& block : FBlocks)
+  for (const TBlock& block : fBlocks)
     FreeBlock(block.Memory, block.Size);
+  // A loaded text goes back to the system a piece at a time: handing back hundreds of megabytes
+  // in one call holds the address space so long that the process's other threads wait on it.
+  constexpr std::size_t ReleasePiece = 32 << 20;
+  for (std::u16string& text : fTexts) {
+    const char* first = reinterpret_cast<const char*>(text.data());
+    const char* last = first + text.capacity() * sizeof(char16_t);
+    for (const char* piece = first; piece < last;) {
+      const char* end = piece + std::min<std::size_t>(ReleasePiece, last - piece);
+      ReleaseWholePages(piece, end);
+      piece = end;
+    }
+  }
 }
 
-void* TXmlStore::Allocate(std::size_t ABytes) {
-  const std::size_t bytes = RoundUp(std::max<std::size_t>(ABytes, Alignment), Alignment);
+void* TXmlStore::Allocate(std::size_t aBytes) {
+  const std::size_t bytes = RoundUp(std::max<std::size_t>(aBytes, Alignment), Alignment);
   if (bytes <= ReusedLimit) {
     if (void* block = PopFree(bytes / Alignment))
       return block;
     if (void* block = CutLargerFree(bytes))
       return block;
   }
-  if (FLentNext) {
+  if (fLentNext) {
     char* lent =
-        reinterpret_cast<char*>(RoundUp(reinterpret_cast<std::uintptr_t>(FLentNext), Alignment));
-    if (lent + bytes <= FLentLimit) {
-      FLentNext = lent + bytes;
+        reinterpret_cast<char*>(RoundUp(reinterpret_cast<std::uintptr_t>(fLentNext), Alignment));
+    if (lent + bytes <= fLentLimit) {
+      fLentNext = lent + bytes;
       return lent;
     }
   }
-  if (bytes > static_cast<std::size_t>(FLimit - FNext)) {
+  if (bytes > static_cast<std::size_t>(fLimit - fNext)) {
     // Blocks grow with the store, so that a small document stays small and a big one needs few
     // of them. A request larger than a quarter block gets a block of its own, so that the rest
     // of the current block is not wasted.
-    const bool own = bytes > FBlockSize / 4;
-    const std::size_t size = own ? RoundUp(bytes, 4096) : FBlockSize;
+    const bool own = bytes > fBlockSize / 4;
+    const std::size_t size = own ? RoundUp(bytes, 4096) : fBlockSize;
     char* block = static_cast<char*>(AllocateBlock(size));
     if (!block)
       throw std::bad_alloc();
-    FBlocks.push_back({block, size});
+    fBlocks.push_back({block, size});
     if (own)
       return block;
-    FNext = block;
-    FLimit = block + size;
-    FBlockSize = std::min(2 * FBlockSize, MaxBlockSize);
+    fNext = block;
+    fLimit = block + size;
+    fBlockSize = std::min(2 * fBlockSize, MaxBlockSize);
   }
-  void* result = FNext;
-  FNext += bytes;
+  void* result = fNext;
+  fNext += bytes;
   return result;
 }
 
-void TXmlStore::Free(void* ABlock, std::size_t ABytes) {
-  const std::size_t bytes = RoundUp(std::max<std::size_t>(ABytes, Alignment), Alignment);
+void TXmlStore::Free(void* aBlock, std::size_t aBytes) {
+  const std::size_t bytes = RoundUp(std::max<std::size_t>(aBytes, Alignment), Alignment);
   if (bytes <= ReusedLimit)
-    PushFree(ABlock, bytes / Alignment);
+    PushFree(aBlock, bytes / Alignment);
   else
-    PoisonFreed(ABlock, bytes);
+    PoisonFreed(aBlock, bytes);
 }
 
-void TXmlStore::PushFree(void* ABlock, std::size_t AList) {
-  *static_cast<void**>(ABlock) = FFreeLists[AList];
-  PoisonFreed(ABlock, AList * Alignment);
-  FFreeLists[AList] = ABlock;
-  FFreeListsHeld[AList / 64] |= uint64_t(1) << (AList % 64);
+void TXmlStore::PushFree(void* aBlock, std::size_t aList) {
+  *static_cast<void**>(aBlock) = fFreeLists[aList];
+  PoisonFreed(aBlock, aList * Alignment);
+  fFreeLists[aList] = aBlock;
+  fFreeListsHeld[aList / 64] |= uint64_t(1) << (aList % 64);
 }
 
-void* TXmlStore::PopFree(std::size_t AList) {
-  void* block = FFreeLists[AList];
+void* TXmlStore::PopFree(std::size_t aList) {
+  void* block = fFreeLists[aList];
   if (!block)
     return nullptr;
-  UnpoisonReused(block, AList * Alignment);
-  FFreeLists[AList] = *static_cast<void**>(block);
-  if (!FFreeLists[AList])
-    FFreeListsHeld[AList / 64] &= ~(uint64_t(1) << (AList % 64));
+  UnpoisonReused(block, aList * Alignment);
+  fFreeLists[aList] = *static_cast<void**>(block);
+  if (!fFreeLists[aList])
+    fFreeListsHeld[aList / 64] &= ~(uint64_t(1) << (aList % 64));
   return block;
 }
 
-void* TXmlStore::CutLargerFree(std::size_t ABytes) {
+void* TXmlStore::CutLargerFree(std::size_t aBytes) {
   // The smallest larger block wastes nothing: its rest goes to the list of its own size. A tree
   // taken apart while another is built, in a store both share, so feeds the new tree.
-  std::size_t list = ABytes / Alignment + 1;
+  std::size_t list = aBytes / Alignment + 1;
   for (std::size_t word = list / 64; word < FreeListWords; ++word, list = word * 64) {
-    const uint64_t held = FFreeListsHeld[word] & (~uint64_t(0) << (list % 64));
+    const uint64_t held = fFreeListsHeld[word] & (~uint64_t(0) << (list % 64));
     if (!held)
       continue;
     const std::size_t larger = word * 64 + static_cast<std::size_t>(std::countr_zero(held));
     char* block = static_cast<char*>(PopFree(larger));
-    PushFree(block + ABytes, larger - ABytes / Alignment);
+    PushFree(block + aBytes, larger - aBytes / Alignment);
     return block;
   }
   return nullptr;
@@ -181,54 +193,54 @@ const std::u16string* TXmlStore::Intern(std::u16string_view AName) {
                                      : (size * 31 + AName[0] * 7 + AName[size / 2] * 3 +
                                         AName[size - 2] * 5 + AName[size - 1]) %
                                            RecentNames;
-  const std::u16string* recent = FRecentNames[guess];
+  const std::u16string* recent = fRecentNames[guess];
   if (recent && TEqual()(*recent, AName))
     return recent;
-  const auto found = FNames.find(AName);
-  const std::u16string* name = found != FNames.end() ? &*found : &*FNames.emplace(AName).first;
-  FRecentNames[guess] = name;
+  const auto found = fNames.find(AName);
+  const std::u16string* name = found != fNames.end() ? &*found : &*fNames.emplace(AName).first;
+  fRecentNames[guess] = name;
   return name;
 }
 
-std::u16string& TXmlStore::Adopt(std::u16string AText) {
-  return FTexts.emplace_back(std::move(AText));
+std::u16string& TXmlStore::Adopt(std::u16string aText) {
+  return fTexts.emplace_back(std::move(aText));
 }
 
-std::u16string_view TXmlStore::MoveIntoLentText(std::u16string_view AText) {
-  auto* target = reinterpret_cast<char16_t*>(FLentNext);
-  std::memmove(target, AText.data(), AText.size() * sizeof(char16_t));
-  FLentNext += AText.size() * sizeof(char16_t);
-  return {target, AText.size()};
+std::u16string_view TXmlStore::MoveIntoLentText(std::u16string_view aText) {
+  auto* target = reinterpret_cast<char16_t*>(fLentNext);
+  std::memmove(target, aText.data(), aText.size() * sizeof(char16_t));
+  fLentNext += aText.size() * sizeof(char16_t);
+  return {target, aText.size()};
 }
 
 const void* TXmlStore::EndLoan() {
-  const void* end = FLentNext;
-  FLentNext = nullptr;
-  FLentLimit = nullptr;
+  const void* end = fLentNext;
+  fLentNext = nullptr;
+  fLentLimit = nullptr;
   return end;
 }
 
 #if defined(__linux__)
 namespace {
 
-// Gives AAdvice for the pages of APageSize that lie wholly inside [AFirst, ALast).
-void AdviseWholePages(const void* AFirst, const void* ALast, std::uintptr_t APageSize,
-                      int AAdvice) {
-  const std::uintptr_t first = RoundUp(reinterpret_cast<std::uintptr_t>(AFirst), APageSize);
-  const std::uintptr_t last = reinterpret_cast<std::uintptr_t>(ALast) & ~(APageSize - 1);
+// Gives aAdvice for the pages of aPageSize that lie wholly inside [aFirst, aLast).
+void AdviseWholePages(const void* AFirst, const void* aLast, std::uintptr_t aPageSize,
+                      int aAdvice) {
+  const std::uintptr_t first = RoundUp(reinterpret_cast<std::uintptr_t>(AFirst), aPageSize);
+  const std::uintptr_t last = reinterpret_cast<std::uintptr_t>(aLast) & ~(aPageSize - 1);
   if (first < last)
-    ::madvise(reinterpret_cast<void*>(first), last - first, AAdvice);
+    ::madvise(reinterpret_cast<void*>(first), last - first, aAdvice);
 }
 
 } // namespace
 
-void ReleaseWholePages(const void* AFirst, const void* ALast) {
-  AdviseWholePages(AFirst, ALast, static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE)),
+void ReleaseWholePages(const void* AFirst, const void* aLast) {
+  AdviseWholePages(AFirst, aLast, static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE)),
                    MADV_DONTNEED);
 }
 
-void AdviseHugePages(const void* AFirst, const void* ALast) {
-  AdviseWholePages(AFirst, ALast, HugePage, MADV_HUGEPAGE);
+void AdviseHugePages(const void* AFirst, const void* aLast) {
+  AdviseWholePages(AFirst, aLast, HugePage, MADV_HUGEPAGE);
 }
 #else
 // Where the system has no such calls, the pages stay as they are.
@@ -246,76 +258,76 @@ std::size_t OwnedBytes(uint32_t ALength) {
 
 // The store hands out memory in steps of its alignment: a text may take the place of another
 // whose memory is of the same step, and the memory still goes back to the right list.
-bool SameStep(uint32_t ALength1, uint32_t ALength2) {
+bool SameStep(uint32_t aLength1, uint32_t aLength2) {
   static constexpr std::size_t Step = alignof(void*);
   const auto step = [](uint32_t ALength) {
     return (std::max<std::size_t>(OwnedBytes(ALength), Step) + Step - 1) / Step;
   };
-  return step(ALength1) == step(ALength2);
+  return step(aLength1) == step(aLength2);
 }
 
 // The length shares its word with the owned mark, its top bit: a longer text would be stored cut
 // short.
 constexpr std::size_t MaxStoredLength = (std::size_t(1) << 31) - 1;
 
-uint32_t StoredLength(std::u16string_view AText) {
-  if (AText.size() > MaxStoredLength)
+uint32_t StoredLength(std::u16string_view aText) {
+  if (aText.size() > MaxStoredLength)
     throw std::length_error("a text of more than 2147483647 characters cannot be kept");
-  return static_cast<uint32_t>(AText.size());
+  return static_cast<uint32_t>(aText.size());
 }
 
 } // namespace
 
-void TXmlTextEdit::Assign(TXmlStoredText& AText, TXmlStore& AStore, std::u16string_view ASource) {
-  const uint32_t length = StoredLength(ASource);
+void TXmlTextEdit::Assign(TXmlStoredText& aText, TXmlStore& aStore, std::u16string_view aSource) {
+  const uint32_t length = StoredLength(aSource);
   if (length == 0) {
-    Clear(AText, AStore);
+    Clear(aText, aStore);
     return;
   }
-  if ((AText.FSize & TXmlStoredText::OwnedMark) &&
-      SameStep(AText.FSize & ~TXmlStoredText::OwnedMark, length)) {
-    std::memmove(const_cast<char16_t*>(AText.FData), ASource.data(), OwnedBytes(length));
-    AText.FSize = TXmlStoredText::OwnedMark | length;
+  if ((aText.fSize & TXmlStoredText::OwnedMark) &&
+      SameStep(aText.fSize & ~TXmlStoredText::OwnedMark, length)) {
+    std::memmove(const_cast<char16_t*>(aText.fData), aSource.data(), OwnedBytes(length));
+    aText.fSize = TXmlStoredText::OwnedMark | length;
     return;
   }
-  auto* data = static_cast<char16_t*>(AStore.Allocate(OwnedBytes(length)));
-  std::memcpy(data, ASource.data(), OwnedBytes(length));
-  Clear(AText, AStore); // after the copy: ASource may have been this text
-  AText.FData = data;
-  AText.FSize = TXmlStoredText::OwnedMark | length;
+  auto* data = static_cast<char16_t*>(aStore.Allocate(OwnedBytes(length)));
+  std::memcpy(data, aSource.data(), OwnedBytes(length));
+  Clear(aText, aStore); // after the copy: aSource may have been this text
+  aText.fData = data;
+  aText.fSize = TXmlStoredText::OwnedMark | length;
 }
 
-void TXmlTextEdit::Refer(TXmlStoredText& AText, TXmlStore& AStore, std::u16string_view ASource) {
-  const uint32_t length = StoredLength(ASource);
-  Clear(AText, AStore);
-  AText.FData = ASource.data();
-  AText.FSize = length;
+void TXmlTextEdit::Refer(TXmlStoredText& aText, TXmlStore& aStore, std::u16string_view aSource) {
+  const uint32_t length = StoredLength(aSource);
+  Clear(aText, aStore);
+  aText.fData = aSource.data();
+  aText.fSize = length;
 }
 
-void TXmlTextEdit::CopyFrom(TXmlStoredText& AText, TXmlStore& AStore, const TXmlStoredText& ASource,
-                            const TXmlStore& ASourceStore) {
-  if (&AStore == &ASourceStore && !(ASource.FSize & TXmlStoredText::OwnedMark))
-    Refer(AText, AStore, ASource.View());
+void TXmlTextEdit::CopyFrom(TXmlStoredText& aText, TXmlStore& aStore, const TXmlStoredText& aSource,
+                            const TXmlStore& aSourceStore) {
+  if (&aStore == &aSourceStore && !(aSource.fSize & TXmlStoredText::OwnedMark))
+    Refer(aText, aStore, aSource.View());
   else
-    Assign(AText, AStore, ASource.View());
+    Assign(aText, aStore, aSource.View());
 }
 
-void TXmlTextEdit::Clear(TXmlStoredText& AText, TXmlStore& AStore) {
-  if (AText.FSize & TXmlStoredText::OwnedMark)
-    AStore.Free(const_cast<char16_t*>(AText.FData),
-                OwnedBytes(AText.FSize & ~TXmlStoredText::OwnedMark));
-  AText.FData = nullptr;
-  AText.FSize = 0;
+void TXmlTextEdit::Clear(TXmlStoredText& aText, TXmlStore& aStore) {
+  if (aText.fSize & TXmlStoredText::OwnedMark)
+    aStore.Free(const_cast<char16_t*>(aText.fData),
+                OwnedBytes(aText.fSize & ~TXmlStoredText::OwnedMark));
+  aText.fData = nullptr;
+  aText.fSize = 0;
 }
 
-void TXmlTextEdit::MoveFrom(TXmlStoredText& AText, TXmlStore& AStore, TXmlStoredText& ASource) {
-  if (&ASource == &AText)
+void TXmlTextEdit::MoveFrom(TXmlStoredText& aText, TXmlStore& aStore, TXmlStoredText& aSource) {
+  if (&aSource == &aText)
     return;
-  Clear(AText, AStore);
-  AText.FData = ASource.FData;
-  AText.FSize = ASource.FSize;
-  ASource.FData = nullptr;
-  ASource.FSize = 0;
+  Clear(aText, aStore);
+  aText.fData = aSource.fData;
+  aText.fSize = aSource.fSize;
+  aSource.fData = nullptr;
+  aSource.fSize = 0;
 }
 
 } // namespace vxml

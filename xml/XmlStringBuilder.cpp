@@ -20,26 +20,26 @@ std::u16string TXmlStringBuilder::StringCopy(int32_t AFirst, int32_t ALength) co
       Value().substr(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first)));
 }
 
-char16_t TXmlStringBuilder::Data(int32_t APosition) const {
-  if (APosition < 1 || APosition > Length())
-    throw EListError(u"List index out of bounds (" + IntToText(APosition) + u")");
-  return FData[static_cast<std::size_t>(APosition - 1)];
+char16_t TXmlStringBuilder::Data(int32_t aPosition) const {
+  if (aPosition < 1 || aPosition > Length())
+    throw EListError(u"List index out of bounds (" + IntToText(aPosition) + u")");
+  return fData[static_cast<std::size_t>(aPosition - 1)];
 }
 
-void TXmlStringBuilder::Grow(std::size_t AMore) {
-  FData.resize(std::max(FLength + AMore, 2 * FData.size()));
+void TXmlStringBuilder::Grow(std::size_t aMore) {
+  fData.resize(std::max(fLength + aMore, 2 * fData.size()));
 }
 
 void TXmlStringBuilder::Pass() {
-  std::size_t count = FLength;
-  if (count > 0 && FData[count - 1] >= 0xD800 && FData[count - 1] <= 0xDBFF)
+  std::size_t count = fLength;
+  if (count > 0 && fData[count - 1] >= 0xD800 && fData[count - 1] <= 0xDBFF)
     --count;
   if (count == 0)
     return;
-  FSink(Value().substr(0, count));
-  std::copy(FData.begin() + static_cast<std::ptrdiff_t>(count),
-            FData.begin() + static_cast<std::ptrdiff_t>(FLength), FData.begin());
-  FLength -= count;
+  fSink(Value().substr(0, count));
+  std::copy(fData.begin() + static_cast<std::ptrdiff_t>(count),
+            fData.begin() + static_cast<std::ptrdiff_t>(fLength), fData.begin());
+  fLength -= count;
 }
 
 } // namespace vxml

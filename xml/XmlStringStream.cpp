@@ -4,8 +4,8 @@
 
 namespace vxml {
 
-void TXmlStringStream::SetPosition(int64_t APosition) {
-  FIndex = static_cast<std::size_t>(std::clamp<int64_t>(APosition, 0, Size()) / 2);
+void TXmlStringStream::SetPosition(int64_t aPosition) {
+  fIndex = static_cast<std::size_t>(std::clamp<int64_t>(aPosition, 0, Size()) / 2);
 }
 
 } // namespace vxml

@@ -10,24 +10,24 @@ namespace vxml {
 
 class TXmlStringStream {
 public:
-  // The stream holds AText and starts at position 0.
-  explicit TXmlStringStream(std::u16string AText) : FText(std::move(AText)) {}
+  // The stream holds aText and starts at position 0.
+  explicit TXmlStringStream(std::u16string aText) : fText(std::move(aText)) {}
 
-  const std::u16string& DataString() const { return FText; }
+  const std::u16string& DataString() const { return fText; }
   // A consumable stream lets the reader take its text, which stays with the document it is
   // parsed into; the stream is empty afterwards.
-  void SetConsumable() { FConsumable = true; }
-  bool Consumable() const { return FConsumable; }
-  std::u16string TakeText() { return std::move(FText); }
-  int64_t Size() const { return 2 * static_cast<int64_t>(FText.size()); }
-  int64_t Position() const { return 2 * static_cast<int64_t>(FIndex); }
+  void SetConsumable() { fConsumable = true; }
+  bool Consumable() const { return fConsumable; }
+  std::u16string TakeText() { return std::move(fText); }
+  int64_t Size() const { return 2 * static_cast<int64_t>(fText.size()); }
+  int64_t Position() const { return 2 * static_cast<int64_t>(fIndex); }
   // Clamped to the content and rounded down to a whole code unit.
-  void SetPosition(int64_t APosition);
+  void SetPosition(int64_t aPosition);
 
 private:
-  std::u16string FText;
-  std::size_t FIndex = 0;
-  bool FConsumable = false;
+  std::u16string fText;
+  std::size_t fIndex = 0;
+  bool fConsumable = false;
 };
 
 } // namespace vxml

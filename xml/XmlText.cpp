@@ -31,23 +31,23 @@ constexpr std::array<TEscape, 6> EscapeTable{{
     {u'\0', u"&null;"},
 }};
 
-bool NeedsEscape(char16_t AUnit) {
-  return AUnit == u'&' || AUnit == u'<' || AUnit == u'>' || AUnit == u'\'' || AUnit == u'"' ||
-         AUnit == u'\0';
+bool NeedsEscape(char16_t aUnit) {
+  return aUnit == u'&' || aUnit == u'<' || aUnit == u'>' || aUnit == u'\'' || aUnit == u'"' ||
+         aUnit == u'\0';
 }
 
-std::u16string_view EntityOf(char16_t AUnit) {
+std::u16string_view EntityOf(char16_t aUnit) {
   for (const auto& row : EscapeTable)
-    if (row.Character == AUnit)
+    if (row.Character == aUnit)
       return row.Entity;
   return {};
 }
 
 // A numeric reference "&#...;" gives its code unit when the number is 0..0xFFFE.
-bool ResolveNumericReference(std::u16string_view ADigits, char16_t& AResolved) {
-  if (ADigits.empty())
+bool ResolveNumericReference(std::u16string_view aDigits, char16_t& aResolved) {
+  if (aDigits.empty())
     return false;
-  std::u16string number(ADigits);
+  std::u16string number(aDigits);
   if ((number[0] | 0x20) == u'x')
     number[0] = u'$';
   int32_t value = -1;
@@ -55,16 +55,16 @@ bool ResolveNumericReference(std::u16string_view ADigits, char16_t& AResolved) {
     value = -1;
   if (value < 0 || value > 0xFFFE)
     return false;
-  AResolved = static_cast<char16_t>(value);
+  aResolved = static_cast<char16_t>(value);
   return true;
 }
 
-bool ResolveReference(std::u16string_view AReference, char16_t& AResolved) {
-  if (AReference.size() >= 2 && AReference[1] == u'#')
-    return ResolveNumericReference(AReference.substr(2, AReference.size() - 3), AResolved);
+bool ResolveReference(std::u16string_view aReference, char16_t& aResolved) {
+  if (aReference.size() >= 2 && aReference[1] == u'#')
+    return ResolveNumericReference(aReference.substr(2, aReference.size() - 3), aResolved);
   for (const auto& row : EscapeTable) {
-    if (row.Entity == AReference) {
-      AResolved = row.Character;
+    if (row.Entity == aReference) {
+      aResolved = row.Character;
       return true;
     }
   }
@@ -72,85 +72,85 @@ bool ResolveReference(std::u16string_view AReference, char16_t& AResolved) {
 }
 
 // Whether a block of eight code units holds one that needs an entity.
-bool BlockNeedsEscape(const char16_t* APos) {
-  const TUnitBlock block = LoadBlock(APos);
+bool BlockNeedsEscape(const char16_t* aPos) {
+  const TUnitBlock block = LoadBlock(aPos);
   return AnySet((block == Lane(u'&')) | (block == Lane(u'<')) | (block == Lane(u'>')) |
                 (block == Lane(u'\'')) | (block == Lane(u'"')) | (block == Lane(u'\0')));
 }
 
 } // namespace
 
-void AppendEscaped(std::u16string& AOut, std::u16string_view Text) {
+void AppendEscaped(std::u16string& aOut, std::u16string_view aText) {
   std::size_t runStart = 0;
-  for (std::size_t i = 0; i < Text.size(); ++i) {
+  for (std::size_t i = 0; i < aText.size(); ++i) {
     // Most text needs no entity: whole blocks of it are passed at once.
-    while (Text.size() - i >= BlockUnits && !BlockNeedsEscape(Text.data() + i))
+    while (aText.size() - i >= BlockUnits && !BlockNeedsEscape(aText.data() + i))
       i += BlockUnits;
-    if (i == Text.size())
+    if (i == aText.size())
       break;
-    if (!NeedsEscape(Text[i]))
+    if (!NeedsEscape(aText[i]))
       continue;
-    AOut.append(Text, runStart, i - runStart);
-    AOut.append(EntityOf(Text[i]));
+    aOut.append(aText, runStart, i - runStart);
+    aOut.append(EntityOf(aText[i]));
     runStart = i + 1;
   }
-  AOut.append(Text, runStart);
+  aOut.append(aText, runStart);
 }
 
-std::u16string EscapeText(std::u16string_view Text) {
+std::u16string EscapeText(std::u16string_view aText) {
   std::u16string result;
-  result.reserve(Text.size() + Text.size() / 8 + 8);
-  AppendEscaped(result, Text);
+  result.reserve(aText.size() + aText.size() / 8 + 8);
+  AppendEscaped(result, aText);
   return result;
 }
 
-void AppendUnescaped(std::u16string& AOut, std::u16string_view Text) {
+void AppendUnescaped(std::u16string& aOut, std::u16string_view aText) {
   std::size_t pos = 0;
-  for (std::size_t amp = FindCodeUnit(Text, u'&'); amp != std::u16string_view::npos;
-       amp = FindCodeUnit(Text, u'&', pos)) {
-    const std::size_t semicolon = Text.find(u';', amp + 1);
+  for (std::size_t amp = FindCodeUnit(aText, u'&'); amp != std::u16string_view::npos;
+       amp = FindCodeUnit(aText, u'&', pos)) {
+    const std::size_t semicolon = aText.find(u';', amp + 1);
     if (semicolon == std::u16string_view::npos)
       break;
-    AOut.append(Text, pos, amp - pos);
-    const std::u16string_view reference = Text.substr(amp, semicolon - amp + 1);
+    aOut.append(aText, pos, amp - pos);
+    const std::u16string_view reference = aText.substr(amp, semicolon - amp + 1);
     char16_t resolved = 0;
     if (ResolveReference(reference, resolved))
-      AOut += resolved;
+      aOut += resolved;
     else
-      AOut.append(reference);
+      aOut.append(reference);
     pos = semicolon + 1;
   }
-  AOut.append(Text, pos);
+  aOut.append(aText, pos);
 }
 
-std::u16string UnescapeText(std::u16string_view Text) {
+std::u16string UnescapeText(std::u16string_view aText) {
   std::u16string result;
-  result.reserve(Text.size());
-  AppendUnescaped(result, Text);
+  result.reserve(aText.size());
+  AppendUnescaped(result, aText);
   return result;
 }
 
-std::u16string QuoteText(std::u16string_view Text) {
-  const char16_t quote = Text.find(u'"') == std::u16string_view::npos ? u'"' : u'\'';
+std::u16string QuoteText(std::u16string_view aText) {
+  const char16_t quote = aText.find(u'"') == std::u16string_view::npos ? u'"' : u'\'';
   std::u16string result;
-  result.reserve(Text.size() + 2);
+  result.reserve(aText.size() + 2);
   result += quote;
-  result.append(Text);
+  result.append(aText);
   result += quote;
   return result;
 }
 
-std::u16string UnquoteText(std::u16string_view Text) {
-  if (Text.size() < 2 || (Text[0] != u'"' && Text[0] != u'\''))
-    return std::u16string(Text);
-  const char16_t quote = Text[0];
+std::u16string UnquoteText(std::u16string_view aText) {
+  if (aText.size() < 2 || (aText[0] != u'"' && aText[0] != u'\''))
+    return std::u16string(aText);
+  const char16_t quote = aText[0];
   std::u16string result;
-  for (std::size_t i = 1; i < Text.size(); ++i) {
-    if (Text[i] != quote) {
-      result += Text[i];
+  for (std::size_t i = 1; i < aText.size(); ++i) {
+    if (aText[i] != quote) {
+      result += aText[i];
       continue;
     }
-    if (i + 1 < Text.size() && Text[i + 1] == quote) {
+    if (i + 1 < aText.size() && aText[i + 1] == quote) {
       result += quote;
       ++i;
       continue;
@@ -160,28 +160,28 @@ std::u16string UnquoteText(std::u16string_view Text) {
   return result;
 }
 
-std::u16string BoolToText(bool Value) {
-  return Value ? u"True" : u"False";
+std::u16string BoolToText(bool aValue) {
+  return aValue ? u"True" : u"False";
 }
 
-bool TryTextToBool(std::u16string_view Text, bool& Value) {
-  if (Text.empty())
+bool TryTextToBool(std::u16string_view aText, bool& aValue) {
+  if (aText.empty())
     return false;
-  const char16_t c = AsciiUpper(Text[0] & 0xFF);
+  const char16_t c = AsciiUpper(aText[0] & 0xFF);
   if (c == u'T' || c == u'Y') {
-    Value = true;
+    aValue = true;
     return true;
   }
   if (c == u'F' || c == u'N') {
-    Value = false;
+    aValue = false;
     return true;
   }
   return false;
 }
 
-bool TextToBool(std::u16string_view Text) {
+bool TextToBool(std::u16string_view aText) {
   bool value = false;
-  if (!TryTextToBool(Text, value))
+  if (!TryTextToBool(aText, value))
     throw Exception(u"Cannot convert value to bool");
   return value;
 }

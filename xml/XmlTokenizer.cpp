@@ -12,40 +12,40 @@ using vbase::Trim;
 namespace {
 
 // Where the reading of a kind goes on, counted from the code unit after the "<".
-const char16_t* ContinuationOf(const TTagType& ARow, const char16_t* AAfterLess,
-                               const char16_t* AEnd) {
-  const std::ptrdiff_t startLength = static_cast<std::ptrdiff_t>(ARow.FStart.size());
-  switch (ARow.FStyle) {
+const char16_t* ContinuationOf(const TTagType& aRow, const char16_t* aAfterLess,
+                               const char16_t* aEnd) {
+  const std::ptrdiff_t startLength = static_cast<std::ptrdiff_t>(aRow.FStart.size());
+  switch (aRow.FStyle) {
   case xeNormal:
   case xeDeclaration:
   case xeStylesheet:
     // The start string is read again as part of the tag text.
-    return AAfterLess;
+    return aAfterLess;
   case xeCData:
   case xeComment:
-    return AAfterLess + startLength - 1;
+    return aAfterLess + startLength - 1;
   case xeExclam:
   case xeQuestion:
-    return AAfterLess + 1;
+    return aAfterLess + 1;
   default:
     // DTD keywords: the separator after the keyword goes too.
-    return std::min(AAfterLess + startLength, AEnd);
+    return std::min(aAfterLess + startLength, aEnd);
   }
 }
 
 } // namespace
 
-const TTagType& ReadTagKind(TXmlCursor& C) {
-  const char16_t* afterLess = C.Pos;
+const TTagType& ReadTagKind(TXmlCursor& aC) {
+  const char16_t* afterLess = aC.Pos;
   // Every start string but "<" goes on with "!" or "?": anything else starts an element.
-  if (C.AtEnd() || (*C.Pos != u'!' && *C.Pos != u'?'))
+  if (aC.AtEnd() || (*aC.Pos != u'!' && *aC.Pos != u'?'))
     return TagTypeTable.back();
   std::size_t result = TagTypeTable.size() - 1;
   uint32_t candidates = (1u << TagTypeTable.size()) - 1;
   // The k-th unit after "<" is compared with character k of every start string still in the
   // running; a completed start string stands until a longer one completes.
-  for (std::size_t k = 1; candidates != 0 && !C.AtEnd(); ++k) {
-    const char16_t c = *C.Pos++;
+  for (std::size_t k = 1; candidates != 0 && !aC.AtEnd(); ++k) {
+    const char16_t c = *aC.Pos++;
     uint32_t matched = 0;
     for (std::size_t row = TagTypeTable.size(); row-- > 0;) {
       const std::u16string_view start = TagTypeTable[row].FStart;
@@ -58,35 +58,35 @@ const TTagType& ReadTagKind(TXmlCursor& C) {
     candidates = matched;
   }
   const TTagType& row = TagTypeTable[result];
-  C.Pos = ContinuationOf(row, afterLess, C.End);
+  aC.Pos = ContinuationOf(row, afterLess, aC.End);
   return row;
 }
 
-bool ReadUntilTerminator(TXmlCursor& C, std::u16string_view T, std::u16string_view& AText,
-                         bool AQuoteAware) {
-  if (T.empty())
+bool ReadUntilTerminator(TXmlCursor& aC, std::u16string_view aT, std::u16string_view& aText,
+                         bool aQuoteAware) {
+  if (aT.empty())
     return false;
-  const char16_t* first = C.Pos;
-  const char16_t last = T.back();
-  const std::ptrdiff_t length = static_cast<std::ptrdiff_t>(T.size());
-  for (const char16_t* p = first; p != C.End;) {
+  const char16_t* first = aC.Pos;
+  const char16_t last = aT.back();
+  const std::ptrdiff_t length = static_cast<std::ptrdiff_t>(aT.size());
+  for (const char16_t* p = first; p != aC.End;) {
     // Only the terminator's last code unit and, where they count, quotes stop the scan.
-    while (p != C.End && *p != last && !(AQuoteAware && IsQuote(*p)))
+    while (p != aC.End && *p != last && !(aQuoteAware && IsQuote(*p)))
       ++p;
-    if (p == C.End)
+    if (p == aC.End)
       break;
     const char16_t c = *p++;
-    if (AQuoteAware && IsQuote(c)) {
-      p = std::find(p, C.End, c);
-      if (p != C.End)
+    if (aQuoteAware && IsQuote(c)) {
+      p = std::find(p, aC.End, c);
+      if (p != aC.End)
         ++p;
-    } else if (p - first >= length && std::u16string_view(p - length, T.size()) == T) {
-      AText = std::u16string_view(first, static_cast<std::size_t>(p - length - first));
-      C.Pos = p;
+    } else if (p - first >= length && std::u16string_view(p - length, aT.size()) == aT) {
+      aText = std::u16string_view(first, static_cast<std::size_t>(p - length - first));
+      aC.Pos = p;
       return true;
     }
   }
-  C.Pos = C.End;
+  aC.Pos = aC.End;
   return false;
 }
 
@@ -96,41 +96,41 @@ namespace {
 // results, each in one forward sweep so that long tags stay linear.
 class TTokenJoiner {
 public:
-  explicit TTokenJoiner(std::vector<std::u16string>& ATokens) : FTokens(ATokens) {}
+  explicit TTokenJoiner(std::vector<std::u16string>& aTokens) : fTokens(aTokens) {}
 
-  void Add(std::u16string_view ARaw) {
-    if (FHasPending && ARaw.front() == u'=') {
-      FPending.append(ARaw);
+  void Add(std::u16string_view aRaw) {
+    if (fHasPending && aRaw.front() == u'=') {
+      fPending.append(aRaw);
       return;
     }
     Finish();
-    FPending.assign(ARaw);
-    FHasPending = true;
+    fPending.assign(aRaw);
+    fHasPending = true;
   }
 
   void Finish() {
-    if (!FHasPending)
+    if (!fHasPending)
       return;
-    const bool hasEquals = FPending.find(u'=') != std::u16string::npos;
-    if (!FTokens.empty() && IsQuote(FPending.front()) && FPreviousHasEquals)
-      FTokens.back().append(FPending);
+    const bool hasEquals = fPending.find(u'=') != std::u16string::npos;
+    if (!fTokens.empty() && IsQuote(fPending.front()) && fPreviousHasEquals)
+      fTokens.back().append(fPending);
     else
-      FTokens.push_back(std::move(FPending));
-    FPreviousHasEquals = hasEquals;
-    FPending.clear();
-    FHasPending = false;
+      fTokens.push_back(std::move(fPending));
+    fPreviousHasEquals = hasEquals;
+    fPending.clear();
+    fHasPending = false;
   }
 
 private:
-  std::vector<std::u16string>& FTokens;
-  std::u16string FPending;
-  bool FHasPending = false;
-  bool FPreviousHasEquals = false;
+  std::vector<std::u16string>& fTokens;
+  std::u16string fPending;
+  bool fHasPending = false;
+  bool fPreviousHasEquals = false;
 };
 
-// The whitespace-separated stretches of AText, quoted stretches kept whole, before any joining.
-void SplitRawTokens(std::u16string_view AText, std::vector<std::u16string_view>& ARaw) {
-  const std::u16string_view text = Trim(AText, IsXmlWhitespace);
+// The whitespace-separated stretches of aText, quoted stretches kept whole, before any joining.
+void SplitRawTokens(std::u16string_view aText, std::vector<std::u16string_view>& aRaw) {
+  const std::u16string_view text = Trim(aText, IsXmlWhitespace);
   std::size_t tokenStart = 0;
   char16_t quote = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -142,49 +142,49 @@ void SplitRawTokens(std::u16string_view AText, std::vector<std::u16string_view>&
       quote = c;
     } else if (IsXmlWhitespace(c)) {
       if (i > tokenStart)
-        ARaw.push_back(text.substr(tokenStart, i - tokenStart));
+        aRaw.push_back(text.substr(tokenStart, i - tokenStart));
       tokenStart = i + 1;
     }
   }
   if (text.size() > tokenStart)
-    ARaw.push_back(text.substr(tokenStart));
+    aRaw.push_back(text.substr(tokenStart));
 }
 
-void JoinRawTokens(const std::vector<std::u16string_view>& ARaw,
-                   std::vector<std::u16string>& ATokens) {
-  TTokenJoiner joiner(ATokens);
-  for (const std::u16string_view raw : ARaw)
+void JoinRawTokens(const std::vector<std::u16string_view>& aRaw,
+                   std::vector<std::u16string>& aTokens) {
+  TTokenJoiner joiner(aTokens);
+  for (const std::u16string_view raw : aRaw)
     joiner.Add(raw);
   joiner.Finish();
 }
 
 // Only a token after the first that starts with "=" or a quote can join the one before it.
-bool NeedsJoining(const std::vector<std::u16string_view>& ARaw) {
-  return std::any_of(ARaw.begin() + std::min<std::ptrdiff_t>(1, std::ssize(ARaw)), ARaw.end(),
-                     [](std::u16string_view ARawToken) {
-                       return ARawToken.front() == u'=' || IsQuote(ARawToken.front());
+bool NeedsJoining(const std::vector<std::u16string_view>& aRaw) {
+  return std::any_of(aRaw.begin() + std::min<std::ptrdiff_t>(1, std::ssize(aRaw)), aRaw.end(),
+                     [](std::u16string_view aRawToken) {
+                       return aRawToken.front() == u'=' || IsQuote(aRawToken.front());
                      });
 }
 
 } // namespace
 
-void SplitTagText(std::u16string_view AText, std::vector<std::u16string>& ATokens) {
+void SplitTagText(std::u16string_view aText, std::vector<std::u16string>& aTokens) {
   std::vector<std::u16string_view> raw;
-  SplitRawTokens(AText, raw);
+  SplitRawTokens(aText, raw);
   if (raw.empty())
     return;
-  ATokens.clear();
-  JoinRawTokens(raw, ATokens);
+  aTokens.clear();
+  JoinRawTokens(raw, aTokens);
 }
 
-void TTagTokens::Split(std::u16string_view AText) {
-  FTokens.clear();
-  SplitRawTokens(AText, FTokens);
-  if (!NeedsJoining(FTokens))
+void TTagTokens::Split(std::u16string_view aText) {
+  fTokens.clear();
+  SplitRawTokens(aText, fTokens);
+  if (!NeedsJoining(fTokens))
     return;
-  FJoined.clear();
-  JoinRawTokens(FTokens, FJoined);
-  FTokens.assign(FJoined.begin(), FJoined.end());
+  fJoined.clear();
+  JoinRawTokens(fTokens, fJoined);
+  fTokens.assign(fJoined.begin(), fJoined.end());
 }
 
 } // namespace vxml

@@ -13,20 +13,20 @@ using TUnitBlock = uint16_t __attribute__((vector_size(16)));
 using TUnitMask = int16_t __attribute__((vector_size(16)));
 inline constexpr std::ptrdiff_t BlockUnits = sizeof(TUnitBlock) / sizeof(char16_t);
 
-inline TUnitBlock LoadBlock(const char16_t* APos) {
+inline TUnitBlock LoadBlock(const char16_t* aPos) {
   TUnitBlock block;
-  std::memcpy(&block, APos, sizeof block);
+  std::memcpy(&block, aPos, sizeof block);
   return block;
 }
 
 // A code unit as a lane value, for comparisons with a whole block.
-constexpr uint16_t Lane(char16_t AUnit) {
-  return AUnit;
+constexpr uint16_t Lane(char16_t aUnit) {
+  return aUnit;
 }
 
-inline bool AnySet(TUnitMask AMask) {
+inline bool AnySet(TUnitMask aMask) {
   uint64_t halves[2];
-  std::memcpy(halves, &AMask, sizeof halves);
+  std::memcpy(halves, &aMask, sizeof halves);
   return (halves[0] | halves[1]) != 0;
 }
 

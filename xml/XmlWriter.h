@@ -10,6 +10,6 @@ class TXmlStringBuilder;
 
 // Appends the document text to S: the top-level nodes joined by CR LF. "XML root element not
 // defined." when ParserWarnings is on and there is no root element, before anything is appended.
-void WriteToStreamW(TXmlDocument& ADocument, TXmlStringBuilder& S);
+void WriteToStreamW(TXmlDocument& aDocument, TXmlStringBuilder& aS);
 
 } // namespace vxml

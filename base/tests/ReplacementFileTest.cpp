@@ -50,7 +50,7 @@ TReplacementFileCalls SystemCalls;
 // call of Fault fail, for the object's lifetime.
 class TFaultyCalls {
 public:
-  explicit TFaultyCalls(TFault AFault);
+  explicit TFaultyCalls(TFault aFault);
   ~TFaultyCalls() {
     ReplacementFileCalls = SystemCalls;
     Fault = {};
@@ -61,9 +61,9 @@ public:
 };
 
 // Records the call, and fails it with Fault's error when it is the call of Fault.
-bool Fails(TCall ACall, const char* AName) {
-  Calls.push_back(AName);
-  if (Fault.Call != ACall)
+bool Fails(TCall aCall, const char* aName) {
+  Calls.push_back(aName);
+  if (Fault.Call != aCall)
     return false;
 #ifdef _WIN32
   ::SetLastError(static_cast<DWORD>(Fault.Error));
@@ -77,100 +77,100 @@ bool Fails(TCall ACall, const char* AName) {
 
 DWORD RenameFlags = 0;
 
-TFaultyCalls::TFaultyCalls(TFault AFault) {
-  Fault = AFault;
+TFaultyCalls::TFaultyCalls(TFault aFault) {
+  Fault = aFault;
   SystemCalls = ReplacementFileCalls;
   ReplacementFileCalls = {
-      [](HANDLE AFile, LPCVOID ABytes, DWORD ACount, LPDWORD AWritten, LPOVERLAPPED AOverlapped) {
+      [](HANDLE aFile, LPCVOID aBytes, DWORD aCount, LPDWORD aWritten, LPOVERLAPPED aOverlapped) {
         return Fails(TCall::Write, "write")
                    ? FALSE
-                   : SystemCalls.Write(AFile, ABytes, ACount, AWritten, AOverlapped);
+                   : SystemCalls.Write(aFile, aBytes, aCount, aWritten, aOverlapped);
       },
-      [](HANDLE AFile) {
-        return Fails(TCall::SyncFile, "sync file") ? FALSE : SystemCalls.Sync(AFile);
+      [](HANDLE aFile) {
+        return Fails(TCall::SyncFile, "sync file") ? FALSE : SystemCalls.Sync(aFile);
       },
       // The handle is gone also when closing it fails.
-      [](HANDLE AFile) {
-        const BOOL closed = SystemCalls.Close(AFile);
+      [](HANDLE aFile) {
+        const BOOL closed = SystemCalls.Close(aFile);
         return Fails(TCall::CloseFile, "close file") ? FALSE : closed;
       },
-      [](LPCWSTR AFrom, LPCWSTR ATo, DWORD AFlags) {
-        RenameFlags = AFlags;
-        return Fails(TCall::Rename, "rename") ? FALSE : SystemCalls.Rename(AFrom, ATo, AFlags);
+      [](LPCWSTR aFrom, LPCWSTR aTo, DWORD aFlags) {
+        RenameFlags = aFlags;
+        return Fails(TCall::Rename, "rename") ? FALSE : SystemCalls.Rename(aFrom, aTo, aFlags);
       }};
 }
 
-std::string CannotCreate(const fs::path& ATarget, int AError) {
-  return "EFCreateError: " + Utf8Encode(u"Cannot create file \"" + ATarget.u16string() + u"\". " +
-                                        WindowsErrorText(static_cast<unsigned long>(AError)));
+std::string CannotCreate(const fs::path& aTarget, int aError) {
+  return "EFCreateError: " + Utf8Encode(u"Cannot create file \"" + aTarget.u16string() + u"\". " +
+                                        WindowsErrorText(static_cast<unsigned long>(aError)));
 }
 
-std::string CannotWrite(const fs::path& ATarget, int AError) {
-  return Utf8Encode(u"Cannot write \"" + ATarget.u16string() + u"\": " +
-                    WindowsErrorText(static_cast<unsigned long>(AError)));
+std::string CannotWrite(const fs::path& aTarget, int aError) {
+  return Utf8Encode(u"Cannot write \"" + aTarget.u16string() + u"\": " +
+                    WindowsErrorText(static_cast<unsigned long>(aError)));
 }
 
 #else
 
 // The same calls serve the temporary file and the folder.
-bool Fails(int AHandle, TCall AOnFile, const char* AFileName, TCall AOnFolder,
-           const char* AFolderName) {
+bool Fails(int aHandle, TCall aOnFile, const char* aFileName, TCall aOnFolder,
+           const char* aFolderName) {
   struct stat status {};
-  const bool folder = ::fstat(AHandle, &status) == 0 && S_ISDIR(status.st_mode);
-  return folder ? Fails(AOnFolder, AFolderName) : Fails(AOnFile, AFileName);
+  const bool folder = ::fstat(aHandle, &status) == 0 && S_ISDIR(status.st_mode);
+  return folder ? Fails(aOnFolder, aFolderName) : Fails(aOnFile, aFileName);
 }
 
-TFaultyCalls::TFaultyCalls(TFault AFault) {
-  Fault = AFault;
+TFaultyCalls::TFaultyCalls(TFault aFault) {
+  Fault = aFault;
   SystemCalls = ReplacementFileCalls;
   ReplacementFileCalls = {
-      [](int AFile, const void* ABytes, size_t ACount) {
+      [](int aFile, const void* aBytes, size_t aCount) {
         return Fails(TCall::Write, "write") ? ssize_t{-1}
-                                            : SystemCalls.Write(AFile, ABytes, ACount);
+                                            : SystemCalls.Write(aFile, aBytes, aCount);
       },
-      [](int AFile) {
-        return Fails(AFile, TCall::SyncFile, "sync file", TCall::SyncFolder, "sync folder")
+      [](int aFile) {
+        return Fails(aFile, TCall::SyncFile, "sync file", TCall::SyncFolder, "sync folder")
                    ? -1
-                   : SystemCalls.Sync(AFile);
+                   : SystemCalls.Sync(aFile);
       },
       // The handle is gone also when closing it fails.
-      [](int AFile) {
-        if (!Fails(AFile, TCall::CloseFile, "close file", TCall::CloseFolder, "close folder"))
-          return SystemCalls.Close(AFile);
+      [](int aFile) {
+        if (!Fails(aFile, TCall::CloseFile, "close file", TCall::CloseFolder, "close folder"))
+          return SystemCalls.Close(aFile);
         const int error = errno;
-        SystemCalls.Close(AFile);
+        SystemCalls.Close(aFile);
         errno = error;
         return -1;
       },
-      [](const char* AFrom, const char* ATo) {
-        return Fails(TCall::Rename, "rename") ? -1 : SystemCalls.Rename(AFrom, ATo);
+      [](const char* aFrom, const char* aTo) {
+        return Fails(TCall::Rename, "rename") ? -1 : SystemCalls.Rename(aFrom, aTo);
       },
-      [](const char* AFolder) {
-        return Fails(TCall::OpenFolder, "open folder") ? -1 : SystemCalls.OpenFolder(AFolder);
+      [](const char* aFolder) {
+        return Fails(TCall::OpenFolder, "open folder") ? -1 : SystemCalls.OpenFolder(aFolder);
       }};
 }
 
-std::string CannotCreate(const fs::path& ATarget, int AError) {
-  return "EFCreateError: Cannot create file \"" + ATarget.native() + "\". " + std::strerror(AError);
+std::string CannotCreate(const fs::path& aTarget, int aError) {
+  return "EFCreateError: Cannot create file \"" + aTarget.native() + "\". " + std::strerror(aError);
 }
 
-std::string CannotWrite(const fs::path& ATarget, int AError) {
-  return "Cannot write \"" + ATarget.native() + "\": " + std::strerror(AError);
+std::string CannotWrite(const fs::path& aTarget, int aError) {
+  return "Cannot write \"" + aTarget.native() + "\": " + std::strerror(aError);
 }
 
 #endif
 
-void Save(const fs::path& ATarget) {
-  TReplacementFile file(ATarget);
+void Save(const fs::path& aTarget) {
+  TReplacementFile file(aTarget);
   file.Write(NewContent);
   file.Commit();
 }
 
 class ReplacementFileTest : public ::testing::Test {
 protected:
-  fs::path Target() const { return PathOfUtf8(FFolder.File("demo.vxp")); }
+  fs::path Target() const { return PathOfUtf8(fFolder.File("demo.vxp")); }
 
-  TTempFolder FFolder;
+  TTempFolder fFolder;
 };
 
 TEST_F(ReplacementFileTest, SyncsTheFolderAfterTheRename) {
@@ -241,7 +241,7 @@ TEST_F(ReplacementFileTest, FailedCallLeavesTheTargetAsItWasAndNoTemporaryFile) 
       if (row.NewFileStays || targetExists) {
         EXPECT_EQ(ReadFileBytes(Target()), row.NewFileStays ? NewContent : OldContent);
       }
-      EXPECT_EQ(FFolder.Entries(),
+      EXPECT_EQ(fFolder.Entries(),
                 (targetExists || row.NewFileStays ? std::set<std::string>{"demo.vxp"}
                                                   : std::set<std::string>{}));
       fs::remove(Target());
@@ -263,7 +263,7 @@ TEST_F(ReplacementFileTest, FolderThatCannotBeSyncedIsNoFailure) {
     const TFaultyCalls calls(fault);
     Save(Target());
     EXPECT_EQ(ReadFileBytes(Target()), NewContent);
-    EXPECT_EQ(FFolder.Entries(), std::set<std::string>{"demo.vxp"});
+    EXPECT_EQ(fFolder.Entries(), std::set<std::string>{"demo.vxp"});
   }
 }
 #endif

@@ -22,10 +22,10 @@ struct TConversionCase {
 };
 
 // Byte strings as hex, so a failing row shows what differs.
-std::string Hex(std::string_view ABytes) {
+std::string Hex(std::string_view aBytes) {
   static constexpr char Digits[] = "0123456789ABCDEF";
   std::string hex;
-  for (unsigned char b : ABytes) {
+  for (unsigned char b : aBytes) {
     hex += Digits[b >> 4];
     hex += Digits[b & 0xF];
     hex += ' ';
@@ -33,9 +33,9 @@ std::string Hex(std::string_view ABytes) {
   return hex;
 }
 
-std::string Hex(std::u16string_view AText) {
+std::string Hex(std::u16string_view aText) {
   std::string hex;
-  for (char16_t unit : AText)
+  for (char16_t unit : aText)
     hex += Hex(std::string{static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)});
   return hex;
 }

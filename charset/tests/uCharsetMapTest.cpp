@@ -22,14 +22,14 @@ struct TLookupCase {
   uint32_t CodePage;
 };
 
-std::string Narrow(std::u16string_view AText) {
-  return std::string(AText.begin(), AText.end());
+std::string Narrow(std::u16string_view aText) {
+  return std::string(aText.begin(), aText.end());
 }
 
-void ExpectLookups(const std::vector<TCharsetRec>& ATable, std::span<const TLookupCase> ACases) {
-  for (const auto& row : ACases) {
+void ExpectLookups(const std::vector<TCharsetRec>& aTable, std::span<const TLookupCase> aCases) {
+  for (const auto& row : aCases) {
     SCOPED_TRACE(Narrow(row.Name));
-    EXPECT_EQ(CodePageFromCharsetName(ATable, row.Name), row.CodePage);
+    EXPECT_EQ(CodePageFromCharsetName(aTable, row.Name), row.CodePage);
   }
 }
 
@@ -146,8 +146,8 @@ TEST(uCharsetMapTest, MailNewsListNamesTheUsualCharsets) {
   const auto list = MailNewsCodePages();
   for (const auto& row : expected) {
     SCOPED_TRACE(Narrow(row.Name));
-    const auto found = std::find_if(list.begin(), list.end(), [&](const TMimeCodePageInfo& info) {
-      return info.WebCharset == row.Name;
+    const auto found = std::find_if(list.begin(), list.end(), [&](const TMimeCodePageInfo& aInfo) {
+      return aInfo.WebCharset == row.Name;
     });
     ASSERT_NE(found, list.end());
     EXPECT_EQ(found->CodePage, row.CodePage);
@@ -236,21 +236,21 @@ protected:
   void SetUp() override {
     for (const char* name : Variables) {
       const char* value = std::getenv(name);
-      FSaved.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+      fSaved.push_back(value ? std::optional<std::string>(value) : std::nullopt);
       unsetenv(name);
     }
   }
   void TearDown() override {
     for (std::size_t i = 0; i < std::size(Variables); ++i) {
-      if (FSaved[i])
-        setenv(Variables[i], FSaved[i]->c_str(), 1);
+      if (fSaved[i])
+        setenv(Variables[i], fSaved[i]->c_str(), 1);
       else
         unsetenv(Variables[i]);
     }
   }
 
 private:
-  std::vector<std::optional<std::string>> FSaved;
+  std::vector<std::optional<std::string>> fSaved;
 };
 
 TEST_F(UserLocaleNameTest, FollowsThePosixPrecedence) {

@@ -107,7 +107,7 @@ TEST(CliAppTest, HelpVersionAndUsageStatus) {
 TEST(CliAppTest, UnreadableFolderFailsAndTheRestIsConverted) {
   TTempFolder folder;
   namespace fs = std::filesystem;
-  const fs::path root = folder.Path();
+  const fs::path& root = folder.Path();
   fs::create_directories(root / "locked");
   fs::create_directories(root / "open");
   const std::string project = ReadFileBytes(std::string(VLP_TEST_DATA) + "/worked-example.vlp");
@@ -580,8 +580,8 @@ TEST_F(CliProcessTest, AFileWithNothingOfAnOldProjectIsWarnedAbout) {
 
 // The log's one line that differs from run to run.
 std::string WithoutTimes(const std::string& aText) {
-  static const std::regex time("Total processing time: [0-9]+ms");
-  return std::regex_replace(aText, time, "Total processing time: ?ms");
+  static const std::regex Time("Total processing time: [0-9]+ms");
+  return std::regex_replace(aText, Time, "Total processing time: ?ms");
 }
 
 // Several projects at once give what one at a time gives: the same files, the same console

@@ -24,9 +24,9 @@ namespace {
 const std::string HeaderError =
     "EAssertionFailed: Xml header error (empty stream?) (XmlDocument, line 1336)";
 
-std::string DetectedOrError(std::string_view ABytes) {
+std::string DetectedOrError(std::string_view aBytes) {
   std::string result;
-  const std::string error = ErrorOf([&] { result = std::to_string(DetectCodePage(ABytes)); });
+  const std::string error = ErrorOf([&] { result = std::to_string(DetectCodePage(aBytes)); });
   return error == "no error" ? result : error;
 }
 
@@ -67,21 +67,21 @@ TEST(XmlEncodingDetectionTest, DetectCodePageReadsMarkThenDeclaration) {
   }
 }
 
-std::string Utf16Bytes(std::u16string_view AText, bool ABigEndian) {
+std::string Utf16Bytes(std::u16string_view aText, bool aBigEndian) {
   std::string bytes;
-  for (const char16_t c : AText) {
+  for (const char16_t c : aText) {
     const char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
-    bytes += ABigEndian ? std::string{high, low} : std::string{low, high};
+    bytes += aBigEndian ? std::string{high, low} : std::string{low, high};
   }
   return bytes;
 }
 
-std::string Utf16Le(std::u16string_view AText) {
-  return Utf16Bytes(AText, false);
+std::string Utf16Le(std::u16string_view aText) {
+  return Utf16Bytes(aText, false);
 }
 
-std::string Declared(const char* AEncoding, const std::string& AValueBytes) {
-  return "<?xml version=\"1.0\" encoding=\""s + AEncoding + "\"?>\r\n<a>" + AValueBytes + "</a>";
+std::string Declared(const char* aEncoding, const std::string& aValueBytes) {
+  return "<?xml version=\"1.0\" encoding=\""s + aEncoding + "\"?>\r\n<a>" + aValueBytes + "</a>";
 }
 
 TEST(XmlEncodingDetectionTest, LoadsTextInEachEncoding) {
@@ -136,13 +136,13 @@ TEST(XmlEncodingDetectionTest, LongLeadingWhitespaceNeedsAMark) {
 
 // Every prefix sits at the very end of its own allocation, so a read past it is caught.
 template <typename TChar, typename TLoad>
-void LoadEveryPrefix(std::basic_string_view<TChar> AText, TLoad ALoad) {
-  for (std::size_t length = 0; length <= AText.size(); ++length) {
+void LoadEveryPrefix(std::basic_string_view<TChar> aText, TLoad aLoad) {
+  for (std::size_t length = 0; length <= aText.size(); ++length) {
     const auto buffer = std::make_unique<TChar[]>(length == 0 ? 1 : length);
-    std::copy_n(AText.data(), length, buffer.get());
+    std::copy_n(aText.data(), length, buffer.get());
     TXmlDocument document;
     try {
-      ALoad(document, std::basic_string_view<TChar>(buffer.get(), length));
+      aLoad(document, std::basic_string_view<TChar>(buffer.get(), length));
     } catch (const Exception&) {
     }
   }
@@ -156,17 +156,17 @@ constexpr char16_t EveryFeature[] =
 
 TEST(XmlEncodingDetectionTest, EveryTruncationFailsCleanly) {
   const std::u16string_view text = EveryFeature;
-  LoadEveryPrefix(text, [](TXmlDocument& document, std::u16string_view prefix) {
-    document.ReadFromStringW(prefix);
-    document.ResolveEntityReferences();
+  LoadEveryPrefix(text, [](TXmlDocument& aDocument, std::u16string_view aPrefix) {
+    aDocument.ReadFromStringW(aPrefix);
+    aDocument.ResolveEntityReferences();
   });
   const std::string utf8 = Utf8Encode(text);
-  LoadEveryPrefix(std::string_view(utf8), [](TXmlDocument& document, std::string_view prefix) {
-    document.ReadFromString(prefix);
+  LoadEveryPrefix(std::string_view(utf8), [](TXmlDocument& aDocument, std::string_view aPrefix) {
+    aDocument.ReadFromString(aPrefix);
   });
   const std::string utf16 = "\xFF\xFE" + Utf16Le(text);
-  LoadEveryPrefix(std::string_view(utf16), [](TXmlDocument& document, std::string_view prefix) {
-    document.ReadFromString(prefix);
+  LoadEveryPrefix(std::string_view(utf16), [](TXmlDocument& aDocument, std::string_view aPrefix) {
+    aDocument.ReadFromString(aPrefix);
   });
   TXmlDocument document;
   document.ReadFromStringW(text);
@@ -207,13 +207,13 @@ TEST(XmlEncodingDetectionTest, GarbageFailsCleanly) {
 
 class XmlLoadFromFileTest : public ::testing::Test {
 protected:
-  std::u16string Write(const std::u16string& AName, const std::string& ABytes) {
-    const std::filesystem::path path = FFolder.Path() / std::filesystem::path(Utf8Encode(AName));
-    WriteFileBytes(path, ABytes);
+  std::u16string Write(const std::u16string& AName, const std::string& aBytes) {
+    const std::filesystem::path path = fFolder.Path() / std::filesystem::path(Utf8Encode(AName));
+    WriteFileBytes(path, aBytes);
     return Utf8Decode(path.string());
   }
 
-  TTempFolder FFolder;
+  TTempFolder fFolder;
 };
 
 TEST_F(XmlLoadFromFileTest, LoadsAFileWithAUnicodeName) {
@@ -246,8 +246,8 @@ TEST_F(XmlLoadFromFileTest, ABigFileLoadsAsItsBytesDoInOnePiece) {
 }
 
 TEST_F(XmlLoadFromFileTest, ReportsFilesThatCannotBeOpened) {
-  const std::u16string missing = Utf8Decode(FFolder.File("missing.vlp"));
-  const std::u16string folder = Utf8Decode(FFolder.Path().string());
+  const std::u16string missing = Utf8Decode(fFolder.File("missing.vlp"));
+  const std::u16string folder = Utf8Decode(fFolder.Path().string());
   TXmlDocument document;
   EXPECT_EQ(ErrorOf([&] { document.LoadFromFile(missing); }),
             "EFOpenError: Cannot open file \"" + Utf8Encode(missing) + "\". " +

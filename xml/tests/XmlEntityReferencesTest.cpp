@@ -9,8 +9,8 @@ using namespace vxml;
 
 namespace {
 
-std::u16string WithEntities(std::u16string_view ADeclarations, std::u16string_view ARoot) {
-  return u"<!DOCTYPE r [" + std::u16string(ADeclarations) + u"]>" + std::u16string(ARoot);
+std::u16string WithEntities(std::u16string_view aDeclarations, std::u16string_view aRoot) {
+  return u"<!DOCTYPE r [" + std::u16string(aDeclarations) + u"]>" + std::u16string(aRoot);
 }
 
 TEST(XmlEntityReferencesTest, EntityByNameGivesTheUnquotedText) {

@@ -23,17 +23,17 @@ struct TFailure {
 
 class XmlReadPlaceTest : public ::testing::Test {
 protected:
-  std::u16string Write(const std::string& ABytes) {
-    WriteFileBytes(FFolder.Path() / "project.vlp", ABytes);
-    return Utf8Decode(FFolder.File("project.vlp"));
+  std::u16string Write(const std::string& aBytes) {
+    WriteFileBytes(fFolder.Path() / "project.vlp", aBytes);
+    return Utf8Decode(fFolder.File("project.vlp"));
   }
 
-  static TFailure LoadFailure(const std::u16string& AFileName) {
+  static TFailure LoadFailure(const std::u16string& aFileName) {
     TXmlDocument document;
     TFailure failure;
     failure.Error = ErrorOf([&] {
       try {
-        document.LoadFromFile(AFileName);
+        document.LoadFromFile(aFileName);
       } catch (const Exception& error) {
         if (error.Place()) {
           failure.File = error.Place()->File;
@@ -47,12 +47,12 @@ protected:
     return failure;
   }
 
-  TTempFolder FFolder;
+  TTempFolder fFolder;
 };
 
-std::string Utf16LeWithMark(std::u16string_view AText) {
+std::string Utf16LeWithMark(std::u16string_view aText) {
   std::string bytes = "\xFF\xFE";
-  for (const char16_t unit : AText) {
+  for (const char16_t unit : aText) {
     bytes += static_cast<char>(unit & 0xFF);
     bytes += static_cast<char>(unit >> 8);
   }
@@ -149,7 +149,7 @@ TEST_F(XmlReadPlaceTest, SaysWhenAFileIsNoXmlDocumentAtAll) {
 }
 
 TEST_F(XmlReadPlaceTest, AFileThatCannotBeOpenedIsNamedWithoutAPlace) {
-  const std::u16string missing = Utf8Decode(FFolder.File("missing.vlp"));
+  const std::u16string missing = Utf8Decode(fFolder.File("missing.vlp"));
   const TFailure failure = LoadFailure(missing);
   EXPECT_EQ(failure.File, missing);
   EXPECT_EQ(failure.Line, 0);

@@ -106,10 +106,10 @@ TEST(XmlReaderTest, RunsReadTheSameWhereverTheirCharactersStand) {
   for (std::size_t shift = 0; shift < 18; ++shift) {
     SCOPED_TRACE(shift);
     const std::u16string tabs(shift, u'\t'), spaces(shift, u' ');
-    const auto dumped = [](std::u16string_view AText, bool AReadWhiteSpace) {
+    const auto dumped = [](std::u16string_view aText, bool aReadWhiteSpace) {
       TXmlDocument document;
-      document.SetReadWhiteSpaceValues(AReadWhiteSpace);
-      document.ReadFromStringW(AText);
+      document.SetReadWhiteSpaceValues(aReadWhiteSpace);
+      document.ReadFromStringW(aText);
       return DumpDocument(document);
     };
     std::string tabsDumped; // the dump writes a TAB as \t
@@ -148,9 +148,9 @@ TEST(XmlReaderTest, UsualStartTagsReadAsTheGeneralWayReadsThem) {
   for (const std::u16string_view tag : tags) {
     SCOPED_TRACE(Utf8Encode(tag));
     const std::u16string general = u"< " + std::u16string(tag.substr(1));
-    const auto read = [](const std::u16string& AText) {
+    const auto read = [](const std::u16string& aText) {
       TXmlDocument document;
-      const std::string error = ErrorOf([&] { document.ReadFromStringW(AText); });
+      const std::string error = ErrorOf([&] { document.ReadFromStringW(aText); });
       return error + " " + DumpDocument(document);
     };
     EXPECT_EQ(read(std::u16string(tag)), read(general));
@@ -245,22 +245,22 @@ TEST(XmlReaderTest, RecordsByteOffsets) {
 // Records the notifications of a document as text.
 class TEventLog {
 public:
-  explicit TEventLog(TXmlDocument& ADocument) {
-    ADocument.OnNodeNew = [this](TXmlDocument*, TXmlNode* node) {
-      Add("new " + Utf8Encode(node->Name()));
+  explicit TEventLog(TXmlDocument& aDocument) {
+    aDocument.OnNodeNew = [this](TXmlDocument*, TXmlNode* aNode) {
+      Add("new " + Utf8Encode(aNode->Name()));
     };
-    ADocument.OnNodeLoaded = [this](TXmlDocument*, TXmlNode* node) {
-      Add("loaded " + Utf8Encode(node->Name()));
+    aDocument.OnNodeLoaded = [this](TXmlDocument*, TXmlNode* aNode) {
+      Add("loaded " + Utf8Encode(aNode->Name()));
     };
-    ADocument.OnProgress = [this](TXmlDocument*, int64_t position, int64_t size) {
-      Add("progress " + std::to_string(position) + "/" + std::to_string(size));
+    aDocument.OnProgress = [this](TXmlDocument*, int64_t aPosition, int64_t aSize) {
+      Add("progress " + std::to_string(aPosition) + "/" + std::to_string(aSize));
     };
   }
-  void Add(const std::string& AEvent) { FText += (FText.empty() ? "" : ", ") + AEvent; }
-  const std::string& Text() const { return FText; }
+  void Add(const std::string& aEvent) { fText += (fText.empty() ? "" : ", ") + aEvent; }
+  const std::string& Text() const { return fText; }
 
 private:
-  std::string FText;
+  std::string fText;
 };
 
 TEST(XmlReaderTest, NotifiesEveryNodeInDocumentOrder) {
@@ -315,9 +315,9 @@ TEST(XmlReaderTest, EndOfNodeRunsWhenTheParseFails) {
 TEST(XmlReaderTest, AbortParsingStopsQuietlyAndKeepsTheTree) {
   TXmlDocument document;
   TEventLog log(document);
-  document.OnNodeNew = [&](TXmlDocument* sender, TXmlNode* node) {
-    log.Add("new " + Utf8Encode(node->Name()));
-    sender->SetAbortParsing(node->Name() == u"b");
+  document.OnNodeNew = [&](TXmlDocument* aSender, TXmlNode* aNode) {
+    log.Add("new " + Utf8Encode(aNode->Name()));
+    aSender->SetAbortParsing(aNode->Name() == u"b");
   };
   document.ReadFromStringW(u"<a><b><c/></b><d/></a><e/>");
   EXPECT_TRUE(document.AbortParsing());
@@ -360,11 +360,11 @@ TEST(XmlReaderTest, NodesWithoutDocumentParseWithDefaults) {
 }
 
 TEST(XmlReaderTest, NestingIsBounded) {
-  const auto nested = [](int ADepth) {
+  const auto nested = [](int aDepth) {
     std::u16string text;
-    for (int i = 0; i < ADepth; ++i)
+    for (int i = 0; i < aDepth; ++i)
       text += u"<e>";
-    for (int i = 0; i < ADepth; ++i)
+    for (int i = 0; i < aDepth; ++i)
       text += u"</e>";
     return text;
   };

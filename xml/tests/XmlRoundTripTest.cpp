@@ -10,15 +10,15 @@ using namespace vxml;
 
 namespace {
 
-std::string Saved(TXmlDocument& ADocument, bool AWriteBOM) {
+std::string Saved(TXmlDocument& aDocument, bool aWriteBOM) {
   std::ostringstream bytes;
-  ADocument.SaveToStream(bytes, true, AWriteBOM);
+  aDocument.SaveToStream(bytes, true, aWriteBOM);
   return bytes.str();
 }
 
-std::string Reloaded(const std::string& ABytes) {
+std::string Reloaded(const std::string& aBytes) {
   TXmlDocument document;
-  document.ReadFromString(ABytes);
+  document.ReadFromString(aBytes);
   return DumpDocument(document);
 }
 

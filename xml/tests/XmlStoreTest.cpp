@@ -60,12 +60,12 @@ std::unique_ptr<TXmlDocument> Built() {
   return document;
 }
 
-void ExpectRow(const TXmlNode& ARow, std::u16string_view AValue) {
-  EXPECT_EQ(ARow.Name(), u"row");
-  EXPECT_EQ(ARow.AttributeByName(u"name"), u"a&b");
-  EXPECT_EQ(ARow.ValueAsWidestring(), AValue);
-  ASSERT_EQ(ARow.NodeCount(), 1);
-  EXPECT_EQ(ARow.Nodes(0)->ValueAsWidestring(), u"n1");
+void ExpectRow(const TXmlNode& aRow, std::u16string_view aValue) {
+  EXPECT_EQ(aRow.Name(), u"row");
+  EXPECT_EQ(aRow.AttributeByName(u"name"), u"a&b");
+  EXPECT_EQ(aRow.ValueAsWidestring(), aValue);
+  ASSERT_EQ(aRow.NodeCount(), 1);
+  EXPECT_EQ(aRow.Nodes(0)->ValueAsWidestring(), u"n1");
 }
 
 TEST(XmlStoreTest, ExtractedNodesOutliveTheirDocument) {
@@ -127,27 +127,27 @@ TEST(XmlStoreTest, NodesMadeForADocumentOutliveIt) {
 TEST(XmlStoreTest, DocumentsFreeTreesHoldingNodesOfEveryOrigin) {
   struct TCase {
     const char* Name;
-    void (*Change)(TXmlDocument& ADocument, TXmlDocument& AOther);
+    void (*Change)(TXmlDocument& aDocument, TXmlDocument& aOther);
   };
   const TCase cases[] = {
       {"a node made with new",
-       [](TXmlDocument& ADocument, TXmlDocument&) {
-         ADocument.Root()->NodeAdd(std::make_unique<TXmlNode>(&ADocument));
+       [](TXmlDocument& aDocument, TXmlDocument&) {
+         aDocument.Root()->NodeAdd(std::make_unique<TXmlNode>(&aDocument));
        }},
       {"a subtree of another document",
-       [](TXmlDocument& ADocument, TXmlDocument& AOther) {
-         TXmlNode* list = AOther.Root();
-         ADocument.Root()->NodeAdd(list->NodeExtract(list->Nodes(0)));
+       [](TXmlDocument& aDocument, TXmlDocument& aOther) {
+         TXmlNode* list = aOther.Root();
+         aDocument.Root()->NodeAdd(list->NodeExtract(list->Nodes(0)));
        }},
       {"a node of its own moved elsewhere",
-       [](TXmlDocument& ADocument, TXmlDocument&) {
-         TXmlNode* list = ADocument.Root();
+       [](TXmlDocument& aDocument, TXmlDocument&) {
+         TXmlNode* list = aDocument.Root();
          list->Nodes(1)->NodeInsert(0, list->NodeExtract(list->Nodes(0)));
        }},
       {"a node given to another document",
-       [](TXmlDocument& ADocument, TXmlDocument& AOther) {
-         TXmlNode* list = ADocument.Root();
-         AOther.Root()->NodeAdd(list->NodeExtract(list->Nodes(0)));
+       [](TXmlDocument& aDocument, TXmlDocument& aOther) {
+         TXmlNode* list = aDocument.Root();
+         aOther.Root()->NodeAdd(list->NodeExtract(list->Nodes(0)));
        }},
   };
   for (const TCase& row : cases) {

@@ -9,24 +9,24 @@ using namespace vxml;
 
 namespace {
 
-std::vector<std::u16string> PathsOf(const TXmlNodeList& AList) {
+std::vector<std::u16string> PathsOf(const TXmlNodeList& aList) {
   std::vector<std::u16string> paths;
-  for (const TXmlNode* node : AList)
+  for (const TXmlNode* node : aList)
     paths.push_back(node->FullPath());
   return paths;
 }
 
-std::vector<std::u16string> ChildNames(const TXmlNode& ANode) {
+std::vector<std::u16string> ChildNames(const TXmlNode& aNode) {
   std::vector<std::u16string> names;
-  for (int32_t i = 0; i < ANode.NodeCount(); ++i)
-    names.push_back(ANode.Nodes(i)->Name());
+  for (int32_t i = 0; i < aNode.NodeCount(); ++i)
+    names.push_back(aNode.Nodes(i)->Name());
   return names;
 }
 
-// A chain of ADepth nested elements below ARoot, deeper than any recursion could go.
-TXmlNode* DeepChain(TXmlNode& ARoot, int32_t ADepth) {
-  TXmlNode* node = &ARoot;
-  for (int32_t i = 0; i < ADepth; ++i)
+// A chain of aDepth nested elements below aRoot, deeper than any recursion could go.
+TXmlNode* DeepChain(TXmlNode& aRoot, int32_t aDepth) {
+  TXmlNode* node = &aRoot;
+  for (int32_t i = 0; i < aDepth; ++i)
     node = node->NodeNew(u"n");
   node->SetValueAsWidestring(u"leaf");
   return node;
@@ -46,15 +46,15 @@ constexpr int32_t DeeperThanAnyStack = 100000;
 class Search : public testing::Test {
 protected:
   Search() {
-    TXmlNode* a = Root.NodeNew(u"a");
+    TXmlNode* a = fRoot.NodeNew(u"a");
     a->NodeNew(u"b");
     a->NodeNew(u"c")->NodeNew(u"b");
-    Root.NodeNew(u"b");
-    Root.NodeNew(u"d");
+    fRoot.NodeNew(u"b");
+    fRoot.NodeNew(u"d");
   }
 
-  TXmlDocument Doc{u"xml"};
-  TXmlNode& Root = *Doc.Root();
+  TXmlDocument fDoc{u"xml"};
+  TXmlNode& fRoot = *fDoc.Root();
 };
 
 TEST_F(Search, FindNodeReturnsTheFirstMatchInDocumentOrder) {
@@ -63,15 +63,15 @@ TEST_F(Search, FindNodeReturnsTheFirstMatchInDocumentOrder) {
     std::u16string Name;
     std::u16string ExpectedPath; // empty: none
   } const cases[] = {
-      {&Root, u"b", u"/xml/a/b"},                     // a descendant before a later child
-      {&Root, u"d", u"/xml/d"},                       // at any depth
-      {&Root, u"*", u"/xml/a"},                       // the first child
-      {&Root, u"/xml/a/c/b", u"/xml/a/c/b"},          // a full path
-      {Doc.RootNodeList(), u"/xml/a/c", u"/xml/a/c"}, // from above the root element
-      {&Root, u"/xml/a/x", u""},
-      {&Root, u"/XML/a", u""}, // the path itself is case-sensitive
-      {&Root, u"xml", u""},    // the node itself is not a candidate
-      {&Root, u"B", u""},
+      {&fRoot, u"b", u"/xml/a/b"},                     // a descendant before a later child
+      {&fRoot, u"d", u"/xml/d"},                       // at any depth
+      {&fRoot, u"*", u"/xml/a"},                       // the first child
+      {&fRoot, u"/xml/a/c/b", u"/xml/a/c/b"},          // a full path
+      {fDoc.RootNodeList(), u"/xml/a/c", u"/xml/a/c"}, // from above the root element
+      {&fRoot, u"/xml/a/x", u""},
+      {&fRoot, u"/XML/a", u""}, // the path itself is case-sensitive
+      {&fRoot, u"xml", u""},    // the node itself is not a candidate
+      {&fRoot, u"B", u""},
   };
   for (const auto& row : cases) {
     SCOPED_TRACE(std::string(row.Name.begin(), row.Name.end()));
@@ -82,9 +82,9 @@ TEST_F(Search, FindNodeReturnsTheFirstMatchInDocumentOrder) {
 
 TEST_F(Search, FindNodeWithAPathEntersOnlyMatchingPrefixes) {
   // A node of that name outside the path is not found, and "/XML" still leads into /xml.
-  Root.NodeByName(u"d")->NodeNew(u"c");
-  EXPECT_EQ(Root.FindNode(u"/xml/d/c"), Root.NodeByName(u"d")->Nodes(0));
-  EXPECT_EQ(Doc.RootNodeList()->FindNode(u"/XML"), nullptr);
+  fRoot.NodeByName(u"d")->NodeNew(u"c");
+  EXPECT_EQ(fRoot.FindNode(u"/xml/d/c"), fRoot.NodeByName(u"d")->Nodes(0));
+  EXPECT_EQ(fDoc.RootNodeList()->FindNode(u"/XML"), nullptr);
 }
 
 TEST_F(Search, FindNodesListsEveryMatchInDocumentOrder) {
@@ -98,13 +98,13 @@ TEST_F(Search, FindNodesListsEveryMatchInDocumentOrder) {
       {u"zz", {}},
   };
   TXmlNodeList list;
-  list.Add(&Root); // cleared first
+  list.Add(&fRoot); // cleared first
   for (const auto& row : cases) {
     SCOPED_TRACE(std::string(row.Name.begin(), row.Name.end()));
-    Root.FindNodes(row.Name, &list);
+    fRoot.FindNodes(row.Name, &list);
     EXPECT_EQ(PathsOf(list), row.Expected);
   }
-  Root.FindNodes(u"b", nullptr);
+  fRoot.FindNodes(u"b", nullptr);
 }
 
 TEST(SearchDepth, DeepTreesNeedNoDeepStack) {
@@ -121,10 +121,10 @@ TEST(SearchDepth, DeepTreesNeedNoDeepStack) {
 
 // ---- Sorting ----
 
-TXmlNode& WithChildren(TXmlDocument& ADoc, std::initializer_list<std::u16string_view> ANames) {
-  for (const std::u16string_view name : ANames)
-    ADoc.Root()->NodeNew(name);
-  return *ADoc.Root();
+TXmlNode& WithChildren(TXmlDocument& aDoc, std::initializer_list<std::u16string_view> aNames) {
+  for (const std::u16string_view name : aNames)
+    aDoc.Root()->NodeNew(name);
+  return *aDoc.Root();
 }
 
 TEST(SortChildNodes, OrdersByNameWithoutRoutineOrEvent) {
@@ -138,16 +138,16 @@ TEST(SortChildNodes, PrefersTheRoutineOverTheDocumentEvent) {
   TXmlDocument doc(u"xml");
   TXmlNode& root = WithChildren(doc, {u"b", u"c", u"a"});
   int info = 0;
-  doc.OnNodeCompare = [&info](TXmlDocument* Sender, TXmlNode* A, TXmlNode* B, void* Info) {
-    EXPECT_EQ(Info, &info);
-    EXPECT_EQ(Sender, A->Document());
-    return B->Name().compare(A->Name()); // descending
+  doc.OnNodeCompare = [&info](TXmlDocument* aSender, TXmlNode* aA, TXmlNode* aB, void* aInfo) {
+    EXPECT_EQ(aInfo, &info);
+    EXPECT_EQ(aSender, aA->Document());
+    return aB->Name().compare(aA->Name()); // descending
   };
   root.SortChildNodes({}, &info);
   EXPECT_EQ(ChildNames(root), (std::vector<std::u16string>{u"c", u"b", u"a"}));
 
-  const auto byValueLength = [](TXmlNode* A, TXmlNode* B, void*) {
-    return int32_t(A->ValueDirect().size()) - int32_t(B->ValueDirect().size());
+  const auto byValueLength = [](TXmlNode* aA, TXmlNode* aB, void*) {
+    return int32_t(aA->ValueDirect().size()) - int32_t(aB->ValueDirect().size());
   };
   root.Nodes(0)->SetValueDirect(u"xxx");
   root.Nodes(2)->SetValueDirect(u"x");
@@ -156,19 +156,19 @@ TEST(SortChildNodes, PrefersTheRoutineOverTheDocumentEvent) {
 }
 
 TEST(SortChildNodes, SortsLargeListsInAnyStartingOrder) {
-  constexpr int32_t count = 5000;
-  const auto nameOf = [](int32_t i) {
-    const std::string digits = std::to_string(100000 + i);
+  constexpr int32_t Count = 5000;
+  const auto nameOf = [](int32_t aI) {
+    const std::string digits = std::to_string(100000 + aI);
     return std::u16string(digits.begin(), digits.end());
   };
   for (const int order : {0, 1, 2}) { // ascending, descending, shuffled
     SCOPED_TRACE(order);
     TXmlDocument doc(u"xml");
-    for (int32_t i = 0; i < count; ++i)
-      doc.Root()->NodeNew(nameOf(order == 0 ? i : order == 1 ? count - 1 - i : (i * 7919) % count));
+    for (int32_t i = 0; i < Count; ++i)
+      doc.Root()->NodeNew(nameOf(order == 0 ? i : order == 1 ? Count - 1 - i : (i * 7919) % Count));
     doc.Root()->SortChildNodes();
     std::vector<std::u16string> expected;
-    for (int32_t i = 0; i < count; ++i)
+    for (int32_t i = 0; i < Count; ++i)
       expected.push_back(nameOf(i));
     EXPECT_EQ(ChildNames(*doc.Root()), expected);
   }
@@ -187,9 +187,9 @@ TEST(SortChildNodes, SurvivesAnInconsistentRoutine) {
 
 // ---- Comparison ----
 
-TXmlCompareOptions Options(std::initializer_list<TXmlCompareOption> AOptions) {
+TXmlCompareOptions Options(std::initializer_list<TXmlCompareOption> aOptions) {
   TXmlCompareOptions options = 0;
-  for (const TXmlCompareOption option : AOptions)
+  for (const TXmlCompareOption option : aOptions)
     options |= XmlCompareOption(option);
   return options;
 }
@@ -201,28 +201,28 @@ TEST(IsEqualTo, EachOptionChecksItsOwnAspect) {
     const char* Difference;
     TXmlCompareOptions Detect;
     TXmlCompareOptions Ignore;
-    void (*Change)(TXmlNode& Other);
+    void (*Change)(TXmlNode& aOther);
   } const cases[] = {
       {"name", Options({xcNodeName}), Options({xcNodeName}),
-       [](TXmlNode& n) { n.SetName(u"other"); }},
+       [](TXmlNode& aN) { aN.SetName(u"other"); }},
       {"kind", Options({xcNodeType}), Options({xcNodeType}),
-       [](TXmlNode& n) { n.SetElementType(xeComment); }},
+       [](TXmlNode& aN) { aN.SetElementType(xeComment); }},
       {"value", Options({xcNodeValue}), Options({xcNodeValue}),
-       [](TXmlNode& n) { n.SetValueDirect(u"Ay"); }},
+       [](TXmlNode& aN) { aN.SetValueDirect(u"Ay"); }},
       {"attribute count", Options({xcAttribCount}), Options({xcAttribCount}),
-       [](TXmlNode& n) { n.AttributeAdd(u"extra", u""); }},
+       [](TXmlNode& aN) { aN.AttributeAdd(u"extra", u""); }},
       {"attribute name", Options({xcAttribNames}), Options({xcAttribNames}),
-       [](TXmlNode& n) { n.SetAttributeName(0, u"other"); }},
+       [](TXmlNode& aN) { aN.SetAttributeName(0, u"other"); }},
       {"attribute value", Options({xcAttribValues}), Options({xcAttribValues}),
-       [](TXmlNode& n) { n.SetAttributeValue(0, u"9"); }},
+       [](TXmlNode& aN) { aN.SetAttributeValue(0, u"9"); }},
       {"child count", Options({xcChildCount}), Options({xcChildCount}),
-       [](TXmlNode& n) { n.NodeNew(u"extra"); }},
+       [](TXmlNode& aN) { aN.NodeNew(u"extra"); }},
       {"child name", Options({xcChildNames}), Options({xcChildNames}),
-       [](TXmlNode& n) { n.Nodes(0)->SetName(u"other"); }},
+       [](TXmlNode& aN) { aN.Nodes(0)->SetName(u"other"); }},
       {"child value", Options({xcChildValues}), Options({xcChildValues, xcNodeValue}),
-       [](TXmlNode& n) { n.Nodes(0)->SetValueDirect(u"9"); }},
+       [](TXmlNode& aN) { aN.Nodes(0)->SetValueDirect(u"9"); }},
       {"grandchild name", Options({xcRecursive, xcChildNames}), Options({xcRecursive}),
-       [](TXmlNode& n) { n.Nodes(0)->Nodes(0)->SetName(u"other"); }},
+       [](TXmlNode& aN) { aN.Nodes(0)->Nodes(0)->SetName(u"other"); }},
   };
   const TXmlCompareOptions all = 0x3FF;
   for (const auto& row : cases) {

@@ -14,8 +14,8 @@ namespace {
 
 using namespace std::chrono;
 
-TXmlDateTime At(int AYear, unsigned AMonth, unsigned ADay, milliseconds ATime = {}) {
-  return sys_days(year(AYear) / month(AMonth) / day(ADay)) + ATime;
+TXmlDateTime At(int aYear, unsigned aMonth, unsigned aDay, milliseconds aTime = {}) {
+  return sys_days(year(aYear) / month(aMonth) / day(aDay)) + aTime;
 }
 
 // ---- FloatToText and reading floats ----
@@ -185,9 +185,9 @@ TEST(ValueAsDateTime, ConvertsTheUnescapedValue) {
 
 // ---- Binary values ----
 
-std::string Bytes(std::size_t ACount) {
+std::string Bytes(std::size_t aCount) {
   std::string bytes;
-  for (std::size_t i = 0; i < ACount; ++i)
+  for (std::size_t i = 0; i < aCount; ++i)
     bytes += static_cast<char>(i * 37 + 11);
   return bytes;
 }
@@ -319,25 +319,25 @@ TEST(BinaryEncoding, FollowsTheDocumentAndIsBinHexWithoutOne) {
 
 class TypedValues : public testing::Test {
 protected:
-  TXmlDocument Doc{u"xml"};
-  TXmlNode& Root = *Doc.Root();
+  TXmlDocument fDoc{u"xml"};
+  TXmlNode& fRoot = *fDoc.Root();
 
   std::u16string Stored(std::u16string_view AName) const {
-    const TXmlNode* child = Root.NodeByName(AName);
+    const TXmlNode* child = fRoot.NodeByName(AName);
     return std::u16string(child ? child->ValueDirect() : u"<missing>");
   }
 };
 
 TEST_F(TypedValues, WritersStoreTheTextForms) {
-  Root.WriteBool(u"b", true);
-  Root.WriteInteger(u"i", -12);
-  Root.WriteInt64(u"l", int64_t(1) << 40);
-  Root.WriteFloat(u"f", 0.5);
-  Root.WriteString(u"s", u"a<b");
-  Root.WriteDateTime(u"d", At(2020, 5, 6));
-  Root.WriteHex(u"h", 255, 4);
-  Root.WriteHex(u"n", -1, 2); // the 32-bit pattern, never shortened
-  Root.WriteColor(u"c", 0x00FF8000);
+  fRoot.WriteBool(u"b", true);
+  fRoot.WriteInteger(u"i", -12);
+  fRoot.WriteInt64(u"l", int64_t(1) << 40);
+  fRoot.WriteFloat(u"f", 0.5);
+  fRoot.WriteString(u"s", u"a<b");
+  fRoot.WriteDateTime(u"d", At(2020, 5, 6));
+  fRoot.WriteHex(u"h", 255, 4);
+  fRoot.WriteHex(u"n", -1, 2); // the 32-bit pattern, never shortened
+  fRoot.WriteColor(u"c", 0x00FF8000);
   const std::pair<std::u16string, std::u16string> expected[] = {
       {u"b", u"True"},  {u"i", u"-12"},       {u"l", u"1099511627776"},
       {u"f", u".5"},    {u"s", u"a&lt;b"},    {u"d", u"2020-05-06"},
@@ -345,128 +345,128 @@ TEST_F(TypedValues, WritersStoreTheTextForms) {
   };
   for (const auto& [name, text] : expected)
     EXPECT_EQ(Stored(name), text);
-  Root.WriteInteger(u"i", 7);
-  EXPECT_EQ(Root.NodeCount(), 9) << "a second write reuses the child";
+  fRoot.WriteInteger(u"i", 7);
+  EXPECT_EQ(fRoot.NodeCount(), 9) << "a second write reuses the child";
   EXPECT_EQ(Stored(u"i"), u"7");
 }
 
 TEST_F(TypedValues, ReadersGiveTheDefaultForMissingOrUnreadableChildren) {
-  Root.NodeNew(u"bad")->SetValueAsWidestring(u"q1");
-  Root.NodeNew(u"empty");
+  fRoot.NodeNew(u"bad")->SetValueAsWidestring(u"q1");
+  fRoot.NodeNew(u"empty");
   for (const std::u16string_view name : {u"missing", u"bad"}) {
     SCOPED_TRACE(std::string(name.begin(), name.end()));
-    EXPECT_EQ(Root.ReadInteger(name, 5), 5);
-    EXPECT_EQ(Root.ReadInt64(name, 6), 6);
-    EXPECT_EQ(Root.ReadFloat(name, 1.5), 1.5);
-    EXPECT_EQ(Root.ReadDateTime(name, At(2000, 1, 1)), At(2000, 1, 1));
+    EXPECT_EQ(fRoot.ReadInteger(name, 5), 5);
+    EXPECT_EQ(fRoot.ReadInt64(name, 6), 6);
+    EXPECT_EQ(fRoot.ReadFloat(name, 1.5), 1.5);
+    EXPECT_EQ(fRoot.ReadDateTime(name, At(2000, 1, 1)), At(2000, 1, 1));
   }
-  EXPECT_EQ(Root.ReadBool(u"missing", true), true);
-  EXPECT_EQ(Root.ReadBool(u"empty", true), true);
-  EXPECT_EQ(Root.ReadString(u"missing", u"dflt"), u"dflt");
-  EXPECT_EQ(Root.ReadString(u"empty", u"dflt"), u"") << "present but empty is not missing";
-  EXPECT_EQ(Root.ReadString(u"bad", u"dflt"), u"q1");
-  EXPECT_EQ(Root.ReadColor(u"missing", 0x123), 0x123);
-  EXPECT_EQ(ErrorOf([&] { Root.ReadColor(u"bad", 0); }),
+  EXPECT_EQ(fRoot.ReadBool(u"missing", true), true);
+  EXPECT_EQ(fRoot.ReadBool(u"empty", true), true);
+  EXPECT_EQ(fRoot.ReadString(u"missing", u"dflt"), u"dflt");
+  EXPECT_EQ(fRoot.ReadString(u"empty", u"dflt"), u"") << "present but empty is not missing";
+  EXPECT_EQ(fRoot.ReadString(u"bad", u"dflt"), u"q1");
+  EXPECT_EQ(fRoot.ReadColor(u"missing", 0x123), 0x123);
+  EXPECT_EQ(ErrorOf([&] { fRoot.ReadColor(u"bad", 0); }),
             "EConvertError: ''q1'' is not a valid integer value");
 }
 
 TEST_F(TypedValues, ReadersGiveBackWhatWritersStored) {
-  Root.WriteBool(u"b", true);
-  Root.WriteInteger(u"i", -12);
-  Root.WriteInt64(u"l", INT64_MIN);
-  Root.WriteFloat(u"f", -1234.5);
-  Root.WriteString(u"s", u"a<b & \"c\"");
-  Root.WriteDateTime(u"d", At(2020, 5, 6, 7h + 8ms));
-  Root.WriteColor(u"c", 0x00FF8000);
-  EXPECT_TRUE(Root.ReadBool(u"b"));
-  EXPECT_EQ(Root.ReadInteger(u"i"), -12);
-  EXPECT_EQ(Root.ReadInt64(u"l"), INT64_MIN);
-  EXPECT_EQ(Root.ReadFloat(u"f"), -1234.5);
-  EXPECT_EQ(Root.ReadString(u"s"), u"a<b & \"c\"");
-  EXPECT_EQ(Root.ReadDateTime(u"d"), At(2020, 5, 6, 7h + 8ms));
-  EXPECT_EQ(Root.ReadColor(u"c"), 0x00FF8000);
+  fRoot.WriteBool(u"b", true);
+  fRoot.WriteInteger(u"i", -12);
+  fRoot.WriteInt64(u"l", INT64_MIN);
+  fRoot.WriteFloat(u"f", -1234.5);
+  fRoot.WriteString(u"s", u"a<b & \"c\"");
+  fRoot.WriteDateTime(u"d", At(2020, 5, 6, 7h + 8ms));
+  fRoot.WriteColor(u"c", 0x00FF8000);
+  EXPECT_TRUE(fRoot.ReadBool(u"b"));
+  EXPECT_EQ(fRoot.ReadInteger(u"i"), -12);
+  EXPECT_EQ(fRoot.ReadInt64(u"l"), INT64_MIN);
+  EXPECT_EQ(fRoot.ReadFloat(u"f"), -1234.5);
+  EXPECT_EQ(fRoot.ReadString(u"s"), u"a<b & \"c\"");
+  EXPECT_EQ(fRoot.ReadDateTime(u"d"), At(2020, 5, 6, 7h + 8ms));
+  EXPECT_EQ(fRoot.ReadColor(u"c"), 0x00FF8000);
 }
 
 TEST_F(TypedValues, WriteOnDefaultFalseSkipsValuesEqualToTheirDefault) {
-  Doc.SetWriteOnDefault(false);
-  Root.WriteBool(u"b", false);
-  Root.WriteInteger(u"i", 3, 3);
-  Root.WriteInt64(u"l", 0);
-  Root.WriteFloat(u"f", 0);
-  Root.WriteString(u"s", u"x", u"x");
-  Root.WriteHex(u"h", 0, 8);
-  Root.WriteColor(u"c", 0);
-  Root.WriteAttributeBool(u"ab", false);
-  Root.WriteAttributeInteger(u"ai", 0);
-  Root.WriteAttributeFloat(u"af", 2.5, 2.5);
-  Root.WriteAttributeString(u"as", u"");
-  EXPECT_EQ(Root.NodeCount(), 0);
-  EXPECT_EQ(Root.AttributeCount(), 0);
+  fDoc.SetWriteOnDefault(false);
+  fRoot.WriteBool(u"b", false);
+  fRoot.WriteInteger(u"i", 3, 3);
+  fRoot.WriteInt64(u"l", 0);
+  fRoot.WriteFloat(u"f", 0);
+  fRoot.WriteString(u"s", u"x", u"x");
+  fRoot.WriteHex(u"h", 0, 8);
+  fRoot.WriteColor(u"c", 0);
+  fRoot.WriteAttributeBool(u"ab", false);
+  fRoot.WriteAttributeInteger(u"ai", 0);
+  fRoot.WriteAttributeFloat(u"af", 2.5, 2.5);
+  fRoot.WriteAttributeString(u"as", u"");
+  EXPECT_EQ(fRoot.NodeCount(), 0);
+  EXPECT_EQ(fRoot.AttributeCount(), 0);
 
-  Root.WriteInteger(u"i", 4, 3);
-  Root.WriteDateTime(u"d", TXmlDateTime{}); // a date has no default
+  fRoot.WriteInteger(u"i", 4, 3);
+  fRoot.WriteDateTime(u"d", TXmlDateTime{}); // a date has no default
   EXPECT_EQ(Stored(u"i"), u"4");
   EXPECT_EQ(Stored(u"d"), u"1970-01-01");
 
-  Doc.SetWriteOnDefault(true);
-  Root.WriteInteger(u"z", 0);
+  fDoc.SetWriteOnDefault(true);
+  fRoot.WriteInteger(u"z", 0);
   EXPECT_EQ(Stored(u"z"), u"0");
 }
 
 TEST_F(TypedValues, AFloatThatCannotBeWrittenLeavesNoChild) {
-  Doc.SetFloatSignificantDigits(0);
-  EXPECT_EQ(ErrorOf([&] { Root.WriteFloat(u"f", 1); }),
+  fDoc.SetFloatSignificantDigits(0);
+  EXPECT_EQ(ErrorOf([&] { fRoot.WriteFloat(u"f", 1); }),
             "Exception: Significant digits out of range");
-  EXPECT_EQ(ErrorOf([&] { Root.WriteAttributeFloat(u"f", 1); }),
+  EXPECT_EQ(ErrorOf([&] { fRoot.WriteAttributeFloat(u"f", 1); }),
             "Exception: Significant digits out of range");
-  EXPECT_EQ(Root.NodeCount(), 0);
-  EXPECT_EQ(Root.AttributeCount(), 0);
+  EXPECT_EQ(fRoot.NodeCount(), 0);
+  EXPECT_EQ(fRoot.AttributeCount(), 0);
 }
 
 TEST_F(TypedValues, AttributeWritersReplaceTheFirstLineOrAddOne) {
-  Root.AttributeAdd(u"Count", u"1");
-  Root.WriteAttributeInteger(u"count", 2);
-  Root.WriteAttributeBool(u"flag", true);
-  Root.WriteAttributeFloat(u"ratio", 0.25);
-  Root.WriteAttributeString(u"text", u"a\"b");
-  EXPECT_EQ(Root.AttributeCount(), 4);
-  EXPECT_EQ(Root.AttributePair(0), u"Count=\"2\"") << "the line keeps its name";
-  EXPECT_EQ(Root.AttributePair(1), u"flag=\"True\"");
-  EXPECT_EQ(Root.AttributePair(2), u"ratio=\".25\"");
-  EXPECT_EQ(Root.AttributePair(3), u"text=\"a&quot;b\"");
+  fRoot.AttributeAdd(u"Count", u"1");
+  fRoot.WriteAttributeInteger(u"count", 2);
+  fRoot.WriteAttributeBool(u"flag", true);
+  fRoot.WriteAttributeFloat(u"ratio", 0.25);
+  fRoot.WriteAttributeString(u"text", u"a\"b");
+  EXPECT_EQ(fRoot.AttributeCount(), 4);
+  EXPECT_EQ(fRoot.AttributePair(0), u"Count=\"2\"") << "the line keeps its name";
+  EXPECT_EQ(fRoot.AttributePair(1), u"flag=\"True\"");
+  EXPECT_EQ(fRoot.AttributePair(2), u"ratio=\".25\"");
+  EXPECT_EQ(fRoot.AttributePair(3), u"text=\"a&quot;b\"");
 }
 
 TEST_F(TypedValues, AttributeReadersFallBackOnTheirDefault) {
-  Root.AttributeAdd(u"yes", u"yes");
-  Root.AttributeAdd(u"one", u"1");
-  Root.AttributeAdd(u"hex", u"$7FFFFFFFFF");
-  Root.AttributeAdd(u"comma", u"1,25");
-  Root.AttributeAdd(u"empty", u"");
-  EXPECT_TRUE(Root.ReadAttributeBool(u"yes"));
-  EXPECT_TRUE(Root.ReadAttributeBool(u"one", true)) << "1 is not a boolean text";
-  EXPECT_FALSE(Root.ReadAttributeBool(u"missing"));
-  EXPECT_EQ(Root.ReadAttributeInteger(u"one"), 1);
-  EXPECT_EQ(Root.ReadAttributeInteger(u"hex", -3), -3) << "too wide for 32 bits";
-  EXPECT_EQ(Root.ReadAttributeInt64(u"hex"), 0x7FFFFFFFFF);
-  EXPECT_EQ(Root.ReadAttributeInt64(u"yes", 9), 9);
-  EXPECT_EQ(Root.ReadAttributeFloat(u"comma"), 1.25);
-  EXPECT_EQ(Root.ReadAttributeFloat(u"yes", 0.5), 0.5);
-  EXPECT_EQ(Root.ReadAttributeString(u"one", u"d"), u"1");
-  EXPECT_EQ(Root.ReadAttributeString(u"empty", u"d"), u"d") << "empty reads as the default";
-  EXPECT_EQ(Root.ReadAttributeString(u"missing", u"d"), u"d");
+  fRoot.AttributeAdd(u"yes", u"yes");
+  fRoot.AttributeAdd(u"one", u"1");
+  fRoot.AttributeAdd(u"hex", u"$7FFFFFFFFF");
+  fRoot.AttributeAdd(u"comma", u"1,25");
+  fRoot.AttributeAdd(u"empty", u"");
+  EXPECT_TRUE(fRoot.ReadAttributeBool(u"yes"));
+  EXPECT_TRUE(fRoot.ReadAttributeBool(u"one", true)) << "1 is not a boolean text";
+  EXPECT_FALSE(fRoot.ReadAttributeBool(u"missing"));
+  EXPECT_EQ(fRoot.ReadAttributeInteger(u"one"), 1);
+  EXPECT_EQ(fRoot.ReadAttributeInteger(u"hex", -3), -3) << "too wide for 32 bits";
+  EXPECT_EQ(fRoot.ReadAttributeInt64(u"hex"), 0x7FFFFFFFFF);
+  EXPECT_EQ(fRoot.ReadAttributeInt64(u"yes", 9), 9);
+  EXPECT_EQ(fRoot.ReadAttributeFloat(u"comma"), 1.25);
+  EXPECT_EQ(fRoot.ReadAttributeFloat(u"yes", 0.5), 0.5);
+  EXPECT_EQ(fRoot.ReadAttributeString(u"one", u"d"), u"1");
+  EXPECT_EQ(fRoot.ReadAttributeString(u"empty", u"d"), u"d") << "empty reads as the default";
+  EXPECT_EQ(fRoot.ReadAttributeString(u"missing", u"d"), u"d");
 }
 
 // ---- Drawing settings ----
 
 TEST_F(TypedValues, MissingDrawingSettingsReadAsTheirDefaults) {
-  const TXmlFont font = Root.ReadFont(u"Font");
+  const TXmlFont font = fRoot.ReadFont(u"Font");
   EXPECT_EQ(font.Name, u"Arial");
   EXPECT_EQ(font.Color, 0);
   EXPECT_EQ(font.Size, 14);
   EXPECT_FALSE(font.Bold || font.Italic || font.Underline || font.Strikeout);
-  const TXmlPen pen = Root.ReadPen(u"Pen");
+  const TXmlPen pen = fRoot.ReadPen(u"Pen");
   EXPECT_EQ((std::array{pen.Color, pen.Mode, pen.Style, pen.Width}), (std::array{0, 4, 0, 1}));
-  const TXmlBrush brush = Root.ReadBrush(u"Brush");
+  const TXmlBrush brush = fRoot.ReadBrush(u"Brush");
   EXPECT_EQ(brush.Color, 0xFFFFFF);
   EXPECT_EQ(brush.Style, 0);
 }
@@ -475,39 +475,39 @@ TEST_F(TypedValues, DrawingSettingsRoundTrip) {
   const TXmlFont font{u"Courier New", 0x0000FF, 9, true, false, true, true};
   const TXmlPen pen{0x112233, 7, 2, 3};
   const TXmlBrush brush{0x445566, 1};
-  Root.WriteFont(u"Font", font);
-  Root.WritePen(u"Pen", pen);
-  Root.WriteBrush(u"Brush", brush);
-  EXPECT_EQ(Root.NodeByName(u"Font")->NodeByName(u"Color")->ValueDirect(), u"$000000FF");
-  const TXmlFont readFont = Root.ReadFont(u"Font");
+  fRoot.WriteFont(u"Font", font);
+  fRoot.WritePen(u"Pen", pen);
+  fRoot.WriteBrush(u"Brush", brush);
+  EXPECT_EQ(fRoot.NodeByName(u"Font")->NodeByName(u"Color")->ValueDirect(), u"$000000FF");
+  const TXmlFont readFont = fRoot.ReadFont(u"Font");
   EXPECT_EQ(readFont.Name, font.Name);
   EXPECT_EQ(readFont.Color, font.Color);
   EXPECT_EQ(readFont.Size, font.Size);
   EXPECT_EQ((std::array{readFont.Bold, readFont.Italic, readFont.Underline, readFont.Strikeout}),
             (std::array{true, false, true, true}));
-  const TXmlPen readPen = Root.ReadPen(u"Pen");
+  const TXmlPen readPen = fRoot.ReadPen(u"Pen");
   EXPECT_EQ((std::array{readPen.Color, readPen.Mode, readPen.Style, readPen.Width}),
             (std::array{0x112233, 7, 2, 3}));
-  const TXmlBrush readBrush = Root.ReadBrush(u"Brush");
+  const TXmlBrush readBrush = fRoot.ReadBrush(u"Brush");
   EXPECT_EQ(readBrush.Color, 0x445566);
   EXPECT_EQ(readBrush.Style, 1);
 }
 
 TEST_F(TypedValues, PenAndBrushWriteAgainstZeroDefaults) {
-  Doc.SetWriteOnDefault(false);
-  Root.WritePen(u"Pen", TXmlPen{});       // mode 4 and width 1 differ from the zero defaults
-  Root.WriteBrush(u"Brush", TXmlBrush{}); // white differs from black
-  Root.WriteFont(u"Font", TXmlFont{});
-  const TXmlNode* pen = Root.NodeByName(u"Pen");
+  fDoc.SetWriteOnDefault(false);
+  fRoot.WritePen(u"Pen", TXmlPen{});       // mode 4 and width 1 differ from the zero defaults
+  fRoot.WriteBrush(u"Brush", TXmlBrush{}); // white differs from black
+  fRoot.WriteFont(u"Font", TXmlFont{});
+  const TXmlNode* pen = fRoot.NodeByName(u"Pen");
   ASSERT_EQ(pen->NodeCount(), 2);
   EXPECT_EQ(pen->NodeByName(u"Mode")->ValueDirect(), u"4");
   EXPECT_EQ(pen->NodeByName(u"Width")->ValueDirect(), u"1");
-  const TXmlNode* brush = Root.NodeByName(u"Brush");
+  const TXmlNode* brush = fRoot.NodeByName(u"Brush");
   ASSERT_EQ(brush->NodeCount(), 1);
   EXPECT_EQ(brush->NodeByName(u"Color")->ValueDirect(), u"$00FFFFFF");
-  EXPECT_EQ(Root.NodeByName(u"Font")->NodeCount(), 0);
-  EXPECT_EQ(Root.ReadPen(u"Pen").Mode, 4);
-  EXPECT_EQ(Root.ReadBrush(u"Brush").Color, 0xFFFFFF);
+  EXPECT_EQ(fRoot.NodeByName(u"Font")->NodeCount(), 0);
+  EXPECT_EQ(fRoot.ReadPen(u"Pen").Mode, 4);
+  EXPECT_EQ(fRoot.ReadBrush(u"Brush").Color, 0xFFFFFF);
 }
 
 } // namespace

@@ -34,24 +34,24 @@ namespace {
 
 const std::u16string NewDeclaration = u"<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n";
 
-TXmlNode* AddTyped(TXmlNode& AParent, TXmlElementType AType, std::u16string_view AName,
-                   std::u16string AStoredValue = {}) {
-  auto node = TXmlNode::CreateType(AParent.Document(), AType);
+TXmlNode* AddTyped(TXmlNode& aParent, TXmlElementType aType, std::u16string_view AName,
+                   std::u16string aStoredValue = {}) {
+  auto node = TXmlNode::CreateType(aParent.Document(), aType);
   node->SetName(AName);
-  node->SetValueDirect(std::move(AStoredValue));
-  return AParent.Nodes(AParent.NodeAdd(std::move(node)));
+  node->SetValueDirect(std::move(aStoredValue));
+  return aParent.Nodes(aParent.NodeAdd(std::move(node)));
 }
 
-TXmlNode* AddElement(TXmlNode& AParent, std::u16string_view AName,
-                     std::u16string_view AValue = {}) {
-  TXmlNode* node = AParent.NodeNew(AName);
-  node->SetValueAsWidestring(AValue);
+TXmlNode* AddElement(TXmlNode& aParent, std::u16string_view AName,
+                     std::u16string_view aValue = {}) {
+  TXmlNode* node = aParent.NodeNew(AName);
+  node->SetValueAsWidestring(aValue);
   return node;
 }
 
 // The new project of a conversion with one project target, no rows and no excludes.
-void BuildConvertedProject(TXmlDocument& ADocument) {
-  TXmlNode& root = *ADocument.Root();
+void BuildConvertedProject(TXmlDocument& aDocument) {
+  TXmlNode& root = *aDocument.Root();
   root.SetName(u"xml");
   root.AttributeAdd(u"version", u"7.5.0.0");
   TXmlNode* info = AddElement(*AddElement(root, u"infos"), u"info",
@@ -77,8 +77,8 @@ void BuildConvertedProject(TXmlDocument& ADocument) {
   AddElement(root, u"excludes");
 }
 
-std::u16string ToUtf16(const fs::path& APath) {
-  return APath.u16string();
+std::u16string ToUtf16(const fs::path& aPath) {
+  return aPath.u16string();
 }
 
 // ---- node and document text ----
@@ -91,42 +91,43 @@ struct TTextCase {
 
 const TTextCase TextCases[] = {
     {"empty element below the root is an empty-element tag",
-     [](TXmlDocument& d) {
-       d.SetXmlFormat(xfReadable);
-       d.Root()->NodeNew(u"excludes");
+     [](TXmlDocument& aD) {
+       aD.SetXmlFormat(xfReadable);
+       aD.Root()->NodeNew(u"excludes");
      },
      NewDeclaration + u"<xml>\r\n  <excludes/>\r\n</xml>"},
     {"the slash follows the last attribute directly",
-     [](TXmlDocument& d) { d.Root()->NodeNew(u"flag")->AttributeAdd(u"a", u"1"); },
+     [](TXmlDocument& aD) { aD.Root()->NodeNew(u"flag")->AttributeAdd(u"a", u"1"); },
      NewDeclaration + u"<xml><flag a=\"1\"/></xml>"},
     {"UseFullNodes writes an end tag",
-     [](TXmlDocument& d) {
-       d.SetXmlFormat(xfReadable);
-       d.SetUseFullNodes(true);
-       d.Root()->NodeNew(u"excludes");
+     [](TXmlDocument& aD) {
+       aD.SetXmlFormat(xfReadable);
+       aD.SetUseFullNodes(true);
+       aD.Root()->NodeNew(u"excludes");
      },
      NewDeclaration + u"<xml>\r\n  <excludes></excludes>\r\n</xml>"},
-    {"an empty root keeps its end tag", [](TXmlDocument& d) { d.SetXmlFormat(xfReadable); },
+    {"an empty root keeps its end tag", [](TXmlDocument& aD) { aD.SetXmlFormat(xfReadable); },
      NewDeclaration + u"<xml></xml>"},
-    {"an unnamed root", [](TXmlDocument& d) { d.Root()->SetName(u""); }, NewDeclaration + u"<></>"},
+    {"an unnamed root", [](TXmlDocument& aD) { aD.Root()->SetName(u""); },
+     NewDeclaration + u"<></>"},
     {"value and no children on one line",
-     [](TXmlDocument& d) {
-       d.SetXmlFormat(xfReadable);
-       AddElement(*d.Root(), u"language", u"de");
+     [](TXmlDocument& aD) {
+       aD.SetXmlFormat(xfReadable);
+       AddElement(*aD.Root(), u"language", u"de");
      },
      NewDeclaration + u"<xml>\r\n  <language>de</language>\r\n</xml>"},
     {"a value before the children",
-     [](TXmlDocument& d) {
-       d.SetXmlFormat(xfReadable);
-       d.Root()->SetName(u"a");
-       d.Root()->SetValueAsWidestring(u"text");
-       d.Root()->NodeNew(u"b");
+     [](TXmlDocument& aD) {
+       aD.SetXmlFormat(xfReadable);
+       aD.Root()->SetName(u"a");
+       aD.Root()->SetValueAsWidestring(u"text");
+       aD.Root()->NodeNew(u"b");
      },
      NewDeclaration + u"<a>text\r\n  <b/>\r\n</a>"},
     {"no line break on either side of character data",
-     [](TXmlDocument& d) {
-       d.SetXmlFormat(xfReadable);
-       TXmlNode& p = *d.Root();
+     [](TXmlDocument& aD) {
+       aD.SetXmlFormat(xfReadable);
+       TXmlNode& p = *aD.Root();
        p.SetName(u"p");
        AddTyped(p, xeCharData, u"", u"text");
        AddElement(p, u"b", u"bold");
@@ -134,60 +135,60 @@ const TTextCase TextCases[] = {
      },
      NewDeclaration + u"<p>\r\ntext  <b>bold</b>tail</p>"},
     {"line breaks inside a value stay as they are",
-     [](TXmlDocument& d) {
-       d.SetXmlFormat(xfReadable);
-       AddElement(*d.Root(), u"v", u"one\r\ntwo");
+     [](TXmlDocument& aD) {
+       aD.SetXmlFormat(xfReadable);
+       AddElement(*aD.Root(), u"v", u"one\r\ntwo");
      },
      NewDeclaration + u"<xml>\r\n  <v>one\r\ntwo</v>\r\n</xml>"},
     {"compact: the root element on one line",
-     [](TXmlDocument& d) {
-       AddElement(*AddElement(*d.Root(), u"infos"), u"info", u"x");
-       d.Root()->NodeNew(u"excludes");
+     [](TXmlDocument& aD) {
+       AddElement(*AddElement(*aD.Root(), u"infos"), u"info", u"x");
+       aD.Root()->NodeNew(u"excludes");
      },
      NewDeclaration + u"<xml><infos><info>x</info></infos><excludes/></xml>"},
     {"LF inside elements, CR LF between top-level nodes",
-     [](TXmlDocument& d) {
-       d.SetXmlFormat(xfReadable_x10);
-       d.Root()->NodeNew(u"a");
+     [](TXmlDocument& aD) {
+       aD.SetXmlFormat(xfReadable_x10);
+       aD.Root()->NodeNew(u"a");
      },
      NewDeclaration + u"<xml>\n  <a/>\n</xml>"},
     {"CR inside elements, CR LF between top-level nodes",
-     [](TXmlDocument& d) {
-       d.SetXmlFormat(xfReadable_x13);
-       d.Root()->NodeNew(u"a");
+     [](TXmlDocument& aD) {
+       aD.SetXmlFormat(xfReadable_x13);
+       aD.Root()->NodeNew(u"a");
      },
      NewDeclaration + u"<xml>\r  <a/>\r</xml>"},
     {"IndentString is one level",
-     [](TXmlDocument& d) {
-       d.SetXmlFormat(xfReadable);
-       d.SetIndentString(u"\t");
-       d.Root()->NodeNew(u"a")->NodeNew(u"b");
+     [](TXmlDocument& aD) {
+       aD.SetXmlFormat(xfReadable);
+       aD.SetIndentString(u"\t");
+       aD.Root()->NodeNew(u"a")->NodeNew(u"b");
      },
      NewDeclaration + u"<xml>\r\n\t<a>\r\n\t\t<b/>\r\n\t</a>\r\n</xml>"},
     {"a comment set through CommentString is escaped and stands after the declaration",
-     [](TXmlDocument& d) {
-       d.SetXmlFormat(xfReadable);
-       d.SetCommentString(u"a<b");
+     [](TXmlDocument& aD) {
+       aD.SetXmlFormat(xfReadable);
+       aD.SetCommentString(u"a<b");
      },
      NewDeclaration + u"<!--a&lt;b-->\r\n<xml></xml>"},
     {"a document type with a subset is not trimmed",
-     [](TXmlDocument& d) {
-       d.SetXmlFormat(xfReadable);
-       TXmlNode* doctype = AddTyped(*d.RootNodeList(), xeDoctype, u"html");
+     [](TXmlDocument& aD) {
+       aD.SetXmlFormat(xfReadable);
+       TXmlNode* doctype = AddTyped(*aD.RootNodeList(), xeDoctype, u"html");
        AddTyped(*doctype, xeEntity, u"e", u"SYSTEM 'e.txt'");
-       d.RootNodeList()->NodeExchange(1, 2);
+       aD.RootNodeList()->NodeExchange(1, 2);
      },
      NewDeclaration + u"<!DOCTYPE html  [\r\n  <!ENTITY e SYSTEM 'e.txt'>\r\n]>\r\n<xml></xml>"},
     {"a document type without a subset is trimmed",
-     [](TXmlDocument& d) {
-       AddTyped(*d.RootNodeList(), xeDoctype, u"html");
-       d.RootNodeList()->NodeExchange(1, 2);
+     [](TXmlDocument& aD) {
+       AddTyped(*aD.RootNodeList(), xeDoctype, u"html");
+       aD.RootNodeList()->NodeExchange(1, 2);
      },
      NewDeclaration + u"<!DOCTYPE html>\r\n<xml></xml>"},
     {"the templates of the other kinds",
-     [](TXmlDocument& d) {
-       d.StyleSheetNode()->AttributeAdd(u"href", u"s.xsl");
-       TXmlNode& root = *d.Root();
+     [](TXmlDocument& aD) {
+       aD.StyleSheetNode()->AttributeAdd(u"href", u"s.xsl");
+       TXmlNode& root = *aD.Root();
        AddTyped(root, xeComment, u"", u" c ");
        AddTyped(root, xeCData, u"", u"<raw>");
        AddTyped(root, xeElement, u"e", u"(#PCDATA)  ");
@@ -201,7 +202,7 @@ const TTextCase TextCases[] = {
                       u"<!ELEMENT e (#PCDATA)><!ATTLIST e a CDATA #IMPLIED><!NOTATION n>"
                       u"<!x><?pi data?><u></xml>"},
     {"an empty top-level list gives an empty text",
-     [](TXmlDocument& d) { d.RootNodeList()->NodesClear(); }, u""},
+     [](TXmlDocument& aD) { aD.RootNodeList()->NodesClear(); }, u""},
 };
 
 TEST(XmlWriterText, LaysOutNodesByKindAndFormat) {
@@ -236,10 +237,10 @@ TEST(XmlWriterText, ProgressComesOncePerNodeAndAroundTheDocument) {
   TXmlDocument document;
   BuildConvertedProject(document);
   int calls = 0;
-  document.OnProgress = [&](TXmlDocument* Sender, int64_t Position, int64_t Size) {
-    EXPECT_EQ(Sender, &document);
-    EXPECT_EQ(Position, 0);
-    EXPECT_EQ(Size, 0);
+  document.OnProgress = [&](TXmlDocument* aSender, int64_t aPosition, int64_t aSize) {
+    EXPECT_EQ(aSender, &document);
+    EXPECT_EQ(aPosition, 0);
+    EXPECT_EQ(aSize, 0);
     ++calls;
   };
   document.WriteToStringW();
@@ -274,16 +275,16 @@ TEST(XmlWriterText, IllegalElementTypeKeepsTheTextBeforeIt) {
 }
 
 TEST(XmlWriterText, DeepTreeBuiltInCodeIsWrittenWithoutRecursion) {
-  constexpr int depth = 200000;
+  constexpr int Depth = 200000;
   TXmlDocument document(u"r");
   TXmlNode* node = document.Root();
-  for (int i = 0; i < depth; ++i)
+  for (int i = 0; i < Depth; ++i)
     node = node->NodeNew(u"n");
   const std::u16string text = document.WriteToStringW();
   // <r>, then <n> for each level but the deepest, which is <n/>, then the end tags.
-  const std::size_t deepest = NewDeclaration.size() + 3 + 3 * (depth - 1);
+  const std::size_t deepest = NewDeclaration.size() + 3 + 3 * (Depth - 1);
   EXPECT_EQ(text.find(u"<n/>"), deepest);
-  EXPECT_EQ(text.size(), deepest + 4 + 4 * (depth - 1) + 4);
+  EXPECT_EQ(text.size(), deepest + 4 + 4 * (Depth - 1) + 4);
 }
 
 // ---- encodings ----
@@ -402,23 +403,23 @@ TEST(XmlWriterEncoding, UnconvertibleCodePageWritesNothing) {
   EXPECT_EQ(stream.str(), "");
 }
 
-// Takes ACapacity bytes, then refuses every further byte.
+// Takes aCapacity bytes, then refuses every further byte.
 class TLimitedBuffer : public std::streambuf {
 public:
-  explicit TLimitedBuffer(std::size_t ACapacity) : FCapacity(ACapacity) {}
-  const std::string& Taken() const { return FTaken; }
+  explicit TLimitedBuffer(std::size_t aCapacity) : fCapacity(aCapacity) {}
+  const std::string& Taken() const { return fTaken; }
 
 protected:
-  int_type overflow(int_type c) override {
-    if (traits_type::eq_int_type(c, traits_type::eof()) || FTaken.size() == FCapacity)
+  int_type overflow(int_type aC) override {
+    if (traits_type::eq_int_type(aC, traits_type::eof()) || fTaken.size() == fCapacity)
       return traits_type::eof();
-    FTaken.push_back(traits_type::to_char_type(c));
-    return c;
+    fTaken.push_back(traits_type::to_char_type(aC));
+    return aC;
   }
 
 private:
-  std::size_t FCapacity;
-  std::string FTaken;
+  std::size_t fCapacity;
+  std::string fTaken;
 };
 
 TEST(XmlWriterEncoding, StreamThatRefusesBytesIsAWriteError) {
@@ -434,7 +435,7 @@ TEST(XmlWriterEncoding, StreamThatRefusesBytesIsAWriteError) {
 
 class XmlWriterFile : public ::testing::Test {
 protected:
-  TTempFolder FFolder;
+  TTempFolder fFolder;
 };
 
 TEST_F(XmlWriterFile, ConvertedProjectMatchesTheFixtureByteForByte) {
@@ -445,11 +446,11 @@ TEST_F(XmlWriterFile, ConvertedProjectMatchesTheFixtureByteForByte) {
   document.SetXmlFormat(xfReadable);
   int calls = 0;
   document.OnProgress = [&](TXmlDocument*, int64_t, int64_t) { ++calls; };
-  const fs::path target = FFolder.Path() / "demo.vxp";
+  const fs::path target = fFolder.Path() / "demo.vxp";
   document.SaveToFile(ToUtf16(target), false);
   EXPECT_EQ(ReadFileBytes(target), expected);
   EXPECT_EQ(calls, 22);
-  EXPECT_EQ(FFolder.Entries(), std::set<std::string>{"demo.vxp"});
+  EXPECT_EQ(fFolder.Entries(), std::set<std::string>{"demo.vxp"});
 }
 
 TEST_F(XmlWriterFile, CompactProjectIsTheFixtureWithoutLayout) {
@@ -464,14 +465,14 @@ TEST_F(XmlWriterFile, CompactProjectIsTheFixtureWithoutLayout) {
   }
   TXmlDocument document;
   BuildConvertedProject(document);
-  document.SaveToFile(ToUtf16(FFolder.Path() / "demo.vxp"), false);
-  EXPECT_EQ(ReadFileBytes(FFolder.Path() / "demo.vxp"),
+  document.SaveToFile(ToUtf16(fFolder.Path() / "demo.vxp"), false);
+  EXPECT_EQ(ReadFileBytes(fFolder.Path() / "demo.vxp"),
             "\xEF\xBB\xBF" + declaration + "\n" + compact);
 }
 
 #ifdef _WIN32
 TEST_F(XmlWriterFile, ReplacesAnExistingFileAndKeepsItsAttributes) {
-  const fs::path target = FFolder.Path() / "demo.vxp";
+  const fs::path target = fFolder.Path() / "demo.vxp";
   WriteFileBytes(target, std::string(5000, 'x'));
   ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN);
   TXmlDocument document(u"r");
@@ -479,15 +480,15 @@ TEST_F(XmlWriterFile, ReplacesAnExistingFileAndKeepsItsAttributes) {
   EXPECT_EQ(ReadFileBytes(target),
             "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<r></r>");
   EXPECT_TRUE(::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN);
-  EXPECT_EQ(FFolder.Entries(), std::set<std::string>{"demo.vxp"});
+  EXPECT_EQ(fFolder.Entries(), std::set<std::string>{"demo.vxp"});
 }
 
 TEST_F(XmlWriterFile, SavesUnderANameThatNoCodePageHolds) {
-  const std::u16string folder = ToUtf16(FFolder.Path()) + u"\\\u65E5\u672C \u0394";
+  const std::u16string folder = ToUtf16(fFolder.Path()) + u"\\\u65E5\u672C \u0394";
   fs::create_directories(fs::path(folder));
   TXmlDocument document(u"r");
   document.SaveToFile(folder + u"\\\u00E9\u4E2D.vxp", false);
-  EXPECT_EQ(FFolder.Entries(),
+  EXPECT_EQ(fFolder.Entries(),
             (std::set<std::string>{"\u65E5\u672C \u0394", "\u65E5\u672C \u0394/\u00E9\u4E2D.vxp"}));
   TXmlDocument loaded;
   loaded.LoadFromFile(folder + u"\\\u00E9\u4E2D.vxp");
@@ -495,7 +496,7 @@ TEST_F(XmlWriterFile, SavesUnderANameThatNoCodePageHolds) {
 }
 #else
 TEST_F(XmlWriterFile, ReplacesAnExistingFileAndKeepsItsPermissions) {
-  const fs::path target = FFolder.Path() / "demo.vxp";
+  const fs::path target = fFolder.Path() / "demo.vxp";
   WriteFileBytes(target, std::string(5000, 'x'));
   fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   TXmlDocument document(u"r");
@@ -504,26 +505,26 @@ TEST_F(XmlWriterFile, ReplacesAnExistingFileAndKeepsItsPermissions) {
             "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<r></r>");
   EXPECT_EQ(fs::status(target).permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  EXPECT_EQ(FFolder.Entries(), std::set<std::string>{"demo.vxp"});
+  EXPECT_EQ(fFolder.Entries(), std::set<std::string>{"demo.vxp"});
 }
 
 TEST_F(XmlWriterFile, SavingThroughALinkReplacesTheLinkedFile) {
-  WriteFileBytes(FFolder.Path() / "real.vxp", "old");
-  fs::create_symlink("real.vxp", FFolder.Path() / "link.vxp");
+  WriteFileBytes(fFolder.Path() / "real.vxp", "old");
+  fs::create_symlink("real.vxp", fFolder.Path() / "link.vxp");
   TXmlDocument document(u"r");
   document.RootNodeList()->NodeDelete(0);
-  document.SaveToFile(ToUtf16(FFolder.Path() / "link.vxp"), false);
-  EXPECT_TRUE(fs::is_symlink(FFolder.Path() / "link.vxp"));
-  EXPECT_EQ(ReadFileBytes(FFolder.Path() / "real.vxp"), "\xEF\xBB\xBF<r></r>");
+  document.SaveToFile(ToUtf16(fFolder.Path() / "link.vxp"), false);
+  EXPECT_TRUE(fs::is_symlink(fFolder.Path() / "link.vxp"));
+  EXPECT_EQ(ReadFileBytes(fFolder.Path() / "real.vxp"), "\xEF\xBB\xBF<r></r>");
 }
 #endif
 
 TEST_F(XmlWriterFile, ErrorNamesTheFullPathOfARelativeName) {
-  TScopedCurrentPath inFolder(FFolder.Path());
+  TScopedCurrentPath inFolder(fFolder.Path());
   TXmlDocument document(u"r");
   EXPECT_EQ(ErrorOf([&] { document.SaveToFile(u"missing/../missing/x.vxp", false); }),
             "EFCreateError: " + Utf8Encode(u"Cannot create file \"" +
-                                           ToUtf16(FFolder.Path() / "missing" / "x.vxp") + u"\". " +
+                                           ToUtf16(fFolder.Path() / "missing" / "x.vxp") + u"\". " +
                                            SystemReasons().NoSuchFolder));
 }
 
@@ -535,31 +536,31 @@ enum class TObstacle { None, DiskFull, TargetHeldOpen, ReadOnlyTarget };
 // Another program holds the file open without sharing it, or the file is read-only.
 class TSaveObstacle {
 public:
-  TSaveObstacle(TObstacle AObstacle, const fs::path& ATarget) : FTarget(ATarget) {
-    if (AObstacle == TObstacle::TargetHeldOpen)
-      FHeld = ::CreateFileW(ATarget.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+  TSaveObstacle(TObstacle aObstacle, const fs::path& aTarget) : fTarget(aTarget) {
+    if (aObstacle == TObstacle::TargetHeldOpen)
+      fHeld = ::CreateFileW(aTarget.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    FReadOnly = AObstacle == TObstacle::ReadOnlyTarget;
-    if (FReadOnly)
-      ::SetFileAttributesW(ATarget.c_str(), FILE_ATTRIBUTE_READONLY);
+    fReadOnly = aObstacle == TObstacle::ReadOnlyTarget;
+    if (fReadOnly)
+      ::SetFileAttributesW(aTarget.c_str(), FILE_ATTRIBUTE_READONLY);
   }
   ~TSaveObstacle() {
-    if (FHeld != INVALID_HANDLE_VALUE)
-      ::CloseHandle(FHeld);
-    if (FReadOnly)
-      ::SetFileAttributesW(FTarget.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (fHeld != INVALID_HANDLE_VALUE)
+      ::CloseHandle(fHeld);
+    if (fReadOnly)
+      ::SetFileAttributesW(fTarget.c_str(), FILE_ATTRIBUTE_NORMAL);
   }
   TSaveObstacle(const TSaveObstacle&) = delete;
   TSaveObstacle& operator=(const TSaveObstacle&) = delete;
 
 private:
-  fs::path FTarget;
-  HANDLE FHeld = INVALID_HANDLE_VALUE;
-  bool FReadOnly = false;
+  fs::path fTarget;
+  HANDLE fHeld = INVALID_HANDLE_VALUE;
+  bool fReadOnly = false;
 };
 
-std::u16string CannotCreate(unsigned long AError) {
-  return u"Cannot create file \"%s\". " + WindowsErrorText(AError);
+std::u16string CannotCreate(unsigned long aError) {
+  return u"Cannot create file \"%s\". " + WindowsErrorText(aError);
 }
 
 #else
@@ -567,13 +568,13 @@ std::u16string CannotCreate(unsigned long AError) {
 // A disk that is full while the save writes.
 class TSaveObstacle {
 public:
-  TSaveObstacle(TObstacle AObstacle, const fs::path&) {
-    if (AObstacle == TObstacle::DiskFull)
-      FFullDisk.emplace();
+  TSaveObstacle(TObstacle aObstacle, const fs::path&) {
+    if (aObstacle == TObstacle::DiskFull)
+      fFullDisk.emplace();
   }
 
 private:
-  std::optional<TFullDisk> FFullDisk;
+  std::optional<TFullDisk> fFullDisk;
 };
 
 #endif
@@ -609,13 +610,13 @@ const TFailedSaveCase FailedSaveCases[] = {
      u"Stream write error"},
 #endif
     {"no root element", "old.vxp",
-     [](TXmlDocument& d) {
-       d.RootNodeList()->NodeDelete(1);
-       d.SetParserWarnings(true);
+     [](TXmlDocument& aD) {
+       aD.RootNodeList()->NodeDelete(1);
+       aD.SetParserWarnings(true);
      },
      false, TObstacle::None, "EFilerError", u"XML root element not defined."},
     {"unconvertible code page", "old.vxp",
-     [](TXmlDocument& d) { d.SetEncodingString(u"windows-9999"); }, true, TObstacle::None,
+     [](TXmlDocument& aD) { aD.SetEncodingString(u"windows-9999"); }, true, TObstacle::None,
      "EEncodingError", u"Invalid code page"},
 };
 
@@ -623,14 +624,14 @@ TEST_F(XmlWriterFile, FailedSaveLeavesEverythingAsItWas) {
   const std::string oldBytes = "old content";
   for (const TFailedSaveCase& row : FailedSaveCases) {
     SCOPED_TRACE(row.Name);
-    WriteFileBytes(FFolder.Path() / "old.vxp", oldBytes);
-    fs::create_directories(FFolder.Path() / "folder");
-    const std::set<std::string> entriesBefore = FFolder.Entries();
+    WriteFileBytes(fFolder.Path() / "old.vxp", oldBytes);
+    fs::create_directories(fFolder.Path() / "folder");
+    const std::set<std::string> entriesBefore = fFolder.Entries();
     TXmlDocument document;
     BuildConvertedProject(document);
     if (row.Prepare)
       row.Prepare(document);
-    const fs::path target = (FFolder.Path() / row.Target).make_preferred();
+    const fs::path target = (fFolder.Path() / row.Target).make_preferred();
     std::u16string message = row.Message;
     if (const std::size_t at = message.find(u"%s"); at != std::u16string::npos)
       message.replace(at, 2, ToUtf16(target));
@@ -639,9 +640,9 @@ TEST_F(XmlWriterFile, FailedSaveLeavesEverythingAsItWas) {
       EXPECT_EQ(ErrorOf([&] { document.SaveToFile(ToUtf16(target), row.RespectEncoding); }),
                 row.Kind + (": " + Utf8Encode(message)));
     }
-    EXPECT_EQ(FFolder.Entries(), entriesBefore);
-    EXPECT_EQ(ReadFileBytes(FFolder.Path() / "old.vxp"), oldBytes);
-    EXPECT_TRUE(fs::is_empty(FFolder.Path() / "folder"));
+    EXPECT_EQ(fFolder.Entries(), entriesBefore);
+    EXPECT_EQ(ReadFileBytes(fFolder.Path() / "old.vxp"), oldBytes);
+    EXPECT_TRUE(fs::is_empty(fFolder.Path() / "folder"));
   }
 }
 
@@ -659,7 +660,7 @@ TEST_F(XmlWriterFile, LongTextsAreWrittenInPiecesThatKeepSurrogatePairsWhole) {
   ASSERT_NE(expected.find("a\xF0\x9F\x98\x80"
                           "b"),
             std::string::npos);
-  const fs::path target = FFolder.Path() / "long.vxp";
+  const fs::path target = fFolder.Path() / "long.vxp";
   document.SaveToFile(ToUtf16(target), true);
   EXPECT_EQ(ReadFileBytes(target), expected);
   std::ostringstream stream;

@@ -20,36 +20,36 @@ struct TWriteFailure {
 
 class Exception : public std::exception {
 public:
-  explicit Exception(std::u16string AMessage);
-  const std::u16string& Message() const noexcept { return FMessage; }
-  const char* what() const noexcept override { return FMessageUtf8.c_str(); }
+  explicit Exception(std::u16string aMessage);
+  const std::u16string& Message() const noexcept { return fMessage; }
+  const char* what() const noexcept override { return fMessageUtf8.c_str(); }
   // The kind's name as users see it in error reports, e.g. "EFilerError".
   virtual const char* ClassName() const noexcept { return "Exception"; }
 
   // Set by the reader: the code unit of the decoded text at which it stopped, or -1. The place in
   // the file is found from it only when a read fails.
-  int64_t TextIndex() const noexcept { return FTextIndex; }
-  void SetTextIndex(int64_t AIndex) noexcept { FTextIndex = AIndex; }
+  int64_t TextIndex() const noexcept { return fTextIndex; }
+  void SetTextIndex(int64_t aIndex) noexcept { fTextIndex = aIndex; }
   // Where in which file a read failed; none for an error that did not come from reading a file.
-  const std::optional<TTextPlace>& Place() const noexcept { return FPlace; }
-  void SetPlace(TTextPlace APlace) { FPlace = std::move(APlace); }
+  const std::optional<TTextPlace>& Place() const noexcept { return fPlace; }
+  void SetPlace(TTextPlace aPlace) { fPlace = std::move(aPlace); }
   // The file was no XML document at all: no markup at its start, no element, or not text.
-  bool NotXmlDocument() const noexcept { return FNotXmlDocument; }
-  void SetNotXmlDocument() noexcept { FNotXmlDocument = true; }
+  bool NotXmlDocument() const noexcept { return fNotXmlDocument; }
+  void SetNotXmlDocument() noexcept { fNotXmlDocument = true; }
   // Set when writing a file failed, so that users learn which file and why; the message stays
   // the layer's own.
-  const std::optional<TWriteFailure>& WriteFailure() const noexcept { return FWriteFailure; }
-  void SetWriteFailure(TWriteFailure AFailure) { FWriteFailure = std::move(AFailure); }
+  const std::optional<TWriteFailure>& WriteFailure() const noexcept { return fWriteFailure; }
+  void SetWriteFailure(TWriteFailure aFailure) { fWriteFailure = std::move(aFailure); }
   // What users are told: "Cannot write "FILE": REASON" for a failed write, else the message.
   std::u16string Headline() const;
 
 private:
-  std::u16string FMessage;
-  std::string FMessageUtf8;
-  int64_t FTextIndex = -1;
-  std::optional<TTextPlace> FPlace;
-  bool FNotXmlDocument = false;
-  std::optional<TWriteFailure> FWriteFailure;
+  std::u16string fMessage;
+  std::string fMessageUtf8;
+  int64_t fTextIndex = -1;
+  std::optional<TTextPlace> fPlace;
+  bool fNotXmlDocument = false;
+  std::optional<TWriteFailure> fWriteFailure;
 };
 
 #define VLP_DECLARE_ERROR(Kind, Base)                                                              \

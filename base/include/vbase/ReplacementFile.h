@@ -16,13 +16,13 @@ public:
   // Raises EFCreateError "Cannot create file "%s". %s" (with the full path) when the target
   // cannot be replaced, for instance a folder or a file without write permission, or when the
   // temporary file cannot be created.
-  explicit TReplacementFile(const std::filesystem::path& AFileName);
+  explicit TReplacementFile(const std::filesystem::path& aFileName);
   ~TReplacementFile();
   TReplacementFile(const TReplacementFile&) = delete;
   TReplacementFile& operator=(const TReplacementFile&) = delete;
 
   // Appends a chunk of the content; raises EWriteError "Stream write error".
-  void Write(std::string_view ABytes);
+  void Write(std::string_view aBytes);
   // Gives the new file the old one's permission bits, flushes it to disk, renames it over the
   // target and puts the folder's new entry on disk. A link is followed, so the link stays and
   // its target gets the content. A failed flush or close raises EWriteError, a failed rename
@@ -36,17 +36,17 @@ private:
   void RequireReplaceableTarget();
   void CreateTemporary();
 
-  std::filesystem::path FFullPath;
-  std::filesystem::path FTarget;
-  std::filesystem::path FTemporary;
+  std::filesystem::path fFullPath;
+  std::filesystem::path fTarget;
+  std::filesystem::path fTemporary;
   // The POSIX mode bits or the Windows attributes of the file replaced.
-  std::optional<uint32_t> FKeptMode;
+  std::optional<uint32_t> fKeptMode;
   // A POSIX file descriptor or a Windows handle; -1 for none on both.
-  std::intptr_t FHandle = -1;
+  std::intptr_t fHandle = -1;
   // Where the system supports it, bytes written so far, and how many of them it was asked to put
   // on disk meanwhile.
-  uint64_t FWritten = 0;
-  uint64_t FFlushStarted = 0;
+  uint64_t fWritten = 0;
+  uint64_t fFlushStarted = 0;
 };
 
 } // namespace vbase

@@ -20,24 +20,24 @@ struct TTextPlace {
 // pieces, up to the code unit at a given index of the whole text.
 class TLineCounter {
 public:
-  explicit TLineCounter(uint64_t AStopIndex) : FRemaining(AStopIndex) {}
+  explicit TLineCounter(uint64_t aStopIndex) : fRemaining(aStopIndex) {}
 
   // Counts over the next piece; false once the stop is reached.
-  bool Pass(std::u16string_view APiece);
-  int64_t Line() const { return FLine; }
-  int64_t Column() const { return FColumn; }
+  bool Pass(std::u16string_view aPiece);
+  int64_t Line() const { return fLine; }
+  int64_t Column() const { return fColumn; }
   // A NUL character, which no text file holds, came before the stop.
-  bool SawNul() const { return FSawNul; }
+  bool SawNul() const { return fSawNul; }
 
 private:
-  void Count(char16_t AUnit);
+  void Count(char16_t aUnit);
 
-  uint64_t FRemaining;
-  int64_t FLine = 1;
-  int64_t FColumn = 1;
-  bool FAtStart = true;
-  char16_t FPrevious = 0;
-  bool FSawNul = false;
+  uint64_t fRemaining;
+  int64_t fLine = 1;
+  int64_t fColumn = 1;
+  bool fAtStart = true;
+  char16_t fPrevious = 0;
+  bool fSawNul = false;
 };
 
 } // namespace vbase

@@ -8,7 +8,7 @@
 
 namespace vbase {
 
-std::filesystem::path PathOfUtf8(std::string_view AText);
-std::string Utf8OfPath(const std::filesystem::path& APath);
+std::filesystem::path PathOfUtf8(std::string_view aText);
+std::string Utf8OfPath(const std::filesystem::path& aPath);
 
 } // namespace vbase

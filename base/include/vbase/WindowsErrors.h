@@ -7,6 +7,6 @@ namespace vbase {
 
 // Without the trailing full stop and line break, so that it ends a message as the POSIX
 // system's error texts do.
-std::u16string WindowsErrorText(unsigned long AError);
+std::u16string WindowsErrorText(unsigned long aError);
 
 } // namespace vbase

@@ -11,19 +11,19 @@
 
 namespace vcharset {
 
-bool IsCodePageSupported(uint32_t ACodePage);
+bool IsCodePageSupported(uint32_t aCodePage);
 
 // Whether the code page is UTF-8, whose text can be decoded piece by piece as it arrives.
-bool IsUtf8CodePage(uint32_t ACodePage);
+bool IsUtf8CodePage(uint32_t aCodePage);
 
 // Bytes invalid in the code page become U+FFFD (on Windows: what the system makes of them, such
 // as the C1 control of an undefined byte). A code page that cannot be converted raises
 // EEncodingError "Invalid code page".
-std::u16string CodePageToUtf16(uint32_t ACodePage, std::string_view ABytes);
+std::u16string CodePageToUtf16(uint32_t aCodePage, std::string_view aBytes);
 
 // Characters without a mapping become "?" (on Windows: their best fit where the code page has
 // one). A code page that cannot be converted raises EEncodingError "Invalid code page".
-std::string Utf16ToCodePage(uint32_t ACodePage, std::u16string_view AText);
+std::string Utf16ToCodePage(uint32_t aCodePage, std::u16string_view aText);
 
 // The system's ANSI code page, the meaning of code page 0: windows-1252 on POSIX systems, the
 // system's own on Windows.

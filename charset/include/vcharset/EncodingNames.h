@@ -8,8 +8,8 @@
 
 namespace vcharset {
 
-// The Windows code page of AName, compared without regard to ASCII letter case; none for a
+// The Windows code page of aName, compared without regard to ASCII letter case; none for a
 // name outside the table. Whether the code page can be converted is not checked here.
-std::optional<uint32_t> StandardEncodingCodePage(std::u16string_view AName);
+std::optional<uint32_t> StandardEncodingCodePage(std::u16string_view aName);
 
 } // namespace vcharset

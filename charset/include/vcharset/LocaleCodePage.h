@@ -14,7 +14,7 @@ namespace vcharset {
 // value for a name that names no locale. A POSIX name ("ja_JP.UTF-8", "sr_RS@latin") is taken
 // by its language and, where it matters, its territory or script modifier; Windows answers for
 // its own names.
-std::optional<uint32_t> LocaleAnsiCodePage(std::string_view ALocale);
+std::optional<uint32_t> LocaleAnsiCodePage(std::string_view aLocale);
 
 // The user's locale: on POSIX systems from the environment (LC_ALL, LC_CTYPE, LANG), "en_US"
 // when none is set or it is the C locale; on Windows the thread's locale, "en-US" when it has

@@ -32,22 +32,22 @@ const std::vector<TCharsetRec>& BuiltinCharsetTable();
 
 // The working table made from an enumeration: the enumerated rows behind the built-in rows 0
 // and 5, URL suffixes taken from built-in rows of the same code page, and the built-in row of
-// ADefaultCodePage appended when no row has that code page. An empty enumeration gives the
+// aDefaultCodePage appended when no row has that code page. An empty enumeration gives the
 // built-in table.
-std::vector<TCharsetRec> BuildCharsetTable(std::span<const TMimeCodePageInfo> AEnumeration,
-                                           uint32_t ADefaultCodePage);
+std::vector<TCharsetRec> BuildCharsetTable(std::span<const TMimeCodePageInfo> aEnumeration,
+                                           uint32_t aDefaultCodePage);
 
 // The working table of the process, built from MailNewsCodePages on first use.
 const std::vector<TCharsetRec>& CharsetTable();
 
 // Never fails: an unknown or empty name gives AsciiCodePage. "windows-N" gives N without a
 // table search, or 1252 when N is not a non-negative integer.
-uint32_t CodePageFromCharsetName(std::u16string_view AName);
+uint32_t CodePageFromCharsetName(std::u16string_view aName);
 // The same lookup in a given table.
-uint32_t CodePageFromCharsetName(const std::vector<TCharsetRec>& ATable, std::u16string_view AName);
+uint32_t CodePageFromCharsetName(const std::vector<TCharsetRec>& aTable, std::u16string_view aName);
 
 // The locale's default ANSI code page (0 for a Unicode-only locale), or the system's ANSI code
-// page when the locale is unknown. ALocale is a POSIX locale name such as "ja_JP.UTF-8".
-uint32_t CodePageFromLocale(std::string_view ALocale);
+// page when the locale is unknown. aLocale is a POSIX locale name such as "ja_JP.UTF-8".
+uint32_t CodePageFromLocale(std::string_view aLocale);
 
 } // namespace vcharset

@@ -59,8 +59,8 @@ extern "C" int munmap(void* aBlock, std::size_t aBytes) noexcept {
 
 int QApplication::exec() {
   using TExec = int (*)();
-  static const auto real = reinterpret_cast<TExec>(dlsym(RTLD_NEXT, "_ZN12QApplication4execEv"));
-  const int exitCode = real();
+  static const auto Real = reinterpret_cast<TExec>(dlsym(RTLD_NEXT, "_ZN12QApplication4execEv"));
+  const int exitCode = Real();
   if (gCounts)
     __atomic_store_n(&gCounts->LoopEnded, 1, __ATOMIC_RELAXED);
   gLoopEnded.store(true, std::memory_order_relaxed);

@@ -21,8 +21,8 @@
 using namespace vui;
 
 // Found beside RECT, which lives in the global namespace.
-bool operator==(const RECT& a, const RECT& b) {
-  return EqualRect(&a, &b);
+bool operator==(const RECT& aA, const RECT& aB) {
+  return EqualRect(&aA, &aB);
 }
 
 std::ostream& operator<<(std::ostream& aOut, const RECT& aRect) {

@@ -56,8 +56,8 @@ enum TXmlCompareOption : uint8_t {
 
 // A set of TXmlCompareOption, one bit per option.
 using TXmlCompareOptions = uint16_t;
-constexpr TXmlCompareOptions XmlCompareOption(TXmlCompareOption AOption) {
-  return static_cast<TXmlCompareOptions>(1u << AOption);
+constexpr TXmlCompareOptions XmlCompareOption(TXmlCompareOption aOption) {
+  return static_cast<TXmlCompareOptions>(1u << aOption);
 }
 
 } // namespace vxml

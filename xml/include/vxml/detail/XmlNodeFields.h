@@ -17,29 +17,29 @@ namespace detail {
 // A text in the store: where it lies and how long it is.
 class TXmlStoredText {
 public:
-  std::u16string_view View() const { return {FData, FSize & ~OwnedMark}; }
-  bool Empty() const { return (FSize & ~OwnedMark) == 0; }
+  std::u16string_view View() const { return {fData, fSize & ~OwnedMark}; }
+  bool Empty() const { return (fSize & ~OwnedMark) == 0; }
 
 private:
   friend class vxml::TXmlTextEdit;
   // The length and the mark of a text owned by its holder share one word so that nodes stay small.
   static constexpr uint32_t OwnedMark = 0x80000000u;
-  const char16_t* FData = nullptr;
-  uint32_t FSize = 0;
+  const char16_t* fData = nullptr;
+  uint32_t fSize = 0;
 };
 
 // A counted array in the store, one pointer wide while empty.
 template <typename T> class TXmlItems {
 public:
-  uint32_t Count() const { return FHeader ? FHeader->Count : 0; }
-  bool Exists() const { return FHeader != nullptr; }
+  uint32_t Count() const { return fHeader ? fHeader->Count : 0; }
+  bool Exists() const { return fHeader != nullptr; }
   // Where the count and items lie, for a prefetch: none while empty.
-  const void* Memory() const { return FHeader; }
-  const T* begin() const { return FHeader ? Items() : nullptr; }
-  const T* end() const { return FHeader ? Items() + FHeader->Count : nullptr; }
-  const T& operator[](uint32_t AIndex) const { return Items()[AIndex]; }
+  const void* Memory() const { return fHeader; }
+  const T* begin() const { return fHeader ? Items() : nullptr; }
+  const T* end() const { return fHeader ? Items() + fHeader->Count : nullptr; }
+  const T& operator[](uint32_t aIndex) const { return Items()[aIndex]; }
   // A flag kept with the array (the attribute lines' sort mode).
-  bool Flag() const { return FHeader && FHeader->Flag; }
+  bool Flag() const { return fHeader && fHeader->Flag; }
 
 private:
   friend class vxml::TXmlItemsEdit;
@@ -49,27 +49,27 @@ private:
     uint32_t Flag : 1;
   };
   static_assert(sizeof(THeader) == 8);
-  T* Items() const { return reinterpret_cast<T*>(FHeader + 1); }
+  T* Items() const { return reinterpret_cast<T*>(fHeader + 1); }
 
-  THeader* FHeader = nullptr;
+  THeader* fHeader = nullptr;
 };
 
 // A node's attribute lines: name, "=", then the quoted escaped value, one text a line; none until
 // the first line arrives. A sorted list keeps its lines in case-insensitive order.
 class TXmlAttributeLines {
 public:
-  bool Exists() const { return FLines.Exists(); }
+  bool Exists() const { return fLines.Exists(); }
   // Where the lines' list lies, for a prefetch: none while there is no list.
-  const void* Memory() const { return FLines.Memory(); }
-  bool Sorted() const { return FLines.Flag(); }
-  int32_t Count() const { return static_cast<int32_t>(FLines.Count()); }
-  std::u16string_view Line(int32_t Index) const {
-    return FLines[static_cast<uint32_t>(Index)].View();
+  const void* Memory() const { return fLines.Memory(); }
+  bool Sorted() const { return fLines.Flag(); }
+  int32_t Count() const { return static_cast<int32_t>(fLines.Count()); }
+  std::u16string_view Line(int32_t aIndex) const {
+    return fLines[static_cast<uint32_t>(aIndex)].View();
   }
 
 private:
   friend class vxml::TXmlLinesEdit;
-  TXmlItems<TXmlStoredText> FLines;
+  TXmlItems<TXmlStoredText> fLines;
 };
 
 // What the store notes about each node it serves.
