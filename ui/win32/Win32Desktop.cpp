@@ -107,9 +107,16 @@ public:
     return ChosenPath(*CreateOpenProjectDialog(), fOwner);
   }
 
-  std::optional<std::u16string> ChooseSavePath(const TSaveDialog& aDialog,
-                                               const std::u16string& aProposal) override {
-    return ChosenPath(*CreateSaveDialog(aDialog, aProposal), fOwner);
+  std::optional<TSaveChoice> ChooseSavePath(const TSaveDialog& aDialog,
+                                            const std::u16string& aProposal) override {
+    const TFileDialogPtr dialog = CreateSaveDialog(aDialog, aProposal);
+    std::optional<std::u16string> path = ChosenPath(*dialog, fOwner);
+    if (!path)
+      return std::nullopt;
+    // The dialog counts its file types from 1.
+    UINT type = 1;
+    Check(dialog->GetFileTypeIndex(&type));
+    return TSaveChoice{std::move(*path), type > 0 ? type - 1 : 0};
   }
 
   bool AskYesNo(std::u16string_view aQuestion) override {
@@ -177,10 +184,9 @@ TFileDialogPtr CreateSaveDialog(const TSaveDialog& aDialog, const std::u16string
   for (const TFileFilter& filter : aDialog.Filters)
     filters.push_back(DialogFilter(filter));
   Check(dialog->SetFileTypes(static_cast<UINT>(filters.size()), filters.data()));
-  // The presenter checks the folder and asks before a file is replaced; a name typed without an
-  // extension gets the file type's.
+  // The presenter adds the chosen file type's extension, checks the folder and asks before a
+  // file is replaced; without a default extension the dialog adds none.
   ChangeOptions(*dialog, FOS_FORCEFILESYSTEM, FOS_PATHMUSTEXIST | FOS_OVERWRITEPROMPT);
-  Check(dialog->SetDefaultExtension(WideLiteral(aDialog.Extension)));
   const size_t nameStart = aProposal.find_last_of(u"\\/");
   const std::u16string name =
       nameStart == std::u16string::npos ? aProposal : aProposal.substr(nameStart + 1);

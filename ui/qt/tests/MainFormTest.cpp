@@ -91,6 +91,34 @@ void AnswerNextMessageBox(TShownBox& aShown,
   });
 }
 
+// The file dialog on the screen: not modal, so that a close of the window reaches it.
+QFileDialog* ShownFileDialog() {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (auto* found = qobject_cast<QFileDialog*>(widget); found && found->isVisible())
+      return found;
+  return nullptr;
+}
+
+// Types aName into the next file dialog once it is open, chooses aFilter (unless empty) and
+// accepts it.
+void AnswerNextFileDialog(const QString& aName, const QString& aFilter) {
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, aName, aFilter] {
+    QFileDialog* dialog = ShownFileDialog();
+    if (!dialog)
+      return;
+    poll->deleteLater();
+    poll->stop();
+    if (!aFilter.isEmpty())
+      dialog->selectNameFilter(aFilter);
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name);
+    name->setText(aName);
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  poll->start(10);
+}
+
 // What a file manager delivers when files are dropped on the window.
 bool DropFiles(QWidget* aWindow, const QStringList& aPaths) {
   QMimeData data;
@@ -383,7 +411,8 @@ private slots:
     QCOMPARE(save->acceptMode(), QFileDialog::AcceptSave);
     // The presenter asks before a file is replaced.
     QVERIFY(save->testOption(QFileDialog::DontConfirmOverwrite));
-    QCOMPARE(save->defaultSuffix(), QStringLiteral("vxp"));
+    // And adds the extension.
+    QCOMPARE(save->defaultSuffix(), QString());
     QVERIFY(save->testOption(QFileDialog::DontUseNativeDialog));
     QCOMPARE(save->selectedFiles(), QStringList{proposal});
   }
@@ -406,21 +435,39 @@ private slots:
     const auto dialog = CreateSaveDialog(nullptr, SaveReportDialog, ToQ(*fDesktop->ReportAnswer));
     QCOMPARE(dialog->nameFilters(), (QStringList{QStringLiteral("HTML report (*.html)"),
                                                  QStringLiteral("JSON report (*.json)")}));
-    QCOMPARE(dialog->defaultSuffix(), QStringLiteral("html"));
     QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
     QCOMPARE(dialog->selectedFiles(), QStringList{ToQ(*fDesktop->ReportAnswer)});
   }
 
-  void saveDialogAddsTheExtensionToATypedName() {
-    const auto save =
-        CreateSaveDialog(nullptr, SaveProjectDialog, fFolder->filePath(QStringLiteral("x.vxp")));
-    save->show();
-    auto* name = save->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    QVERIFY(name);
-    name->setText(QStringLiteral("typed"));
-    QMetaObject::invokeMethod(save.get(), "accept");
-    QCOMPARE(save->result(), int(QDialog::Accepted));
-    QCOMPARE(save->selectedFiles(), QStringList{fFolder->filePath(QStringLiteral("typed.vxp"))});
+  // The dialog passes a typed name on as it is, with the filter chosen; the presenter adds the
+  // filter's extension, and the summary says where the report went.
+  void aReportNamedWithoutExtensionGetsTheChosenFilters() {
+    RunWorkedProject();
+    fDesktop = nullptr;
+    fWindow->SetDesktop(CreateQtDesktop(*fWindow));
+    AnswerNextFileDialog(QStringLiteral("typed"), QStringLiteral("JSON report (*.json)"));
+    fWindow->btnSaveReport->click();
+    const QString saved = fFolder->filePath(QStringLiteral("typed.json"));
+    QFile report(saved);
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    QVERIFY(report.readAll().startsWith('{'));
+    QCOMPARE(fWindow->lblSummary->text().split(u'\n').constLast(),
+             QStringLiteral("The report was saved to \"%1\".").arg(saved));
+  }
+
+  void theSaveDialogGivesTheTypedNameAndTheChosenFilter() {
+    const std::unique_ptr<IDesktop> desktop = CreateQtDesktop(*fWindow);
+    const std::u16string proposal = U16(fFolder->filePath(QStringLiteral("x.vxp")));
+    AnswerNextFileDialog(QStringLiteral("Release 2.5"), QString());
+    const std::optional<TSaveChoice> project = desktop->ChooseSavePath(SaveProjectDialog, proposal);
+    QVERIFY(project);
+    QCOMPARE(ToQ(project->Path), fFolder->filePath(QStringLiteral("Release 2.5")));
+    QCOMPARE(project->Filter, size_t(0));
+    AnswerNextFileDialog(QStringLiteral("r"), QStringLiteral("JSON report (*.json)"));
+    const std::optional<TSaveChoice> report = desktop->ChooseSavePath(SaveReportDialog, proposal);
+    QVERIFY(report);
+    QCOMPARE(ToQ(report->Path), fFolder->filePath(QStringLiteral("r")));
+    QCOMPARE(report->Filter, size_t(1));
   }
 
   // The platform's close of the window (its title bar, the task bar) while the run's save
@@ -434,10 +481,7 @@ private slots:
     bool blockedByTheDialog = true;
     QTimer poll;
     connect(&poll, &QTimer::timeout, this, [&] {
-      QFileDialog* dialog = nullptr;
-      for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* found = qobject_cast<QFileDialog*>(widget); found && found->isVisible())
-          dialog = found;
+      QFileDialog* dialog = ShownFileDialog();
       if (!dialog)
         return;
       poll.stop();
