@@ -108,6 +108,7 @@ public:
                     QMessageBox::Yes | QMessageBox::No, &fOwner);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
   }
 
@@ -119,6 +120,7 @@ public:
                     Title, ToQString(aText), QMessageBox::Ok, &fOwner);
     box.setTextFormat(Qt::PlainText);
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box.setEscapeButton(QMessageBox::Ok);
     box.exec();
   }
 
@@ -128,6 +130,8 @@ public:
     // Messages quote names and values from the input, which must not be read as markup.
     box.setTextFormat(Qt::PlainText);
     box.setDetailedText(QString::fromStdU16String(ErrorDetails(aReport)));
+    // Beside "Show Details..." Qt would not know which button Escape presses.
+    box.setEscapeButton(QMessageBox::Ok);
     // Once shown and laid out, when its size is known.
     QTimer::singleShot(0, &box, [&box, this] { CentreOnOwner(box, fOwner); });
     box.exec();

@@ -9,6 +9,7 @@
 #include <QDropEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -29,9 +30,10 @@ QString ToQString(std::u16string_view aText) {
   return QStringView(aText).toString();
 }
 
+// The caption shows without its "&"; Alt with the underlined letter presses the button.
 QPushButton* CreateButton(const QString& aName, std::u16string_view aCaption, TRect96 aRect,
                           QWidget* aParent) {
-  auto* button = new QPushButton(ToQString(aCaption), aParent);
+  auto* button = new QPushButton(ToQString(WithAccelerator(aCaption)), aParent);
   button->setObjectName(aName);
   button->setGeometry(aRect.Left, aRect.Top, aRect.Width, aRect.Height);
   // Outside a dialog a button answers only Space; Enter is what people press.
@@ -48,16 +50,21 @@ QIcon ListImage(const QString& aFile) {
   return icon;
 }
 
-// Rows are selected whole; a focus frame around one cell, empty beside an image, is noise.
-class TNoFocusFrameDelegate : public QStyledItemDelegate {
+// Rows are selected whole, and so the focus marks the whole current row, not one cell of it
+// that may be empty beside an image; a row that has the focus without being selected shows it.
+class TRowFocusDelegate : public QStyledItemDelegate {
 public:
-  using QStyledItemDelegate::QStyledItemDelegate;
+  explicit TRowFocusDelegate(QAbstractItemView* aView) : QStyledItemDelegate(aView), fView(aView) {}
 
 protected:
   void initStyleOption(QStyleOptionViewItem* aOption, const QModelIndex& aIndex) const override {
     QStyledItemDelegate::initStyleOption(aOption, aIndex);
-    aOption->state &= ~QStyle::State_HasFocus;
+    aOption->state.setFlag(QStyle::State_HasFocus,
+                           fView->hasFocus() && aIndex.row() == fView->currentIndex().row());
   }
+
+private:
+  QAbstractItemView* fView;
 };
 
 // The local files among dropped ones; the presenter picks what it takes.
@@ -168,7 +175,11 @@ void TMainform::CreateLogPage() {
   lstTargets->setSelectionMode(QAbstractItemView::SingleSelection);
   lstTargets->setIconSize(QSize(ListImageSize, ListImageSize));
   lstTargets->setWordWrap(false);
-  lstTargets->setItemDelegate(new TNoFocusFrameDelegate(lstTargets));
+  lstTargets->setItemDelegate(new TRowFocusDelegate(lstTargets));
+  // The view repaints the current cell only; the row's other cells show the focus too.
+  connect(lstTargets->selectionModel(), &QItemSelectionModel::currentRowChanged,
+          lstTargets->viewport(), qOverload<>(&QWidget::update));
+  lstTargets->installEventFilter(this);
   // Tab moves on to the log instead of from cell to cell.
   lstTargets->setTabKeyNavigation(false);
 
@@ -233,6 +244,9 @@ void TMainform::ShareFreeWidth() {
 bool TMainform::eventFilter(QObject* aWatched, QEvent* aEvent) {
   if (aWatched == lstTargets->viewport() && aEvent->type() == QEvent::Resize)
     ShareFreeWidth();
+  if (aWatched == lstTargets &&
+      (aEvent->type() == QEvent::FocusIn || aEvent->type() == QEvent::FocusOut))
+    lstTargets->viewport()->update();
   return QWidget::eventFilter(aWatched, aEvent);
 }
 

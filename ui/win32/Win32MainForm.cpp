@@ -36,13 +36,6 @@ constexpr DWORD WindowExStyle = WS_EX_CONTROLPARENT;
 constexpr std::array<int, tcCount> ColumnFormats{LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT,
                                                  LVCFMT_RIGHT};
 
-// A caption whose letter after "&" is underlined and answers Alt with it.
-std::u16string WithAccelerator(std::u16string_view aCaption) {
-  std::u16string caption(1, u'&');
-  caption.append(aCaption);
-  return caption;
-}
-
 RECT ScaledRect(const TRect96& aRect, int aDpi) {
   const auto scale = [aDpi](int aPixels) { return MulDiv(aPixels, aDpi, USER_DEFAULT_SCREEN_DPI); };
   return {scale(aRect.Left), scale(aRect.Top), scale(aRect.Left + aRect.Width),

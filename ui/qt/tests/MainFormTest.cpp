@@ -11,8 +11,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -119,6 +119,46 @@ void AnswerNextFileDialog(const QString& aName, const QString& aFilter) {
   poll->start(10);
 }
 
+// Presses Escape in the next modal box once it is open; aClosed tells whether that closed it.
+// A box that stays is closed anyway, so that the test goes on to fail.
+void EscapeNextBox(bool& aClosed) {
+  aClosed = false;
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, &aClosed] {
+    const QPointer<QDialog> box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!box)
+      return;
+    poll->deleteLater();
+    poll->stop();
+    QTest::keyClick(box->focusWidget() ? box->focusWidget() : box.data(), Qt::Key_Escape);
+    aClosed = !box || !box->isVisible();
+    if (!aClosed)
+      box->done(QDialog::Rejected);
+  });
+  poll->start(10);
+}
+
+// The fake's dialogs and browser, the desktop's real boxes.
+class TRealBoxesDesktop : public TFakeDesktop {
+public:
+  explicit TRealBoxesDesktop(QWidget& aOwner) : fBoxes(CreateQtDesktop(aOwner)) {}
+  bool AskYesNo(std::u16string_view aQuestion) override {
+    TFakeDesktop::AskYesNo(aQuestion);
+    return fBoxes->AskYesNo(aQuestion);
+  }
+  void ShowNotice(TNoticeKind aKind, std::u16string_view aText) override {
+    TFakeDesktop::ShowNotice(aKind, aText);
+    fBoxes->ShowNotice(aKind, aText);
+  }
+  void ShowError(const TErrorReport& aReport) override {
+    TFakeDesktop::ShowError(aReport);
+    fBoxes->ShowError(aReport);
+  }
+
+private:
+  std::unique_ptr<IDesktop> fBoxes;
+};
+
 // What a file manager delivers when files are dropped on the window.
 bool DropFiles(QWidget* aWindow, const QStringList& aPaths) {
   QMimeData data;
@@ -219,11 +259,12 @@ private slots:
          {"pnlTop", "btnConvert", "btnHelp", "pgcMain", "shtLog", "lstTargets", "memLog"})
       QVERIFY2(fWindow->findChild<QWidget*>(QString::fromLatin1(name)), name);
 
-    QCOMPARE(fWindow->btnConvert->text(), QStringLiteral("Convert..."));
+    // Alt with the letter after "&" presses the button; the "&" itself is not shown.
+    QCOMPARE(fWindow->btnConvert->text(), QStringLiteral("&Convert..."));
     QCOMPARE(fWindow->btnConvert->geometry(), QRect(8, 8, 129, 49));
     QCOMPARE(fWindow->btnConvert->iconSize(), QSize(32, 32));
     QVERIFY(!fWindow->btnConvert->icon().pixmap(32, 32).isNull());
-    QCOMPARE(fWindow->btnHelp->text(), QStringLiteral("Help..."));
+    QCOMPARE(fWindow->btnHelp->text(), QStringLiteral("&Help..."));
     QCOMPARE(fWindow->btnHelp->geometry(), QRect(144, 8, 129, 49));
     QVERIFY(fWindow->btnHelp->icon().isNull());
     QCOMPARE(fWindow->btnConvert->nextInFocusChain(), fWindow->btnHelp);
@@ -348,24 +389,23 @@ private slots:
             fWindow->lstTargets->viewport()->width());
   }
 
-  // Rows are selected whole: the current cell draws no focus frame, which beside an image
-  // would frame nothing.
-  void theCurrentCellDrawsNoFocusFrame() {
+  // A keyboard user sees where the focus is in the list: the current row is framed whole, even
+  // before a row is selected, and only while the list has the focus.
+  void theFocusedRowIsDrawnWhileTheListHasTheFocus() {
+    ShowActive();
     RunWorkedProject();
     QTableWidget* list = fWindow->lstTargets;
-    const QModelIndex cell = list->model()->index(0, 0);
-    const auto picture = [&](QStyle::State aState) {
-      QImage image(list->visualRect(cell).size(), QImage::Format_ARGB32);
-      image.fill(Qt::white);
-      QStyleOptionViewItem option;
-      option.initFrom(list->viewport());
-      option.rect = image.rect();
-      option.state = QStyle::State_Enabled | aState;
-      QPainter painter(&image);
-      list->itemDelegate()->paint(&painter, option, cell);
-      return image;
-    };
-    QCOMPARE(picture(QStyle::State_HasFocus), picture(QStyle::State_None));
+    fWindow->memLog->setFocus();
+    QTest::keyClick(fWindow->memLog, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), list);
+    QCOMPARE(list->currentRow(), 0);
+    QVERIFY(list->selectedItems().isEmpty());
+    const QRect textCell = list->visualRect(list->model()->index(0, tcNewTarget));
+    const QImage focused = list->viewport()->grab().toImage().copy(textCell);
+    QTest::keyClick(list, Qt::Key_Tab);
+    QVERIFY(!list->hasFocus());
+    QCOMPARE(list->currentRow(), 0);
+    QVERIFY(list->viewport()->grab().toImage().copy(textCell) != focused);
   }
 
   // The style would tint a selected row's image with the highlight colour.
@@ -865,6 +905,58 @@ private slots:
       qputenv("PATH", path);
       QCOMPARE(started, status == 0);
     }
+  }
+
+  // Alt with the underlined letter presses the button, and Escape closes the error box of the run
+  // it started; the window then has the focus back. MainFormTestOnX11 runs this under a window
+  // manager too.
+  void altConvertsAndEscapeClosesTheErrorBox() {
+    auto owned = std::make_unique<TRealBoxesDesktop>(*fWindow);
+    TRealBoxesDesktop& desktop = *owned;
+    fWindow->SetDesktop(std::move(owned));
+    fDesktop = nullptr;
+    ShowActive();
+    desktop.OpenAnswer = U16(CopyFixture(QStringLiteral("unclosed.vlp")));
+    bool closed = false;
+    EscapeNextBox(closed);
+    // The button shows itself pressed for a moment before it converts.
+    QTest::keyClick(fWindow.get(), Qt::Key_C, Qt::AltModifier);
+    QTRY_COMPARE(desktop.Errors.size(), size_t(1));
+    QCOMPARE(desktop.OpenCalls, 1);
+    QVERIFY(closed);
+    // A window manager gives the window the focus back; the offscreen platform has none.
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+      ShowActive();
+    QTRY_VERIFY(fWindow->isActiveWindow());
+
+    QTest::keyClick(fWindow.get(), Qt::Key_H, Qt::AltModifier);
+    QTRY_COMPARE(desktop.Opened.size(), size_t(1));
+  }
+
+  // Escape answers every box of the window: the notice, the error box with its details shown,
+  // and the question, where it says No.
+  void escapeClosesEveryBox() {
+    const std::unique_ptr<IDesktop> desktop = CreateQtDesktop(*fWindow);
+    bool closed = false;
+    EscapeNextBox(closed);
+    desktop->ShowNotice(TNoticeKind::nkInformation, u"notice");
+    QVERIFY(closed);
+    EscapeNextBox(closed);
+    desktop->ShowNotice(TNoticeKind::nkWarning, u"warning");
+    QVERIFY(closed);
+    QTimer::singleShot(0, [] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QVERIFY(box);
+      for (QAbstractButton* button : box->buttons())
+        if (box->buttonRole(button) == QMessageBox::ActionRole)
+          button->click();
+    });
+    EscapeNextBox(closed);
+    desktop->ShowError({u"message", u"EFilerError", {u"a log line"}, {}});
+    QVERIFY(closed);
+    EscapeNextBox(closed);
+    QVERIFY(!desktop->AskYesNo(u"Replace?"));
+    QVERIFY(closed);
   }
 
   // Only on X11 (MainFormTestOnX11) does the box get a place it could keep; exposed rather than

@@ -34,6 +34,7 @@ public:
   // folder, nor asks before replacing a file: the presenter does. None when cancelled.
   virtual std::optional<TSaveChoice> ChooseSavePath(const TSaveDialog& aDialog,
                                                     const std::u16string& aProposal) = 0;
+  // Every box below closes on Escape as on its last button.
   // A modal question titled BoxTitle with a warning icon; No is what a stray Enter answers.
   virtual bool AskYesNo(std::u16string_view aQuestion) = 0;
   // Opens aUrl in the default browser; false when no browser could be started.

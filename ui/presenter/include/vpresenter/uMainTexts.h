@@ -48,6 +48,13 @@ struct TSaveDialog {
 };
 inline constexpr TSaveDialog SaveProjectDialog{{&SaveProjectFilter, 1}};
 inline constexpr TSaveDialog SaveReportDialog{ReportFilters};
+
+// A caption whose letter after "&" is underlined and answers Alt with it; the caption shows
+// without the "&".
+inline std::u16string WithAccelerator(std::u16string_view aCaption) {
+  return u"&" + std::u16string(aCaption);
+}
+
 // Asked before a chosen file is replaced.
 inline std::u16string ReplaceQuestion(std::u16string_view aPath) {
   return std::u16string(aPath) + u" already exists.\nDo you want to replace it?";
