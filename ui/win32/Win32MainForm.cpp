@@ -457,9 +457,21 @@ void TWin32Mainform::ShowInfoTip(NMLVGETINFOTIPW& aTip) const {
   aTip.pszText[tip.size()] = L'\0';
 }
 
+// The list draws the focus around its focused row only, and has none until a row is clicked or
+// a key moves it: the first row takes it, unselected, when the keyboard brings the focus.
+void TWin32Mainform::MarkFocusedRow() const {
+  if (ListView_GetItemCount(lstTargets) > 0 &&
+      ListView_GetNextItem(lstTargets, -1, LVNI_FOCUSED) < 0)
+    ListView_SetItemState(lstTargets, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
 LRESULT TWin32Mainform::Notify(const NMHDR& aHeader) {
   if (aHeader.hwndFrom == lstTargets && aHeader.code == LVN_GETINFOTIPW) {
     ShowInfoTip(*reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&aHeader)));
+    return 0;
+  }
+  if (aHeader.hwndFrom == lstTargets && aHeader.code == NM_SETFOCUS) {
+    MarkFocusedRow();
     return 0;
   }
   if (aHeader.hwndFrom != ListView_GetHeader(lstTargets))

@@ -78,6 +78,7 @@ private:
   void ShareFreeWidth();
   LRESULT Notify(const NMHDR& aHeader);
   void ShowInfoTip(NMLVGETINFOTIPW& aTip) const;
+  void MarkFocusedRow() const;
   void DropFiles(HDROP aDrop);
   void SetCellText(int aRow, int aColumn, std::u16string_view aText);
   int Scaled(int aPixels) const;

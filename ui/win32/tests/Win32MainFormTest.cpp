@@ -471,6 +471,17 @@ TEST_F(TWin32MainFormTest, ButtonsAndKeysReachThePresenter) {
   EXPECT_EQ(fDesktop->OpenCalls, 1);
 }
 
+// The keyboard's focus in the list is on a row, which the list frames, before any is selected.
+TEST_F(TWin32MainFormTest, TheFocusInTheListIsOnARow) {
+  RunWorkedProject();
+  fForm->Show(SW_SHOW);
+  SetForegroundWindow(Window());
+  SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(fForm->lstTargets), TRUE);
+  ASSERT_EQ(GetFocus(), fForm->lstTargets);
+  EXPECT_EQ(ListView_GetNextItem(fForm->lstTargets, -1, LVNI_FOCUSED), 0);
+  EXPECT_EQ(ListView_GetSelectedCount(fForm->lstTargets), 0u);
+}
+
 TEST_F(TWin32MainFormTest, ConvertIsDisabledDuringARunAndGetsTheFocusBack) {
   fForm->Show(SW_SHOW);
   SetForegroundWindow(Window());
@@ -585,6 +596,71 @@ TShownBox AnswerBoxShownBy(const std::function<void()>& aShow, int aTextId = 0,
 
 bool Contains(const std::vector<std::u16string>& aTexts, const std::u16string& aText) {
   return std::find(aTexts.begin(), aTexts.end(), aText) != aTexts.end();
+}
+
+// Escape is pressed in the box this many times before the box is closed with OK instead.
+constexpr int EscapePresses = 5;
+int gEscapes = 0;
+
+// Presses Escape on the focused control of the thread's box, as the keyboard would.
+BOOL CALLBACK EscapeBox(HWND aWindow, LPARAM) {
+  wchar_t name[16] = {};
+  GetClassNameW(aWindow, name, 16);
+  if (std::wstring(name) != L"#32770" || !IsWindowVisible(aWindow))
+    return TRUE;
+  const HWND focus = GetFocus();
+  const HWND target = focus && IsChild(aWindow, focus) ? focus : aWindow;
+  if (gEscapes++ < EscapePresses) {
+    PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageW(target, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+  } else {
+    PostMessageW(aWindow, WM_COMMAND, IDOK, 0);
+  }
+  return FALSE;
+}
+
+void CALLBACK PressEscape(HWND, UINT, UINT_PTR, DWORD) {
+  EnumThreadWindows(GetCurrentThreadId(), EscapeBox, 0);
+}
+
+// Whether Escape closed the box that aShow shows.
+bool EscapeCloses(const std::function<void()>& aShow) {
+  gEscapes = 0;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, PressEscape);
+  aShow();
+  KillTimer(nullptr, timer);
+  return gEscapes > 0 && gEscapes <= EscapePresses;
+}
+
+// Every box of the window closes on Escape: the notice, the error box with its details and the
+// question, which Escape answers No.
+TEST_F(TWin32MainFormTest, EscapeClosesEveryBox) {
+  const std::unique_ptr<IDesktop> desktop = CreateWin32Desktop(GetModuleHandleW(nullptr), Window());
+  EXPECT_TRUE(EscapeCloses([&] { desktop->ShowNotice(TNoticeKind::nkWarning, u"notice"); }));
+  EXPECT_TRUE(EscapeCloses([&] {
+    desktop->ShowError({u"message", u"EFilerError", {u"a log line"}, {}});
+  }));
+  bool said = true;
+  EXPECT_TRUE(EscapeCloses([&] { said = desktop->AskYesNo(u"Replace?"); }));
+  EXPECT_FALSE(said);
+}
+
+// Where no browser can be started, Help shows the address instead.
+TEST_F(TWin32MainFormTest, HelpWithoutABrowserShowsTheAddress) {
+  // Wine's opener of addresses tries the browsers of this list; this one is nowhere.
+  const wchar_t browsers[] = L"vlp-no-such-browser";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", L"Browsers", REG_SZ,
+                            browsers, sizeof browsers),
+            ERROR_SUCCESS);
+  fDesktop = nullptr;
+  fForm->SetDesktop(CreateWin32Desktop(GetModuleHandleW(nullptr), Window()));
+  const TShownBox shown =
+      AnswerBoxShownBy([&] { SendMessageW(fForm->btnHelp, BM_CLICK, 0, 0); }, IDC_NOTICE_TEXT);
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", L"Browsers");
+  EXPECT_TRUE(std::any_of(shown.Texts.begin(), shown.Texts.end(), [](const std::u16string& aText) {
+    return aText.find(HelpPageUrl) != std::u16string::npos;
+  }));
+  EXPECT_TRUE(shown.SelectableText);
 }
 
 TEST_F(TWin32MainFormTest, TheNoticeBoxLetsTheAddressBeSelected) {
