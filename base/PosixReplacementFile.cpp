@@ -23,13 +23,32 @@ int Descriptor(std::intptr_t AHandle) {
   return static_cast<int>(AHandle);
 }
 
-[[noreturn]] void RaiseCreateError(const std::filesystem::path& AFullPath, int AError) {
-  throw EFCreateError(u"Cannot create file \"" + Utf8Decode(AFullPath.native()) + u"\". " +
-                      Utf8Decode(std::strerror(AError)));
+std::u16string CannotCreateMessage(const std::filesystem::path& AFullPath, int AError) {
+  return u"Cannot create file \"" + Utf8Decode(AFullPath.native()) + u"\". " +
+         Utf8Decode(std::strerror(AError));
 }
 
-[[noreturn]] void RaiseWriteError() {
-  throw EWriteError(u"Stream write error");
+[[noreturn]] void RaiseCreateError(const std::filesystem::path& AFullPath, int AError) {
+  throw EFCreateError(CannotCreateMessage(AFullPath, AError));
+}
+
+// A failure once the content goes to disk keeps its own kind and message, and names the file and
+// the system's reason for users: "Cannot write "FILE": REASON".
+template <class TError>
+[[noreturn]] void RaiseWriteFailure(TError AError, const std::filesystem::path& AFullPath,
+                                    int ASystemError) {
+  AError.SetWriteFailure({Utf8Decode(AFullPath.native()), Utf8Decode(std::strerror(ASystemError))});
+  throw AError;
+}
+
+[[noreturn]] void RaiseWriteError(const std::filesystem::path& AFullPath, int ASystemError) {
+  RaiseWriteFailure(EWriteError(u"Stream write error"), AFullPath, ASystemError);
+}
+
+// The new content is written, but its name could not be given or put on disk.
+[[noreturn]] void RaiseUnwrittenName(const std::filesystem::path& AFullPath, int ASystemError) {
+  RaiseWriteFailure(EFCreateError(CannotCreateMessage(AFullPath, ASystemError)), AFullPath,
+                    ASystemError);
 }
 
 // The flush to disk on commit then waits only for what is left: the bytes written before are
@@ -59,12 +78,12 @@ void SyncFolder(const std::filesystem::path& AFolder, const std::filesystem::pat
   if (folder < 0) {
     if (errno == EACCES)
       return;
-    RaiseCreateError(AFullPath, errno);
+    RaiseUnwrittenName(AFullPath, errno);
   }
   const int error = ReplacementFileCalls.Sync(folder) == 0 ? 0 : errno;
   ReplacementFileCalls.Close(folder);
   if (error != 0 && error != EINVAL)
-    RaiseCreateError(AFullPath, error);
+    RaiseUnwrittenName(AFullPath, error);
 }
 
 } // namespace
@@ -82,8 +101,9 @@ void TReplacementFile::Write(std::string_view ABytes) {
         ReplacementFileCalls.Write(Descriptor(FHandle), ABytes.data(), ABytes.size());
     if (written < 0 && errno == EINTR)
       continue;
+    // A write that takes nothing without an error has found no room.
     if (written <= 0)
-      RaiseWriteError();
+      RaiseWriteError(FFullPath, written == 0 ? ENOSPC : errno);
     ABytes.remove_prefix(static_cast<std::size_t>(written));
     FWritten += static_cast<uint64_t>(written);
   }
@@ -94,13 +114,13 @@ void TReplacementFile::Commit() {
   if (FKeptMode && ::fchmod(Descriptor(FHandle), static_cast<mode_t>(*FKeptMode)) != 0)
     RaiseCreateError(FFullPath, errno);
   if (ReplacementFileCalls.Sync(Descriptor(FHandle)) != 0)
-    RaiseWriteError();
+    RaiseWriteError(FFullPath, errno);
   const int handle = Descriptor(FHandle);
   FHandle = -1;
   if (ReplacementFileCalls.Close(handle) != 0)
-    RaiseWriteError();
+    RaiseWriteError(FFullPath, errno);
   if (ReplacementFileCalls.Rename(FTemporary.c_str(), FTarget.c_str()) != 0)
-    RaiseCreateError(FFullPath, errno);
+    RaiseUnwrittenName(FFullPath, errno);
   FTemporary.clear();
   SyncFolder(FTarget.parent_path(), FFullPath);
 }

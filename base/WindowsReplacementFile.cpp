@@ -15,13 +15,25 @@ TReplacementFileCalls ReplacementFileCalls = {::WriteFile, ::FlushFileBuffers, :
 
 namespace {
 
-[[noreturn]] void RaiseCreateError(const std::filesystem::path& AFullPath, DWORD AError) {
-  throw EFCreateError(u"Cannot create file \"" + AFullPath.u16string() + u"\". " +
-                      WindowsErrorText(AError));
+std::u16string CannotCreateMessage(const std::filesystem::path& AFullPath, DWORD AError) {
+  return u"Cannot create file \"" + AFullPath.u16string() + u"\". " + WindowsErrorText(AError);
 }
 
-[[noreturn]] void RaiseWriteError() {
-  throw EWriteError(u"Stream write error");
+[[noreturn]] void RaiseCreateError(const std::filesystem::path& AFullPath, DWORD AError) {
+  throw EFCreateError(CannotCreateMessage(AFullPath, AError));
+}
+
+// A failure once the content goes to disk keeps its own kind and message, and names the file and
+// the system's reason for users.
+template <class TError>
+[[noreturn]] void RaiseWriteFailure(TError AError, const std::filesystem::path& AFullPath,
+                                    DWORD ASystemError) {
+  AError.SetWriteFailure({AFullPath.u16string(), WindowsErrorText(ASystemError)});
+  throw AError;
+}
+
+[[noreturn]] void RaiseWriteError(const std::filesystem::path& AFullPath, DWORD ASystemError) {
+  RaiseWriteFailure(EWriteError(u"Stream write error"), AFullPath, ASystemError);
 }
 
 HANDLE HandleOf(std::intptr_t AHandle) {
@@ -41,9 +53,11 @@ void TReplacementFile::Write(std::string_view ABytes) {
   while (!ABytes.empty()) {
     const DWORD count = static_cast<DWORD>(std::min<std::size_t>(ABytes.size(), 1 << 30));
     DWORD written = 0;
-    if (!ReplacementFileCalls.Write(HandleOf(FHandle), ABytes.data(), count, &written, nullptr) ||
-        written == 0)
-      RaiseWriteError();
+    if (!ReplacementFileCalls.Write(HandleOf(FHandle), ABytes.data(), count, &written, nullptr))
+      RaiseWriteError(FFullPath, ::GetLastError());
+    // A write that takes nothing without an error has found no room.
+    if (written == 0)
+      RaiseWriteError(FFullPath, ERROR_DISK_FULL);
     ABytes.remove_prefix(written);
   }
 }
@@ -52,16 +66,18 @@ void TReplacementFile::Write(std::string_view ABytes) {
 // of its own.
 void TReplacementFile::Commit() {
   if (!ReplacementFileCalls.Sync(HandleOf(FHandle)))
-    RaiseWriteError();
+    RaiseWriteError(FFullPath, ::GetLastError());
   const HANDLE handle = HandleOf(FHandle);
   FHandle = -1;
   if (!ReplacementFileCalls.Close(handle))
-    RaiseWriteError();
+    RaiseWriteError(FFullPath, ::GetLastError());
   if (FKeptMode)
     ::SetFileAttributesW(FTemporary.c_str(), *FKeptMode);
   if (!ReplacementFileCalls.Rename(FTemporary.c_str(), FTarget.c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    RaiseCreateError(FFullPath, ::GetLastError());
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = ::GetLastError();
+    RaiseWriteFailure(EFCreateError(CannotCreateMessage(FFullPath, error)), FFullPath, error);
+  }
   FTemporary.clear();
 }
 

@@ -192,8 +192,10 @@ void TConversionRun::Convert(const std::u16string& aFileName) {
   fConvertedCount = 0;
   fDroppedRows.clear();
   fDiscardedRows.clear();
+  fUnsavedProject.reset();
 
-  // Nothing of a run outlives it, whether it saves, is cancelled or fails.
+  // Nothing of a run outlives it, whether it saves, is cancelled or fails, but the new project
+  // that was not saved when the host keeps it.
   struct TRunScope {
     TConversionRun& Run;
     ~TRunScope() {
@@ -218,12 +220,35 @@ void TConversionRun::Convert(const std::u16string& aFileName) {
   const uint32_t elapsed = fHost.TickCount() - startTime;
   Log(u"Total processing time: " + IntToText(elapsed) + u"ms");
 
-  const std::optional<std::u16string> outputPath =
-      fHost.AskOutputPath(aFileName + std::u16string(ConvertedSuffix));
-  if (!outputPath)
+  Save(TUnsavedProject(std::move(fVXPProject), aFileName + std::u16string(ConvertedSuffix)));
+}
+
+void TConversionRun::Save(TUnsavedProject aProject) {
+  const std::optional<std::u16string> outputPath = fHost.AskOutputPath(aProject.Proposal());
+  if (!outputPath) {
+    KeepIfAsked(aProject);
     return;
-  fVXPProject->SaveToFile(*outputPath, false);
+  }
+  try {
+    aProject.SaveTo(*outputPath);
+  } catch (const std::bad_alloc&) {
+    throw; // the run ends for want of memory: nothing of it is kept
+  } catch (...) {
+    KeepIfAsked(aProject);
+    throw;
+  }
   fHost.ProjectSaved(*outputPath);
+}
+
+void TConversionRun::KeepIfAsked(TUnsavedProject& aProject) {
+  if (fKeepsUnsavedProject)
+    fUnsavedProject = std::move(aProject);
+}
+
+std::optional<TUnsavedProject> TConversionRun::TakeUnsavedProject() {
+  std::optional<TUnsavedProject> project = std::move(fUnsavedProject);
+  fUnsavedProject.reset();
+  return project;
 }
 
 TOnProgressEvent TConversionRun::ProgressOf(TRunStage aStage) {
@@ -311,6 +336,7 @@ void TConversionRun::DoTargetFound(TVXPTarget aTargetInfo) {
   found.Number = fFoundTargetCount++;
   found.Converted = aTargetInfo.canconvert;
   if (!found.Converted) {
+    found.OldTarget = aTargetInfo.VLP5Target;
     fHost.TargetFound(found);
     return;
   }

@@ -96,11 +96,6 @@ std::u16string CheckFailureReason(const TCheckResult& aResult) {
   return IntToText(static_cast<int64_t>(count)) + (count == 1 ? u" difference" : u" differences");
 }
 
-std::u16string DroppedRowText(const TDroppedRow& aRow) {
-  return u"target " + Quoted(aRow.VLP5Target, u"") + u", row " + Quoted(aRow.Context, u"") +
-         u": native " + Quoted(aRow.Native, u"");
-}
-
 std::u16string DifferenceText(const TCheckDifference& aDifference) {
   std::u16string text;
   if (!aDifference.Target.empty())

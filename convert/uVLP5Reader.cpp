@@ -249,6 +249,10 @@ void TVLP5Project::ReadTarget(const TXmlNode& aNode) {
     const bool recursive = StrictChildInteger(aNode, u"SCANSUBDIRS") == 1;
     target.file_list = (recursive ? u"R;" : u"") + target.VLP5Target + u"\r\n";
     target.canconvert = true;
+  } else {
+    // No counterpart in the new format; the name still tells the user which target is left out.
+    target.VLP5Target =
+        ChildValue(aNode, aNode.NodeByName(u"FILENAME") ? u"FILENAME" : u"PROJECTFILE");
   }
   if (fOnTargetFound)
     fOnTargetFound(std::move(target));

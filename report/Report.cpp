@@ -25,13 +25,14 @@ TJson ToJson(const std::optional<std::string>& aText) {
   return aText ? TJson(*aText) : TJson(nullptr);
 }
 
-// A target without a counterpart is known by nothing but that; a count is missing too when the
-// run ended before the rows were counted.
+// A target without a counterpart is known only by its old name, when the old project gives one;
+// a count is missing too when the run ended before the rows were counted.
 TJson ToJson(const TTargetOutcome& aTarget) {
   if (!aTarget.Converted)
     return {{"kind", nullptr},
             {"converted", false},
-            {"old_target", nullptr},
+            {"old_target",
+             aTarget.OldTarget.empty() ? TJson(nullptr) : TJson(Utf8Encode(aTarget.OldTarget))},
             {"new_target", nullptr},
             {"rows", nullptr}};
   return {{"kind", aTarget.Kind == TTargetKind::tkVirtual ? "virtual" : "plain"},

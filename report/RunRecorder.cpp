@@ -40,7 +40,7 @@ void TRunRecorder::ProjectSaved(const std::u16string& aPath) {
 
 void TRunRecorder::RunFailed(const std::exception& aError) {
   const auto* error = dynamic_cast<const vbase::Exception*>(&aError);
-  fResult.Error = error ? Utf8Encode(error->Message()) : std::string(aError.what());
+  fResult.Error = error ? Utf8Encode(error->Headline()) : std::string(aError.what());
   if (!error || !error->Place() || error->Place()->Line == 0)
     return;
   fResult.ErrorLine = error->Place()->Line;

@@ -29,6 +29,8 @@ struct TTextRun {
 // cursor when the parser goes.
 class TXmlParser {
 public:
+  // ADocument's settings and events apply (none: the defaults); a consumable stream's text is
+  // taken into ADocument's store and parsed in place.
   TXmlParser(TXmlDocument* ADocument, TXmlStringStream& AStream);
   ~TXmlParser();
   TXmlParser(const TXmlParser&) = delete;

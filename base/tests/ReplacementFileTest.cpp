@@ -3,6 +3,7 @@
 #include "ErrorOf.h"
 #include "ReplacementFileCalls.h"
 #include "TestFiles.h"
+#include "vbase/Utf8.h"
 #include "vbase/Utf8Path.h"
 
 #include <cerrno>
@@ -14,7 +15,6 @@
 #include <vector>
 
 #ifdef _WIN32
-#include "vbase/Utf8.h"
 #include "vbase/WindowsErrors.h"
 
 #include <windows.h>
@@ -105,6 +105,11 @@ std::string CannotCreate(const fs::path& ATarget, int AError) {
                                         WindowsErrorText(static_cast<unsigned long>(AError)));
 }
 
+std::string CannotWrite(const fs::path& ATarget, int AError) {
+  return Utf8Encode(u"Cannot write \"" + ATarget.u16string() + u"\": " +
+                    WindowsErrorText(static_cast<unsigned long>(AError)));
+}
+
 #else
 
 // The same calls serve the temporary file and the folder.
@@ -147,6 +152,10 @@ TFaultyCalls::TFaultyCalls(TFault AFault) {
 
 std::string CannotCreate(const fs::path& ATarget, int AError) {
   return "EFCreateError: Cannot create file \"" + ATarget.native() + "\". " + std::strerror(AError);
+}
+
+std::string CannotWrite(const fs::path& ATarget, int AError) {
+  return "Cannot write \"" + ATarget.native() + "\": " + std::strerror(AError);
 }
 
 #endif
@@ -215,9 +224,19 @@ TEST_F(ReplacementFileTest, FailedCallLeavesTheTargetAsItWasAndNoTemporaryFile) 
         WriteFileBytes(Target(), OldContent);
       {
         const TFaultyCalls calls(row.Fault);
-        EXPECT_EQ(ErrorOf([&] { Save(Target()); }), row.CreateError
-                                                        ? CannotCreate(Target(), row.Fault.Error)
-                                                        : "EWriteError: Stream write error");
+        std::string headline;
+        const auto save = [&] {
+          try {
+            Save(Target());
+          } catch (const Exception& error) {
+            headline = Utf8Encode(error.Headline());
+            throw;
+          }
+        };
+        EXPECT_EQ(ErrorOf(save), row.CreateError ? CannotCreate(Target(), row.Fault.Error)
+                                                 : "EWriteError: Stream write error");
+        // Users are told which file and why, whichever call failed.
+        EXPECT_EQ(headline, CannotWrite(Target(), row.Fault.Error));
       }
       if (row.NewFileStays || targetExists) {
         EXPECT_EQ(ReadFileBytes(Target()), row.NewFileStays ? NewContent : OldContent);

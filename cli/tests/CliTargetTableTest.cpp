@@ -26,7 +26,7 @@ TEST(CliTargetTableTest, ColumnsAlignByCharacters) {
   const std::vector<vreport::TTargetOutcome> targets{
       {true, TTargetKind::tkPlain, u"C:\\\u0444\u0430\u0439\u043B.exe",
        u"C:\\\u0444\u0430\u0439\u043B.exe", 12345},
-      {false, TTargetKind::tkPlain, u"", u"", std::nullopt},
+      {false, TTargetKind::tkPlain, u"C:\\App.res", u"", std::nullopt},
       {true, TTargetKind::tkVirtual, u"R;C:\\\u65E5\u672C\U0001F600", u".\\VnxVirtualTarget[1]", 0},
       {true, TTargetKind::tkPlain, u"b.exe", u"b.exe", std::nullopt},
   };
@@ -35,7 +35,7 @@ TEST(CliTargetTableTest, ColumnsAlignByCharacters) {
       "Converted  Vornalex 5 Target  Vornalex 7 Target       Rows\n"
       "yes        C:\\\u0444\u0430\u0439\u043B.exe        C:\\\u0444\u0430\u0439\u043B.exe"
       "            12345\n"
-      "no\n"
+      "no         C:\\App.res\n"
       "yes        R;C:\\\u65E5\u672C\U0001F600           .\\VnxVirtualTarget[1]      0\n"
       "yes        b.exe              b.exe\n";
   EXPECT_EQ(expected, TableOf(targets));

@@ -6,6 +6,7 @@
 #include "CliProgress.h"
 #include "ConvertTestSupport.h"
 #include "ErrorOf.h"
+#include "FullDisk.h"
 #include "vbase/Utf8.h"
 #include "vreport/Report.h"
 
@@ -121,7 +122,7 @@ TEST(CliAppTest, FolderStandsForItsProjectsInSortedOrder) {
 TEST(CliAppTest, UnreadableFolderFailsAndTheRestIsConverted) {
   TTempFolder folder;
   namespace fs = std::filesystem;
-  const fs::path root = folder.Path();
+  const fs::path& root = folder.Path();
   fs::create_directories(root / "locked");
   fs::create_directories(root / "open");
   const std::string project = ReadFileBytes(std::string(VLP_TEST_DATA) + "/worked-example.vlp");
@@ -138,6 +139,26 @@ TEST(CliAppTest, UnreadableFolderFailsAndTheRestIsConverted) {
   EXPECT_EXIT(RunCliWithoutRootRights(args), ::testing::ExitedWithCode(ceFailure), messages);
   EXPECT_TRUE(fs::exists(root / "open" / "b.vlp_converted.vxp"));
   fs::permissions(root / "locked", fs::perms::owner_all);
+}
+
+// The line of a failed save names the output and the system's reason, not only the input; the
+// old output stays as it was and no temporary file is left.
+TEST(CliAppTest, AFailedWriteNamesTheOutputAndTheReason) {
+  TTempFolder folder;
+  const std::string input = folder.File("in.vlp");
+  const std::string output = folder.File("out.vxp");
+  WriteFileBytes(input, ReadFileBytes(std::string(VLP_TEST_DATA) + "/worked-example.vlp"));
+  WriteFileBytes(output, "old");
+  std::ostringstream out, err;
+  {
+    const TFullDisk fullDisk;
+    EXPECT_EQ(ceFailure, RunCli({"-q", "-f", "-o", output, input}, out, err, false));
+  }
+  EXPECT_EQ("vlp5tovxp-cli: " + input + ": Cannot write \"" + output +
+                "\": " + TFullDisk::ReasonOfFullDisk + "\n",
+            err.str());
+  EXPECT_EQ(ReadFileBytes(output), "old");
+  EXPECT_EQ((std::set<std::string>{"in.vlp", "out.vxp"}), folder.Entries());
 }
 
 TEST(CliAppTest, PathsThatAreNotUtf8AreRefused) {
@@ -266,7 +287,7 @@ TEST_F(CliProcessTest, ConvertsOneProjectBesideIt) {
                             "Converted  Vornalex 5 Target  Vornalex 7 Target      Rows\n"
                             "yes        C:\\app\\App.dpr     C:\\app\\App.dpr            1\n"
                             "yes        R;C:\\app\\src       .\\VnxVirtualTarget[1]     1\n"
-                            "no\n";
+                            "no         C:\\app\\App.res\n";
   ASSERT_GE(result.Out.size(), table.size());
   EXPECT_EQ(table, result.Out.substr(result.Out.size() - table.size()));
 }
@@ -417,7 +438,8 @@ TEST_F(CliProcessTest, FailingInputAmongGoodOnesWithReport) {
        "new_target": "C:\\app\\App.dpr", "rows": 1},
       {"kind": "virtual", "converted": true, "old_target": "R;C:\\app\\src",
        "new_target": ".\\VnxVirtualTarget[1]", "rows": 1},
-      {"kind": null, "converted": false, "old_target": null, "new_target": null, "rows": null}])"),
+      {"kind": null, "converted": false, "old_target": "C:\\app\\App.res", "new_target": null,
+       "rows": null}])"),
             good["targets"]);
   EXPECT_EQ(2, good["rows_placed"]);
   EXPECT_EQ(0, good["rows_unplaced"]);
@@ -514,9 +536,10 @@ TEST_F(CliProcessTest, DroppedRowsAreListedAndSummed) {
                             "<LOCATION><TYPE>STRING</TYPE><TARGET>a.res</TARGET></LOCATION>"
                             "</ROW></ROWS></DATA>"));
   EXPECT_TRUE(Run({"-f", "app.vlp"})
-                  .Out.ends_with("\nno\n1 row without a converted target was not carried over\n"));
+                  .Out.ends_with("\nno         a.res\n"
+                                 "1 row without a converted target was not carried over\n"));
   AddWorkedExample("worked.vlp");
-  EXPECT_TRUE(Run({"worked.vlp"}).Out.ends_with("\nno\n"));
+  EXPECT_TRUE(Run({"worked.vlp"}).Out.ends_with("\nno         C:\\app\\App.res\n"));
 }
 
 // Rows that failed while they were read are summed after the table and listed in the report

@@ -34,7 +34,6 @@ struct TShownTarget {
 
 constexpr TTargetKind Plain = TTargetKind::tkPlain;
 constexpr TTargetKind Virtual = TTargetKind::tkVirtual;
-const TShownTarget NotConverted{false, Plain, u"", u"", std::nullopt};
 
 std::ostream& operator<<(std::ostream& aOut, const TShownTarget& aTarget) {
   aOut << "{" << (aTarget.Converted ? "converted" : "not converted") << ", "
@@ -78,6 +77,8 @@ public:
   }
   std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override {
     Proposal = aProposal;
+    if (OnAskOutput)
+      OnAskOutput();
     return OutputPath;
   }
   void ProjectSaved(const std::u16string& aPath) override {
@@ -102,6 +103,7 @@ public:
 
   // What the host does besides, where a test has it fail.
   std::function<void()> OnMessages;
+  std::function<void()> OnAskOutput;
   std::function<void(TRunStage, int64_t)> OnProgress;
 };
 
@@ -164,7 +166,7 @@ TEST_F(ConversionRunTest, WorkedExampleEndToEnd) {
   const std::vector<TShownTarget> targets{
       {true, Plain, u"C:\\app\\App.dpr", u"C:\\app\\App.dpr", 1},
       {true, Virtual, u"R;C:\\app\\src", u".\\VnxVirtualTarget[1]", 1},
-      NotConverted,
+      {false, Plain, u"C:\\app\\App.res", u"", std::nullopt},
   };
   EXPECT_EQ(targets, fHost.Targets);
   EXPECT_EQ(u"worked-example.vlp_converted.vxp", fHost.Proposal);
@@ -213,6 +215,37 @@ TEST_F(ConversionRunTest, CancelledSaveWritesNothing) {
   EXPECT_EQ(u"Total processing time: 42ms", fHost.Log.back());
   EXPECT_EQ(std::set<std::string>{"app.vlp"}, fFolder.Entries());
   EXPECT_TRUE(fHost.Saved.empty());
+}
+
+// A host may decide by the counts when it is asked where to save: they are final by then.
+TEST_F(ConversionRunTest, CountsAreFinalWhenTheOutputPathIsAsked) {
+  const struct {
+    const char* Name;
+    const char* Project;
+    std::vector<int32_t> Counts;
+  } cases[] = {
+      {"targets and rows",
+       "<TARGETS><CPP_BINARY><FILENAME>a.exe</FILENAME></CPP_BINARY>"
+       "<RESOURCE><FILENAME>a.res</FILENAME></RESOURCE></TARGETS>"
+       "<DATA><LANGUAGES><L language=\"de\"/></LANGUAGES><ROWS>"
+       "<ROW><NATIVE>kept</NATIVE><LOCATION><TYPE>STRING</TYPE><TARGET>a.exe</TARGET></LOCATION>"
+       "</ROW><ROW><NATIVE>gone</NATIVE><LOCATION><TYPE>STRING</TYPE><TARGET>a.res</TARGET>"
+       "</LOCATION></ROW></ROWS></DATA><EXCLUDESTRINGS><S>OK</S></EXCLUDESTRINGS>",
+       {2, 1, 1, 1, 0}},
+      {"nothing of an old project", "<P>Hello</P>", {0, 0, 0, 0, 1}},
+  };
+  const auto counts = [this] {
+    return std::vector<int32_t>{fRun.TargetsFound(), fRun.TargetsConverted(), fRun.RowsPlaced(),
+                                fRun.RowsDropped(), fRun.FoundNothingOfOldProject() ? 1 : 0};
+  };
+  std::vector<int32_t> whenAsked;
+  fHost.OnAskOutput = [&] { whenAsked = counts(); };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Convert(c.Project);
+    EXPECT_EQ(c.Counts, whenAsked);
+    EXPECT_EQ(c.Counts, counts());
+  }
 }
 
 struct TFailureCase {
@@ -319,6 +352,38 @@ TEST_F(ConversionRunTest, FailedSaveLeavesTheTargetAsItWas) {
   EXPECT_TRUE(fHost.Saved.empty());
 }
 
+// The batch command keeps nothing of a run; the window keeps the new project of a run whose save
+// was cancelled or failed, and saves it later as the run would have.
+TEST_F(ConversionRunTest, AnUnsavedProjectIsKeptOnlyWhenAsked) {
+  const std::string body = "<TARGETS><CPP_BINARY><FILENAME>a.exe</FILENAME></CPP_BINARY></TARGETS>";
+  Convert(body);
+  const std::string saved = ReadFileBytes(fFolder.File("project.vxp"));
+  const std::u16string missingFolder = Utf8Decode(fFolder.File("no-such-folder/out.vxp"));
+  for (const bool keeps : {false, true}) {
+    SCOPED_TRACE(keeps ? "kept" : "released");
+    fRun.SetKeepsUnsavedProject(keeps);
+    fHost.OutputPath.reset();
+    fRun.Execute();
+    std::optional<TUnsavedProject> cancelled = fRun.TakeUnsavedProject();
+    EXPECT_EQ(cancelled.has_value(), keeps);
+    EXPECT_FALSE(fRun.TakeUnsavedProject()) << "handed over once";
+    if (cancelled) {
+      EXPECT_EQ(cancelled->Proposal(), *fHost.Proposal);
+    }
+
+    fHost.OutputPath = missingFolder;
+    EXPECT_NE(ErrorOf([&] { fRun.Execute(); }), "no error");
+    std::optional<TUnsavedProject> failed = fRun.TakeUnsavedProject();
+    ASSERT_EQ(failed.has_value(), keeps);
+    if (!failed)
+      continue;
+    EXPECT_EQ(failed->Proposal(), missingFolder);
+    failed->SaveTo(Utf8Decode(fFolder.File("later.vxp")));
+    EXPECT_EQ(ReadFileBytes(fFolder.File("later.vxp")), saved);
+  }
+  EXPECT_EQ(fHost.Saved.size(), 1u);
+}
+
 TEST_F(ConversionRunTest, NextRunStartsCleanAfterAFailure) {
   EXPECT_EQ(ErrorOf([&] {
               Convert("<TARGETS><SOURCE><FILENAME>s</FILENAME></SOURCE><FORM/></TARGETS>");
@@ -358,7 +423,7 @@ TEST_F(ConversionRunTest, TargetsAreNumberedAndIncludedInWalkOrder) {
       "<CPP_BINARY><FILENAME>b.exe</FILENAME><INCLUDETAGS>t</INCLUDETAGS></CPP_BINARY>"
       "<SOURCE><FILENAME>C:\\src</FILENAME><SCANSUBDIRS>1</SCANSUBDIRS></SOURCE></TARGETS>");
   const std::vector<TShownTarget> shown{
-      NotConverted,
+      {false, Plain, u"", u"", std::nullopt}, // the old project names it nowhere
       {true, Virtual, u"C:\\forms", u".\\VnxVirtualTarget[1]", 0},
       {true, Plain, u"b.exe", u"b.exe", 0},
       {true, Virtual, u"R;C:\\src", u".\\VnxVirtualTarget[2]", 0},

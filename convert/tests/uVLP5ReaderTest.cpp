@@ -99,7 +99,10 @@ TEST_F(VLP5ReaderTest, EachTargetKindBecomesItsRecord) {
        {u"src", u".\\VnxVirtualTarget[%d]", false, u"", u"tr", u"src\r\n", false, true}},
       {"other kind",
        "<RESOURCE><FILENAME>x.res</FILENAME><INCLUDETAGS>t</INCLUDETAGS></RESOURCE>",
-       {u"", u"", false, u"t", u"", u"", false, false}},
+       {u"x.res", u"", false, u"t", u"", u"", false, false}},
+      {"other kind named by its project file",
+       "<JAVA_PROJECT><PROJECTFILE>j.jpx</PROJECTFILE></JAVA_PROJECT>",
+       {u"j.jpx", u"", false, u"", u"", u"", false, false}},
       {"comment among the targets", "<!-- old target -->", {}},
   };
   for (const TTargetCase& c : cases) {

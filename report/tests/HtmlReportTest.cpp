@@ -28,7 +28,8 @@ std::vector<TInputResult> ResultsWithHostileTexts() {
   converted.Output = "/p/a<b>.vlp_converted.vxp";
   converted.Targets.push_back(
       {true, vconvert::TTargetKind::tkVirtual, u"R;C:\\<src>", u".\\VnxVirtualTarget[1]", 7});
-  converted.Targets.push_back({});
+  converted.Targets.push_back(
+      {false, vconvert::TTargetKind::tkPlain, u"C:\\<App>.res", u"", std::nullopt});
   converted.DroppedRows.push_back({u"C:\\gone & lost", u"Strings.U.S", Hostile});
   converted.DiscardedRows.push_back({u"C:\\a.exe", u"Strings.U.T", u"row <failed>"});
   converted.Verification.emplace();
@@ -91,7 +92,9 @@ TEST(HtmlReportTest, ShowsOutcomeAndVerificationOfEachInput) {
                             "<h3>Rows not carried over (1)</h3>",
                             "<h3>Rows that could not be read (1)</h3><table>\n<thead><tr>"
                             "<th>Vornalex 5 Target</th><th>Context</th><th>Error</th></tr>",
-                            "<td>row &lt;failed&gt;</td>", "@media print"})
+                            "<td>row &lt;failed&gt;</td>", "@media print",
+                            "<tr class=\"unconverted\"><td>no</td><td></td><td>C:\\&lt;App&gt;.res"
+                            "</td><td></td><td class=\"count\"></td></tr>"})
     EXPECT_NE(std::string::npos, html.find(shown)) << shown;
 }
 

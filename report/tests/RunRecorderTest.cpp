@@ -85,7 +85,7 @@ TEST_F(RunRecorderTest, ASavedRunIsRecordedAndTheHostSeesEverything) {
   const std::vector<TTargetOutcome> targets{
       {true, TTargetKind::tkPlain, u"C:\\app\\App.dpr", u"C:\\app\\App.dpr", 1},
       {true, TTargetKind::tkVirtual, u"R;C:\\app\\src", u".\\VnxVirtualTarget[1]", 1},
-      {}};
+      {false, TTargetKind::tkPlain, u"C:\\app\\App.res", u"", std::nullopt}};
   EXPECT_EQ(targets, result.Targets);
   EXPECT_EQ(3, fHost.TargetsShown);
   EXPECT_EQ(2, fHost.CountsShown);

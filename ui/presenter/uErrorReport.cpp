@@ -29,8 +29,11 @@ TErrorReport DescribeException(std::exception_ptr aError) {
   try {
     std::rethrow_exception(aError);
   } catch (const Exception& error) {
-    return {
-        error.Message(), Utf8Decode(error.ClassName()), {}, vconvert::ReadFailureSentence(error)};
+    return {error.Headline(),
+            Utf8Decode(error.ClassName()),
+            {},
+            vconvert::ReadFailureSentence(error),
+            error.WriteFailure() ? error.Message() : std::u16string()};
   } catch (const std::exception& error) {
     return {Utf8Decode(error.what()), DemangledName(typeid(error)), {}, {}};
   } catch (...) {
@@ -46,6 +49,8 @@ std::u16string ErrorBoxText(const TErrorReport& aReport) {
 
 std::u16string ErrorDetails(const TErrorReport& aReport) {
   std::u16string details = u"Exception class: " + aReport.ClassName;
+  if (!aReport.OwnMessage.empty())
+    details += u"\nException message: " + aReport.OwnMessage;
   if (aReport.LastLogLines.empty())
     return details;
   details += u"\n\nLast log lines:";

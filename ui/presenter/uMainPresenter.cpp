@@ -24,9 +24,15 @@ constexpr std::u16string_view NoBrowserNotice =
     u"No web browser could be started for the help. The help page is at:\n\n";
 constexpr std::u16string_view NotSavedLine =
     u"The new project was not saved: the save dialog was cancelled.";
+constexpr std::u16string_view NotSavedBecause = u"The new project was not saved: ";
 constexpr std::u16string_view FailedLine = u"The conversion failed; the new project was not saved.";
 // While loading, the bar goes to this percentage; converting fills the rest.
 constexpr int64_t LoadingShare = 50;
+
+std::u16string EmptyProjectQuestion() {
+  return std::u16string(vconvert::NothingOfOldProjectWarning) + u'\n' +
+         std::u16string(SaveEmptyProjectQuestion);
+}
 
 std::u16string SavedLine(const std::u16string& aPath) {
   return u"The new project was saved to \"" + aPath + u"\".";
@@ -61,6 +67,10 @@ bool StartsNewLine(char16_t aChar) {
 // ".vxp" of the pattern "*.vxp".
 std::u16string_view FilterExtension(const TFileFilter& aFilter) {
   return aFilter.Pattern.substr(1);
+}
+
+bool HasRowsNotCarriedOver(const vconvert::TConversionRun& aRun) {
+  return !aRun.DroppedRows().empty() || !aRun.DiscardedRows().empty();
 }
 
 TTargetCell PathCell(std::u16string_view aPath) {
@@ -99,7 +109,9 @@ private:
 } // namespace
 
 TMainPresenter::TMainPresenter(IMainView& aView, TTickClock aClock)
-    : fView(aView), fClock(std::move(aClock)), fRecorder(*this), fRun(fRecorder) {}
+    : fView(aView), fClock(std::move(aClock)), fRecorder(*this), fRun(fRecorder) {
+  fRun.SetKeepsUnsavedProject(true);
+}
 
 void TMainPresenter::ConvertClicked() {
   if (fState == TMainState::msIdle)
@@ -119,6 +131,9 @@ void TMainPresenter::RunConversion() {
     error = std::current_exception();
     ReportException(error);
   }
+  fUnsaved = fRun.TakeUnsavedProject();
+  if (error && fUnsaved)
+    fSaveFailure = DescribeException(error).Message;
   fProgressPercent.reset();
   fView.ShowProgressBar(std::nullopt);
   // A cancelled open dialog brings the last run's summary back as it was.
@@ -132,34 +147,81 @@ void TMainPresenter::RunConversion() {
   // A close that arrived while the run processed messages waited for the run to end.
   if (fState == TMainState::msClosing) {
     fState = TMainState::msIdle;
+    fUnsaved.reset();
     fView.Close();
   }
 }
 
 void TMainPresenter::ConvertAndVerify() {
   fRun.Execute();
-  if (const std::optional<std::u16string>& savedTo = fRecorder.SavedTo()) {
-    fCheck = vconvert::CheckConversion(*fRunInput, *savedTo);
+  fSavedTo = fRecorder.SavedTo();
+  if (fSavedTo) {
+    Verify(*fRunInput, *fSavedTo);
     fRecorder.Verified(*fCheck);
   }
+}
+
+void TMainPresenter::Verify(const std::u16string& aOldProject, const std::u16string& aPath) {
+  fCheck = vconvert::CheckConversion(aOldProject, aPath);
+}
+
+void TMainPresenter::SaveAsClicked() {
+  if (fState != TMainState::msIdle || !fUnsaved)
+    return;
+  const std::optional<std::u16string> chosen = AskSavePath(SaveProjectDialog, fUnsaved->Proposal());
+  if (!chosen)
+    return;
+  try {
+    SaveKeptProject(*chosen);
+  } catch (...) {
+    KeptProjectNotSaved(std::current_exception());
+    return;
+  }
+  ShowSummary(false);
+}
+
+// The last run's report tells the save as if the run had made it.
+void TMainPresenter::SaveKeptProject(const std::u16string& aPath) {
+  fUnsaved->SaveTo(aPath);
+  fUnsaved.reset();
+  fSavedTo = aPath;
+  fSaveFailure.reset();
+  fLastRun->Output = Utf8Encode(aPath);
+  fLastRun->Error.reset();
+  if (fRun.FoundNothingOfOldProject())
+    fLastRun->Warning = Utf8Encode(vconvert::NothingOfOldProjectWarning);
+  Verify(vbase::Utf8Decode(fLastRun->Input), aPath);
+  fLastRun->Verification = fCheck;
+}
+
+void TMainPresenter::KeptProjectNotSaved(std::exception_ptr aError) {
+  ReportException(aError);
+  if (fUnsaved) {
+    fSaveFailure = DescribeException(aError).Message;
+    fLastRun->Error = Utf8Encode(*fSaveFailure);
+  }
+  ShowSummary(false);
 }
 
 void TMainPresenter::ShowSummary(bool aFailed) {
   TSummary summary;
   // The report tells the story of a failed run too.
   summary.OffersReport = fLastRun.has_value();
-  if (aFailed) {
+  // A run that failed in its save has converted: only the save is to be made again.
+  if (aFailed && !fUnsaved) {
     summary.Lines.emplace_back(FailedLine);
     KeepSummary(std::move(summary));
     return;
   }
+  summary.OffersSaveAs = fUnsaved.has_value();
   std::vector<std::u16string>& lines = summary.Lines;
-  const std::optional<std::u16string>& savedTo = fRecorder.SavedTo();
-  lines.push_back(savedTo ? SavedLine(*savedTo) : std::u16string(NotSavedLine));
+  lines.push_back(SaveLine());
   lines.push_back(CountsLine(fRun.TargetsConverted(), fRun.TargetsFound(), fRun.RowsPlaced()));
-  summary.OffersDroppedRows = !fRun.DroppedRows().empty();
-  if (summary.OffersDroppedRows)
+  if (!fRun.DroppedRows().empty())
     lines.push_back(vconvert::DroppedRowsSentence(fRun.DroppedRows().size()));
+  if (!fRun.DiscardedRows().empty())
+    lines.push_back(vconvert::DiscardedRowsSentence(fRun.DiscardedRows().size()));
+  summary.OffersDroppedRows = HasRowsNotCarriedOver(fRun);
   if (fRun.FoundNothingOfOldProject())
     lines.emplace_back(vconvert::NothingOfOldProjectWarning);
   if (fCheck)
@@ -177,6 +239,16 @@ void TMainPresenter::ShowKeptSummary() {
   if (fReportSavedTo)
     summary.Lines.push_back(ReportSavedLine(*fReportSavedTo));
   fView.ShowSummary(summary);
+}
+
+std::u16string TMainPresenter::SaveLine() const {
+  if (fSavedTo)
+    return SavedLine(*fSavedTo);
+  if (fSaveFailure)
+    return std::u16string(NotSavedBecause) + *fSaveFailure + u".";
+  if (fEmptyProjectDeclined)
+    return std::u16string(EmptyProjectNotSavedLine);
+  return std::u16string(NotSavedLine);
 }
 
 // The dialog closes before the presenter looks at its path: a refused path opens it again
@@ -208,16 +280,8 @@ bool TMainPresenter::MayWriteTo(const std::u16string& aPath) {
 }
 
 void TMainPresenter::ShowDroppedRowsClicked() {
-  const std::vector<vconvert::TDroppedRow>& rows = fRun.DroppedRows();
-  if (rows.empty())
-    return;
-  std::u16string text = vconvert::DroppedRowsSentence(rows.size()) + u":\n";
-  for (std::size_t index = 0; index < rows.size() && index < ListedDroppedRows; ++index)
-    text += u'\n' + vconvert::DroppedRowText(rows[index]);
-  if (rows.size() > ListedDroppedRows)
-    text += u"\n... and " + IntToText(static_cast<int64_t>(rows.size() - ListedDroppedRows)) +
-            u" more (the batch command's report lists them all)";
-  fView.Desktop().ShowNotice(TNoticeKind::nkInformation, text);
+  if (HasRowsNotCarriedOver(fRun))
+    fView.ShowRowsWindow(RowsWindowOf(fRun.DroppedRows(), fRun.DiscardedRows()));
 }
 
 void TMainPresenter::SaveReportClicked() {
@@ -288,8 +352,10 @@ bool TMainPresenter::FilesDropped(const std::vector<std::u16string>& aPaths) {
 }
 
 bool TMainPresenter::CloseRequested() {
-  if (fState == TMainState::msIdle)
+  if (fState == TMainState::msIdle) {
+    fUnsaved.reset();
     return true;
+  }
   fState = TMainState::msClosing;
   return false;
 }
@@ -313,6 +379,12 @@ std::optional<TTargetColumnWidths> TMainPresenter::TargetColumnWidths(int aFreeW
 
 std::optional<std::u16string> TMainPresenter::AskOldProjectPath() {
   fRunInput = fGivenProject ? fGivenProject : fView.Desktop().ChooseOpenPath();
+  // A new run begins: the project kept from the last one goes before the next one loads.
+  if (fRunInput) {
+    fUnsaved.reset();
+    fSavedTo.reset();
+    fSaveFailure.reset();
+  }
   return fRunInput;
 }
 
@@ -340,8 +412,9 @@ void TMainPresenter::TargetFound(const TFoundTarget& aTarget) {
     row.OldTarget = PathCell(aTarget.OldTarget);
     row.NewTarget = PathCell(aTarget.NewTarget);
   } else {
-    // Every cell of the row tells why it is empty.
+    // The old target names it; every cell of the row tells why it has nothing more.
     row.Image = tiNotConverted;
+    row.OldTarget.Text = aTarget.OldTarget;
     for (TTargetCell* cell : {&row.Number, &row.OldTarget, &row.NewTarget, &row.Rows})
       cell->Hint = NotConvertedHint;
   }
@@ -357,6 +430,11 @@ void TMainPresenter::TargetRowsCounted(int32_t aTarget, int32_t aCount) {
 }
 
 std::optional<std::u16string> TMainPresenter::AskOutputPath(const std::u16string& aProposal) {
+  // The run has read the whole old project by now: what it found is final.
+  fEmptyProjectDeclined =
+      fRun.FoundNothingOfOldProject() && !fView.Desktop().AskYesNo(EmptyProjectQuestion());
+  if (fEmptyProjectDeclined)
+    return std::nullopt;
   return AskSavePath(SaveProjectDialog, aProposal);
 }
 

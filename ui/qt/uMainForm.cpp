@@ -2,6 +2,7 @@
 
 #include "vpresenter/uMainLayout.h"
 #include "vpresenter/uMainTexts.h"
+#include "vui/uRowsForm.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -136,21 +137,28 @@ void TMainform::CreateSummary() {
   // Paths and texts from the project must not be read as markup; the path can be copied.
   lblSummary->setTextFormat(Qt::PlainText);
   lblSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  btnShowRows = new QPushButton(ToQString(ShowDroppedRowsCaption), pnlSummary);
-  btnShowRows->setObjectName(QStringLiteral("btnShowRows"));
-  btnShowRows->hide();
-  connect(btnShowRows, &QPushButton::clicked, this,
-          [this] { fPresenter.ShowDroppedRowsClicked(); });
-  btnSaveReport = new QPushButton(ToQString(SaveReportCaption), pnlSummary);
-  btnSaveReport->setObjectName(QStringLiteral("btnSaveReport"));
-  btnSaveReport->hide();
-  connect(btnSaveReport, &QPushButton::clicked, this, [this] { fPresenter.SaveReportClicked(); });
+  btnSaveAs = CreateSummaryButton(SaveAsCaption, QStringLiteral("btnSaveAs"),
+                                  &TMainPresenter::SaveAsClicked);
+  btnShowRows = CreateSummaryButton(ShowDroppedRowsCaption, QStringLiteral("btnShowRows"),
+                                    &TMainPresenter::ShowDroppedRowsClicked);
+  btnSaveReport = CreateSummaryButton(SaveReportCaption, QStringLiteral("btnSaveReport"),
+                                      &TMainPresenter::SaveReportClicked);
   auto* layout = new QHBoxLayout(pnlSummary);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addWidget(lblSummary, 1);
-  layout->addWidget(btnShowRows, 0, Qt::AlignTop);
-  layout->addWidget(btnSaveReport, 0, Qt::AlignTop);
+  for (QPushButton* button : {btnSaveAs, btnShowRows, btnSaveReport})
+    layout->addWidget(button, 0, Qt::AlignTop);
   pnlSummary->hide();
+}
+
+// Hidden until a summary offers it.
+QPushButton* TMainform::CreateSummaryButton(std::u16string_view aCaption, const QString& aName,
+                                            void (TMainPresenter::*aClicked)()) {
+  auto* button = new QPushButton(ToQString(aCaption), pnlSummary);
+  button->setObjectName(aName);
+  button->hide();
+  connect(button, &QPushButton::clicked, this, [this, aClicked] { (fPresenter.*aClicked)(); });
+  return button;
 }
 
 void TMainform::CreateLogPage() {
@@ -332,9 +340,16 @@ void TMainform::ShowSummary(const TSummary& aSummary) {
   for (const std::u16string& line : aSummary.Lines)
     lines << ToQString(line);
   lblSummary->setText(lines.join(u'\n'));
+  btnSaveAs->setVisible(aSummary.OffersSaveAs);
   btnShowRows->setVisible(aSummary.OffersDroppedRows);
   btnSaveReport->setVisible(aSummary.OffersReport);
   pnlSummary->setVisible(!aSummary.Lines.empty());
+}
+
+void TMainform::ShowRowsWindow(TRowsWindow aWindow) {
+  // Modal without a loop of its own: the call returns at once; the form goes when it is closed.
+  auto* form = new TRowsForm(this, std::move(aWindow), [this] { fPresenter.SaveReportClicked(); });
+  form->open();
 }
 
 void TMainform::ShowProgressBar(std::optional<int32_t> aPercent) {

@@ -1,5 +1,6 @@
 #include "Win32MainForm.h"
 
+#include "Win32Font.h"
 #include "Win32Resources.h"
 #include "vbase/Errors.h"
 #include "vbase/WindowsErrors.h"
@@ -24,6 +25,7 @@ enum TControlId : WORD {
   idSummary,
   idShowRows,
   idSaveReport,
+  idSaveAs,
   idProgress
 };
 // Room around the summary's text, and beside a count in its column, at 96 DPI.
@@ -86,8 +88,10 @@ void Place(HDWP& aPositions, HWND aControl, const RECT& aBounds) {
                               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool DispatchesAsDialog(HWND aWindow, MSG& aMessage) {
-  return aWindow && IsWindow(aWindow) && IsDialogMessageW(aWindow, &aMessage);
+// The keyboard works as in a dialog in the window and in the rows window over it.
+bool DispatchesAsDialog(MSG& aMessage) {
+  const HWND window = aMessage.hwnd ? GetAncestor(aMessage.hwnd, GA_ROOT) : nullptr;
+  return window && IsDialogMessageW(window, &aMessage);
 }
 
 } // namespace
@@ -152,6 +156,10 @@ void TWin32Mainform::CreateControls() {
   lblSummary = CreateChild(WC_EDITW, L"", WS_CLIPSIBLINGS | ES_MULTILINE | ES_READONLY, 0,
                            idSummary, fWindow, fInstance);
   ShowWindow(lblSummary, SW_HIDE);
+  // Created before the other buttons of the summary: Tab goes through them from left to right.
+  btnSaveAs = CreateChild(WC_BUTTONW, Wide(WithAccelerator(SaveAsCaption)),
+                          WS_TABSTOP | BS_PUSHBUTTON, 0, idSaveAs, fWindow, fInstance);
+  ShowWindow(btnSaveAs, SW_HIDE);
   btnShowRows = CreateChild(WC_BUTTONW, Wide(std::u16string(ShowDroppedRowsCaption)),
                             WS_TABSTOP | BS_PUSHBUTTON, 0, idShowRows, fWindow, fInstance);
   ShowWindow(btnShowRows, SW_HIDE);
@@ -191,23 +199,14 @@ int TWin32Mainform::Scaled(int aPixels) const {
 void TWin32Mainform::ApplyDpi(UINT aDpi) {
   const UINT previousDpi = fDpi;
   fDpi = aDpi;
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, fDpi);
-  const HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
-  for (const HWND control :
-       {btnConvert, btnHelp, pgcMain, lstTargets, memLog, lblSummary, btnShowRows, btnSaveReport})
+  const HFONT font = CreateMessageFont(fDpi);
+  for (const HWND control : {btnConvert, btnHelp, pgcMain, lstTargets, memLog, lblSummary,
+                             btnShowRows, btnSaveReport, btnSaveAs})
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   if (fFont)
     DeleteObject(fFont);
   fFont = font;
-  const HDC context = GetDC(fWindow);
-  const HGDIOBJ previous = SelectObject(context, font);
-  TEXTMETRICW text{};
-  GetTextMetricsW(context, &text);
-  SelectObject(context, previous);
-  ReleaseDC(fWindow, context);
-  fLineHeight = text.tmHeight;
+  fLineHeight = LineHeightOf(fWindow, font);
   LoadImages();
   ListView_SetColumnWidth(lstTargets, tcImage, Scaled(ImageColumnWidth));
   ListView_SetColumnWidth(lstTargets, tcRows, Scaled(RowsColumnWidth));
@@ -256,20 +255,27 @@ void TWin32Mainform::LayOut() {
   SendMessageW(btnShowRows, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&showRows));
   SIZE saveReport{};
   SendMessageW(btnSaveReport, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&saveReport));
+  SIZE saveAs{};
+  SendMessageW(btnSaveAs, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&saveAs));
   const int buttonHeight = fLineHeight + 2 * padding;
-  // The buttons stand side by side at the right, "Save report..." last.
+  // The buttons stand side by side at the right, "Save report..." last; "Save as..." takes room
+  // from the text only while it shows.
   const LONG saveReportLeft = page.right - padding - saveReport.cx;
   const LONG showRowsLeft = saveReportLeft - padding - showRows.cx;
+  const LONG saveAsLeft = showRowsLeft - padding - saveAs.cx;
+  const bool savesAs = (GetWindowLongW(btnSaveAs, GWL_STYLE) & WS_VISIBLE) != 0;
+  const LONG summaryRight = savesAs ? saveAsLeft : showRowsLeft;
 
-  HDWP positions = BeginDeferWindowPos(9);
+  HDWP positions = BeginDeferWindowPos(10);
   Place(positions, btnConvert, ScaledRect(ConvertButtonRect, static_cast<int>(fDpi)));
   Place(positions, btnHelp, ScaledRect(HelpButtonRect, static_cast<int>(fDpi)));
   Place(positions, barProgress, {bar.left, bar.top, client.right - bar.left, bar.bottom});
   Place(positions, pgcMain, pages);
   Place(positions, lstTargets, {page.left, page.top, page.right, summaryTop});
   Place(positions, lblSummary,
-        {page.left + padding, summaryTop + padding, showRowsLeft - padding,
+        {page.left + padding, summaryTop + padding, summaryRight - padding,
          summaryTop + summaryHeight - padding});
+  Place(positions, btnSaveAs, Bounds(saveAsLeft, summaryTop + padding, saveAs.cx, buttonHeight));
   Place(positions, btnShowRows,
         Bounds(showRowsLeft, summaryTop + padding, showRows.cx, buttonHeight));
   Place(positions, btnSaveReport,
@@ -359,7 +365,16 @@ void TWin32Mainform::ShowSummary(const TSummary& aSummary) {
   ShowWindow(lblSummary, aSummary.Lines.empty() ? SW_HIDE : SW_SHOWNA);
   ShowWindow(btnShowRows, aSummary.OffersDroppedRows ? SW_SHOWNA : SW_HIDE);
   ShowWindow(btnSaveReport, aSummary.OffersReport ? SW_SHOWNA : SW_HIDE);
+  ShowWindow(btnSaveAs, aSummary.OffersSaveAs ? SW_SHOWNA : SW_HIDE);
   LayOut();
+}
+
+void TWin32Mainform::ShowRowsWindow(TRowsWindow aWindow) {
+  fRowsForm.reset();
+  fRowsForm = std::make_unique<TWin32RowsForm>(
+      fInstance, fWindow, std::move(aWindow),
+      TRowsFormActions{[this] { fPresenter.SaveReportClicked(); },
+                       [this](std::exception_ptr aError) { fPresenter.ReportException(aError); }});
 }
 
 void TWin32Mainform::ShowProgressBar(std::optional<int32_t> aPercent) {
@@ -411,7 +426,7 @@ void TWin32Mainform::ProcessMessages() {
       PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
-    if (!DispatchesAsDialog(fWindow, message)) {
+    if (!DispatchesAsDialog(message)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
@@ -529,6 +544,8 @@ LRESULT TWin32Mainform::HandleMessage(UINT aMessage, WPARAM aWParam, LPARAM aLPa
       fPresenter.ShowDroppedRowsClicked();
     else if (HIWORD(aWParam) == BN_CLICKED && LOWORD(aWParam) == idSaveReport)
       fPresenter.SaveReportClicked();
+    else if (HIWORD(aWParam) == BN_CLICKED && LOWORD(aWParam) == idSaveAs)
+      fPresenter.SaveAsClicked();
     return 0;
   case WM_NOTIFY:
     return Notify(*reinterpret_cast<const NMHDR*>(aLParam));
@@ -587,7 +604,7 @@ int RunMessageLoop(HWND aWindow) {
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);
     if (got == 0 || got == -1)
       return got == 0 ? static_cast<int>(message.wParam) : 1;
-    if (!DispatchesAsDialog(aWindow, message)) {
+    if (!DispatchesAsDialog(message)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Win32Desktop.h"
+#include "Win32RowsForm.h"
 #include "vpresenter/uMainPresenter.h"
 #include "vpresenter/uMainTexts.h"
 #include "vpresenter/uMainView.h"
@@ -44,6 +45,7 @@ public:
   void AddTargetRow(const TTargetRow& aRow) override;
   void SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) override;
   void ShowSummary(const TSummary& aSummary) override;
+  void ShowRowsWindow(TRowsWindow aWindow) override;
   void ShowProgressBar(std::optional<int32_t> aPercent) override;
   void SetConvertEnabled(bool aEnabled) override;
   TMainControl FocusedControl() const override;
@@ -62,10 +64,13 @@ public:
   HWND lblSummary = nullptr;
   HWND btnShowRows = nullptr;
   HWND btnSaveReport = nullptr;
+  HWND btnSaveAs = nullptr;
   // A thin bar at the foot of the top area while a run loads and converts.
   HWND barProgress = nullptr;
   // Image 0 marks a converted target, image 1 one that cannot be converted.
   HIMAGELIST ImageList1 = nullptr;
+  // The rows window last opened; none before the first.
+  const TWin32RowsForm* RowsForm() const { return fRowsForm.get(); }
 
 private:
   static LRESULT CALLBACK WindowProc(HWND aWindow, UINT aMessage, WPARAM aWParam, LPARAM aLParam);
@@ -96,6 +101,7 @@ private:
   // The tooltips of the rows' cells, by row and column; a list view keeps no tooltips.
   std::vector<std::array<std::u16string, tcCount>> fHints;
   std::vector<std::function<void()>> fLater;
+  std::unique_ptr<TWin32RowsForm> fRowsForm;
   TMainPresenter fPresenter;
 };
 

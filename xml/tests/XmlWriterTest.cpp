@@ -1,13 +1,13 @@
 #include "XmlWriter.h"
 
 #include "ErrorOf.h"
+#include "FullDisk.h"
 #include "SystemReasons.h"
 #include "TestFiles.h"
 #include "XmlStringBuilder.h"
 #include "vbase/Utf8.h"
 #include "vxml/XmlDocument.h"
 
-#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -20,8 +20,6 @@
 #include "vbase/WindowsErrors.h"
 
 #include <windows.h>
-#else
-#include <sys/resource.h>
 #endif
 
 using namespace vbase;
@@ -566,31 +564,16 @@ std::u16string CannotCreate(unsigned long AError) {
 
 #else
 
-// Lowers the file-size limit so that writing beyond it fails as on a full disk.
+// A disk that is full while the save writes.
 class TSaveObstacle {
 public:
-  TSaveObstacle(TObstacle AObstacle, const fs::path&) : FActive(AObstacle == TObstacle::DiskFull) {
-    if (!FActive)
-      return;
-    ::getrlimit(RLIMIT_FSIZE, &FSaved);
-    FSavedHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit lowered = FSaved;
-    lowered.rlim_cur = 100;
-    ::setrlimit(RLIMIT_FSIZE, &lowered);
+  TSaveObstacle(TObstacle AObstacle, const fs::path&) {
+    if (AObstacle == TObstacle::DiskFull)
+      FFullDisk.emplace();
   }
-  ~TSaveObstacle() {
-    if (!FActive)
-      return;
-    ::setrlimit(RLIMIT_FSIZE, &FSaved);
-    std::signal(SIGXFSZ, FSavedHandler);
-  }
-  TSaveObstacle(const TSaveObstacle&) = delete;
-  TSaveObstacle& operator=(const TSaveObstacle&) = delete;
 
 private:
-  bool FActive;
-  rlimit FSaved{};
-  void (*FSavedHandler)(int) = nullptr;
+  std::optional<TFullDisk> FFullDisk;
 };
 
 #endif

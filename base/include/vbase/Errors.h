@@ -8,8 +8,15 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace vbase {
+
+// A file that could not be written: its full path and the system's reason.
+struct TWriteFailure {
+  std::u16string File;
+  std::u16string Reason;
+};
 
 class Exception : public std::exception {
 public:
@@ -29,6 +36,12 @@ public:
   // The file was no XML document at all: no markup at its start, no element, or not text.
   bool NotXmlDocument() const noexcept { return FNotXmlDocument; }
   void SetNotXmlDocument() noexcept { FNotXmlDocument = true; }
+  // Set when writing a file failed, so that users learn which file and why; the message stays
+  // the layer's own.
+  const std::optional<TWriteFailure>& WriteFailure() const noexcept { return FWriteFailure; }
+  void SetWriteFailure(TWriteFailure AFailure) { FWriteFailure = std::move(AFailure); }
+  // What users are told: "Cannot write "FILE": REASON" for a failed write, else the message.
+  std::u16string Headline() const;
 
 private:
   std::u16string FMessage;
@@ -36,6 +49,7 @@ private:
   int64_t FTextIndex = -1;
   std::optional<TTextPlace> FPlace;
   bool FNotXmlDocument = false;
+  std::optional<TWriteFailure> FWriteFailure;
 };
 
 #define VLP_DECLARE_ERROR(Kind, Base)                                                              \

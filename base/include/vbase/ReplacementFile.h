@@ -28,6 +28,8 @@ public:
   // its target gets the content. A failed flush or close raises EWriteError, a failed rename
   // EFCreateError; both leave the target as it was. A failed sync of the folder raises
   // EFCreateError too, but the new file stays in place: the old content is gone by then.
+  // Every failure of a write, flush, close, rename or sync carries the full path and the
+  // system's reason as its WriteFailure.
   void Commit();
 
 private:

@@ -19,8 +19,8 @@ enum class TTargetKind { tkPlain, tkVirtual };
 struct TFoundTarget {
   // From 0, in the order the targets are found in the run.
   int32_t Number = 0;
-  // Whether the new format has a counterpart for it. One without has an empty name on either
-  // side, counts as plain and never gets a row count.
+  // Whether the new format has a counterpart for it. One without has no new name, counts as
+  // plain and never gets a row count; its old name is empty when the old project gives none.
   bool Converted = false;
   TTargetKind Kind = TTargetKind::tkPlain;
   // The old target as people know it: its file name, or the virtual target's file list without
@@ -48,7 +48,8 @@ public:
   virtual void TargetFound(const TFoundTarget& aTarget) = 0;
   virtual void TargetRowsCounted(int32_t aTarget, int32_t aCount) = 0;
 
-  // The path to save to, starting from aProposal; none when the user cancels.
+  // The path to save to, starting from aProposal; none when the user cancels. Asked once the
+  // whole old project is read: the run's counts are final by then.
   virtual std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) = 0;
   // The new project is complete at aPath: told once the file is written, and never for a run
   // that was cancelled or failed. A host that keeps no record of its runs needs no answer.

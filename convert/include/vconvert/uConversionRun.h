@@ -3,11 +3,13 @@
 #pragma once
 
 #include "vconvert/uConversionHost.h"
+#include "vconvert/uUnsavedProject.h"
 #include "vconvert/uVLP5Reader.h"
 #include "vxml/XmlDocument.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,9 +58,15 @@ public:
 
   // The whole run: asks for the old project, converts it, asks where to save, saves and then
   // tells the host where the new project is. A failure leaves as an exception after everything
-  // of the run has been released; running out of memory leaves as EOutOfMemory with
-  // NotEnoughMemoryMessage.
+  // of the run has been released but a project kept for TakeUnsavedProject; running out of
+  // memory leaves as EOutOfMemory with NotEnoughMemoryMessage.
   void Execute();
+
+  // Whether a run whose save is cancelled or fails keeps its new project for TakeUnsavedProject
+  // instead of releasing it; the window keeps it, the batch command does not.
+  void SetKeepsUnsavedProject(bool aKeeps) { fKeepsUnsavedProject = aKeeps; }
+  // The new project of the last run when it was converted but not saved, once; none otherwise.
+  std::optional<TUnsavedProject> TakeUnsavedProject();
 
   // The dictionary name of the last run that got that far.
   const std::u16string& Dictionary() const { return fDictionary; }
@@ -91,6 +99,8 @@ private:
   void FillRowCounts();
 
   void Convert(const std::u16string& aFileName);
+  void Save(TUnsavedProject aProject);
+  void KeepIfAsked(TUnsavedProject& aProject);
   void CreateProjectSkeleton(const std::u16string& aFileName, const vxml::TXmlDocument& aStorageOf);
   void ReadProject(TVLP5Project& aReader);
   vxml::TXmlNode* AddTargetElement(const TVXPTarget& aTargetInfo);
@@ -114,6 +124,8 @@ private:
   int32_t fConvertedCount = 0;
   std::vector<TDroppedRow> fDroppedRows;
   std::vector<TDiscardedRow> fDiscardedRows;
+  bool fKeepsUnsavedProject = false;
+  std::optional<TUnsavedProject> fUnsavedProject;
 };
 
 // The warning for a run that found nothing of an old project.

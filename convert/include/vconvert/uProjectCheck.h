@@ -60,8 +60,6 @@ std::u16string CheckCounts(const TCheckResult& aResult);
 // Why a check did not pass, in one line: the file that cannot be read and the reader's message,
 // or how many differences there are ("3 differences").
 std::u16string CheckFailureReason(const TCheckResult& aResult);
-// One line for a row not carried over: its old target, its context and its native text.
-std::u16string DroppedRowText(const TDroppedRow& aRow);
 // One line: where, what, and the old and the new value.
 std::u16string DifferenceText(const TCheckDifference& aDifference);
 // A value on one line: CR, LF, TAB and the other control characters as escapes.

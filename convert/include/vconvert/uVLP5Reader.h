@@ -20,7 +20,8 @@ inline constexpr std::u16string_view VirtualTargetMarker = u".\\VnxVirtualTarget
 // Whether aPath names an old project: it ends in ".vlp", its ASCII letters in any case.
 bool IsOldProjectPath(std::u16string_view aPath);
 
-// One target of the old project, as the new format needs it.
+// One target of the old project, as the new format needs it. A kind without a counterpart
+// (canconvert false) carries only its name, its FILENAME or else its PROJECTFILE, if it has one.
 struct TVXPTarget {
   std::u16string VLP5Target;
   std::u16string filename;

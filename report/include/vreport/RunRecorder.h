@@ -47,7 +47,8 @@ public:
     fHost.ShowProgress(aStage, aDone, aTotal);
   }
 
-  // What ended the run: the message of aError, and where reading stopped when it tells.
+  // What ended the run: the message of aError (for a failed write, the file and the system's
+  // reason), and where reading stopped when it tells.
   void RunFailed(const std::exception& aError);
   // What ended the run, for a failure that is no std::exception.
   void RunFailed(std::string aMessage);

@@ -26,6 +26,7 @@ public:
   std::optional<std::u16string> ReportAnswer;
   std::size_t ReportFilter = 0;
   std::vector<std::u16string> ReportProposals;
+  // What every question answers: whether to replace a file or to save an empty project.
   bool ReplaceAnswer = true;
   std::vector<std::u16string> Questions;
   // False stands for a desktop without a browser.

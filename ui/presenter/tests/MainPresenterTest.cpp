@@ -1,6 +1,7 @@
 // The window's presenter without a window: a recording view answers the dialogs, and small
 // fixture projects are converted for real in a temporary folder.
 #include "FakeDesktop.h"
+#include "FullDisk.h"
 #include "TestFiles.h"
 #include "vbase/IntegerText.h"
 #include "vbase/Utf8.h"
@@ -53,9 +54,11 @@ public:
   std::vector<std::u16string> Summary;
   bool OffersDroppedRows = false;
   bool OffersReport = false;
+  bool OffersSaveAs = false;
   int Summaries = 0;
   // Whether a summary was up when each error box was shown.
   std::vector<bool> SummaryUpAtErrors;
+  std::vector<TRowsWindow> RowsWindows;
 
   void ClearLog() override { Log.clear(); }
   void AddLogLine(std::u16string_view aLine) override { Log.emplace_back(aLine); }
@@ -69,8 +72,10 @@ public:
     Summary = aSummary.Lines;
     OffersDroppedRows = aSummary.OffersDroppedRows;
     OffersReport = aSummary.OffersReport;
+    OffersSaveAs = aSummary.OffersSaveAs;
     ++Summaries;
   }
+  void ShowRowsWindow(TRowsWindow aWindow) override { RowsWindows.push_back(std::move(aWindow)); }
   void ShowProgressBar(std::optional<int32_t> aPercent) override {
     ProgressPercents.push_back(aPercent);
   }
@@ -151,7 +156,7 @@ TEST_F(MainPresenterTest, ARunFillsTheListInTheOrderOfTheTargetsWithTheirCounts)
   } expected[] = {
       {tiConverted, u"C:\\app\\App.dpr", u"C:\\app\\App.dpr", u"2"},
       {tiConverted, u"R;C:\\app\\src", u".\\VnxVirtualTarget[1]", u"1"},
-      {tiNotConverted, u"", u"", u""}, // no counterpart in the new format, so no count either
+      {tiNotConverted, u"C:\\app\\App.res", u"", u""}, // no counterpart, so no count either
   };
   const std::u16string notConverted =
       u"Not converted: the new format has no counterpart for this kind of target.";
@@ -160,8 +165,8 @@ TEST_F(MainPresenterTest, ARunFillsTheListInTheOrderOfTheTargetsWithTheirCounts)
     const TShownRow& shown = fView.Rows[index];
     EXPECT_EQ(shown.Row.Image, expected[index].Image);
     EXPECT_EQ(shown.Row.Number.Text, u"");
-    // Paths and counts are cut by their columns and shown whole in their tooltips; every cell
-    // of a row that is not converted tells why it is empty.
+    // Paths and counts are cut by their columns and shown whole in their tooltips; a target
+    // that is not converted is named, and every cell of its row tells why it has nothing more.
     const bool converted = expected[index].Image == tiConverted;
     EXPECT_EQ(shown.Row.OldTarget.Text, expected[index].Old);
     EXPECT_EQ(shown.Row.OldTarget.Hint, converted ? expected[index].Old : notConverted);
@@ -582,26 +587,63 @@ TEST_F(MainPresenterTest, TheSummaryOffersTheRowsNotCarriedOver) {
   EXPECT_TRUE(fView.OffersDroppedRows);
 
   fPresenter.ShowDroppedRowsClicked();
-  ASSERT_EQ(fView.Notices.size(), 1u);
-  const std::u16string& notice = fView.Notices[0];
-  EXPECT_TRUE(notice.starts_with(u"2 rows without a converted target were not carried over:\n\n"
-                                 u"target \""))
-      << vbase::Utf8Encode(notice);
-  EXPECT_EQ(std::count(notice.begin(), notice.end(), u'\n'), 3);
+  ASSERT_EQ(fView.RowsWindows.size(), 1u);
+  const TRowsWindow& window = fView.RowsWindows[0];
+  EXPECT_EQ(window.Title, u"Rows not carried over");
+  EXPECT_EQ(window.Lines, std::vector<std::u16string>{
+                              u"2 rows without a converted target were not carried over"});
+  EXPECT_EQ(window.Captions,
+            (std::array<std::u16string, rcCount>{u"Old target", u"Context path", u"Native text"}));
+  EXPECT_EQ(window.Rows,
+            (std::vector<TRowCells>{{u"C:\\Demo\\Demo.res", u"Forms.VersionInfo", u"Version"},
+                                    {u"", u"", u"Orphan text"}}));
+  EXPECT_TRUE(fView.Notices.empty());
+
+  // A run without such rows offers none.
+  ConvertWorkedProject();
+  fPresenter.ShowDroppedRowsClicked();
+  EXPECT_EQ(fView.RowsWindows.size(), 1u);
 }
 
-TEST_F(MainPresenterTest, AFileWithNothingOfAnOldProjectIsWarnedAbout) {
+// The warning comes as a question before the save dialog: No saves nothing, Yes goes on to the
+// dialog.
+TEST_F(MainPresenterTest, AFileWithNothingOfAnOldProjectIsSavedOnlyWhenTheUserSaysYes) {
   WriteFileBytes(fFolder.File("page.vlp"), "<html><body><p>Hello</p></body></html>");
   fView.OpenAnswer = Utf8Decode(fFolder.File("page.vlp"));
   fView.SaveAnswer = Output();
-  fPresenter.ConvertClicked();
-  ASSERT_TRUE(fView.Errors.empty());
-  EXPECT_EQ(fView.Summary,
-            (std::vector<std::u16string>{
-                u"The new project was saved to \"" + Output() + u"\".",
-                u"Targets converted: 0 of 0. Rows carried over: 0.",
-                u"The file holds nothing of an old project: no targets and no rows were found.",
-                u"verified: 0 rows, 0 targets, 0 excludes, 0 languages"}));
+  std::optional<std::size_t> questionsBeforeDialog;
+  fView.WhileSaving = [this, &questionsBeforeDialog] {
+    questionsBeforeDialog = fView.Questions.size();
+  };
+  const std::u16string warning =
+      u"The file holds nothing of an old project: no targets and no rows were found.";
+  const std::u16string counts = u"Targets converted: 0 of 0. Rows carried over: 0.";
+  const struct {
+    bool Answer;
+    std::optional<std::size_t> QuestionsBeforeDialog;
+    std::vector<std::u16string> Summary;
+  } cases[] = {
+      {false,
+       std::nullopt,
+       {u"The new project was not saved: you chose not to save an empty project.", counts,
+        warning}},
+      {true,
+       1,
+       {u"The new project was saved to \"" + Output() + u"\".", counts, warning,
+        u"verified: 0 rows, 0 targets, 0 excludes, 0 languages"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Answer);
+    fView.Questions.clear();
+    fView.ReplaceAnswer = c.Answer;
+    fPresenter.ConvertClicked();
+    ASSERT_TRUE(fView.Errors.empty());
+    EXPECT_EQ(fView.Questions, std::vector<std::u16string>{
+                                   warning + u"\nDo you want to save an empty project anyway?"});
+    EXPECT_EQ(questionsBeforeDialog, c.QuestionsBeforeDialog);
+    EXPECT_EQ(std::filesystem::exists(fFolder.Path() / "out.vxp"), c.Answer);
+    EXPECT_EQ(fView.Summary, c.Summary);
+  }
 }
 
 TEST_F(MainPresenterTest, AProjectThatCannotBeReadIsNamedBeforeTheMessage) {
@@ -638,11 +680,18 @@ TEST_F(MainPresenterTest, SaveReportWritesTheLastRunsReport) {
   EXPECT_EQ(result["verification"]["passed"], true);
   EXPECT_EQ(result["log"].size(), fView.Log.size());
   ASSERT_EQ(result["targets"].size(), fView.Rows.size());
-  for (std::size_t index = 0; index < fView.Rows.size(); ++index)
-    EXPECT_EQ(vbase::Utf8Decode(result["targets"][index]["rows"].is_null()
-                                    ? std::string()
-                                    : std::to_string(result["targets"][index]["rows"].get<int>())),
+  // The report names each target as the list does, one that is not converted too, as far as the
+  // old project names it (the demo's comment among its targets it does not).
+  for (std::size_t index = 0; index < fView.Rows.size(); ++index) {
+    const auto& target = result["targets"][index];
+    EXPECT_EQ(Utf8Decode(target["old_target"].is_null() ? std::string()
+                                                        : target["old_target"].get<std::string>()),
+              fView.Rows[index].Row.OldTarget.Text);
+    EXPECT_EQ(Utf8Decode(target["rows"].is_null() ? std::string()
+                                                  : std::to_string(target["rows"].get<int>())),
               fView.Rows[index].Count);
+  }
+  EXPECT_EQ(result["targets"].back()["old_target"], "C:\\Demo\\Demo.res");
 
   // A name without an extension gets the chosen filter's: a page first, JSON if chosen.
   fView.ReportAnswer = Utf8Decode(fFolder.File("page"));
@@ -748,6 +797,93 @@ TEST_F(MainPresenterTest, SaveReportWritesNothingWhenCancelledAndShowsAFailedWri
   EXPECT_TRUE(fView.Questions.empty());
   EXPECT_TRUE(std::filesystem::is_directory(fFolder.Path() / "taken.html"));
 }
+
+// Saving is not converting: a cancelled save keeps the new project, and "Save as..." saves it
+// through the save dialog without converting again, as the run would have saved it.
+TEST_F(MainPresenterTest, ACancelledSaveKeepsTheProjectForSaveAs) {
+  ConvertWorkedProject();
+  const std::string converted = ReadFileBytes(fFolder.File("out.vxp"));
+  EXPECT_FALSE(fView.OffersSaveAs) << "a saved project is not kept";
+
+  fView.SaveAnswer.reset();
+  fPresenter.ConvertClicked();
+  EXPECT_TRUE(fView.OffersSaveAs);
+  EXPECT_EQ(fView.Summary.front(),
+            u"The new project was not saved: the save dialog was cancelled.");
+  const std::vector<std::u16string> log = fView.Log;
+  const int opens = fView.OpenCalls;
+
+  // Cancelled again: nothing changes.
+  fPresenter.SaveAsClicked();
+  EXPECT_TRUE(fView.OffersSaveAs);
+  EXPECT_EQ(fView.Proposals.back(), *fView.OpenAnswer + u"_converted.vxp");
+
+  fView.SaveAnswer = Utf8Decode(fFolder.File("again.vxp"));
+  fPresenter.SaveAsClicked();
+  EXPECT_EQ(fView.OpenCalls, opens);
+  EXPECT_EQ(fView.Log, log);
+  EXPECT_EQ(ReadFileBytes(fFolder.File("again.vxp")), converted);
+  EXPECT_EQ(fView.Summary,
+            (std::vector<std::u16string>{
+                u"The new project was saved to \"" + *fView.SaveAnswer + u"\".", WorkedCounts,
+                u"verified: 3 rows, 2 targets, 2 excludes, 2 languages"}));
+  EXPECT_FALSE(fView.OffersSaveAs);
+  EXPECT_TRUE(fView.Errors.empty());
+
+  // Once saved, the project is gone: a second click asks nothing.
+  const std::size_t proposals = fView.Proposals.size();
+  fPresenter.SaveAsClicked();
+  EXPECT_EQ(fView.Proposals.size(), proposals);
+
+  // Closing the window releases a kept project.
+  fView.SaveAnswer.reset();
+  fPresenter.ConvertClicked();
+  EXPECT_TRUE(fPresenter.CloseRequested());
+  fPresenter.SaveAsClicked();
+  EXPECT_EQ(fView.Proposals.size(), proposals + 1);
+}
+
+#ifndef _WIN32
+// Root writes into a read-only folder, so the disk fills up instead: the write itself fails.
+TEST_F(MainPresenterTest, AFailedSaveKeepsTheProjectSaysWhyAndSaveAsSavesElsewhere) {
+  fView.OpenAnswer = FixtureCopy("worked.vlp");
+  fView.SaveAnswer = Output();
+  {
+    const TFullDisk fullDisk;
+    fPresenter.ConvertClicked();
+  }
+  const std::u16string cannotWrite =
+      u"Cannot write \"" + Output() + u"\": " + Utf8Decode(TFullDisk::ReasonOfFullDisk);
+  ASSERT_EQ(fView.Errors.size(), 1u);
+  EXPECT_EQ(ErrorBoxText(fView.Errors[0]), cannotWrite);
+  EXPECT_TRUE(ErrorDetails(fView.Errors[0])
+                  .starts_with(u"Exception class: EWriteError\nException message: Stream write "
+                               u"error\n\nLast log lines:"));
+  EXPECT_EQ(fView.Summary,
+            (std::vector<std::u16string>{u"The new project was not saved: " + cannotWrite + u".",
+                                         WorkedCounts}));
+  EXPECT_TRUE(fView.OffersSaveAs);
+  EXPECT_EQ(fFolder.Entries(), std::set<std::string>{"worked.vlp"});
+
+  // The dialog starts at the path that failed.
+  fView.SaveAnswer = Utf8Decode(fFolder.File("elsewhere.vxp"));
+  fPresenter.SaveAsClicked();
+  EXPECT_EQ(fView.Proposals.back(), Output());
+  EXPECT_EQ(fView.Errors.size(), 1u);
+  EXPECT_EQ(fView.Summary.front(), u"The new project was saved to \"" + *fView.SaveAnswer + u"\".");
+  EXPECT_EQ(fView.Summary.back(), u"verified: 3 rows, 2 targets, 2 excludes, 2 languages");
+  EXPECT_FALSE(fView.OffersSaveAs);
+
+  // The report tells the save that was made.
+  fView.ReportAnswer = Utf8Decode(fFolder.File("report.json"));
+  fPresenter.SaveReportClicked();
+  const auto result =
+      nlohmann::json::parse(ReadFileBytes(fFolder.File("report.json")))["results"][0];
+  EXPECT_EQ(result["output"], fFolder.File("elsewhere.vxp"));
+  EXPECT_TRUE(result["error"].is_null());
+  EXPECT_EQ(result["verification"]["passed"], true);
+}
+#endif
 
 // The save dialogs do not ask themselves: an existing file is replaced only once the user says
 // Yes; No opens the dialog again at the chosen path, to choose another or cancel.

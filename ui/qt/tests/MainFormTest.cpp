@@ -1,9 +1,11 @@
 // The real window on the offscreen platform; only the dialogs, the browser and the error box
 // are stand-ins.
 #include "FakeDesktop.h"
+#include "FullDisk.h"
 #include "vbase/Errors.h"
 #include "vui/uApplication.h"
 #include "vui/uMainForm.h"
+#include "vui/uRowsForm.h"
 
 #include <QFile>
 #include <QHeaderView>
@@ -18,6 +20,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -353,16 +356,17 @@ private slots:
     QCOMPARE(fWindow->lstTargets->item(1, 2)->toolTip(), QStringLiteral(".\\VnxVirtualTarget[1]"));
   }
 
-  void aTargetThatIsNotConvertedSaysWhy() {
+  void aTargetThatIsNotConvertedIsNamedAndSaysWhy() {
     RunWorkedProject();
     QCOMPARE(CellImage(2), 1);
-    // On every cell of its row, not only beside the image.
+    // Why, on every cell of its row, not only beside the image; what, in its old target's.
+    const QString texts[] = {{}, QStringLiteral("C:\\app\\App.res"), {}, {}};
     for (int column = 0; column < 4; ++column) {
       const QTableWidgetItem* cell = fWindow->lstTargets->item(2, column);
       QVERIFY2(cell, qPrintable(QString::number(column)));
       QVERIFY2(cell->toolTip().contains(QStringLiteral("no counterpart")),
                qPrintable(cell->toolTip()));
-      QCOMPARE(cell->text(), QString());
+      QCOMPARE(cell->text(), texts[column]);
     }
     QVERIFY(fWindow->lstTargets->item(0, 0)->toolTip().isEmpty());
   }
@@ -598,7 +602,7 @@ private slots:
     CompareRows({
         {0, {QStringLiteral("C:\\app\\App.dpr"), QStringLiteral("C:\\app\\App.dpr"), "2"}},
         {0, {QStringLiteral("R;C:\\app\\src"), QStringLiteral(".\\VnxVirtualTarget[1]"), "1"}},
-        {1, {}},
+        {1, {QStringLiteral("C:\\app\\App.res")}},
     });
     QCOMPARE(fWindow->lstTargets->item(0, 3)->textAlignment() & Qt::AlignHorizontal_Mask,
              int(Qt::AlignRight));
@@ -752,9 +756,11 @@ private slots:
 
     QVERIFY(fWindow->btnShowRows->isVisible());
     fWindow->btnShowRows->click();
-    QCOMPARE(ToQ(fDesktop->Notices).size(), 1);
-    QVERIFY2(ToQ(fDesktop->Notices)[0].startsWith(lines[2] + u':'),
-             qPrintable(ToQ(fDesktop->Notices)[0]));
+    auto* rows = fWindow->findChild<TRowsForm*>();
+    QVERIFY(rows);
+    QCOMPARE(rows->RowsLabel->text(), lines[2]);
+    QCOMPARE(rows->RowsList->model()->rowCount(), 2);
+    rows->close();
 
     fDesktop->SaveAnswer.reset();
     fWindow->btnConvert->click();
@@ -833,6 +839,46 @@ private slots:
     QVERIFY(LogLines().constLast().startsWith(QStringLiteral("Total processing time: ")));
     QCOMPARE(fDesktop->Errors.size(), size_t(0));
   }
+
+#ifndef _WIN32
+  // A save that fails keeps the converted project: the user reads why under the list and saves
+  // it elsewhere with "Save as...", without converting again. Root writes into a read-only
+  // folder, so the disk fills up instead.
+  void aFailedSaveIsMadeAgainWithSaveAs() {
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    fDesktop->OpenAnswer = U16(CopyFixture(QStringLiteral("worked.vlp")));
+    const QString failed = fFolder->filePath(QStringLiteral("out.vxp"));
+    fDesktop->SaveAnswer = U16(failed);
+    {
+      const TFullDisk fullDisk;
+      fWindow->btnConvert->click();
+    }
+    QCOMPARE(fDesktop->Errors.size(), size_t(1));
+    const QString cannotWrite = QStringLiteral("Cannot write \"%1\": %2")
+                                    .arg(failed, QString::fromUtf8(TFullDisk::ReasonOfFullDisk));
+    QCOMPARE(ToQ(ErrorBoxText(fDesktop->Errors[0])), cannotWrite);
+    QCOMPARE(fWindow->lblSummary->text().split(u'\n').constFirst(),
+             QStringLiteral("The new project was not saved: %1.").arg(cannotWrite));
+    QVERIFY(!QFile::exists(failed));
+    QVERIFY(fWindow->btnSaveAs->isVisible());
+    QCOMPARE(fWindow->btnSaveAs->text(), QStringLiteral("Save as..."));
+
+    const QString elsewhere = fFolder->filePath(QStringLiteral("elsewhere.vxp"));
+    fDesktop->SaveAnswer = U16(elsewhere);
+    fWindow->btnSaveAs->click();
+    QCOMPARE(fDesktop->OpenCalls, 1);
+    QCOMPARE(ToQ(fDesktop->Proposals).constLast(), failed);
+    QVERIFY(QFile::exists(elsewhere));
+    const QStringList lines = fWindow->lblSummary->text().split(u'\n');
+    QCOMPARE(lines.constFirst(),
+             QStringLiteral("The new project was saved to \"%1\".").arg(elsewhere));
+    QVERIFY2(lines.constLast().startsWith(QStringLiteral("verified: ")),
+             qPrintable(lines.constLast()));
+    QVERIFY(!fWindow->btnSaveAs->isVisible());
+    QCOMPARE(fDesktop->Errors.size(), size_t(1));
+  }
+#endif
 
   void aFailingProjectIsReportedAndTheNextRunWorks() {
     fDesktop->OpenAnswer = U16(CopyFixture(QStringLiteral("unclosed.vlp")));

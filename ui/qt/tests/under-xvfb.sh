@@ -4,6 +4,7 @@
 # --window-manager a window manager runs on the display too, which activates windows and moves
 # the focus between them as on a desktop.
 #   under-xvfb.sh [--window-manager] COMMAND [ARGUMENT...]
+# VLP_XVFB_SCREEN sets the screen (WIDTHxHEIGHTxDEPTH, 1024x768x24 unless given).
 # Exit code 77 (ctest's "skipped") when no virtual X server or window manager can be had here.
 set -euo pipefail
 manager=
@@ -30,7 +31,7 @@ cleanup() {
 }
 trap cleanup EXIT
 # A display of its own: the X server writes the number it found free, or ends.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 "${VLP_XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
 xvfb=$!
 for _ in $(seq 150); do
   if [[ -s $scratch/display ]] || ! kill -0 "$xvfb" 2>/dev/null; then

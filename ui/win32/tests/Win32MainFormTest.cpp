@@ -3,6 +3,7 @@
 #include "Win32MainForm.h"
 
 #include "FakeDesktop.h"
+#include "ListViewCells.h"
 #include "TestFiles.h"
 #include "Win32Desktop.h"
 #include "Win32Resources.h"
@@ -56,16 +57,6 @@ SIZE ClientSize(HWND aWindow) {
   RECT client{};
   GetClientRect(aWindow, &client);
   return {client.right, client.bottom};
-}
-
-std::u16string CellText(HWND aList, int aRow, int aColumn) {
-  wchar_t buffer[1024] = {};
-  LVITEMW item{};
-  item.iSubItem = aColumn;
-  item.pszText = buffer;
-  item.cchTextMax = 1024;
-  SendMessageW(aList, LVM_GETITEMTEXTW, static_cast<WPARAM>(aRow), reinterpret_cast<LPARAM>(&item));
-  return FromWide(buffer);
 }
 
 int CellImage(HWND aList, int aRow) {
@@ -322,13 +313,13 @@ TEST_F(TWin32MainFormTest, TargetRowsShowTheirImagesTextsAndTips) {
   fForm->SetTargetRowCount(0, {u"1", u"1"});
   // Every cell of a row that is not converted says why; the row's tip says it once.
   const TTargetCell why{u"", u"Not converted."};
-  fForm->AddTargetRow({tiNotConverted, why, why, why, why});
+  fForm->AddTargetRow({tiNotConverted, why, {u"C:\\app\\App.res", why.Hint}, why, why});
   const HWND list = fForm->lstTargets;
   ASSERT_EQ(ListView_GetItemCount(list), 2);
   EXPECT_EQ(CellImage(list, 0), 0);
   EXPECT_EQ(CellImage(list, 1), 1);
   const std::u16string expected[2][4] = {{u"", u"R;C:\\app\\src", u".\\VnxVirtualTarget[1]", u"1"},
-                                         {u"", u"", u"", u""}};
+                                         {u"", u"C:\\app\\App.res", u"", u""}};
   for (int row = 0; row < 2; ++row)
     for (int column = 0; column < 4; ++column)
       EXPECT_EQ(CellText(list, row, column), expected[row][column]) << row << "," << column;
@@ -368,7 +359,7 @@ TEST_F(TWin32MainFormTest, ConvertRunsTheWholeConversion) {
   ASSERT_EQ(ListView_GetItemCount(list), 3);
   const std::u16string expected[3][3] = {{u"C:\\app\\App.dpr", u"C:\\app\\App.dpr", u"2"},
                                          {u"R;C:\\app\\src", u".\\VnxVirtualTarget[1]", u"1"},
-                                         {u"", u"", u""}};
+                                         {u"C:\\app\\App.res", u"", u""}};
   for (int row = 0; row < 3; ++row) {
     EXPECT_EQ(CellImage(list, row), row < 2 ? 0 : 1) << row;
     for (int column = 1; column < 4; ++column)
@@ -394,6 +385,24 @@ TEST_F(TWin32MainFormTest, ConvertRunsTheWholeConversion) {
   EXPECT_LT(BoundsInParent(fForm->lblSummary).bottom, BoundsInParent(fForm->memLog).top);
 }
 
+// A cancelled save keeps the converted project; "Save as..." beside the summary's text saves it.
+TEST_F(TWin32MainFormTest, SaveAsSavesTheProjectOfACancelledSave) {
+  fDesktop->OpenAnswer = Fixture("worked.vlp");
+  SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  ASSERT_TRUE(IsShown(fForm->btnSaveAs));
+  EXPECT_EQ(TextOf(fForm->btnSaveAs), u"&Save as...");
+  EXPECT_LT(BoundsInParent(fForm->lblSummary).right, BoundsInParent(fForm->btnSaveAs).left);
+  EXPECT_LT(BoundsInParent(fForm->btnSaveAs).right, BoundsInParent(fForm->btnShowRows).left);
+
+  fDesktop->SaveAnswer = (fFolder.Path() / "later.vxp").u16string();
+  SendMessageW(fForm->btnSaveAs, BM_CLICK, 0, 0);
+  EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "later.vxp"));
+  EXPECT_EQ(TextOf(fForm->lblSummary).rfind(u"The new project was saved to \"", 0), 0u);
+  EXPECT_FALSE(IsShown(fForm->btnSaveAs));
+  EXPECT_EQ(fDesktop->OpenCalls, 1);
+  EXPECT_TRUE(fDesktop->Errors.empty());
+}
+
 TEST_F(TWin32MainFormTest, TheSummaryListsTheRowsNotCarriedOver) {
   const std::filesystem::path demo = fFolder.Path() / "demo.vlp";
   std::filesystem::copy_file(std::filesystem::path(VLP_SOURCE_DIR) / "examples" / "demo.vlp", demo);
@@ -406,10 +415,11 @@ TEST_F(TWin32MainFormTest, TheSummaryListsTheRowsNotCarriedOver) {
             std::u16string::npos);
   ASSERT_TRUE(IsShown(fForm->btnShowRows));
   SendMessageW(fForm->btnShowRows, BM_CLICK, 0, 0);
-  ASSERT_EQ(fDesktop->Notices.size(), 1u);
-  EXPECT_EQ(fDesktop->Notices[0].rfind(
-                u"2 rows without a converted target were not carried over:\n\ntarget \"", 0),
-            0u);
+  ASSERT_TRUE(fForm->RowsForm());
+  EXPECT_EQ(TextOf(fForm->RowsForm()->RowsLabel),
+            u"2 rows without a converted target were not carried over");
+  EXPECT_EQ(ListView_GetItemCount(fForm->RowsForm()->RowsList), 2);
+  SendMessageW(fForm->RowsForm()->Handle(), WM_CLOSE, 0, 0);
 
   ASSERT_TRUE(IsShown(fForm->btnSaveReport));
   EXPECT_LT(BoundsInParent(fForm->btnShowRows).right, BoundsInParent(fForm->btnSaveReport).left);

@@ -2,7 +2,10 @@
 // to its screen.
 #pragma once
 
+#include "vpresenter/uMainTexts.h"
+
 #include <algorithm>
+#include <array>
 
 namespace vui {
 
@@ -41,6 +44,35 @@ struct TTargetColumnWidths {
 constexpr TTargetColumnWidths SharedTargetColumnWidths(int aFreeWidth) {
   const int half = std::max(aFreeWidth / 2, MinimumTargetColumnWidth);
   return {std::max(aFreeWidth - half, MinimumTargetColumnWidth), half};
+}
+
+// The rows window opens at this client size unless the screen is smaller; its columns start at
+// these widths.
+inline constexpr int RowsWindowWidth = 800;
+inline constexpr int RowsWindowHeight = 500;
+inline constexpr int RowsWindowMinimumWidth = 360;
+inline constexpr int RowsWindowMinimumHeight = 240;
+inline constexpr std::array<int, rcCount> RowsColumnWidths{220, 260, 280};
+
+// A rectangle on the screen, in the screen's own pixels.
+struct TScreenRect {
+  int Left;
+  int Top;
+  int Width;
+  int Height;
+};
+
+// Where a window of aWidth by aHeight (its frame) goes: centred on aOwner's frame, made no larger
+// than aAvailable, the screen without its panels, and moved inside it.
+constexpr TScreenRect CentredWithin(int aWidth, int aHeight, const TScreenRect& aOwner,
+                                    const TScreenRect& aAvailable) {
+  const int width = std::min(aWidth, aAvailable.Width);
+  const int height = std::min(aHeight, aAvailable.Height);
+  const int left = std::clamp(aOwner.Left + (aOwner.Width - width) / 2, aAvailable.Left,
+                              aAvailable.Left + aAvailable.Width - width);
+  const int top = std::clamp(aOwner.Top + (aOwner.Height - height) / 2, aAvailable.Top,
+                             aAvailable.Top + aAvailable.Height - height);
+  return {left, top, width, height};
 }
 
 } // namespace vui

@@ -13,7 +13,6 @@
 #include "vreport/InputResult.h"
 #include "vreport/RunRecorder.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <exception>
@@ -47,12 +46,16 @@ public:
   void ConvertClicked();
   // "Help...": the help page in the browser, or its address in a notice.
   void HelpClicked();
-  // The summary's button: the rows of the last run that were not carried over, in a notice.
+  // The summary's button: the rows of the last run that were not carried over, both kinds, in
+  // the rows window.
   void ShowDroppedRowsClicked();
   // The summary's other button: the report of the last run, failed or not, as the batch command
   // writes it for that input, to a path from the save dialog; the summary then says where.
   // Nothing during a run.
   void SaveReportClicked();
+  // The summary's button after a run whose save was cancelled or failed: saves the kept project
+  // through the save dialog without converting again, then checks the saved file.
+  void SaveAsClicked();
   // Converts aPath as if it had been chosen in the open dialog; nothing while a run is going.
   void ConvertProject(const std::u16string& aPath);
   // The same, once the message loop runs (for a project named on the command line).
@@ -78,28 +81,32 @@ public:
   // One line per entry: a name from the project may hold line breaks.
   void AddLogLine(std::u16string_view aLine) override;
   // A target is a row of the list: its number is the row, its image tells whether it was
-  // converted, and a converted one shows its old and new target, then its row count.
+  // converted, its old target names it, and a converted one shows its new target and then its
+  // row count.
   void TargetsCleared() override;
   void TargetFound(const vconvert::TFoundTarget& aTarget) override;
   void TargetRowsCounted(int32_t aTarget, int32_t aCount) override;
+  // A file with nothing of an old project is saved only if the user says so before the dialog.
   std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override;
   uint32_t TickCount() override;
   void ProcessMessages() override;
   bool ShowsProgress() const override { return true; }
   void ShowProgress(vconvert::TRunStage aStage, int64_t aDone, int64_t aTotal) override;
 
-  // Rows listed in the notice of ShowDroppedRowsClicked; a report lists them all.
-  static constexpr std::size_t ListedDroppedRows = 200;
-
 private:
   void RunConversion();
   // Converts, saves and checks what was saved; a failure leaves as an exception.
   void ConvertAndVerify();
+  // Checks the project saved at aPath against aOldProject.
+  void Verify(const std::u16string& aOldProject, const std::u16string& aPath);
+  void SaveKeptProject(const std::u16string& aPath);
+  void KeptProjectNotSaved(std::exception_ptr aError);
   void ShowSummary(bool aFailed);
   // Keeps aSummary as the last run's and shows it.
   void KeepSummary(TSummary aSummary);
   // The last run's summary, and where its report was saved, if it was.
   void ShowKeptSummary();
+  std::u16string SaveLine() const;
   // The save dialog until it gives a path that may be written or is cancelled.
   std::optional<std::u16string> AskSavePath(const TSaveDialog& aDialog,
                                             const std::u16string& aProposal);
@@ -126,10 +133,17 @@ private:
   // The last run's project and the check of the saved file.
   std::optional<std::u16string> fRunInput;
   std::optional<vconvert::TCheckResult> fCheck;
+  // The user would not save the empty project of the last run that asked where to save.
+  bool fEmptyProjectDeclined = false;
   // The last run's report; a cancelled open dialog keeps it, as it keeps the summary.
   std::optional<vreport::TInputResult> fLastRun;
   TSummary fSummary;
   std::optional<std::u16string> fReportSavedTo;
+  // Where the last run's project was saved, or why its save failed (none: cancelled).
+  std::optional<std::u16string> fSavedTo;
+  std::optional<std::u16string> fSaveFailure;
+  // The last run's project while it is not saved, until the next run begins or the window closes.
+  std::optional<vconvert::TUnsavedProject> fUnsaved;
 };
 
 // The text a log entry shows: every line break of any kind becomes a blank, CR LF one blank.

@@ -31,6 +31,21 @@ inline constexpr std::array<std::u16string_view, tcCount> TargetColumnCaptions{
 inline constexpr std::u16string_view ShowDroppedRowsCaption = u"Show rows...";
 // The button beside it that writes the report of the last run.
 inline constexpr std::u16string_view SaveReportCaption = u"Save report...";
+// The button beside them that saves a converted project that was not saved.
+inline constexpr std::u16string_view SaveAsCaption = u"Save as...";
+
+// The window that lists the rows not carried over, its columns and its buttons; the report's
+// button is SaveReportCaption.
+inline constexpr std::u16string_view RowsWindowTitle = u"Rows not carried over";
+// The rows window's columns, from left to right.
+enum TRowsColumn { rcOldTarget, rcContext, rcText, rcCount };
+inline constexpr std::array<std::u16string_view, rcCount> RowsColumnCaptions{
+    u"Old target", u"Context path", u"Native text"};
+// The last column's caption when rows that could not be read show their error there.
+inline constexpr std::u16string_view RowsErrorColumnCaption = u"Native text or error";
+inline constexpr std::u16string_view UnreadableRowPrefix = u"Could not be read: ";
+inline constexpr std::u16string_view CopyRowsCaption = u"Copy";
+inline constexpr std::u16string_view CloseRowsCaption = u"Close";
 
 inline constexpr TFileFilter OpenProjectFilter{u"Vornalex 5 Projects (*.vlp)", u"*.vlp"};
 inline constexpr TFileFilter SaveProjectFilter{u"Vornalex 2010 Projects (*.vxp)", u"*.vxp"};
@@ -63,6 +78,13 @@ inline std::u16string ReplaceQuestion(std::u16string_view aPath) {
 inline std::u16string ReportSavedLine(std::u16string_view aPath) {
   return u"The report was saved to \"" + std::u16string(aPath) + u"\".";
 }
+// Asked after the warning about a file that holds nothing of an old project, before the save
+// dialog; No, what a stray Enter answers, saves nothing.
+inline constexpr std::u16string_view SaveEmptyProjectQuestion =
+    u"Do you want to save an empty project anyway?";
+// The summary's word on the project when that question was answered No.
+inline constexpr std::u16string_view EmptyProjectNotSavedLine =
+    u"The new project was not saved: you chose not to save an empty project.";
 // Shown when the folder of a chosen file does not exist.
 inline std::u16string MissingFolderWarning(std::u16string_view aFolder) {
   return u"The folder \"" + std::u16string(aFolder) + u"\" does not exist.";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "vpresenter/uDesktop.h"
+#include "vpresenter/uRowsWindow.h"
 
 #include <cstdint>
 #include <functional>
@@ -41,10 +42,13 @@ struct TTargetRow {
 struct TSummary {
   // One entry a line; no lines hide the summary.
   std::vector<std::u16string> Lines;
-  // The button ShowDroppedRowsCaption, which calls the presenter's ShowDroppedRowsClicked.
+  // The button ShowDroppedRowsCaption, which calls the presenter's ShowDroppedRowsClicked: there
+  // are rows without a converted target or rows that could not be read.
   bool OffersDroppedRows = false;
   // The button SaveReportCaption, which calls the presenter's SaveReportClicked.
   bool OffersReport = false;
+  // The button SaveAsCaption, which calls the presenter's SaveAsClicked.
+  bool OffersSaveAs = false;
 };
 
 class IMainView {
@@ -67,6 +71,10 @@ public:
 
   // The summary under the list, whose text can be selected, with the buttons it offers.
   virtual void ShowSummary(const TSummary& aSummary) = 0;
+  // Opens the rows window over this one, modal, and returns at once: aWindow's texts in a list
+  // that scrolls, sorts by a column and copies its selection, sized to fit the screen and
+  // centred on this window; its "Save report..." calls the presenter's SaveReportClicked.
+  virtual void ShowRowsWindow(TRowsWindow aWindow) = 0;
   // A thin bar of how far the run has come, in percent; none hides it.
   virtual void ShowProgressBar(std::optional<int32_t> aPercent) = 0;
 

@@ -63,6 +63,7 @@ public:
   // What the last run did, under the list; hidden before the first run.
   QWidget* pnlSummary;
   QLabel* lblSummary;
+  QPushButton* btnSaveAs;
   QPushButton* btnShowRows;
   QPushButton* btnSaveReport;
   QPlainTextEdit* memLog;
@@ -85,6 +86,7 @@ private:
   void AddTargetRow(const TTargetRow& aRow) override;
   void SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) override;
   void ShowSummary(const TSummary& aSummary) override;
+  void ShowRowsWindow(TRowsWindow aWindow) override;
   void ShowProgressBar(std::optional<int32_t> aPercent) override;
   void SetConvertEnabled(bool aEnabled) override;
   TMainControl FocusedControl() const override;
@@ -97,6 +99,8 @@ private:
   void CreateTopPanel();
   void CreateLogPage();
   void CreateSummary();
+  QPushButton* CreateSummaryButton(std::u16string_view aCaption, const QString& aName,
+                                   void (TMainPresenter::*aClicked)());
   void SetUpTargetColumns();
   void ShareFreeWidth();
   void TargetColumnResized(int aColumn);
