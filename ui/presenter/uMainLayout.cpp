@@ -44,6 +44,27 @@ std::u16string WithoutEnd(std::u16string_view aText, size_t aKept) {
   return std::u16string(aText.substr(0, aKept)) + std::u16string(Ellipsis);
 }
 
+// The buttons' widths in rows no wider than aWidth, in their order; each row holds one at least.
+std::vector<std::vector<int>> ButtonRows(const std::vector<int>& aButtons, int aWidth,
+                                         int aSpacing) {
+  std::vector<std::vector<int>> rows;
+  int rowWidth = 0;
+  for (const int width : aButtons) {
+    if (rows.empty() || rowWidth + aSpacing + width > aWidth) {
+      rows.emplace_back();
+      rowWidth = -aSpacing;
+    }
+    rows.back().push_back(width);
+    rowWidth += aSpacing + width;
+  }
+  return rows;
+}
+
+int RowWidth(const std::vector<int>& aRow, int aSpacing) {
+  return std::accumulate(aRow.begin(), aRow.end(), 0) +
+         aSpacing * (static_cast<int>(aRow.size()) - 1);
+}
+
 } // namespace
 
 std::u16string FittedLine(std::u16string_view aLine, int aWidth, const TTextMeasure& aMeasure) {
@@ -72,26 +93,27 @@ TSummaryLayout LayOutSummary(const std::vector<std::u16string>& aLines,
   if (aLines.empty())
     return layout;
   const int spacing = aMetrics.Spacing;
-  const std::vector<int>& buttons = aMetrics.ButtonWidths;
-  const int rowWidth = std::accumulate(buttons.begin(), buttons.end(), 0) +
-                       (buttons.empty() ? 0 : spacing * (static_cast<int>(buttons.size()) - 1));
   const int inside = std::max(aMetrics.Width - 2 * spacing, 0);
+  const std::vector<std::vector<int>> rows = ButtonRows(aMetrics.ButtonWidths, inside, spacing);
   int widest = 0;
   for (const std::u16string& line : aLines)
     widest = std::max(widest, aMeasure(line));
-  const int beside = buttons.empty() ? inside : std::max(inside - rowWidth - spacing, 0);
-  const bool buttonsBeside = buttons.empty() || widest <= beside;
+  const int beside =
+      rows.size() == 1 ? std::max(inside - RowWidth(rows[0], spacing) - spacing, 0) : inside;
+  const bool buttonsBeside = rows.empty() || (rows.size() == 1 && widest <= beside);
   const int textHeight = static_cast<int>(aLines.size()) * aMetrics.LineHeight;
   layout.Text = {spacing, spacing, buttonsBeside ? beside : inside, textHeight};
-  const int buttonsTop = buttonsBeside ? spacing : 2 * spacing + textHeight;
-  const int buttonsHeight = buttons.empty() ? 0 : aMetrics.ButtonHeight;
-  layout.Height = buttonsBeside ? 2 * spacing + std::max(textHeight, buttonsHeight)
-                                : buttonsTop + buttonsHeight + spacing;
-  // Right-aligned; a panel too narrow for the row still shows its first button whole.
-  int left = std::max(aMetrics.Width - spacing - rowWidth, spacing);
-  for (const int width : buttons) {
-    layout.Buttons.push_back({left, buttonsTop, width, aMetrics.ButtonHeight});
-    left += width + spacing;
+  int top = buttonsBeside ? spacing : 2 * spacing + textHeight;
+  layout.Height = 2 * spacing + textHeight;
+  // Each row right-aligned; a panel too narrow for a button still shows its left part.
+  for (const std::vector<int>& row : rows) {
+    int left = std::max(aMetrics.Width - spacing - RowWidth(row, spacing), spacing);
+    for (const int width : row) {
+      layout.Buttons.push_back({left, top, width, aMetrics.ButtonHeight});
+      left += width + spacing;
+    }
+    layout.Height = std::max(layout.Height, top + aMetrics.ButtonHeight + spacing);
+    top += aMetrics.ButtonHeight + spacing;
   }
   for (const std::u16string& line : aLines) {
     layout.Lines.push_back(FittedLine(line, layout.Text.Width, aMeasure));

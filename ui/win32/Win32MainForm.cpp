@@ -280,12 +280,11 @@ void TWin32Mainform::LayOut() {
   RECT page = Bounds(0, 0, pages.right - pages.left, pages.bottom - pages.top);
   TabCtrl_AdjustRect(pgcMain, FALSE, &page);
   OffsetRect(&page, pages.left, pages.top);
-  // The summary shows whole; the log gives up height only where the list has none left.
   const TSummaryLayout summary = SummaryLayout(page.right - page.left);
-  const int pageHeight = std::max<int>(page.bottom - page.top, 0);
-  const int summaryHeight = std::min(summary.Height, pageHeight);
-  const int logHeight = std::min(Scaled(LogHeight), pageHeight - summaryHeight);
-  const LONG summaryTop = page.bottom - logHeight - summaryHeight;
+  const TPageHeights heights =
+      PageHeights(page.bottom - page.top, summary.Height, Scaled(LogHeight));
+  const LONG summaryTop = page.top + heights.List;
+  const int logHeight = heights.Log;
   const RECT bar = ScaledRect(ProgressBarRect, static_cast<int>(fDpi));
   const auto onPage = [&](const TPixelRect& aRect) {
     return Bounds(page.left + aRect.Left, summaryTop + aRect.Top, aRect.Width, aRect.Height);

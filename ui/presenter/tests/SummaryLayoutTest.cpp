@@ -71,8 +71,14 @@ TEST(SummaryLayoutTest, TheButtonsStandBesideTheTextWhereItFitsAndUnderItElsewhe
       {{twenty}, 400, two, 31, {4, 4, 214, 15}, {{222, 4, 80, 23}, {306, 4, 90, 23}}},
       {{longer, u"bb"}, 400, two, 65, {4, 4, 392, 30}, {{222, 38, 80, 23}, {306, 38, 90, 23}}},
       {{std::u16string(50, u'c')}, 400, {}, 23, {4, 4, 392, 15}, {}},
-      // Too narrow for the row: its first button still shows whole.
-      {{u"a"}, 150, two, 50, {4, 4, 142, 15}, {{4, 23, 80, 23}, {88, 23, 90, 23}}},
+      // Too narrow for one row: the buttons take two, each right-aligned.
+      {{u"a"}, 150, two, 77, {4, 4, 142, 15}, {{66, 23, 80, 23}, {56, 50, 90, 23}}},
+      {{u"a"},
+       190,
+       {80, 90, 60},
+       77,
+       {4, 4, 182, 15},
+       {{12, 23, 80, 23}, {96, 23, 90, 23}, {126, 50, 60, 23}}},
       {{}, 400, two, 0, {0, 0, 0, 0}, {}},
   };
   for (const TCase& test : cases) {
@@ -97,7 +103,7 @@ TEST(SummaryLayoutTest, EveryLineFitsAndNothingOverlapsAtAnyWidth) {
       u"The new project was saved to \"/home/ann/projects/release/2024/demo.vxp\".",
       u"Targets converted: 2 of 3. Rows carried over: 3.",
       u"The saved file holds everything of the old project."};
-  for (int width = 290; width <= 1000; width += 7) {
+  for (int width = 110; width <= 1000; width += 7) {
     SCOPED_TRACE(width);
     const TSummaryLayout layout =
         LayOutSummary(lines, {width, 15, {80, 90, 100}, 23, 4}, TenPerUnit);
@@ -110,12 +116,37 @@ TEST(SummaryLayoutTest, EveryLineFitsAndNothingOverlapsAtAnyWidth) {
     EXPECT_EQ(layout.Cut, cut);
     EXPECT_EQ(layout.Text.Height, 45);
     EXPECT_LE(layout.Text.Top + layout.Text.Height, layout.Height);
-    for (const TPixelRect& button : layout.Buttons) {
+    for (size_t index = 0; index < layout.Buttons.size(); ++index) {
+      const TPixelRect& button = layout.Buttons[index];
       EXPECT_FALSE(Intersect(button, layout.Text)) << button;
+      for (size_t other = 0; other < index; ++other)
+        EXPECT_FALSE(Intersect(button, layout.Buttons[other])) << button;
       EXPECT_GE(button.Left, 0) << button;
+      EXPECT_LE(button.Left + button.Width, width) << button;
       EXPECT_LE(button.Top + button.Height, layout.Height) << button;
     }
-    EXPECT_LE(layout.Buttons.back().Left + layout.Buttons.back().Width, width);
+  }
+}
+
+TEST(PageHeightsTest, TheSummaryShowsWholeAndTheListGivesWayFirst) {
+  const struct {
+    int Page, Summary, Log;
+    int List, ShownSummary, ShownLog;
+  } cases[] = {
+      {400, 60, 95, 245, 60, 95},
+      {155, 60, 95, 0, 60, 95},
+      // Too low for both: the log gives up what the summary needs.
+      {120, 60, 95, 0, 60, 60},
+      {40, 60, 95, 0, 40, 0},
+      {300, 0, 95, 205, 0, 95},
+      {-5, 60, 95, 0, 0, 0},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(testing::Message() << test.Page << " " << test.Summary);
+    const TPageHeights heights = PageHeights(test.Page, test.Summary, test.Log);
+    EXPECT_EQ(heights.List, test.List);
+    EXPECT_EQ(heights.Summary, test.ShownSummary);
+    EXPECT_EQ(heights.Log, test.ShownLog);
   }
 }
 

@@ -7,6 +7,7 @@
 #include "vui/uMainForm.h"
 #include "vui/uRowsForm.h"
 
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -234,6 +235,90 @@ private:
   void RunWorkedProject() {
     fDesktop->OpenAnswer = U16(CopyFixture(QStringLiteral("worked.vlp")));
     fDesktop->SaveAnswer = U16(fFolder->filePath(QStringLiteral("out.vxp")));
+    fWindow->btnConvert->click();
+  }
+
+  // The window shown and active, with the desktop's real boxes, to open a project that cannot be
+  // read; Escape closes the error box that follows, and aClosed tells whether it did.
+  TRealBoxesDesktop& ShowToFailWithRealBoxes(bool& aClosed) {
+    auto owned = std::make_unique<TRealBoxesDesktop>(*fWindow);
+    TRealBoxesDesktop& desktop = *owned;
+    fWindow->SetDesktop(std::move(owned));
+    fDesktop = nullptr;
+    ShowActive();
+    desktop.OpenAnswer = U16(CopyFixture(QStringLiteral("unclosed.vlp")));
+    EscapeNextBox(aClosed);
+    return desktop;
+  }
+
+  // Where aWidget is in the window.
+  QRect InWindow(const QWidget* aWidget) const {
+    return {aWidget->mapTo(fWindow.get(), QPoint(0, 0)), aWidget->size()};
+  }
+
+  // The summary as the user sees it: its lines whole or cut to its width, its buttons wide
+  // enough for their captions, inside the window, uncovered where they stand and clear of the
+  // text, the list, the log and each other.
+  void CheckSummaryFits() {
+    const QRect window = fWindow->rect();
+    const QRect list = InWindow(fWindow->lstTargets);
+    const QRect log = InWindow(fWindow->memLog);
+    const QRect text = InWindow(fWindow->lblSummary);
+    QVERIFY(fWindow->lblSummary->isVisible());
+    QVERIFY(window.contains(text));
+    QVERIFY(!text.intersects(list));
+    QVERIFY(!text.intersects(log));
+    QVERIFY(log.height() > 0);
+    const QFontMetrics font = fWindow->lblSummary->fontMetrics();
+    const QStringList lines = fWindow->lblSummary->text().split(u'\n');
+    QVERIFY(text.height() >= lines.size() * font.height());
+    for (const QString& line : lines)
+      QVERIFY2(font.horizontalAdvance(line) <= text.width(), qPrintable(line));
+
+    QList<QRect> buttons;
+    for (QPushButton* button : {fWindow->btnSaveAs, fWindow->btnShowRows, fWindow->btnSaveReport}) {
+      if (!button->isVisible())
+        continue;
+      const QRect bounds = InWindow(button);
+      const QByteArray where = button->objectName().toLatin1();
+      QVERIFY2(window.contains(bounds), where);
+      for (const QRect& other : QList<QRect>{list, log, text} + buttons)
+        QVERIFY2(!bounds.intersects(other), where);
+      buttons << bounds;
+      // The caption with room on both sides for the frame and the focus.
+      QString caption = button->text();
+      caption.remove(u'&');
+      QVERIFY2(button->fontMetrics().horizontalAdvance(caption) + 8 <= bounds.width(), where);
+      // Nothing lies on it.
+      for (const QPoint point : {bounds.center(), bounds.topLeft(), bounds.bottomRight()})
+        QVERIFY2(fWindow->childAt(point) == button, where);
+      QCOMPARE(button->visibleRegion(), QRegion(button->rect()));
+    }
+  }
+
+  // Sizes the user may give the window: the first, the smallest, wide and low, narrow and high.
+  void CheckSummaryFitsAtEverySize() {
+    // The screen's DPI is the one the test's environment asks for, scaled by Qt or not.
+    if (const QByteArray dpi = qgetenv("QT_FONT_DPI"); !dpi.isEmpty())
+      QCOMPARE(qRound(fWindow->logicalDpiY() * fWindow->devicePixelRatioF()), dpi.toInt());
+    const QSize least = TMainform::MinimumSize;
+    for (const QSize size :
+         {fWindow->size(), least, QSize(1000, least.height()), QSize(least.width(), 700),
+          QSize(least.width() + 13, least.height() + 7)}) {
+      fWindow->resize(size);
+      QTRY_COMPARE(fWindow->size(), size);
+      CheckSummaryFits();
+      if (QTest::currentTestFailed())
+        qWarning() << "at" << size << "with fonts of" << fWindow->logicalDpiY() << "DPI";
+      QVERIFY(!QTest::currentTestFailed());
+    }
+  }
+
+  // A project converted and its save cancelled: the summary offers all three buttons.
+  void RunDemoWithoutSaving() {
+    const QString input = fFolder->filePath(QStringLiteral("demo.vlp"));
+    QVERIFY(QFile::copy(QStringLiteral(VLP_SOURCE_DIR "/examples/demo.vlp"), input));
+    fDesktop->OpenAnswer = U16(input);
     fWindow->btnConvert->click();
   }
 
@@ -768,6 +853,73 @@ private slots:
              QStringLiteral("The new project was not saved: the save dialog was cancelled."));
   }
 
+  // The error box closed with Escape as a user would, the summary of the failed run offers its
+  // report where nothing covers it, at every size.
+  void theSummaryAfterAFailureFitsAtEverySize() {
+    bool closed = false;
+    TRealBoxesDesktop& desktop = ShowToFailWithRealBoxes(closed);
+    fWindow->btnConvert->click();
+    QCOMPARE(desktop.Errors.size(), size_t(1));
+    QVERIFY(closed);
+    QCOMPARE(fWindow->lblSummary->text(),
+             QStringLiteral("The conversion failed; the new project was not saved."));
+    QVERIFY(fWindow->btnSaveReport->isVisible());
+    QVERIFY(!fWindow->btnShowRows->isVisible());
+    QVERIFY(!fWindow->btnSaveAs->isVisible());
+    CheckSummaryFitsAtEverySize();
+  }
+
+  void theSummarysThreeButtonsFitAtEverySize() {
+    ShowActive();
+    RunDemoWithoutSaving();
+    QVERIFY(fDesktop->Errors.empty());
+    for (QPushButton* button : {fWindow->btnSaveAs, fWindow->btnShowRows, fWindow->btnSaveReport})
+      QVERIFY(button->isVisible());
+    CheckSummaryFitsAtEverySize();
+  }
+
+  // The saved path loses its middle, not the lines under it; the tooltip holds the whole summary.
+  void aLongPathIsCutInItsMiddleAndEveryLineStays() {
+    ShowActive();
+    QString folder = fFolder->path();
+    for (const char* name : {"a folder with a long name for the projects of the release",
+                             "another long folder name that goes on and on"})
+      folder += u'/' + QString::fromLatin1(name);
+    QVERIFY(QDir().mkpath(folder));
+    fDesktop->OpenAnswer = U16(CopyFixture(QStringLiteral("worked.vlp")));
+    const QString saved = folder + QStringLiteral("/the converted project.vxp");
+    fDesktop->SaveAnswer = U16(saved);
+    fWindow->btnConvert->click();
+    QVERIFY(fDesktop->Errors.empty());
+    const QStringList lines = fWindow->lblSummary->text().split(u'\n');
+    QCOMPARE(lines.size(), 3);
+    // The path's start and its end, around "…".
+    const QString head = QStringLiteral("The new project was saved to \"");
+    QVERIFY2(lines[0].startsWith(head) && lines[0].endsWith(QStringLiteral("\".")),
+             qPrintable(lines[0]));
+    const QStringList parts =
+        lines[0].mid(head.size(), lines[0].size() - head.size() - 2).split(QChar(0x2026));
+    QCOMPARE(parts.size(), 2);
+    QVERIFY(!parts[0].isEmpty() && saved.startsWith(parts[0]));
+    QVERIFY(!parts[1].isEmpty() && saved.endsWith(parts[1]));
+    QCOMPARE(lines[1], QStringLiteral("Targets converted: 2 of 3. Rows carried over: 3."));
+    QCOMPARE(lines[2], QStringLiteral("verified: 3 rows, 2 targets, 2 excludes, 2 languages"));
+    QCOMPARE(fWindow->lblSummary->toolTip(),
+             QStringLiteral("The new project was saved to \"%1\".\n%2\n%3")
+                 .arg(saved, lines[1], lines[2]));
+    CheckSummaryFitsAtEverySize();
+
+    // A short path fits a wide window whole and needs no tooltip.
+    fWindow->resize(1000, 600);
+    QTRY_COMPARE(fWindow->size(), QSize(1000, 600));
+    fDesktop->SaveAnswer = U16(fFolder->filePath(QStringLiteral("out.vxp")));
+    fWindow->btnConvert->click();
+    QCOMPARE(
+        fWindow->lblSummary->text().section(u'\n', 0, 0),
+        QStringLiteral("The new project was saved to \"%1\".").arg(ToQ(*fDesktop->SaveAnswer)));
+    QCOMPARE(fWindow->lblSummary->toolTip(), QString());
+  }
+
   void convertKeepsTheFocusForTheNextRun() {
     fWindow->btnConvert->setFocus();
     RunWorkedProject();
@@ -862,7 +1014,8 @@ private slots:
              QStringLiteral("The new project was not saved: %1.").arg(cannotWrite));
     QVERIFY(!QFile::exists(failed));
     QVERIFY(fWindow->btnSaveAs->isVisible());
-    QCOMPARE(fWindow->btnSaveAs->text(), QStringLiteral("Save as..."));
+    // Alt+S saves, as in the Windows window.
+    QCOMPARE(fWindow->btnSaveAs->text(), QStringLiteral("&Save as..."));
 
     const QString elsewhere = fFolder->filePath(QStringLiteral("elsewhere.vxp"));
     fDesktop->SaveAnswer = U16(elsewhere);
@@ -957,14 +1110,8 @@ private slots:
   // it started; the window then has the focus back. MainFormTestOnX11 runs this under a window
   // manager too.
   void altConvertsAndEscapeClosesTheErrorBox() {
-    auto owned = std::make_unique<TRealBoxesDesktop>(*fWindow);
-    TRealBoxesDesktop& desktop = *owned;
-    fWindow->SetDesktop(std::move(owned));
-    fDesktop = nullptr;
-    ShowActive();
-    desktop.OpenAnswer = U16(CopyFixture(QStringLiteral("unclosed.vlp")));
     bool closed = false;
-    EscapeNextBox(closed);
+    TRealBoxesDesktop& desktop = ShowToFailWithRealBoxes(closed);
     // The button shows itself pressed for a moment before it converts.
     QTest::keyClick(fWindow.get(), Qt::Key_C, Qt::AltModifier);
     QTRY_COMPARE(desktop.Errors.size(), size_t(1));

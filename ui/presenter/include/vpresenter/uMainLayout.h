@@ -90,14 +90,29 @@ struct TSummaryLayout {
   bool Cut = false;
 };
 
-// The buttons stand beside the text where its widest line fits there, and under it elsewhere; no
-// line wraps, and a line too wide for the panel is cut (FittedLine).
+// The buttons stand in a row beside the text where its widest line fits there, and under it
+// elsewhere, in as many rows as the panel's width needs; no line wraps, and a line too wide for
+// the panel is cut (FittedLine).
 TSummaryLayout LayOutSummary(const std::vector<std::u16string>& aLines,
                              const TSummaryMetrics& aMetrics, const TTextMeasure& aMeasure);
 
 // aLine as it fits aWidth: a quoted part, a path, loses its middle first, so that its start and
 // its file name stay; only where that is not enough does the line lose its end. "…" marks the cut.
 std::u16string FittedLine(std::u16string_view aLine, int aWidth, const TTextMeasure& aMeasure);
+
+// The page's height shared from its top down: the target list, the summary and the log. The
+// summary shows whole; the log gives up height only where the list has none left.
+struct TPageHeights {
+  int List;
+  int Summary;
+  int Log;
+};
+constexpr TPageHeights PageHeights(int aPage, int aSummary, int aLog) {
+  const int page = std::max(aPage, 0);
+  const int summary = std::min(aSummary, page);
+  const int log = std::min(aLog, page - summary);
+  return {page - summary - log, summary, log};
+}
 
 // The rows window opens at this client size unless the screen is smaller; its columns start at
 // these widths.

@@ -67,7 +67,8 @@ inline constexpr TSaveDialog SaveReportDialog{ReportFilters};
 // A caption whose letter after "&" is underlined and answers Alt with it; the caption shows
 // without the "&".
 inline std::u16string WithAccelerator(std::u16string_view aCaption) {
-  return u"&" + std::u16string(aCaption);
+  std::u16string caption(1, u'&');
+  return caption.append(aCaption);
 }
 
 // Asked before a chosen file is replaced.
