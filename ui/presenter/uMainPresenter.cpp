@@ -1,5 +1,6 @@
 #include "vpresenter/uMainPresenter.h"
 
+#include "vbase/Characters.h"
 #include "vbase/IntegerText.h"
 #include "vbase/Utf8.h"
 #include "vpresenter/uMainTexts.h"
@@ -63,6 +64,11 @@ bool StartsNewLine(char16_t aChar) {
          aChar == u'\uFDD0' || aChar == u'\uFDD1';
 }
 
+// ".vxp" of the pattern "*.vxp".
+std::u16string_view FilterExtension(const TFileFilter& aFilter) {
+  return aFilter.Pattern.substr(1);
+}
+
 bool HasRowsNotCarriedOver(const vconvert::TConversionRun& aRun) {
   return !aRun.DroppedRows().empty() || !aRun.DiscardedRows().empty();
 }
@@ -113,6 +119,8 @@ void TMainPresenter::ConvertClicked() {
 }
 
 void TMainPresenter::RunConversion() {
+  // Nothing of the last run stays up behind the new run's dialogs and boxes.
+  fView.ShowSummary({});
   fRunInput.reset();
   fCheck.reset();
   std::exception_ptr error;
@@ -128,10 +136,13 @@ void TMainPresenter::RunConversion() {
     fSaveFailure = DescribeException(error).Message;
   fProgressPercent.reset();
   fView.ShowProgressBar(std::nullopt);
-  // A cancelled open dialog leaves the last run's summary as it is.
+  // A cancelled open dialog brings the last run's summary back as it was.
   if (fRunInput) {
     fLastRun = RunResult(error);
+    fReportSavedTo.reset();
     ShowSummary(error != nullptr);
+  } else {
+    ShowKeptSummary();
   }
   // A close that arrived while the run processed messages waited for the run to end.
   if (fState == TMainState::msClosing) {
@@ -199,7 +210,7 @@ void TMainPresenter::ShowSummary(bool aFailed) {
   // A run that failed in its save has converted: only the save is to be made again.
   if (aFailed && !fUnsaved) {
     summary.Lines.emplace_back(FailedLine);
-    fView.ShowSummary(summary);
+    KeepSummary(std::move(summary));
     return;
   }
   summary.OffersSaveAs = fUnsaved.has_value();
@@ -215,6 +226,18 @@ void TMainPresenter::ShowSummary(bool aFailed) {
     lines.emplace_back(vconvert::NothingOfOldProjectWarning);
   if (fCheck)
     lines.push_back(VerificationLine(*fCheck));
+  KeepSummary(std::move(summary));
+}
+
+void TMainPresenter::KeepSummary(TSummary aSummary) {
+  fSummary = std::move(aSummary);
+  ShowKeptSummary();
+}
+
+void TMainPresenter::ShowKeptSummary() {
+  TSummary summary = fSummary;
+  if (fReportSavedTo)
+    summary.Lines.push_back(ReportSavedLine(*fReportSavedTo));
   fView.ShowSummary(summary);
 }
 
@@ -232,10 +255,14 @@ std::u16string TMainPresenter::SaveLine() const {
 // there, where the user can choose another or cancel.
 std::optional<std::u16string> TMainPresenter::AskSavePath(const TSaveDialog& aDialog,
                                                           const std::u16string& aProposal) {
-  std::optional<std::u16string> chosen = fView.Desktop().ChooseSavePath(aDialog, aProposal);
-  while (chosen && !MayWriteTo(*chosen))
-    chosen = fView.Desktop().ChooseSavePath(aDialog, *chosen);
-  return chosen;
+  std::u16string proposal = aProposal;
+  while (const std::optional<TSaveChoice> chosen =
+             fView.Desktop().ChooseSavePath(aDialog, proposal)) {
+    proposal = PathWithExtension(aDialog, *chosen);
+    if (MayWriteTo(proposal))
+      return proposal;
+  }
+  return std::nullopt;
 }
 
 bool TMainPresenter::MayWriteTo(const std::u16string& aPath) {
@@ -265,13 +292,13 @@ void TMainPresenter::SaveReportClicked() {
   if (!chosen)
     return;
   try {
-    std::string path = Utf8Encode(*chosen);
-    if (vreport::LowerCaseExtension(path).empty())
-      path.append(1, '.').append(Utf8Encode(ReportExtension));
-    vreport::WriteReport(path, {*fLastRun}, Utf8Encode(ProgramName));
+    vreport::WriteReport(Utf8Encode(*chosen), {*fLastRun}, Utf8Encode(ProgramName));
   } catch (...) {
     ReportException(std::current_exception());
+    return;
   }
+  fReportSavedTo = chosen;
+  ShowKeptSummary();
 }
 
 vreport::TInputResult TMainPresenter::RunResult(std::exception_ptr aError) {
@@ -449,6 +476,19 @@ std::u16string SingleLine(std::u16string_view aText) {
     line += StartsNewLine(aText[index]) ? u' ' : aText[index];
   }
   return line;
+}
+
+std::u16string PathWithExtension(const TSaveDialog& aDialog, const TSaveChoice& aChoice) {
+  for (const TFileFilter& filter : aDialog.Filters) {
+    const std::u16string_view extension = FilterExtension(filter);
+    if (aChoice.Path.size() > extension.size() &&
+        vbase::SameTextAscii(
+            std::u16string_view(aChoice.Path).substr(aChoice.Path.size() - extension.size()),
+            extension))
+      return aChoice.Path;
+  }
+  const std::size_t filter = std::min(aChoice.Filter, aDialog.Filters.size() - 1);
+  return aChoice.Path + std::u16string(FilterExtension(aDialog.Filters[filter]));
 }
 
 std::optional<std::u16string> OldProjectAmong(const std::vector<std::u16string>& aPaths) {

@@ -8,8 +8,8 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -30,9 +30,20 @@ QString ToQString(std::u16string_view aText) {
   return QStringView(aText).toString();
 }
 
+std::u16string Joined(const std::vector<std::u16string>& aLines) {
+  std::u16string text;
+  for (const std::u16string& line : aLines) {
+    if (!text.empty())
+      text += u'\n';
+    text += line;
+  }
+  return text;
+}
+
+// The caption shows without its "&"; Alt with the underlined letter presses the button.
 QPushButton* CreateButton(const QString& aName, std::u16string_view aCaption, TRect96 aRect,
                           QWidget* aParent) {
-  auto* button = new QPushButton(ToQString(aCaption), aParent);
+  auto* button = new QPushButton(ToQString(WithAccelerator(aCaption)), aParent);
   button->setObjectName(aName);
   button->setGeometry(aRect.Left, aRect.Top, aRect.Width, aRect.Height);
   // Outside a dialog a button answers only Space; Enter is what people press.
@@ -49,16 +60,21 @@ QIcon ListImage(const QString& aFile) {
   return icon;
 }
 
-// Rows are selected whole; a focus frame around one cell, empty beside an image, is noise.
-class TNoFocusFrameDelegate : public QStyledItemDelegate {
+// Rows are selected whole, and so the focus marks the whole current row, not one cell of it
+// that may be empty beside an image; a row that has the focus without being selected shows it.
+class TRowFocusDelegate : public QStyledItemDelegate {
 public:
-  using QStyledItemDelegate::QStyledItemDelegate;
+  explicit TRowFocusDelegate(QAbstractItemView* aView) : QStyledItemDelegate(aView), fView(aView) {}
 
 protected:
   void initStyleOption(QStyleOptionViewItem* aOption, const QModelIndex& aIndex) const override {
     QStyledItemDelegate::initStyleOption(aOption, aIndex);
-    aOption->state &= ~QStyle::State_HasFocus;
+    aOption->state.setFlag(QStyle::State_HasFocus,
+                           fView->hasFocus() && aIndex.row() == fView->currentIndex().row());
   }
+
+private:
+  QAbstractItemView* fView;
 };
 
 // The local files among dropped ones; the presenter picks what it takes.
@@ -122,6 +138,7 @@ void TMainform::CreateTopPanel() {
   layout->addWidget(barProgress);
 }
 
+// Laid out by LayOutPage, which fits the summary to the page's width.
 void TMainform::CreateSummary() {
   pnlSummary = new QWidget(shtLog);
   pnlSummary->setObjectName(QStringLiteral("pnlSummary"));
@@ -130,17 +147,13 @@ void TMainform::CreateSummary() {
   // Paths and texts from the project must not be read as markup; the path can be copied.
   lblSummary->setTextFormat(Qt::PlainText);
   lblSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  btnSaveAs = CreateSummaryButton(SaveAsCaption, QStringLiteral("btnSaveAs"),
+  lblSummary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  btnSaveAs = CreateSummaryButton(WithAccelerator(SaveAsCaption), QStringLiteral("btnSaveAs"),
                                   &TMainPresenter::SaveAsClicked);
   btnShowRows = CreateSummaryButton(ShowDroppedRowsCaption, QStringLiteral("btnShowRows"),
                                     &TMainPresenter::ShowDroppedRowsClicked);
   btnSaveReport = CreateSummaryButton(SaveReportCaption, QStringLiteral("btnSaveReport"),
                                       &TMainPresenter::SaveReportClicked);
-  auto* layout = new QHBoxLayout(pnlSummary);
-  layout->setContentsMargins(4, 4, 4, 4);
-  layout->addWidget(lblSummary, 1);
-  for (QPushButton* button : {btnSaveAs, btnShowRows, btnSaveReport})
-    layout->addWidget(button, 0, Qt::AlignTop);
   pnlSummary->hide();
 }
 
@@ -176,13 +189,16 @@ void TMainform::CreateLogPage() {
   lstTargets->setSelectionMode(QAbstractItemView::SingleSelection);
   lstTargets->setIconSize(QSize(ListImageSize, ListImageSize));
   lstTargets->setWordWrap(false);
-  lstTargets->setItemDelegate(new TNoFocusFrameDelegate(lstTargets));
+  lstTargets->setItemDelegate(new TRowFocusDelegate(lstTargets));
+  // The view repaints the current cell only; the row's other cells show the focus too.
+  connect(lstTargets->selectionModel(), &QItemSelectionModel::currentRowChanged,
+          lstTargets->viewport(), qOverload<>(&QWidget::update));
+  lstTargets->installEventFilter(this);
   // Tab moves on to the log instead of from cell to cell.
   lstTargets->setTabKeyNavigation(false);
 
   memLog = new QPlainTextEdit(shtLog);
   memLog->setObjectName(QStringLiteral("memLog"));
-  memLog->setFixedHeight(LogHeight);
   memLog->setReadOnly(true);
   memLog->setLineWrapMode(QPlainTextEdit::NoWrap);
   memLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -193,13 +209,53 @@ void TMainform::CreateLogPage() {
   memLog->setTabStopDistance(4 * memLog->fontMetrics().averageCharWidth());
 
   CreateSummary();
+  shtLog->installEventFilter(this);
+}
 
-  auto* layout = new QVBoxLayout(shtLog);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  layout->addWidget(lstTargets, 1);
-  layout->addWidget(pnlSummary);
-  layout->addWidget(memLog);
+void TMainform::LayOutPage() {
+  const int width = shtLog->width();
+  const TSummaryLayout summary = SummaryLayout(width);
+  const TPageHeights heights = PageHeights(shtLog->height(), summary.Height, LogHeight);
+  lstTargets->setGeometry(0, 0, width, heights.List);
+  pnlSummary->setGeometry(0, heights.List, width, heights.Summary);
+  memLog->setGeometry(0, heights.List + heights.Summary, width, heights.Log);
+  const auto rect = [](const TPixelRect& aRect) {
+    return QRect(aRect.Left, aRect.Top, aRect.Width, aRect.Height);
+  };
+  lblSummary->setGeometry(rect(summary.Text));
+  auto place = summary.Buttons.begin();
+  for (const auto& [button, offered] : SummaryButtons())
+    if (offered && place != summary.Buttons.end())
+      button->setGeometry(rect(*place++));
+  // A new text only where the lines changed, so that a resize keeps a selection.
+  const QString text = ToQString(Joined(summary.Lines));
+  if (text != lblSummary->text())
+    lblSummary->setText(text);
+  lblSummary->setToolTip(summary.Cut ? ToQString(Joined(fSummary.Lines)) : QString());
+}
+
+TSummaryLayout TMainform::SummaryLayout(int aWidth) const {
+  const QFontMetrics font = lblSummary->fontMetrics();
+  TSummaryMetrics metrics;
+  metrics.Width = aWidth;
+  metrics.LineHeight = font.lineSpacing();
+  metrics.Spacing = SummarySpacing;
+  // A button's size hint is its caption measured in its font, with the style's frame around.
+  for (const auto& [button, offered] : SummaryButtons()) {
+    const QSize size = button->sizeHint();
+    metrics.ButtonHeight = std::max(metrics.ButtonHeight, size.height());
+    if (offered)
+      metrics.ButtonWidths.push_back(size.width());
+  }
+  return LayOutSummary(fSummary.Lines, metrics, [&font](std::u16string_view aText) {
+    return font.horizontalAdvance(ToQString(aText));
+  });
+}
+
+std::array<std::pair<QPushButton*, bool>, 3> TMainform::SummaryButtons() const {
+  return {{{btnSaveAs, fSummary.OffersSaveAs},
+           {btnShowRows, fSummary.OffersDroppedRows},
+           {btnSaveReport, fSummary.OffersReport}}};
 }
 
 void TMainform::SetUpTargetColumns() {
@@ -241,6 +297,11 @@ void TMainform::ShareFreeWidth() {
 bool TMainform::eventFilter(QObject* aWatched, QEvent* aEvent) {
   if (aWatched == lstTargets->viewport() && aEvent->type() == QEvent::Resize)
     ShareFreeWidth();
+  if (aWatched == shtLog && aEvent->type() == QEvent::Resize)
+    LayOutPage();
+  if (aWatched == lstTargets &&
+      (aEvent->type() == QEvent::FocusIn || aEvent->type() == QEvent::FocusOut))
+    lstTargets->viewport()->update();
   return QWidget::eventFilter(aWatched, aEvent);
 }
 
@@ -322,13 +383,10 @@ void TMainform::SetTargetRowCount(int32_t aRow, const TTargetCell& aCount) {
 }
 
 void TMainform::ShowSummary(const TSummary& aSummary) {
-  QStringList lines;
-  for (const std::u16string& line : aSummary.Lines)
-    lines << ToQString(line);
-  lblSummary->setText(lines.join(u'\n'));
-  btnSaveAs->setVisible(aSummary.OffersSaveAs);
-  btnShowRows->setVisible(aSummary.OffersDroppedRows);
-  btnSaveReport->setVisible(aSummary.OffersReport);
+  fSummary = aSummary;
+  LayOutPage();
+  for (const auto& [button, offered] : SummaryButtons())
+    button->setVisible(offered);
   pnlSummary->setVisible(!aSummary.Lines.empty());
 }
 

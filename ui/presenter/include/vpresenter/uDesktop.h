@@ -7,11 +7,19 @@
 #include "vpresenter/uErrorReport.h"
 #include "vpresenter/uMainTexts.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace vui {
+
+// What a save dialog gave: the path as typed or picked, and the filter chosen, by its index in
+// the dialog's filters.
+struct TSaveChoice {
+  std::u16string Path;
+  std::size_t Filter = 0;
+};
 
 // The icon of a notice box.
 enum class TNoticeKind { nkInformation, nkWarning };
@@ -22,10 +30,11 @@ public:
 
   // The open dialog with OpenProjectFilter; a typed name need not exist. None when cancelled.
   virtual std::optional<std::u16string> ChooseOpenPath() = 0;
-  // The save dialog aDialog, starting at aProposal; it neither checks the folder nor asks before
-  // replacing a file. None when cancelled.
-  virtual std::optional<std::u16string> ChooseSavePath(const TSaveDialog& aDialog,
-                                                       const std::u16string& aProposal) = 0;
+  // The save dialog aDialog, starting at aProposal; it neither adds an extension, nor checks the
+  // folder, nor asks before replacing a file: the presenter does. None when cancelled.
+  virtual std::optional<TSaveChoice> ChooseSavePath(const TSaveDialog& aDialog,
+                                                    const std::u16string& aProposal) = 0;
+  // Every box below closes on Escape as on its last button.
   // A modal question titled BoxTitle with a warning icon; No is what a stray Enter answers.
   virtual bool AskYesNo(std::u16string_view aQuestion) = 0;
   // Opens aUrl in the default browser; false when no browser could be started.

@@ -50,7 +50,8 @@ public:
   // the rows window.
   void ShowDroppedRowsClicked();
   // The summary's other button: the report of the last run, failed or not, as the batch command
-  // writes it for that input, to a path from the save dialog; nothing during a run.
+  // writes it for that input, to a path from the save dialog; the summary then says where.
+  // Nothing during a run.
   void SaveReportClicked();
   // The summary's button after a run whose save was cancelled or failed: saves the kept project
   // through the save dialog without converting again, then checks the saved file.
@@ -101,6 +102,10 @@ private:
   void SaveKeptProject(const std::u16string& aPath);
   void KeptProjectNotSaved(std::exception_ptr aError);
   void ShowSummary(bool aFailed);
+  // Keeps aSummary as the last run's and shows it.
+  void KeepSummary(TSummary aSummary);
+  // The last run's summary, and where its report was saved, if it was.
+  void ShowKeptSummary();
   std::u16string SaveLine() const;
   // The save dialog until it gives a path that may be written or is cancelled.
   std::optional<std::u16string> AskSavePath(const TSaveDialog& aDialog,
@@ -132,6 +137,8 @@ private:
   bool fEmptyProjectDeclined = false;
   // The last run's report; a cancelled open dialog keeps it, as it keeps the summary.
   std::optional<vreport::TInputResult> fLastRun;
+  TSummary fSummary;
+  std::optional<std::u16string> fReportSavedTo;
   // Where the last run's project was saved, or why its save failed (none: cancelled).
   std::optional<std::u16string> fSavedTo;
   std::optional<std::u16string> fSaveFailure;
@@ -141,6 +148,10 @@ private:
 
 // The text a log entry shows: every line break of any kind becomes a blank, CR LF one blank.
 std::u16string SingleLine(std::u16string_view aText);
+// The path a save dialog's choice names: the chosen filter's extension is added unless the name
+// already ends in an extension of the dialog's filters, in any case ("Release 2.5" becomes
+// "Release 2.5.vxp", "x.VXP" stays).
+std::u16string PathWithExtension(const TSaveDialog& aDialog, const TSaveChoice& aChoice);
 // The first old project (.vlp, in any case) among aPaths.
 std::optional<std::u16string> OldProjectAmong(const std::vector<std::u16string>& aPaths);
 // The project named on a command line (program name first), made absolute, if there is one.
