@@ -50,6 +50,9 @@ bool TCliHost::ShowsProgress() const {
 }
 
 void TCliHost::ShowProgress(vconvert::TRunStage aStage, int64_t aDone, int64_t aTotal) {
+  // The console's bar has always stood at the end of converting while the file is written.
+  if (aStage == vconvert::TRunStage::rsSaving)
+    return;
   fProgress->Stage(aStage, aDone, aTotal);
 }
 

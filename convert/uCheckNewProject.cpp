@@ -7,8 +7,11 @@ namespace vconvert {
 using namespace std::string_view_literals;
 using vxml::TXmlNode;
 
-TNewProject::TNewProject(const std::u16string& aFileName) {
+TNewProject::TNewProject(const std::u16string& aFileName, const TRunStop* aStop) {
+  if (aStop)
+    fDocument.OnProgress = [aStop](vxml::TXmlDocument*, int64_t, int64_t) { aStop->Check(); };
   fDocument.LoadFromFile(aFileName);
+  fDocument.OnProgress = nullptr;
   const TXmlNode* root = fDocument.Root();
   ForEachElement(root ? root->NodeByName(u"languages"sv) : nullptr, u"language"sv,
                  [this](const TXmlNode& aLanguage) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "uCheckItemQueue.h"
+#include "vconvert/uRunStop.h"
 #include "vxml/XmlDocument.h"
 
 #include <cstdint>
@@ -31,8 +32,9 @@ public:
     int32_t Target;
   };
 
-  // Raises the reader's errors when aFileName cannot be read.
-  explicit TNewProject(const std::u16string& aFileName);
+  // Raises the reader's errors when aFileName cannot be read, and EStopped once aStop, when
+  // given, is asked to stop while the file loads.
+  explicit TNewProject(const std::u16string& aFileName, const TRunStop* aStop = nullptr);
 
   static int32_t ExcludeKind(const vxml::TXmlNode& aExclude);
 

@@ -230,9 +230,11 @@ void TConversionRun::Save(TUnsavedProject aProject) {
     return;
   }
   try {
-    aProject.SaveTo(*outputPath);
+    aProject.SaveTo(*outputPath, ProgressOf(TRunStage::rsSaving));
   } catch (const std::bad_alloc&) {
     throw; // the run ends for want of memory: nothing of it is kept
+  } catch (const vbase::EStopped&) {
+    throw; // whoever stopped the run wants none of it
   } catch (...) {
     KeepIfAsked(aProject);
     throw;
@@ -252,12 +254,20 @@ std::optional<TUnsavedProject> TConversionRun::TakeUnsavedProject() {
 }
 
 TOnProgressEvent TConversionRun::ProgressOf(TRunStage aStage) {
-  if (!fHost.ShowsProgress())
+  const bool shows = fHost.ShowsProgress();
+  if (!shows && !fStop)
     return {};
+  if (fStop)
+    fStop->Check();
   // The stage is shown at once: loading a large file takes a while before its first event.
-  fHost.ShowProgress(aStage, 0, 0);
-  return
-      [this, aStage](int64_t aDone, int64_t aTotal) { fHost.ShowProgress(aStage, aDone, aTotal); };
+  if (shows)
+    fHost.ShowProgress(aStage, 0, 0);
+  return [this, aStage, shows](int64_t aDone, int64_t aTotal) {
+    if (fStop)
+      fStop->Check();
+    if (shows)
+      fHost.ShowProgress(aStage, aDone, aTotal);
+  };
 }
 
 void TConversionRun::CreateProjectSkeleton(const std::u16string& aFileName,
@@ -302,6 +312,8 @@ void TConversionRun::ReadProject(TVLP5Project& aReader) {
     aReader.ReadTranslations();
   } catch (const std::bad_alloc&) {
     throw; // rows lost for want of memory would make the saved project silently short
+  } catch (const vbase::EStopped&) {
+    throw;
   } catch (...) {
     // Rows are best effort: whatever was placed before the failure is kept and the run goes on.
   }

@@ -23,6 +23,8 @@ bool ReadSide(TCheckSide aSide, const std::u16string& aFileName,
   try {
     aRead();
     return true;
+  } catch (const vbase::EStopped&) {
+    throw; // no fault of the file
   } catch (const vbase::Exception& error) {
     aError = TCheckReadError{aSide, aFileName, error.Message()};
     return false;
@@ -43,10 +45,48 @@ std::u16string Quoted(const std::optional<std::u16string>& aValue, std::u16strin
   return text.append(VisibleText(*aValue)).append(1, u'"');
 }
 
+// The check's progress as one count: loading the old project gives the first half of it, the walk
+// of its rows the second; each event looks at the stop first.
+class TCheckProgress {
+public:
+  TCheckProgress(const TOnProgressEvent& aOnProgress, const TRunStop* aStop)
+      : fOnProgress(aOnProgress), fStop(aStop) {}
+
+  // The event of one half: an empty one when there is neither progress nor a stop to look at.
+  TOnProgressEvent Half(int64_t aHalf) const {
+    if (!fOnProgress && !fStop)
+      return {};
+    return [this, aHalf](int64_t aDone, int64_t aTotal) {
+      if (fStop)
+        fStop->Check();
+      if (fOnProgress)
+        fOnProgress(aHalf * HalfScale + (aTotal > 0 ? aDone * HalfScale / aTotal : 0),
+                    2 * HalfScale);
+    };
+  }
+  void Check() const {
+    if (fStop)
+      fStop->Check();
+  }
+  // Shown at once: the old project's first event comes once its text is read.
+  void Start() const {
+    Check();
+    if (fOnProgress)
+      fOnProgress(0, 0);
+  }
+
+private:
+  static constexpr int64_t HalfScale = 1 << 20;
+  const TOnProgressEvent& fOnProgress;
+  const TRunStop* fStop;
+};
+
 } // namespace
 
-TCheckResult CheckConversion(const std::u16string& aOldFileName,
-                             const std::u16string& aNewFileName) {
+TCheckResult CheckConversion(const std::u16string& aOldFileName, const std::u16string& aNewFileName,
+                             const TOnProgressEvent& aOnProgress, const TRunStop* aStop) {
+  const TCheckProgress progress(aOnProgress, aStop);
+  progress.Start();
   TCheckResult result;
   std::optional<TNewProject> newProject;
   std::optional<TCheckReadError> newError;
@@ -57,13 +97,14 @@ TCheckResult CheckConversion(const std::u16string& aOldFileName,
     std::jthread newLoader([&] {
       try {
         ReadSide(TCheckSide::csNew, aNewFileName, newError,
-                 [&] { newProject.emplace(aNewFileName); });
+                 [&] { newProject.emplace(aNewFileName, aStop); });
       } catch (...) {
         newFailure = std::current_exception();
       }
     });
+    // A stop ends both loads: the thread's is joined on the way out.
     ReadSide(TCheckSide::csOld, aOldFileName, result.ReadError,
-             [&] { oldProject = std::make_unique<TVLP5Project>(aOldFileName); });
+             [&] { oldProject = std::make_unique<TVLP5Project>(aOldFileName, progress.Half(0)); });
     newLoader.join();
     if (newFailure)
       std::rethrow_exception(newFailure);
@@ -72,6 +113,8 @@ TCheckResult CheckConversion(const std::u16string& aOldFileName,
     result.ReadError = newError;
   if (result.ReadError)
     return result;
+  progress.Check();
+  oldProject->SetOnRowProgress(progress.Half(1));
   TProjectComparison comparison(*newProject, result);
   if (!ReadSide(TCheckSide::csOld, aOldFileName, result.ReadError,
                 [&] { comparison.Run(*oldProject); }))

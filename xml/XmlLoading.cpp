@@ -10,6 +10,7 @@
 #include "vxml/XmlDocument.h"
 
 #include <cstring>
+#include <functional>
 #include <istream>
 
 namespace vxml {
@@ -106,15 +107,19 @@ void ForEachUtf8Piece(TFileReader& aFile, std::string aStart, TConsume aConsume)
   }
 }
 
-std::u16string ReadUtf8Text(TFileReader& aFile, std::string aStart) {
+// aOnPiece is called after each piece: reading a large file takes a while before the parse
+// reports its first node.
+std::u16string ReadUtf8Text(TFileReader& aFile, std::string aStart,
+                            const std::function<void()>& aOnPiece) {
   std::u16string text;
   // No sequence gives more code units than it has bytes.
   text.reserve(static_cast<std::size_t>(aFile.Size()));
   AdviseHugePages(text.data(), text.data() + text.capacity());
-  ForEachUtf8Piece(aFile, std::move(aStart), [&text](std::string_view aBytes) {
+  ForEachUtf8Piece(aFile, std::move(aStart), [&](std::string_view aBytes) {
     Utf8DecodeAppend(aBytes, text);
     if (text.size() > MaxTextUnits)
       RaiseTooLarge();
+    aOnPiece();
     return true;
   });
   return text;
@@ -208,11 +213,17 @@ void TXmlDocument::LoadFromFile(const std::u16string& aFileName) {
     TFileReader file(aFileName, MaxTextBytes);
     std::string start = ReadStart(file, FilePiece);
     if (IsUtf8CodePage(DetectCodePage(start))) {
-      LoadFromText(*this, ReadUtf8Text(file, std::move(start)));
+      // Position 0 of an unknown size until the parse begins.
+      LoadFromText(*this, ReadUtf8Text(file, std::move(start), [this] {
+        if (OnProgress)
+          OnProgress(this, 0, 0);
+      }));
       return;
     }
     ReadToEnd(file, start);
     LoadFromOwnBytes(*this, std::move(start));
+  } catch (const vbase::EStopped&) {
+    throw; // finding its line would read the whole file again
   } catch (vbase::Exception& error) {
     PlaceInFile(error, aFileName);
     throw;

@@ -91,6 +91,18 @@ void FreeBlock(void* aBlock, std::size_t) {
 TXmlStore::~TXmlStore() {
   for (const TBlock& block : fBlocks)
     FreeBlock(block.Memory, block.Size);
+  // A loaded text goes back to the system a piece at a time: handing back hundreds of megabytes
+  // in one call holds the address space so long that the process's other threads wait on it.
+  constexpr std::size_t ReleasePiece = 32 << 20;
+  for (std::u16string& text : fTexts) {
+    const char* first = reinterpret_cast<const char*>(text.data());
+    const char* last = first + text.capacity() * sizeof(char16_t);
+    for (const char* piece = first; piece < last;) {
+      const char* end = piece + std::min<std::size_t>(ReleasePiece, last - piece);
+      ReleaseWholePages(piece, end);
+      piece = end;
+    }
+  }
 }
 
 void* TXmlStore::Allocate(std::size_t aBytes) {

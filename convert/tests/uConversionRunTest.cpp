@@ -4,6 +4,7 @@
 #include "ErrorOf.h"
 #include "SystemReasons.h"
 #include "vbase/Utf8.h"
+#include "vconvert/uRunStop.h"
 #include "vxml/XmlDocument.h"
 
 #include <cstring>
@@ -327,6 +328,82 @@ TEST_F(ConversionRunTest, RunningOutOfMemoryEndsTheRunWithItsMessage) {
     EXPECT_FALSE(host.Proposal);
     EXPECT_EQ(std::set<std::string>{"app.vlp"}, fFolder.Entries());
   }
+}
+
+// A stop asked for in any stage ends the run at the next step: nothing of it stays on disk, a
+// file it would have replaced keeps its bytes, and no project is kept for saving again.
+TEST_F(ConversionRunTest, AStopInAnyStageLeavesNothingBehind) {
+  std::string rows;
+  for (int row = 0; row < 50; ++row)
+    rows += "<ROW><NATIVE>text " + std::to_string(row) +
+            "</NATIVE><LOCATION><TYPE>STRING</TYPE><TARGET>a.exe</TARGET></LOCATION></ROW>";
+  WriteFileBytes(fFolder.File("app.vlp"),
+                 OldProject("<TARGETS><CPP_BINARY><FILENAME>a.exe</FILENAME></CPP_BINARY>"
+                            "</TARGETS><DATA><LANGUAGES><L language=\"de\"/></LANGUAGES><ROWS>" +
+                            rows + "</ROWS></DATA>"));
+  const struct {
+    const char* Name;
+    std::optional<TRunStage> Stage; // none: while the save dialog is open
+    bool OutputExists;
+    std::u16string LastLog;
+  } cases[] = {
+      {"loading", TRunStage::rsLoading, false, u"Opening old project..."},
+      {"converting", TRunStage::rsConverting, true, u"Reading translations"},
+      {"asking where to save", std::nullopt, false, u"Total processing time: 42ms"},
+      {"saving", TRunStage::rsSaving, false, u"Total processing time: 42ms"},
+      {"saving over a file", TRunStage::rsSaving, true, u"Total processing time: 42ms"},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.Name);
+    std::filesystem::remove(fFolder.File("app.vxp"));
+    if (test.OutputExists)
+      WriteFileBytes(fFolder.File("app.vxp"), "old bytes");
+    TTestHost host;
+    TRunStop stop;
+    TConversionRun run(host);
+    run.SetStop(&stop);
+    run.SetKeepsUnsavedProject(true);
+    host.OldPath = Utf8Decode(fFolder.File("app.vlp"));
+    host.OutputPath = Utf8Decode(fFolder.File("app.vxp"));
+    std::vector<TRunStage> stages;
+    host.OnProgress = [&](TRunStage aStage, int64_t aDone) {
+      if (stages.empty() || stages.back() != aStage)
+        stages.push_back(aStage);
+      if (aStage == test.Stage && aDone > 0)
+        stop.Request();
+    };
+    if (!test.Stage)
+      host.OnAskOutput = [&] { stop.Request(); };
+    EXPECT_EQ(ErrorOf([&] { run.Execute(); }), "EStopped: The run was stopped.");
+    EXPECT_EQ(host.Log.back(), test.LastLog);
+    EXPECT_EQ(stages.back(), test.Stage.value_or(TRunStage::rsConverting));
+    EXPECT_TRUE(host.Saved.empty());
+    EXPECT_FALSE(run.TakeUnsavedProject());
+    if (test.OutputExists) {
+      EXPECT_EQ((std::set<std::string>{"app.vlp", "app.vxp"}), fFolder.Entries());
+      EXPECT_EQ(ReadFileBytes(fFolder.File("app.vxp")), "old bytes");
+    } else {
+      EXPECT_EQ(std::set<std::string>{"app.vlp"}, fFolder.Entries());
+    }
+  }
+}
+
+// Saving has a stage of its own that counts the nodes written up to all of them; the batch
+// command's host, which shows no progress, pays nothing for it.
+TEST_F(ConversionRunTest, SavingReportsItsProgressUpToTheWholeDocument) {
+  int64_t lastDone = -1;
+  int64_t reports = 0;
+  fHost.OnProgress = [&](TRunStage aStage, int64_t aDone) {
+    if (aStage != TRunStage::rsSaving)
+      return;
+    EXPECT_GE(aDone, lastDone);
+    lastDone = aDone;
+    ++reports;
+  };
+  const auto document = Convert("<TARGETS><CPP_BINARY><FILENAME>a.exe</FILENAME></CPP_BINARY>"
+                                "</TARGETS>");
+  EXPECT_EQ(lastDone, document->RootNodeList()->TotalNodeCount());
+  EXPECT_GT(reports, 10);
 }
 
 TEST_F(ConversionRunTest, DuplicateTargetIsShownButNotCounted) {

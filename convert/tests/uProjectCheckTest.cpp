@@ -1,6 +1,7 @@
 #include "vconvert/uProjectCheck.h"
 
 #include "ConvertTestSupport.h"
+#include "ErrorOf.h"
 #include "vbase/Utf8.h"
 
 #include <filesystem>
@@ -46,6 +47,48 @@ TEST(ProjectCheck, ConvertedProjectsPass) {
     EXPECT_EQ(DifferenceLines(result), std::vector<std::string>());
     EXPECT_TRUE(result.Passed());
     EXPECT_GT(result.Rows, 0);
+  }
+}
+
+// The check follows the old project's loading and then its rows as one count, and a stop in
+// either ends it, on the thread that loads the new project as well.
+TEST(ProjectCheck, ReportsItsProgressAndStopsInEitherHalf) {
+  const std::u16string oldFile = Utf8Decode(Utf8OfPath(TestData / "worked-example.vlp"));
+  const std::u16string newFile =
+      Utf8Decode(Utf8OfPath(TestData / "worked-example.vlp_converted.vxp"));
+  int64_t lastDone = -1, total = 0;
+  const TCheckResult result = CheckConversion(oldFile, newFile, [&](int64_t aDone, int64_t aTotal) {
+    EXPECT_GE(aDone, lastDone);
+    lastDone = aDone;
+    total = aTotal;
+  });
+  EXPECT_TRUE(result.Passed());
+  EXPECT_GT(total, 0);
+  EXPECT_EQ(lastDone, total);
+
+  const struct {
+    const char* Name;
+    int64_t StopAt; // of the count's total, in halves; -1: before the check starts
+  } cases[] = {{"before it starts", -1}, {"loading", 0}, {"comparing the rows", 1}};
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.Name);
+    TRunStop stop;
+    if (test.StopAt < 0)
+      stop.Request();
+    bool sawStopPoint = false;
+    EXPECT_EQ(ErrorOf([&] {
+                CheckConversion(
+                    oldFile, newFile,
+                    [&](int64_t aDone, int64_t aTotal) {
+                      if (aDone > test.StopAt * aTotal / 2) {
+                        sawStopPoint = true;
+                        stop.Request();
+                      }
+                    },
+                    &stop);
+              }),
+              "EStopped: The run was stopped.");
+    EXPECT_EQ(sawStopPoint, test.StopAt >= 0);
   }
 }
 

@@ -7,6 +7,7 @@
 #include "vreport/Report.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 
 namespace vui {
@@ -26,8 +27,9 @@ constexpr std::u16string_view NotSavedLine =
     u"The new project was not saved: the save dialog was cancelled.";
 constexpr std::u16string_view NotSavedBecause = u"The new project was not saved: ";
 constexpr std::u16string_view FailedLine = u"The conversion failed; the new project was not saved.";
-// While loading, the bar goes to this percentage; converting fills the rest.
-constexpr int64_t LoadingShare = 50;
+// Where each stage's share of the bar starts, in the order of TRunStage, and where the last ends:
+// loading and checking read whole files, converting walks what is loaded.
+constexpr std::array<int64_t, 5> StageStarts{0, 35, 50, 70, 100};
 
 std::u16string EmptyProjectQuestion() {
   return std::u16string(vconvert::NothingOfOldProjectWarning) + u'\n' +
@@ -47,14 +49,6 @@ std::u16string VerificationLine(const vconvert::TCheckResult& aCheck) {
   if (aCheck.Passed())
     return u"verified: " + vconvert::CheckCounts(aCheck);
   return u"verification failed: " + vconvert::CheckFailureReason(aCheck);
-}
-
-int32_t RunPercent(TRunStage aStage, int64_t aDone, int64_t aTotal) {
-  const int64_t ofStage = aTotal > 0 ? std::clamp<int64_t>(aDone * 100 / aTotal, 0, 100) : 0;
-  const int64_t percent = aStage == TRunStage::rsLoading
-                              ? ofStage * LoadingShare / 100
-                              : LoadingShare + ofStage * (100 - LoadingShare) / 100;
-  return static_cast<int32_t>(percent);
 }
 
 // The characters on which a log box begins a new line; U+FDD0 and U+FDD1 are frame marks of
@@ -78,91 +72,202 @@ TTargetCell PathCell(std::u16string_view aPath) {
   return {std::u16string(aPath), std::u16string(aPath)};
 }
 
-// Keeps "Convert..." disabled while a run is in progress, whatever ends the run.
-class TRunScope {
-public:
-  TRunScope(TMainState& aState, IMainView& aView) : fState(aState), fView(aView) {
-    const bool hadFocus = fView.FocusedControl() == TMainControl::mcConvert;
-    fState = TMainState::msRunning;
-    fView.SetConvertEnabled(false);
-    if (hadFocus && fView.FocusedControl() != TMainControl::mcNone)
-      fFocusTakenBy = fView.FocusedControl();
+bool IsStop(std::exception_ptr aError) {
+  if (!aError)
+    return false;
+  try {
+    std::rethrow_exception(aError);
+  } catch (const vbase::EStopped&) {
+    return true;
+  } catch (...) {
+    return false;
   }
-  ~TRunScope() {
-    if (fState == TMainState::msRunning)
-      fState = TMainState::msIdle;
-    fView.SetConvertEnabled(true);
-    // Disabling passed the focus on; the next key press should convert again, unless the
-    // user has put the focus elsewhere since.
-    if (fFocusTakenBy && fView.FocusedControl() == *fFocusTakenBy)
-      fView.FocusConvert();
-  }
-  TRunScope(const TRunScope&) = delete;
-  TRunScope& operator=(const TRunScope&) = delete;
+}
 
-private:
-  TMainState& fState;
-  IMainView& fView;
-  std::optional<TMainControl> fFocusTakenBy;
+// A copy of a found target whose texts outlive the run's call.
+struct TFoundTargetCopy {
+  TFoundTarget Target;
+  std::u16string OldTarget;
+  std::u16string NewTarget;
+
+  explicit TFoundTargetCopy(const TFoundTarget& aTarget)
+      : Target(aTarget), OldTarget(aTarget.OldTarget), NewTarget(aTarget.NewTarget) {}
+  TFoundTarget View() const {
+    TFoundTarget target = Target;
+    target.OldTarget = OldTarget;
+    target.NewTarget = NewTarget;
+    return target;
+  }
 };
 
 } // namespace
 
+int32_t RunPercent(TRunStage aStage, int64_t aDone, int64_t aTotal) {
+  const int64_t ofStage = aTotal > 0 ? std::clamp<int64_t>(aDone * 100 / aTotal, 0, 100) : 0;
+  const auto stage = static_cast<std::size_t>(aStage);
+  const int64_t share = StageStarts.at(stage + 1) - StageStarts.at(stage);
+  return static_cast<int32_t>(StageStarts.at(stage) + ofStage * share / 100);
+}
+
+// The run's host on the run's thread: everything it is told goes to the presenter on the
+// window's thread, and the question where to save is asked there while the run waits.
+class TMainPresenter::TRunHost final : public vconvert::IConversionHost {
+public:
+  TRunHost(TMainPresenter& aPresenter, TRunThread& aThread)
+      : fPresenter(aPresenter), fThread(aThread) {}
+
+  // Set on the window's thread before the run starts.
+  void Prepare(std::u16string aInput) {
+    fInput = std::move(aInput);
+    fPercent.reset();
+  }
+  // Progress of a stage the presenter runs itself; it looks at the stop as well.
+  vconvert::TOnProgressEvent ProgressOf(TRunStage aStage) {
+    ShowProgress(aStage, 0, 0);
+    return [this, aStage](int64_t aDone, int64_t aTotal) {
+      fThread.StopSignal().Check();
+      ShowProgress(aStage, aDone, aTotal);
+    };
+  }
+
+  std::optional<std::u16string> AskOldProjectPath() override { return fInput; }
+  void ClearLog() override {
+    fThread.Post([this] { fPresenter.ClearLog(); });
+  }
+  void AddLogLine(std::u16string_view aLine) override {
+    fThread.Post([this, line = std::u16string(aLine)] { fPresenter.AddLogLine(line); });
+  }
+  void TargetsCleared() override {
+    fThread.Post([this] { fPresenter.TargetsCleared(); });
+  }
+  void TargetFound(const TFoundTarget& aTarget) override {
+    fThread.Post(
+        [this, target = TFoundTargetCopy(aTarget)] { fPresenter.TargetFound(target.View()); });
+  }
+  void TargetRowsCounted(int32_t aTarget, int32_t aCount) override {
+    fThread.Post([this, aTarget, aCount] { fPresenter.TargetRowsCounted(aTarget, aCount); });
+  }
+  std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override {
+    // Outlives a wait that a stop ends while the dialog is still open.
+    const auto answer = std::make_shared<std::optional<std::u16string>>();
+    fThread.Ask([this, answer, aProposal] { *answer = fPresenter.AskOutputPath(aProposal); });
+    return *answer;
+  }
+  uint32_t TickCount() override { return fPresenter.fClock(); }
+  void ProcessMessages() override {}
+  bool ShowsProgress() const override { return true; }
+  // Only a new percent crosses to the window's thread: the run reports every node.
+  void ShowProgress(TRunStage aStage, int64_t aDone, int64_t aTotal) override {
+    const int32_t percent = RunPercent(aStage, aDone, aTotal);
+    if (percent == fPercent)
+      return;
+    fPercent = percent;
+    fThread.Post([this, aStage, aDone, aTotal] { fPresenter.ShowProgress(aStage, aDone, aTotal); });
+  }
+
+private:
+  TMainPresenter& fPresenter;
+  TRunThread& fThread;
+  std::u16string fInput;
+  std::optional<int32_t> fPercent;
+};
+
 TMainPresenter::TMainPresenter(IMainView& aView, TTickClock aClock)
-    : fView(aView), fClock(std::move(aClock)), fRecorder(*this), fRun(fRecorder) {
+    : fView(aView), fClock(std::move(aClock)), fRunHost(std::make_unique<TRunHost>(*this, fThread)),
+      fRecorder(*fRunHost), fRun(fRecorder), fThread([this] { fView.PostRunEvents(); }) {
   fRun.SetKeepsUnsavedProject(true);
+  fRun.SetStop(&fThread.StopSignal());
+}
+
+// The thread is the last member, so it is gone first; the host it uses goes after.
+TMainPresenter::~TMainPresenter() = default;
+
+void TMainPresenter::AbandonRun() {
+  fThread.Abandon();
 }
 
 void TMainPresenter::ConvertClicked() {
   if (fState == TMainState::msIdle)
     RunConversion();
+  else if (fState == TMainState::msRunning)
+    StopRun(TMainState::msStopping);
 }
 
 void TMainPresenter::RunConversion() {
-  // Nothing of the last run stays up behind the new run's dialogs and boxes.
+  const std::optional<std::u16string> input =
+      fGivenProject ? fGivenProject : fView.Desktop().ChooseOpenPath();
+  // A cancelled open dialog leaves the last run's summary as it is.
+  if (!input)
+    return;
+  // A new run begins: nothing of the last run stays up behind its boxes, and the project kept
+  // from it goes before the next one loads.
   fView.ShowSummary({});
-  fRunInput.reset();
+  fReportSavedTo.reset();
+  fRunInput = input;
+  fUnsaved.reset();
+  fSavedTo.reset();
+  fSaveFailure.reset();
   fCheck.reset();
-  std::exception_ptr error;
-  try {
-    TRunScope scope(fState, fView);
-    ConvertAndVerify();
-  } catch (...) {
-    error = std::current_exception();
-    ReportException(error);
-  }
-  fUnsaved = fRun.TakeUnsavedProject();
-  if (error && fUnsaved)
-    fSaveFailure = DescribeException(error).Message;
-  fProgressPercent.reset();
-  fView.ShowProgressBar(std::nullopt);
-  // A cancelled open dialog brings the last run's summary back as it was.
-  if (fRunInput) {
-    fLastRun = RunResult(error);
-    fReportSavedTo.reset();
-    ShowSummary(error != nullptr);
-  } else {
-    ShowKeptSummary();
-  }
-  // A close that arrived while the run processed messages waited for the run to end.
-  if (fState == TMainState::msClosing) {
-    fState = TMainState::msIdle;
-    fUnsaved.reset();
-    fView.Close();
-  }
+  fRunCheck.reset();
+  fFocusConvertAtEnd = fGivenProject.has_value();
+  fRunHost->Prepare(*input);
+  BeginRun();
+  fThread.Start([this, path = *input] { ConvertAndVerify(path); },
+                [this](std::exception_ptr aError) { ConversionEnded(aError); });
 }
 
-void TMainPresenter::ConvertAndVerify() {
+void TMainPresenter::ConvertAndVerify(const std::u16string& aInput) {
   fRun.Execute();
-  fSavedTo = fRecorder.SavedTo();
-  if (fSavedTo) {
-    Verify(*fRunInput, *fSavedTo);
-    fRecorder.Verified(*fCheck);
+  if (const std::optional<std::u16string> savedTo = fRecorder.SavedTo()) {
+    try {
+      fRunCheck = Verify(aInput, *savedTo);
+    } catch (const vbase::EStopped&) {
+      fRecorder.OutputRemoved();
+      throw;
+    }
+    fRecorder.Verified(*fRunCheck);
   }
 }
 
-void TMainPresenter::Verify(const std::u16string& aOldProject, const std::u16string& aPath) {
-  fCheck = vconvert::CheckConversion(aOldProject, aPath);
+void TMainPresenter::ConversionEnded(std::exception_ptr aError) {
+  const bool closing = fState == TMainState::msClosing;
+  const bool stopped = IsStop(aError);
+  if (stopped)
+    AddLogLine(StoppedLogLine);
+  else if (aError && !closing)
+    ReportException(aError);
+  fUnsaved = fRun.TakeUnsavedProject();
+  if (aError && fUnsaved)
+    fSaveFailure = DescribeException(aError).Message;
+  fSavedTo = fRecorder.SavedTo();
+  fCheck = std::move(fRunCheck);
+  fRunCheck.reset();
+  fLastRun = RunResult(aError);
+  EndRun();
+  ShowSummary(aError != nullptr, stopped);
+  if (fFocusConvertAtEnd)
+    fView.FocusConvert();
+  CloseIfAsked(closing);
+}
+
+void TMainPresenter::CloseIfAsked(bool aClosing) {
+  if (!aClosing)
+    return;
+  fUnsaved.reset();
+  fView.Close();
+}
+
+vconvert::TCheckResult TMainPresenter::Verify(const std::u16string& aOldProject,
+                                              const std::u16string& aPath) {
+  try {
+    return vconvert::CheckConversion(
+        aOldProject, aPath, fRunHost->ProgressOf(TRunStage::rsChecking), &fThread.StopSignal());
+  } catch (const vbase::EStopped&) {
+    // A stopped run leaves nothing on disk, a file whose check it did not wait for included.
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::path(aPath), ignored);
+    throw;
+  }
 }
 
 void TMainPresenter::SaveAsClicked() {
@@ -171,18 +276,32 @@ void TMainPresenter::SaveAsClicked() {
   const std::optional<std::u16string> chosen = AskSavePath(SaveProjectDialog, fUnsaved->Proposal());
   if (!chosen)
     return;
-  try {
-    SaveKeptProject(*chosen);
-  } catch (...) {
-    KeptProjectNotSaved(std::current_exception());
-    return;
-  }
-  ShowSummary(false);
+  fRunHost->Prepare(*chosen);
+  fRunCheck.reset();
+  BeginRun();
+  fThread.Start(
+      [this, path = *chosen, input = vbase::Utf8Decode(fLastRun->Input)] {
+        fUnsaved->SaveTo(path, fRunHost->ProgressOf(TRunStage::rsSaving));
+        fRunCheck = Verify(input, path);
+      },
+      [this, path = *chosen](std::exception_ptr aError) { SaveAsEnded(path, aError); });
 }
 
 // The last run's report tells the save as if the run had made it.
-void TMainPresenter::SaveKeptProject(const std::u16string& aPath) {
-  fUnsaved->SaveTo(aPath);
+void TMainPresenter::SaveAsEnded(const std::u16string& aPath, std::exception_ptr aError) {
+  const bool closing = fState == TMainState::msClosing;
+  EndRun();
+  if (aError) {
+    if (IsStop(aError)) {
+      AddLogLine(StoppedLogLine);
+      KeptProjectNotSaved(std::u16string(SaveStoppedReason));
+    } else if (!closing) {
+      ReportException(aError);
+      KeptProjectNotSaved(DescribeException(aError).Message);
+    }
+    CloseIfAsked(closing);
+    return;
+  }
   fUnsaved.reset();
   fSavedTo = aPath;
   fSaveFailure.reset();
@@ -190,26 +309,62 @@ void TMainPresenter::SaveKeptProject(const std::u16string& aPath) {
   fLastRun->Error.reset();
   if (fRun.FoundNothingOfOldProject())
     fLastRun->Warning = Utf8Encode(vconvert::NothingOfOldProjectWarning);
-  Verify(vbase::Utf8Decode(fLastRun->Input), aPath);
+  fCheck = std::move(fRunCheck);
+  fRunCheck.reset();
   fLastRun->Verification = fCheck;
+  ShowSummary(false);
+  CloseIfAsked(closing);
 }
 
-void TMainPresenter::KeptProjectNotSaved(std::exception_ptr aError) {
-  ReportException(aError);
+void TMainPresenter::BeginRun() {
+  fState = TMainState::msRunning;
+  fView.ShowConvertAsStop(true);
+}
+
+void TMainPresenter::StopRun(TMainState aState) {
+  fState = aState;
+  fThread.Stop();
+  if (fConvertDisabled)
+    return;
+  // A stop is given once; the button waits for the run to end.
+  const bool hadFocus = fView.FocusedControl() == TMainControl::mcConvert;
+  fView.SetConvertEnabled(false);
+  fConvertDisabled = true;
+  if (hadFocus && fView.FocusedControl() != TMainControl::mcNone)
+    fFocusTakenBy = fView.FocusedControl();
+}
+
+void TMainPresenter::EndRun() {
+  fState = TMainState::msIdle;
+  fProgressPercent.reset();
+  fView.ShowProgressBar(std::nullopt);
+  fView.ShowConvertAsStop(false);
+  if (fConvertDisabled) {
+    fView.SetConvertEnabled(true);
+    fConvertDisabled = false;
+    // Disabling passed the focus on; the next key press should convert again, unless the
+    // user has put the focus elsewhere since.
+    if (fFocusTakenBy && fView.FocusedControl() == *fFocusTakenBy)
+      fView.FocusConvert();
+    fFocusTakenBy.reset();
+  }
+}
+
+void TMainPresenter::KeptProjectNotSaved(std::u16string aReason) {
   if (fUnsaved) {
-    fSaveFailure = DescribeException(aError).Message;
+    fSaveFailure = std::move(aReason);
     fLastRun->Error = Utf8Encode(*fSaveFailure);
   }
   ShowSummary(false);
 }
 
-void TMainPresenter::ShowSummary(bool aFailed) {
+void TMainPresenter::ShowSummary(bool aFailed, bool aStopped) {
   TSummary summary;
   // The report tells the story of a failed run too.
   summary.OffersReport = fLastRun.has_value();
   // A run that failed in its save has converted: only the save is to be made again.
   if (aFailed && !fUnsaved) {
-    summary.Lines.emplace_back(FailedLine);
+    summary.Lines.emplace_back(aStopped ? StoppedLine : FailedLine);
     KeepSummary(std::move(summary));
     return;
   }
@@ -280,7 +435,8 @@ bool TMainPresenter::MayWriteTo(const std::u16string& aPath) {
 }
 
 void TMainPresenter::ShowDroppedRowsClicked() {
-  if (HasRowsNotCarriedOver(fRun))
+  // During a run the rows are the run's, on its own thread.
+  if (fState == TMainState::msIdle && HasRowsNotCarriedOver(fRun))
     fView.ShowRowsWindow(RowsWindowOf(fRun.DroppedRows(), fRun.DiscardedRows()));
 }
 
@@ -327,12 +483,10 @@ void TMainPresenter::HelpClicked() {
 void TMainPresenter::ConvertProject(const std::u16string& aPath) {
   if (fState != TMainState::msIdle)
     return;
+  // Wherever the focus is when the project comes, Enter should convert again once it is done.
   fGivenProject = aPath;
   RunConversion();
   fGivenProject.reset();
-  // Wherever the focus was when the project came, Enter should convert again now.
-  if (fState == TMainState::msIdle)
-    fView.FocusConvert();
 }
 
 void TMainPresenter::ConvertProjectLater(const std::u16string& aPath) {
@@ -356,8 +510,18 @@ bool TMainPresenter::CloseRequested() {
     fUnsaved.reset();
     return true;
   }
-  fState = TMainState::msClosing;
+  // The run removes what it began to write; the window closes when it is told the run ended.
+  StopRun(TMainState::msClosing);
   return false;
+}
+
+void TMainPresenter::HandleRunEvents() {
+  try {
+    fThread.HandleEvents();
+  } catch (...) {
+    // A view that fails must not take the window's loop with it.
+    ReportException(std::current_exception());
+  }
 }
 
 void TMainPresenter::ReportException(std::exception_ptr aError) {
@@ -375,17 +539,6 @@ std::optional<TTargetColumnWidths> TMainPresenter::TargetColumnWidths(int aFreeW
   if (fTargetColumnsSizedByUser)
     return std::nullopt;
   return SharedTargetColumnWidths(aFreeWidth);
-}
-
-std::optional<std::u16string> TMainPresenter::AskOldProjectPath() {
-  fRunInput = fGivenProject ? fGivenProject : fView.Desktop().ChooseOpenPath();
-  // A new run begins: the project kept from the last one goes before the next one loads.
-  if (fRunInput) {
-    fUnsaved.reset();
-    fSavedTo.reset();
-    fSaveFailure.reset();
-  }
-  return fRunInput;
 }
 
 void TMainPresenter::ClearLog() {
@@ -438,33 +591,14 @@ std::optional<std::u16string> TMainPresenter::AskOutputPath(const std::u16string
   return AskSavePath(SaveProjectDialog, aProposal);
 }
 
-uint32_t TMainPresenter::TickCount() {
-  return fClock();
-}
-
-void TMainPresenter::ProcessMessages() {
-  RepaintIfDue(false);
-}
-
-// A stage that starts is shown at once: before a large file loads, the window has to lose the
-// image of the dialog that was just closed and show what it is doing.
-// The bar moves only when its percentage does: a call per node must not mean a call per node to
-// the view.
+// The bar moves only when its percentage does; the run's host has already let only new
+// percentages through.
 void TMainPresenter::ShowProgress(TRunStage aStage, int64_t aDone, int64_t aTotal) {
   const int32_t percent = RunPercent(aStage, aDone, aTotal);
   if (percent != fProgressPercent) {
     fProgressPercent = percent;
     fView.ShowProgressBar(percent);
   }
-  RepaintIfDue(aDone == 0);
-}
-
-void TMainPresenter::RepaintIfDue(bool aNow) {
-  // Unsigned differences stay right when the counter wraps.
-  if (!aNow && fLastRepaint && fClock() - *fLastRepaint < RepaintIntervalMs)
-    return;
-  fView.ProcessMessages();
-  fLastRepaint = fClock();
 }
 
 std::u16string SingleLine(std::u16string_view aText) {

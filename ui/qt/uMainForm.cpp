@@ -110,7 +110,10 @@ TMainform::TMainform(QWidget* aParent)
   setTabOrder(btnConvert, btnHelp);
 }
 
-TMainform::~TMainform() = default;
+// The run's thread goes before the controls it tells about.
+TMainform::~TMainform() {
+  fPresenter.AbandonRun();
+}
 
 void TMainform::CreateTopPanel() {
   pnlTop = new QWidget(this);
@@ -433,12 +436,18 @@ void TMainform::FocusConvert() {
   btnConvert->setFocus();
 }
 
-void TMainform::ProcessMessages() {
-  QApplication::processEvents();
+void TMainform::ShowConvertAsStop(bool aStop) {
+  btnConvert->setText(ToQString(aStop ? StopCaption : ConvertCaption));
 }
 
 void TMainform::RunLater(std::function<void()> aAction) {
   QTimer::singleShot(0, this, std::move(aAction));
+}
+
+// Queued to the window's thread from the run's: Qt's posted events are safe from any thread.
+void TMainform::PostRunEvents() {
+  QMetaObject::invokeMethod(
+      this, [this] { fPresenter.HandleRunEvents(); }, Qt::QueuedConnection);
 }
 
 IDesktop& TMainform::Desktop() {

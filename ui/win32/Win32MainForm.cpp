@@ -15,6 +15,7 @@ namespace {
 
 const wchar_t* const WindowClassName = L"Vlp5ToVXPMainform";
 constexpr UINT RunLaterMessage = WM_APP + 1;
+constexpr UINT RunEventsMessage = WM_APP + 2;
 
 enum TControlId : WORD {
   idConvert = 1001,
@@ -139,6 +140,8 @@ TWin32Mainform::TWin32Mainform(HINSTANCE aInstance) : fInstance(aInstance), fPre
 }
 
 TWin32Mainform::~TWin32Mainform() {
+  // The run's thread goes before the window it posts to.
+  fPresenter.AbandonRun();
   if (fWindow && IsWindow(fWindow))
     DestroyWindow(fWindow);
   if (ImageList1)
@@ -500,6 +503,16 @@ void TWin32Mainform::RunLater(std::function<void()> aAction) {
   PostMessageW(fWindow, RunLaterMessage, 0, 0);
 }
 
+// PostMessage may be called from any thread; the handle is set before a run can start and
+// cleared only after the run's thread is gone.
+void TWin32Mainform::PostRunEvents() {
+  PostMessageW(fWindow, RunEventsMessage, 0, 0);
+}
+
+void TWin32Mainform::ShowConvertAsStop(bool aStop) {
+  SetWindowTextW(btnConvert, Wide(WithAccelerator(aStop ? StopCaption : ConvertCaption)));
+}
+
 void TWin32Mainform::DropFiles(HDROP aDrop) {
   std::vector<std::u16string> paths;
   const UINT count = DragQueryFileW(aDrop, 0xFFFFFFFF, nullptr, 0);
@@ -622,6 +635,9 @@ LRESULT TWin32Mainform::HandleMessage(UINT aMessage, WPARAM aWParam, LPARAM aLPa
       action();
     return 0;
   }
+  case RunEventsMessage:
+    fPresenter.HandleRunEvents();
+    return 0;
   case WM_CLOSE:
     if (fPresenter.CloseRequested())
       DestroyWindow(fWindow);

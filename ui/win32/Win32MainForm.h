@@ -49,10 +49,13 @@ public:
   void ShowRowsWindow(TRowsWindow aWindow) override;
   void ShowProgressBar(std::optional<int32_t> aPercent) override;
   void SetConvertEnabled(bool aEnabled) override;
+  void ShowConvertAsStop(bool aStop) override;
   TMainControl FocusedControl() const override;
   void FocusConvert() override;
-  void ProcessMessages() override;
   void RunLater(std::function<void()> aAction) override;
+  void PostRunEvents() override;
+  // Handles every pending message of the thread and returns: tests turn the loop with it.
+  void ProcessMessages();
   IDesktop& Desktop() override { return *fDesktop; }
   void Close() override;
 
@@ -68,7 +71,7 @@ public:
   HWND btnSaveReport = nullptr;
   HWND btnSaveAs = nullptr;
   HWND tipSummary = nullptr;
-  // A thin bar at the foot of the top area while a run loads and converts.
+  // A thin bar at the foot of the top area while a run loads, converts, saves and checks.
   HWND barProgress = nullptr;
   // Image 0 marks a converted target, image 1 one that cannot be converted.
   HIMAGELIST ImageList1 = nullptr;

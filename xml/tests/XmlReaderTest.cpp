@@ -1,4 +1,5 @@
 #include "ErrorOf.h"
+#include "TestFiles.h"
 #include "XmlParser.h"
 #include "XmlStringStream.h"
 #include "XmlTokenizer.h"
@@ -6,6 +7,7 @@
 #include "vbase/Utf8.h"
 #include "vxml/XmlDocument.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -276,6 +278,29 @@ TEST(XmlReaderTest, ReportsProgressInsideLongTextRuns) {
   EXPECT_EQ(log.Text(),
             "progress 0/10014, new a, progress 8198/10014, progress 10014/10014, loaded a, "
             "progress 10014/10014");
+}
+
+// A large UTF-8 file takes a while to read before the parse starts: each megabyte read is
+// reported at position 0 of a size not yet known, and an event that raises ends the load there.
+TEST(XmlReaderTest, ReadingALargeFileReportsEachPieceBeforeTheParse) {
+  const TTempFolder folder;
+  const std::string file = folder.File("large.xml");
+  WriteFileBytes(file, "<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>" + std::string(3 << 20, 'x') +
+                           "</a>");
+  TXmlDocument document;
+  std::vector<std::pair<int64_t, int64_t>> reports;
+  document.OnProgress = [&](TXmlDocument*, int64_t aPosition, int64_t aSize) {
+    reports.emplace_back(aPosition, aSize);
+  };
+  document.LoadFromFile(Utf8Decode(file));
+  const auto parse = std::find_if(reports.begin(), reports.end(),
+                                  [](const auto& aReport) { return aReport.second > 0; });
+  EXPECT_GE(std::count(reports.begin(), parse, std::pair<int64_t, int64_t>(0, 0)), 3);
+  ASSERT_NE(parse, reports.end());
+  EXPECT_EQ(parse->first, 0);
+
+  document.OnProgress = [](TXmlDocument*, int64_t, int64_t) { throw EStopped(u"stopped"); };
+  EXPECT_EQ(ErrorOf([&] { document.LoadFromFile(Utf8Decode(file)); }), "EStopped: stopped");
 }
 
 TEST(XmlReaderTest, EndOfNodeRunsWhenTheParseFails) {

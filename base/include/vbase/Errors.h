@@ -71,6 +71,9 @@ VLP_DECLARE_ERROR(EListError, Exception);
 VLP_DECLARE_ERROR(EStringListError, EListError);
 // A run that ran out of memory; what was built is released, nothing is saved.
 VLP_DECLARE_ERROR(EOutOfMemory, Exception);
+// A run that was stopped on request: what it made is released and nothing of it stays on disk.
+// It is no failure of what was being read, so readers pass it on without naming a place.
+VLP_DECLARE_ERROR(EStopped, Exception);
 
 #undef VLP_DECLARE_ERROR
 

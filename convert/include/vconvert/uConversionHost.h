@@ -8,8 +8,9 @@
 
 namespace vconvert {
 
-// Steps of a run that take long on a large project.
-enum class TRunStage { rsLoading, rsConverting };
+// Steps of a run that take long on a large project; the window's check of the saved file is the
+// last.
+enum class TRunStage { rsLoading, rsConverting, rsSaving, rsChecking };
 
 // What an old target became in the new project: a plain target keeps its file name; a virtual
 // one (a folder of sources or forms) is named by its number and lists the files it covers.
@@ -64,9 +65,9 @@ public:
   // Whether the run should report its progress; asked once per run. Reporting costs a call
   // per node of the old project, so a host that shows nothing says no.
   virtual bool ShowsProgress() const { return false; }
-  // How far a stage has come: aDone of aTotal, in bytes of text while loading and in rows while
-  // converting. A stage starts with aDone 0 (aTotal 0 while the size is not yet known) and ends
-  // with aDone equal to aTotal.
+  // How far a stage has come: aDone of aTotal, in bytes of text while loading, in rows while
+  // converting and in nodes while saving. A stage starts with aDone 0 (aTotal 0 while the size
+  // is not yet known) and ends with aDone equal to aTotal.
   virtual void ShowProgress(TRunStage /*aStage*/, int64_t /*aDone*/, int64_t /*aTotal*/) {}
 };
 

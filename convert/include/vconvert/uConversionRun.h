@@ -3,6 +3,7 @@
 #pragma once
 
 #include "vconvert/uConversionHost.h"
+#include "vconvert/uRunStop.h"
 #include "vconvert/uUnsavedProject.h"
 #include "vconvert/uVLP5Reader.h"
 #include "vxml/XmlDocument.h"
@@ -62,6 +63,10 @@ public:
   // memory leaves as EOutOfMemory with NotEnoughMemoryMessage.
   void Execute();
 
+  // A stop that aStop is asked for, from any thread, ends the run with EStopped: the new project
+  // is neither kept nor left on disk, half-written or whole. None: the run cannot be stopped.
+  void SetStop(const TRunStop* aStop) { fStop = aStop; }
+
   // Whether a run whose save is cancelled or fails keeps its new project for TakeUnsavedProject
   // instead of releasing it; the window keeps it, the batch command does not.
   void SetKeepsUnsavedProject(bool aKeeps) { fKeepsUnsavedProject = aKeeps; }
@@ -106,10 +111,12 @@ private:
   vxml::TXmlNode* AddTargetElement(const TVXPTarget& aTargetInfo);
   void AddExclude(std::u16string_view aType, std::u16string_view aValue);
   void Log(std::u16string_view aLine) { fHost.AddLogLine(aLine); }
-  // Reports to the host when it shows progress; otherwise an empty event that costs nothing.
+  // Reports to the host when it shows progress and looks at the stop; otherwise an empty event
+  // that costs nothing.
   TOnProgressEvent ProgressOf(TRunStage aStage);
 
   IConversionHost& fHost;
+  const TRunStop* fStop = nullptr;
   std::unique_ptr<TTargetList> fTargetList;
   std::unique_ptr<vxml::TXmlDocument> fVXPProject;
   vxml::TXmlNode* fLanguagesNode = nullptr;

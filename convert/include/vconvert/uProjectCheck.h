@@ -5,6 +5,7 @@
 #pragma once
 
 #include "vconvert/uConversionRun.h"
+#include "vconvert/uRunStop.h"
 
 #include <cstdint>
 #include <optional>
@@ -52,8 +53,12 @@ struct TCheckResult {
 
 // Reads both files; a file that cannot be read (or an old project that cannot be converted) is
 // the result's ReadError. Only failures other than those of reading leave as exceptions.
-TCheckResult CheckConversion(const std::u16string& aOldFileName,
-                             const std::u16string& aNewFileName);
+// aOnProgress, when given, follows the old project's loading (bytes of text) and then the walk
+// of its rows, as one count from 0 to its total; it is called on the calling thread only. A stop
+// asked of aStop ends the check with EStopped, on both threads.
+TCheckResult CheckConversion(const std::u16string& aOldFileName, const std::u16string& aNewFileName,
+                             const TOnProgressEvent& aOnProgress = {},
+                             const TRunStop* aStop = nullptr);
 
 // "1200 rows, 3 targets, 2 excludes, 1 language".
 std::u16string CheckCounts(const TCheckResult& aResult);

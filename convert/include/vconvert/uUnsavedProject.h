@@ -2,6 +2,7 @@
 // cancelled or failed can be made again without converting again.
 #pragma once
 
+#include "vconvert/uVLP5Reader.h"
 #include "vxml/XmlDocument.h"
 
 #include <memory>
@@ -16,8 +17,9 @@ public:
   // Where a save dialog starts: the path of the last save that failed, else the run's proposal.
   const std::u16string& Proposal() const { return fProposal; }
   // Writes the project to aPath as the run saves it; a failure leaves the project as it was, to
-  // be saved again.
-  void SaveTo(const std::u16string& aPath);
+  // be saved again, and aPath as it was. aOnProgress, when given, counts the nodes written of
+  // all the project's nodes, and may end the save by raising.
+  void SaveTo(const std::u16string& aPath, const TOnProgressEvent& aOnProgress = {});
 
 private:
   std::unique_ptr<vxml::TXmlDocument> fDocument;

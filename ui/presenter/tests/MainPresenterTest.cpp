@@ -10,12 +10,17 @@
 #include "vpresenter/uMainTexts.h"
 #include "vpresenter/uStartArguments.h"
 
+#include <algorithm>
+#include <condition_variable>
 #include <deque>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <new>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
+#include <thread>
+#include <tuple>
 
 using namespace vui;
 using vbase::Utf8Decode;
@@ -43,9 +48,10 @@ public:
   // Where the focus goes when "Convert..." is disabled while it has it.
   TMainControl FocusAfterDisabling = TMainControl::mcHelp;
   int FocusConvertCalls = 0;
-  int Repaints = 0;
-  // Runs while pending messages are handled, as a click or a close of the user would.
-  std::function<void()> WhileRepainting;
+  // What "Convert..." has read, one entry a change: true for "Stop".
+  std::vector<bool> StopCaptions;
+  // Runs when the bar shows a new percentage, as a click or a close of the user would.
+  std::function<void(int32_t)> WhileProgressing;
   std::deque<std::function<void()>> Later;
   int Closes = 0;
   // How many errors had been shown at each close.
@@ -78,6 +84,8 @@ public:
   void ShowRowsWindow(TRowsWindow aWindow) override { RowsWindows.push_back(std::move(aWindow)); }
   void ShowProgressBar(std::optional<int32_t> aPercent) override {
     ProgressPercents.push_back(aPercent);
+    if (aPercent && WhileProgressing)
+      WhileProgressing(*aPercent);
   }
   void SetConvertEnabled(bool aEnabled) override {
     ConvertEnabled = aEnabled;
@@ -85,17 +93,48 @@ public:
     if (!aEnabled && Focus == TMainControl::mcConvert)
       Focus = FocusAfterDisabling;
   }
+  void ShowConvertAsStop(bool aStop) override { StopCaptions.push_back(aStop); }
   TMainControl FocusedControl() const override { return Focus; }
   void FocusConvert() override {
     ++FocusConvertCalls;
     Focus = TMainControl::mcConvert;
   }
-  void ProcessMessages() override {
-    ++Repaints;
-    if (WhileRepainting)
-      WhileRepainting();
-  }
   void RunLater(std::function<void()> aAction) override { Later.push_back(std::move(aAction)); }
+  // The run's thread waits here until the test's loop has handled what it posted: what a test
+  // does on an event happens before the run's next step, so a stop lands in the stage it aims at.
+  void PostRunEvents() override {
+    std::unique_lock lock(fMutex);
+    ++fWakes;
+    fWoken.notify_all();
+    if (std::this_thread::get_id() == fWindowThread)
+      return;
+    const uint64_t wake = fWakes;
+    fWoken.wait(lock, [&] { return fHandledWakes >= wake || fReleased; });
+  }
+  // The test's side of the loop: waits for a wake, lets aHandle take the events, then lets the
+  // run go on.
+  void TurnLoop(const std::function<void()>& aHandle) {
+    uint64_t wakes = 0;
+    {
+      std::unique_lock lock(fMutex);
+      fWoken.wait(lock, [&] { return fWakes > fHandledWakes; });
+      wakes = fWakes;
+    }
+    aHandle();
+    {
+      const std::lock_guard lock(fMutex);
+      fHandledWakes = wakes;
+    }
+    fWoken.notify_all();
+  }
+  // A run left waiting goes on by itself from now on.
+  void Release() {
+    {
+      const std::lock_guard lock(fMutex);
+      fReleased = true;
+    }
+    fWoken.notify_all();
+  }
   IDesktop& Desktop() override { return *this; }
   void ShowError(const TErrorReport& aReport) override {
     SummaryUpAtErrors.push_back(!Summary.empty());
@@ -114,14 +153,42 @@ public:
       action();
     }
   }
+
+private:
+  std::mutex fMutex;
+  std::condition_variable fWoken;
+  const std::thread::id fWindowThread = std::this_thread::get_id();
+  uint64_t fWakes = 0;
+  uint64_t fHandledWakes = 0;
+  bool fReleased = false;
 };
 
 class MainPresenterTest : public testing::Test {
 protected:
+  ~MainPresenterTest() override { fView.Release(); }
+
   TRecordingView fView;
   uint32_t fNow = 1000;
   TMainPresenter fPresenter{fView, [this] { return fNow; }};
   TTempFolder fFolder;
+
+  // Turns the window's loop until the run has ended.
+  void WaitForRun() {
+    while (fPresenter.State() != TMainState::msIdle)
+      fView.TurnLoop([this] { fPresenter.HandleRunEvents(); });
+  }
+  void ConvertAndWait() {
+    fPresenter.ConvertClicked();
+    WaitForRun();
+  }
+  void SaveAsAndWait() {
+    fPresenter.SaveAsClicked();
+    WaitForRun();
+  }
+  void RunPendingAndWait() {
+    fView.RunPending();
+    WaitForRun();
+  }
 
   std::u16string FixtureCopy(const std::string& aName) {
     std::filesystem::copy_file(DataFolder / aName, fFolder.Path() / aName);
@@ -135,13 +202,13 @@ protected:
                                fFolder.Path() / "demo.vlp");
     fView.OpenAnswer = Utf8Decode(fFolder.File("demo.vlp"));
     fView.SaveAnswer = Output();
-    fPresenter.ConvertClicked();
+    ConvertAndWait();
   }
 
   void ConvertWorkedProject() {
     fView.OpenAnswer = FixtureCopy("worked.vlp");
     fView.SaveAnswer = Output();
-    fPresenter.ConvertClicked();
+    ConvertAndWait();
   }
 };
 
@@ -186,86 +253,172 @@ TEST_F(MainPresenterTest, ARunFillsTheListInTheOrderOfTheTargetsWithTheirCounts)
   EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "out.vxp"));
 }
 
-TEST_F(MainPresenterTest, ConvertIsDisabledDuringTheRunAndGetsTheFocusBack) {
+// During a run "Convert..." reads "Stop" and keeps the focus; a stop disables it until the run
+// has ended, and the focus it took along comes back unless the user has put it elsewhere.
+TEST_F(MainPresenterTest, ConvertBecomesStopDuringTheRunAndGetsTheFocusBack) {
   const struct {
     const char* Name;
     TMainControl Before;
+    bool Stops;
     std::optional<TMainControl> MovedDuringRun;
     TMainControl After;
   } cases[] = {
-      {"focus on Convert comes back", TMainControl::mcConvert, std::nullopt,
+      {"a run keeps the focus on the button", TMainControl::mcConvert, false, std::nullopt,
        TMainControl::mcConvert},
-      {"focus put elsewhere stays", TMainControl::mcConvert, TMainControl::mcTargets,
+      {"a stop gives the focus back", TMainControl::mcConvert, true, std::nullopt,
+       TMainControl::mcConvert},
+      {"focus put elsewhere stays", TMainControl::mcConvert, true, TMainControl::mcTargets,
        TMainControl::mcTargets},
-      {"focus on the log stays", TMainControl::mcLog, std::nullopt, TMainControl::mcLog},
-      {"focus on the log moved by the user stays", TMainControl::mcLog, TMainControl::mcTargets,
-       TMainControl::mcTargets},
+      {"focus on the log stays", TMainControl::mcLog, true, std::nullopt, TMainControl::mcLog},
   };
+  fView.OpenAnswer = FixtureCopy("worked.vlp");
+  fView.SaveAnswer = Output();
   for (const auto& test : cases) {
     SCOPED_TRACE(test.Name);
     fView.Focus = test.Before;
     fView.ConvertEnabledChanges.clear();
-    bool enabledWhileSaving = true;
-    TMainState stateWhileSaving = TMainState::msIdle;
-    fView.WhileSaving = [&] {
-      enabledWhileSaving = fView.ConvertEnabled;
-      stateWhileSaving = fPresenter.State();
+    fView.StopCaptions.clear();
+    std::vector<bool> captionsDuringRun;
+    std::vector<TMainState> states;
+    fView.WhileProgressing = [&](int32_t aPercent) {
+      // Once, while converting.
+      if (aPercent <= 35 || aPercent >= 50 || !states.empty())
+        return;
+      captionsDuringRun = fView.StopCaptions;
+      if (test.Stops)
+        fPresenter.ConvertClicked();
+      states.push_back(fPresenter.State());
       if (test.MovedDuringRun)
         fView.Focus = *test.MovedDuringRun;
     };
-    std::filesystem::remove(fFolder.Path() / "worked.vlp");
-    ConvertWorkedProject();
-    EXPECT_FALSE(enabledWhileSaving);
-    EXPECT_EQ(stateWhileSaving, TMainState::msRunning);
-    EXPECT_EQ(fView.ConvertEnabledChanges, (std::vector<bool>{false, true}));
+    ConvertAndWait();
+    EXPECT_EQ(captionsDuringRun, std::vector<bool>{true});
+    EXPECT_EQ(states,
+              std::vector<TMainState>{test.Stops ? TMainState::msStopping : TMainState::msRunning});
+    EXPECT_EQ(fView.StopCaptions, (std::vector<bool>{true, false}));
+    EXPECT_EQ(fView.ConvertEnabledChanges,
+              test.Stops ? (std::vector<bool>{false, true}) : std::vector<bool>{});
     EXPECT_EQ(fView.Focus, test.After);
     EXPECT_EQ(fPresenter.State(), TMainState::msIdle);
+    EXPECT_EQ(std::filesystem::exists(fFolder.Path() / "out.vxp"), !test.Stops);
+    std::filesystem::remove(fFolder.Path() / "out.vxp");
   }
 }
 
-TEST_F(MainPresenterTest, ACloseDuringARunWaitsForItsEnd) {
-  EXPECT_TRUE(fPresenter.CloseRequested());
-  EXPECT_EQ(fView.Closes, 0);
-
-  bool mayClose = true;
-  TMainState stateAfterRequest = TMainState::msIdle;
-  fView.WhileSaving = [&] {
-    mayClose = fPresenter.CloseRequested();
-    stateAfterRequest = fPresenter.State();
-    // Nothing new starts while the window waits to close.
-    fPresenter.ConvertClicked();
-    fPresenter.ConvertProject(u"other.vlp");
+// A stop, or a close, in any stage ends the run there: nothing is left on disk, the log and the
+// summary say it was stopped, no dialog comes afterwards, and a close then closes the window.
+TEST_F(MainPresenterTest, AStopOrACloseInEachStageLeavesNothingBehind) {
+  const struct {
+    const char* Name;
+    // The stage, by the bar's percentages strictly inside its share; none: the save dialog.
+    std::optional<std::pair<int32_t, int32_t>> Percents;
+    std::size_t Proposals;
+  } stages[] = {
+      {"loading", std::pair{1, 34}, 0},     {"converting", std::pair{36, 49}, 0},
+      {"the save dialog", std::nullopt, 1}, {"saving", std::pair{51, 69}, 1},
+      {"checking", std::pair{71, 99}, 1},
   };
-  ConvertWorkedProject();
-  EXPECT_FALSE(mayClose);
-  EXPECT_EQ(stateAfterRequest, TMainState::msClosing);
-  EXPECT_EQ(fView.Proposals.size(), 1u);
-  EXPECT_EQ(fView.OpenCalls, 1);
-  // The run still saved, then the window was closed once.
-  EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "out.vxp"));
-  EXPECT_EQ(fView.Closes, 1);
-  EXPECT_EQ(fPresenter.State(), TMainState::msIdle);
-  EXPECT_TRUE(fPresenter.CloseRequested());
+  const std::u16string input = FixtureCopy("worked.vlp");
+  for (const auto& stage : stages) {
+    for (const bool closes : {false, true}) {
+      SCOPED_TRACE(std::string(stage.Name) + (closes ? ", closed" : ", stopped"));
+      fView.OpenAnswer = input;
+      fView.SaveAnswer = Output();
+      fView.Proposals.clear();
+      fView.Closes = 0;
+      bool acted = false;
+      std::vector<TMainState> afterAction;
+      const auto act = [&] {
+        if (acted)
+          return;
+        acted = true;
+        if (closes)
+          EXPECT_FALSE(fPresenter.CloseRequested());
+        else
+          fPresenter.ConvertClicked();
+        afterAction.push_back(fPresenter.State());
+        // Nothing new starts while the run ends.
+        fPresenter.ConvertClicked();
+        fPresenter.ConvertProject(input);
+        afterAction.push_back(fPresenter.State());
+      };
+      fView.WhileProgressing = [&](int32_t aPercent) {
+        if (stage.Percents && aPercent >= stage.Percents->first &&
+            aPercent <= stage.Percents->second)
+          act();
+      };
+      fView.WhileSaving = [&] {
+        if (!stage.Percents)
+          act();
+      };
+      ConvertAndWait();
+      const TMainState acting = closes ? TMainState::msClosing : TMainState::msStopping;
+      EXPECT_EQ(afterAction, (std::vector<TMainState>{acting, acting}));
+      EXPECT_EQ(fFolder.Entries(), std::set<std::string>{"worked.vlp"});
+      EXPECT_EQ(fView.Proposals.size(), stage.Proposals);
+      EXPECT_TRUE(fView.Errors.empty());
+      EXPECT_EQ(fView.Log.back(), u"Stopped.");
+      EXPECT_EQ(fView.Summary, std::vector<std::u16string>{
+                                   u"The run was stopped; the new project was not saved."});
+      EXPECT_FALSE(fView.OffersSaveAs);
+      EXPECT_EQ(fView.Closes, closes ? 1 : 0);
+      EXPECT_EQ(fPresenter.State(), TMainState::msIdle);
+    }
+  }
+  // The report tells the stop.
+  fView.ReportAnswer = Utf8Decode(fFolder.File("report.json"));
+  fPresenter.SaveReportClicked();
+  const auto result =
+      nlohmann::json::parse(ReadFileBytes(fFolder.File("report.json")))["results"][0];
+  EXPECT_EQ(result["error"], "The run was stopped.");
+  EXPECT_TRUE(result["output"].is_null());
 }
 
-TEST_F(MainPresenterTest, AFailedRunIsReportedBeforeAWaitingCloseAndTheNextRunWorks) {
+// "Save as..." saves and checks on the run's thread too; a stop there keeps the project for
+// another try and leaves no file.
+TEST_F(MainPresenterTest, AStopOfSaveAsKeepsTheProject) {
+  fView.OpenAnswer = FixtureCopy("worked.vlp");
+  ConvertAndWait();
+  ASSERT_TRUE(fView.OffersSaveAs);
+  for (const auto& [name, first, last] :
+       {std::tuple{"saving", 51, 69}, std::tuple{"checking", 71, 99}}) {
+    SCOPED_TRACE(name);
+    bool stopped = false;
+    fView.WhileProgressing = [&, first = first, last = last](int32_t aPercent) {
+      if (!stopped && aPercent >= first && aPercent <= last) {
+        stopped = true;
+        fPresenter.ConvertClicked();
+      }
+    };
+    fView.SaveAnswer = Output();
+    SaveAsAndWait();
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(fFolder.Entries(), std::set<std::string>{"worked.vlp"});
+    EXPECT_TRUE(fView.Errors.empty());
+    EXPECT_EQ(fView.Summary.front(), u"The new project was not saved: the save was stopped.");
+    EXPECT_TRUE(fView.OffersSaveAs);
+  }
+  fView.WhileProgressing = nullptr;
+  SaveAsAndWait();
+  EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "out.vxp"));
+  EXPECT_FALSE(fView.OffersSaveAs);
+}
+
+TEST_F(MainPresenterTest, AFailedRunIsReportedAndTheNextRunWorks) {
   fView.OpenAnswer = FixtureCopy("unclosed.vlp");
-  fView.WhileRepainting = [this] { fPresenter.CloseRequested(); };
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   ASSERT_EQ(fView.Errors.size(), 1u);
   EXPECT_EQ(fView.Errors[0].Message, u"Missing close tag in element VORNALEXPROJECT");
   EXPECT_EQ(fView.Errors[0].ClassName, u"EFilerError");
   EXPECT_EQ(fView.Errors[0].LastLogLines, std::vector<std::u16string>{u"Opening old project..."});
-  EXPECT_EQ(fView.ErrorsAtClose, std::vector<size_t>{1});
   EXPECT_TRUE(fView.Proposals.empty());
-  EXPECT_TRUE(fView.ConvertEnabled);
+  EXPECT_EQ(fView.StopCaptions, (std::vector<bool>{true, false}));
 
   // The window stayed; the next run starts from a clean state.
-  fView.WhileRepainting = nullptr;
   ConvertWorkedProject();
   EXPECT_EQ(fView.Errors.size(), 1u);
   EXPECT_EQ(fView.Rows.size(), 3u);
-  EXPECT_EQ(fView.Closes, 1);
+  EXPECT_EQ(fView.Closes, 0);
   EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "out.vxp"));
 }
 
@@ -274,7 +427,7 @@ TEST_F(MainPresenterTest, RunningOutOfMemoryIsReportedAndTheWindowStaysUsable) {
   fView.OpenAnswer = project;
   fView.SaveAnswer = Output();
   fView.WhileSaving = [] { throw std::bad_alloc(); };
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   ASSERT_EQ(fView.Errors.size(), 1u);
   EXPECT_EQ(fView.Errors[0].Message, u"Not enough memory to convert \"" + project + u"\"");
   EXPECT_EQ(fView.Errors[0].ClassName, u"EOutOfMemory");
@@ -282,7 +435,7 @@ TEST_F(MainPresenterTest, RunningOutOfMemoryIsReportedAndTheWindowStaysUsable) {
   EXPECT_TRUE(fView.ConvertEnabled);
 
   fView.WhileSaving = nullptr;
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   EXPECT_EQ(fView.Errors.size(), 1u);
   EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "out.vxp"));
 }
@@ -292,7 +445,7 @@ TEST_F(MainPresenterTest, CancellingTheOpenDialogKeepsThePreviousRun) {
   const std::vector<std::u16string> log = fView.Log;
 
   fView.OpenAnswer.reset();
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   EXPECT_EQ(fView.OpenCalls, 2);
   EXPECT_EQ(fView.Log, log);
   EXPECT_EQ(fView.Rows.size(), 3u);
@@ -302,7 +455,7 @@ TEST_F(MainPresenterTest, CancellingTheOpenDialogKeepsThePreviousRun) {
 
 TEST_F(MainPresenterTest, CancellingTheSaveDialogWritesNothing) {
   fView.OpenAnswer = FixtureCopy("worked.vlp");
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   EXPECT_EQ(fView.Proposals.size(), 1u);
   EXPECT_EQ(fFolder.Entries(), std::set<std::string>{"worked.vlp"});
   EXPECT_EQ(fView.Log.back(), u"Total processing time: 0ms");
@@ -413,7 +566,7 @@ TEST_F(MainPresenterTest, ADroppedProjectIsConvertedOnceTheDropHasEnded) {
   EXPECT_TRUE(fPresenter.AcceptsDrop({notes, project}));
   EXPECT_TRUE(fPresenter.FilesDropped({notes, project}));
   EXPECT_TRUE(fView.Proposals.empty());
-  fView.RunPending();
+  RunPendingAndWait();
   EXPECT_FALSE(acceptedDuringRun);
   EXPECT_FALSE(takenDuringRun);
   EXPECT_EQ(fView.Proposals, std::vector<std::u16string>{project + u"_converted.vxp"});
@@ -422,7 +575,7 @@ TEST_F(MainPresenterTest, ADroppedProjectIsConvertedOnceTheDropHasEnded) {
   EXPECT_TRUE(fView.Later.empty());
 
   // The next click asks the open dialog again.
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   EXPECT_EQ(fView.OpenCalls, 1);
 }
 
@@ -451,52 +604,29 @@ TEST_F(MainPresenterTest, AProjectOnTheCommandLineIsConvertedFromTheMessageLoop)
   fView.SaveAnswer = Output();
   fPresenter.ConvertProjectLater(project);
   EXPECT_TRUE(fView.Proposals.empty());
-  fView.RunPending();
+  RunPendingAndWait();
   EXPECT_EQ(fView.OpenCalls, 0);
   EXPECT_EQ(fView.Proposals, std::vector<std::u16string>{project + u"_converted.vxp"});
   EXPECT_EQ(fView.Rows.size(), 3u);
 }
 
-TEST_F(MainPresenterTest, RepaintsAtMostEvery50MsAndAtOnceWhenAStageStarts) {
-  const struct {
-    const char* Name;
-    uint32_t Advance;                 // ms since the step before
-    std::optional<int64_t> StageDone; // a progress report instead of a message call
-    int Repaints;                     // in total after the step
-  } steps[] = {
-      {"the first call repaints", 0, std::nullopt, 1},
-      {"too soon", 10, std::nullopt, 1},
-      {"still too soon", 39, std::nullopt, 1},
-      {"50 ms after the last", 1, std::nullopt, 2},
-      {"a stage starts", 1, 0, 3},
-      {"a stage goes on too soon", 1, 10, 3},
-      {"a stage goes on in time", 50, 20, 4},
-      {"the counter wraps", 0xFFFFFFF0u, std::nullopt, 5},
-      {"too soon across the wrap", 30, std::nullopt, 5},
-      {"in time across the wrap", 20, std::nullopt, 6},
-  };
-  for (const auto& step : steps) {
-    SCOPED_TRACE(step.Name);
-    fNow += step.Advance;
-    if (step.StageDone)
-      fPresenter.ShowProgress(TRunStage::rsLoading, *step.StageDone, 100);
-    else
-      fPresenter.ProcessMessages();
-    EXPECT_EQ(fView.Repaints, step.Repaints);
-  }
-  // Loading fills the first half of the bar.
-  EXPECT_EQ(fView.ProgressPercents, (std::vector<std::optional<int32_t>>{0, 5, 10}));
-}
-
+// The run's clock times the run on the run's thread: the moves of the clock while it loads and
+// converts count, those while the save dialog is open do not.
 TEST_F(MainPresenterTest, TheRunTimesItselfWithThePresentersClock) {
-  EXPECT_TRUE(fPresenter.ShowsProgress());
+  uint32_t moves = 0;
   fView.WhileSaving = [this] { fNow += 5; };
-  fView.WhileRepainting = [this] { fNow += 7; };
+  fView.WhileProgressing = [&](int32_t aPercent) {
+    if (aPercent <= 50) {
+      fNow += 7;
+      ++moves;
+    }
+  };
   fView.OpenAnswer = FixtureCopy("worked.vlp");
-  fPresenter.ConvertClicked();
-  EXPECT_EQ(fView.Log.back(),
-            u"Total processing time: " + vbase::IntToText(7 * fView.Repaints) + u"ms");
-  EXPECT_EQ(fPresenter.TickCount(), fNow);
+  ConvertAndWait();
+  EXPECT_GT(moves, 2u);
+  const auto line = std::find(fView.Log.begin(), fView.Log.end(),
+                              u"Total processing time: " + vbase::IntToText(7 * moves) + u"ms");
+  EXPECT_NE(line, fView.Log.end());
 }
 
 } // namespace
@@ -540,7 +670,7 @@ TEST_F(MainPresenterTest, TheSummaryTellsWhatTheRunDid) {
   EXPECT_FALSE(fView.OffersDroppedRows);
 
   fView.SaveAnswer.reset();
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   EXPECT_EQ(fView.Summary,
             (std::vector<std::u16string>{
                 u"The new project was not saved: the save dialog was cancelled.", WorkedCounts}));
@@ -548,13 +678,15 @@ TEST_F(MainPresenterTest, TheSummaryTellsWhatTheRunDid) {
   // A cancelled open dialog is no run: the summary comes back.
   fView.OpenAnswer.reset();
   const std::vector<std::u16string> summary = fView.Summary;
-  fPresenter.ConvertClicked();
+  const int summaries = fView.Summaries;
+  ConvertAndWait();
+  EXPECT_EQ(fView.Summaries, summaries);
   EXPECT_EQ(fView.Summary, summary);
   EXPECT_TRUE(fView.OffersReport);
 
   fView.OpenAnswer = FixtureCopy("unclosed.vlp");
   fView.OffersReport = false;
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   EXPECT_EQ(fView.Summary,
             std::vector<std::u16string>{u"The conversion failed; the new project was not saved."});
   EXPECT_TRUE(fView.OffersReport);
@@ -636,7 +768,7 @@ TEST_F(MainPresenterTest, AFileWithNothingOfAnOldProjectIsSavedOnlyWhenTheUserSa
     SCOPED_TRACE(c.Answer);
     fView.Questions.clear();
     fView.ReplaceAnswer = c.Answer;
-    fPresenter.ConvertClicked();
+    ConvertAndWait();
     ASSERT_TRUE(fView.Errors.empty());
     EXPECT_EQ(fView.Questions, std::vector<std::u16string>{
                                    warning + u"\nDo you want to save an empty project anyway?"});
@@ -648,7 +780,7 @@ TEST_F(MainPresenterTest, AFileWithNothingOfAnOldProjectIsSavedOnlyWhenTheUserSa
 
 TEST_F(MainPresenterTest, AProjectThatCannotBeReadIsNamedBeforeTheMessage) {
   fView.OpenAnswer = FixtureCopy("unclosed.vlp");
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   ASSERT_EQ(fView.Errors.size(), 1u);
   const TErrorReport& report = fView.Errors[0];
   EXPECT_TRUE(report.Sentence.starts_with(u"The project \"unclosed.vlp\" could not be read: line "))
@@ -714,7 +846,7 @@ TEST_F(MainPresenterTest, SaveReportWritesTheLastRunsReport) {
   EXPECT_EQ(page.find("vlp5tovxp-cli"), std::string::npos);
 
   fView.OpenAnswer = FixtureCopy("unclosed.vlp");
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   ASSERT_EQ(fView.Errors.size(), 1u);
   EXPECT_EQ(fView.Summary.size(), 1u) << "a new run forgets where the last report went";
   fView.ReportAnswer = Utf8Decode(fFolder.File("failed.json"));
@@ -730,7 +862,7 @@ TEST_F(MainPresenterTest, SaveReportWritesTheLastRunsReport) {
 
   // A cancelled open dialog keeps the last run, and its report.
   fView.OpenAnswer.reset();
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   fView.ReportAnswer = Utf8Decode(fFolder.File("again.json"));
   fPresenter.SaveReportClicked();
   EXPECT_EQ(ReadFileBytes(fFolder.File("again.json")), ReadFileBytes(fFolder.File("failed.json")));
@@ -806,7 +938,7 @@ TEST_F(MainPresenterTest, ACancelledSaveKeepsTheProjectForSaveAs) {
   EXPECT_FALSE(fView.OffersSaveAs) << "a saved project is not kept";
 
   fView.SaveAnswer.reset();
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   EXPECT_TRUE(fView.OffersSaveAs);
   EXPECT_EQ(fView.Summary.front(),
             u"The new project was not saved: the save dialog was cancelled.");
@@ -814,12 +946,12 @@ TEST_F(MainPresenterTest, ACancelledSaveKeepsTheProjectForSaveAs) {
   const int opens = fView.OpenCalls;
 
   // Cancelled again: nothing changes.
-  fPresenter.SaveAsClicked();
+  SaveAsAndWait();
   EXPECT_TRUE(fView.OffersSaveAs);
   EXPECT_EQ(fView.Proposals.back(), *fView.OpenAnswer + u"_converted.vxp");
 
   fView.SaveAnswer = Utf8Decode(fFolder.File("again.vxp"));
-  fPresenter.SaveAsClicked();
+  SaveAsAndWait();
   EXPECT_EQ(fView.OpenCalls, opens);
   EXPECT_EQ(fView.Log, log);
   EXPECT_EQ(ReadFileBytes(fFolder.File("again.vxp")), converted);
@@ -832,14 +964,14 @@ TEST_F(MainPresenterTest, ACancelledSaveKeepsTheProjectForSaveAs) {
 
   // Once saved, the project is gone: a second click asks nothing.
   const std::size_t proposals = fView.Proposals.size();
-  fPresenter.SaveAsClicked();
+  SaveAsAndWait();
   EXPECT_EQ(fView.Proposals.size(), proposals);
 
   // Closing the window releases a kept project.
   fView.SaveAnswer.reset();
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   EXPECT_TRUE(fPresenter.CloseRequested());
-  fPresenter.SaveAsClicked();
+  SaveAsAndWait();
   EXPECT_EQ(fView.Proposals.size(), proposals + 1);
 }
 
@@ -850,7 +982,7 @@ TEST_F(MainPresenterTest, AFailedSaveKeepsTheProjectSaysWhyAndSaveAsSavesElsewhe
   fView.SaveAnswer = Output();
   {
     const TFullDisk fullDisk;
-    fPresenter.ConvertClicked();
+    ConvertAndWait();
   }
   const std::u16string cannotWrite =
       u"Cannot write \"" + Output() + u"\": " + Utf8Decode(TFullDisk::ReasonOfFullDisk);
@@ -867,7 +999,7 @@ TEST_F(MainPresenterTest, AFailedSaveKeepsTheProjectSaysWhyAndSaveAsSavesElsewhe
 
   // The dialog starts at the path that failed.
   fView.SaveAnswer = Utf8Decode(fFolder.File("elsewhere.vxp"));
-  fPresenter.SaveAsClicked();
+  SaveAsAndWait();
   EXPECT_EQ(fView.Proposals.back(), Output());
   EXPECT_EQ(fView.Errors.size(), 1u);
   EXPECT_EQ(fView.Summary.front(), u"The new project was saved to \"" + *fView.SaveAnswer + u"\".");
@@ -898,7 +1030,7 @@ TEST_F(MainPresenterTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysYes) {
     if (fView.Proposals.size() == 3)
       fView.SaveAnswer.reset();
   };
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   EXPECT_EQ(fView.Questions, std::vector<std::u16string>{
                                  Output() + u" already exists.\nDo you want to replace it?"});
   EXPECT_EQ(fView.Proposals,
@@ -911,7 +1043,7 @@ TEST_F(MainPresenterTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysYes) {
   fView.WhileSaving = nullptr;
   fView.SaveAnswer = Output();
   fView.ReplaceAnswer = true;
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   EXPECT_EQ(fView.Questions.size(), 2u);
   EXPECT_EQ(ReadFileBytes(fFolder.File("out.vxp")), saved);
   EXPECT_TRUE(fView.Errors.empty());
@@ -934,7 +1066,7 @@ TEST_F(MainPresenterTest, AFolderThatDoesNotExistIsRefusedAndTheDialogOpensAgain
     if (fView.Proposals.size() == 2)
       fView.SaveAnswer = Output();
   };
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   EXPECT_EQ(fView.Warnings, std::vector<std::u16string>{u"The folder \"" + gone.u16string() +
                                                         u"\" does not exist."});
   EXPECT_EQ(fView.Proposals,
@@ -969,23 +1101,46 @@ TEST_F(MainPresenterTest, AGivenProjectLeavesTheFocusOnConvert) {
   fView.OpenAnswer.reset();
   fView.SaveAnswer = Output();
   fPresenter.ConvertProjectLater(FixtureCopy("worked.vlp"));
-  fView.RunPending();
+  RunPendingAndWait();
   EXPECT_EQ(fView.Focus, TMainControl::mcConvert);
 }
 
-TEST_F(MainPresenterTest, TheProgressBarMovesByWholePercentsAndGoesWhenTheRunEnds) {
-  fPresenter.ShowProgress(TRunStage::rsLoading, 0, 0);
-  for (int64_t done = 0; done <= 1000; done += 5)
-    fPresenter.ShowProgress(TRunStage::rsLoading, done, 1000);
-  fPresenter.ShowProgress(TRunStage::rsConverting, 0, 10);
-  fPresenter.ShowProgress(TRunStage::rsConverting, 10, 10);
-  ASSERT_EQ(fView.ProgressPercents.size(), 52u);
-  EXPECT_EQ(fView.ProgressPercents[1], 1);
-  EXPECT_EQ(fView.ProgressPercents[50], 50);
-  EXPECT_EQ(fView.ProgressPercents[51], 100);
+// Each stage fills its share of the bar: loading and checking read whole files, converting and
+// saving walk what is in memory.
+TEST_F(MainPresenterTest, TheProgressBarFollowsTheFourStagesAndGoesWhenTheRunEnds) {
+  const struct {
+    TRunStage Stage;
+    int64_t Done, Total;
+    int32_t Percent;
+  } steps[] = {
+      {TRunStage::rsLoading, 0, 0, 0},        {TRunStage::rsLoading, 500, 1000, 17},
+      {TRunStage::rsLoading, 1000, 1000, 35}, {TRunStage::rsConverting, 5, 10, 42},
+      {TRunStage::rsConverting, 10, 10, 50},  {TRunStage::rsSaving, 1, 2, 60},
+      {TRunStage::rsSaving, 2, 2, 70},        {TRunStage::rsChecking, 1, 2, 85},
+      {TRunStage::rsChecking, 2, 2, 100},
+  };
+  for (const auto& step : steps) {
+    EXPECT_EQ(RunPercent(step.Stage, step.Done, step.Total), step.Percent);
+    fPresenter.ShowProgress(step.Stage, step.Done, step.Total);
+  }
+  // The same percentage again does not reach the view.
+  fPresenter.ShowProgress(TRunStage::rsChecking, 2, 2);
+  EXPECT_EQ(fView.ProgressPercents.size(), std::size(steps));
 
+  // A run moves the bar through every stage, forwards only, and hides it at its end.
+  fView.ProgressPercents.clear();
   ConvertWorkedProject();
+  ASSERT_GE(fView.ProgressPercents.size(), 2u);
   EXPECT_EQ(fView.ProgressPercents.back(), std::nullopt);
+  fView.ProgressPercents.pop_back();
+  EXPECT_TRUE(std::is_sorted(fView.ProgressPercents.begin(), fView.ProgressPercents.end()));
+  for (const int32_t stageStart : {0, 35, 50, 70})
+    EXPECT_TRUE(std::any_of(fView.ProgressPercents.begin(), fView.ProgressPercents.end(),
+                            [&](const std::optional<int32_t>& aPercent) {
+                              return aPercent > stageStart && aPercent < stageStart + 15;
+                            }))
+        << stageStart;
+  EXPECT_GE(fView.ProgressPercents.back(), 99);
 }
 
 TEST(StartArgumentsTest, HelpVersionProjectOrUsageError) {

@@ -180,6 +180,24 @@ bool DropFiles(QWidget* aWindow, const QStringList& aPaths) {
   return drop.isAccepted();
 }
 
+// An old project of aRows rows in one target, each with two translations: large enough that
+// saving and checking it take many turns of the window's loop.
+QByteArray SizeableProject(int aRows) {
+  QByteArray rows;
+  for (int row = 0; row < aRows; ++row)
+    rows += QStringLiteral("<ROW><NATIVE>Open the file number %1 now</NATIVE>"
+                           "<TRANSLATION language=\"de\"><VALUE>Datei %1 jetzt öffnen</VALUE>"
+                           "</TRANSLATION><TRANSLATION language=\"fr\"><VALUE>Ouvrir le fichier "
+                           "%1</VALUE></TRANSLATION><LOCATION><TYPE>STRING</TYPE><UNIT>Main</UNIT>"
+                           "<ITEM>S%1</ITEM><TARGET>app.exe</TARGET></LOCATION></ROW>\r\n")
+                .arg(row)
+                .toUtf8();
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<VORNALEXPROJECT><TARGETS>"
+         "<CPP_BINARY><FILENAME>app.exe</FILENAME></CPP_BINARY></TARGETS><DATA><LANGUAGES>"
+         "<LANGUAGE language=\"de\"/><LANGUAGE language=\"fr\"/></LANGUAGES><ROWS>\r\n" +
+         rows + "</ROWS></DATA></VORNALEXPROJECT>\r\n";
+}
+
 class TThrowingObject : public QObject {
 public:
   bool event(QEvent*) override { throw EConvertError(u"Thrown from an event"); }
@@ -232,10 +250,17 @@ private:
     QVERIFY(QTest::qWaitForWindowActive(fWindow.get()));
   }
 
+  // Turns the event loop until the run, which goes on a thread of its own, has ended.
+  void WaitForRun() {
+    while (fWindow->Presenter().State() != TMainState::msIdle)
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+
   void RunWorkedProject() {
     fDesktop->OpenAnswer = U16(CopyFixture(QStringLiteral("worked.vlp")));
     fDesktop->SaveAnswer = U16(fFolder->filePath(QStringLiteral("out.vxp")));
     fWindow->btnConvert->click();
+    WaitForRun();
   }
 
   // The window shown and active, with the desktop's real boxes, to open a project that cannot be
@@ -600,8 +625,8 @@ private slots:
   }
 
   // The platform's close of the window (its title bar, the task bar) while the run's save
-  // dialog is open closes it once the run has saved.
-  void aCloseDuringTheSaveDialogIsHonouredAfterIt() {
+  // dialog is open stops the run: what the dialog answers is not saved, and the window closes.
+  void aCloseDuringTheSaveDialogStopsTheRun() {
     ShowActive();
     fWindow->SetDesktop(CreateQtDesktop(*fWindow));
     const QString project = CopyFixture(QStringLiteral("worked.vlp"));
@@ -623,10 +648,12 @@ private slots:
     });
     poll.start(10);
     fWindow->ConvertProject(project);
+    WaitForRun();
     QVERIFY(!blockedByTheDialog);
     QVERIFY(visibleAfterClose);
-    QVERIFY(QFile::exists(output));
-    QTRY_VERIFY(!fWindow->isVisible());
+    QVERIFY(!QFile::exists(output));
+    QCOMPARE(QDir(fFolder->path()).entryList(QDir::Files), QStringList{"worked.vlp"});
+    QVERIFY(!fWindow->isVisible());
   }
 
   void openDialogAcceptsANameThatDoesNotExist() {
@@ -674,6 +701,7 @@ private slots:
         fDesktop->SaveAnswer.reset();
     };
     fWindow->btnConvert->click();
+    WaitForRun();
     QCOMPARE(ToQ(fDesktop->Questions),
              QStringList{output + QStringLiteral(" already exists.\nDo you want to replace it?")});
     QCOMPARE(fWindow->lblSummary->text().section(u'\n', 0, 0),
@@ -723,6 +751,7 @@ private slots:
     fDesktop->OpenAnswer = U16(input);
     fDesktop->SaveAnswer = U16(fFolder->filePath(QStringLiteral("demo.vxp")));
     fWindow->btnConvert->click();
+    WaitForRun();
 
     QFile saved(ToQ(*fDesktop->SaveAnswer));
     QVERIFY(saved.open(QIODevice::ReadOnly));
@@ -733,42 +762,122 @@ private slots:
     QCOMPARE(bytes, expected.readAll());
   }
 
-  void convertIsDisabledAndCloseWaitsWhileARunIsInProgress() {
+  // During a run "Convert..." reads "Stop" and stays enabled; a close stops the run, which
+  // leaves nothing behind, and the window closes once it has ended.
+  void convertReadsStopAndACloseStopsTheRun() {
     fWindow->show();
     QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
-    bool convertEnabled = true, closed = true, visible = false;
+    QString caption;
+    bool convertEnabled = false, closed = true, visible = false;
     fDesktop->WhileSaving = [&] {
+      caption = fWindow->btnConvert->text();
       convertEnabled = fWindow->btnConvert->isEnabled();
       closed = fWindow->close();
       visible = fWindow->isVisible();
     };
     RunWorkedProject();
-    QVERIFY(!convertEnabled);
+    QCOMPARE(caption, QStringLiteral("Stop"));
+    QVERIFY(convertEnabled);
     QVERIFY(!closed);
     QVERIFY(visible);
-    QVERIFY(QFile::exists(ToQ(*fDesktop->SaveAnswer)));
+    QVERIFY(!QFile::exists(ToQ(*fDesktop->SaveAnswer)));
+    QVERIFY(!fWindow->isVisible());
+    QCOMPARE(fWindow->btnConvert->text(), QStringLiteral("Convert..."));
+    QVERIFY(fDesktop->Errors.empty());
+  }
+
+  // A close while the project loads stops the run at once: no dialog comes up afterwards and
+  // nothing is written.
+  void aCloseWhileLoadingStopsTheRunBeforeAnyDialog() {
+    fWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+    fDesktop->OpenAnswer = U16(CopyFixture(QStringLiteral("worked.vlp")));
+    fDesktop->SaveAnswer = U16(fFolder->filePath(QStringLiteral("out.vxp")));
+    fWindow->btnConvert->click();
+    // The window's thread has not turned yet: the run cannot have asked anything.
+    QVERIFY(!fWindow->close());
+    WaitForRun();
+    QVERIFY(fDesktop->Proposals.empty());
+    QVERIFY(fDesktop->Errors.empty());
+    QCOMPARE(QDir(fFolder->path()).entryList(QDir::Files), QStringList{"worked.vlp"});
+    QCOMPARE(LogLines().constLast(), QStringLiteral("Stopped."));
     QVERIFY(!fWindow->isVisible());
   }
 
-  // The window shows what it does before a long load starts, and a close that arrives while
-  // it loads waits for the run to end, which still saves.
-  void windowRepaintsBeforeLoadingAndClosesAfterTheRun() {
+  // The run goes on its own thread: while a sizeable project is saved and checked the window's
+  // loop keeps turning (a timer runs, a resize is laid out), and a stop in either stage leaves
+  // no file behind.
+  void theWindowAnswersWhileItSavesAndChecksAndAStopLeavesNoFile() {
     fWindow->show();
     QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
-    QString lastLineAtFirstRepaint;
-    int rowsAtFirstRepaint = -1;
-    bool closed = true;
-    QTimer::singleShot(0, fWindow.get(), [&] {
-      lastLineAtFirstRepaint = LogLines().constLast();
-      rowsAtFirstRepaint = fWindow->lstTargets->rowCount();
-      closed = fWindow->close();
-    });
-    RunWorkedProject();
-    QCOMPARE(lastLineAtFirstRepaint, QStringLiteral("Opening old project..."));
-    QCOMPARE(rowsAtFirstRepaint, 0);
-    QVERIFY(!closed);
-    QVERIFY(QFile::exists(ToQ(*fDesktop->SaveAnswer)));
-    QVERIFY(!fWindow->isVisible());
+    const QString input = fFolder->filePath(QStringLiteral("sizeable.vlp"));
+    {
+      QFile file(input);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(SizeableProject(60000));
+    }
+    const QString output = fFolder->filePath(QStringLiteral("sizeable.vxp"));
+    fDesktop->OpenAnswer = U16(input);
+    fDesktop->SaveAnswer = U16(output);
+    enum TStage { stOther, stSaving, stChecking };
+    const struct {
+      const char* Name;
+      TStage StopIn;
+    } cases[] = {{"no stop", stOther},
+                 {"a stop while saving", stSaving},
+                 {"a stop while checking", stChecking}};
+    for (const auto& test : cases) {
+      const QSize size = test.StopIn == stOther ? QSize(1000, 640) : QSize(900, 600);
+      int savingTurns = 0, checkingTurns = 0;
+      bool resized = false, laidOutWhileChecking = false, stopped = false;
+      QTimer turns;
+      connect(&turns, &QTimer::timeout, this, [&] {
+        const int percent = fWindow->barProgress->isVisible() ? fWindow->barProgress->value() : 0;
+        const TStage stage = percent > 50 && percent < 70   ? stSaving
+                             : percent > 70 && percent < 99 ? stChecking
+                                                            : stOther;
+        savingTurns += stage == stSaving;
+        checkingTurns += stage == stChecking;
+        if (stage == stChecking && !resized) {
+          resized = true;
+          fWindow->resize(size);
+        } else if (stage == stChecking && fWindow->pnlTop->width() == size.width()) {
+          laidOutWhileChecking = true;
+        }
+        if (stage == test.StopIn && stage != stOther && !stopped) {
+          stopped = true;
+          fWindow->btnConvert->click();
+        }
+      });
+      turns.start(0);
+      fWindow->btnConvert->click();
+      WaitForRun();
+      turns.stop();
+      qInfo("%s: %d turns while saving, %d while checking", test.Name, savingTurns, checkingTurns);
+      QVERIFY2(savingTurns > 0, test.Name);
+      if (test.StopIn == stSaving) {
+        QVERIFY2(stopped, test.Name);
+        QCOMPARE(checkingTurns, 0);
+      } else {
+        QVERIFY2(checkingTurns > 0, test.Name);
+        QVERIFY2(laidOutWhileChecking, test.Name);
+      }
+      const QStringList summary = fWindow->lblSummary->text().split(u'\n');
+      if (test.StopIn == stOther) {
+        QVERIFY(QFile::exists(output));
+        QVERIFY2(summary.constLast().startsWith(QStringLiteral("verified: 60000 rows")),
+                 qPrintable(summary.constLast()));
+        QVERIFY(QFile::remove(output));
+      } else {
+        QCOMPARE(QDir(fFolder->path()).entryList(QDir::Files), QStringList{"sizeable.vlp"});
+        QCOMPARE(summary, QStringList{QStringLiteral(
+                              "The run was stopped; the new project was not saved.")});
+        QCOMPARE(LogLines().constLast(), QStringLiteral("Stopped."));
+      }
+      QCOMPARE(fWindow->btnConvert->text(), QStringLiteral("Convert..."));
+      QVERIFY(fWindow->btnConvert->isEnabled());
+      QVERIFY(fDesktop->Errors.empty());
+    }
   }
 
   void aProjectOnTheCommandLineIsConverted() {
@@ -777,6 +886,7 @@ private slots:
     fDesktop->SaveAnswer = U16(fFolder->filePath(QStringLiteral("out.vxp")));
     fWindow->ConvertProjectLater(project);
     QTRY_VERIFY(QFile::exists(ToQ(*fDesktop->SaveAnswer)));
+    WaitForRun();
     QCOMPARE(fDesktop->OpenCalls, 0);
     QCOMPARE(ToQ(fDesktop->Proposals), QStringList{project + QStringLiteral("_converted.vxp")});
     QCOMPARE(fWindow->lstTargets->rowCount(), 3);
@@ -784,6 +894,7 @@ private slots:
     // The next click asks the open dialog again.
     fDesktop->OpenAnswer.reset();
     fWindow->btnConvert->click();
+    WaitForRun();
     QCOMPARE(fDesktop->OpenCalls, 1);
   }
 
@@ -796,6 +907,7 @@ private slots:
     fDesktop->WhileSaving = [&] { QVERIFY(!DropFiles(fWindow.get(), {project})); };
     QVERIFY(DropFiles(fWindow.get(), {notes, project}));
     QTRY_VERIFY(QFile::exists(ToQ(*fDesktop->SaveAnswer)));
+    WaitForRun();
     QCOMPARE(ToQ(fDesktop->Proposals), QStringList{project + QStringLiteral("_converted.vxp")});
     QCOMPARE(fDesktop->OpenCalls, 0);
     QTest::qWait(50);
@@ -808,7 +920,8 @@ private slots:
     fDesktop->SaveAnswer = U16(fFolder->filePath(QStringLiteral("out.vxp")));
     fWindow->ConvertProjectLater(CopyFixture(QStringLiteral("worked.vlp")));
     QTRY_VERIFY(QFile::exists(ToQ(*fDesktop->SaveAnswer)));
-    QTRY_COMPARE(fWindow->focusWidget(), fWindow->btnConvert);
+    WaitForRun();
+    QCOMPARE(fWindow->focusWidget(), fWindow->btnConvert);
   }
 
   // After converting the demo project the summary says where it went, what was left out, and
@@ -824,6 +937,7 @@ private slots:
     bool barDuringRun = false;
     fDesktop->WhileSaving = [&] { barDuringRun = fWindow->barProgress->isVisible(); };
     fWindow->btnConvert->click();
+    WaitForRun();
 
     QVERIFY(barDuringRun);
     QVERIFY(!fWindow->barProgress->isVisible());
@@ -849,6 +963,7 @@ private slots:
 
     fDesktop->SaveAnswer.reset();
     fWindow->btnConvert->click();
+    WaitForRun();
     QCOMPARE(fWindow->lblSummary->text().split(u'\n').constFirst(),
              QStringLiteral("The new project was not saved: the save dialog was cancelled."));
   }
@@ -928,6 +1043,7 @@ private slots:
     fWindow->memLog->setFocus();
     fDesktop->WhileSaving = [this] { fWindow->lstTargets->setFocus(); };
     fWindow->btnConvert->click();
+    WaitForRun();
     QCOMPARE(fWindow->focusWidget(), fWindow->lstTargets);
   }
 
@@ -975,6 +1091,7 @@ private slots:
 
     fDesktop->OpenAnswer.reset();
     fWindow->btnConvert->click();
+    WaitForRun();
     QCOMPARE(fDesktop->OpenCalls, 2);
     QCOMPARE(LogLines(), log);
     QCOMPARE(fWindow->lstTargets->rowCount(), rows);
@@ -986,6 +1103,7 @@ private slots:
     fDesktop->OpenAnswer = U16(CopyFixture(QStringLiteral("worked.vlp")));
     fDesktop->SaveAnswer.reset();
     fWindow->btnConvert->click();
+    WaitForRun();
     QCOMPARE(ToQ(fDesktop->Proposals).size(), 1);
     QCOMPARE(QDir(fFolder->path()).entryList(QDir::Files), QStringList{"worked.vlp"});
     QVERIFY(LogLines().constLast().startsWith(QStringLiteral("Total processing time: ")));
@@ -1005,6 +1123,7 @@ private slots:
     {
       const TFullDisk fullDisk;
       fWindow->btnConvert->click();
+      WaitForRun();
     }
     QCOMPARE(fDesktop->Errors.size(), size_t(1));
     const QString cannotWrite = QStringLiteral("Cannot write \"%1\": %2")
@@ -1020,6 +1139,7 @@ private slots:
     const QString elsewhere = fFolder->filePath(QStringLiteral("elsewhere.vxp"));
     fDesktop->SaveAnswer = U16(elsewhere);
     fWindow->btnSaveAs->click();
+    WaitForRun();
     QCOMPARE(fDesktop->OpenCalls, 1);
     QCOMPARE(ToQ(fDesktop->Proposals).constLast(), failed);
     QVERIFY(QFile::exists(elsewhere));
@@ -1036,6 +1156,7 @@ private slots:
   void aFailingProjectIsReportedAndTheNextRunWorks() {
     fDesktop->OpenAnswer = U16(CopyFixture(QStringLiteral("unclosed.vlp")));
     fWindow->btnConvert->click();
+    WaitForRun();
     QCOMPARE(fDesktop->Errors.size(), size_t(1));
     QCOMPARE(ToQ(fDesktop->Errors[0].Message),
              QStringLiteral("Missing close tag in element VORNALEXPROJECT"));
@@ -1054,6 +1175,7 @@ private slots:
     const QString missing = fFolder->filePath(QStringLiteral("missing.vlp"));
     fDesktop->OpenAnswer = U16(missing);
     fWindow->btnConvert->click();
+    WaitForRun();
     QCOMPARE(fDesktop->Errors.size(), size_t(1));
     QCOMPARE(ToQ(fDesktop->Errors[0].ClassName), QStringLiteral("EFOpenError"));
     QVERIFY2(ToQ(fDesktop->Errors[0].Message)

@@ -59,6 +59,9 @@ private:
     fDesktop->OpenAnswer = project.toStdU16String();
     fDesktop->SaveAnswer = fFolder.filePath(QStringLiteral("rows.vxp")).toStdU16String();
     fWindow->btnConvert->click();
+    // The run goes on a thread of its own; its end comes through the event loop.
+    while (fWindow->Presenter().State() != TMainState::msIdle)
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     if (!fWindow->btnShowRows->isVisibleTo(fWindow.get()))
       return nullptr;
     fWindow->btnShowRows->click();

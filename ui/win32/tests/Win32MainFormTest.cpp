@@ -5,6 +5,7 @@
 #include "FakeDesktop.h"
 #include "ListViewCells.h"
 #include "TestFiles.h"
+#include "WaitForRun.h"
 #include "Win32Desktop.h"
 #include "Win32Resources.h"
 #include "vpresenter/uMainLayout.h"
@@ -13,6 +14,7 @@
 #include <commctrl.h>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <windows.h>
@@ -157,10 +159,13 @@ protected:
     return copy.u16string();
   }
 
+  void WaitForRun() { vui::WaitForRun(*fForm); }
+
   void RunWorkedProject() {
     fDesktop->OpenAnswer = Fixture("worked.vlp");
     fDesktop->SaveAnswer = (fFolder.Path() / "out.vxp").u16string();
     SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+    WaitForRun();
   }
 
   std::unique_ptr<TWin32Mainform> fForm;
@@ -391,6 +396,7 @@ TEST_F(TWin32MainFormTest, ConvertRunsTheWholeConversion) {
 TEST_F(TWin32MainFormTest, SaveAsSavesTheProjectOfACancelledSave) {
   fDesktop->OpenAnswer = Fixture("worked.vlp");
   SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  WaitForRun();
   ASSERT_TRUE(IsShown(fForm->btnSaveAs));
   EXPECT_EQ(TextOf(fForm->btnSaveAs), u"&Save as...");
   EXPECT_LT(BoundsInParent(fForm->lblSummary).right, BoundsInParent(fForm->btnSaveAs).left);
@@ -398,6 +404,7 @@ TEST_F(TWin32MainFormTest, SaveAsSavesTheProjectOfACancelledSave) {
 
   fDesktop->SaveAnswer = (fFolder.Path() / "later.vxp").u16string();
   SendMessageW(fForm->btnSaveAs, BM_CLICK, 0, 0);
+  WaitForRun();
   EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "later.vxp"));
   EXPECT_EQ(TextOf(fForm->lblSummary).rfind(u"The new project was saved to \"", 0), 0u);
   EXPECT_FALSE(IsShown(fForm->btnSaveAs));
@@ -411,6 +418,7 @@ TEST_F(TWin32MainFormTest, TheSummaryListsTheRowsNotCarriedOver) {
   fDesktop->OpenAnswer = demo.u16string();
   fDesktop->SaveAnswer = (fFolder.Path() / "demo.vxp").u16string();
   SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  WaitForRun();
   ASSERT_TRUE(fDesktop->Errors.empty());
   EXPECT_NE(TextOf(fForm->lblSummary)
                 .find(u"\r\n2 rows without a converted target were not carried over\r\nverified: "),
@@ -446,6 +454,7 @@ TEST_F(TWin32MainFormTest, TheRowsColumnWidensForALargeCount) {
 TEST_F(TWin32MainFormTest, AFailingProjectIsReportedAndTheWindowStaysUsable) {
   fDesktop->OpenAnswer = Fixture("unclosed.vlp");
   SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  WaitForRun();
   ASSERT_EQ(fDesktop->Errors.size(), 1u);
   // The file and the place first, then the reader's message.
   const std::u16string message = ErrorBoxText(fDesktop->Errors[0]);
@@ -494,27 +503,41 @@ TEST_F(TWin32MainFormTest, TheFocusInTheListIsOnARow) {
   EXPECT_EQ(ListView_GetSelectedCount(fForm->lstTargets), 0u);
 }
 
-TEST_F(TWin32MainFormTest, ConvertIsDisabledDuringARunAndGetsTheFocusBack) {
+// During a run "Convert..." reads "Stop" and keeps the focus; a stop disables it until the run
+// has ended, and then the focus comes back to it.
+TEST_F(TWin32MainFormTest, ConvertReadsStopDuringARunAndGetsTheFocusBack) {
   fForm->Show(SW_SHOW);
   SetForegroundWindow(Window());
   SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(fForm->btnConvert), TRUE);
-  bool enabledDuringRun = true;
+  std::u16string captionDuringRun;
+  bool enabledDuringRun = false;
   HWND focusDuringRun = nullptr;
   fDesktop->WhileSaving = [&] {
+    captionDuringRun = TextOf(fForm->btnConvert);
     enabledDuringRun = IsWindowEnabled(fForm->btnConvert);
     focusDuringRun = GetFocus();
   };
   RunWorkedProject();
-  EXPECT_FALSE(enabledDuringRun);
-  EXPECT_EQ(focusDuringRun, fForm->btnHelp);
-  EXPECT_EQ(GetFocus(), fForm->btnConvert);
+  EXPECT_EQ(captionDuringRun, u"&Stop");
+  EXPECT_TRUE(enabledDuringRun);
+  EXPECT_EQ(focusDuringRun, fForm->btnConvert);
+  EXPECT_EQ(TextOf(fForm->btnConvert), u"&Convert...");
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(*fDesktop->SaveAnswer)));
 
-  // Unless the user put the focus elsewhere during the run.
+  // Stop, pressed while the save dialog is open, saves nothing and gives the focus back.
+  std::filesystem::remove(std::filesystem::path(*fDesktop->SaveAnswer));
   fDesktop->WhileSaving = [&] {
-    SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(fForm->lstTargets), TRUE);
+    SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+    enabledDuringRun = IsWindowEnabled(fForm->btnConvert);
   };
   SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
-  EXPECT_EQ(GetFocus(), fForm->lstTargets);
+  WaitForRun();
+  EXPECT_FALSE(enabledDuringRun);
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(*fDesktop->SaveAnswer)));
+  EXPECT_EQ(TextOf(fForm->lblSummary), u"The run was stopped; the new project was not saved.");
+  EXPECT_TRUE(IsWindowEnabled(fForm->btnConvert));
+  EXPECT_EQ(GetFocus(), fForm->btnConvert);
+  EXPECT_TRUE(fDesktop->Errors.empty());
 }
 
 TEST_F(TWin32MainFormTest, ADroppedProjectWithAUnicodeNameIsConverted) {
@@ -528,17 +551,114 @@ TEST_F(TWin32MainFormTest, ADroppedProjectWithAUnicodeNameIsConverted) {
   // The run starts once the drop has ended.
   EXPECT_TRUE(fDesktop->Proposals.empty());
   fForm->ProcessMessages();
+  WaitForRun();
   EXPECT_EQ(fDesktop->Proposals, std::vector<std::u16string>{project + u"_converted.vxp"});
   EXPECT_EQ(fDesktop->OpenCalls, 0);
 }
 
-TEST_F(TWin32MainFormTest, ACloseDuringARunWaitsForItsEnd) {
+// A close during the run stops it: nothing is saved, and the window closes once it has ended.
+TEST_F(TWin32MainFormTest, ACloseDuringARunStopsItAndClosesTheWindow) {
   fDesktop->WhileSaving = [&] { SendMessageW(Window(), WM_CLOSE, 0, 0); };
   const HWND window = Window();
   RunWorkedProject();
-  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(*fDesktop->SaveAnswer)));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(*fDesktop->SaveAnswer)));
+  EXPECT_TRUE(fDesktop->Errors.empty());
   fForm->ProcessMessages();
   EXPECT_FALSE(IsWindow(window));
+}
+
+// An old project of aRows rows in one target: large enough that saving and checking it take
+// many turns of the message loop.
+std::string SizeableProject(int aRows) {
+  std::string rows;
+  for (int row = 0; row < aRows; ++row) {
+    const std::string number = std::to_string(row);
+    rows += "<ROW><NATIVE>Open the file number " + number +
+            " now</NATIVE><TRANSLATION language=\"de\"><VALUE>Datei " + number +
+            " jetzt \xC3\xB6"
+            "ffnen</VALUE></TRANSLATION><LOCATION><TYPE>STRING</TYPE><UNIT>Main"
+            "</UNIT><ITEM>S" +
+            number + "</ITEM><TARGET>app.exe</TARGET></LOCATION></ROW>\r\n";
+  }
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<VORNALEXPROJECT><TARGETS><CPP_BINARY>"
+         "<FILENAME>app.exe</FILENAME></CPP_BINARY></TARGETS><DATA><LANGUAGES><LANGUAGE "
+         "language=\"de\"/></LANGUAGES><ROWS>\r\n" +
+         rows + "</ROWS></DATA></VORNALEXPROJECT>\r\n";
+}
+
+// The stage a turn of the loop sees by the bar, strictly inside the stage's share.
+enum TSeenStage { ssOther, ssSaving, ssChecking };
+
+// The run goes on its own thread: while a sizeable project is checked, the window's thread comes
+// back to its loop again and again (a timer runs, the test looks at the window) and a resize is
+// laid out; a stop there leaves no file. Under Wine the save of this project passes in a few turns
+// only, so the test looks at the check, which reads both files.
+TEST_F(TWin32MainFormTest, TheWindowAnswersWhileItSavesAndChecksAndAStopLeavesNoFile) {
+  fForm->Show(SW_SHOW);
+  const std::filesystem::path input = fFolder.Path() / "sizeable.vlp";
+  WriteFileBytes(input, SizeableProject(100000));
+  fDesktop->OpenAnswer = input.u16string();
+  fDesktop->SaveAnswer = (fFolder.Path() / "sizeable.vxp").u16string();
+  const struct {
+    const char* Name;
+    TSeenStage StopIn;
+  } cases[] = {{"no stop", ssOther}, {"a stop while checking", ssChecking}};
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.Name);
+    int checkingTurns = 0, timerTurns = 0;
+    bool resized = false, laidOutWhileChecking = false, stopped = false;
+    RECT before{};
+    GetClientRect(fForm->barProgress, &before);
+    const auto lookAtTheWindow = [&] {
+      const int percent = IsWindowVisible(fForm->barProgress)
+                              ? static_cast<int>(SendMessageW(fForm->barProgress, PBM_GETPOS, 0, 0))
+                              : 0;
+      const TSeenStage stage = percent > 50 && percent < 70   ? ssSaving
+                               : percent > 70 && percent < 99 ? ssChecking
+                                                              : ssOther;
+      checkingTurns += stage == ssChecking;
+      RECT bar{};
+      GetClientRect(fForm->barProgress, &bar);
+      if (stage == ssChecking && !resized && test.StopIn == ssOther) {
+        resized = true;
+        RECT frame{};
+        GetWindowRect(Window(), &frame);
+        SetWindowPos(Window(), nullptr, 0, 0, frame.right - frame.left + 100,
+                     frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      } else if (stage == ssChecking && bar.right > before.right) {
+        laidOutWhileChecking = true;
+      }
+      if (stage == test.StopIn && stage != ssOther && !stopped) {
+        stopped = true;
+        SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+      }
+    };
+    static int* ticks = nullptr;
+    ticks = &timerTurns;
+    const UINT_PTR timer =
+        SetTimer(nullptr, 0, USER_TIMER_MINIMUM, [](HWND, UINT, UINT_PTR, DWORD) { ++*ticks; });
+    SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+    while (fForm->Presenter().State() != TMainState::msIdle) {
+      WaitMessage();
+      fForm->ProcessMessages();
+      lookAtTheWindow();
+    }
+    KillTimer(nullptr, timer);
+    EXPECT_GT(timerTurns, 0);
+    EXPECT_GT(checkingTurns, 0);
+    EXPECT_EQ(stopped, test.StopIn == ssChecking);
+    const bool saved = std::filesystem::exists(std::filesystem::path(*fDesktop->SaveAnswer));
+    EXPECT_EQ(laidOutWhileChecking, test.StopIn == ssOther);
+    if (test.StopIn == ssOther) {
+      EXPECT_TRUE(saved);
+      EXPECT_NE(TextOf(fForm->lblSummary).find(u"verified: 100000 rows"), std::u16string::npos);
+      std::filesystem::remove(std::filesystem::path(*fDesktop->SaveAnswer));
+    } else {
+      EXPECT_EQ(fFolder.Entries(), std::set<std::string>{"sizeable.vlp"});
+      EXPECT_EQ(TextOf(fForm->lblSummary), u"The run was stopped; the new project was not saved.");
+    }
+    EXPECT_TRUE(fDesktop->Errors.empty());
+  }
 }
 
 // The summary as the user sees it at any size and DPI: its lines whole or cut to its width, its
@@ -928,6 +1048,7 @@ TEST_F(TWin32MainFormTest, ASecondRunAsksBeforeReplacingTheProject) {
       fDesktop->SaveAnswer.reset();
   };
   SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  WaitForRun();
   EXPECT_EQ(fDesktop->Questions,
             std::vector<std::u16string>{output + u" already exists.\nDo you want to replace it?"});
   EXPECT_EQ(TextOf(fForm->lblSummary)

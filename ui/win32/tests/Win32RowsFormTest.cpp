@@ -3,6 +3,7 @@
 #include "FakeDesktop.h"
 #include "ListViewCells.h"
 #include "TestFiles.h"
+#include "WaitForRun.h"
 #include "Win32MainForm.h"
 #include "vbase/IntegerText.h"
 
@@ -98,6 +99,7 @@ TEST_F(TWin32RowsFormTest, AClickOnAHeaderSortsTheSelectionIsCopiedAndTheReportS
   fDesktop->OpenAnswer = demo.u16string();
   fDesktop->SaveAnswer = (fFolder.Path() / "demo.vxp").u16string();
   SendMessageW(fForm.btnConvert, BM_CLICK, 0, 0);
+  WaitForRun(fForm);
   SendMessageW(fForm.btnShowRows, BM_CLICK, 0, 0);
   ASSERT_TRUE(fForm.RowsForm());
   const TWin32RowsForm& rows = *fForm.RowsForm();

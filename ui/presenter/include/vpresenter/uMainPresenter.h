@@ -1,7 +1,8 @@
 // Everything the window decides, without a toolkit: the run's states, what the log and the
-// target list show, when the window repaints, what Help, a dropped file and a project on the
-// command line do, and what the error box says. The views forward their events here and draw
-// what they are told through IMainView.
+// target list show, what Help, a dropped file, a project on the command line, a stop and a close
+// do, and what the error box says. The views forward their events here and draw what they are
+// told through IMainView. A run goes on a thread of its own (uRunThread.h); the presenter itself
+// is only ever called on the window's thread.
 #pragma once
 
 #include "vconvert/uConversionHost.h"
@@ -10,6 +11,7 @@
 #include "vpresenter/uMainLayout.h"
 #include "vpresenter/uMainTexts.h"
 #include "vpresenter/uMainView.h"
+#include "vpresenter/uRunThread.h"
 #include "vreport/InputResult.h"
 #include "vreport/RunRecorder.h"
 
@@ -17,6 +19,7 @@
 #include <deque>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,23 +29,24 @@ namespace vui {
 
 using TTickClock = std::function<uint32_t()>;
 
-// The window is idle, runs a conversion, or runs one and closes once it ends.
-enum class TMainState { msIdle, msRunning, msClosing };
+// The window is idle, runs a conversion (or a save of a kept project), or has stopped one and
+// waits for it to end, then to close when msClosing.
+enum class TMainState { msIdle, msRunning, msStopping, msClosing };
 
-class TMainPresenter : public vconvert::IConversionHost {
+class TMainPresenter {
 public:
   static constexpr int LastLogLinesInReport = 10;
-  // During a run the window repaints at most this often; each repaint of a long list costs time.
-  static constexpr uint32_t RepaintIntervalMs = 50;
 
-  // aClock gives the run's milliseconds and paces the repaints.
+  // aClock gives the run's milliseconds; it is read on the run's thread.
   explicit TMainPresenter(IMainView& aView, TTickClock aClock = vconvert::SteadyTickCount);
+  ~TMainPresenter();
   TMainPresenter(const TMainPresenter&) = delete;
   TMainPresenter& operator=(const TMainPresenter&) = delete;
 
   TMainState State() const { return fState; }
 
-  // "Convert...": one conversion run; a failure is shown in the error box.
+  // "Convert...": one conversion run, which goes on while the window's loop turns; a failure is
+  // shown in the error box. During a run the button is "Stop", and the click stops the run.
   void ConvertClicked();
   // "Help...": the help page in the browser, or its address in a notice.
   void HelpClicked();
@@ -65,8 +69,14 @@ public:
   // Takes the first old project among dropped files and converts it once the drop has ended;
   // false when nothing was taken.
   bool FilesDropped(const std::vector<std::u16string>& aPaths);
-  // The window is asked to close: true when it may close now; during a run it closes after.
+  // The window is asked to close: true when it may close now. A run is stopped first, and the
+  // window closes once it has ended, with no dialog nor box on the way.
   bool CloseRequested();
+  // The run's thread has posted events (IMainView::PostRunEvents): they are handled here.
+  void HandleRunEvents();
+  // Stops a run that is still going and waits for its thread, telling the window nothing more: for
+  // a window that goes away.
+  void AbandonRun();
   // Shows the exception in the error box with the last log lines; the window stays usable.
   void ReportException(std::exception_ptr aError);
   // The user has sized aColumn by its edge: from then on the target columns keep their widths.
@@ -75,33 +85,42 @@ public:
   // the list's width; none once the user has sized one of them, and the views leave them be.
   std::optional<TTargetColumnWidths> TargetColumnWidths(int aFreeWidth) const;
 
-  // IConversionHost
-  std::optional<std::u16string> AskOldProjectPath() override;
-  void ClearLog() override;
+  // What the run tells the window, handled on the window's thread in the order the run told it.
+  void ClearLog();
   // One line per entry: a name from the project may hold line breaks.
-  void AddLogLine(std::u16string_view aLine) override;
+  void AddLogLine(std::u16string_view aLine);
   // A target is a row of the list: its number is the row, its image tells whether it was
   // converted, its old target names it, and a converted one shows its new target and then its
   // row count.
-  void TargetsCleared() override;
-  void TargetFound(const vconvert::TFoundTarget& aTarget) override;
-  void TargetRowsCounted(int32_t aTarget, int32_t aCount) override;
+  void TargetsCleared();
+  void TargetFound(const vconvert::TFoundTarget& aTarget);
+  void TargetRowsCounted(int32_t aTarget, int32_t aCount);
   // A file with nothing of an old project is saved only if the user says so before the dialog.
-  std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override;
-  uint32_t TickCount() override;
-  void ProcessMessages() override;
-  bool ShowsProgress() const override { return true; }
-  void ShowProgress(vconvert::TRunStage aStage, int64_t aDone, int64_t aTotal) override;
+  std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal);
+  // The bar follows the four stages one after the other, by whole percents.
+  void ShowProgress(vconvert::TRunStage aStage, int64_t aDone, int64_t aTotal);
 
 private:
+  class TRunHost;
+
   void RunConversion();
-  // Converts, saves and checks what was saved; a failure leaves as an exception.
-  void ConvertAndVerify();
-  // Checks the project saved at aPath against aOldProject.
-  void Verify(const std::u16string& aOldProject, const std::u16string& aPath);
-  void SaveKeptProject(const std::u16string& aPath);
-  void KeptProjectNotSaved(std::exception_ptr aError);
-  void ShowSummary(bool aFailed);
+  // On the run's thread: converts, saves and checks what was saved; a failure leaves as an
+  // exception, and a stop in the check removes the saved file.
+  void ConvertAndVerify(const std::u16string& aInput);
+  void ConversionEnded(std::exception_ptr aError);
+  // On the run's thread: checks the project saved at aPath against aOldProject; a stop removes
+  // the file.
+  vconvert::TCheckResult Verify(const std::u16string& aOldProject, const std::u16string& aPath);
+  void SaveAsEnded(const std::u16string& aPath, std::exception_ptr aError);
+  // The kept project stays for another try; the summary says why it was not saved.
+  void KeptProjectNotSaved(std::u16string aReason);
+  // A close that came during the run closes the window once the run has ended.
+  void CloseIfAsked(bool aClosing);
+  // Convert becomes Stop while a run goes on, and comes back when it ends.
+  void BeginRun();
+  void EndRun();
+  void StopRun(TMainState aState);
+  void ShowSummary(bool aFailed, bool aStopped = false);
   // Keeps aSummary as the last run's and shows it.
   void KeepSummary(TSummary aSummary);
   // The last run's summary, and where its report was saved, if it was.
@@ -112,21 +131,26 @@ private:
                                             const std::u16string& aProposal);
   // Whether aPath's folder exists, and whether the user lets an existing file be replaced.
   bool MayWriteTo(const std::u16string& aPath);
-  void RepaintIfDue(bool aNow);
   // What became of the run that just ended (aError, if it failed), as its report tells it.
   vreport::TInputResult RunResult(std::exception_ptr aError);
 
   IMainView& fView;
   TTickClock fClock;
+  // The run's side of the window: passes what the run tells on to the window's thread.
+  std::unique_ptr<TRunHost> fRunHost;
   // Keeps what the run tells the window as the run's report; the run is hosted through it.
   vreport::TRunRecorder fRecorder;
   vconvert::TConversionRun fRun;
   TMainState fState = TMainState::msIdle;
   // The project the next run converts instead of asking the open dialog.
   std::optional<std::u16string> fGivenProject;
+  // The run converts a given project: Enter converts again once it has ended.
+  bool fFocusConvertAtEnd = false;
+  // A stop disabled the button, which took the focus with it: it comes back at the end.
+  std::optional<TMainControl> fFocusTakenBy;
+  bool fConvertDisabled = false;
   std::deque<std::u16string> fLastLogLines;
   int32_t fTargetRows = 0;
-  std::optional<uint32_t> fLastRepaint;
   std::optional<int32_t> fProgressPercent;
   // The user has sized a target column: the views stop sharing the free width between them.
   bool fTargetColumnsSizedByUser = false;
@@ -144,7 +168,14 @@ private:
   std::optional<std::u16string> fSaveFailure;
   // The last run's project while it is not saved, until the next run begins or the window closes.
   std::optional<vconvert::TUnsavedProject> fUnsaved;
+  // The check made on the run's thread, until the window's thread takes it.
+  std::optional<vconvert::TCheckResult> fRunCheck;
+  // Last: the thread goes before anything it may touch.
+  TRunThread fThread;
 };
+
+// How far a run has come, in percent of the bar: each stage fills a share of its own.
+int32_t RunPercent(vconvert::TRunStage aStage, int64_t aDone, int64_t aTotal);
 
 // The text a log entry shows: every line break of any kind becomes a blank, CR LF one blank.
 std::u16string SingleLine(std::u16string_view aText);

@@ -20,6 +20,8 @@ inline constexpr std::u16string_view ProgramName = u"vlp5tovxp";
 inline constexpr std::u16string_view WindowCaption =
     u"Convert VLP (Vornalex 5 project) to VXP (new Vornalex project)";
 inline constexpr std::u16string_view ConvertCaption = u"Convert...";
+// What "Convert..." reads while a run goes on.
+inline constexpr std::u16string_view StopCaption = u"Stop";
 inline constexpr std::u16string_view HelpCaption = u"Help...";
 inline constexpr std::u16string_view LogPageCaption = u"Log";
 // The target list's columns, from left to right.
@@ -93,6 +95,11 @@ inline std::u16string MissingFolderWarning(std::u16string_view aFolder) {
 
 inline constexpr std::u16string_view HelpPageUrl =
     u"https://www.vornalex.com/system/jumper.php?page=en.app.vlp5tovxp";
+// The log's last line and the summary after a run that was stopped.
+inline constexpr std::u16string_view StoppedLogLine = u"Stopped.";
+inline constexpr std::u16string_view StoppedLine =
+    u"The run was stopped; the new project was not saved.";
+inline constexpr std::u16string_view SaveStoppedReason = u"the save was stopped";
 // Title of the window's message boxes.
 inline constexpr std::u16string_view BoxTitle = u"Vlp5ToVXP";
 

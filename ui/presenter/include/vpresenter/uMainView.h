@@ -80,15 +80,19 @@ public:
 
   // Enables or disables the "Convert..." button.
   virtual void SetConvertEnabled(bool aEnabled) = 0;
+  // While a run goes on the button reads StopCaption, and a click on it stops the run; it keeps
+  // its place, its size and the focus.
+  virtual void ShowConvertAsStop(bool aStop) = 0;
   // The control that has the keyboard focus within the window.
   virtual TMainControl FocusedControl() const = 0;
   // Gives the keyboard focus to the "Convert..." button.
   virtual void FocusConvert() = 0;
 
-  // Handles every pending window message (repaints, clicks, close requests) and returns.
-  virtual void ProcessMessages() = 0;
   // Runs aAction from the message loop once the message being handled is done.
   virtual void RunLater(std::function<void()> aAction) = 0;
+  // Called on the run's thread, or on this one: the message loop calls the presenter's
+  // HandleRunEvents once, soon. Safe from any thread; it never waits for the window's thread.
+  virtual void PostRunEvents() = 0;
 
   // The dialogs, the browser and the boxes, owned by this window.
   virtual IDesktop& Desktop() = 0;

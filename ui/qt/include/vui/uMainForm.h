@@ -69,7 +69,7 @@ public:
   QPushButton* btnShowRows;
   QPushButton* btnSaveReport;
   QPlainTextEdit* memLog;
-  // A thin bar at the foot of the top panel while a run loads and converts.
+  // A thin bar at the foot of the top panel while a run loads, converts, saves and checks.
   QProgressBar* barProgress;
   // Image 0 marks a converted target, image 1 one that cannot be converted.
   const std::array<QIcon, 2> ImageList1;
@@ -91,10 +91,11 @@ private:
   void ShowRowsWindow(TRowsWindow aWindow) override;
   void ShowProgressBar(std::optional<int32_t> aPercent) override;
   void SetConvertEnabled(bool aEnabled) override;
+  void ShowConvertAsStop(bool aStop) override;
   TMainControl FocusedControl() const override;
   void FocusConvert() override;
-  void ProcessMessages() override;
   void RunLater(std::function<void()> aAction) override;
+  void PostRunEvents() override;
   IDesktop& Desktop() override;
   void Close() override;
 
