@@ -1,16 +1,16 @@
 #include "vpresenter/uMainLayout.h"
 
+#include "vbase/Characters.h"
+
 #include <numeric>
 
 namespace vui {
 
+using vbase::IsLowSurrogate;
+
 namespace {
 
 constexpr std::u16string_view Ellipsis = u"\u2026";
-
-bool IsLowSurrogate(char16_t aUnit) {
-  return aUnit >= 0xDC00 && aUnit <= 0xDFFF;
-}
 
 // The last of aFirst..aLast (from 0 up) that aFits accepts, given that aFits accepts aFirst and
 // that what it accepts is a range from there.
