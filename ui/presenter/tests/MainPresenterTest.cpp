@@ -701,12 +701,12 @@ TEST_F(MainPresenterTest, ANewRunClearsTheLastSummaryFirst) {
     upDuringSave = {!fView.Summary.empty(), fView.OffersDroppedRows, fView.OffersReport};
   };
   fView.SaveAnswer.reset();
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   EXPECT_EQ(upDuringSave, (std::vector<bool>{false, false, false}));
   EXPECT_FALSE(fView.Summary.empty());
 
   fView.OpenAnswer = FixtureCopy("unclosed.vlp");
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   EXPECT_EQ(fView.SummaryUpAtErrors, std::vector<bool>{false});
   EXPECT_FALSE(fView.Summary.empty());
 }
@@ -900,7 +900,7 @@ TEST(SavePathTest, TheChosenFiltersExtensionIsAddedUnlessTheNameHasOne) {
 TEST_F(MainPresenterTest, TheProjectIsSavedWithItsExtension) {
   fView.OpenAnswer = FixtureCopy("worked.vlp");
   fView.SaveAnswer = Utf8Decode(fFolder.File("Release 2.5"));
-  fPresenter.ConvertClicked();
+  ConvertAndWait();
   const std::u16string saved = Utf8Decode(fFolder.File("Release 2.5.vxp"));
   EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(saved)));
   EXPECT_FALSE(std::filesystem::exists(fFolder.Path() / "Release 2.5"));

@@ -345,6 +345,7 @@ private:
     QVERIFY(QFile::copy(QStringLiteral(VLP_SOURCE_DIR "/examples/demo.vlp"), input));
     fDesktop->OpenAnswer = U16(input);
     fWindow->btnConvert->click();
+    WaitForRun();
   }
 
 private slots:
@@ -844,7 +845,9 @@ private slots:
         } else if (stage == stChecking && fWindow->pnlTop->width() == size.width()) {
           laidOutWhileChecking = true;
         }
-        if (stage == test.StopIn && stage != stOther && !stopped) {
+        // A stop while checking comes once the resize is laid out, which it must not wait for.
+        const bool stopNow = stage == stSaving || laidOutWhileChecking;
+        if (stage == test.StopIn && stage != stOther && stopNow && !stopped) {
           stopped = true;
           fWindow->btnConvert->click();
         }
@@ -974,6 +977,7 @@ private slots:
     bool closed = false;
     TRealBoxesDesktop& desktop = ShowToFailWithRealBoxes(closed);
     fWindow->btnConvert->click();
+    WaitForRun();
     QCOMPARE(desktop.Errors.size(), size_t(1));
     QVERIFY(closed);
     QCOMPARE(fWindow->lblSummary->text(),
@@ -1005,6 +1009,7 @@ private slots:
     const QString saved = folder + QStringLiteral("/the converted project.vxp");
     fDesktop->SaveAnswer = U16(saved);
     fWindow->btnConvert->click();
+    WaitForRun();
     QVERIFY(fDesktop->Errors.empty());
     const QStringList lines = fWindow->lblSummary->text().split(u'\n');
     QCOMPARE(lines.size(), 3);
@@ -1029,6 +1034,7 @@ private slots:
     QTRY_COMPARE(fWindow->size(), QSize(1000, 600));
     fDesktop->SaveAnswer = U16(fFolder->filePath(QStringLiteral("out.vxp")));
     fWindow->btnConvert->click();
+    WaitForRun();
     QCOMPARE(
         fWindow->lblSummary->text().section(u'\n', 0, 0),
         QStringLiteral("The new project was saved to \"%1\".").arg(ToQ(*fDesktop->SaveAnswer)));
