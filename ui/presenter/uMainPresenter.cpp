@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <utility>
 
 namespace vui {
 
@@ -100,6 +101,18 @@ struct TFoundTargetCopy {
   }
 };
 
+// The check reads the new project under its temporary name; the user knows it by the name chosen.
+void NameCheckedFile(vconvert::TCheckResult& aCheck, const std::u16string& aWritten,
+                     const std::u16string& aChosen) {
+  if (!aCheck.ReadError || aCheck.ReadError->Side != vconvert::TCheckSide::csNew)
+    return;
+  aCheck.ReadError->FileName = aChosen;
+  std::u16string& message = aCheck.ReadError->Message;
+  for (std::size_t at = message.find(aWritten); at != std::u16string::npos;
+       at = message.find(aWritten, at + aChosen.size()))
+    message.replace(at, aWritten.size(), aChosen);
+}
+
 } // namespace
 
 int32_t RunPercent(TRunStage aStage, int64_t aDone, int64_t aTotal) {
@@ -177,6 +190,8 @@ TMainPresenter::TMainPresenter(IMainView& aView, TTickClock aClock)
       fRecorder(*fRunHost), fRun(fRecorder), fThread([this] { fView.PostRunEvents(); }) {
   fRun.SetKeepsUnsavedProject(true);
   fRun.SetStop(&fThread.StopSignal());
+  fRun.SetBeforeReplacing(
+      [this](const std::filesystem::path& aWritten) { CheckBeforeReplacing(aWritten); });
 }
 
 // The thread is the last member, so it is gone first; the host it uses goes after.
@@ -212,21 +227,42 @@ void TMainPresenter::RunConversion() {
   fFocusConvertAtEnd = fGivenProject.has_value();
   fRunHost->Prepare(*input);
   BeginRun();
-  fThread.Start([this, path = *input] { ConvertAndVerify(path); },
+  fThread.Start([this] { ConvertAndVerify(); },
                 [this](std::exception_ptr aError) { ConversionEnded(aError); });
 }
 
-void TMainPresenter::ConvertAndVerify(const std::u16string& aInput) {
-  fRun.Execute();
-  if (const std::optional<std::u16string> savedTo = fRecorder.SavedTo()) {
-    try {
-      fRunCheck = Verify(aInput, *savedTo);
-    } catch (const vbase::EStopped&) {
-      fRecorder.OutputRemoved();
-      throw;
-    }
+void TMainPresenter::ConvertAndVerify() {
+  SaveChecked([this] { fRun.Execute(); });
+  if (fRunCheck)
     fRecorder.Verified(*fRunCheck);
+}
+
+void TMainPresenter::SaveChecked(const std::function<void()>& aSave) {
+  fRunCheck.reset();
+  fRunCheckError = nullptr;
+  try {
+    aSave();
+  } catch (...) {
+    // A check whose file did not take the place of the old one proves nothing.
+    fRunCheck.reset();
+    throw;
   }
+  if (fRunCheckError)
+    std::rethrow_exception(std::exchange(fRunCheckError, nullptr));
+}
+
+void TMainPresenter::CheckBeforeReplacing(const std::filesystem::path& aWritten) {
+  const std::u16string written = aWritten.u16string();
+  try {
+    fRunCheck = vconvert::CheckConversion(
+        *fRunInput, written, fRunHost->ProgressOf(TRunStage::rsChecking), &fThread.StopSignal());
+  } catch (const vbase::EStopped&) {
+    throw;
+  } catch (...) {
+    fRunCheckError = std::current_exception();
+    return;
+  }
+  NameCheckedFile(*fRunCheck, written, fRunOutput);
 }
 
 void TMainPresenter::ConversionEnded(std::exception_ptr aError) {
@@ -257,19 +293,6 @@ void TMainPresenter::CloseIfAsked(bool aClosing) {
   fView.Close();
 }
 
-vconvert::TCheckResult TMainPresenter::Verify(const std::u16string& aOldProject,
-                                              const std::u16string& aPath) {
-  try {
-    return vconvert::CheckConversion(
-        aOldProject, aPath, fRunHost->ProgressOf(TRunStage::rsChecking), &fThread.StopSignal());
-  } catch (const vbase::EStopped&) {
-    // A stopped run leaves nothing on disk, a file whose check it did not wait for included.
-    std::error_code ignored;
-    std::filesystem::remove(std::filesystem::path(aPath), ignored);
-    throw;
-  }
-}
-
 void TMainPresenter::SaveAsClicked() {
   if (fState != TMainState::msIdle || !fUnsaved)
     return;
@@ -277,12 +300,15 @@ void TMainPresenter::SaveAsClicked() {
   if (!chosen)
     return;
   fRunHost->Prepare(*chosen);
-  fRunCheck.reset();
+  fRunOutput = *chosen;
   BeginRun();
   fThread.Start(
-      [this, path = *chosen, input = vbase::Utf8Decode(fLastRun->Input)] {
-        fUnsaved->SaveTo(path, fRunHost->ProgressOf(TRunStage::rsSaving));
-        fRunCheck = Verify(input, path);
+      [this, path = *chosen] {
+        SaveChecked([this, &path] {
+          fUnsaved->SaveTo(
+              path, fRunHost->ProgressOf(TRunStage::rsSaving),
+              [this](const std::filesystem::path& aWritten) { CheckBeforeReplacing(aWritten); });
+        });
       },
       [this, path = *chosen](std::exception_ptr aError) { SaveAsEnded(path, aError); });
 }
@@ -588,7 +614,9 @@ std::optional<std::u16string> TMainPresenter::AskOutputPath(const std::u16string
       fRun.FoundNothingOfOldProject() && !fView.Desktop().AskYesNo(EmptyProjectQuestion());
   if (fEmptyProjectDeclined)
     return std::nullopt;
-  return AskSavePath(SaveProjectDialog, aProposal);
+  std::optional<std::u16string> chosen = AskSavePath(SaveProjectDialog, aProposal);
+  fRunOutput = chosen.value_or(std::u16string());
+  return chosen;
 }
 
 // The bar moves only when its percentage does; the run's host has already let only new

@@ -305,8 +305,10 @@ TEST_F(MainPresenterTest, ConvertBecomesStopDuringTheRunAndGetsTheFocusBack) {
   }
 }
 
-// A stop, or a close, in any stage ends the run there: nothing is left on disk, the log and the
-// summary say it was stopped, no dialog comes afterwards, and a close then closes the window.
+// A stop, or a close, in any stage ends the run there: nothing is left on disk, an older project
+// that the new one was to replace stays as it was (the check comes before the replacing), the
+// log and the summary say it was stopped, no dialog comes afterwards, and a close then closes
+// the window.
 TEST_F(MainPresenterTest, AStopOrACloseInEachStageLeavesNothingBehind) {
   const struct {
     const char* Name;
@@ -319,9 +321,14 @@ TEST_F(MainPresenterTest, AStopOrACloseInEachStageLeavesNothingBehind) {
       {"checking", std::pair{71, 99}, 1},
   };
   const std::u16string input = FixtureCopy("worked.vlp");
+  const std::string older = "<older project/>";
   for (const auto& stage : stages) {
     for (const bool closes : {false, true}) {
       SCOPED_TRACE(std::string(stage.Name) + (closes ? ", closed" : ", stopped"));
+      // Every other case has an older project where the new one goes.
+      const bool replaces = closes == (stage.Proposals == 1);
+      if (replaces)
+        WriteFileBytes(fFolder.File("out.vxp"), older);
       fView.OpenAnswer = input;
       fView.SaveAnswer = Output();
       fView.Proposals.clear();
@@ -354,6 +361,10 @@ TEST_F(MainPresenterTest, AStopOrACloseInEachStageLeavesNothingBehind) {
       ConvertAndWait();
       const TMainState acting = closes ? TMainState::msClosing : TMainState::msStopping;
       EXPECT_EQ(afterAction, (std::vector<TMainState>{acting, acting}));
+      if (replaces) {
+        EXPECT_EQ(ReadFileBytes(fFolder.File("out.vxp")), older);
+        std::filesystem::remove(fFolder.Path() / "out.vxp");
+      }
       EXPECT_EQ(fFolder.Entries(), std::set<std::string>{"worked.vlp"});
       EXPECT_EQ(fView.Proposals.size(), stage.Proposals);
       EXPECT_TRUE(fView.Errors.empty());
@@ -375,7 +386,7 @@ TEST_F(MainPresenterTest, AStopOrACloseInEachStageLeavesNothingBehind) {
 }
 
 // "Save as..." saves and checks on the run's thread too; a stop there keeps the project for
-// another try and leaves no file.
+// another try, leaves no file and keeps the older project it was to replace.
 TEST_F(MainPresenterTest, AStopOfSaveAsKeepsTheProject) {
   fView.OpenAnswer = FixtureCopy("worked.vlp");
   ConvertAndWait();
@@ -391,8 +402,11 @@ TEST_F(MainPresenterTest, AStopOfSaveAsKeepsTheProject) {
       }
     };
     fView.SaveAnswer = Output();
+    WriteFileBytes(fFolder.File("out.vxp"), "<older project/>");
     SaveAsAndWait();
     EXPECT_TRUE(stopped);
+    EXPECT_EQ(ReadFileBytes(fFolder.File("out.vxp")), "<older project/>");
+    std::filesystem::remove(fFolder.Path() / "out.vxp");
     EXPECT_EQ(fFolder.Entries(), std::set<std::string>{"worked.vlp"});
     EXPECT_TRUE(fView.Errors.empty());
     EXPECT_EQ(fView.Summary.front(), u"The new project was not saved: the save was stopped.");

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <deque>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -105,12 +106,14 @@ private:
 
   void RunConversion();
   // On the run's thread: converts, saves and checks what was saved; a failure leaves as an
-  // exception, and a stop in the check removes the saved file.
-  void ConvertAndVerify(const std::u16string& aInput);
+  // exception.
+  void ConvertAndVerify();
   void ConversionEnded(std::exception_ptr aError);
-  // On the run's thread: checks the project saved at aPath against aOldProject; a stop removes
-  // the file.
-  vconvert::TCheckResult Verify(const std::u16string& aOldProject, const std::u16string& aPath);
+  // On the run's thread: aSave writes the new project, which is checked before it replaces the
+  // file chosen (fRunOutput), so that a stop in the check keeps that file as it was. Any other
+  // failure of the check leaves as an exception once the save is done.
+  void SaveChecked(const std::function<void()>& aSave);
+  void CheckBeforeReplacing(const std::filesystem::path& aWritten);
   void SaveAsEnded(const std::u16string& aPath, std::exception_ptr aError);
   // The kept project stays for another try; the summary says why it was not saved.
   void KeptProjectNotSaved(std::u16string aReason);
@@ -156,6 +159,8 @@ private:
   bool fTargetColumnsSizedByUser = false;
   // The last run's project and the check of the saved file.
   std::optional<std::u16string> fRunInput;
+  // Where the run or a save as writes the new project.
+  std::u16string fRunOutput;
   std::optional<vconvert::TCheckResult> fCheck;
   // The user would not save the empty project of the last run that asked where to save.
   bool fEmptyProjectDeclined = false;
@@ -170,6 +175,7 @@ private:
   std::optional<vconvert::TUnsavedProject> fUnsaved;
   // The check made on the run's thread, until the window's thread takes it.
   std::optional<vconvert::TCheckResult> fRunCheck;
+  std::exception_ptr fRunCheckError;
   // Last: the thread goes before anything it may touch.
   TRunThread fThread;
 };
