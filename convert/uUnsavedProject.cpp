@@ -8,10 +8,11 @@ TUnsavedProject::TUnsavedProject(std::unique_ptr<vxml::TXmlDocument> aDocument,
                                  std::u16string aProposal)
     : fDocument(std::move(aDocument)), fProposal(std::move(aProposal)) {}
 
-void TUnsavedProject::SaveTo(const std::u16string& aPath, const TOnProgressEvent& aOnProgress) {
+void TUnsavedProject::SaveTo(const std::u16string& aPath, const TOnProgressEvent& aOnProgress,
+                             const vbase::TBeforeReplacing& aBeforeReplacing) {
   fProposal = aPath;
   if (!aOnProgress) {
-    fDocument->SaveToFile(aPath, false);
+    fDocument->SaveToFile(aPath, false, aBeforeReplacing);
     return;
   }
   // The writer tells of every node it has written, and of the document's start and end.
@@ -27,7 +28,7 @@ void TUnsavedProject::SaveTo(const std::u16string& aPath, const TOnProgressEvent
     aOnProgress(done, total);
   };
   // Nothing may raise once the file is in place: the writer's last report came before.
-  fDocument->SaveToFile(aPath, false);
+  fDocument->SaveToFile(aPath, false, aBeforeReplacing);
 }
 
 } // namespace vconvert

@@ -1,5 +1,6 @@
-; Old projects open in the window: a class of their own whose default verb converts, listed for
-; .vlp under "Open with". A .vlp that another program already opens stays with it.
+; Old projects open in the window: a class of their own whose default verb, "open", converts, so
+; that a double click and "start demo.vlp" both reach the window; listed for .vlp under "Open
+; with". A .vlp that another program already opens stays with it.
 !include LogicLib.nsh
 
 !define VLP_CLASS "Software\Classes\Vlp5ToVXP.vlp"
@@ -8,9 +9,9 @@
 !macro WriteVlpAssociation
   WriteRegStr SHCTX "${VLP_CLASS}" "" "Vornalex 5 project"
   WriteRegStr SHCTX "${VLP_CLASS}\DefaultIcon" "" "$INSTDIR\bin\vlp5tovxp.exe,0"
-  WriteRegStr SHCTX "${VLP_CLASS}\shell" "" "convert"
-  WriteRegStr SHCTX "${VLP_CLASS}\shell\convert" "" "Convert with Vlp5ToVXP"
-  WriteRegStr SHCTX "${VLP_CLASS}\shell\convert\command" "" '"$INSTDIR\bin\vlp5tovxp.exe" "%1"'
+  WriteRegStr SHCTX "${VLP_CLASS}\shell" "" "open"
+  WriteRegStr SHCTX "${VLP_CLASS}\shell\open" "" "Convert with Vlp5ToVXP"
+  WriteRegStr SHCTX "${VLP_CLASS}\shell\open\command" "" '"$INSTDIR\bin\vlp5tovxp.exe" "%1"'
   WriteRegStr SHCTX "${VLP_EXTENSION}\OpenWithProgids" "Vlp5ToVXP.vlp" ""
   ReadRegStr $0 HKCR ".vlp" ""
   ${If} $0 == ""

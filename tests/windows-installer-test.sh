@@ -73,6 +73,7 @@ uninstall() {
   [[ ! -e $menu ]] || fail "the Start menu keeps: $(find "$menu")"
   [[ -z $(default_value 'HKCR\Vlp5ToVXP.vlp') ]] || fail "the .vlp class stays registered"
   ! wine reg query "$uninstall_key" >/dev/null 2>&1 || fail "the uninstaller stays registered"
+  ! wine reg query 'HKLM\Software\Vlp5ToVXP' >/dev/null 2>&1 || fail "HKLM\Software\Vlp5ToVXP stays"
 }
 
 install
@@ -100,12 +101,13 @@ fi
 grep -aq 'vlp5tovxp\.exe' "$menu/Vlp5ToVXP.lnk" || fail "the Start menu entry starts another program"
 class='HKCR\Vlp5ToVXP.vlp'
 [[ $(default_value 'HKCR\.vlp') == Vlp5ToVXP.vlp ]] || fail ".vlp does not open in the window"
-[[ $(default_value "$class\\shell") == convert ]] || fail "converting is not the default verb"
-[[ $(default_value "$class\\shell\\convert") == "Convert with Vlp5ToVXP" ]] ||
-  fail "the verb reads: $(default_value "$class\\shell\\convert")"
-[[ $(default_value "$class\\shell\\convert\\command") == \
+# "open" is what a double click and "start demo.vlp" ask for.
+[[ $(default_value "$class\\shell") == open ]] || fail "open is not the default verb"
+[[ $(default_value "$class\\shell\\open") == "Convert with Vlp5ToVXP" ]] ||
+  fail "the verb reads: $(default_value "$class\\shell\\open")"
+[[ $(default_value "$class\\shell\\open\\command") == \
   '"C:\Program Files\Vlp5ToVXP\bin\vlp5tovxp.exe" "%1"' ]] ||
-  fail "the verb runs: $(default_value "$class\\shell\\convert\\command")"
+  fail "the verb runs: $(default_value "$class\\shell\\open\\command")"
 uninstall
 [[ -z $(default_value 'HKCR\.vlp') ]] || fail ".vlp stays with the uninstalled window"
 

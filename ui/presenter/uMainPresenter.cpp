@@ -1,5 +1,6 @@
 #include "vpresenter/uMainPresenter.h"
 
+#include "vbase/Characters.h"
 #include "vbase/IntegerText.h"
 #include "vbase/Utf8.h"
 #include "vpresenter/uMainTexts.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <utility>
 
 namespace vui {
 
@@ -77,6 +79,11 @@ bool StartsNewLine(char16_t aChar) {
          aChar == u'\uFDD0' || aChar == u'\uFDD1';
 }
 
+// ".vxp" of the pattern "*.vxp".
+std::u16string_view FilterExtension(const TFileFilter& aFilter) {
+  return aFilter.Pattern.substr(1);
+}
+
 bool HasRowsNotCarriedOver(const vconvert::TConversionRun& aRun) {
   return !aRun.DroppedRows().empty() || !aRun.DiscardedRows().empty();
 }
@@ -114,6 +121,18 @@ struct TFoundTargetCopy {
   }
 };
 
+// The check reads the new project under its temporary name; the user knows it by the name chosen.
+void NameCheckedFile(vconvert::TCheckResult& aCheck, const std::u16string& aWritten,
+                     const std::u16string& aChosen) {
+  if (!aCheck.ReadError || aCheck.ReadError->Side != vconvert::TCheckSide::csNew)
+    return;
+  aCheck.ReadError->FileName = aChosen;
+  std::u16string& message = aCheck.ReadError->Message;
+  for (std::size_t at = message.find(aWritten); at != std::u16string::npos;
+       at = message.find(aWritten, at + aChosen.size()))
+    message.replace(at, aWritten.size(), aChosen);
+}
+
 } // namespace
 
 int32_t RunPercent(TRunStage aStage, int64_t aDone, int64_t aTotal) {
@@ -135,9 +154,14 @@ public:
   void Prepare(std::u16string aInput, std::optional<TQueueOptions> aQueue = std::nullopt) {
     fInput = std::move(aInput);
     fQueue = std::move(aQueue);
+    fOutput.clear();
     fExisting.reset();
     fPercent.reset();
   }
+  const std::u16string& Input() const { return fInput; }
+  // Where the new project goes: the answer to AskOutputPath, or the path of a save as.
+  const std::u16string& Output() const { return fOutput; }
+  void SetOutput(std::u16string aOutput) { fOutput = std::move(aOutput); }
   // The new project that existed and was not replaced, in a run of several.
   const std::optional<std::u16string>& Existing() const { return fExisting; }
   // Progress of a stage the presenter runs itself; it looks at the stop as well.
@@ -167,12 +191,10 @@ public:
     fThread.Post([this, aTarget, aCount] { fPresenter.TargetRowsCounted(aTarget, aCount); });
   }
   std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override {
-    if (fQueue)
-      return QueuedOutputPath(aProposal);
-    // Outlives a wait that a stop ends while the dialog is still open.
-    const auto answer = std::make_shared<std::optional<std::u16string>>();
-    fThread.Ask([this, answer, aProposal] { *answer = fPresenter.AskOutputPath(aProposal); });
-    return *answer;
+    std::optional<std::u16string> answer =
+        fQueue ? QueuedOutputPath(aProposal) : AskUser(aProposal);
+    fOutput = answer.value_or(std::u16string());
+    return answer;
   }
   uint32_t TickCount() override { return fPresenter.fClock(); }
   void ProcessMessages() override {}
@@ -187,6 +209,12 @@ public:
   }
 
 private:
+  std::optional<std::u16string> AskUser(const std::u16string& aProposal) {
+    // Outlives a wait that a stop ends while the dialog is still open.
+    const auto answer = std::make_shared<std::optional<std::u16string>>();
+    fThread.Ask([this, answer, aProposal] { *answer = fPresenter.AskOutputPath(aProposal); });
+    return *answer;
+  }
   // Answered once for the whole run: no dialog per project.
   std::optional<std::u16string> QueuedOutputPath(const std::u16string& aProposal) {
     std::filesystem::path path(aProposal);
@@ -205,6 +233,7 @@ private:
   TMainPresenter& fPresenter;
   TRunThread& fThread;
   std::u16string fInput;
+  std::u16string fOutput;
   std::optional<TQueueOptions> fQueue;
   std::optional<std::u16string> fExisting;
   std::optional<int32_t> fPercent;
@@ -215,6 +244,8 @@ TMainPresenter::TMainPresenter(IMainView& aView, TTickClock aClock)
       fRecorder(*fRunHost), fRun(fRecorder), fThread([this] { fView.PostRunEvents(); }) {
   fRun.SetKeepsUnsavedProject(true);
   fRun.SetStop(&fThread.StopSignal());
+  fRun.SetBeforeReplacing(
+      [this](const std::filesystem::path& aWritten) { CheckBeforeReplacing(aWritten); });
 }
 
 // The thread is the last member, so it is gone first; the host it uses goes after.
@@ -261,7 +292,10 @@ void TMainPresenter::ConvertChosen(const std::vector<std::u16string>& aPaths, bo
 
 void TMainPresenter::StartSingleRun(const std::u16string& aInput, bool aGiven) {
   HideQueue();
-  // A new run begins: the project kept from the last one goes before the next one loads.
+  // A new run begins: nothing of the last run stays up behind its boxes, and the project kept
+  // from it goes before the next one loads.
+  fView.ShowSummary({});
+  fReportSavedTo.reset();
   fRunInput = aInput;
   fUnsaved.reset();
   fSavedTo.reset();
@@ -271,21 +305,43 @@ void TMainPresenter::StartSingleRun(const std::u16string& aInput, bool aGiven) {
   fFocusConvertAtEnd = aGiven;
   fRunHost->Prepare(aInput);
   BeginRun();
-  fThread.Start([this, path = aInput] { ConvertAndVerify(path); },
+  fThread.Start([this] { ConvertAndVerify(); },
                 [this](std::exception_ptr aError) { ConversionEnded(aError); });
 }
 
-void TMainPresenter::ConvertAndVerify(const std::u16string& aInput) {
-  fRun.Execute();
-  if (const std::optional<std::u16string> savedTo = fRecorder.SavedTo()) {
-    try {
-      fRunCheck = Verify(aInput, *savedTo);
-    } catch (const vbase::EStopped&) {
-      fRecorder.OutputRemoved();
-      throw;
-    }
+void TMainPresenter::ConvertAndVerify() {
+  SaveChecked([this] { fRun.Execute(); });
+  if (fRunCheck)
     fRecorder.Verified(*fRunCheck);
+}
+
+void TMainPresenter::SaveChecked(const std::function<void()>& aSave) {
+  fRunCheck.reset();
+  fRunCheckError = nullptr;
+  try {
+    aSave();
+  } catch (...) {
+    // A check whose file did not take the place of the old one proves nothing.
+    fRunCheck.reset();
+    throw;
   }
+  if (fRunCheckError)
+    std::rethrow_exception(std::exchange(fRunCheckError, nullptr));
+}
+
+void TMainPresenter::CheckBeforeReplacing(const std::filesystem::path& aWritten) {
+  const std::u16string written = aWritten.u16string();
+  try {
+    fRunCheck = vconvert::CheckConversion(fRunHost->Input(), written,
+                                          fRunHost->ProgressOf(TRunStage::rsChecking),
+                                          &fThread.StopSignal());
+  } catch (const vbase::EStopped&) {
+    throw;
+  } catch (...) {
+    fRunCheckError = std::current_exception();
+    return;
+  }
+  NameCheckedFile(*fRunCheck, written, fRunHost->Output());
 }
 
 void TMainPresenter::ConversionEnded(std::exception_ptr aError) {
@@ -316,32 +372,22 @@ void TMainPresenter::CloseIfAsked(bool aClosing) {
   fView.Close();
 }
 
-vconvert::TCheckResult TMainPresenter::Verify(const std::u16string& aOldProject,
-                                              const std::u16string& aPath) {
-  try {
-    return vconvert::CheckConversion(
-        aOldProject, aPath, fRunHost->ProgressOf(TRunStage::rsChecking), &fThread.StopSignal());
-  } catch (const vbase::EStopped&) {
-    // A stopped run leaves nothing on disk, a file whose check it did not wait for included.
-    std::error_code ignored;
-    std::filesystem::remove(std::filesystem::path(aPath), ignored);
-    throw;
-  }
-}
-
 void TMainPresenter::SaveAsClicked() {
   if (fState != TMainState::msIdle || !fUnsaved)
     return;
   const std::optional<std::u16string> chosen = AskSavePath(SaveProjectDialog, fUnsaved->Proposal());
   if (!chosen)
     return;
-  fRunHost->Prepare(*chosen);
-  fRunCheck.reset();
+  fRunHost->Prepare(*fRunInput);
+  fRunHost->SetOutput(*chosen);
   BeginRun();
   fThread.Start(
-      [this, path = *chosen, input = vbase::Utf8Decode(fLastRun->Input)] {
-        fUnsaved->SaveTo(path, fRunHost->ProgressOf(TRunStage::rsSaving));
-        fRunCheck = Verify(input, path);
+      [this, path = *chosen] {
+        SaveChecked([this, &path] {
+          fUnsaved->SaveTo(
+              path, fRunHost->ProgressOf(TRunStage::rsSaving),
+              [this](const std::filesystem::path& aWritten) { CheckBeforeReplacing(aWritten); });
+        });
       },
       [this, path = *chosen](std::exception_ptr aError) { SaveAsEnded(path, aError); });
 }
@@ -424,7 +470,7 @@ void TMainPresenter::ShowSummary(bool aFailed, bool aStopped) {
   // A run that failed in its save has converted: only the save is to be made again.
   if (aFailed && !fUnsaved) {
     summary.Lines.emplace_back(aStopped ? StoppedLine : FailedLine);
-    fView.ShowSummary(summary);
+    KeepSummary(std::move(summary));
     return;
   }
   summary.OffersSaveAs = fUnsaved.has_value();
@@ -440,6 +486,18 @@ void TMainPresenter::ShowSummary(bool aFailed, bool aStopped) {
     lines.emplace_back(vconvert::NothingOfOldProjectWarning);
   if (fCheck)
     lines.push_back(VerificationLine(*fCheck));
+  KeepSummary(std::move(summary));
+}
+
+void TMainPresenter::KeepSummary(TSummary aSummary) {
+  fSummary = std::move(aSummary);
+  ShowKeptSummary();
+}
+
+void TMainPresenter::ShowKeptSummary() {
+  TSummary summary = fSummary;
+  if (fReportSavedTo)
+    summary.Lines.push_back(ReportSavedLine(*fReportSavedTo));
   fView.ShowSummary(summary);
 }
 
@@ -457,10 +515,14 @@ std::u16string TMainPresenter::SaveLine() const {
 // there, where the user can choose another or cancel.
 std::optional<std::u16string> TMainPresenter::AskSavePath(const TSaveDialog& aDialog,
                                                           const std::u16string& aProposal) {
-  std::optional<std::u16string> chosen = fView.Desktop().ChooseSavePath(aDialog, aProposal);
-  while (chosen && !MayWriteTo(*chosen))
-    chosen = fView.Desktop().ChooseSavePath(aDialog, *chosen);
-  return chosen;
+  std::u16string proposal = aProposal;
+  while (const std::optional<TSaveChoice> chosen =
+             fView.Desktop().ChooseSavePath(aDialog, proposal)) {
+    proposal = PathWithExtension(aDialog, *chosen);
+    if (MayWriteTo(proposal))
+      return proposal;
+  }
+  return std::nullopt;
 }
 
 bool TMainPresenter::MayWriteTo(const std::u16string& aPath) {
@@ -510,13 +572,13 @@ void TMainPresenter::SaveReportClicked() {
   if (!chosen)
     return;
   try {
-    std::string path = Utf8Encode(*chosen);
-    if (vreport::LowerCaseExtension(path).empty())
-      path.append(1, '.').append(Utf8Encode(ReportExtension));
-    vreport::WriteReport(path, results, Utf8Encode(ProgramName));
+    vreport::WriteReport(Utf8Encode(*chosen), results, Utf8Encode(ProgramName));
   } catch (...) {
     ReportException(std::current_exception());
+    return;
   }
+  fReportSavedTo = chosen;
+  ShowKeptSummary();
 }
 
 vreport::TInputResult TMainPresenter::RunResult(std::exception_ptr aError) {
@@ -546,6 +608,7 @@ void TMainPresenter::StartQueue(std::vector<vconvert::TInputItem> aItems,
     ShowProjectRow(index);
   }
   fView.ShowSummary({});
+  fReportSavedTo.reset();
   fFocusConvertAtEnd = aGiven;
   // Nothing is kept in memory for a later save: each project is saved or given up at once.
   fRun.SetKeepsUnsavedProject(false);
@@ -585,7 +648,7 @@ TMainPresenter::TQueuedProject TMainPresenter::ConvertQueued(const vconvert::TIn
   fRunCheck.reset();
   std::exception_ptr error;
   try {
-    ConvertAndVerify(input);
+    ConvertAndVerify();
   } catch (...) {
     error = std::current_exception();
   }
@@ -703,7 +766,7 @@ void TMainPresenter::ShowQueueSummary() {
       lines.push_back(VerificationLine(*result.Verification));
     summary.OffersDroppedRows = !result.DroppedRows.empty() || !result.DiscardedRows.empty();
   }
-  fView.ShowSummary(summary);
+  KeepSummary(std::move(summary));
 }
 
 void TMainPresenter::ProjectSelected(int32_t aRow) {
@@ -897,6 +960,19 @@ std::u16string SingleLine(std::u16string_view aText) {
     line += StartsNewLine(aText[index]) ? u' ' : aText[index];
   }
   return line;
+}
+
+std::u16string PathWithExtension(const TSaveDialog& aDialog, const TSaveChoice& aChoice) {
+  for (const TFileFilter& filter : aDialog.Filters) {
+    const std::u16string_view extension = FilterExtension(filter);
+    if (aChoice.Path.size() > extension.size() &&
+        vbase::SameTextAscii(
+            std::u16string_view(aChoice.Path).substr(aChoice.Path.size() - extension.size()),
+            extension))
+      return aChoice.Path;
+  }
+  const std::size_t filter = std::min(aChoice.Filter, aDialog.Filters.size() - 1);
+  return aChoice.Path + std::u16string(FilterExtension(aDialog.Filters[filter]));
 }
 
 std::optional<std::u16string> OldProjectAmong(const std::vector<std::u16string>& aPaths) {

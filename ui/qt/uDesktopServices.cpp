@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -35,22 +36,23 @@ QString ToQString(std::u16string_view aText) {
 }
 
 // Qt reads the pattern from the parentheses of the description.
-QString NameFilter(std::span<const TFileFilter> aFilters) {
+QStringList NameFilters(std::span<const TFileFilter> aFilters) {
   QStringList descriptions;
   for (const TFileFilter& filter : aFilters)
     descriptions << ToQString(filter.Description);
-  return descriptions.join(QStringLiteral(";;"));
+  return descriptions;
 }
 
 // Qt's own dialog on every desktop: a native one insists that an opened file exists. The
 // presenter checks a save dialog's folder and asks before a file is replaced.
-void SetUpFileDialog(QFileDialog& aDialog, QFileDialog::AcceptMode aMode, const QString& aFilter) {
+void SetUpFileDialog(QFileDialog& aDialog, QFileDialog::AcceptMode aMode,
+                     const QStringList& aFilters) {
   aDialog.setOption(QFileDialog::DontUseNativeDialog);
   aDialog.setOption(QFileDialog::DontConfirmOverwrite);
   aDialog.setAcceptMode(aMode);
   // A typed name that does not exist is passed on: loading reports it, saving creates it.
   aDialog.setFileMode(QFileDialog::AnyFile);
-  aDialog.setNameFilter(aFilter);
+  aDialog.setNameFilters(aFilters);
 }
 
 // Not modal: Qt drops a close request to a window that a modal dialog blocks, and the window's
@@ -210,9 +212,15 @@ public:
     return dialog.Options();
   }
 
-  std::optional<std::u16string> ChooseSavePath(const TSaveDialog& aDialog,
-                                               const std::u16string& aProposal) override {
-    return ChosenFile(*CreateSaveDialog(&fOwner, aDialog, QString::fromStdU16String(aProposal)));
+  std::optional<TSaveChoice> ChooseSavePath(const TSaveDialog& aDialog,
+                                            const std::u16string& aProposal) override {
+    const std::unique_ptr<QFileDialog> dialog =
+        CreateSaveDialog(&fOwner, aDialog, QString::fromStdU16String(aProposal));
+    std::optional<std::u16string> path = ChosenFile(*dialog);
+    if (!path)
+      return std::nullopt;
+    const qsizetype filter = NameFilters(aDialog.Filters).indexOf(dialog->selectedNameFilter());
+    return TSaveChoice{std::move(*path), static_cast<std::size_t>(std::max<qsizetype>(filter, 0))};
   }
 
   bool AskYesNo(std::u16string_view aQuestion) override {
@@ -220,6 +228,7 @@ public:
                     QMessageBox::Yes | QMessageBox::No, &fOwner);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
   }
 
@@ -231,6 +240,7 @@ public:
                     Title, ToQString(aText), QMessageBox::Ok, &fOwner);
     box.setTextFormat(Qt::PlainText);
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box.setEscapeButton(QMessageBox::Ok);
     box.exec();
   }
 
@@ -240,6 +250,8 @@ public:
     // Messages quote names and values from the input, which must not be read as markup.
     box.setTextFormat(Qt::PlainText);
     box.setDetailedText(QString::fromStdU16String(ErrorDetails(aReport)));
+    // Beside "Show Details..." Qt would not know which button Escape presses.
+    box.setEscapeButton(QMessageBox::Ok);
     // Once shown and laid out, when its size is known.
     QTimer::singleShot(0, &box, [&box, this] { CentreOnOwner(box, fOwner); });
     box.exec();
@@ -257,7 +269,7 @@ std::unique_ptr<IDesktop> CreateQtDesktop(QWidget& aOwner) {
 
 std::unique_ptr<QFileDialog> CreateOpenProjectDialog(QWidget* aOwner) {
   auto dialog = std::make_unique<QFileDialog>(aOwner);
-  SetUpFileDialog(*dialog, QFileDialog::AcceptOpen, NameFilter({&OpenProjectFilter, 1}));
+  SetUpFileDialog(*dialog, QFileDialog::AcceptOpen, NameFilters({&OpenProjectFilter, 1}));
   // Several projects may be picked in the lists, while a typed name still need not exist: the
   // file mode that allows several would refuse it.
   for (QAbstractItemView* view : dialog->findChildren<QAbstractItemView*>())
@@ -270,8 +282,8 @@ std::unique_ptr<QFileDialog> CreateOpenProjectDialog(QWidget* aOwner) {
 std::unique_ptr<QFileDialog> CreateSaveDialog(QWidget* aOwner, const TSaveDialog& aDialog,
                                               const QString& aProposal) {
   auto dialog = std::make_unique<QFileDialog>(aOwner);
-  SetUpFileDialog(*dialog, QFileDialog::AcceptSave, NameFilter(aDialog.Filters));
-  dialog->setDefaultSuffix(ToQString(aDialog.Extension));
+  // The presenter adds the chosen filter's extension to the name.
+  SetUpFileDialog(*dialog, QFileDialog::AcceptSave, NameFilters(aDialog.Filters));
   const QFileInfo proposal(aProposal);
   dialog->setDirectory(proposal.absolutePath());
   dialog->selectFile(proposal.fileName());

@@ -8,8 +8,8 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -30,7 +30,18 @@ QString ToQString(std::u16string_view aText) {
   return QStringView(aText).toString();
 }
 
-QPushButton* CreateButton(const QString& aName, std::u16string_view aCaption, TRect96 aRect,
+std::u16string Joined(const std::vector<std::u16string>& aLines) {
+  std::u16string text;
+  for (const std::u16string& line : aLines) {
+    if (!text.empty())
+      text += u'\n';
+    text += line;
+  }
+  return text;
+}
+
+// The caption shows without its "&"; Alt with the underlined letter presses the button.
+QPushButton* CreateButton(const QString& aName, const std::u16string& aCaption, TRect96 aRect,
                           QWidget* aParent) {
   auto* button = new QPushButton(ToQString(aCaption), aParent);
   button->setObjectName(aName);
@@ -49,16 +60,21 @@ QIcon ListImage(const QString& aFile) {
   return icon;
 }
 
-// Rows are selected whole; a focus frame around one cell, empty beside an image, is noise.
-class TNoFocusFrameDelegate : public QStyledItemDelegate {
+// Rows are selected whole, and so the focus marks the whole current row, not one cell of it
+// that may be empty beside an image; a row that has the focus without being selected shows it.
+class TRowFocusDelegate : public QStyledItemDelegate {
 public:
-  using QStyledItemDelegate::QStyledItemDelegate;
+  explicit TRowFocusDelegate(QAbstractItemView* aView) : QStyledItemDelegate(aView), fView(aView) {}
 
 protected:
   void initStyleOption(QStyleOptionViewItem* aOption, const QModelIndex& aIndex) const override {
     QStyledItemDelegate::initStyleOption(aOption, aIndex);
-    aOption->state &= ~QStyle::State_HasFocus;
+    aOption->state.setFlag(QStyle::State_HasFocus,
+                           fView->hasFocus() && aIndex.row() == fView->currentIndex().row());
   }
+
+private:
+  QAbstractItemView* fView;
 };
 
 // A list of whole rows that are read, not edited, with one caption a column.
@@ -78,7 +94,10 @@ QTableWidget* CreateRowList(const QString& aName,
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   list->setIconSize(QSize(ListImageSize, ListImageSize));
   list->setWordWrap(false);
-  list->setItemDelegate(new TNoFocusFrameDelegate(list));
+  list->setItemDelegate(new TRowFocusDelegate(list));
+  // The view repaints the current cell only; the row's other cells show the focus too.
+  QObject::connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged,
+                   list->viewport(), qOverload<>(&QWidget::update));
   // Tab moves on to the next control instead of from cell to cell.
   list->setTabKeyNavigation(false);
   return list;
@@ -128,16 +147,18 @@ void TMainform::CreateTopPanel() {
   pnlTop->setObjectName(QStringLiteral("pnlTop"));
   pnlTop->setFixedHeight(TopPanelHeight);
 
-  btnConvert =
-      CreateButton(QStringLiteral("btnConvert"), ConvertCaption, ConvertButtonRect, pnlTop);
+  btnConvert = CreateButton(QStringLiteral("btnConvert"), WithAccelerator(ConvertCaption),
+                            ConvertButtonRect, pnlTop);
   btnConvert->setIcon(QIcon(QStringLiteral(":/images/convert.svg")));
   btnConvert->setIconSize(QSize(ButtonImageSize, ButtonImageSize));
   connect(btnConvert, &QPushButton::clicked, this, &TMainform::Button1Click);
 
-  btnHelp = CreateButton(QStringLiteral("btnHelp"), HelpCaption, HelpButtonRect, pnlTop);
+  btnHelp =
+      CreateButton(QStringLiteral("btnHelp"), WithAccelerator(HelpCaption), HelpButtonRect, pnlTop);
   connect(btnHelp, &QPushButton::clicked, this, &TMainform::btnHelpClick);
 
-  btnConvertFolder = CreateButton(QStringLiteral("btnConvertFolder"), ConvertFolderCaption,
+  btnConvertFolder = CreateButton(QStringLiteral("btnConvertFolder"),
+                                  WithAccelerator(ConvertFolderCaption, ConvertFolderAccelerator),
                                   ConvertFolderButtonRect, pnlTop);
   connect(btnConvertFolder, &QPushButton::clicked, this,
           [this] { fPresenter.ConvertFolderClicked(); });
@@ -154,6 +175,7 @@ void TMainform::CreateTopPanel() {
   layout->addWidget(barProgress);
 }
 
+// Laid out by LayOutPage, which fits the summary to the page's width.
 void TMainform::CreateSummary() {
   pnlSummary = new QWidget(shtLog);
   pnlSummary->setObjectName(QStringLiteral("pnlSummary"));
@@ -162,17 +184,13 @@ void TMainform::CreateSummary() {
   // Paths and texts from the project must not be read as markup; the path can be copied.
   lblSummary->setTextFormat(Qt::PlainText);
   lblSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  btnSaveAs = CreateSummaryButton(SaveAsCaption, QStringLiteral("btnSaveAs"),
+  lblSummary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  btnSaveAs = CreateSummaryButton(WithAccelerator(SaveAsCaption), QStringLiteral("btnSaveAs"),
                                   &TMainPresenter::SaveAsClicked);
   btnShowRows = CreateSummaryButton(ShowDroppedRowsCaption, QStringLiteral("btnShowRows"),
                                     &TMainPresenter::ShowDroppedRowsClicked);
   btnSaveReport = CreateSummaryButton(SaveReportCaption, QStringLiteral("btnSaveReport"),
                                       &TMainPresenter::SaveReportClicked);
-  auto* layout = new QHBoxLayout(pnlSummary);
-  layout->setContentsMargins(4, 4, 4, 4);
-  layout->addWidget(lblSummary, 1);
-  for (QPushButton* button : {btnSaveAs, btnShowRows, btnSaveReport})
-    layout->addWidget(button, 0, Qt::AlignTop);
   pnlSummary->hide();
 }
 
@@ -197,10 +215,10 @@ void TMainform::CreateLogPage() {
   SetUpTargetColumns();
   lstTargets->verticalHeader()->setDefaultSectionSize(lstTargets->fontMetrics().height() + 6);
   lstTargets->setShowGrid(true);
+  lstTargets->installEventFilter(this);
 
   memLog = new QPlainTextEdit(shtLog);
   memLog->setObjectName(QStringLiteral("memLog"));
-  memLog->setFixedHeight(LogHeight);
   memLog->setReadOnly(true);
   memLog->setLineWrapMode(QPlainTextEdit::NoWrap);
   memLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -212,20 +230,62 @@ void TMainform::CreateLogPage() {
 
   CreateSummary();
   CreateProjectList();
+  shtLog->installEventFilter(this);
+}
 
-  auto* layout = new QVBoxLayout(shtLog);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  layout->addWidget(lstProjects);
-  layout->addWidget(lstTargets, 1);
-  layout->addWidget(pnlSummary);
-  layout->addWidget(memLog);
+void TMainform::LayOutPage() {
+  const int width = shtLog->width();
+  const TSummaryLayout summary = SummaryLayout(width);
+  const TPageHeights heights = PageHeights(shtLog->height(), summary.Height, LogHeight,
+                                           lstProjects->isHidden() ? 0 : ProjectListHeight);
+  lstProjects->setGeometry(0, 0, width, heights.Projects);
+  const int targetsTop = heights.Projects;
+  lstTargets->setGeometry(0, targetsTop, width, heights.List);
+  pnlSummary->setGeometry(0, targetsTop + heights.List, width, heights.Summary);
+  memLog->setGeometry(0, targetsTop + heights.List + heights.Summary, width, heights.Log);
+  const auto rect = [](const TPixelRect& aRect) {
+    return QRect(aRect.Left, aRect.Top, aRect.Width, aRect.Height);
+  };
+  lblSummary->setGeometry(rect(summary.Text));
+  auto place = summary.Buttons.begin();
+  for (const auto& [button, offered] : SummaryButtons())
+    if (offered && place != summary.Buttons.end())
+      button->setGeometry(rect(*place++));
+  // A new text only where the lines changed, so that a resize keeps a selection.
+  const QString text = ToQString(Joined(summary.Lines));
+  if (text != lblSummary->text())
+    lblSummary->setText(text);
+  lblSummary->setToolTip(summary.Cut ? ToQString(Joined(fSummary.Lines)) : QString());
+}
+
+TSummaryLayout TMainform::SummaryLayout(int aWidth) const {
+  const QFontMetrics font = lblSummary->fontMetrics();
+  TSummaryMetrics metrics;
+  metrics.Width = aWidth;
+  metrics.LineHeight = font.lineSpacing();
+  metrics.Spacing = SummarySpacing;
+  // A button's size hint is its caption measured in its font, with the style's frame around.
+  for (const auto& [button, offered] : SummaryButtons()) {
+    const QSize size = button->sizeHint();
+    metrics.ButtonHeight = std::max(metrics.ButtonHeight, size.height());
+    if (offered)
+      metrics.ButtonWidths.push_back(size.width());
+  }
+  return LayOutSummary(fSummary.Lines, metrics, [&font](std::u16string_view aText) {
+    return font.horizontalAdvance(ToQString(aText));
+  });
+}
+
+std::array<std::pair<QPushButton*, bool>, 3> TMainform::SummaryButtons() const {
+  return {{{btnSaveAs, fSummary.OffersSaveAs},
+           {btnShowRows, fSummary.OffersDroppedRows},
+           {btnSaveReport, fSummary.OffersReport}}};
 }
 
 void TMainform::CreateProjectList() {
   lstProjects = CreateRowList(QStringLiteral("lstProjects"), ProjectColumnCaptions, shtLog);
   lstProjects->horizontalHeader()->setSectionResizeMode(pcProject, QHeaderView::Stretch);
-  lstProjects->setFixedHeight(ProjectListHeight);
+  lstProjects->installEventFilter(this);
   // A click on the row that is current already still shows it: it may have become current
   // during the run, when the presenter does not yet show a project.
   connect(lstProjects, &QTableWidget::currentCellChanged, this,
@@ -274,6 +334,11 @@ void TMainform::ShareFreeWidth() {
 bool TMainform::eventFilter(QObject* aWatched, QEvent* aEvent) {
   if (aWatched == lstTargets->viewport() && aEvent->type() == QEvent::Resize)
     ShareFreeWidth();
+  if (aWatched == shtLog && aEvent->type() == QEvent::Resize)
+    LayOutPage();
+  if ((aWatched == lstTargets || aWatched == lstProjects) &&
+      (aEvent->type() == QEvent::FocusIn || aEvent->type() == QEvent::FocusOut))
+    static_cast<QAbstractItemView*>(aWatched)->viewport()->update();
   return QWidget::eventFilter(aWatched, aEvent);
 }
 
@@ -358,6 +423,7 @@ void TMainform::ShowProjectList(bool aShown) {
   if (!aShown)
     lstProjects->setRowCount(0);
   lstProjects->setVisible(aShown);
+  LayOutPage();
 }
 
 void TMainform::SetProjectRow(int32_t aRow, const TProjectRow& aProject) {
@@ -374,13 +440,10 @@ void TMainform::SetProjectRow(int32_t aRow, const TProjectRow& aProject) {
 }
 
 void TMainform::ShowSummary(const TSummary& aSummary) {
-  QStringList lines;
-  for (const std::u16string& line : aSummary.Lines)
-    lines << ToQString(line);
-  lblSummary->setText(lines.join(u'\n'));
-  btnSaveAs->setVisible(aSummary.OffersSaveAs);
-  btnShowRows->setVisible(aSummary.OffersDroppedRows);
-  btnSaveReport->setVisible(aSummary.OffersReport);
+  fSummary = aSummary;
+  LayOutPage();
+  for (const auto& [button, offered] : SummaryButtons())
+    button->setVisible(offered);
   pnlSummary->setVisible(!aSummary.Lines.empty());
 }
 

@@ -99,6 +99,32 @@ std::optional<std::u16string> ChosenFolder(HWND aOwner) {
 // The buttons of the question before a run of several projects.
 enum TQueueButton : int { qbBeside = 100, qbIntoFolder, qbSkip = 200 };
 
+// How long the program the shell starts for an address may take to say whether a browser took
+// it; one that is still running then has started the browser in the foreground.
+constexpr DWORD OpenerVerdictMs = 3000;
+
+// The shell counts a started program as success. Under Wine that program is winebrowser, which
+// exits with an error when it finds no browser to hand the address to.
+bool OpenInBrowser(HWND aOwner, std::u16string_view aUrl) {
+  const std::u16string url(aUrl);
+  SHELLEXECUTEINFOW execute{};
+  execute.cbSize = sizeof execute;
+  execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  execute.hwnd = aOwner;
+  execute.lpFile = Wide(url);
+  execute.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExW(&execute))
+    return false;
+  // A browser that was running already took the address without a new process.
+  if (!execute.hProcess)
+    return true;
+  DWORD exitCode = 0;
+  const bool failed = WaitForSingleObject(execute.hProcess, OpenerVerdictMs) == WAIT_OBJECT_0 &&
+                      GetExitCodeProcess(execute.hProcess, &exitCode) && exitCode != 0;
+  CloseHandle(execute.hProcess);
+  return !failed;
+}
+
 // What the notice box shows: its text and the system's icon for its kind.
 struct TNotice {
   const wchar_t* Text;
@@ -189,9 +215,16 @@ public:
     return options;
   }
 
-  std::optional<std::u16string> ChooseSavePath(const TSaveDialog& aDialog,
-                                               const std::u16string& aProposal) override {
-    return ChosenPath(*CreateSaveDialog(aDialog, aProposal), fOwner);
+  std::optional<TSaveChoice> ChooseSavePath(const TSaveDialog& aDialog,
+                                            const std::u16string& aProposal) override {
+    const TFileDialogPtr dialog = CreateSaveDialog(aDialog, aProposal);
+    std::optional<std::u16string> path = ChosenPath(*dialog, fOwner);
+    if (!path)
+      return std::nullopt;
+    // The dialog counts its file types from 1.
+    UINT type = 1;
+    Check(dialog->GetFileTypeIndex(&type));
+    return TSaveChoice{std::move(*path), type > 0 ? type - 1 : 0};
   }
 
   bool AskYesNo(std::u16string_view aQuestion) override {
@@ -200,12 +233,7 @@ public:
                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
   }
 
-  bool OpenUrl(std::u16string_view aUrl) override {
-    const std::u16string url(aUrl);
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(fOwner, nullptr, Wide(url), nullptr, nullptr, SW_SHOWNORMAL));
-    return result > 32;
-  }
+  bool OpenUrl(std::u16string_view aUrl) override { return OpenInBrowser(fOwner, aUrl); }
 
   void ShowNotice(TNoticeKind aKind, std::u16string_view aText) override {
     const std::u16string text = WithControlLineBreaks(aText);
@@ -218,7 +246,13 @@ public:
   void ShowError(const TErrorReport& aReport) override {
     const std::u16string message = ErrorBoxText(aReport);
     const std::u16string details = ErrorDetails(aReport);
-    TASKDIALOGCONFIG config = BoxConfig(TDF_EXPAND_FOOTER_AREA, TDCBF_OK_BUTTON, BoxTitle);
+    TASKDIALOGCONFIG config = BoxConfig(TDF_EXPAND_FOOTER_AREA, 0, BoxTitle);
+    // Escape sends IDCANCEL, which Wine's task dialog passes on to a button of that id only,
+    // whatever TDF_ALLOW_DIALOG_CANCELLATION says: the box's one button has that id.
+    const TASKDIALOG_BUTTON close{IDCANCEL, L"OK"};
+    config.cButtons = 1;
+    config.pButtons = &close;
+    config.nDefaultButton = IDCANCEL;
     config.pszMainIcon = TD_ERROR_ICON;
     config.pszContent = Wide(message);
     config.pszExpandedInformation = Wide(details);
@@ -266,10 +300,9 @@ TFileDialogPtr CreateSaveDialog(const TSaveDialog& aDialog, const std::u16string
   for (const TFileFilter& filter : aDialog.Filters)
     filters.push_back(DialogFilter(filter));
   Check(dialog->SetFileTypes(static_cast<UINT>(filters.size()), filters.data()));
-  // The presenter checks the folder and asks before a file is replaced; a name typed without an
-  // extension gets the file type's.
+  // The presenter adds the chosen file type's extension, checks the folder and asks before a
+  // file is replaced; without a default extension the dialog adds none.
   ChangeOptions(*dialog, FOS_FORCEFILESYSTEM, FOS_PATHMUSTEXIST | FOS_OVERWRITEPROMPT);
-  Check(dialog->SetDefaultExtension(WideLiteral(aDialog.Extension)));
   const size_t nameStart = aProposal.find_last_of(u"\\/");
   const std::u16string name =
       nameStart == std::u16string::npos ? aProposal : aProposal.substr(nameStart + 1);

@@ -31,22 +31,16 @@ enum TControlId : WORD {
   idConvertFolder,
   idProjects
 };
-// Room around the summary's text, and beside a count in its column, at 96 DPI.
-constexpr int SummaryPadding = 4;
+// Room beside a count in its column, at 96 DPI.
 constexpr int CountPadding = 12;
+// The summary's tooltip breaks its lines at this width, at 96 DPI.
+constexpr int SummaryTipWidth = 600;
 
 constexpr DWORD WindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD WindowExStyle = WS_EX_CONTROLPARENT;
 
 constexpr std::array<int, tcCount> ColumnFormats{LVCFMT_LEFT, LVCFMT_LEFT, LVCFMT_LEFT,
                                                  LVCFMT_RIGHT};
-
-// A caption whose letter after "&" is underlined and answers Alt with it.
-std::u16string WithAccelerator(std::u16string_view aCaption) {
-  std::u16string caption(1, u'&');
-  caption.append(aCaption);
-  return caption;
-}
 
 RECT ScaledRect(const TRect96& aRect, int aDpi) {
   const auto scale = [aDpi](int aPixels) { return MulDiv(aPixels, aDpi, USER_DEFAULT_SCREEN_DPI); };
@@ -109,6 +103,22 @@ void Place(HDWP& aPositions, HWND aControl, const RECT& aBounds) {
                               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+std::u16string TextOf(HWND aControl) {
+  std::u16string text(static_cast<size_t>(GetWindowTextLengthW(aControl)), u'\0');
+  GetWindowTextW(aControl, reinterpret_cast<wchar_t*>(text.data()),
+                 static_cast<int>(text.size() + 1));
+  return text;
+}
+
+TTTOOLINFOW ToolOf(HWND aWindow, HWND aControl) {
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = aWindow;
+  tool.uId = reinterpret_cast<UINT_PTR>(aControl);
+  return tool;
+}
+
 // The keyboard works as in a dialog in the window and in the rows window over it.
 bool DispatchesAsDialog(MSG& aMessage) {
   const HWND window = aMessage.hwnd ? GetAncestor(aMessage.hwnd, GA_ROOT) : nullptr;
@@ -119,9 +129,11 @@ bool DispatchesAsDialog(MSG& aMessage) {
 
 TWin32Mainform::TWin32Mainform(HINSTANCE aInstance) : fInstance(aInstance), fPresenter(*this) {
   RegisterWindowClass(aInstance, WindowProc);
-  // Whoever made the window's other classes ready may not know of the progress bar.
-  const INITCOMMONCONTROLSEX progressClass{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&progressClass);
+  // Whoever made the window's other classes ready may not know of the progress bar and the
+  // tooltip.
+  const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX),
+                                     ICC_PROGRESS_CLASS | ICC_TAB_CLASSES};
+  InitCommonControlsEx(&classes);
   const std::u16string caption(WindowCaption);
   fWindow =
       CreateWindowExW(WindowExStyle, WindowClassName, Wide(caption), WindowStyle, CW_USEDEFAULT,
@@ -174,25 +186,38 @@ void TWin32Mainform::CreateControls() {
   // The log indents with TABs; four average characters each, not eight.
   const int tabStop = 16;
   SendMessageW(memLog, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
-  lblSummary = CreateChild(WC_EDITW, L"", WS_CLIPSIBLINGS | ES_MULTILINE | ES_READONLY, 0,
-                           idSummary, fWindow, fInstance);
+  // Its lines are cut to fit rather than wrapped.
+  lblSummary =
+      CreateChild(WC_EDITW, L"", WS_CLIPSIBLINGS | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL, 0,
+                  idSummary, fWindow, fInstance);
   ShowWindow(lblSummary, SW_HIDE);
   // Created before the other buttons of the summary: Tab goes through them from left to right.
-  btnSaveAs = CreateChild(WC_BUTTONW, Wide(WithAccelerator(SaveAsCaption)),
-                          WS_TABSTOP | BS_PUSHBUTTON, 0, idSaveAs, fWindow, fInstance);
-  ShowWindow(btnSaveAs, SW_HIDE);
-  btnShowRows = CreateChild(WC_BUTTONW, Wide(std::u16string(ShowDroppedRowsCaption)),
-                            WS_TABSTOP | BS_PUSHBUTTON, 0, idShowRows, fWindow, fInstance);
-  ShowWindow(btnShowRows, SW_HIDE);
+  // Each is clipped by the controls beside it, so that none can cover another.
+  btnSaveAs =
+      CreateChild(WC_BUTTONW, Wide(WithAccelerator(SaveAsCaption)),
+                  WS_TABSTOP | WS_CLIPSIBLINGS | BS_PUSHBUTTON, 0, idSaveAs, fWindow, fInstance);
+  btnShowRows =
+      CreateChild(WC_BUTTONW, Wide(std::u16string(ShowDroppedRowsCaption)),
+                  WS_TABSTOP | WS_CLIPSIBLINGS | BS_PUSHBUTTON, 0, idShowRows, fWindow, fInstance);
   btnSaveReport = CreateChild(WC_BUTTONW, Wide(std::u16string(SaveReportCaption)),
-                              WS_TABSTOP | BS_PUSHBUTTON, 0, idSaveReport, fWindow, fInstance);
-  ShowWindow(btnSaveReport, SW_HIDE);
+                              WS_TABSTOP | WS_CLIPSIBLINGS | BS_PUSHBUTTON, 0, idSaveReport,
+                              fWindow, fInstance);
+  for (const HWND button : {btnSaveAs, btnShowRows, btnSaveReport})
+    ShowWindow(button, SW_HIDE);
+  tipSummary =
+      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                      WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, fWindow, nullptr, fInstance, nullptr);
+  TTTOOLINFOW tool = ToolOf(fWindow, lblSummary);
+  tool.lpszText = const_cast<wchar_t*>(L"");
+  SendMessageW(tipSummary, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   barProgress = CreateChild(PROGRESS_CLASSW, L"", 0, 0, idProgress, fWindow, fInstance);
   SendMessageW(barProgress, PBM_SETRANGE32, 0, 100);
   ShowWindow(barProgress, SW_HIDE);
   // No tab stop: Tab keeps going round the controls of a single run.
-  btnConvertFolder = CreateChild(WC_BUTTONW, L"Convert &folder...", BS_PUSHBUTTON, 0,
-                                 idConvertFolder, fWindow, fInstance);
+  btnConvertFolder =
+      CreateChild(WC_BUTTONW, Wide(WithAccelerator(ConvertFolderCaption, ConvertFolderAccelerator)),
+                  BS_PUSHBUTTON, 0, idConvertFolder, fWindow, fInstance);
   pgcMain = CreateChild(WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | TCS_HOTTRACK, 0, idPages, fWindow,
                         fInstance);
   TCITEMW page{};
@@ -244,6 +269,9 @@ void TWin32Mainform::ApplyDpi(UINT aDpi) {
     DeleteObject(fFont);
   fFont = font;
   fLineHeight = LineHeightOf(fWindow, font);
+  // The summary's text begins at its edge: the lines are measured to fit its width exactly.
+  SendMessageW(lblSummary, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+  SendMessageW(tipSummary, TTM_SETMAXTIPWIDTH, 0, Scaled(SummaryTipWidth));
   LoadImages();
   ListView_SetColumnWidth(lstTargets, tcImage, Scaled(ImageColumnWidth));
   ListView_SetColumnWidth(lstTargets, tcRows, Scaled(RowsColumnWidth));
@@ -284,29 +312,18 @@ void TWin32Mainform::LayOut() {
   RECT page = Bounds(0, 0, pages.right - pages.left, pages.bottom - pages.top);
   TabCtrl_AdjustRect(pgcMain, FALSE, &page);
   OffsetRect(&page, pages.left, pages.top);
-  const int logHeight = std::min<int>(Scaled(LogHeight), page.bottom - page.top);
-  const int padding = Scaled(SummaryPadding);
-  const int summaryHeight = fSummaryLines > 0 ? fSummaryLines * fLineHeight + 2 * padding : 0;
-  const LONG summaryTop = std::max<LONG>(page.bottom - logHeight - summaryHeight, page.top);
-  const RECT bar = ScaledRect(ProgressBarRect, static_cast<int>(fDpi));
-  SIZE showRows{};
-  SendMessageW(btnShowRows, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&showRows));
-  SIZE saveReport{};
-  SendMessageW(btnSaveReport, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&saveReport));
-  SIZE saveAs{};
-  SendMessageW(btnSaveAs, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&saveAs));
-  const int buttonHeight = fLineHeight + 2 * padding;
-  // The buttons stand side by side at the right, "Save report..." last; "Save as..." takes room
-  // from the text only while it shows.
-  const LONG saveReportLeft = page.right - padding - saveReport.cx;
-  const LONG showRowsLeft = saveReportLeft - padding - showRows.cx;
-  const LONG saveAsLeft = showRowsLeft - padding - saveAs.cx;
-  const bool savesAs = (GetWindowLongW(btnSaveAs, GWL_STYLE) & WS_VISIBLE) != 0;
-  const LONG summaryRight = savesAs ? saveAsLeft : showRowsLeft;
-
+  const TSummaryLayout summary = SummaryLayout(page.right - page.left);
   const bool listsProjects = (GetWindowLongW(lstProjects, GWL_STYLE) & WS_VISIBLE) != 0;
-  const LONG targetsTop =
-      listsProjects ? std::min<LONG>(page.top + Scaled(ProjectListHeight), summaryTop) : page.top;
+  const TPageHeights heights =
+      PageHeights(page.bottom - page.top, summary.Height, Scaled(LogHeight),
+                  listsProjects ? Scaled(ProjectListHeight) : 0);
+  const LONG targetsTop = page.top + heights.Projects;
+  const LONG summaryTop = targetsTop + heights.List;
+  const int logHeight = heights.Log;
+  const RECT bar = ScaledRect(ProgressBarRect, static_cast<int>(fDpi));
+  const auto onPage = [&](const TPixelRect& aRect) {
+    return Bounds(page.left + aRect.Left, summaryTop + aRect.Top, aRect.Width, aRect.Height);
+  };
 
   HDWP positions = BeginDeferWindowPos(12);
   Place(positions, btnConvert, ScaledRect(ConvertButtonRect, static_cast<int>(fDpi)));
@@ -316,17 +333,54 @@ void TWin32Mainform::LayOut() {
   Place(positions, barProgress, {bar.left, bar.top, client.right - bar.left, bar.bottom});
   Place(positions, pgcMain, pages);
   Place(positions, lstTargets, {page.left, targetsTop, page.right, summaryTop});
-  Place(positions, lblSummary,
-        {page.left + padding, summaryTop + padding, summaryRight - padding,
-         summaryTop + summaryHeight - padding});
-  Place(positions, btnSaveAs, Bounds(saveAsLeft, summaryTop + padding, saveAs.cx, buttonHeight));
-  Place(positions, btnShowRows,
-        Bounds(showRowsLeft, summaryTop + padding, showRows.cx, buttonHeight));
-  Place(positions, btnSaveReport,
-        Bounds(saveReportLeft, summaryTop + padding, saveReport.cx, buttonHeight));
+  Place(positions, lblSummary, onPage(summary.Text));
+  auto place = summary.Buttons.begin();
+  for (const TSummaryButton& button : SummaryButtons())
+    if (button.Offered && place != summary.Buttons.end())
+      Place(positions, button.Button, onPage(*place++));
   Place(positions, memLog, {page.left, page.bottom - logHeight, page.right, page.bottom});
   EndDeferWindowPos(positions);
+  ShowSummaryText(summary);
   ShareFreeWidth();
+}
+
+TSummaryLayout TWin32Mainform::SummaryLayout(int aWidth) const {
+  const TTextMeter meter(fWindow, fFont);
+  TSummaryMetrics metrics;
+  metrics.Width = aWidth;
+  metrics.LineHeight = fLineHeight;
+  metrics.Spacing = Scaled(SummarySpacing);
+  for (const TSummaryButton& button : SummaryButtons()) {
+    const SIZE size = ButtonSizeFor(meter, button.Caption, fDpi);
+    metrics.ButtonHeight = std::max<int>(metrics.ButtonHeight, size.cy);
+    if (button.Offered)
+      metrics.ButtonWidths.push_back(size.cx);
+  }
+  return LayOutSummary(fSummary.Lines, metrics,
+                       [&meter](std::u16string_view aText) { return meter.Width(aText); });
+}
+
+std::array<TWin32Mainform::TSummaryButton, 3> TWin32Mainform::SummaryButtons() const {
+  return {{{btnSaveAs, SaveAsCaption, fSummary.OffersSaveAs},
+           {btnShowRows, ShowDroppedRowsCaption, fSummary.OffersDroppedRows},
+           {btnSaveReport, SaveReportCaption, fSummary.OffersReport}}};
+}
+
+// The lines as they fit; a new text only where they changed, so that a resize keeps a selection.
+void TWin32Mainform::ShowSummaryText(const TSummaryLayout& aLayout) {
+  std::u16string text;
+  for (const std::u16string& line : aLayout.Lines)
+    text += (text.empty() ? u"" : u"\r\n") + line;
+  if (text != TextOf(lblSummary))
+    SetWindowTextW(lblSummary, Wide(text));
+  std::u16string tip;
+  for (const std::u16string& line : fSummary.Lines)
+    tip += (tip.empty() ? u"" : u"\r\n") + line;
+  if (!aLayout.Cut)
+    tip.clear();
+  TTTOOLINFOW tool = ToolOf(fWindow, lblSummary);
+  tool.lpszText = const_cast<wchar_t*>(Wide(tip));
+  SendMessageW(tipSummary, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 // The two target columns share what "#" and "Rows" leave of the list's width, as long as the
@@ -429,16 +483,16 @@ void TWin32Mainform::SetProjectRow(int32_t aRow, const TProjectRow& aProject) {
 }
 
 void TWin32Mainform::ShowSummary(const TSummary& aSummary) {
-  std::u16string text;
-  for (const std::u16string& line : aSummary.Lines)
-    text += (text.empty() ? u"" : u"\r\n") + line;
-  SetWindowTextW(lblSummary, Wide(text));
-  fSummaryLines = static_cast<int>(aSummary.Lines.size());
-  ShowWindow(lblSummary, aSummary.Lines.empty() ? SW_HIDE : SW_SHOWNA);
-  ShowWindow(btnShowRows, aSummary.OffersDroppedRows ? SW_SHOWNA : SW_HIDE);
-  ShowWindow(btnSaveReport, aSummary.OffersReport ? SW_SHOWNA : SW_HIDE);
-  ShowWindow(btnSaveAs, aSummary.OffersSaveAs ? SW_SHOWNA : SW_HIDE);
+  fSummary = aSummary;
+  // The buttons show once they are in their places, where nothing else is.
+  for (const TSummaryButton& button : SummaryButtons())
+    if (!button.Offered)
+      ShowWindow(button.Button, SW_HIDE);
   LayOut();
+  ShowWindow(lblSummary, aSummary.Lines.empty() ? SW_HIDE : SW_SHOWNA);
+  for (const TSummaryButton& button : SummaryButtons())
+    if (button.Offered)
+      ShowWindow(button.Button, SW_SHOWNA);
 }
 
 void TWin32Mainform::ShowRowsWindow(TRowsWindow aWindow) {
@@ -553,11 +607,23 @@ void TWin32Mainform::ShowInfoTip(NMLVGETINFOTIPW& aTip) const {
   aTip.pszText[tip.size()] = L'\0';
 }
 
+// The list draws the focus around its focused row only, and has none until a row is clicked or
+// a key moves it: the first row takes it, unselected, when the keyboard brings the focus.
+void TWin32Mainform::MarkFocusedRow() const {
+  if (ListView_GetItemCount(lstTargets) > 0 &&
+      ListView_GetNextItem(lstTargets, -1, LVNI_FOCUSED) < 0)
+    ListView_SetItemState(lstTargets, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
 LRESULT TWin32Mainform::Notify(const NMHDR& aHeader) {
   if (aHeader.hwndFrom == lstProjects)
     return NotifyProjects(aHeader);
   if (aHeader.hwndFrom == lstTargets && aHeader.code == LVN_GETINFOTIPW) {
     ShowInfoTip(*reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&aHeader)));
+    return 0;
+  }
+  if (aHeader.hwndFrom == lstTargets && aHeader.code == NM_SETFOCUS) {
+    MarkFocusedRow();
     return 0;
   }
   if (aHeader.hwndFrom != ListView_GetHeader(lstTargets))
@@ -621,8 +687,10 @@ LRESULT TWin32Mainform::HandleMessage(UINT aMessage, WPARAM aWParam, LPARAM aLPa
     return 0;
   }
   case WM_CTLCOLORSTATIC:
-    // The read-only log reads like a document, not like a disabled field.
-    if (reinterpret_cast<HWND>(aLParam) == memLog) {
+    // The read-only log reads like a document, not like a disabled field; the summary takes the
+    // colour of the page it lies on, which the themed page control paints like a document too.
+    if (reinterpret_cast<HWND>(aLParam) == memLog ||
+        reinterpret_cast<HWND>(aLParam) == lblSummary) {
       SetBkColor(reinterpret_cast<HDC>(aWParam), GetSysColor(COLOR_WINDOW));
       SetTextColor(reinterpret_cast<HDC>(aWParam), GetSysColor(COLOR_WINDOWTEXT));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));

@@ -5,6 +5,7 @@
 
 #include "Win32Desktop.h"
 #include "Win32RowsForm.h"
+#include "vpresenter/uMainLayout.h"
 #include "vpresenter/uMainPresenter.h"
 #include "vpresenter/uMainTexts.h"
 #include "vpresenter/uMainView.h"
@@ -69,11 +70,13 @@ public:
   HWND lstProjects = nullptr;
   HWND lstTargets = nullptr;
   HWND memLog = nullptr;
-  // What the last run did, under the list, and the button that lists the rows not carried over.
+  // What the last run did, under the list, and the buttons it offers; where a line is cut to fit,
+  // the summary's tooltip holds it whole.
   HWND lblSummary = nullptr;
   HWND btnShowRows = nullptr;
   HWND btnSaveReport = nullptr;
   HWND btnSaveAs = nullptr;
+  HWND tipSummary = nullptr;
   // A thin bar at the foot of the top area while a run loads, converts, saves and checks.
   HWND barProgress = nullptr;
   // Image 0 marks a converted target, image 1 one that cannot be converted.
@@ -90,9 +93,21 @@ private:
   void ApplyDpi(UINT aDpi);
   void LoadImages();
   void LayOut();
+  // The summary laid out in aWidth, the page's width, in the window's font.
+  TSummaryLayout SummaryLayout(int aWidth) const;
+  // The summary's buttons from left to right, with their captions and whether the summary offers
+  // them.
+  struct TSummaryButton {
+    HWND Button;
+    std::u16string_view Caption;
+    bool Offered;
+  };
+  std::array<TSummaryButton, 3> SummaryButtons() const;
+  void ShowSummaryText(const TSummaryLayout& aLayout);
   void ShareFreeWidth();
   LRESULT Notify(const NMHDR& aHeader);
   void ShowInfoTip(NMLVGETINFOTIPW& aTip) const;
+  void MarkFocusedRow() const;
   void DropFiles(HDROP aDrop);
   void SetCellText(HWND aList, int aRow, int aColumn, std::u16string_view aText);
   LRESULT NotifyProjects(const NMHDR& aHeader);
@@ -105,8 +120,8 @@ private:
   HFONT fFont = nullptr;
   HICON fConvertImage = nullptr;
   bool fEndsProgram = false;
-  // Lines of the summary; none hides it.
-  int fSummaryLines = 0;
+  // The last summary, laid out again whenever the window's size or DPI changes.
+  TSummary fSummary;
   int fLineHeight = 0;
   // The tooltips of the rows' cells, by row and column; a list view keeps no tooltips.
   std::vector<std::array<std::u16string, tcCount>> fHints;

@@ -23,7 +23,6 @@ constexpr DWORD RowsExStyle = WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME;
 // Room around the controls and inside the buttons, at 96 DPI.
 constexpr int Margin = 8;
 constexpr int ButtonPadding = 4;
-constexpr int MinimumButtonWidth = 75;
 
 // An empty dialog in memory, without menu, class or title: the controls come once it exists.
 struct alignas(DWORD) TEmptyDialog {
@@ -172,16 +171,15 @@ void TWin32RowsForm::LayOut() {
   MoveWindow(RowsList, margin, listTop, std::max<int>(client.right - 2 * margin, 0),
              std::max(buttonsTop - margin - listTop, 0), TRUE);
   // "Copy" and "Save report..." at the left under the list, "Close" at the right.
-  const auto width = [this](HWND aButton) {
-    SIZE ideal{};
-    SendMessageW(aButton, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal));
-    return std::max<int>(ideal.cx, Scaled(MinimumButtonWidth));
+  const TTextMeter meter(fWindow, fFont);
+  const auto width = [&](std::u16string_view aCaption) {
+    return static_cast<int>(ButtonSizeFor(meter, aCaption, fDpi).cx);
   };
-  const int copyWidth = width(CopyButton);
+  const int copyWidth = width(CopyRowsCaption);
   MoveWindow(CopyButton, margin, buttonsTop, copyWidth, buttonHeight, TRUE);
-  MoveWindow(SaveReportButton, 2 * margin + copyWidth, buttonsTop, width(SaveReportButton),
+  MoveWindow(SaveReportButton, 2 * margin + copyWidth, buttonsTop, width(SaveReportCaption),
              buttonHeight, TRUE);
-  const int closeWidth = width(CloseButton);
+  const int closeWidth = width(CloseRowsCaption);
   MoveWindow(CloseButton, client.right - margin - closeWidth, buttonsTop, closeWidth, buttonHeight,
              TRUE);
 }

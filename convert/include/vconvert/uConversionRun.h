@@ -2,6 +2,7 @@
 // the run drives the reader's walks and builds the new document from its events.
 #pragma once
 
+#include "vbase/ReplacementFile.h"
 #include "vconvert/uConversionHost.h"
 #include "vconvert/uRunStop.h"
 #include "vconvert/uUnsavedProject.h"
@@ -70,6 +71,11 @@ public:
   // Whether a run whose save is cancelled or fails keeps its new project for TakeUnsavedProject
   // instead of releasing it; the window keeps it, the batch command does not.
   void SetKeepsUnsavedProject(bool aKeeps) { fKeepsUnsavedProject = aKeeps; }
+  // Looks at the new project once it is written and before it replaces the file chosen, which a
+  // raise keeps as it was; the window checks it there.
+  void SetBeforeReplacing(vbase::TBeforeReplacing aBeforeReplacing) {
+    fBeforeReplacing = std::move(aBeforeReplacing);
+  }
   // The new project of the last run when it was converted but not saved, once; none otherwise.
   std::optional<TUnsavedProject> TakeUnsavedProject();
 
@@ -133,6 +139,7 @@ private:
   std::vector<TDiscardedRow> fDiscardedRows;
   bool fKeepsUnsavedProject = false;
   std::optional<TUnsavedProject> fUnsavedProject;
+  vbase::TBeforeReplacing fBeforeReplacing;
 };
 
 // The warning for a run that found nothing of an old project.

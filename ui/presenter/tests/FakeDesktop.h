@@ -29,8 +29,9 @@ public:
   std::vector<std::u16string> Proposals;
   // Runs while the save dialog would be open, e.g. to look at the window in the middle of a run.
   std::function<void()> WhileSaving;
-  // The save dialog of the report.
+  // The save dialog of the report, and the filter chosen in it.
   std::optional<std::u16string> ReportAnswer;
+  std::size_t ReportFilter = 0;
   std::vector<std::u16string> ReportProposals;
   // What every question answers: whether to replace a file or to save an empty project.
   bool ReplaceAnswer = true;
@@ -58,16 +59,16 @@ public:
     QueueQuestions.push_back(aCount);
     return QueueAnswer;
   }
-  std::optional<std::u16string> ChooseSavePath(const TSaveDialog& aDialog,
-                                               const std::u16string& aProposal) override {
-    if (aDialog.Extension == ReportExtension) {
+  std::optional<TSaveChoice> ChooseSavePath(const TSaveDialog& aDialog,
+                                            const std::u16string& aProposal) override {
+    if (aDialog.Filters.data() == SaveReportDialog.Filters.data()) {
       ReportProposals.push_back(aProposal);
-      return ReportAnswer;
+      return Choice(ReportAnswer, ReportFilter);
     }
     Proposals.push_back(aProposal);
     if (WhileSaving)
       WhileSaving();
-    return SaveAnswer;
+    return Choice(SaveAnswer, 0);
   }
   bool AskYesNo(std::u16string_view aQuestion) override {
     Questions.emplace_back(aQuestion);
@@ -81,6 +82,14 @@ public:
     (aKind == TNoticeKind::nkWarning ? Warnings : Notices).emplace_back(aText);
   }
   void ShowError(const TErrorReport& aReport) override { Errors.push_back(aReport); }
+
+private:
+  static std::optional<TSaveChoice> Choice(const std::optional<std::u16string>& aPath,
+                                           std::size_t aFilter) {
+    if (!aPath)
+      return std::nullopt;
+    return TSaveChoice{*aPath, aFilter};
+  }
 };
 
 } // namespace vui

@@ -63,6 +63,8 @@ public:
   bool OffersReport = false;
   bool OffersSaveAs = false;
   int Summaries = 0;
+  // Whether a summary was up when each error box was shown.
+  std::vector<bool> SummaryUpAtErrors;
   std::vector<TRowsWindow> RowsWindows;
   bool ProjectListShown = false;
   std::vector<TProjectRow> Projects;
@@ -152,6 +154,10 @@ public:
     fWoken.notify_all();
   }
   IDesktop& Desktop() override { return *this; }
+  void ShowError(const TErrorReport& aReport) override {
+    SummaryUpAtErrors.push_back(!Summary.empty());
+    TFakeDesktop::ShowError(aReport);
+  }
   void Close() override {
     ++Closes;
     ErrorsAtClose.push_back(Errors.size());
@@ -317,8 +323,10 @@ TEST_F(MainPresenterTest, ConvertBecomesStopDuringTheRunAndGetsTheFocusBack) {
   }
 }
 
-// A stop, or a close, in any stage ends the run there: nothing is left on disk, the log and the
-// summary say it was stopped, no dialog comes afterwards, and a close then closes the window.
+// A stop, or a close, in any stage ends the run there: nothing is left on disk, an older project
+// that the new one was to replace stays as it was (the check comes before the replacing), the
+// log and the summary say it was stopped, no dialog comes afterwards, and a close then closes
+// the window.
 TEST_F(MainPresenterTest, AStopOrACloseInEachStageLeavesNothingBehind) {
   const struct {
     const char* Name;
@@ -331,9 +339,14 @@ TEST_F(MainPresenterTest, AStopOrACloseInEachStageLeavesNothingBehind) {
       {"checking", std::pair{71, 99}, 1},
   };
   const std::u16string input = FixtureCopy("worked.vlp");
+  const std::string older = "<older project/>";
   for (const auto& stage : stages) {
     for (const bool closes : {false, true}) {
       SCOPED_TRACE(std::string(stage.Name) + (closes ? ", closed" : ", stopped"));
+      // Every other case has an older project where the new one goes.
+      const bool replaces = closes == (stage.Proposals == 1);
+      if (replaces)
+        WriteFileBytes(fFolder.File("out.vxp"), older);
       fView.OpenAnswer = input;
       fView.SaveAnswer = Output();
       fView.Proposals.clear();
@@ -366,6 +379,10 @@ TEST_F(MainPresenterTest, AStopOrACloseInEachStageLeavesNothingBehind) {
       ConvertAndWait();
       const TMainState acting = closes ? TMainState::msClosing : TMainState::msStopping;
       EXPECT_EQ(afterAction, (std::vector<TMainState>{acting, acting}));
+      if (replaces) {
+        EXPECT_EQ(ReadFileBytes(fFolder.File("out.vxp")), older);
+        std::filesystem::remove(fFolder.Path() / "out.vxp");
+      }
       EXPECT_EQ(fFolder.Entries(), std::set<std::string>{"worked.vlp"});
       EXPECT_EQ(fView.Proposals.size(), stage.Proposals);
       EXPECT_TRUE(fView.Errors.empty());
@@ -387,7 +404,7 @@ TEST_F(MainPresenterTest, AStopOrACloseInEachStageLeavesNothingBehind) {
 }
 
 // "Save as..." saves and checks on the run's thread too; a stop there keeps the project for
-// another try and leaves no file.
+// another try, leaves no file and keeps the older project it was to replace.
 TEST_F(MainPresenterTest, AStopOfSaveAsKeepsTheProject) {
   fView.OpenAnswer = FixtureCopy("worked.vlp");
   ConvertAndWait();
@@ -403,8 +420,11 @@ TEST_F(MainPresenterTest, AStopOfSaveAsKeepsTheProject) {
       }
     };
     fView.SaveAnswer = Output();
+    WriteFileBytes(fFolder.File("out.vxp"), "<older project/>");
     SaveAsAndWait();
     EXPECT_TRUE(stopped);
+    EXPECT_EQ(ReadFileBytes(fFolder.File("out.vxp")), "<older project/>");
+    std::filesystem::remove(fFolder.Path() / "out.vxp");
     EXPECT_EQ(fFolder.Entries(), std::set<std::string>{"worked.vlp"});
     EXPECT_TRUE(fView.Errors.empty());
     EXPECT_EQ(fView.Summary.front(), u"The new project was not saved: the save was stopped.");
@@ -687,11 +707,14 @@ TEST_F(MainPresenterTest, TheSummaryTellsWhatTheRunDid) {
             (std::vector<std::u16string>{
                 u"The new project was not saved: the save dialog was cancelled.", WorkedCounts}));
 
-  // A cancelled open dialog is no run: the summary stays.
+  // A cancelled open dialog is no run: the summary comes back.
   fView.OpenAnswer.reset();
+  const std::vector<std::u16string> summary = fView.Summary;
   const int summaries = fView.Summaries;
   ConvertAndWait();
   EXPECT_EQ(fView.Summaries, summaries);
+  EXPECT_EQ(fView.Summary, summary);
+  EXPECT_TRUE(fView.OffersReport);
 
   fView.OpenAnswer = FixtureCopy("unclosed.vlp");
   fView.OffersReport = false;
@@ -699,6 +722,25 @@ TEST_F(MainPresenterTest, TheSummaryTellsWhatTheRunDid) {
   EXPECT_EQ(fView.Summary,
             std::vector<std::u16string>{u"The conversion failed; the new project was not saved."});
   EXPECT_TRUE(fView.OffersReport);
+}
+
+// The last run's summary and its buttons are gone before the next run shows a dialog or a box.
+TEST_F(MainPresenterTest, ANewRunClearsTheLastSummaryFirst) {
+  ConvertDemo();
+  ASSERT_TRUE(fView.OffersDroppedRows);
+  std::vector<bool> upDuringSave;
+  fView.WhileSaving = [this, &upDuringSave] {
+    upDuringSave = {!fView.Summary.empty(), fView.OffersDroppedRows, fView.OffersReport};
+  };
+  fView.SaveAnswer.reset();
+  ConvertAndWait();
+  EXPECT_EQ(upDuringSave, (std::vector<bool>{false, false, false}));
+  EXPECT_FALSE(fView.Summary.empty());
+
+  fView.OpenAnswer = FixtureCopy("unclosed.vlp");
+  ConvertAndWait();
+  EXPECT_EQ(fView.SummaryUpAtErrors, std::vector<bool>{false});
+  EXPECT_FALSE(fView.Summary.empty());
 }
 
 TEST_F(MainPresenterTest, TheSummaryOffersTheRowsNotCarriedOver) {
@@ -815,10 +857,21 @@ TEST_F(MainPresenterTest, SaveReportWritesTheLastRunsReport) {
   }
   EXPECT_EQ(result["targets"].back()["old_target"], "C:\\Demo\\Demo.res");
 
-  // A name without an extension is a page.
+  // A name without an extension gets the chosen filter's: a page first, JSON if chosen.
   fView.ReportAnswer = Utf8Decode(fFolder.File("page"));
   fPresenter.SaveReportClicked();
   const std::string page = ReadFileBytes(fFolder.File("page.html"));
+  EXPECT_EQ(fView.Summary.back(),
+            u"The report was saved to \"" + Utf8Decode(fFolder.File("page.html")) + u"\".");
+  fView.ReportAnswer = Utf8Decode(fFolder.File("Release 2.5"));
+  fView.ReportFilter = 1;
+  fPresenter.SaveReportClicked();
+  EXPECT_TRUE(nlohmann::json::accept(ReadFileBytes(fFolder.File("Release 2.5.json"))));
+  // The summary names the last report saved, once.
+  EXPECT_EQ(fView.Summary.back(),
+            u"The report was saved to \"" + Utf8Decode(fFolder.File("Release 2.5.json")) + u"\".");
+  EXPECT_EQ(fView.Summary.size(), 5u);
+  fView.ReportFilter = 0;
   EXPECT_TRUE(page.starts_with("<!DOCTYPE html>"));
   // The window wrote it, not the batch command.
   EXPECT_NE(page.find("<title>vlp5tovxp report</title>"), std::string::npos);
@@ -827,6 +880,7 @@ TEST_F(MainPresenterTest, SaveReportWritesTheLastRunsReport) {
   fView.OpenAnswer = FixtureCopy("unclosed.vlp");
   ConvertAndWait();
   ASSERT_EQ(fView.Errors.size(), 1u);
+  EXPECT_EQ(fView.Summary.size(), 1u) << "a new run forgets where the last report went";
   fView.ReportAnswer = Utf8Decode(fFolder.File("failed.json"));
   fPresenter.SaveReportClicked();
   const auto failed = nlohmann::json::parse(ReadFileBytes(fFolder.File("failed.json")));
@@ -844,6 +898,46 @@ TEST_F(MainPresenterTest, SaveReportWritesTheLastRunsReport) {
   fView.ReportAnswer = Utf8Decode(fFolder.File("again.json"));
   fPresenter.SaveReportClicked();
   EXPECT_EQ(ReadFileBytes(fFolder.File("again.json")), ReadFileBytes(fFolder.File("failed.json")));
+}
+
+// The presenter, not the dialog, adds the extension: the chosen filter's, unless the name
+// already ends in one of the dialog's extensions.
+TEST(SavePathTest, TheChosenFiltersExtensionIsAddedUnlessTheNameHasOne) {
+  const struct {
+    const TSaveDialog& Dialog;
+    std::size_t Filter;
+    std::u16string Chosen;
+    std::u16string Path;
+  } cases[] = {
+      {SaveProjectDialog, 0, u"a", u"a.vxp"},
+      {SaveProjectDialog, 0, u"Release 2.5", u"Release 2.5.vxp"},
+      {SaveProjectDialog, 0, u"x.vxp", u"x.vxp"},
+      {SaveProjectDialog, 0, u"x.VXP", u"x.VXP"},
+      {SaveProjectDialog, 0, u"x.vxp.bak", u"x.vxp.bak.vxp"},
+      {SaveProjectDialog, 0, u"C:\\p.vxp\\app", u"C:\\p.vxp\\app.vxp"},
+      {SaveProjectDialog, 0, u"/p/app.vlp", u"/p/app.vlp.vxp"},
+      {SaveReportDialog, 0, u"r", u"r.html"},
+      {SaveReportDialog, 1, u"r", u"r.json"},
+      {SaveReportDialog, 1, u"Release 2.5", u"Release 2.5.json"},
+      {SaveReportDialog, 1, u"r.HTML", u"r.HTML"},
+      {SaveReportDialog, 0, u"r.json", u"r.json"},
+      {SaveReportDialog, 0, u"r.htm", u"r.htm.html"},
+  };
+  for (const auto& test : cases)
+    EXPECT_EQ(PathWithExtension(test.Dialog, {test.Chosen, test.Filter}), test.Path)
+        << vbase::Utf8Encode(test.Chosen);
+}
+
+// A name typed without ".vxp" in the run's save dialog is saved, checked and named with it.
+TEST_F(MainPresenterTest, TheProjectIsSavedWithItsExtension) {
+  fView.OpenAnswer = FixtureCopy("worked.vlp");
+  fView.SaveAnswer = Utf8Decode(fFolder.File("Release 2.5"));
+  ConvertAndWait();
+  const std::u16string saved = Utf8Decode(fFolder.File("Release 2.5.vxp"));
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(saved)));
+  EXPECT_FALSE(std::filesystem::exists(fFolder.Path() / "Release 2.5"));
+  EXPECT_EQ(fView.Summary.front(), u"The new project was saved to \"" + saved + u"\".");
+  EXPECT_TRUE(fView.Summary.back().starts_with(u"verified: "));
 }
 
 TEST_F(MainPresenterTest, SaveReportWritesNothingWhenCancelledAndShowsAFailedWrite) {

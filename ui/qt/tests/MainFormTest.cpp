@@ -20,8 +20,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -101,6 +101,74 @@ void AnswerNextMessageBox(TShownBox& aShown,
     box->button(aAnswer)->click();
   });
 }
+
+// The file dialog on the screen: not modal, so that a close of the window reaches it.
+QFileDialog* ShownFileDialog() {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (auto* found = qobject_cast<QFileDialog*>(widget); found && found->isVisible())
+      return found;
+  return nullptr;
+}
+
+// Types aName into the next file dialog once it is open, chooses aFilter (unless empty) and
+// accepts it.
+void AnswerNextFileDialog(const QString& aName, const QString& aFilter) {
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, aName, aFilter] {
+    QFileDialog* dialog = ShownFileDialog();
+    if (!dialog)
+      return;
+    poll->deleteLater();
+    poll->stop();
+    if (!aFilter.isEmpty())
+      dialog->selectNameFilter(aFilter);
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name);
+    name->setText(aName);
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  poll->start(10);
+}
+
+// Presses Escape in the next modal box once it is open; aClosed tells whether that closed it.
+// A box that stays is closed anyway, so that the test goes on to fail.
+void EscapeNextBox(bool& aClosed) {
+  aClosed = false;
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, &aClosed] {
+    const QPointer<QDialog> box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!box)
+      return;
+    poll->deleteLater();
+    poll->stop();
+    QTest::keyClick(box->focusWidget() ? box->focusWidget() : box.data(), Qt::Key_Escape);
+    aClosed = !box || !box->isVisible();
+    if (!aClosed)
+      box->done(QDialog::Rejected);
+  });
+  poll->start(10);
+}
+
+// The fake's dialogs and browser, the desktop's real boxes.
+class TRealBoxesDesktop : public TFakeDesktop {
+public:
+  explicit TRealBoxesDesktop(QWidget& aOwner) : fBoxes(CreateQtDesktop(aOwner)) {}
+  bool AskYesNo(std::u16string_view aQuestion) override {
+    TFakeDesktop::AskYesNo(aQuestion);
+    return fBoxes->AskYesNo(aQuestion);
+  }
+  void ShowNotice(TNoticeKind aKind, std::u16string_view aText) override {
+    TFakeDesktop::ShowNotice(aKind, aText);
+    fBoxes->ShowNotice(aKind, aText);
+  }
+  void ShowError(const TErrorReport& aReport) override {
+    TFakeDesktop::ShowError(aReport);
+    fBoxes->ShowError(aReport);
+  }
+
+private:
+  std::unique_ptr<IDesktop> fBoxes;
+};
 
 // What a file manager delivers when files are dropped on the window.
 bool DropFiles(QWidget* aWindow, const QStringList& aPaths) {
@@ -202,6 +270,91 @@ private:
     WaitForRun();
   }
 
+  // The window shown and active, with the desktop's real boxes, to open a project that cannot be
+  // read; Escape closes the error box that follows, and aClosed tells whether it did.
+  TRealBoxesDesktop& ShowToFailWithRealBoxes(bool& aClosed) {
+    auto owned = std::make_unique<TRealBoxesDesktop>(*fWindow);
+    TRealBoxesDesktop& desktop = *owned;
+    fWindow->SetDesktop(std::move(owned));
+    fDesktop = nullptr;
+    ShowActive();
+    desktop.OpenAnswer = U16(CopyFixture(QStringLiteral("unclosed.vlp")));
+    EscapeNextBox(aClosed);
+    return desktop;
+  }
+
+  // Where aWidget is in the window.
+  QRect InWindow(const QWidget* aWidget) const {
+    return {aWidget->mapTo(fWindow.get(), QPoint(0, 0)), aWidget->size()};
+  }
+
+  // The summary as the user sees it: its lines whole or cut to its width, its buttons wide
+  // enough for their captions, inside the window, uncovered where they stand and clear of the
+  // text, the list, the log and each other.
+  void CheckSummaryFits() {
+    const QRect window = fWindow->rect();
+    const QRect list = InWindow(fWindow->lstTargets);
+    const QRect log = InWindow(fWindow->memLog);
+    const QRect text = InWindow(fWindow->lblSummary);
+    QVERIFY(fWindow->lblSummary->isVisible());
+    QVERIFY(window.contains(text));
+    QVERIFY(!text.intersects(list));
+    QVERIFY(!text.intersects(log));
+    QVERIFY(log.height() > 0);
+    const QFontMetrics font = fWindow->lblSummary->fontMetrics();
+    const QStringList lines = fWindow->lblSummary->text().split(u'\n');
+    QVERIFY(text.height() >= lines.size() * font.height());
+    for (const QString& line : lines)
+      QVERIFY2(font.horizontalAdvance(line) <= text.width(), qPrintable(line));
+
+    QList<QRect> buttons;
+    for (QPushButton* button : {fWindow->btnSaveAs, fWindow->btnShowRows, fWindow->btnSaveReport}) {
+      if (!button->isVisible())
+        continue;
+      const QRect bounds = InWindow(button);
+      const QByteArray where = button->objectName().toLatin1();
+      QVERIFY2(window.contains(bounds), where);
+      for (const QRect& other : QList<QRect>{list, log, text} + buttons)
+        QVERIFY2(!bounds.intersects(other), where);
+      buttons << bounds;
+      // The caption with room on both sides for the frame and the focus.
+      QString caption = button->text();
+      caption.remove(u'&');
+      QVERIFY2(button->fontMetrics().horizontalAdvance(caption) + 8 <= bounds.width(), where);
+      // Nothing lies on it.
+      for (const QPoint point : {bounds.center(), bounds.topLeft(), bounds.bottomRight()})
+        QVERIFY2(fWindow->childAt(point) == button, where);
+      QCOMPARE(button->visibleRegion(), QRegion(button->rect()));
+    }
+  }
+
+  // Sizes the user may give the window: the first, the smallest, wide and low, narrow and high.
+  void CheckSummaryFitsAtEverySize() {
+    // The screen's DPI is the one the test's environment asks for, scaled by Qt or not.
+    if (const QByteArray dpi = qgetenv("QT_FONT_DPI"); !dpi.isEmpty())
+      QCOMPARE(qRound(fWindow->logicalDpiY() * fWindow->devicePixelRatioF()), dpi.toInt());
+    const QSize least = TMainform::MinimumSize;
+    for (const QSize size :
+         {fWindow->size(), least, QSize(1000, least.height()), QSize(least.width(), 700),
+          QSize(least.width() + 13, least.height() + 7)}) {
+      fWindow->resize(size);
+      QTRY_COMPARE(fWindow->size(), size);
+      CheckSummaryFits();
+      if (QTest::currentTestFailed())
+        qWarning() << "at" << size << "with fonts of" << fWindow->logicalDpiY() << "DPI";
+      QVERIFY(!QTest::currentTestFailed());
+    }
+  }
+
+  // A project converted and its save cancelled: the summary offers all three buttons.
+  void RunDemoWithoutSaving() {
+    const QString input = fFolder->filePath(QStringLiteral("demo.vlp"));
+    QVERIFY(QFile::copy(QStringLiteral(VLP_SOURCE_DIR "/examples/demo.vlp"), input));
+    fDesktop->OpenAnswer = U16(input);
+    fWindow->btnConvert->click();
+    WaitForRun();
+  }
+
 private slots:
   void init() {
     fWindow = std::make_unique<TMainform>();
@@ -269,11 +422,12 @@ private slots:
          {"pnlTop", "btnConvert", "btnHelp", "pgcMain", "shtLog", "lstTargets", "memLog"})
       QVERIFY2(fWindow->findChild<QWidget*>(QString::fromLatin1(name)), name);
 
-    QCOMPARE(fWindow->btnConvert->text(), QStringLiteral("Convert..."));
+    // Alt with the letter after "&" presses the button; the "&" itself is not shown.
+    QCOMPARE(fWindow->btnConvert->text(), QStringLiteral("&Convert..."));
     QCOMPARE(fWindow->btnConvert->geometry(), QRect(8, 8, 129, 49));
     QCOMPARE(fWindow->btnConvert->iconSize(), QSize(32, 32));
     QVERIFY(!fWindow->btnConvert->icon().pixmap(32, 32).isNull());
-    QCOMPARE(fWindow->btnHelp->text(), QStringLiteral("Help..."));
+    QCOMPARE(fWindow->btnHelp->text(), QStringLiteral("&Help..."));
     QCOMPARE(fWindow->btnHelp->geometry(), QRect(144, 8, 129, 49));
     QVERIFY(fWindow->btnHelp->icon().isNull());
     QCOMPARE(fWindow->btnConvert->nextInFocusChain(), fWindow->btnHelp);
@@ -399,24 +553,23 @@ private slots:
             fWindow->lstTargets->viewport()->width());
   }
 
-  // Rows are selected whole: the current cell draws no focus frame, which beside an image
-  // would frame nothing.
-  void theCurrentCellDrawsNoFocusFrame() {
+  // A keyboard user sees where the focus is in the list: the current row is framed whole, even
+  // before a row is selected, and only while the list has the focus.
+  void theFocusedRowIsDrawnWhileTheListHasTheFocus() {
+    ShowActive();
     RunWorkedProject();
     QTableWidget* list = fWindow->lstTargets;
-    const QModelIndex cell = list->model()->index(0, 0);
-    const auto picture = [&](QStyle::State aState) {
-      QImage image(list->visualRect(cell).size(), QImage::Format_ARGB32);
-      image.fill(Qt::white);
-      QStyleOptionViewItem option;
-      option.initFrom(list->viewport());
-      option.rect = image.rect();
-      option.state = QStyle::State_Enabled | aState;
-      QPainter painter(&image);
-      list->itemDelegate()->paint(&painter, option, cell);
-      return image;
-    };
-    QCOMPARE(picture(QStyle::State_HasFocus), picture(QStyle::State_None));
+    fWindow->memLog->setFocus();
+    QTest::keyClick(fWindow->memLog, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), list);
+    QCOMPARE(list->currentRow(), 0);
+    QVERIFY(list->selectedItems().isEmpty());
+    const QRect textCell = list->visualRect(list->model()->index(0, tcNewTarget));
+    const QImage focused = list->viewport()->grab().toImage().copy(textCell);
+    QTest::keyClick(list, Qt::Key_Tab);
+    QVERIFY(!list->hasFocus());
+    QCOMPARE(list->currentRow(), 0);
+    QVERIFY(list->viewport()->grab().toImage().copy(textCell) != focused);
   }
 
   // The style would tint a selected row's image with the highlight colour.
@@ -519,7 +672,8 @@ private slots:
     QCOMPARE(save->acceptMode(), QFileDialog::AcceptSave);
     // The presenter asks before a file is replaced.
     QVERIFY(save->testOption(QFileDialog::DontConfirmOverwrite));
-    QCOMPARE(save->defaultSuffix(), QStringLiteral("vxp"));
+    // And adds the extension.
+    QCOMPARE(save->defaultSuffix(), QString());
     QVERIFY(save->testOption(QFileDialog::DontUseNativeDialog));
     QCOMPARE(save->selectedFiles(), QStringList{proposal});
   }
@@ -542,21 +696,39 @@ private slots:
     const auto dialog = CreateSaveDialog(nullptr, SaveReportDialog, ToQ(*fDesktop->ReportAnswer));
     QCOMPARE(dialog->nameFilters(), (QStringList{QStringLiteral("HTML report (*.html)"),
                                                  QStringLiteral("JSON report (*.json)")}));
-    QCOMPARE(dialog->defaultSuffix(), QStringLiteral("html"));
     QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
     QCOMPARE(dialog->selectedFiles(), QStringList{ToQ(*fDesktop->ReportAnswer)});
   }
 
-  void saveDialogAddsTheExtensionToATypedName() {
-    const auto save =
-        CreateSaveDialog(nullptr, SaveProjectDialog, fFolder->filePath(QStringLiteral("x.vxp")));
-    save->show();
-    auto* name = save->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    QVERIFY(name);
-    name->setText(QStringLiteral("typed"));
-    QMetaObject::invokeMethod(save.get(), "accept");
-    QCOMPARE(save->result(), int(QDialog::Accepted));
-    QCOMPARE(save->selectedFiles(), QStringList{fFolder->filePath(QStringLiteral("typed.vxp"))});
+  // The dialog passes a typed name on as it is, with the filter chosen; the presenter adds the
+  // filter's extension, and the summary says where the report went.
+  void aReportNamedWithoutExtensionGetsTheChosenFilters() {
+    RunWorkedProject();
+    fDesktop = nullptr;
+    fWindow->SetDesktop(CreateQtDesktop(*fWindow));
+    AnswerNextFileDialog(QStringLiteral("typed"), QStringLiteral("JSON report (*.json)"));
+    fWindow->btnSaveReport->click();
+    const QString saved = fFolder->filePath(QStringLiteral("typed.json"));
+    QFile report(saved);
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    QVERIFY(report.readAll().startsWith('{'));
+    QCOMPARE(fWindow->lblSummary->text().split(u'\n').constLast(),
+             QStringLiteral("The report was saved to \"%1\".").arg(saved));
+  }
+
+  void theSaveDialogGivesTheTypedNameAndTheChosenFilter() {
+    const std::unique_ptr<IDesktop> desktop = CreateQtDesktop(*fWindow);
+    const std::u16string proposal = U16(fFolder->filePath(QStringLiteral("x.vxp")));
+    AnswerNextFileDialog(QStringLiteral("Release 2.5"), QString());
+    const std::optional<TSaveChoice> project = desktop->ChooseSavePath(SaveProjectDialog, proposal);
+    QVERIFY(project);
+    QCOMPARE(ToQ(project->Path), fFolder->filePath(QStringLiteral("Release 2.5")));
+    QCOMPARE(project->Filter, size_t(0));
+    AnswerNextFileDialog(QStringLiteral("r"), QStringLiteral("JSON report (*.json)"));
+    const std::optional<TSaveChoice> report = desktop->ChooseSavePath(SaveReportDialog, proposal);
+    QVERIFY(report);
+    QCOMPARE(ToQ(report->Path), fFolder->filePath(QStringLiteral("r")));
+    QCOMPARE(report->Filter, size_t(1));
   }
 
   // The platform's close of the window (its title bar, the task bar) while the run's save
@@ -570,10 +742,7 @@ private slots:
     bool blockedByTheDialog = true;
     QTimer poll;
     connect(&poll, &QTimer::timeout, this, [&] {
-      QFileDialog* dialog = nullptr;
-      for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* found = qobject_cast<QFileDialog*>(widget); found && found->isVisible())
-          dialog = found;
+      QFileDialog* dialog = ShownFileDialog();
       if (!dialog)
         return;
       poll.stop();
@@ -782,7 +951,9 @@ private slots:
         } else if (stage == stChecking && fWindow->pnlTop->width() == size.width()) {
           laidOutWhileChecking = true;
         }
-        if (stage == test.StopIn && stage != stOther && !stopped) {
+        // A stop while checking comes once the resize is laid out, which it must not wait for.
+        const bool stopNow = stage == stSaving || laidOutWhileChecking;
+        if (stage == test.StopIn && stage != stOther && stopNow && !stopped) {
           stopped = true;
           fWindow->btnConvert->click();
         }
@@ -906,6 +1077,76 @@ private slots:
              QStringLiteral("The new project was not saved: the save dialog was cancelled."));
   }
 
+  // The error box closed with Escape as a user would, the summary of the failed run offers its
+  // report where nothing covers it, at every size.
+  void theSummaryAfterAFailureFitsAtEverySize() {
+    bool closed = false;
+    TRealBoxesDesktop& desktop = ShowToFailWithRealBoxes(closed);
+    fWindow->btnConvert->click();
+    WaitForRun();
+    QCOMPARE(desktop.Errors.size(), size_t(1));
+    QVERIFY(closed);
+    QCOMPARE(fWindow->lblSummary->text(),
+             QStringLiteral("The conversion failed; the new project was not saved."));
+    QVERIFY(fWindow->btnSaveReport->isVisible());
+    QVERIFY(!fWindow->btnShowRows->isVisible());
+    QVERIFY(!fWindow->btnSaveAs->isVisible());
+    CheckSummaryFitsAtEverySize();
+  }
+
+  void theSummarysThreeButtonsFitAtEverySize() {
+    ShowActive();
+    RunDemoWithoutSaving();
+    QVERIFY(fDesktop->Errors.empty());
+    for (QPushButton* button : {fWindow->btnSaveAs, fWindow->btnShowRows, fWindow->btnSaveReport})
+      QVERIFY(button->isVisible());
+    CheckSummaryFitsAtEverySize();
+  }
+
+  // The saved path loses its middle, not the lines under it; the tooltip holds the whole summary.
+  void aLongPathIsCutInItsMiddleAndEveryLineStays() {
+    ShowActive();
+    QString folder = fFolder->path();
+    for (const char* name : {"a folder with a long name for the projects of the release",
+                             "another long folder name that goes on and on"})
+      folder += u'/' + QString::fromLatin1(name);
+    QVERIFY(QDir().mkpath(folder));
+    fDesktop->OpenAnswer = U16(CopyFixture(QStringLiteral("worked.vlp")));
+    const QString saved = folder + QStringLiteral("/the converted project.vxp");
+    fDesktop->SaveAnswer = U16(saved);
+    fWindow->btnConvert->click();
+    WaitForRun();
+    QVERIFY(fDesktop->Errors.empty());
+    const QStringList lines = fWindow->lblSummary->text().split(u'\n');
+    QCOMPARE(lines.size(), 3);
+    // The path's start and its end, around "…".
+    const QString head = QStringLiteral("The new project was saved to \"");
+    QVERIFY2(lines[0].startsWith(head) && lines[0].endsWith(QStringLiteral("\".")),
+             qPrintable(lines[0]));
+    const QStringList parts =
+        lines[0].mid(head.size(), lines[0].size() - head.size() - 2).split(QChar(0x2026));
+    QCOMPARE(parts.size(), 2);
+    QVERIFY(!parts[0].isEmpty() && saved.startsWith(parts[0]));
+    QVERIFY(!parts[1].isEmpty() && saved.endsWith(parts[1]));
+    QCOMPARE(lines[1], QStringLiteral("Targets converted: 2 of 3. Rows carried over: 3."));
+    QCOMPARE(lines[2], QStringLiteral("verified: 3 rows, 2 targets, 2 excludes, 2 languages"));
+    QCOMPARE(fWindow->lblSummary->toolTip(),
+             QStringLiteral("The new project was saved to \"%1\".\n%2\n%3")
+                 .arg(saved, lines[1], lines[2]));
+    CheckSummaryFitsAtEverySize();
+
+    // A short path fits a wide window whole and needs no tooltip.
+    fWindow->resize(1000, 600);
+    QTRY_COMPARE(fWindow->size(), QSize(1000, 600));
+    fDesktop->SaveAnswer = U16(fFolder->filePath(QStringLiteral("out.vxp")));
+    fWindow->btnConvert->click();
+    WaitForRun();
+    QCOMPARE(
+        fWindow->lblSummary->text().section(u'\n', 0, 0),
+        QStringLiteral("The new project was saved to \"%1\".").arg(ToQ(*fDesktop->SaveAnswer)));
+    QCOMPARE(fWindow->lblSummary->toolTip(), QString());
+  }
+
   void convertKeepsTheFocusForTheNextRun() {
     fWindow->btnConvert->setFocus();
     RunWorkedProject();
@@ -1004,7 +1245,8 @@ private slots:
              QStringLiteral("The new project was not saved: %1.").arg(cannotWrite));
     QVERIFY(!QFile::exists(failed));
     QVERIFY(fWindow->btnSaveAs->isVisible());
-    QCOMPARE(fWindow->btnSaveAs->text(), QStringLiteral("Save as..."));
+    // Alt+S saves, as in the Windows window.
+    QCOMPARE(fWindow->btnSaveAs->text(), QStringLiteral("&Save as..."));
 
     const QString elsewhere = fFolder->filePath(QStringLiteral("elsewhere.vxp"));
     fDesktop->SaveAnswer = U16(elsewhere);
@@ -1096,6 +1338,52 @@ private slots:
       qputenv("PATH", path);
       QCOMPARE(started, status == 0);
     }
+  }
+
+  // Alt with the underlined letter presses the button, and Escape closes the error box of the run
+  // it started; the window then has the focus back. MainFormTestOnX11 runs this under a window
+  // manager too.
+  void altConvertsAndEscapeClosesTheErrorBox() {
+    bool closed = false;
+    TRealBoxesDesktop& desktop = ShowToFailWithRealBoxes(closed);
+    // The button shows itself pressed for a moment before it converts.
+    QTest::keyClick(fWindow.get(), Qt::Key_C, Qt::AltModifier);
+    QTRY_COMPARE(desktop.Errors.size(), size_t(1));
+    QCOMPARE(desktop.OpenCalls, 1);
+    QVERIFY(closed);
+    // A window manager gives the window the focus back; the offscreen platform has none.
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+      ShowActive();
+    QTRY_VERIFY(fWindow->isActiveWindow());
+
+    QTest::keyClick(fWindow.get(), Qt::Key_H, Qt::AltModifier);
+    QTRY_COMPARE(desktop.Opened.size(), size_t(1));
+  }
+
+  // Escape answers every box of the window: the notice, the error box with its details shown,
+  // and the question, where it says No.
+  void escapeClosesEveryBox() {
+    const std::unique_ptr<IDesktop> desktop = CreateQtDesktop(*fWindow);
+    bool closed = false;
+    EscapeNextBox(closed);
+    desktop->ShowNotice(TNoticeKind::nkInformation, u"notice");
+    QVERIFY(closed);
+    EscapeNextBox(closed);
+    desktop->ShowNotice(TNoticeKind::nkWarning, u"warning");
+    QVERIFY(closed);
+    QTimer::singleShot(0, [] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QVERIFY(box);
+      for (QAbstractButton* button : box->buttons())
+        if (box->buttonRole(button) == QMessageBox::ActionRole)
+          button->click();
+    });
+    EscapeNextBox(closed);
+    desktop->ShowError({u"message", u"EFilerError", {u"a log line"}, {}});
+    QVERIFY(closed);
+    EscapeNextBox(closed);
+    QVERIFY(!desktop->AskYesNo(u"Replace?"));
+    QVERIFY(closed);
   }
 
   // Only on X11 (MainFormTestOnX11) does the box get a place it could keep; exposed rather than

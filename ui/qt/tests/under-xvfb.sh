@@ -1,20 +1,31 @@
 #!/usr/bin/env bash
 # Runs a command on a virtual X display of its own, Qt on its X11 platform: there the X server
-# places and sizes the windows, which the offscreen platform only pretends to do.
-#   under-xvfb.sh COMMAND [ARGUMENT...]
+# places and sizes the windows, which the offscreen platform only pretends to do. With
+# --window-manager a window manager runs on the display too, which activates windows and moves
+# the focus between them as on a desktop.
+#   under-xvfb.sh [--window-manager] COMMAND [ARGUMENT...]
 # VLP_XVFB_SCREEN sets the screen (WIDTHxHEIGHTxDEPTH, 1024x768x24 unless given).
-# Exit code 77 (ctest's "skipped") when no virtual X server can be had here.
+# Exit code 77 (ctest's "skipped") when no virtual X server or window manager can be had here.
 set -euo pipefail
+manager=
+if [[ ${1:-} == --window-manager ]]; then
+  manager=openbox
+  shift
+fi
 name=$(basename "$1")
 skip() {
   echo "under-xvfb: $*: $name was NOT run on an X display" >&2
   exit 77
 }
 command -v Xvfb >/dev/null || skip "Xvfb is missing (scripts/install-deps installs xvfb)"
+[[ -z $manager ]] || command -v "$manager" >/dev/null ||
+  skip "$manager is missing (scripts/install-deps installs it)"
 
 scratch=$(mktemp -d)
 xvfb=
+wm=
 cleanup() {
+  [[ -z $wm ]] || kill "$wm" 2>/dev/null || true
   [[ -z $xvfb ]] || kill "$xvfb" 2>/dev/null || true
   rm -rf "$scratch"
 }
@@ -30,4 +41,12 @@ for _ in $(seq 150); do
 done
 [[ -s $scratch/display ]] ||
   skip "the virtual X server did not start: $(cat "$scratch/xvfb.log")"
-DISPLAY=:$(cat "$scratch/display") QT_QPA_PLATFORM=xcb "$@"
+export DISPLAY=:$(cat "$scratch/display")
+if [[ -n $manager ]]; then
+  HOME=$scratch "$manager" --sm-disable >"$scratch/wm.log" 2>&1 &
+  wm=$!
+  # Time to take the screen over; a window shown before that would be placed without it.
+  sleep 1
+  kill -0 "$wm" 2>/dev/null || skip "$manager did not start: $(cat "$scratch/wm.log")"
+fi
+QT_QPA_PLATFORM=xcb "$@"

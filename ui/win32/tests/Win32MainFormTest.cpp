@@ -11,7 +11,9 @@
 #include "vpresenter/uMainLayout.h"
 #include "vpresenter/uStartArguments.h"
 
+#include <array>
 #include <commctrl.h>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -439,7 +441,7 @@ TEST_F(TWin32MainFormTest, SaveAsSavesTheProjectOfACancelledSave) {
   ASSERT_TRUE(IsShown(fForm->btnSaveAs));
   EXPECT_EQ(TextOf(fForm->btnSaveAs), u"&Save as...");
   EXPECT_LT(BoundsInParent(fForm->lblSummary).right, BoundsInParent(fForm->btnSaveAs).left);
-  EXPECT_LT(BoundsInParent(fForm->btnSaveAs).right, BoundsInParent(fForm->btnShowRows).left);
+  EXPECT_LT(BoundsInParent(fForm->btnSaveAs).right, BoundsInParent(fForm->btnSaveReport).left);
 
   fDesktop->SaveAnswer = (fFolder.Path() / "later.vxp").u16string();
   SendMessageW(fForm->btnSaveAs, BM_CLICK, 0, 0);
@@ -529,6 +531,17 @@ TEST_F(TWin32MainFormTest, ButtonsAndKeysReachThePresenter) {
   MSG altC{fForm->btnHelp, WM_SYSCHAR, L'c', 1 << 29, 0, {}};
   EXPECT_TRUE(IsDialogMessageW(Window(), &altC));
   EXPECT_EQ(fDesktop->OpenCalls, 1);
+}
+
+// The keyboard's focus in the list is on a row, which the list frames, before any is selected.
+TEST_F(TWin32MainFormTest, TheFocusInTheListIsOnARow) {
+  RunWorkedProject();
+  fForm->Show(SW_SHOW);
+  SetForegroundWindow(Window());
+  SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(fForm->lstTargets), TRUE);
+  ASSERT_EQ(GetFocus(), fForm->lstTargets);
+  EXPECT_EQ(ListView_GetNextItem(fForm->lstTargets, -1, LVNI_FOCUSED), 0);
+  EXPECT_EQ(ListView_GetSelectedCount(fForm->lstTargets), 0u);
 }
 
 // During a run "Convert..." reads "Stop" and keeps the focus; a stop disables it until the run
@@ -689,6 +702,219 @@ TEST_F(TWin32MainFormTest, TheWindowAnswersWhileItSavesAndChecksAndAStopLeavesNo
   }
 }
 
+// The summary as the user sees it at any size and DPI: its lines whole or cut to its width, its
+// buttons wide enough for their captions, inside the window, on top where they stand and clear of
+// the text, the list, the log and each other.
+class TWin32SummaryTest : public TWin32MainFormTest {
+protected:
+  // A prefix made for another DPI has the window on a screen of that DPI.
+  void SetUp() override {
+    TWin32MainFormTest::SetUp();
+    if (const char* dpi = std::getenv("VLP_WINE_DPI")) {
+      ASSERT_EQ(fForm->Dpi(), static_cast<UINT>(std::atoi(dpi)));
+    }
+  }
+
+  void Show() { fForm->Show(SW_SHOWNORMAL); }
+
+  static bool Overlap(const RECT& aOne, const RECT& aOther) {
+    RECT common{};
+    return IntersectRect(&common, &aOne, &aOther);
+  }
+
+  static bool Contains(const RECT& aOuter, const RECT& aInner) {
+    RECT both{};
+    UnionRect(&both, &aOuter, &aInner);
+    return EqualRect(&both, &aOuter);
+  }
+
+  // The size of aText in aControl's font; its height is that of a line.
+  static SIZE TextSize(HWND aControl, std::u16string_view aText) {
+    const HDC context = GetDC(aControl);
+    const HGDIOBJ previous =
+        SelectObject(context, reinterpret_cast<HFONT>(SendMessageW(aControl, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(context, reinterpret_cast<const wchar_t*>(aText.data()),
+                          static_cast<int>(aText.size()), &size);
+    SelectObject(context, previous);
+    ReleaseDC(aControl, context);
+    return size;
+  }
+
+  static std::vector<std::u16string> Lines(const std::u16string& aText) {
+    std::vector<std::u16string> lines;
+    for (size_t start = 0;;) {
+      const size_t end = aText.find(u"\r\n", start);
+      lines.push_back(aText.substr(start, end - start));
+      if (end == std::u16string::npos)
+        return lines;
+      start = end + 2;
+    }
+  }
+
+  // The child of the window that the user sees at aPoint of aControl's parent.
+  HWND TopmostAt(POINT aPoint) const {
+    return ChildWindowFromPointEx(Window(), aPoint, CWP_SKIPINVISIBLE);
+  }
+
+  void ExpectSummaryFits() {
+    // Whatever is still to be painted is painted, as the message loop would.
+    RedrawWindow(Window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT client{};
+    GetClientRect(Window(), &client);
+    const RECT list = BoundsInParent(fForm->lstTargets);
+    const RECT log = BoundsInParent(fForm->memLog);
+    const RECT text = BoundsInParent(fForm->lblSummary);
+    ASSERT_TRUE(IsWindowVisible(fForm->lblSummary));
+    EXPECT_TRUE(Contains(client, text)) << text;
+    EXPECT_FALSE(Overlap(text, list)) << text << list;
+    EXPECT_FALSE(Overlap(text, log)) << text << log;
+    EXPECT_GT(log.bottom - log.top, 0);
+    const std::vector<std::u16string> lines = Lines(TextOf(fForm->lblSummary));
+    EXPECT_GE(text.bottom - text.top,
+              static_cast<int>(lines.size()) * TextSize(fForm->lblSummary, u"Ag").cy);
+    for (const std::u16string& line : lines)
+      EXPECT_LE(TextSize(fForm->lblSummary, line).cx, text.right - text.left)
+          << std::string(line.begin(), line.end());
+
+    std::vector<RECT> buttons;
+    for (const HWND button : {fForm->btnSaveAs, fForm->btnShowRows, fForm->btnSaveReport}) {
+      if (!IsWindowVisible(button))
+        continue;
+      const RECT bounds = BoundsInParent(button);
+      SCOPED_TRACE(testing::Message() << "button at " << bounds);
+      EXPECT_TRUE(Contains(client, bounds));
+      for (const RECT& other : {list, log, text})
+        EXPECT_FALSE(Overlap(bounds, other)) << other;
+      for (const RECT& other : buttons)
+        EXPECT_FALSE(Overlap(bounds, other)) << other;
+      buttons.push_back(bounds);
+      // The caption with room on both sides for the button's frame and focus rectangle.
+      std::u16string caption = TextOf(button);
+      std::erase(caption, u'&');
+      EXPECT_LE(TextSize(button, caption).cx + 2 * MulDiv(4, static_cast<int>(fForm->Dpi()), 96),
+                bounds.right - bounds.left);
+      // Nothing lies on it, nor is it waiting to be painted.
+      for (const POINT point :
+           {POINT{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2},
+            POINT{bounds.left, bounds.top}, POINT{bounds.right - 1, bounds.bottom - 1}})
+        EXPECT_EQ(TopmostAt(point), button) << point.x << "," << point.y;
+      EXPECT_FALSE(GetUpdateRect(button, nullptr, FALSE));
+    }
+  }
+
+  // Sizes the user may give the window: the first, the smallest, wide and low, narrow and high.
+  std::vector<SIZE> FrameSizes() const {
+    RECT frame{};
+    GetWindowRect(Window(), &frame);
+    MINMAXINFO limits{};
+    SendMessageW(Window(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    const POINT least = limits.ptMinTrackSize;
+    return {{frame.right - frame.left, frame.bottom - frame.top},
+            {least.x, least.y},
+            {least.x * 3, least.y},
+            {least.x, least.y * 2},
+            {least.x + 13, least.y + 7}};
+  }
+
+  void ExpectSummaryFitsAtEverySize() {
+    for (const SIZE size : FrameSizes()) {
+      SCOPED_TRACE(testing::Message()
+                   << "frame " << size.cx << "x" << size.cy << " at " << fForm->Dpi() << " DPI");
+      SetWindowPos(Window(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+      ExpectSummaryFits();
+    }
+  }
+
+  // A project converted and its save cancelled: the summary offers all three buttons.
+  void RunDemoWithoutSaving() {
+    const std::filesystem::path demo = fFolder.Path() / "demo.vlp";
+    std::filesystem::copy_file(std::filesystem::path(VLP_SOURCE_DIR) / "examples" / "demo.vlp",
+                               demo);
+    fDesktop->OpenAnswer = demo.u16string();
+    SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  }
+
+  std::u16string SummaryTip() const {
+    std::array<wchar_t, 2048> text{};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = Window();
+    tool.uId = reinterpret_cast<UINT_PTR>(fForm->lblSummary);
+    tool.lpszText = text.data();
+    SendMessageW(fForm->tipSummary, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
+    return FromWide(text.data());
+  }
+};
+
+TEST_F(TWin32SummaryTest, AfterAFailureItsButtonStandsClearOfTheLogAtEverySize) {
+  Show();
+  fDesktop->OpenAnswer = Fixture("unclosed.vlp");
+  SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  ASSERT_EQ(fDesktop->Errors.size(), 1u);
+  EXPECT_EQ(TextOf(fForm->lblSummary), u"The conversion failed; the new project was not saved.");
+  ASSERT_TRUE(IsWindowVisible(fForm->btnSaveReport));
+  EXPECT_FALSE(IsWindowVisible(fForm->btnShowRows));
+  EXPECT_FALSE(IsWindowVisible(fForm->btnSaveAs));
+  ExpectSummaryFitsAtEverySize();
+}
+
+TEST_F(TWin32SummaryTest, ItsThreeButtonsFitAtEverySizeAndDpi) {
+  Show();
+  RunDemoWithoutSaving();
+  ASSERT_TRUE(fDesktop->Errors.empty());
+  for (const HWND button : {fForm->btnSaveAs, fForm->btnShowRows, fForm->btnSaveReport})
+    ASSERT_TRUE(IsWindowVisible(button));
+  ExpectSummaryFitsAtEverySize();
+  for (const UINT dpi : {144u, 192u}) {
+    if (dpi == fForm->Dpi())
+      continue;
+    RECT suggested{0, 0, MulDiv(900, static_cast<int>(dpi), 96),
+                   MulDiv(640, static_cast<int>(dpi), 96)};
+    SendMessageW(Window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    ExpectSummaryFitsAtEverySize();
+  }
+}
+
+// The saved path loses its middle, not the lines under it; the tooltip holds the whole summary.
+TEST_F(TWin32SummaryTest, ALongPathIsCutInItsMiddleAndEveryLineStays) {
+  Show();
+  std::filesystem::path folder = fFolder.Path();
+  for (const char* name : {"a folder with a long name for the projects of the release",
+                           "another long folder name that goes on and on"})
+    folder /= name;
+  std::filesystem::create_directories(folder);
+  fDesktop->OpenAnswer = Fixture("worked.vlp");
+  fDesktop->SaveAnswer = (folder / "the converted project.vxp").u16string();
+  SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  ASSERT_TRUE(fDesktop->Errors.empty());
+  const std::vector<std::u16string> lines = Lines(TextOf(fForm->lblSummary));
+  ASSERT_EQ(lines.size(), 3u);
+  // The path's start and its end, around "…".
+  const std::u16string head = u"The new project was saved to \"";
+  ASSERT_TRUE(lines[0].starts_with(head) && lines[0].ends_with(u"\"."));
+  const std::u16string path = lines[0].substr(head.size(), lines[0].size() - head.size() - 2);
+  const size_t cut = path.find(u'\u2026');
+  ASSERT_NE(cut, std::u16string::npos);
+  EXPECT_TRUE(cut > 0 && fDesktop->SaveAnswer->starts_with(path.substr(0, cut)));
+  EXPECT_TRUE(cut + 1 < path.size() && fDesktop->SaveAnswer->ends_with(path.substr(cut + 1)));
+  EXPECT_EQ(lines[1], u"Targets converted: 2 of 3. Rows carried over: 3.");
+  EXPECT_EQ(lines[2], u"verified: 3 rows, 2 targets, 2 excludes, 2 languages");
+  EXPECT_EQ(SummaryTip(), u"The new project was saved to \"" + *fDesktop->SaveAnswer +
+                              u"\".\r\nTargets converted: 2 of 3. Rows carried over: 3.\r\n"
+                              u"verified: 3 rows, 2 targets, 2 excludes, 2 languages");
+  ExpectSummaryFitsAtEverySize();
+
+  // A short path fits a wide window whole and needs no tooltip.
+  SetWindowPos(Window(), nullptr, 0, 0, 1200, 700, SWP_NOMOVE | SWP_NOZORDER);
+  fDesktop->SaveAnswer = (fFolder.Path() / "out.vxp").u16string();
+  SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  EXPECT_EQ(Lines(TextOf(fForm->lblSummary))[0],
+            u"The new project was saved to \"" + *fDesktop->SaveAnswer + u"\".");
+  EXPECT_EQ(SummaryTip(), u"");
+}
+
 TEST(Win32CommandLineTest, ArgumentsComeAsTheShellSplitsThem) {
   EXPECT_EQ(ArgumentsOfCommandLine(L"vlp5tovxp.exe \"C:\\Über setzung\\a.vlp\""),
             (std::vector<std::u16string>{u"vlp5tovxp.exe", u"C:\\Über setzung\\a.vlp"}));
@@ -756,6 +982,71 @@ TShownBox AnswerBoxShownBy(const std::function<void()>& aShow, int aTextId = 0,
 
 bool Contains(const std::vector<std::u16string>& aTexts, const std::u16string& aText) {
   return std::find(aTexts.begin(), aTexts.end(), aText) != aTexts.end();
+}
+
+// Escape is pressed in the box this many times before the box is closed with OK instead.
+constexpr int EscapePresses = 5;
+int gEscapes = 0;
+
+// Presses Escape on the focused control of the thread's box, as the keyboard would.
+BOOL CALLBACK EscapeBox(HWND aWindow, LPARAM) {
+  wchar_t name[16] = {};
+  GetClassNameW(aWindow, name, 16);
+  if (std::wstring(name) != L"#32770" || !IsWindowVisible(aWindow))
+    return TRUE;
+  const HWND focus = GetFocus();
+  const HWND target = focus && IsChild(aWindow, focus) ? focus : aWindow;
+  if (gEscapes++ < EscapePresses) {
+    PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageW(target, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+  } else {
+    PostMessageW(aWindow, WM_COMMAND, IDOK, 0);
+  }
+  return FALSE;
+}
+
+void CALLBACK PressEscape(HWND, UINT, UINT_PTR, DWORD) {
+  EnumThreadWindows(GetCurrentThreadId(), EscapeBox, 0);
+}
+
+// Whether Escape closed the box that aShow shows.
+bool EscapeCloses(const std::function<void()>& aShow) {
+  gEscapes = 0;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, PressEscape);
+  aShow();
+  KillTimer(nullptr, timer);
+  return gEscapes > 0 && gEscapes <= EscapePresses;
+}
+
+// Every box of the window closes on Escape: the notice, the error box with its details and the
+// question, which Escape answers No.
+TEST_F(TWin32MainFormTest, EscapeClosesEveryBox) {
+  const std::unique_ptr<IDesktop> desktop = CreateWin32Desktop(GetModuleHandleW(nullptr), Window());
+  EXPECT_TRUE(EscapeCloses([&] { desktop->ShowNotice(TNoticeKind::nkWarning, u"notice"); }));
+  EXPECT_TRUE(EscapeCloses([&] {
+    desktop->ShowError({u"message", u"EFilerError", {u"a log line"}, {}});
+  }));
+  bool said = true;
+  EXPECT_TRUE(EscapeCloses([&] { said = desktop->AskYesNo(u"Replace?"); }));
+  EXPECT_FALSE(said);
+}
+
+// Where no browser can be started, Help shows the address instead.
+TEST_F(TWin32MainFormTest, HelpWithoutABrowserShowsTheAddress) {
+  // Wine's opener of addresses tries the browsers of this list; this one is nowhere.
+  const wchar_t browsers[] = L"vlp-no-such-browser";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", L"Browsers", REG_SZ,
+                            browsers, sizeof browsers),
+            ERROR_SUCCESS);
+  fDesktop = nullptr;
+  fForm->SetDesktop(CreateWin32Desktop(GetModuleHandleW(nullptr), Window()));
+  const TShownBox shown =
+      AnswerBoxShownBy([&] { SendMessageW(fForm->btnHelp, BM_CLICK, 0, 0); }, IDC_NOTICE_TEXT);
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", L"Browsers");
+  EXPECT_TRUE(std::any_of(shown.Texts.begin(), shown.Texts.end(), [](const std::u16string& aText) {
+    return aText.find(HelpPageUrl) != std::u16string::npos;
+  }));
+  EXPECT_TRUE(shown.SelectableText);
 }
 
 TEST_F(TWin32MainFormTest, TheNoticeBoxLetsTheAddressBeSelected) {

@@ -15,6 +15,13 @@
 
 namespace vui {
 
+// What a save dialog gave: the path as typed or picked, and the filter chosen, by its index in
+// the dialog's filters.
+struct TSaveChoice {
+  std::u16string Path;
+  std::size_t Filter = 0;
+};
+
 // The icon of a notice box.
 enum class TNoticeKind { nkInformation, nkWarning };
 
@@ -41,10 +48,11 @@ public:
   // Asked once before a run of aCount projects: where the new projects go, beside each old one
   // by default, and what becomes of those that exist, skipped by default. None when cancelled.
   virtual std::optional<TQueueOptions> AskQueueOptions(std::size_t aCount) = 0;
-  // The save dialog aDialog, starting at aProposal; it neither checks the folder nor asks before
-  // replacing a file. None when cancelled.
-  virtual std::optional<std::u16string> ChooseSavePath(const TSaveDialog& aDialog,
-                                                       const std::u16string& aProposal) = 0;
+  // The save dialog aDialog, starting at aProposal; it neither adds an extension, nor checks the
+  // folder, nor asks before replacing a file: the presenter does. None when cancelled.
+  virtual std::optional<TSaveChoice> ChooseSavePath(const TSaveDialog& aDialog,
+                                                    const std::u16string& aProposal) = 0;
+  // Every box below closes on Escape as on its last button.
   // A modal question titled BoxTitle with a warning icon; No is what a stray Enter answers.
   virtual bool AskYesNo(std::u16string_view aQuestion) = 0;
   // Opens aUrl in the default browser; false when no browser could be started.

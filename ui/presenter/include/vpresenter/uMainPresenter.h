@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <deque>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -56,7 +57,8 @@ public:
   // the rows window.
   void ShowDroppedRowsClicked();
   // The summary's other button: the report of the last run, failed or not, as the batch command
-  // writes it for that input, to a path from the save dialog; nothing during a run.
+  // writes it for that input, to a path from the save dialog; the summary then says where.
+  // Nothing during a run.
   void SaveReportClicked();
   // The summary's button after a run whose save was cancelled or failed: saves the kept project
   // through the save dialog without converting again, then checks the saved file.
@@ -121,12 +123,14 @@ private:
 
   void RunConversion();
   // On the run's thread: converts, saves and checks what was saved; a failure leaves as an
-  // exception, and a stop in the check removes the saved file.
-  void ConvertAndVerify(const std::u16string& aInput);
+  // exception.
+  void ConvertAndVerify();
   void ConversionEnded(std::exception_ptr aError);
-  // On the run's thread: checks the project saved at aPath against aOldProject; a stop removes
-  // the file.
-  vconvert::TCheckResult Verify(const std::u16string& aOldProject, const std::u16string& aPath);
+  // On the run's thread: aSave writes the new project, which is checked before it replaces the
+  // file chosen, so that a stop in the check keeps that file as it was. Any other
+  // failure of the check leaves as an exception once the save is done.
+  void SaveChecked(const std::function<void()>& aSave);
+  void CheckBeforeReplacing(const std::filesystem::path& aWritten);
   void SaveAsEnded(const std::u16string& aPath, std::exception_ptr aError);
   // The kept project stays for another try; the summary says why it was not saved.
   void KeptProjectNotSaved(std::u16string aReason);
@@ -137,6 +141,10 @@ private:
   void EndRun();
   void StopRun(TMainState aState);
   void ShowSummary(bool aFailed, bool aStopped = false);
+  // Keeps aSummary as the last run's and shows it.
+  void KeepSummary(TSummary aSummary);
+  // The last run's summary, and where its report was saved, if it was.
+  void ShowKeptSummary();
   std::u16string SaveLine() const;
   // The save dialog until it gives a path that may be written or is cancelled.
   std::optional<std::u16string> AskSavePath(const TSaveDialog& aDialog,
@@ -190,6 +198,8 @@ private:
   bool fEmptyProjectDeclined = false;
   // The last run's report; a cancelled open dialog keeps it, as it keeps the summary.
   std::optional<vreport::TInputResult> fLastRun;
+  TSummary fSummary;
+  std::optional<std::u16string> fReportSavedTo;
   // Where the last run's project was saved, or why its save failed (none: cancelled).
   std::optional<std::u16string> fSavedTo;
   std::optional<std::u16string> fSaveFailure;
@@ -197,6 +207,7 @@ private:
   std::optional<vconvert::TUnsavedProject> fUnsaved;
   // The check made on the run's thread, until the window's thread takes it.
   std::optional<vconvert::TCheckResult> fRunCheck;
+  std::exception_ptr fRunCheckError;
   // The projects of the last run of several, in the order of the list; none after a run of one.
   std::vector<TQueuedProject> fQueue;
   std::optional<std::size_t> fSelectedProject;
@@ -209,6 +220,10 @@ int32_t RunPercent(vconvert::TRunStage aStage, int64_t aDone, int64_t aTotal);
 
 // The text a log entry shows: every line break of any kind becomes a blank, CR LF one blank.
 std::u16string SingleLine(std::u16string_view aText);
+// The path a save dialog's choice names: the chosen filter's extension is added unless the name
+// already ends in an extension of the dialog's filters, in any case ("Release 2.5" becomes
+// "Release 2.5.vxp", "x.VXP" stays).
+std::u16string PathWithExtension(const TSaveDialog& aDialog, const TSaveChoice& aChoice);
 // The first old project (.vlp, in any case) among aPaths.
 std::optional<std::u16string> OldProjectAmong(const std::vector<std::u16string>& aPaths);
 // The old projects (.vlp, in any case) and the folders among aPaths, in their order.

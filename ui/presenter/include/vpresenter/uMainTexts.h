@@ -99,8 +99,6 @@ inline constexpr std::u16string_view RowsErrorColumnCaption = u"Native text or e
 inline constexpr std::u16string_view UnreadableRowPrefix = u"Could not be read: ";
 inline constexpr std::u16string_view CopyRowsCaption = u"Copy";
 inline constexpr std::u16string_view CloseRowsCaption = u"Close";
-// Added by the save dialog to a name typed without an extension.
-inline constexpr std::u16string_view SaveProjectExtension = u"vxp";
 
 inline constexpr TFileFilter OpenProjectFilter{u"Vornalex 5 Projects (*.vlp)", u"*.vlp"};
 inline constexpr TFileFilter SaveProjectFilter{u"Vornalex 2010 Projects (*.vxp)", u"*.vxp"};
@@ -108,22 +106,33 @@ inline constexpr TFileFilter SaveProjectFilter{u"Vornalex 2010 Projects (*.vxp)"
 inline constexpr std::array<TFileFilter, 2> ReportFilters{
     TFileFilter{u"HTML report (*.html)", u"*.html"},
     TFileFilter{u"JSON report (*.json)", u"*.json"}};
-inline constexpr std::u16string_view ReportExtension = u"html";
 // Proposed for the report: the input's name with this added, beside the input.
 inline constexpr std::u16string_view ReportNameSuffix = u".report.html";
 
-// A save dialog: its filters, the first one chosen at the start, and the extension it adds to a
-// name typed without one.
+// A save dialog: its filters, the first one chosen at the start. A chosen name gets the
+// extension of the chosen filter's pattern unless it ends in one of the filters' extensions.
 struct TSaveDialog {
   std::span<const TFileFilter> Filters;
-  std::u16string_view Extension;
 };
-inline constexpr TSaveDialog SaveProjectDialog{{&SaveProjectFilter, 1}, SaveProjectExtension};
-inline constexpr TSaveDialog SaveReportDialog{ReportFilters, ReportExtension};
+inline constexpr TSaveDialog SaveProjectDialog{{&SaveProjectFilter, 1}};
+inline constexpr TSaveDialog SaveReportDialog{ReportFilters};
+
+// A caption whose letter after "&", its first unless aLetter says another, is underlined and
+// answers Alt with it; the caption shows without the "&".
+inline std::u16string WithAccelerator(std::u16string_view aCaption, std::size_t aLetter = 0) {
+  std::u16string caption(aCaption);
+  return caption.insert(aLetter, 1, u'&');
+}
+// "Convert folder..." answers Alt+F: Alt+C is "Convert...".
+inline constexpr std::size_t ConvertFolderAccelerator = 8;
 
 // Asked before a chosen file is replaced.
 inline std::u16string ReplaceQuestion(std::u16string_view aPath) {
   return std::u16string(aPath) + u" already exists.\nDo you want to replace it?";
+}
+// The summary's line once the last run's report has been written.
+inline std::u16string ReportSavedLine(std::u16string_view aPath) {
+  return u"The report was saved to \"" + std::u16string(aPath) + u"\".";
 }
 // Asked after the warning about a file that holds nothing of an old project, before the save
 // dialog; No, what a stray Enter answers, saves nothing.

@@ -14,6 +14,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <utility>
 
 class QCloseEvent;
 class QDragEnterEvent;
@@ -64,7 +65,8 @@ public:
   // The projects of a run of several, above the targets; hidden otherwise.
   QTableWidget* lstProjects;
   QTableWidget* lstTargets;
-  // What the last run did, under the list; hidden before the first run.
+  // What the last run did, under the list, and the buttons it offers; hidden before the first
+  // run. Where a line is cut to fit, the summary's tooltip holds it whole.
   QWidget* pnlSummary;
   QLabel* lblSummary;
   QPushButton* btnSaveAs;
@@ -109,11 +111,19 @@ private:
   void CreateProjectList();
   QPushButton* CreateSummaryButton(std::u16string_view aCaption, const QString& aName,
                                    void (TMainPresenter::*aClicked)());
+  // The list, the summary and the log, one under another on the page.
+  void LayOutPage();
+  // The summary laid out in aWidth, the page's width, in the window's font.
+  TSummaryLayout SummaryLayout(int aWidth) const;
+  // The summary's buttons from left to right, and whether the summary offers them.
+  std::array<std::pair<QPushButton*, bool>, 3> SummaryButtons() const;
   void SetUpTargetColumns();
   void ShareFreeWidth();
   void TargetColumnResized(int aColumn);
   void SetTargetCell(int aRow, int aColumn, const TTargetCell& aCell);
 
+  // The last summary, laid out again whenever the page's size changes.
+  TSummary fSummary;
   // The columns' own resizes while they share the free width are not the user's.
   bool fSharingFreeWidth = false;
   std::unique_ptr<IDesktop> fDesktop;
