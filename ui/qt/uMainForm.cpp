@@ -284,7 +284,14 @@ std::array<std::pair<QPushButton*, bool>, 3> TMainform::SummaryButtons() const {
 
 void TMainform::CreateProjectList() {
   lstProjects = CreateRowList(QStringLiteral("lstProjects"), ProjectColumnCaptions, shtLog);
-  lstProjects->horizontalHeader()->setSectionResizeMode(pcProject, QHeaderView::Stretch);
+  // The style may draw captions wider than the shared widths allow for.
+  QHeaderView* header = lstProjects->horizontalHeader();
+  for (int column = pcProject; column < pcCount; ++column)
+    header->resizeSection(column, std::max(ProjectColumnWidths[static_cast<std::size_t>(column)],
+                                           header->sectionSizeHint(column)));
+  header->setStretchLastSection(true);
+  // A project's file name is what tells it from the others.
+  lstProjects->setTextElideMode(Qt::ElideMiddle);
   lstProjects->installEventFilter(this);
   // A click on the row that is current already still shows it: it may have become current
   // during the run, when the presenter does not yet show a project.

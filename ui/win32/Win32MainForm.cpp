@@ -243,11 +243,10 @@ void TWin32Mainform::SetUpTargetColumns() {
 void TWin32Mainform::SetUpProjectColumns() {
   for (int column = pcProject; column < pcCount; ++column) {
     LVCOLUMNW definition{};
-    definition.mask = LVCF_TEXT | LVCF_SUBITEM | LVCF_WIDTH;
+    definition.mask = LVCF_TEXT | LVCF_SUBITEM;
     const std::u16string caption(ProjectColumnCaptions[static_cast<size_t>(column)]);
     definition.pszText = const_cast<wchar_t*>(Wide(caption));
     definition.iSubItem = column;
-    definition.cx = column == pcProject ? 260 : 100;
     SendMessageW(lstProjects, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
                  reinterpret_cast<LPARAM>(&definition));
   }
@@ -275,6 +274,9 @@ void TWin32Mainform::ApplyDpi(UINT aDpi) {
   LoadImages();
   ListView_SetColumnWidth(lstTargets, tcImage, Scaled(ImageColumnWidth));
   ListView_SetColumnWidth(lstTargets, tcRows, Scaled(RowsColumnWidth));
+  for (int column = pcProject; column < pcCount; ++column)
+    ListView_SetColumnWidth(lstProjects, column,
+                            Scaled(ProjectColumnWidths[static_cast<size_t>(column)]));
   // Widths the user gave keep their size on the screen; shared ones are shared again.
   for (const int column : {tcOldTarget, tcNewTarget})
     ListView_SetColumnWidth(lstTargets, column,

@@ -1,6 +1,9 @@
-// Shows the real window, converts one project in it and saves a picture of the screen:
-//   WindowScreenshot <old project> <new project> <picture.png>
-// The two file dialogs are answered with the paths given; everything else is the program.
+// Shows the real window, converts in it and saves a picture of the screen:
+//   WindowScreenshot <picture.png> <old project> <new project>
+//   WindowScreenshot <picture.png> --queue <old project or folder>...
+// The first converts one project, the file dialogs answered with the paths given; the second
+// converts several in one run, the question before it answered with its defaults, and shows the
+// first project. Everything else is the program.
 #include "FakeDesktop.h"
 #include "vui/uApplication.h"
 #include "vui/uMainForm.h"
@@ -8,36 +11,69 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTest>
 #include <cstdio>
 
 using namespace vui;
 
+namespace {
+
+// The run goes on a thread of its own; the window's loop turns until it has ended.
+void WaitForRun(TMainform& aMainform) {
+  QCoreApplication::processEvents();
+  while (aMainform.Presenter().State() != TMainState::msIdle)
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+std::vector<std::u16string> Paths(const QStringList& aArguments) {
+  std::vector<std::u16string> paths;
+  for (const QString& argument : aArguments)
+    paths.push_back(argument.toStdU16String());
+  return paths;
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: WindowScreenshot <picture.png> <old project> <new project>\n"
+               "       WindowScreenshot <picture.png> --queue <old project or folder>...\n");
+  return 2;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
   TApplication application(argc, argv);
   const QStringList arguments = QCoreApplication::arguments();
-  if (arguments.size() != 4) {
-    std::fprintf(stderr, "usage: WindowScreenshot <old project> <new project> <picture.png>\n");
-    return 2;
-  }
+  const bool queue = arguments.size() >= 4 && arguments[2] == QStringLiteral("--queue");
+  if (!queue && arguments.size() != 4)
+    return Usage();
   TMainform mainform;
   auto desktop = std::make_unique<TFakeDesktop>();
-  desktop->OpenAnswer = arguments[1].toStdU16String();
-  desktop->SaveAnswer = arguments[2].toStdU16String();
+  if (!queue) {
+    desktop->OpenAnswer = arguments[2].toStdU16String();
+    desktop->SaveAnswer = arguments[3].toStdU16String();
+  }
   const TFakeDesktop& shown = *desktop;
   mainform.SetDesktop(std::move(desktop));
 
   mainform.show();
   if (!QTest::qWaitForWindowExposed(&mainform))
     return 1;
-  mainform.btnConvert->click();
+  if (queue)
+    mainform.Presenter().ConvertInputs(Paths(arguments.mid(3)));
+  else
+    mainform.btnConvert->click();
+  WaitForRun(mainform);
+  if (queue)
+    mainform.lstProjects->setCurrentCell(0, 0);
   for (const TErrorReport& report : shown.Errors)
     std::fprintf(stderr, "%s: %s\n", qPrintable(QString::fromStdU16String(report.ClassName)),
                  qPrintable(QString::fromStdU16String(report.Message)));
   // Let the last repaints reach the screen before it is read back.
   QTest::qWait(300);
   const QPixmap picture = mainform.screen()->grabWindow(mainform.winId());
-  if (!picture.save(arguments[3]))
+  if (!picture.save(arguments[1]))
     return 1;
   return shown.Errors.empty() ? 0 : 1;
 }

@@ -29,8 +29,10 @@ inline constexpr int TopPanelHeight = 73;
 inline constexpr TRect96 ConvertButtonRect{8, 8, 129, 49};
 inline constexpr TRect96 HelpButtonRect{144, 8, 129, 49};
 inline constexpr TRect96 ConvertFolderButtonRect{280, 8, 129, 49};
-// The project list of a run of several projects, above the target list.
+// The project list of a run of several projects, above the target list, and its columns' widths
+// to start with: each caption shows whole.
 inline constexpr int ProjectListHeight = 140;
+inline constexpr std::array<int, pcCount> ProjectColumnWidths{220, 80, 120, 120, 110, 220};
 inline constexpr int ButtonImageSize = 32;
 // The run's progress, thin, under the buttons across the top panel (its width follows it).
 inline constexpr TRect96 ProgressBarRect{8, 63, 0, 4};
