@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs the built window under Wine on a virtual X display as a user would: `vlp5tovxp.exe
 # examples\demo.vlp`, the proposed file accepted in the save dialog with Enter, the saved project
-# compared with the checked-in one. Given a picture's name, it also saves a picture of the window.
-#   window-run-test.sh PROGRAM SOURCE_DIR WINE_PREFIX [PICTURE.png]
+# compared with the checked-in one; then `vlp5tovxp.exe examples\demo.vlp examples\western.vlp
+# more`, the question before the run answered with Enter, the three new projects compared.
+# Given pictures' names, it also saves a picture of the window after each run.
+#   window-run-test.sh PROGRAM SOURCE_DIR WINE_PREFIX [PICTURE.png [QUEUE-PICTURE.png]]
 # The prefix is made once and kept; a second run waits for the first. Exit code 77 (ctest's
 # "skipped") when Wine, a virtual display or xdotool cannot be had here.
 set -euo pipefail
@@ -10,6 +12,7 @@ program=$(realpath "$1")
 source=$(cd "$2" && pwd)
 export WINEPREFIX=$(realpath -m "$3")
 picture=${4:+$(realpath -m "$4")}
+queuePicture=${5:+$(realpath -m "$5")}
 wineserver=$(command -v wineserver64 || echo /usr/lib/wine/wineserver64)
 fail() {
   echo "window-run-test: $*" >&2
@@ -81,11 +84,9 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&
 
 work=$WINEPREFIX/drive_c/work
 rm -rf "$work"
-mkdir -p "$work/examples"
-cp "$source/examples/demo.vlp" "$work/examples/"
-output=$work/examples/demo.vlp_converted.vxp
-(cd "$work" && exec timeout 300 "$source/scripts/wine-run" "$program" 'examples\demo.vlp' 8>&-) &
-window=$!
+mkdir -p "$work/examples" "$work/more"
+cp "$source/examples/demo.vlp" "$source/examples/western.vlp" "$work/examples/"
+cp "$source/examples/demo.vlp" "$work/more/"
 
 visible() {
   xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1
@@ -94,40 +95,67 @@ find_main() {
   main=$(visible '^Convert VLP')
   [[ -n $main ]]
 }
-find_dialog() {
-  dialog=$(visible '^Save$')
-  [[ -n $dialog ]]
+# Starts the window in the work folder with the arguments given; its process is $window.
+start_window() {
+  (cd "$work" && exec timeout 300 "$source/scripts/wine-run" "$program" "$@" 8>&-) &
+  window=$!
+  wait_for 120 find_main || fail "the window did not come up"
 }
-wait_for 120 find_main || fail "the window did not come up"
-# The run ends in the save dialog. Wine gives its window the keyboard a moment after X does; a
-# key pressed before that is lost, so Enter is pressed again while the dialog stays open.
-wait_for 120 find_dialog || fail "no save dialog came up"
-for _ in 1 2 3 4 5; do
-  [[ -f $output ]] && break
-  find_dialog || break
-  xdotool windowfocus "$dialog" 2>/dev/null || true
-  sleep 1
-  xdotool key Return
-  wait_for 10 test -f "$output" || true
-done
-[[ -f $output ]] || fail "the window saved nothing"
-
-# The new project names its old one by the absolute path; the fixture was made with demo.vlp.
-sed 's|&quot;C:\\work\\examples\\demo.vlp&quot;|\&quot;demo.vlp\&quot;|' "$output" \
-  >"$scratch/relative.vxp"
-cmp "$scratch/relative.vxp" "$source/tests/data/demo.vlp_converted.vxp" ||
-  fail "the window saved other bytes than the fixture"
-
-if [[ -n $picture ]]; then
-  # The log's last lines come after the save.
+# Presses Enter in the box titled $1 until the file $2 is there. Wine gives a box the keyboard a
+# moment after X does; a key pressed before that is lost, so Enter is pressed again while the box
+# stays open.
+answer_with_enter() {
+  local title=$1 file=$2 box=
+  find_box() {
+    box=$(visible "$title")
+    [[ -n $box ]]
+  }
+  wait_for 120 find_box || fail "no box \"$title\" came up"
+  for _ in 1 2 3 4 5; do
+    [[ -f $file ]] && break
+    find_box || break
+    xdotool windowfocus "$box" 2>/dev/null || true
+    sleep 1
+    xdotool key Return
+    wait_for 10 test -f "$file" || true
+  done
+  [[ -f $file ]] || fail "the window saved nothing after \"$title\""
+}
+# The new project names its old one by the absolute path; the fixtures were made with the name.
+same_as_fixture() {
+  local saved=$1 name=$2
+  sed "s|&quot;C:\\\\work\\\\[a-z]*\\\\$name&quot;|\\&quot;$name\\&quot;|" "$saved" >"$scratch/relative.vxp"
+  cmp "$scratch/relative.vxp" "$source/tests/data/${name}_converted.vxp" ||
+    fail "the window saved other bytes than the fixture in $saved"
+}
+# The picture after the log's last lines, then the window closed as a user would close it:
+# destroying its X window would leave the program running.
+picture_and_close() {
   sleep 2
-  mkdir -p "$(dirname "$picture")"
-  import -window "$main" "$picture"
-fi
-# Closed as a user would close it; destroying its X window would leave the program running.
-xdotool windowfocus "$main" 2>/dev/null || true
-sleep 1
-xdotool key alt+F4
-wait_for 30 ended "$window" || fail "the window did not close on Alt+F4"
-wait "$window" || fail "the window ended with exit code $?"
-echo "window-run-test: the window converted examples\\demo.vlp${picture:+; picture: $picture}"
+  if [[ -n $1 ]]; then
+    mkdir -p "$(dirname "$1")"
+    import -window "$main" "$1"
+  fi
+  xdotool windowfocus "$main" 2>/dev/null || true
+  sleep 1
+  xdotool key alt+F4
+  wait_for 30 ended "$window" || fail "the window did not close on Alt+F4"
+  wait "$window" || fail "the window ended with exit code $?"
+}
+
+# One project: the run ends in the save dialog.
+start_window 'examples\demo.vlp'
+answer_with_enter '^Save$' "$work/examples/demo.vlp_converted.vxp"
+same_as_fixture "$work/examples/demo.vlp_converted.vxp" demo.vlp
+picture_and_close "$picture"
+rm "$work/examples/demo.vlp_converted.vxp"
+
+# Several: one question before the run, no dialog per project; each new project beside its old one.
+start_window 'examples\demo.vlp' 'examples\western.vlp' more
+answer_with_enter '^Convert several projects$' "$work/examples/demo.vlp_converted.vxp"
+for saved in examples/demo.vlp examples/western.vlp more/demo.vlp; do
+  wait_for 120 test -f "$work/${saved}_converted.vxp" || fail "the run of several did not save $saved"
+  same_as_fixture "$work/${saved}_converted.vxp" "${saved#*/}"
+done
+picture_and_close "$queuePicture"
+echo "window-run-test: the window converted examples\\demo.vlp, then three projects in one run${picture:+; pictures: $picture $queuePicture}"
