@@ -1,12 +1,14 @@
 // Shows the real window, converts in it and saves a picture of the screen:
-//   WindowScreenshot <picture.png> <old project> <new project>
+//   WindowScreenshot <picture.png> <old project> <new project> [<rows picture.png>]
 //   WindowScreenshot <picture.png> --queue <old project or folder>...
-// The first converts one project, the file dialogs answered with the paths given; the second
-// converts several in one run, the question before it answered with its defaults, and shows the
-// first project. Everything else is the program.
+// The first converts one project, the file dialogs answered with the paths given, and pictures
+// the rows not carried over too when asked; the second converts several in one run, the question
+// before it answered with its defaults, and shows the first project. Everything else is the
+// program.
 #include "FakeDesktop.h"
 #include "vui/uApplication.h"
 #include "vui/uMainForm.h"
+#include "vui/uRowsForm.h"
 
 #include <QPixmap>
 #include <QPushButton>
@@ -33,9 +35,27 @@ std::vector<std::u16string> Paths(const QStringList& aArguments) {
   return paths;
 }
 
+// Let the last repaints reach the screen before it is read back.
+bool SavePicture(QWidget& aWindow, const QString& aPicture) {
+  QTest::qWait(300);
+  return aWindow.screen()->grabWindow(aWindow.winId()).save(aPicture);
+}
+
+// "Show rows..." pressed, and its window pictured and closed.
+bool SaveRowsPicture(TMainform& aMainform, const QString& aPicture) {
+  aMainform.btnShowRows->click();
+  auto* rows = aMainform.findChild<TRowsForm*>();
+  if (!rows || !QTest::qWaitForWindowExposed(rows))
+    return false;
+  const bool saved = SavePicture(*rows, aPicture);
+  rows->close();
+  return saved;
+}
+
 int Usage() {
   std::fprintf(stderr,
-               "usage: WindowScreenshot <picture.png> <old project> <new project>\n"
+               "usage: WindowScreenshot <picture.png> <old project> <new project> "
+               "[<rows picture.png>]\n"
                "       WindowScreenshot <picture.png> --queue <old project or folder>...\n");
   return 2;
 }
@@ -46,7 +66,7 @@ int main(int argc, char** argv) {
   TApplication application(argc, argv);
   const QStringList arguments = QCoreApplication::arguments();
   const bool queue = arguments.size() >= 4 && arguments[2] == QStringLiteral("--queue");
-  if (!queue && arguments.size() != 4)
+  if (!queue && arguments.size() != 4 && arguments.size() != 5)
     return Usage();
   TMainform mainform;
   auto desktop = std::make_unique<TFakeDesktop>();
@@ -70,10 +90,9 @@ int main(int argc, char** argv) {
   for (const TErrorReport& report : shown.Errors)
     std::fprintf(stderr, "%s: %s\n", qPrintable(QString::fromStdU16String(report.ClassName)),
                  qPrintable(QString::fromStdU16String(report.Message)));
-  // Let the last repaints reach the screen before it is read back.
-  QTest::qWait(300);
-  const QPixmap picture = mainform.screen()->grabWindow(mainform.winId());
-  if (!picture.save(arguments[1]))
+  if (!SavePicture(mainform, arguments[1]))
+    return 1;
+  if (!queue && arguments.size() == 5 && !SaveRowsPicture(mainform, arguments[4]))
     return 1;
   return shown.Errors.empty() ? 0 : 1;
 }
