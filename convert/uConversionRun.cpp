@@ -23,7 +23,6 @@ namespace {
 
 constexpr std::u16string_view ProjectVersion = u"7.5.0.0";
 constexpr std::u16string_view ScannerId = u"{95E3B58F-A92C-4C8B-9B91-9E49A31D5F6D}";
-constexpr std::u16string_view ConvertedSuffix = u"_converted.vxp";
 // Attribute lines of fixed value, as the file holds them: nothing to build or escape per row.
 constexpr std::u16string_view ActiveRowLine = u"status=\"active\"";
 constexpr std::u16string_view ReadOnlyRowLine = u"readonly=\"yes\"";

@@ -1,5 +1,6 @@
 #include "vpresenter/uMainPresenter.h"
 
+#include "vbase/AvailableMemory.h"
 #include "vbase/Characters.h"
 #include "vbase/IntegerText.h"
 #include "vbase/Utf8.h"
@@ -9,6 +10,8 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace vui {
@@ -133,6 +136,35 @@ void NameCheckedFile(vconvert::TCheckResult& aCheck, const std::u16string& aWrit
     message.replace(at, aWritten.size(), aChosen);
 }
 
+// A dangling link is in the way of a new project too.
+bool Exists(const std::filesystem::path& aPath) {
+  std::error_code error;
+  return std::filesystem::symlink_status(aPath, error).type() !=
+         std::filesystem::file_type::not_found;
+}
+
+// Where a run of several puts the new project proposed at aProposal.
+std::filesystem::path QueuedOutput(const std::filesystem::path& aProposal,
+                                   const TQueueOptions& aOptions) {
+  if (!aOptions.Folder)
+    return aProposal;
+  return std::filesystem::path(*aOptions.Folder) / aProposal.filename();
+}
+
+// An input that cannot be measured fails as soon as it is read: it takes no memory to speak of.
+TPlannedProject PlannedProject(const vconvert::TInputItem& aItem, const TQueueOptions& aOptions) {
+  const std::u16string input = vbase::Utf8Decode(aItem.Path);
+  std::error_code error;
+  const uintmax_t size = std::filesystem::file_size(std::filesystem::path(input), error);
+  TPlannedProject planned;
+  planned.Size = error ? 0 : static_cast<uint64_t>(size);
+  planned.Output = QueuedOutput(input + std::u16string(vconvert::ConvertedSuffix), aOptions)
+                       .lexically_normal()
+                       .make_preferred()
+                       .u16string();
+  return planned;
+}
+
 } // namespace
 
 int32_t RunPercent(TRunStage aStage, int64_t aDone, int64_t aTotal) {
@@ -143,11 +175,12 @@ int32_t RunPercent(TRunStage aStage, int64_t aDone, int64_t aTotal) {
 }
 
 // The run's host on the run's thread: everything it is told goes to the presenter on the
-// window's thread, and the question where to save is asked there while the run waits.
+// window's thread, and the question where to save is asked there while the run waits. The host
+// of a project converted beside another shows nothing: two runs would mix their logs and lists.
 class TMainPresenter::TRunHost final : public vconvert::IConversionHost {
 public:
-  TRunHost(TMainPresenter& aPresenter, TRunThread& aThread)
-      : fPresenter(aPresenter), fThread(aThread) {}
+  TRunHost(TMainPresenter& aPresenter, TRunThread& aThread, bool aShown)
+      : fPresenter(aPresenter), fThread(aThread), fShown(aShown) {}
 
   // Set on the window's thread before the run starts, or on the run's before each project of a
   // run of several, which answers where to save from aQueue instead of asking.
@@ -175,20 +208,19 @@ public:
 
   std::optional<std::u16string> AskOldProjectPath() override { return fInput; }
   void ClearLog() override {
-    fThread.Post([this] { fPresenter.ClearLog(); });
+    Show([this] { fPresenter.ClearLog(); });
   }
   void AddLogLine(std::u16string_view aLine) override {
-    fThread.Post([this, line = std::u16string(aLine)] { fPresenter.AddLogLine(line); });
+    Show([this, line = std::u16string(aLine)] { fPresenter.AddLogLine(line); });
   }
   void TargetsCleared() override {
-    fThread.Post([this] { fPresenter.TargetsCleared(); });
+    Show([this] { fPresenter.TargetsCleared(); });
   }
   void TargetFound(const TFoundTarget& aTarget) override {
-    fThread.Post(
-        [this, target = TFoundTargetCopy(aTarget)] { fPresenter.TargetFound(target.View()); });
+    Show([this, target = TFoundTargetCopy(aTarget)] { fPresenter.TargetFound(target.View()); });
   }
   void TargetRowsCounted(int32_t aTarget, int32_t aCount) override {
-    fThread.Post([this, aTarget, aCount] { fPresenter.TargetRowsCounted(aTarget, aCount); });
+    Show([this, aTarget, aCount] { fPresenter.TargetRowsCounted(aTarget, aCount); });
   }
   std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override {
     std::optional<std::u16string> answer =
@@ -205,10 +237,14 @@ public:
     if (percent == fPercent)
       return;
     fPercent = percent;
-    fThread.Post([this, aStage, aDone, aTotal] { fPresenter.ShowProgress(aStage, aDone, aTotal); });
+    Show([this, aStage, aDone, aTotal] { fPresenter.ShowProgress(aStage, aDone, aTotal); });
   }
 
 private:
+  void Show(std::function<void()> aEvent) {
+    if (fShown)
+      fThread.Post(std::move(aEvent));
+  }
   std::optional<std::u16string> AskUser(const std::u16string& aProposal) {
     // Outlives a wait that a stop ends while the dialog is still open.
     const auto answer = std::make_shared<std::optional<std::u16string>>();
@@ -217,13 +253,8 @@ private:
   }
   // Answered once for the whole run: no dialog per project.
   std::optional<std::u16string> QueuedOutputPath(const std::u16string& aProposal) {
-    std::filesystem::path path(aProposal);
-    if (fQueue->Folder)
-      path = std::filesystem::path(*fQueue->Folder) / path.filename();
-    std::error_code error;
-    if (fQueue->Existing != TExistingOutputs::eoReplace &&
-        std::filesystem::symlink_status(path, error).type() !=
-            std::filesystem::file_type::not_found) {
+    std::filesystem::path path = QueuedOutput(aProposal, *fQueue);
+    if (fQueue->Existing != TExistingOutputs::eoReplace && Exists(path)) {
       fExisting = path.make_preferred().u16string();
       return std::nullopt;
     }
@@ -232,6 +263,7 @@ private:
 
   TMainPresenter& fPresenter;
   TRunThread& fThread;
+  const bool fShown;
   std::u16string fInput;
   std::u16string fOutput;
   std::optional<TQueueOptions> fQueue;
@@ -239,13 +271,30 @@ private:
   std::optional<int32_t> fPercent;
 };
 
+// One project's conversion with everything of its own: what it tells, its report and the check
+// of what it saved.
+struct TMainPresenter::TProjectRun {
+  TRunHost Host;
+  vreport::TRunRecorder Recorder{Host};
+  vconvert::TConversionRun Run{Recorder};
+  // Made on the run's thread, until the window's thread takes it.
+  std::optional<vconvert::TCheckResult> Check;
+  std::exception_ptr CheckError;
+
+  TProjectRun(TMainPresenter& aPresenter, bool aShown)
+      : Host(aPresenter, aPresenter.fThread, aShown) {
+    Run.SetStop(&aPresenter.fThread.StopSignal());
+    Run.SetBeforeReplacing([&aPresenter, this](const std::filesystem::path& aWritten) {
+      aPresenter.CheckBeforeReplacing(*this, aWritten);
+    });
+  }
+};
+
 TMainPresenter::TMainPresenter(IMainView& aView, TTickClock aClock)
-    : fView(aView), fClock(std::move(aClock)), fRunHost(std::make_unique<TRunHost>(*this, fThread)),
-      fRecorder(*fRunHost), fRun(fRecorder), fThread([this] { fView.PostRunEvents(); }) {
-  fRun.SetKeepsUnsavedProject(true);
-  fRun.SetStop(&fThread.StopSignal());
-  fRun.SetBeforeReplacing(
-      [this](const std::filesystem::path& aWritten) { CheckBeforeReplacing(aWritten); });
+    : fView(aView), fClock(std::move(aClock)), fThread([this] { fView.PostRunEvents(); }) {
+  // The run's stop belongs to the thread, which is the last member.
+  fMain = std::make_unique<TProjectRun>(*this, true);
+  fMain->Run.SetKeepsUnsavedProject(true);
 }
 
 // The thread is the last member, so it is gone first; the host it uses goes after.
@@ -301,47 +350,48 @@ void TMainPresenter::StartSingleRun(const std::u16string& aInput, bool aGiven) {
   fSavedTo.reset();
   fSaveFailure.reset();
   fCheck.reset();
-  fRunCheck.reset();
+  fMain->Check.reset();
   fFocusConvertAtEnd = aGiven;
-  fRunHost->Prepare(aInput);
+  fMain->Host.Prepare(aInput);
   BeginRun();
-  fThread.Start([this] { ConvertAndVerify(); },
+  fThread.Start([this] { ConvertAndVerify(*fMain); },
                 [this](std::exception_ptr aError) { ConversionEnded(aError); });
 }
 
-void TMainPresenter::ConvertAndVerify() {
-  SaveChecked([this] { fRun.Execute(); });
-  if (fRunCheck)
-    fRecorder.Verified(*fRunCheck);
+void TMainPresenter::ConvertAndVerify(TProjectRun& aRun) {
+  SaveChecked(aRun, [&aRun] { aRun.Run.Execute(); });
+  if (aRun.Check)
+    aRun.Recorder.Verified(*aRun.Check);
 }
 
-void TMainPresenter::SaveChecked(const std::function<void()>& aSave) {
-  fRunCheck.reset();
-  fRunCheckError = nullptr;
+void TMainPresenter::SaveChecked(TProjectRun& aRun, const std::function<void()>& aSave) {
+  aRun.Check.reset();
+  aRun.CheckError = nullptr;
   try {
     aSave();
   } catch (...) {
     // A check whose file did not take the place of the old one proves nothing.
-    fRunCheck.reset();
+    aRun.Check.reset();
     throw;
   }
-  if (fRunCheckError)
-    std::rethrow_exception(std::exchange(fRunCheckError, nullptr));
+  if (aRun.CheckError)
+    std::rethrow_exception(std::exchange(aRun.CheckError, nullptr));
 }
 
-void TMainPresenter::CheckBeforeReplacing(const std::filesystem::path& aWritten) {
+void TMainPresenter::CheckBeforeReplacing(TProjectRun& aRun,
+                                          const std::filesystem::path& aWritten) {
   const std::u16string written = aWritten.u16string();
   try {
-    fRunCheck = vconvert::CheckConversion(fRunHost->Input(), written,
-                                          fRunHost->ProgressOf(TRunStage::rsChecking),
-                                          &fThread.StopSignal());
+    aRun.Check = vconvert::CheckConversion(aRun.Host.Input(), written,
+                                           aRun.Host.ProgressOf(TRunStage::rsChecking),
+                                           &fThread.StopSignal());
   } catch (const vbase::EStopped&) {
     throw;
   } catch (...) {
-    fRunCheckError = std::current_exception();
+    aRun.CheckError = std::current_exception();
     return;
   }
-  NameCheckedFile(*fRunCheck, written, fRunHost->Output());
+  NameCheckedFile(*aRun.Check, written, aRun.Host.Output());
 }
 
 void TMainPresenter::ConversionEnded(std::exception_ptr aError) {
@@ -351,13 +401,13 @@ void TMainPresenter::ConversionEnded(std::exception_ptr aError) {
     AddLogLine(StoppedLogLine);
   else if (aError && !closing)
     ReportException(aError);
-  fUnsaved = fRun.TakeUnsavedProject();
+  fUnsaved = fMain->Run.TakeUnsavedProject();
   if (aError && fUnsaved)
     fSaveFailure = DescribeException(aError).Message;
-  fSavedTo = fRecorder.SavedTo();
-  fCheck = std::move(fRunCheck);
-  fRunCheck.reset();
-  fLastRun = RunResult(aError);
+  fSavedTo = fMain->Recorder.SavedTo();
+  fCheck = std::move(fMain->Check);
+  fMain->Check.reset();
+  fLastRun = RunResult(*fMain, aError);
   EndRun();
   ShowSummary(aError != nullptr, stopped);
   if (fFocusConvertAtEnd)
@@ -378,15 +428,16 @@ void TMainPresenter::SaveAsClicked() {
   const std::optional<std::u16string> chosen = AskSavePath(SaveProjectDialog, fUnsaved->Proposal());
   if (!chosen)
     return;
-  fRunHost->Prepare(*fRunInput);
-  fRunHost->SetOutput(*chosen);
+  fMain->Host.Prepare(*fRunInput);
+  fMain->Host.SetOutput(*chosen);
   BeginRun();
   fThread.Start(
       [this, path = *chosen] {
-        SaveChecked([this, &path] {
-          fUnsaved->SaveTo(
-              path, fRunHost->ProgressOf(TRunStage::rsSaving),
-              [this](const std::filesystem::path& aWritten) { CheckBeforeReplacing(aWritten); });
+        SaveChecked(*fMain, [this, &path] {
+          fUnsaved->SaveTo(path, fMain->Host.ProgressOf(TRunStage::rsSaving),
+                           [this](const std::filesystem::path& aWritten) {
+                             CheckBeforeReplacing(*fMain, aWritten);
+                           });
         });
       },
       [this, path = *chosen](std::exception_ptr aError) { SaveAsEnded(path, aError); });
@@ -412,10 +463,10 @@ void TMainPresenter::SaveAsEnded(const std::u16string& aPath, std::exception_ptr
   fSaveFailure.reset();
   fLastRun->Output = Utf8Encode(aPath);
   fLastRun->Error.reset();
-  if (fRun.FoundNothingOfOldProject())
+  if (fMain->Run.FoundNothingOfOldProject())
     fLastRun->Warning = Utf8Encode(vconvert::NothingOfOldProjectWarning);
-  fCheck = std::move(fRunCheck);
-  fRunCheck.reset();
+  fCheck = std::move(fMain->Check);
+  fMain->Check.reset();
   fLastRun->Verification = fCheck;
   ShowSummary(false);
   CloseIfAsked(closing);
@@ -476,13 +527,14 @@ void TMainPresenter::ShowSummary(bool aFailed, bool aStopped) {
   summary.OffersSaveAs = fUnsaved.has_value();
   std::vector<std::u16string>& lines = summary.Lines;
   lines.push_back(SaveLine());
-  lines.push_back(CountsLine(fRun.TargetsConverted(), fRun.TargetsFound(), fRun.RowsPlaced()));
-  if (!fRun.DroppedRows().empty())
-    lines.push_back(vconvert::DroppedRowsSentence(fRun.DroppedRows().size()));
-  if (!fRun.DiscardedRows().empty())
-    lines.push_back(vconvert::DiscardedRowsSentence(fRun.DiscardedRows().size()));
-  summary.OffersDroppedRows = HasRowsNotCarriedOver(fRun);
-  if (fRun.FoundNothingOfOldProject())
+  lines.push_back(CountsLine(fMain->Run.TargetsConverted(), fMain->Run.TargetsFound(),
+                             fMain->Run.RowsPlaced()));
+  if (!fMain->Run.DroppedRows().empty())
+    lines.push_back(vconvert::DroppedRowsSentence(fMain->Run.DroppedRows().size()));
+  if (!fMain->Run.DiscardedRows().empty())
+    lines.push_back(vconvert::DiscardedRowsSentence(fMain->Run.DiscardedRows().size()));
+  summary.OffersDroppedRows = HasRowsNotCarriedOver(fMain->Run);
+  if (fMain->Run.FoundNothingOfOldProject())
     lines.emplace_back(vconvert::NothingOfOldProjectWarning);
   if (fCheck)
     lines.push_back(VerificationLine(*fCheck));
@@ -550,8 +602,8 @@ void TMainPresenter::ShowDroppedRowsClicked() {
     return;
   }
   // During a run the rows are the run's, on its own thread.
-  if (HasRowsNotCarriedOver(fRun))
-    fView.ShowRowsWindow(RowsWindowOf(fRun.DroppedRows(), fRun.DiscardedRows()));
+  if (HasRowsNotCarriedOver(fMain->Run))
+    fView.ShowRowsWindow(RowsWindowOf(fMain->Run.DroppedRows(), fMain->Run.DiscardedRows()));
 }
 
 void TMainPresenter::SaveReportClicked() {
@@ -581,17 +633,17 @@ void TMainPresenter::SaveReportClicked() {
   ShowKeptSummary();
 }
 
-vreport::TInputResult TMainPresenter::RunResult(std::exception_ptr aError) {
+vreport::TInputResult TMainPresenter::RunResult(TProjectRun& aRun, std::exception_ptr aError) {
   if (aError) {
     try {
       std::rethrow_exception(aError);
     } catch (const std::exception& error) {
-      fRecorder.RunFailed(error);
+      aRun.Recorder.RunFailed(error);
     } catch (...) {
-      fRecorder.RunFailed(Utf8Encode(DescribeException(aError).Message));
+      aRun.Recorder.RunFailed(Utf8Encode(DescribeException(aError).Message));
     }
   }
-  return fRecorder.TakeResult(fRun);
+  return aRun.Recorder.TakeResult(aRun.Run);
 }
 
 void TMainPresenter::StartQueue(std::vector<vconvert::TInputItem> aItems,
@@ -611,30 +663,94 @@ void TMainPresenter::StartQueue(std::vector<vconvert::TInputItem> aItems,
   fReportSavedTo.reset();
   fFocusConvertAtEnd = aGiven;
   // Nothing is kept in memory for a later save: each project is saved or given up at once.
-  fRun.SetKeepsUnsavedProject(false);
+  fMain->Run.SetKeepsUnsavedProject(false);
+  const std::size_t atOnce = aItems.size() > 1 ? fProjectsAtOnce : 1;
+  fQueueAtOnce = atOnce > 1;
   BeginRun();
-  fThread.Start([this, items = std::move(aItems), aOptions] { ConvertQueue(items, aOptions); },
+  if (fQueueAtOnce)
+    ShowPercent(0);
+  fThread.Start([this, items = std::move(aItems), aOptions,
+                 atOnce] { ConvertQueue(items, aOptions, atOnce); },
                 [this](std::exception_ptr aError) { QueueEnded(aError); });
 }
 
 void TMainPresenter::ConvertQueue(const std::vector<vconvert::TInputItem>& aItems,
+                                  const TQueueOptions& aOptions, std::size_t aAtOnce) {
+  std::vector<TPlannedProject> planned;
+  for (const vconvert::TInputItem& item : aItems)
+    planned.push_back(PlannedProject(item, aOptions));
+  // A project that would stop the run must not have started one after it meanwhile.
+  const auto runsAlone = [&planned, &aOptions](std::size_t aIndex) {
+    return aOptions.Existing == TExistingOutputs::eoStop &&
+           Exists(std::filesystem::path(planned[aIndex].Output));
+  };
+  TProjectSlots slots(planned, aAtOnce, runsAlone, vbase::AvailablePhysicalMemory);
+  if (aAtOnce == 1)
+    ConvertTaken(slots, *fMain, aItems, aOptions);
+  else
+    ConvertAtOnce(slots, aItems, aOptions, aAtOnce);
+}
+
+void TMainPresenter::ConvertAtOnce(TProjectSlots& aSlots,
+                                   const std::vector<vconvert::TInputItem>& aItems,
+                                   const TQueueOptions& aOptions, std::size_t aAtOnce) {
+  std::vector<std::exception_ptr> errors(aAtOnce);
+  {
+    std::vector<std::jthread> workers;
+    for (std::size_t worker = 1; worker < aAtOnce; ++worker)
+      try {
+        workers.emplace_back(
+            [&, worker] { errors[worker] = ConvertOnWorker(aSlots, aItems, aOptions); });
+      } catch (const std::system_error&) {
+        break; // no room for another thread's stack: those started do the work
+      }
+    errors[0] = ConvertOnWorker(aSlots, aItems, aOptions);
+  }
+  for (const std::exception_ptr& error : errors)
+    if (error)
+      std::rethrow_exception(error);
+}
+
+std::exception_ptr TMainPresenter::ConvertOnWorker(TProjectSlots& aSlots,
+                                                   const std::vector<vconvert::TInputItem>& aItems,
+                                                   const TQueueOptions& aOptions) {
+  try {
+    TProjectRun run(*this, false);
+    run.Run.SetKeepsUnsavedProject(false);
+    ConvertTaken(aSlots, run, aItems, aOptions);
+  } catch (...) {
+    return std::current_exception();
+  }
+  return nullptr;
+}
+
+void TMainPresenter::ConvertTaken(TProjectSlots& aSlots, TProjectRun& aRun,
+                                  const std::vector<vconvert::TInputItem>& aItems,
                                   const TQueueOptions& aOptions) {
-  for (std::size_t index = 0; index < aItems.size(); ++index) {
-    fThread.StopSignal().Check();
-    fThread.Post([this, index] {
-      fQueue[index].Outcome = poConverting;
-      ShowProjectRow(index);
-    });
-    TQueuedProject project = ConvertQueued(aItems[index], aOptions);
-    const bool stops = project.Outcome == poStopped;
-    fThread.Post(
-        [this, index, project = std::move(project)] { QueuedProjectEnded(index, project); });
-    if (stops)
-      return;
+  while (const std::optional<std::size_t> index = aSlots.Take(fThread.StopSignal())) {
+    bool stops = true;
+    try {
+      fThread.Post([this, index = *index] {
+        fQueue[index].Outcome = poConverting;
+        ShowProjectRow(index);
+      });
+      TQueuedProject project = ConvertQueued(aRun, aItems[*index], aOptions);
+      stops = project.Outcome == poStopped;
+      // Posted before the slot is freed: the window sees a project end before the next of the
+      // same new project begins.
+      fThread.Post([this, index = *index, project = std::move(project)] {
+        QueuedProjectEnded(index, project);
+      });
+    } catch (...) {
+      aSlots.Done(*index, true);
+      throw;
+    }
+    aSlots.Done(*index, stops);
   }
 }
 
-TMainPresenter::TQueuedProject TMainPresenter::ConvertQueued(const vconvert::TInputItem& aItem,
+TMainPresenter::TQueuedProject TMainPresenter::ConvertQueued(TProjectRun& aRun,
+                                                             const vconvert::TInputItem& aItem,
                                                              const TQueueOptions& aOptions) {
   TQueuedProject project;
   if (aItem.Error) {
@@ -644,16 +760,16 @@ TMainPresenter::TQueuedProject TMainPresenter::ConvertQueued(const vconvert::TIn
     return project;
   }
   const std::u16string input = vbase::Utf8Decode(aItem.Path);
-  fRunHost->Prepare(input, aOptions);
-  fRunCheck.reset();
+  aRun.Host.Prepare(input, aOptions);
+  aRun.Check.reset();
   std::exception_ptr error;
   try {
-    ConvertAndVerify();
+    ConvertAndVerify(aRun);
   } catch (...) {
     error = std::current_exception();
   }
-  project.Result = RunResult(error);
-  const std::optional<std::u16string>& existing = fRunHost->Existing();
+  project.Result = RunResult(aRun, error);
+  const std::optional<std::u16string>& existing = aRun.Host.Existing();
   if (IsStop(error))
     project.Outcome = poStopped;
   else if (existing) {
@@ -670,6 +786,13 @@ TMainPresenter::TQueuedProject TMainPresenter::ConvertQueued(const vconvert::TIn
 void TMainPresenter::QueuedProjectEnded(std::size_t aIndex, const TQueuedProject& aProject) {
   fQueue[aIndex] = aProject;
   ShowProjectRow(aIndex);
+  if (!fQueueAtOnce)
+    return;
+  // Projects beside each other have no one stage to show: the bar counts those ended.
+  const auto ended = std::count_if(fQueue.begin(), fQueue.end(), [](const TQueuedProject& aEnded) {
+    return aEnded.Outcome > poConverting;
+  });
+  ShowPercent(static_cast<int32_t>(ended * 100 / static_cast<std::ptrdiff_t>(fQueue.size())));
 }
 
 void TMainPresenter::QueueEnded(std::exception_ptr aError) {
@@ -691,7 +814,7 @@ void TMainPresenter::QueueEnded(std::exception_ptr aError) {
     AddLogLine(StoppedLogLine);
   else if (aError && !closing)
     ReportException(aError);
-  fRun.SetKeepsUnsavedProject(true);
+  fMain->Run.SetKeepsUnsavedProject(true);
   EndRun();
   ShowQueueSummary();
   if (fFocusConvertAtEnd)
@@ -935,7 +1058,7 @@ void TMainPresenter::TargetRowsCounted(int32_t aTarget, int32_t aCount) {
 std::optional<std::u16string> TMainPresenter::AskOutputPath(const std::u16string& aProposal) {
   // The run has read the whole old project by now: what it found is final.
   fEmptyProjectDeclined =
-      fRun.FoundNothingOfOldProject() && !fView.Desktop().AskYesNo(EmptyProjectQuestion());
+      fMain->Run.FoundNothingOfOldProject() && !fView.Desktop().AskYesNo(EmptyProjectQuestion());
   if (fEmptyProjectDeclined)
     return std::nullopt;
   return AskSavePath(SaveProjectDialog, aProposal);
@@ -944,11 +1067,18 @@ std::optional<std::u16string> TMainPresenter::AskOutputPath(const std::u16string
 // The bar moves only when its percentage does; the run's host has already let only new
 // percentages through.
 void TMainPresenter::ShowProgress(TRunStage aStage, int64_t aDone, int64_t aTotal) {
-  const int32_t percent = RunPercent(aStage, aDone, aTotal);
-  if (percent != fProgressPercent) {
-    fProgressPercent = percent;
-    fView.ShowProgressBar(percent);
+  ShowPercent(RunPercent(aStage, aDone, aTotal));
+}
+
+void TMainPresenter::ShowPercent(int32_t aPercent) {
+  if (aPercent != fProgressPercent) {
+    fProgressPercent = aPercent;
+    fView.ShowProgressBar(aPercent);
   }
+}
+
+void TMainPresenter::SetProjectsAtOnce(std::size_t aCount) {
+  fProjectsAtOnce = std::max<std::size_t>(aCount, 1);
 }
 
 std::u16string SingleLine(std::u16string_view aText) {

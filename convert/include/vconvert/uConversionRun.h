@@ -142,6 +142,9 @@ private:
   vbase::TBeforeReplacing fBeforeReplacing;
 };
 
+// What the new project's proposed name adds to the old project's: a run of several knows from it
+// where each project goes before converting it.
+inline constexpr std::u16string_view ConvertedSuffix = u"_converted.vxp";
 // The warning for a run that found nothing of an old project.
 inline constexpr std::u16string_view NothingOfOldProjectWarning =
     u"The file holds nothing of an old project: no targets and no rows were found.";

@@ -3,6 +3,7 @@
 #include "FakeDesktop.h"
 #include "FullDisk.h"
 #include "TestFiles.h"
+#include "vbase/AvailableMemory.h"
 #include "vbase/IntegerText.h"
 #include "vbase/Utf8.h"
 #include "vpresenter/uMainLayout.h"
@@ -15,10 +16,13 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <limits>
 #include <mutex>
 #include <new>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <stdexcept>
 #include <thread>
 #include <tuple>
@@ -187,7 +191,13 @@ protected:
 
   TRecordingView fView;
   uint32_t fNow = 1000;
-  TMainPresenter fPresenter{fView, [this] { return fNow; }};
+  // Runs on the run's threads whenever a conversion reads the clock; set while no run goes.
+  std::function<void()> fWhileTiming;
+  TMainPresenter fPresenter{fView, [this] {
+                              if (fWhileTiming)
+                                fWhileTiming();
+                              return fNow;
+                            }};
   TTempFolder fFolder;
 
   // Turns the window's loop until the run has ended.
@@ -1352,6 +1362,8 @@ TEST_F(QueuePresenterTest, ACancelledQuestionConvertsNothing) {
 // A stop, or a close, inside the second project or between the first and the second ends the
 // run there: the first stays converted, nothing of the others is left on disk.
 TEST_F(QueuePresenterTest, AStopInTheMiddleEndsTheRunThere) {
+  // One at a time, the bar follows each project's stages.
+  fPresenter.SetProjectsAtOnce(1);
   const std::vector<std::u16string> inputs = ThreeProjects();
   std::filesystem::copy_file(DataFolder / "worked.vlp", fFolder.Path() / "sub" / "b.vlp",
                              std::filesystem::copy_options::overwrite_existing);
@@ -1470,6 +1482,223 @@ TEST_F(QueuePresenterTest, DropsAndArgumentsTakeSeveralProjectsAndFolders) {
       request.Projects,
       (std::vector<std::u16string>{
           inputs[0], std::filesystem::absolute(std::filesystem::path(u"-b.vlp")).u16string()}));
+}
+
+// ---- Two projects at once ----
+
+TEST(ProjectsAtOnceTest, ASecondProjectStartsOnlyWhenBothPeaksTakeHalfTheFreeMemory) {
+  constexpr uint64_t GiB = uint64_t{1} << 30;
+  constexpr uint64_t Max = std::numeric_limits<uint64_t>::max();
+  const struct {
+    const char* Name;
+    uint64_t Running, Next;
+    std::optional<uint64_t> Available;
+    bool Fits;
+  } cases[] = {
+      {"small inputs", 100, 100, 1600, true},
+      {"a byte too many", 100, 101, 1600, false},
+      {"large inputs on a large machine", GiB, GiB, 16 * GiB, true},
+      {"large inputs on a smaller one", GiB, GiB, 16 * GiB - 1, false},
+      {"one large and one small", 3 * GiB, 1, 16 * GiB, false},
+      {"memory the system does not tell", 0, 0, std::nullopt, false},
+      {"sizes beyond counting", Max, 1, Max, false},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.Name);
+    EXPECT_EQ(FitsBeside(test.Running, test.Next, test.Available), test.Fits);
+  }
+  EXPECT_GE(DefaultProjectsAtOnce(), 1u);
+  EXPECT_LE(DefaultProjectsAtOnce(), 2u);
+}
+
+// Holds each run's thread at its first look at the clock, inside the conversion of its first
+// project, until the test opens it.
+class TClockGate {
+public:
+  void Arrive() {
+    std::unique_lock lock(fMutex);
+    if (!fArrived.insert(std::this_thread::get_id()).second)
+      return;
+    fChanged.notify_all();
+    fChanged.wait(lock, [this] { return fOpen; });
+  }
+  void WaitForArrivals(size_t aCount) {
+    std::unique_lock lock(fMutex);
+    fChanged.wait(lock, [&] { return fArrived.size() >= aCount; });
+  }
+  void Open() {
+    {
+      const std::lock_guard lock(fMutex);
+      fOpen = true;
+    }
+    fChanged.notify_all();
+  }
+
+private:
+  std::mutex fMutex;
+  std::condition_variable fChanged;
+  std::set<std::thread::id> fArrived;
+  bool fOpen = false;
+};
+
+class AtOncePresenterTest : public QueuePresenterTest {
+protected:
+  // What a run of several leaves: on the screen, in its report and on disk.
+  struct TRunTrace {
+    std::vector<TProjectRow> Rows;
+    std::vector<std::u16string> Summary;
+    // Each project's log as the window shows it once the project is selected.
+    std::vector<std::vector<std::u16string>> Logs;
+    nlohmann::json Report;
+    std::vector<std::string> Outputs;
+  };
+
+  // The most rows that showed "converting" at the same time.
+  size_t fMostConverting = 0;
+
+  AtOncePresenterTest() {
+    fView.WhileSettingProject = [this](int32_t aRow, const TProjectRow& aProject) {
+      std::vector<TProjectRow> rows = fView.Projects;
+      rows.resize(std::max(rows.size(), static_cast<size_t>(aRow) + 1));
+      rows[aRow] = aProject;
+      fMostConverting = std::max<size_t>(
+          fMostConverting, std::count_if(rows.begin(), rows.end(), [](const TProjectRow& aRow) {
+            return aRow.Cells[pcOutcome] == u"converting";
+          }));
+    };
+  }
+
+  TRunTrace ConvertTraced(size_t aAtOnce, const std::vector<std::u16string>& aInputs,
+                          const std::vector<std::filesystem::path>& aOutputs) {
+    for (const std::filesystem::path& output : aOutputs)
+      std::filesystem::remove(output);
+    fMostConverting = 0;
+    fPresenter.SetProjectsAtOnce(aAtOnce);
+    ConvertInputsAndWait(aInputs);
+    TRunTrace trace{fView.Projects, fView.Summary, {}, {}, {}};
+    if (aAtOnce > 1) {
+      // Two runs would have mixed their logs and lists: neither is shown while they go, only
+      // the end of a run that stopped.
+      EXPECT_EQ(std::count_if(fView.Log.begin(), fView.Log.end(),
+                              [](const std::u16string& aLine) { return aLine != StoppedLogLine; }),
+                0);
+      EXPECT_TRUE(fView.Rows.empty());
+    }
+    fView.ReportAnswer = Utf8Decode(fFolder.File("run.json"));
+    fPresenter.SaveReportClicked();
+    trace.Report = nlohmann::json::parse(ReadFileBytes(fFolder.Path() / "run.json"));
+    for (size_t index = 0; index < fView.Projects.size(); ++index) {
+      fPresenter.ProjectSelected(static_cast<int32_t>(index));
+      trace.Logs.push_back(fView.Log);
+    }
+    for (const std::filesystem::path& output : aOutputs)
+      trace.Outputs.push_back(std::filesystem::exists(output) ? ReadFileBytes(output) : "none");
+    return trace;
+  }
+
+  void ExpectSameRuns(const TRunTrace& aOneAtATime, const TRunTrace& aAtOnce) {
+    EXPECT_EQ(aAtOnce.Rows, aOneAtATime.Rows);
+    EXPECT_EQ(aAtOnce.Summary, aOneAtATime.Summary);
+    EXPECT_EQ(aAtOnce.Logs, aOneAtATime.Logs);
+    EXPECT_EQ(aAtOnce.Report, aOneAtATime.Report);
+    EXPECT_EQ(aAtOnce.Outputs, aOneAtATime.Outputs);
+  }
+};
+
+// Results, rows, summary, report and new projects do not tell how the projects went.
+TEST_F(AtOncePresenterTest, ProjectsConvertedTwoAtOnceEndAsOneAtATime) {
+  std::vector<std::u16string> inputs = ThreeProjects();
+  std::filesystem::copy_file(DataFolder / "../../../../examples/demo.vlp",
+                             fFolder.Path() / "sub" / "d.vlp");
+  const std::vector<std::filesystem::path> outputs = {
+      fFolder.Path() / "a.vlp_converted.vxp", fFolder.Path() / "sub" / "c.vlp_converted.vxp",
+      fFolder.Path() / "sub" / "d.vlp_converted.vxp"};
+
+  const TRunTrace oneAtATime = ConvertTraced(1, inputs, outputs);
+  EXPECT_EQ(fMostConverting, 1u);
+  fView.ProgressPercents.clear();
+  const TRunTrace atOnce = ConvertTraced(2, inputs, outputs);
+
+  ExpectSameRuns(oneAtATime, atOnce);
+  EXPECT_EQ(Outcomes(),
+            (std::vector<std::u16string>{u"converted", u"failed", u"converted", u"converted"}));
+  EXPECT_EQ(fView.Errors.size(), 0u);
+  // The bar counts the projects ended.
+  EXPECT_EQ(fView.ProgressPercents,
+            (std::vector<std::optional<int32_t>>{0, 25, 50, 75, 100, std::nullopt}));
+}
+
+// A stop or a close ends both projects where they are: nothing of theirs is left on disk and
+// the one after them never begins.
+TEST_F(AtOncePresenterTest, AStopOrACloseEndsBothProjectsGoingAtOnce) {
+  const std::vector<std::u16string> inputs = ThreeProjects();
+  std::filesystem::copy_file(DataFolder / "worked.vlp", fFolder.Path() / "sub" / "b.vlp",
+                             std::filesystem::copy_options::overwrite_existing);
+  // The gate below waits for two projects at once, which only memory enough lets start.
+  ASSERT_TRUE(FitsBeside(std::filesystem::file_size(DataFolder / "worked.vlp"),
+                         std::filesystem::file_size(DataFolder / "worked.vlp"),
+                         vbase::AvailablePhysicalMemory()));
+  fPresenter.SetProjectsAtOnce(2);
+  // The runs' threads wait at the gate, not for the loop, which turns once the gate has opened.
+  fView.Release();
+  for (const bool closes : {false, true}) {
+    SCOPED_TRACE(closes ? "close" : "stop");
+    fView.Closes = 0;
+    fMostConverting = 0;
+    TClockGate gate;
+    fWhileTiming = [&gate] { gate.Arrive(); };
+    fPresenter.ConvertInputs(inputs);
+    gate.WaitForArrivals(2);
+    if (closes)
+      EXPECT_FALSE(fPresenter.CloseRequested());
+    else
+      fPresenter.ConvertClicked();
+    gate.Open();
+    WaitForRun();
+    fWhileTiming = nullptr;
+
+    EXPECT_EQ(fMostConverting, 2u);
+    EXPECT_EQ(Outcomes(), (std::vector<std::u16string>{u"stopped", u"stopped", u"stopped"}));
+    for (const char* output :
+         {"a.vlp_converted.vxp", "sub/b.vlp_converted.vxp", "sub/c.vlp_converted.vxp"})
+      EXPECT_FALSE(std::filesystem::exists(fFolder.Path() / output)) << output;
+    EXPECT_EQ(fView.Log.back(), StoppedLogLine);
+    ASSERT_FALSE(fView.Summary.empty());
+    EXPECT_EQ(fView.Summary[0], u"0 of 3 projects converted.");
+    EXPECT_TRUE(fView.Errors.empty());
+    EXPECT_TRUE(fView.ConvertEnabled);
+    EXPECT_EQ(fView.Closes, closes ? 1 : 0);
+  }
+}
+
+// Into one folder, two a.vlp make one new project: the later is converted after the earlier has
+// ended, and finds what it wrote, as one at a time.
+TEST_F(AtOncePresenterTest, ProjectsOfOneNewProjectAreNotConvertedTogether) {
+  for (const char* folder : {"x", "y", "new"})
+    std::filesystem::create_directory(fFolder.Path() / folder);
+  std::filesystem::copy_file(DataFolder / "worked.vlp", fFolder.Path() / "x" / "a.vlp");
+  std::filesystem::copy_file(DataFolder / "../../../../examples/demo.vlp",
+                             fFolder.Path() / "y" / "a.vlp");
+  const std::vector<std::u16string> inputs = {Project("x/a.vlp"), Project("y/a.vlp")};
+  const std::vector<std::filesystem::path> outputs = {fFolder.Path() / "new" /
+                                                      "a.vlp_converted.vxp"};
+  const struct {
+    TExistingOutputs Existing;
+    std::vector<std::u16string> Outcomes;
+  } cases[] = {
+      {TExistingOutputs::eoSkip, {u"converted", u"skipped"}},
+      {TExistingOutputs::eoReplace, {u"converted", u"converted"}},
+      {TExistingOutputs::eoStop, {u"converted", u"stopped"}},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(static_cast<int>(test.Existing));
+    fView.QueueAnswer = TQueueOptions{Project("new"), test.Existing};
+    const TRunTrace oneAtATime = ConvertTraced(1, inputs, outputs);
+    const TRunTrace atOnce = ConvertTraced(2, inputs, outputs);
+    EXPECT_EQ(fMostConverting, 1u);
+    ExpectSameRuns(oneAtATime, atOnce);
+    EXPECT_EQ(Outcomes(), test.Outcomes);
+  }
 }
 
 } // namespace

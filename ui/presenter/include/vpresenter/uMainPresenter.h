@@ -12,6 +12,7 @@
 #include "vpresenter/uMainLayout.h"
 #include "vpresenter/uMainTexts.h"
 #include "vpresenter/uMainView.h"
+#include "vpresenter/uProjectSlots.h"
 #include "vpresenter/uRunThread.h"
 #include "vreport/InputResult.h"
 #include "vreport/RunRecorder.h"
@@ -97,6 +98,10 @@ public:
   // The widths of the two target columns in aFreeWidth (at 96 DPI), what "#" and "Rows" leave of
   // the list's width; none once the user has sized one of them, and the views leave them be.
   std::optional<TTargetColumnWidths> TargetColumnWidths(int aFreeWidth) const;
+  // How many projects a run of several converts at once at most (DefaultProjectsAtOnce), for the
+  // runs that begin from now on. Projects beside each other show their rows only, and the bar
+  // counts the projects ended; the log and the targets of each come when it is selected.
+  void SetProjectsAtOnce(std::size_t aCount);
 
   // What the run tells the window, handled on the window's thread in the order the run told it.
   void ClearLog();
@@ -115,6 +120,7 @@ public:
 
 private:
   class TRunHost;
+  struct TProjectRun;
   // What became of a project of a run of several, handed from the run's thread to the window's.
   struct TQueuedProject {
     TProjectOutcome Outcome = poWaiting;
@@ -124,13 +130,13 @@ private:
   void RunConversion();
   // On the run's thread: converts, saves and checks what was saved; a failure leaves as an
   // exception.
-  void ConvertAndVerify();
+  void ConvertAndVerify(TProjectRun& aRun);
   void ConversionEnded(std::exception_ptr aError);
   // On the run's thread: aSave writes the new project, which is checked before it replaces the
   // file chosen, so that a stop in the check keeps that file as it was. Any other
   // failure of the check leaves as an exception once the save is done.
-  void SaveChecked(const std::function<void()>& aSave);
-  void CheckBeforeReplacing(const std::filesystem::path& aWritten);
+  void SaveChecked(TProjectRun& aRun, const std::function<void()>& aSave);
+  void CheckBeforeReplacing(TProjectRun& aRun, const std::filesystem::path& aWritten);
   void SaveAsEnded(const std::u16string& aPath, std::exception_ptr aError);
   // The kept project stays for another try; the summary says why it was not saved.
   void KeptProjectNotSaved(std::u16string aReason);
@@ -141,6 +147,8 @@ private:
   void EndRun();
   void StopRun(TMainState aState);
   void ShowSummary(bool aFailed, bool aStopped = false);
+  // The bar moves only when its percentage does.
+  void ShowPercent(int32_t aPercent);
   // Keeps aSummary as the last run's and shows it.
   void KeepSummary(TSummary aSummary);
   // The last run's summary, and where its report was saved, if it was.
@@ -151,16 +159,29 @@ private:
                                             const std::u16string& aProposal);
   // Whether aPath's folder exists, and whether the user lets an existing file be replaced.
   bool MayWriteTo(const std::u16string& aPath);
-  // What became of the run that just ended (aError, if it failed), as its report tells it.
-  vreport::TInputResult RunResult(std::exception_ptr aError);
+  // What became of aRun's run that just ended (aError, if it failed), as its report tells it.
+  vreport::TInputResult RunResult(TProjectRun& aRun, std::exception_ptr aError);
 
-  // A run of several projects: aItems in turn on the run's thread, each after the last has
-  // ended, a failure going on with the next; a stop or an existing project that stops the run
-  // leaves the rest unconverted.
+  // A run of several projects: aItems in their order on the run's thread, and on a worker
+  // beside it when projects go at once (uProjectSlots.h), a failure going on with the next; a
+  // stop or an existing project that stops the run leaves the rest unconverted.
   void StartQueue(std::vector<vconvert::TInputItem> aItems, const TQueueOptions& aOptions,
                   bool aGiven);
-  void ConvertQueue(const std::vector<vconvert::TInputItem>& aItems, const TQueueOptions& aOptions);
-  TQueuedProject ConvertQueued(const vconvert::TInputItem& aItem, const TQueueOptions& aOptions);
+  void ConvertQueue(const std::vector<vconvert::TInputItem>& aItems, const TQueueOptions& aOptions,
+                    std::size_t aAtOnce);
+  // The projects on aAtOnce threads, this one and workers beside it.
+  void ConvertAtOnce(TProjectSlots& aSlots, const std::vector<vconvert::TInputItem>& aItems,
+                     const TQueueOptions& aOptions, std::size_t aAtOnce);
+  // A worker's share of the projects with a run of its own; what it raised, as its thread
+  // must not let it out.
+  std::exception_ptr ConvertOnWorker(TProjectSlots& aSlots,
+                                     const std::vector<vconvert::TInputItem>& aItems,
+                                     const TQueueOptions& aOptions);
+  // The projects aSlots hands this thread, one after the other with aRun.
+  void ConvertTaken(TProjectSlots& aSlots, TProjectRun& aRun,
+                    const std::vector<vconvert::TInputItem>& aItems, const TQueueOptions& aOptions);
+  TQueuedProject ConvertQueued(TProjectRun& aRun, const vconvert::TInputItem& aItem,
+                               const TQueueOptions& aOptions);
   void QueuedProjectEnded(std::size_t aIndex, const TQueuedProject& aProject);
   void QueueEnded(std::exception_ptr aError);
   void ShowProjectRow(std::size_t aIndex);
@@ -173,11 +194,10 @@ private:
 
   IMainView& fView;
   TTickClock fClock;
-  // The run's side of the window: passes what the run tells on to the window's thread.
-  std::unique_ptr<TRunHost> fRunHost;
-  // Keeps what the run tells the window as the run's report; the run is hosted through it.
-  vreport::TRunRecorder fRecorder;
-  vconvert::TConversionRun fRun;
+  // The run that the window shows as it goes: a single project's, its save as, and each
+  // project of a run of several converted one at a time. Its host passes what the run tells on
+  // to the window's thread; its recorder keeps it as the run's report.
+  std::unique_ptr<TProjectRun> fMain;
   TMainState fState = TMainState::msIdle;
   // The project the next run converts instead of asking the open dialog.
   std::optional<std::u16string> fGivenProject;
@@ -189,6 +209,9 @@ private:
   std::deque<std::u16string> fLastLogLines;
   int32_t fTargetRows = 0;
   std::optional<int32_t> fProgressPercent;
+  std::size_t fProjectsAtOnce = DefaultProjectsAtOnce();
+  // The last run of several converts projects beside each other.
+  bool fQueueAtOnce = false;
   // The user has sized a target column: the views stop sharing the free width between them.
   bool fTargetColumnsSizedByUser = false;
   // The last run's project and the check of the saved file.
@@ -205,9 +228,6 @@ private:
   std::optional<std::u16string> fSaveFailure;
   // The last run's project while it is not saved, until the next run begins or the window closes.
   std::optional<vconvert::TUnsavedProject> fUnsaved;
-  // The check made on the run's thread, until the window's thread takes it.
-  std::optional<vconvert::TCheckResult> fRunCheck;
-  std::exception_ptr fRunCheckError;
   // The projects of the last run of several, in the order of the list; none after a run of one.
   std::vector<TQueuedProject> fQueue;
   std::optional<std::size_t> fSelectedProject;
