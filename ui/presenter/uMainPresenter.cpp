@@ -5,6 +5,7 @@
 #include "vbase/IntegerText.h"
 #include "vbase/Utf8.h"
 #include "vpresenter/uMainTexts.h"
+#include "vpresenter/uProjectQueue.h"
 #include "vreport/Report.h"
 
 #include <algorithm>
@@ -29,9 +30,6 @@ constexpr std::u16string_view NoBrowserNotice =
     u"No web browser could be started for the help. The help page is at:\n\n";
 constexpr std::u16string_view NotSavedLine =
     u"The new project was not saved: the save dialog was cancelled.";
-constexpr std::u16string_view NotSavedBecause = u"The new project was not saved: ";
-constexpr std::u16string_view FailedProjectsPrefix = u"Failed: ";
-constexpr std::u16string_view SkippedProjectsPrefix = u"Skipped, as their new projects exist: ";
 constexpr std::u16string_view FailedLine = u"The conversion failed; the new project was not saved.";
 // Where each stage's share of the bar starts, in the order of TRunStage, and where the last ends:
 // loading and checking read whole files, converting walks what is loaded.
@@ -40,39 +38,6 @@ constexpr std::array<int64_t, 5> StageStarts{0, 35, 50, 70, 100};
 std::u16string EmptyProjectQuestion() {
   return std::u16string(vconvert::NothingOfOldProjectWarning) + u'\n' +
          std::u16string(SaveEmptyProjectQuestion);
-}
-
-std::u16string ExistingOutputError(const std::u16string& aPath, bool aStops) {
-  return u"The new project \"" + aPath + u"\" exists already" +
-         (aStops ? u"; the run stopped there" : u"; it was skipped");
-}
-
-std::u16string QueueCountsLine(std::size_t aConverted, std::size_t aCount) {
-  return IntToText(static_cast<int64_t>(aConverted)) + u" of " +
-         IntToText(static_cast<int64_t>(aCount)) + u" projects converted.";
-}
-
-std::u16string NamedProjectsLine(std::u16string_view aPrefix,
-                                 const std::vector<std::u16string>& aProjects) {
-  std::u16string line(aPrefix);
-  for (std::size_t index = 0; index < aProjects.size(); ++index)
-    line += (index == 0 ? u"" : u", ") + aProjects[index];
-  return line + u".";
-}
-
-std::u16string SavedLine(const std::u16string& aPath) {
-  return u"The new project was saved to \"" + aPath + u"\".";
-}
-
-std::u16string CountsLine(int32_t aConverted, int32_t aFound, int32_t aRows) {
-  return u"Targets converted: " + IntToText(aConverted) + u" of " + IntToText(aFound) +
-         u". Rows carried over: " + IntToText(aRows) + u".";
-}
-
-std::u16string VerificationLine(const vconvert::TCheckResult& aCheck) {
-  if (aCheck.Passed())
-    return u"verified: " + vconvert::CheckCounts(aCheck);
-  return u"verification failed: " + vconvert::CheckFailureReason(aCheck);
 }
 
 // The characters on which a log box begins a new line; U+FDD0 and U+FDD1 are frame marks of
@@ -134,35 +99,6 @@ void NameCheckedFile(vconvert::TCheckResult& aCheck, const std::u16string& aWrit
   for (std::size_t at = message.find(aWritten); at != std::u16string::npos;
        at = message.find(aWritten, at + aChosen.size()))
     message.replace(at, aWritten.size(), aChosen);
-}
-
-// A dangling link is in the way of a new project too.
-bool Exists(const std::filesystem::path& aPath) {
-  std::error_code error;
-  return std::filesystem::symlink_status(aPath, error).type() !=
-         std::filesystem::file_type::not_found;
-}
-
-// Where a run of several puts the new project proposed at aProposal.
-std::filesystem::path QueuedOutput(const std::filesystem::path& aProposal,
-                                   const TQueueOptions& aOptions) {
-  if (!aOptions.Folder)
-    return aProposal;
-  return std::filesystem::path(*aOptions.Folder) / aProposal.filename();
-}
-
-// An input that cannot be measured fails as soon as it is read: it takes no memory to speak of.
-TPlannedProject PlannedProject(const vconvert::TInputItem& aItem, const TQueueOptions& aOptions) {
-  const std::u16string input = vbase::Utf8Decode(aItem.Path);
-  std::error_code error;
-  const uintmax_t size = std::filesystem::file_size(std::filesystem::path(input), error);
-  TPlannedProject planned;
-  planned.Size = error ? 0 : static_cast<uint64_t>(size);
-  planned.Output = QueuedOutput(input + std::u16string(vconvert::ConvertedSuffix), aOptions)
-                       .lexically_normal()
-                       .make_preferred()
-                       .u16string();
-  return planned;
 }
 
 } // namespace
@@ -254,7 +190,7 @@ private:
   // Answered once for the whole run: no dialog per project.
   std::optional<std::u16string> QueuedOutputPath(const std::u16string& aProposal) {
     std::filesystem::path path = QueuedOutput(aProposal, *fQueue);
-    if (fQueue->Existing != TExistingOutputs::eoReplace && Exists(path)) {
+    if (fQueue->Existing != TExistingOutputs::eoReplace && OutputExists(path)) {
       fExisting = path.make_preferred().u16string();
       return std::nullopt;
     }
@@ -682,7 +618,7 @@ void TMainPresenter::ConvertQueue(const std::vector<vconvert::TInputItem>& aItem
   // A project that would stop the run must not have started one after it meanwhile.
   const auto runsAlone = [&planned, &aOptions](std::size_t aIndex) {
     return aOptions.Existing == TExistingOutputs::eoStop &&
-           Exists(std::filesystem::path(planned[aIndex].Output));
+           OutputExists(std::filesystem::path(planned[aIndex].Output));
   };
   TProjectSlots slots(planned, aAtOnce, runsAlone, vbase::AvailablePhysicalMemory);
   if (aAtOnce == 1)
@@ -749,9 +685,8 @@ void TMainPresenter::ConvertTaken(TProjectSlots& aSlots, TProjectRun& aRun,
   }
 }
 
-TMainPresenter::TQueuedProject TMainPresenter::ConvertQueued(TProjectRun& aRun,
-                                                             const vconvert::TInputItem& aItem,
-                                                             const TQueueOptions& aOptions) {
+TQueuedProject TMainPresenter::ConvertQueued(TProjectRun& aRun, const vconvert::TInputItem& aItem,
+                                             const TQueueOptions& aOptions) {
   TQueuedProject project;
   if (aItem.Error) {
     project.Outcome = poFailed;
@@ -823,73 +758,11 @@ void TMainPresenter::QueueEnded(std::exception_ptr aError) {
 }
 
 void TMainPresenter::ShowProjectRow(std::size_t aIndex) {
-  const TQueuedProject& project = fQueue[aIndex];
-  const vreport::TInputResult& result = project.Result;
-  TProjectRow row;
-  row.Cells[pcProject] = vbase::Utf8Decode(result.Input);
-  row.Cells[pcOutcome] = ProjectOutcomeTexts[project.Outcome];
-  const bool converted = project.Outcome == poConverted || project.Outcome == poWarning;
-  row.Image = converted ? tiConverted : tiNotConverted;
-  if (result.Error)
-    row.Hint = vbase::Utf8Decode(*result.Error);
-  else if (result.Warning)
-    row.Hint = vbase::Utf8Decode(*result.Warning);
-  else if (result.Output)
-    row.Hint = SavedLine(vbase::Utf8Decode(*result.Output));
-  if (project.Outcome > poConverting && !result.Targets.empty()) {
-    const auto targets = static_cast<int32_t>(result.Targets.size());
-    const auto convertedTargets = static_cast<int32_t>(
-        std::count_if(result.Targets.begin(), result.Targets.end(),
-                      [](const vreport::TTargetOutcome& aTarget) { return aTarget.Converted; }));
-    row.Cells[pcTargets] = IntToText(convertedTargets) + u" of " + IntToText(targets);
-    row.Cells[pcRowsCarried] = IntToText(result.RowsPlaced);
-    row.Cells[pcRowsNotCarried] =
-        IntToText(static_cast<int64_t>(result.DroppedRows.size() + result.DiscardedRows.size()));
-  }
-  if (result.Verification)
-    row.Cells[pcCheck] = VerificationLine(*result.Verification);
-  fView.SetProjectRow(static_cast<int32_t>(aIndex), row);
+  fView.SetProjectRow(static_cast<int32_t>(aIndex), ProjectRowOf(fQueue[aIndex]));
 }
 
 void TMainPresenter::ShowQueueSummary() {
-  TSummary summary;
-  summary.OffersReport = true;
-  std::vector<std::u16string>& lines = summary.Lines;
-  std::size_t converted = 0;
-  std::vector<std::u16string> failed;
-  std::vector<std::u16string> skipped;
-  for (const TQueuedProject& project : fQueue) {
-    const std::u16string input = vbase::Utf8Decode(project.Result.Input);
-    if (project.Outcome == poConverted || project.Outcome == poWarning)
-      ++converted;
-    else if (project.Outcome == poFailed)
-      failed.push_back(input);
-    else if (project.Outcome == poSkipped)
-      skipped.push_back(input);
-  }
-  lines.push_back(QueueCountsLine(converted, fQueue.size()));
-  if (!failed.empty())
-    lines.push_back(NamedProjectsLine(FailedProjectsPrefix, failed));
-  if (!skipped.empty())
-    lines.push_back(NamedProjectsLine(SkippedProjectsPrefix, skipped));
-  if (fSelectedProject) {
-    const vreport::TInputResult& result = fQueue[*fSelectedProject].Result;
-    lines.push_back(u"\"" + vbase::Utf8Decode(result.Input) + u"\":");
-    if (result.Output)
-      lines.push_back(SavedLine(vbase::Utf8Decode(*result.Output)));
-    else if (result.Error)
-      lines.push_back(std::u16string(NotSavedBecause) + vbase::Utf8Decode(*result.Error));
-    if (result.Warning)
-      lines.push_back(vbase::Utf8Decode(*result.Warning));
-    if (!result.DroppedRows.empty())
-      lines.push_back(vconvert::DroppedRowsSentence(result.DroppedRows.size()));
-    if (!result.DiscardedRows.empty())
-      lines.push_back(vconvert::DiscardedRowsSentence(result.DiscardedRows.size()));
-    if (result.Verification)
-      lines.push_back(VerificationLine(*result.Verification));
-    summary.OffersDroppedRows = !result.DroppedRows.empty() || !result.DiscardedRows.empty();
-  }
-  KeepSummary(std::move(summary));
+  KeepSummary(QueueSummaryOf(fQueue, fSelectedProject));
 }
 
 void TMainPresenter::ProjectSelected(int32_t aRow) {

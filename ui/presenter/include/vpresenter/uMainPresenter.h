@@ -12,6 +12,7 @@
 #include "vpresenter/uMainLayout.h"
 #include "vpresenter/uMainTexts.h"
 #include "vpresenter/uMainView.h"
+#include "vpresenter/uProjectQueue.h"
 #include "vpresenter/uProjectSlots.h"
 #include "vpresenter/uRunThread.h"
 #include "vreport/InputResult.h"
@@ -121,11 +122,6 @@ public:
 private:
   class TRunHost;
   struct TProjectRun;
-  // What became of a project of a run of several, handed from the run's thread to the window's.
-  struct TQueuedProject {
-    TProjectOutcome Outcome = poWaiting;
-    vreport::TInputResult Result;
-  };
 
   void RunConversion();
   // On the run's thread: converts, saves and checks what was saved; a failure leaves as an
