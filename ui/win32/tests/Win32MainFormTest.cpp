@@ -792,6 +792,7 @@ protected:
                                demo);
     fDesktop->OpenAnswer = demo.u16string();
     SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+    WaitForRun();
   }
 
   std::u16string SummaryTip() const {
@@ -810,6 +811,7 @@ TEST_F(TWin32SummaryTest, AfterAFailureItsButtonStandsClearOfTheLogAtEverySize) 
   Show();
   fDesktop->OpenAnswer = Fixture("unclosed.vlp");
   SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  WaitForRun();
   ASSERT_EQ(fDesktop->Errors.size(), 1u);
   EXPECT_EQ(TextOf(fForm->lblSummary), u"The conversion failed; the new project was not saved.");
   ASSERT_TRUE(IsWindowVisible(fForm->btnSaveReport));
@@ -847,6 +849,7 @@ TEST_F(TWin32SummaryTest, ALongPathIsCutInItsMiddleAndEveryLineStays) {
   fDesktop->OpenAnswer = Fixture("worked.vlp");
   fDesktop->SaveAnswer = (folder / "the converted project.vxp").u16string();
   SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  WaitForRun();
   ASSERT_TRUE(fDesktop->Errors.empty());
   const std::vector<std::u16string> lines = Lines(TextOf(fForm->lblSummary));
   ASSERT_EQ(lines.size(), 3u);
@@ -869,6 +872,7 @@ TEST_F(TWin32SummaryTest, ALongPathIsCutInItsMiddleAndEveryLineStays) {
   SetWindowPos(Window(), nullptr, 0, 0, 1200, 700, SWP_NOMOVE | SWP_NOZORDER);
   fDesktop->SaveAnswer = (fFolder.Path() / "out.vxp").u16string();
   SendMessageW(fForm->btnConvert, BM_CLICK, 0, 0);
+  WaitForRun();
   EXPECT_EQ(Lines(TextOf(fForm->lblSummary))[0],
             u"The new project was saved to \"" + *fDesktop->SaveAnswer + u"\".");
   EXPECT_EQ(SummaryTip(), u"");
