@@ -226,6 +226,23 @@ struct TMainPresenter::TProjectRun {
   }
 };
 
+// Around an event of the window that may open a dialog, whose loop handles other events meanwhile.
+class TMainPresenter::THandling {
+public:
+  explicit THandling(TMainPresenter& aPresenter) : fPresenter(aPresenter) {
+    ++fPresenter.fHandlingDepth;
+  }
+  ~THandling() {
+    if (--fPresenter.fHandlingDepth == 0)
+      fPresenter.ConvertGatheredLater();
+  }
+  THandling(const THandling&) = delete;
+  THandling& operator=(const THandling&) = delete;
+
+private:
+  TMainPresenter& fPresenter;
+};
+
 TMainPresenter::TMainPresenter(IMainView& aView, TTickClock aClock)
     : fView(aView), fClock(std::move(aClock)), fThread([this] { fView.PostRunEvents(); }) {
   // The run's stop belongs to the thread, which is the last member.
@@ -241,6 +258,7 @@ void TMainPresenter::AbandonRun() {
 }
 
 void TMainPresenter::ConvertClicked() {
+  const THandling handling(*this);
   if (fState == TMainState::msIdle)
     RunConversion();
   else if (fState == TMainState::msRunning)
@@ -359,6 +377,7 @@ void TMainPresenter::CloseIfAsked(bool aClosing) {
 }
 
 void TMainPresenter::SaveAsClicked() {
+  const THandling handling(*this);
   if (fState != TMainState::msIdle || !fUnsaved)
     return;
   const std::optional<std::u16string> chosen = AskSavePath(SaveProjectDialog, fUnsaved->Proposal());
@@ -528,6 +547,7 @@ bool TMainPresenter::MayWriteTo(const std::u16string& aPath) {
 }
 
 void TMainPresenter::ShowDroppedRowsClicked() {
+  const THandling handling(*this);
   if (fState != TMainState::msIdle)
     return;
   if (!fQueue.empty()) {
@@ -543,6 +563,7 @@ void TMainPresenter::ShowDroppedRowsClicked() {
 }
 
 void TMainPresenter::SaveReportClicked() {
+  const THandling handling(*this);
   if (fState != TMainState::msIdle || (!fLastRun && fQueue.empty()))
     return;
   std::vector<vreport::TInputResult> results;
@@ -801,6 +822,7 @@ void TMainPresenter::HideQueue() {
 }
 
 void TMainPresenter::HelpClicked() {
+  const THandling handling(*this);
   try {
     if (!fView.Desktop().OpenUrl(HelpPageUrl))
       fView.Desktop().ShowNotice(TNoticeKind::nkInformation,
@@ -824,6 +846,7 @@ void TMainPresenter::ConvertProjectLater(const std::u16string& aPath) {
 }
 
 void TMainPresenter::ConvertInputs(const std::vector<std::u16string>& aPaths) {
+  const THandling handling(*this);
   if (fState == TMainState::msIdle)
     ConvertChosen(aPaths, true);
 }
@@ -832,7 +855,32 @@ void TMainPresenter::ConvertInputsLater(std::vector<std::u16string> aPaths) {
   fView.RunLater([this, paths = std::move(aPaths)] { ConvertInputs(paths); });
 }
 
+bool TMainPresenter::GatherProjects(const std::vector<std::u16string>& aPaths) {
+  if (fState == TMainState::msClosing)
+    return false;
+  fGathered.insert(fGathered.end(), aPaths.begin(), aPaths.end());
+  if (!fGathering && !aPaths.empty() && fState == TMainState::msIdle) {
+    fGathering = true;
+    fView.RunAfter(GatheringMilliseconds, [this] {
+      fGathering = false;
+      ConvertGathered();
+    });
+  }
+  return true;
+}
+
+void TMainPresenter::ConvertGathered() {
+  if (!fGathering && fHandlingDepth == 0 && fState == TMainState::msIdle && !fGathered.empty())
+    ConvertInputs(std::exchange(fGathered, {}));
+}
+
+void TMainPresenter::ConvertGatheredLater() {
+  if (!fGathered.empty() && fState == TMainState::msIdle)
+    fView.RunLater([this] { ConvertGathered(); });
+}
+
 void TMainPresenter::ConvertFolderClicked() {
+  const THandling handling(*this);
   if (fState != TMainState::msIdle)
     return;
   if (const std::optional<std::u16string> folder = fView.Desktop().ChooseFolder())
@@ -862,6 +910,7 @@ bool TMainPresenter::CloseRequested() {
 }
 
 void TMainPresenter::HandleRunEvents() {
+  const THandling handling(*this);
   try {
     fThread.HandleEvents();
   } catch (...) {
@@ -871,6 +920,7 @@ void TMainPresenter::HandleRunEvents() {
 }
 
 void TMainPresenter::ReportException(std::exception_ptr aError) {
+  const THandling handling(*this);
   TErrorReport report = DescribeException(aError);
   report.LastLogLines.assign(fLastLogLines.begin(), fLastLogLines.end());
   fView.Desktop().ShowError(report);

@@ -505,6 +505,10 @@ void TMainform::RunLater(std::function<void()> aAction) {
   QTimer::singleShot(0, this, std::move(aAction));
 }
 
+void TMainform::RunAfter(uint32_t aMilliseconds, std::function<void()> aAction) {
+  QTimer::singleShot(static_cast<int>(aMilliseconds), this, std::move(aAction));
+}
+
 // Queued to the window's thread from the run's: Qt's posted events are safe from any thread.
 void TMainform::PostRunEvents() {
   QMetaObject::invokeMethod(

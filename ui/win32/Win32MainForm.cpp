@@ -2,6 +2,7 @@
 
 #include "Win32Font.h"
 #include "Win32Resources.h"
+#include "Win32SingleInstance.h"
 #include "vbase/Errors.h"
 #include "vbase/WindowsErrors.h"
 #include "vpresenter/uMainLayout.h"
@@ -566,6 +567,31 @@ void TWin32Mainform::RunLater(std::function<void()> aAction) {
   PostMessageW(fWindow, RunLaterMessage, 0, 0);
 }
 
+void TWin32Mainform::RunAfter(uint32_t aMilliseconds, std::function<void()> aAction) {
+  fTimed.emplace(++fLastTimer, std::move(aAction));
+  SetTimer(fWindow, fLastTimer, aMilliseconds, nullptr);
+}
+
+void TWin32Mainform::RunTimed(UINT_PTR aTimer) {
+  const auto found = fTimed.find(aTimer);
+  if (found == fTimed.end())
+    return;
+  KillTimer(fWindow, aTimer);
+  const std::function<void()> action = std::move(found->second);
+  fTimed.erase(found);
+  action();
+}
+
+bool TWin32Mainform::TakeForwarded(const COPYDATASTRUCT& aData) {
+  const std::vector<std::u16string> paths = ForwardedProjects(aData);
+  if (paths.empty() || !fPresenter.GatherProjects(paths))
+    return false;
+  if (IsIconic(fWindow))
+    ShowWindow(fWindow, SW_RESTORE);
+  SetForegroundWindow(fWindow);
+  return true;
+}
+
 // PostMessage may be called from any thread; the handle is set before a run can start and
 // cleared only after the run's thread is gone.
 void TWin32Mainform::PostRunEvents() {
@@ -724,6 +750,11 @@ LRESULT TWin32Mainform::HandleMessage(UINT aMessage, WPARAM aWParam, LPARAM aLPa
       action();
     return 0;
   }
+  case WM_TIMER:
+    RunTimed(aWParam);
+    return 0;
+  case WM_COPYDATA:
+    return TakeForwarded(*reinterpret_cast<const COPYDATASTRUCT*>(aLParam)) ? TRUE : FALSE;
   case RunEventsMessage:
     fPresenter.HandleRunEvents();
     return 0;

@@ -13,6 +13,7 @@
 #include <array>
 #include <commctrl.h>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,6 +56,7 @@ public:
   TMainControl FocusedControl() const override;
   void FocusConvert() override;
   void RunLater(std::function<void()> aAction) override;
+  void RunAfter(uint32_t aMilliseconds, std::function<void()> aAction) override;
   void PostRunEvents() override;
   // Handles every pending message of the thread and returns: tests turn the loop with it.
   void ProcessMessages();
@@ -109,6 +111,9 @@ private:
   void ShowInfoTip(NMLVGETINFOTIPW& aTip) const;
   void MarkFocusedRow() const;
   void DropFiles(HDROP aDrop);
+  // The projects a later start of the program hands over; the window comes to the front.
+  bool TakeForwarded(const COPYDATASTRUCT& aData);
+  void RunTimed(UINT_PTR aTimer);
   void SetCellText(HWND aList, int aRow, int aColumn, std::u16string_view aText);
   LRESULT NotifyProjects(const NMHDR& aHeader);
   int Scaled(int aPixels) const;
@@ -128,6 +133,9 @@ private:
   // The tooltip of each row of the project list.
   std::vector<std::u16string> fProjectHints;
   std::vector<std::function<void()>> fLater;
+  // What RunAfter was given, by its timer.
+  std::map<UINT_PTR, std::function<void()>> fTimed;
+  UINT_PTR fLastTimer = 0;
   std::unique_ptr<TWin32RowsForm> fRowsForm;
   TMainPresenter fPresenter;
 };

@@ -1,5 +1,6 @@
 #include "Win32Desktop.h"
 #include "Win32MainForm.h"
+#include "Win32SingleInstance.h"
 #include "vbase/Utf8.h"
 #include "vpresenter/uMainTexts.h"
 #include "vpresenter/uStartArguments.h"
@@ -41,6 +42,10 @@ int WINAPI wWinMain(HINSTANCE aInstance, HINSTANCE, PWSTR, int aShowCommand) {
     Answer(request);
     return request.ExitCode;
   }
+  // A start without projects opens a window of its own, as it always has.
+  vui::TWin32SingleInstance instance;
+  if (!instance.First() && !request.Projects.empty() && instance.Forward(request.Projects))
+    return 0;
   // The file dialogs are COM objects of the shell, which wants a single-threaded apartment.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   const INITCOMMONCONTROLSEX controls{
@@ -49,7 +54,9 @@ int WINAPI wWinMain(HINSTANCE aInstance, HINSTANCE, PWSTR, int aShowCommand) {
   vui::TWin32Mainform mainform(aInstance);
   mainform.EndProgramWhenClosed();
   mainform.Show(aShowCommand);
-  mainform.Presenter().ConvertInputsLater(request.Projects);
+  if (instance.First())
+    instance.Publish(mainform.Handle());
+  mainform.Presenter().GatherProjects(request.Projects);
   const int exitCode = vui::RunMessageLoop(mainform.Handle());
   // The window has gone and every file is written and closed: tearing down what a large run
   // left in memory would keep the process alive for nothing, so the system takes it back.

@@ -122,6 +122,15 @@ public:
     Focus = TMainControl::mcConvert;
   }
   void RunLater(std::function<void()> aAction) override { Later.push_back(std::move(aAction)); }
+  void RunAfter(uint32_t aMilliseconds, std::function<void()> aAction) override {
+    Timers.emplace_back(aMilliseconds, std::move(aAction));
+  }
+  // What RunAfter was given, until PassTime runs it.
+  std::vector<std::pair<uint32_t, std::function<void()>>> Timers;
+  void PassTime() {
+    for (const auto& [delay, action] : std::exchange(Timers, {}))
+      action();
+  }
   // The run's thread waits here until the test's loop has handled what it posted: what a test
   // does on an event happens before the run's next step, so a stop lands in the stage it aims at.
   void PostRunEvents() override {
@@ -1240,6 +1249,10 @@ protected:
       outcomes.push_back(row.Cells[pcOutcome]);
     return outcomes;
   }
+  std::u16string CopyAs(const std::string& aFixture, const std::string& aName) {
+    std::filesystem::copy_file(DataFolder / aFixture, fFolder.Path() / aName);
+    return Project(aName);
+  }
   void ConvertInputsAndWait(const std::vector<std::u16string>& aPaths) {
     fPresenter.ConvertInputs(aPaths);
     WaitForRun();
@@ -1482,6 +1495,55 @@ TEST_F(QueuePresenterTest, DropsAndArgumentsTakeSeveralProjectsAndFolders) {
       request.Projects,
       (std::vector<std::u16string>{
           inputs[0], std::filesystem::absolute(std::filesystem::path(u"-b.vlp")).u16string()}));
+}
+
+// A file manager starts the program once per selected project; the later starts hand theirs
+// to the first window.
+TEST_F(QueuePresenterTest, ProjectsGivenWhileGatheringGoInOneRunInTheOrderTheyCame) {
+  const std::vector<std::u16string> projects{CopyAs("worked.vlp", "a.vlp"),
+                                             CopyAs("unclosed.vlp", "b.vlp"),
+                                             CopyAs("worked.vlp", "c.vlp")};
+  ASSERT_TRUE(fPresenter.GatherProjects({projects[0]}));
+  fView.RunPending();
+  EXPECT_TRUE(fView.QueueQuestions.empty());
+  EXPECT_EQ(fPresenter.State(), TMainState::msIdle);
+  ASSERT_TRUE(fPresenter.GatherProjects({projects[1]}));
+  ASSERT_TRUE(fPresenter.GatherProjects({projects[2]}));
+  ASSERT_EQ(fView.Timers.size(), 1u);
+  EXPECT_EQ(fView.Timers[0].first, GatheringMilliseconds);
+
+  fView.PassTime();
+  WaitForRun();
+  EXPECT_EQ(fView.QueueQuestions, std::vector<size_t>{3});
+  ASSERT_EQ(fView.Projects.size(), 3u);
+  for (size_t index = 0; index < projects.size(); ++index)
+    EXPECT_EQ(fView.Projects[index].Cells[pcProject], projects[index]);
+  EXPECT_EQ(Outcomes(), (std::vector<std::u16string>{u"converted", u"failed", u"converted"}));
+}
+
+TEST_F(QueuePresenterTest, ProjectsGivenDuringARunAreAFurtherRunOnceItEnds) {
+  const std::u16string first = CopyAs("worked.vlp", "a.vlp");
+  const std::vector<std::u16string> later{CopyAs("worked.vlp", "b.vlp"),
+                                          CopyAs("unclosed.vlp", "c.vlp")};
+  fView.SaveAnswer = Output();
+  fView.WhileSaving = [&] {
+    EXPECT_TRUE(fPresenter.GatherProjects({later[0]}));
+    EXPECT_TRUE(fPresenter.GatherProjects({later[1]}));
+  };
+  fPresenter.GatherProjects({first});
+  fView.PassTime();
+  WaitForRun();
+  fView.WhileSaving = nullptr;
+  EXPECT_TRUE(std::filesystem::exists(fFolder.Path() / "out.vxp"));
+  EXPECT_TRUE(fView.QueueQuestions.empty());
+  EXPECT_TRUE(fView.Timers.empty());
+
+  RunPendingAndWait();
+  EXPECT_EQ(fView.QueueQuestions, std::vector<size_t>{2});
+  ASSERT_EQ(fView.Projects.size(), 2u);
+  EXPECT_EQ(fView.Projects[0].Cells[pcProject], later[0]);
+  EXPECT_EQ(fView.Projects[1].Cells[pcProject], later[1]);
+  EXPECT_EQ(Outcomes(), (std::vector<std::u16string>{u"converted", u"failed"}));
 }
 
 // ---- Two projects at once ----

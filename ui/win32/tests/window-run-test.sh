@@ -2,7 +2,9 @@
 # Runs the built window under Wine on a virtual X display as a user would: `vlp5tovxp.exe
 # examples\demo.vlp`, the proposed file accepted in the save dialog with Enter, the saved project
 # compared with the checked-in one; then `vlp5tovxp.exe examples\demo.vlp examples\western.vlp
-# more`, the question before the run answered with Enter, the three new projects compared.
+# more`, the question before the run answered with Enter, the three new projects compared; then
+# the program started three times at once with one of these projects each, as Explorer opens a
+# selection, which must give one window, one question and the same three projects.
 # Given pictures' names, it also saves a picture of the window after each run.
 #   window-run-test.sh PROGRAM SOURCE_DIR WINE_PREFIX [PICTURE.png [QUEUE-PICTURE.png]]
 # The prefix is made once and kept; a second run waits for the first. Exit code 77 (ctest's
@@ -158,4 +160,41 @@ for saved in examples/demo.vlp examples/western.vlp more/demo.vlp; do
   same_as_fixture "$work/${saved}_converted.vxp" "${saved#*/}"
 done
 picture_and_close "$queuePicture"
-echo "window-run-test: the window converted examples\\demo.vlp, then three projects in one run${picture:+; pictures: $picture $queuePicture}"
+rm "$work"/examples/*_converted.vxp "$work"/more/*_converted.vxp
+
+# A selection of three projects opened from Explorer: one start per project, nearly at once. The
+# later starts hand their projects to the first one's window and end; it asks one question.
+starts=()
+for project in 'examples\demo.vlp' 'examples\western.vlp' 'more\demo.vlp'; do
+  (cd "$work" && exec timeout 300 "$source/scripts/wine-run" "$program" "$project" 8>&-) &
+  starts+=($!)
+done
+answer_with_enter '^Convert several projects$' "$work/examples/demo.vlp_converted.vxp"
+for saved in examples/demo.vlp examples/western.vlp more/demo.vlp; do
+  wait_for 120 test -f "$work/${saved}_converted.vxp" || fail "the selection's run did not save $saved"
+  same_as_fixture "$work/${saved}_converted.vxp" "${saved#*/}"
+done
+handed_over() {
+  local start count=0
+  for start in "${starts[@]}"; do
+    ! ended "$start" || count=$((count + 1))
+  done
+  ((count >= 2))
+}
+wait_for 60 handed_over || fail "the later starts of the selection did not end"
+window=
+for start in "${starts[@]}"; do
+  if ended "$start"; then
+    wait "$start" || fail "a start that handed its project over ended with exit code $?"
+  else
+    window=$start
+  fi
+done
+[[ -n $window ]] || fail "no start of the selection kept its window"
+find_main || fail "the selection's window is gone"
+windows=$(xdotool search --onlyvisible --name '^Convert VLP' | wc -l)
+((windows == 1)) || fail "the selection opened $windows windows"
+[[ -z $(visible '^(Save|Convert several projects)$') ]] || fail "a second question came up"
+picture_and_close ""
+echo "window-run-test: the window converted examples\\demo.vlp, then three projects in one run," \
+  "then a selection of three started at once in one window${picture:+; pictures: $picture $queuePicture}"

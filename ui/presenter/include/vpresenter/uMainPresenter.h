@@ -34,6 +34,11 @@ namespace vui {
 
 using TTickClock = std::function<uint32_t()>;
 
+// How long projects given to an idle window wait for more: a file manager starts the program
+// once per selected file, nearly at once, and the later starts hand their projects to the first
+// window, which converts the whole selection in one run.
+constexpr uint32_t GatheringMilliseconds = 400;
+
 // The window is idle, runs a conversion (or a save of a kept project), or has stopped one and
 // waits for it to end, then to close when msClosing.
 enum class TMainState { msIdle, msRunning, msStopping, msClosing };
@@ -76,6 +81,11 @@ public:
   void ConvertInputs(const std::vector<std::u16string>& aPaths);
   // The same, once the message loop runs.
   void ConvertInputsLater(std::vector<std::u16string> aPaths);
+  // Projects given on the command line of this start or of a later one, which handed them to
+  // this window: an idle window gathers them for GatheringMilliseconds and converts them as
+  // ConvertInputs, in the order they came; those that come during a run or while a dialog is open
+  // wait for the window to be idle. False, taking nothing, while the window closes.
+  bool GatherProjects(const std::vector<std::u16string>& aPaths);
   // The user has selected the row aRow of the project list: the target list, the log and the
   // summary show that project as a run of it alone would, once the run has ended.
   void ProjectSelected(int32_t aRow);
@@ -122,6 +132,11 @@ public:
 private:
   class TRunHost;
   struct TProjectRun;
+  class THandling;
+
+  // The gathered projects, once the window is idle with no dialog open.
+  void ConvertGathered();
+  void ConvertGatheredLater();
 
   void RunConversion();
   // On the run's thread: converts, saves and checks what was saved; a failure leaves as an
@@ -227,6 +242,12 @@ private:
   // The projects of the last run of several, in the order of the list; none after a run of one.
   std::vector<TQueuedProject> fQueue;
   std::optional<std::size_t> fSelectedProject;
+  // Projects given by GatherProjects and not converted yet, in the order they came.
+  std::vector<std::u16string> fGathered;
+  bool fGathering = false;
+  // How deep the window's events being handled are nested: a dialog's loop handles events too,
+  // and gathered projects wait until the outermost one is done.
+  int fHandlingDepth = 0;
   // Last: the thread goes before anything it may touch.
   TRunThread fThread;
 };

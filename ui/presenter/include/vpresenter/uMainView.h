@@ -107,6 +107,8 @@ public:
 
   // Runs aAction from the message loop once the message being handled is done.
   virtual void RunLater(std::function<void()> aAction) = 0;
+  // Runs aAction from the message loop once aMilliseconds have passed.
+  virtual void RunAfter(uint32_t aMilliseconds, std::function<void()> aAction) = 0;
   // Called on the run's thread, or on this one: the message loop calls the presenter's
   // HandleRunEvents once, soon. Safe from any thread; it never waits for the window's thread.
   virtual void PostRunEvents() = 0;

@@ -101,6 +101,7 @@ private:
   TMainControl FocusedControl() const override;
   void FocusConvert() override;
   void RunLater(std::function<void()> aAction) override;
+  void RunAfter(uint32_t aMilliseconds, std::function<void()> aAction) override;
   void PostRunEvents() override;
   IDesktop& Desktop() override;
   void Close() override;
