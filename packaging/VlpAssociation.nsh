@@ -12,6 +12,9 @@
   WriteRegStr SHCTX "${VLP_CLASS}\shell" "" "open"
   WriteRegStr SHCTX "${VLP_CLASS}\shell\open" "" "Convert with Vlp5ToVXP"
   WriteRegStr SHCTX "${VLP_CLASS}\shell\open\command" "" '"$INSTDIR\bin\vlp5tovxp.exe" "%1"'
+  ; Without it Explorer offers the verb for no more than 15 selected projects; it starts the
+  ; program once per project, and the first window converts them all.
+  WriteRegStr SHCTX "${VLP_CLASS}\shell\open" "MultiSelectModel" "Player"
   WriteRegStr SHCTX "${VLP_EXTENSION}\OpenWithProgids" "Vlp5ToVXP.vlp" ""
   ReadRegStr $0 HKCR ".vlp" ""
   ${If} $0 == ""

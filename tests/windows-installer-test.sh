@@ -108,7 +108,11 @@ class='HKCR\Vlp5ToVXP.vlp'
 [[ $(default_value "$class\\shell\\open\\command") == \
   '"C:\Program Files\Vlp5ToVXP\bin\vlp5tovxp.exe" "%1"' ]] ||
   fail "the verb runs: $(default_value "$class\\shell\\open\\command")"
+# A selection of more than 15 projects still gets the verb.
+wine reg query "$class\\shell\\open" /v MultiSelectModel 2>/dev/null | grep -q 'REG_SZ *Player' ||
+  fail "the verb is not offered for a large selection"
 uninstall
+! wine reg query "$class" >/dev/null 2>&1 || fail "the .vlp class key stays"
 [[ -z $(default_value 'HKCR\.vlp') ]] || fail ".vlp stays with the uninstalled window"
 
 # A .vlp that another program opens stays with it; the window is offered beside it.
