@@ -859,9 +859,11 @@ bool TMainPresenter::GatherProjects(const std::vector<std::u16string>& aPaths) {
   if (fState == TMainState::msClosing)
     return false;
   fGathered.insert(fGathered.end(), aPaths.begin(), aPaths.end());
-  if (!fGathering && !aPaths.empty() && fState == TMainState::msIdle) {
+  if (!aPaths.empty() && fState == TMainState::msIdle) {
     fGathering = true;
-    fView.RunAfter(GatheringMilliseconds, [this] {
+    fView.RunAfter(GatheringMilliseconds, [this, wait = ++fGatheringWaits] {
+      if (wait != fGatheringWaits)
+        return;
       fGathering = false;
       ConvertGathered();
     });

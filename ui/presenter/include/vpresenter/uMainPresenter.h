@@ -34,9 +34,9 @@ namespace vui {
 
 using TTickClock = std::function<uint32_t()>;
 
-// How long projects given to an idle window wait for more: a file manager starts the program
-// once per selected file, nearly at once, and the later starts hand their projects to the first
-// window, which converts the whole selection in one run.
+// How long projects given to an idle window wait for more, counted from the last that came: a
+// file manager starts the program once per selected file, nearly at once, and the later starts
+// hand their projects to the first window, which converts the whole selection in one run.
 constexpr uint32_t GatheringMilliseconds = 400;
 
 // The window is idle, runs a conversion (or a save of a kept project), or has stopped one and
@@ -82,9 +82,9 @@ public:
   // The same, once the message loop runs.
   void ConvertInputsLater(std::vector<std::u16string> aPaths);
   // Projects given on the command line of this start or of a later one, which handed them to
-  // this window: an idle window gathers them for GatheringMilliseconds and converts them as
-  // ConvertInputs, in the order they came; those that come during a run or while a dialog is open
-  // wait for the window to be idle. False, taking nothing, while the window closes.
+  // this window: an idle window gathers them until none has come for GatheringMilliseconds and
+  // converts them as ConvertInputs, in the order they came; those that come during a run or while a
+  // dialog is open wait for the window to be idle. False, taking nothing, while the window closes.
   bool GatherProjects(const std::vector<std::u16string>& aPaths);
   // The user has selected the row aRow of the project list: the target list, the log and the
   // summary show that project as a run of it alone would, once the run has ended.
@@ -245,6 +245,8 @@ private:
   // Projects given by GatherProjects and not converted yet, in the order they came.
   std::vector<std::u16string> fGathered;
   bool fGathering = false;
+  // Counts the waits for more projects: only the wait of the last that came ends the gathering.
+  uint64_t fGatheringWaits = 0;
   // How deep the window's events being handled are nested: a dialog's loop handles events too,
   // and gathered projects wait until the outermost one is done.
   int fHandlingDepth = 0;
