@@ -110,7 +110,7 @@ void TReplacementFile::Write(std::string_view aBytes) {
   StartFlushing(Descriptor(fHandle), fWritten, fFlushStarted);
 }
 
-void TReplacementFile::Commit(const TBeforeReplacing& aBeforeReplacing) {
+void TReplacementFile::Commit() {
   if (fKeptMode && ::fchmod(Descriptor(fHandle), static_cast<mode_t>(*fKeptMode)) != 0)
     RaiseCreateError(fFullPath, errno);
   if (ReplacementFileCalls.Sync(Descriptor(fHandle)) != 0)
@@ -119,8 +119,6 @@ void TReplacementFile::Commit(const TBeforeReplacing& aBeforeReplacing) {
   fHandle = -1;
   if (ReplacementFileCalls.Close(handle) != 0)
     RaiseWriteError(fFullPath, errno);
-  if (aBeforeReplacing)
-    aBeforeReplacing(fTemporary);
   if (ReplacementFileCalls.Rename(fTemporary.c_str(), fTarget.c_str()) != 0)
     RaiseUnwrittenName(fFullPath, errno);
   fTemporary.clear();

@@ -64,7 +64,7 @@ void TReplacementFile::Write(std::string_view aBytes) {
 
 // MOVEFILE_WRITE_THROUGH returns only once the new name is on disk, so the folder needs no sync
 // of its own.
-void TReplacementFile::Commit(const TBeforeReplacing& aBeforeReplacing) {
+void TReplacementFile::Commit() {
   if (!ReplacementFileCalls.Sync(HandleOf(fHandle)))
     RaiseWriteError(fFullPath, ::GetLastError());
   const HANDLE handle = HandleOf(fHandle);
@@ -73,8 +73,6 @@ void TReplacementFile::Commit(const TBeforeReplacing& aBeforeReplacing) {
     RaiseWriteError(fFullPath, ::GetLastError());
   if (fKeptMode)
     ::SetFileAttributesW(fTemporary.c_str(), *fKeptMode);
-  if (aBeforeReplacing)
-    aBeforeReplacing(fTemporary);
   if (!ReplacementFileCalls.Rename(fTemporary.c_str(), fTarget.c_str(),
                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const DWORD error = ::GetLastError();

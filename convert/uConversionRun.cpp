@@ -229,7 +229,7 @@ void TConversionRun::Save(TUnsavedProject aProject) {
     return;
   }
   try {
-    aProject.SaveTo(*outputPath, ProgressOf(TRunStage::rsSaving), fBeforeReplacing);
+    aProject.SaveTo(*outputPath, ProgressOf(TRunStage::rsSaving));
   } catch (const std::bad_alloc&) {
     throw; // the run ends for want of memory: nothing of it is kept
   } catch (const vbase::EStopped&) {

@@ -8,11 +8,10 @@ TUnsavedProject::TUnsavedProject(std::unique_ptr<vxml::TXmlDocument> aDocument,
                                  std::u16string aProposal)
     : fDocument(std::move(aDocument)), fProposal(std::move(aProposal)) {}
 
-void TUnsavedProject::SaveTo(const std::u16string& aPath, const TOnProgressEvent& aOnProgress,
-                             const vbase::TBeforeReplacing& aBeforeReplacing) {
+void TUnsavedProject::SaveTo(const std::u16string& aPath, const TOnProgressEvent& aOnProgress) {
   fProposal = aPath;
   if (!aOnProgress) {
-    fDocument->SaveToFile(aPath, false, aBeforeReplacing);
+    fDocument->SaveToFile(aPath, false);
     return;
   }
   // The writer tells of every node it has written, and of the document's start and end.
@@ -28,7 +27,7 @@ void TUnsavedProject::SaveTo(const std::u16string& aPath, const TOnProgressEvent
     aOnProgress(done, total);
   };
   // Nothing may raise once the file is in place: the writer's last report came before.
-  fDocument->SaveToFile(aPath, false, aBeforeReplacing);
+  fDocument->SaveToFile(aPath, false);
 }
 
 } // namespace vconvert

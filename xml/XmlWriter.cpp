@@ -463,13 +463,12 @@ void TXmlDocument::SaveToStream(std::ostream& aStream, bool aRespectEncoding, bo
 
 // ---- TXmlDocument: files ----
 
-void TXmlDocument::SaveToFile(const std::u16string& aFileName, bool aRespectEncoding,
-                              const vbase::TBeforeReplacing& aBeforeReplacing) {
+void TXmlDocument::SaveToFile(const std::u16string& aFileName, bool aRespectEncoding) {
   std::optional<TReplacementFile> file;
   EncodeForSaving(
       *this, aRespectEncoding, true, [&] { file.emplace(PathOfUtf8(Utf8Encode(aFileName))); },
       [&](std::string_view aBytes) { file->Write(aBytes); });
-  file->Commit(aBeforeReplacing);
+  file->Commit();
 }
 
 } // namespace vxml

@@ -269,27 +269,3 @@ TEST_F(ReplacementFileTest, FolderThatCannotBeSyncedIsNoFailure) {
 #endif
 
 } // namespace
-
-// What looks at the new content before it replaces the target sees all of it on disk, and keeps
-// the target as it was by raising.
-TEST_F(ReplacementFileTest, TheNewContentCanBeLookedAtBeforeItReplacesTheTarget) {
-  for (const bool raises : {false, true}) {
-    SCOPED_TRACE(raises ? "raises" : "returns");
-    WriteFileBytes(Target(), OldContent);
-    std::string seen;
-    const auto save = [&] {
-      TReplacementFile file(Target());
-      file.Write(NewContent);
-      file.Commit([&](const fs::path& aWritten) {
-        seen = ReadFileBytes(aWritten);
-        EXPECT_EQ(ReadFileBytes(Target()), OldContent);
-        if (raises)
-          throw EWriteError(u"looked at");
-      });
-    };
-    EXPECT_EQ(ErrorOf(save), raises ? "EWriteError: looked at" : "no error");
-    EXPECT_EQ(seen, NewContent);
-    EXPECT_EQ(ReadFileBytes(Target()), raises ? OldContent : NewContent);
-    EXPECT_EQ(fFolder.Entries(), std::set<std::string>{"demo.vxp"});
-  }
-}

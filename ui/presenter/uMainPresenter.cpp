@@ -1,5 +1,6 @@
 #include "vpresenter/uMainPresenter.h"
 
+#include "uKeptOlderProject.h"
 #include "vbase/AvailableMemory.h"
 #include "vbase/Characters.h"
 #include "vbase/IntegerText.h"
@@ -89,17 +90,11 @@ struct TFoundTargetCopy {
   }
 };
 
-// The check reads the new project under its temporary name; the user knows it by the name chosen.
-void NameCheckedFile(vconvert::TCheckResult& aCheck, const std::u16string& aWritten,
-                     const std::u16string& aChosen) {
-  if (!aCheck.ReadError || aCheck.ReadError->Side != vconvert::TCheckSide::csNew)
-    return;
-  aCheck.ReadError->FileName = aChosen;
-  std::u16string& message = aCheck.ReadError->Message;
-  for (std::size_t at = message.find(aWritten); at != std::u16string::npos;
-       at = message.find(aWritten, at + aChosen.size()))
-    message.replace(at, aWritten.size(), aChosen);
-}
+// Runs its action when the scope it stands in is left, by a return or an exception.
+struct TAtExit {
+  std::function<void()> Action;
+  ~TAtExit() { Action(); }
+};
 
 } // namespace
 
@@ -123,14 +118,23 @@ public:
   void Prepare(std::u16string aInput, std::optional<TQueueOptions> aQueue = std::nullopt) {
     fInput = std::move(aInput);
     fQueue = std::move(aQueue);
-    fOutput.clear();
+    fKept.reset();
     fExisting.reset();
     fPercent.reset();
   }
   const std::u16string& Input() const { return fInput; }
-  // Where the new project goes: the answer to AskOutputPath, or the path of a save as.
-  const std::u16string& Output() const { return fOutput; }
-  void SetOutput(std::u16string aOutput) { fOutput = std::move(aOutput); }
+  // The new project is about to go to aPath: an older project there is kept until the check.
+  void KeepOlderProjectAt(const std::u16string& aPath) {
+    fKept.reset();
+    fKept.emplace(std::filesystem::path(aPath));
+  }
+  // A stop during the check: the older project comes back, or the new one goes.
+  void GiveUpNewProject() {
+    if (fKept)
+      fKept->GiveUpNewProject();
+  }
+  // The check has ended: the new project stays.
+  void ForgetOlderProject() { fKept.reset(); }
   // The new project that existed and was not replaced, in a run of several.
   const std::optional<std::u16string>& Existing() const { return fExisting; }
   // Progress of a stage the presenter runs itself; it looks at the stop as well.
@@ -161,7 +165,8 @@ public:
   std::optional<std::u16string> AskOutputPath(const std::u16string& aProposal) override {
     std::optional<std::u16string> answer =
         fQueue ? QueuedOutputPath(aProposal) : AskUser(aProposal);
-    fOutput = answer.value_or(std::u16string());
+    if (answer)
+      KeepOlderProjectAt(*answer);
     return answer;
   }
   uint32_t TickCount() override { return fPresenter.fClock(); }
@@ -201,7 +206,7 @@ private:
   TRunThread& fThread;
   const bool fShown;
   std::u16string fInput;
-  std::u16string fOutput;
+  std::optional<TKeptOlderProject> fKept;
   std::optional<TQueueOptions> fQueue;
   std::optional<std::u16string> fExisting;
   std::optional<int32_t> fPercent;
@@ -215,14 +220,10 @@ struct TMainPresenter::TProjectRun {
   vconvert::TConversionRun Run{Recorder};
   // Made on the run's thread, until the window's thread takes it.
   std::optional<vconvert::TCheckResult> Check;
-  std::exception_ptr CheckError;
 
   TProjectRun(TMainPresenter& aPresenter, bool aShown)
       : Host(aPresenter, aPresenter.fThread, aShown) {
     Run.SetStop(&aPresenter.fThread.StopSignal());
-    Run.SetBeforeReplacing([&aPresenter, this](const std::filesystem::path& aWritten) {
-      aPresenter.CheckBeforeReplacing(*this, aWritten);
-    });
   }
 };
 
@@ -313,39 +314,30 @@ void TMainPresenter::StartSingleRun(const std::u16string& aInput, bool aGiven) {
 }
 
 void TMainPresenter::ConvertAndVerify(TProjectRun& aRun) {
-  SaveChecked(aRun, [&aRun] { aRun.Run.Execute(); });
-  if (aRun.Check)
-    aRun.Recorder.Verified(*aRun.Check);
-}
-
-void TMainPresenter::SaveChecked(TProjectRun& aRun, const std::function<void()>& aSave) {
+  // Once the check is done, or the run ends before it, the new project is what stays.
+  const TAtExit forget{[&aRun] { aRun.Host.ForgetOlderProject(); }};
   aRun.Check.reset();
-  aRun.CheckError = nullptr;
-  try {
-    aSave();
-  } catch (...) {
-    // A check whose file did not take the place of the old one proves nothing.
-    aRun.Check.reset();
-    throw;
+  aRun.Run.Execute();
+  if (const std::optional<std::u16string> savedTo = aRun.Recorder.SavedTo()) {
+    try {
+      aRun.Check = CheckSaved(aRun, *savedTo);
+    } catch (const vbase::EStopped&) {
+      aRun.Recorder.OutputRemoved();
+      throw;
+    }
+    aRun.Recorder.Verified(*aRun.Check);
   }
-  if (aRun.CheckError)
-    std::rethrow_exception(std::exchange(aRun.CheckError, nullptr));
 }
 
-void TMainPresenter::CheckBeforeReplacing(TProjectRun& aRun,
-                                          const std::filesystem::path& aWritten) {
-  const std::u16string written = aWritten.u16string();
+vconvert::TCheckResult TMainPresenter::CheckSaved(TProjectRun& aRun, const std::u16string& aPath) {
   try {
-    aRun.Check = vconvert::CheckConversion(aRun.Host.Input(), written,
-                                           aRun.Host.ProgressOf(TRunStage::rsChecking),
-                                           &fThread.StopSignal());
+    return vconvert::CheckConversion(aRun.Host.Input(), aPath,
+                                     aRun.Host.ProgressOf(TRunStage::rsChecking),
+                                     &fThread.StopSignal());
   } catch (const vbase::EStopped&) {
+    aRun.Host.GiveUpNewProject();
     throw;
-  } catch (...) {
-    aRun.CheckError = std::current_exception();
-    return;
   }
-  NameCheckedFile(*aRun.Check, written, aRun.Host.Output());
 }
 
 void TMainPresenter::ConversionEnded(std::exception_ptr aError) {
@@ -384,16 +376,14 @@ void TMainPresenter::SaveAsClicked() {
   if (!chosen)
     return;
   fMain->Host.Prepare(*fRunInput);
-  fMain->Host.SetOutput(*chosen);
+  fMain->Host.KeepOlderProjectAt(*chosen);
+  fMain->Check.reset();
   BeginRun();
   fThread.Start(
       [this, path = *chosen] {
-        SaveChecked(*fMain, [this, &path] {
-          fUnsaved->SaveTo(path, fMain->Host.ProgressOf(TRunStage::rsSaving),
-                           [this](const std::filesystem::path& aWritten) {
-                             CheckBeforeReplacing(*fMain, aWritten);
-                           });
-        });
+        const TAtExit forget{[this] { fMain->Host.ForgetOlderProject(); }};
+        fUnsaved->SaveTo(path, fMain->Host.ProgressOf(TRunStage::rsSaving));
+        fMain->Check = CheckSaved(*fMain, path);
       },
       [this, path = *chosen](std::exception_ptr aError) { SaveAsEnded(path, aError); });
 }

@@ -6,15 +6,10 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string_view>
 
 namespace vbase {
-
-// Looks at the new content, complete and on disk under its temporary name, before it replaces
-// the target; raising keeps the target as it was.
-using TBeforeReplacing = std::function<void(const std::filesystem::path& aWritten)>;
 
 class TReplacementFile {
 public:
@@ -34,9 +29,8 @@ public:
   // EFCreateError; both leave the target as it was. A failed sync of the folder raises
   // EFCreateError too, but the new file stays in place: the old content is gone by then.
   // Every failure of a write, flush, close, rename or sync carries the full path and the
-  // system's reason as its WriteFailure. aBeforeReplacing, when given, runs between the close
-  // and the rename.
-  void Commit(const TBeforeReplacing& aBeforeReplacing = {});
+  // system's reason as its WriteFailure.
+  void Commit();
 
 private:
   void RequireReplaceableTarget();

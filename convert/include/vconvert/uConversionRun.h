@@ -2,7 +2,6 @@
 // the run drives the reader's walks and builds the new document from its events.
 #pragma once
 
-#include "vbase/ReplacementFile.h"
 #include "vconvert/uConversionHost.h"
 #include "vconvert/uRunStop.h"
 #include "vconvert/uUnsavedProject.h"
@@ -71,11 +70,6 @@ public:
   // Whether a run whose save is cancelled or fails keeps its new project for TakeUnsavedProject
   // instead of releasing it; the window keeps it, the batch command does not.
   void SetKeepsUnsavedProject(bool aKeeps) { fKeepsUnsavedProject = aKeeps; }
-  // Looks at the new project once it is written and before it replaces the file chosen, which a
-  // raise keeps as it was; the window checks it there.
-  void SetBeforeReplacing(vbase::TBeforeReplacing aBeforeReplacing) {
-    fBeforeReplacing = std::move(aBeforeReplacing);
-  }
   // The new project of the last run when it was converted but not saved, once; none otherwise.
   std::optional<TUnsavedProject> TakeUnsavedProject();
 
@@ -139,7 +133,6 @@ private:
   std::vector<TDiscardedRow> fDiscardedRows;
   bool fKeepsUnsavedProject = false;
   std::optional<TUnsavedProject> fUnsavedProject;
-  vbase::TBeforeReplacing fBeforeReplacing;
 };
 
 // What the new project's proposed name adds to the old project's: a run of several knows from it

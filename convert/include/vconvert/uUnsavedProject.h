@@ -2,7 +2,6 @@
 // cancelled or failed can be made again without converting again.
 #pragma once
 
-#include "vbase/ReplacementFile.h"
 #include "vconvert/uVLP5Reader.h"
 #include "vxml/XmlDocument.h"
 
@@ -19,9 +18,8 @@ public:
   const std::u16string& Proposal() const { return fProposal; }
   // Writes the project to aPath as the run saves it; a failure leaves the project as it was, to
   // be saved again, and aPath as it was. aOnProgress, when given, counts the nodes written of
-  // all the project's nodes, and may end the save by raising; so may aBeforeReplacing.
-  void SaveTo(const std::u16string& aPath, const TOnProgressEvent& aOnProgress = {},
-              const vbase::TBeforeReplacing& aBeforeReplacing = {});
+  // all the project's nodes, and may end the save by raising.
+  void SaveTo(const std::u16string& aPath, const TOnProgressEvent& aOnProgress = {});
 
 private:
   std::unique_ptr<vxml::TXmlDocument> fDocument;

@@ -55,6 +55,8 @@ public:
   // The check of the saved project against the input.
   void Verified(const vconvert::TCheckResult& aCheck);
 
+  // The saved project was given up again: a run stopped in its check leaves nothing of it behind.
+  void OutputRemoved() { fSavedTo.reset(); }
   // Where the last run saved the new project; none when it saved nothing.
   const std::optional<std::u16string>& SavedTo() const { return fSavedTo; }
   // The entry of the last run, with the rows aRun placed, dropped and discarded, and its warning

@@ -4,7 +4,6 @@
 
 #include "vbase/Errors.h"
 #include "vbase/IntegerText.h"
-#include "vbase/ReplacementFile.h"
 #include "vxml/Persistent.h"
 #include "vxml/XmlDateTime.h"
 #include "vxml/XmlGraphics.h"
@@ -394,9 +393,7 @@ public:
 
   // -- Saving (XmlWriter.cpp).
   // The file is replaced only once every byte is written; a failed save leaves it as it was.
-  // aBeforeReplacing may look at the written file first, and keep the old one by raising.
-  void SaveToFile(const std::u16string& aFileName, bool aRespectEncoding,
-                  const vbase::TBeforeReplacing& aBeforeReplacing = {});
+  void SaveToFile(const std::u16string& aFileName, bool aRespectEncoding);
   void SaveToStream(std::ostream& aStream, bool aRespectEncoding, bool aWriteBOM);
   // The whole document as UTF-16 text: top-level nodes joined by CR LF, no encoding step.
   std::u16string WriteToStringW();

@@ -143,11 +143,9 @@ private:
   // exception.
   void ConvertAndVerify(TProjectRun& aRun);
   void ConversionEnded(std::exception_ptr aError);
-  // On the run's thread: aSave writes the new project, which is checked before it replaces the
-  // file chosen, so that a stop in the check keeps that file as it was. Any other
-  // failure of the check leaves as an exception once the save is done.
-  void SaveChecked(TProjectRun& aRun, const std::function<void()>& aSave);
-  void CheckBeforeReplacing(TProjectRun& aRun, const std::filesystem::path& aWritten);
+  // On the run's thread: checks the project aRun saved at aPath against its old project. A stop
+  // puts back the older project the new one replaced, or removes the new one where there was none.
+  vconvert::TCheckResult CheckSaved(TProjectRun& aRun, const std::u16string& aPath);
   void SaveAsEnded(const std::u16string& aPath, std::exception_ptr aError);
   // The kept project stays for another try; the summary says why it was not saved.
   void KeptProjectNotSaved(std::u16string aReason);
