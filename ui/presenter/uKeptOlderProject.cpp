@@ -1,19 +1,12 @@
 #include "uKeptOlderProject.h"
 
+#include "vbase/ReplacementFile.h"
+
 #include <system_error>
 
 namespace vui {
 
 namespace {
-
-// The save replaces a link's target, not the link.
-std::filesystem::path ReplacedFileOf(const std::filesystem::path& aPath) {
-  std::error_code error;
-  if (!std::filesystem::is_symlink(aPath, error))
-    return aPath;
-  const std::filesystem::path resolved = std::filesystem::weakly_canonical(aPath, error);
-  return error ? aPath : resolved;
-}
 
 // Hidden beside the file, so that a rename puts it back on the same volume.
 std::filesystem::path KeptNameOf(const std::filesystem::path& aTarget) {
@@ -26,7 +19,7 @@ std::filesystem::path KeptNameOf(const std::filesystem::path& aTarget) {
 } // namespace
 
 TKeptOlderProject::TKeptOlderProject(const std::filesystem::path& aPath)
-    : fTarget(ReplacedFileOf(aPath)) {
+    : fTarget(vbase::ReplacedFileOf(aPath)) {
   std::error_code error;
   fExisted = std::filesystem::exists(fTarget, error);
   if (!fExisted || !std::filesystem::is_regular_file(fTarget, error))

@@ -11,6 +11,9 @@
 
 namespace vbase {
 
+// The file a save to aPath replaces: a link's target, so that the link stays a link; else aPath.
+std::filesystem::path ReplacedFileOf(const std::filesystem::path& aPath);
+
 class TReplacementFile {
 public:
   // Raises EFCreateError "Cannot create file "%s". %s" (with the full path) when the target
